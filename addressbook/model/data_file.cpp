@@ -1,0 +1,116 @@
+#include "addressbook/model/data_file.h"
+
+#include <new>
+
+#include "addressbook/model/data_format.h"
+#include "platform/whole_file.h"
+
+namespace ctlite {
+
+using platform::ReadOutcome;
+using platform::WriteOutcome;
+
+bool DataFile::exists() {
+    platform::PathStatus status;
+    return fs_.status(path_, status) && status.exists;
+}
+
+Outcome DataFile::checkWritable() {
+    platform::PathStatus status;
+    if (!fs_.status(path_, status)) return failures::kReadingFileFailed;
+    if (status.exists && status.readOnly) return failures::kReadOnly;
+    return std::nullopt;
+}
+
+Outcome DataFile::replaceContents(std::string_view bytes) {
+    switch (platform::replaceWholeFile(fs_, path_, bytes)) {
+        case WriteOutcome::Ok: return std::nullopt;
+        case WriteOutcome::CannotCreate: return failures::kReadingFileFailed;
+        case WriteOutcome::WriteFailed: return failures::kWritingFileFailed;
+    }
+    return failures::kWritingFileFailed;
+}
+
+Outcome DataFile::save(const AddressBook& book) {
+    if (Outcome refused = checkWritable()) return refused;
+    std::string image;
+    try {
+        image = dataformat::fileImage(book);
+    } catch (const std::bad_alloc&) {
+        return failures::kInternal31;
+    }
+    return replaceContents(image);
+}
+
+Outcome DataFile::writeTrailer(const AddressBook& book) {
+    if (Outcome refused = checkWritable()) return refused;
+    std::string image;
+    ReadOutcome read = platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image);
+    if (read == ReadOutcome::CannotOpen && !exists())
+        image.clear();  // no file yet: the trailer is all there is
+    else if (read != ReadOutcome::Ok)
+        return failures::kReadingFileFailed;
+    image.resize(dataformat::trailerStart(image));
+    dataformat::appendTrailer(image, book);
+    return replaceContents(image);
+}
+
+LoadResult DataFile::load(AddressBook& book, bool justCreated) {
+    LoadResult result;
+    std::string image;
+    switch (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image)) {
+        case ReadOutcome::Ok: break;
+        case ReadOutcome::CannotOpen: result.failure = failures::kCannotOpen; return result;
+        case ReadOutcome::TooLarge: result.failure = failures::kTooLarge; return result;
+        case ReadOutcome::ReadFailed: result.failure = failures::kMissingFile; return result;
+    }
+    try {
+        std::string_view section(image.data(), dataformat::trailerStart(image));
+        std::vector<Group> groups = dataformat::readGroupSection(section, result.problems);
+        if (justCreated) groups[1].entries() = GroupList();
+        book.replaceGroups(std::move(groups));
+    } catch (const std::bad_alloc&) {
+        result.failure = failures::kSevere001;
+    }
+    return result;
+}
+
+TrailerResult DataFile::readTrailer(AddressBook& book) {
+    TrailerResult result;
+    std::string image;
+    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok) {
+        result.unreadable = exists();
+        return result;
+    }
+    std::size_t start = dataformat::trailerStart(image);
+    if (start == image.size()) return result;
+    dataformat::applyTrailer(dataformat::readTrailer(image, start, result.problems), book);
+    return result;
+}
+
+Outcome DataFile::createNew() {
+    if (Outcome refused = checkWritable()) return refused;
+    return replaceContents(dataformat::newFileImage());
+}
+
+Outcome DataFile::appendGroup(std::string_view name) {
+    if (Outcome refused = checkWritable()) return refused;
+    std::string image;
+    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok)
+        return failures::kReadingFileFailed;
+    std::size_t start = dataformat::trailerStart(image);
+    std::string trailer = image.substr(start);
+    image.resize(start);
+    image += dataformat::newGroupImage(name);
+    image += trailer;
+    return replaceContents(image);
+}
+
+bool DataFile::backupTo(const std::string& target) {
+    std::string image;
+    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok)
+        return false;
+    return platform::replaceWholeFile(fs_, target, image) == WriteOutcome::Ok;
+}
+
+}  // namespace ctlite

@@ -1,0 +1,102 @@
+// The data file, byte for byte. There is no header, version or length: text
+// fields, each ended by a control byte, in three sections:
+//
+//   group section   records of group 1
+//                   0x07                            records of group 2
+//                   0x07 name(<=49) 0x18            records of group 3, and so on
+//   trailer         0x0E password 0x0E label1 ... 0x0E label15 0x0E group1 0x0E group2
+//
+// A record is nine chunks, each ended by its own terminator; some chunks hold
+// several fields joined by the sub-separator 0x05 (see kChunks). A group with no
+// entries is stored as one blank record (group 2: one "{ EMPTY }" record). The
+// trailer starts at the first 0x0E of the file and runs to its end; its password
+// is scrambled with rotatePrintable.
+//
+// These functions turn an address book into bytes and back without touching a
+// file; data_file.h does the reading and writing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addressbook/model/address_book.h"
+#include "addressbook/model/problems.h"
+
+namespace ctlite::dataformat {
+
+inline constexpr char kSubSeparator = 0x05;
+inline constexpr char kGroupMark = 0x07;
+inline constexpr char kGroupNameEnd = 0x18;
+inline constexpr char kTrailerMark = 0x0E;
+
+struct Chunk {
+    std::array<Field, 5> fields;
+    int fieldCount;
+    char terminator;
+};
+
+// The nine chunks of a record, in file order (their terminators are the record separators).
+inline constexpr std::array<Chunk, 9> kChunks = {{
+    {{Field::FirstName, Field::CompanyName}, 2, 0x01},
+    {{Field::LastName}, 1, 0x04},
+    {{Field::HomePhone, Field::FaxNumber, Field::PagerNumber, Field::MobilePhone, Field::WorkPhone},
+     5,
+     0x02},
+    {{Field::StreetAddress}, 1, 0x0C},
+    {{Field::City}, 1, 0x03},
+    {{Field::State, Field::Picture}, 2, 0x11},
+    {{Field::ZipCode, Field::Country}, 2, 0x16},
+    {{Field::EmailAddress, Field::Homepage}, 2, 0x06},
+    {{Field::Note}, 1, 0x13},
+}};
+
+// The trailer's eighteen fields: password, fifteen labels, names of groups 1 and 2.
+inline constexpr int kTrailerFieldCount = 18;
+
+// A file is refused above this size; a book of 100,000 entries takes about 12 MB.
+inline constexpr std::size_t kMaxFileSize = 64u << 20;
+// Groups past this number are not read (a list of groups cannot show more).
+inline constexpr int kMaxGroups = 32767;
+
+// ---- writing ----
+
+void appendRecord(std::string& out, const Entry& entry);
+// Every group with its header and records, in list order (position 1 first).
+void appendGroupSection(std::string& out, const AddressBook& book);
+// The trailer, from its first 0x0E; the password is stored scrambled.
+void appendTrailer(std::string& out, const AddressBook& book);
+// Group section and trailer: the whole file.
+std::string fileImage(const AddressBook& book);
+// The 53-byte file of a new book: a "{ EMPTY }" record, 0x07, the same record again.
+std::string newFileImage();
+// One group header (group 3 onward) with its blank record, as "Add a Group" appends it.
+std::string newGroupImage(std::string_view name);
+
+// ---- reading ----
+
+// Where the trailer starts (its 0x0E), or the size of the file when there is none.
+std::size_t trailerStart(std::string_view file);
+
+// The groups of a group section. Each group's entries come out in the reverse of
+// file order (each record is inserted at position 1). Blank records: dropped in
+// group 1, kept in group 2, read as the placeholder in later groups.
+// Throws std::bad_alloc when memory runs out.
+std::vector<Group> readGroupSection(std::string_view section, ProblemList& problems);
+
+struct Trailer {
+    std::string scrambledPassword;
+    std::array<std::string, kLabelCount> labels;
+    std::string group1Name;
+    std::string group2Name;
+};
+
+// Reads the trailer that starts at file[start] (its 0x0E).
+Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& problems);
+// Password (unscrambled, setting the lock flag when there is one), labels and the
+// first two names, each empty one replaced by its default.
+void applyTrailer(const Trailer& trailer, AddressBook& book);
+
+}  // namespace ctlite::dataformat

@@ -1,0 +1,157 @@
+#include "addressbook/model/entry.h"
+
+#include <cstring>
+
+#include "addressbook/model/search_pattern.h"
+#include "addressbook/model/text.h"
+
+namespace ctlite {
+
+Entry::Entry(const Entry& other) {
+    if (other.block_) {
+        std::size_t size = other.blockSize();
+        block_.reset(new char[size]);
+        std::memcpy(block_.get(), other.block_.get(), size);
+    }
+}
+
+Entry& Entry::operator=(const Entry& other) {
+    if (this != &other) {
+        Entry copy(other);
+        block_ = std::move(copy.block_);
+    }
+    return *this;
+}
+
+Entry::Entry(const FieldValues& values) { assign(values); }
+
+std::uint32_t Entry::endOf(int index) const {
+    std::uint32_t end;
+    std::memcpy(&end, block_.get() + index * sizeof(std::uint32_t), sizeof end);
+    return end;
+}
+
+std::size_t Entry::blockSize() const { return kHeaderSize + endOf(kFieldCount - 1) + 1; }
+
+void Entry::assign(const FieldValues& values) {
+    std::size_t textSize = 0;
+    bool anyText = false;
+    for (std::string_view v : values) {
+        textSize += v.size() + 1;
+        anyText = anyText || !v.empty();
+    }
+    if (!anyText) {
+        block_.reset();
+        return;
+    }
+    std::unique_ptr<char[]> block(new char[kHeaderSize + textSize]);
+    char* text = block.get() + kHeaderSize;
+    std::uint32_t offset = 0;
+    for (int i = 0; i < kFieldCount; ++i) {
+        std::string_view v = values[i];
+        char* dest = text + offset;
+        for (char c : v)
+            if (!isReservedByte(c)) *dest++ = c;
+        offset = static_cast<std::uint32_t>(dest - text);
+        *dest = '\0';
+        std::memcpy(block.get() + i * sizeof(std::uint32_t), &offset, sizeof offset);
+        ++offset;
+    }
+    // Text made only of dropped bytes leaves an entry with no text at all.
+    if (offset == kFieldCount)
+        block_.reset();
+    else
+        block_ = std::move(block);
+}
+
+std::string_view Entry::get(Field field) const {
+    if (!block_) return {};
+    int i = static_cast<int>(field);
+    std::uint32_t begin = i == 0 ? 0 : endOf(i - 1) + 1;
+    return {block_.get() + kHeaderSize + begin, endOf(i) - begin};
+}
+
+const char* Entry::c_str(Field field) const {
+    if (!block_) return "";
+    return get(field).data();
+}
+
+void Entry::set(Field field, std::string_view text) {
+    FieldValues values;
+    for (int i = 0; i < kFieldCount; ++i) values[i] = get(static_cast<Field>(i));
+    values[static_cast<int>(field)] = text;
+    // Built before the old block goes: `text` may point into it.
+    Entry rebuilt(values);
+    block_ = std::move(rebuilt.block_);
+}
+
+bool Entry::isPlaceholder() const { return get(Field::FirstName) == kPlaceholderText; }
+
+std::string Entry::lastNameDisplay() const {
+    std::string_view last = get(Field::LastName), first = get(Field::FirstName);
+    if (last.empty()) return std::string(first);
+    std::string out;
+    out.reserve(last.size() + 2 + first.size());
+    out.append(last).append(", ").append(first);
+    return out;
+}
+
+std::string Entry::firstNameDisplay() const {
+    std::string_view first = get(Field::FirstName), last = get(Field::LastName);
+    std::string out;
+    out.reserve(first.size() + 1 + last.size());
+    out.append(first).append(" ").append(last);
+    return out;
+}
+
+std::string Entry::cityLine() const {
+    std::string_view city = get(Field::City), state = get(Field::State), zip = get(Field::ZipCode);
+    std::string out;
+    if (!city.empty() && !state.empty())
+        out.append(city).append(", ").append(state).append(" ");
+    else if (!city.empty())
+        out.append(city).append(" ");
+    else if (!state.empty())
+        out.append(state).append(" ");
+    out.append(zip);
+    return out;
+}
+
+bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
+    std::string& text = pattern.scratch();
+    text.clear();
+    switch (mode) {
+        case SearchMode::Names:
+            appendFoldedUpper(text, get(Field::FirstName));
+            text.push_back(' ');
+            appendFoldedUpper(text, get(Field::LastName));
+            break;
+        case SearchMode::Company:
+            appendFoldedUpper(text, get(Field::CompanyName));
+            break;
+        case SearchMode::AllFields: {
+            static constexpr Field kSearched[] = {
+                Field::FirstName,    Field::LastName,    Field::City,         Field::Note,
+                Field::EmailAddress, Field::HomePhone,   Field::State,        Field::StreetAddress,
+                Field::ZipCode,      Field::CompanyName, Field::MobilePhone,  Field::Homepage,
+                Field::Country,      Field::WorkPhone,   Field::FaxNumber,    Field::PagerNumber,
+            };
+            bool first = true;
+            for (Field f : kSearched) {
+                if (!first) text.push_back(' ');
+                first = false;
+                appendFoldedUpper(text, get(f));
+            }
+            break;
+        }
+    }
+    return pattern.foundIn(text);
+}
+
+bool operator==(const Entry& a, const Entry& b) {
+    if (!a.block_ || !b.block_) return !a.block_ && !b.block_;
+    std::size_t size = a.blockSize();
+    return size == b.blockSize() && std::memcmp(a.block_.get(), b.block_.get(), size) == 0;
+}
+
+}  // namespace ctlite

@@ -1,0 +1,200 @@
+#include "tools/ctlite-data/data_tool.h"
+
+#include <nlohmann/json.hpp>
+
+#include <ostream>
+
+#include "addressbook/model/data_file.h"
+#include "addressbook/model/data_format.h"
+#include "platform/whole_file.h"
+#include "tools/ctlite-data/cp1252.h"
+
+namespace ctlite {
+namespace {
+
+constexpr int kDone = 0, kProblems = 1, kError = 2;
+
+constexpr const char* kFieldKeys[kFieldCount] = {
+    "groupName",  "firstName",    "lastName", "homePhone",   "streetAddress", "city",
+    "state",      "zipCode",      "country",  "picture",     "note",          "emailAddress",
+    "homepage",   "faxNumber",    "pagerNumber", "mobilePhone", "companyName", "workPhone",
+};
+
+constexpr const char* kLabelKeys[kLabelCount] = {
+    "companyName", "firstName", "lastName", "workPhone", "homePhone",   "fax",      "pager",
+    "mobile",      "streetAddress", "city", "state",     "zipCode",     "country",  "emailAddress",
+    "homepage",
+};
+
+void usage(std::ostream& err) {
+    err << "usage: ctlite-data new FILE\n"
+           "       ctlite-data show FILE\n"
+           "       ctlite-data check FILE\n"
+           "       ctlite-data copy IN OUT\n";
+}
+
+void reportFailure(std::ostream& err, const std::string& path, const Failure& failure) {
+    err << "ctlite-data: " << path << ": " << failure.message << "\n";
+}
+
+void reportProblems(std::ostream& err, const std::string& path, const ProblemList& problems) {
+    for (const Problem& p : problems.kept()) err << path << ": " << p.text << "\n";
+    if (problems.total() > problems.kept().size())
+        err << path << ": ... and " << problems.total() - problems.kept().size()
+            << " more problems\n";
+}
+
+// Loads a book as the program does (trailer, then groups), from one read of the file.
+bool loadBook(platform::FileSystem& fs, const std::string& path, AddressBook& book,
+              ProblemList& problems, std::ostream& err) {
+    std::string image;
+    switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::CannotOpen:
+            err << "ctlite-data: " << path << ": cannot be opened\n";
+            return false;
+        case platform::ReadOutcome::TooLarge:
+            reportFailure(err, path, failures::kTooLarge);
+            return false;
+        case platform::ReadOutcome::ReadFailed:
+            err << "ctlite-data: " << path << ": reading failed\n";
+            return false;
+    }
+    std::size_t start = dataformat::trailerStart(image);
+    if (start < image.size()) dataformat::applyTrailer(dataformat::readTrailer(image, start, problems), book);
+    book.replaceGroups(dataformat::readGroupSection(std::string_view(image).substr(0, start), problems));
+    return true;
+}
+
+int commandNew(platform::FileSystem& fs, const std::string& path, std::ostream& err) {
+    DataFile file(fs, path);
+    if (file.exists()) {
+        err << "ctlite-data: " << path << ": already exists; not replaced\n";
+        return kError;
+    }
+    if (Outcome failure = file.createNew()) {
+        reportFailure(err, path, *failure);
+        return kError;
+    }
+    return kDone;
+}
+
+int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream& out,
+                std::ostream& err) {
+    AddressBook book;
+    ProblemList problems;
+    if (!loadBook(fs, path, book, problems, err)) return kError;
+    reportProblems(err, path, problems);
+
+    nlohmann::json head;
+    head["type"] = "book";
+    head["file"] = utf8FromCp1252(path);
+    head["passwordSet"] = book.hasPassword();
+    head["groupCount"] = book.groupCount();
+    nlohmann::json labels = nlohmann::json::object();
+    for (int i = 0; i < kLabelCount; ++i)
+        labels[kLabelKeys[i]] = utf8FromCp1252(book.labels().get(static_cast<Label>(i)));
+    head["labels"] = std::move(labels);
+    nlohmann::json names = nlohmann::json::array();
+    for (int g = 0; g < book.groupCount(); ++g) names.push_back(utf8FromCp1252(book.groupName(g)));
+    head["groupNames"] = std::move(names);
+    out << head.dump() << "\n";
+
+    for (int g = 0; g < book.groupCount(); ++g) {
+        const GroupList& list = book.group(g).entries();
+        nlohmann::json group;
+        group["type"] = "group";
+        group["group"] = g + 1;
+        group["name"] = utf8FromCp1252(book.groupName(g));
+        group["entryCount"] = list.count();
+        out << group.dump() << "\n";
+        for (int position = 1; position <= list.count(); ++position) {
+            const Entry& entry = *list.find(position);
+            nlohmann::json line;
+            line["type"] = "entry";
+            line["group"] = g + 1;
+            line["position"] = position;
+            line["placeholder"] = entry.isPlaceholder();
+            for (int f = 0; f < kFieldCount; ++f)
+                line[kFieldKeys[f]] = utf8FromCp1252(entry.get(static_cast<Field>(f)));
+            out << line.dump() << "\n";
+        }
+    }
+    return kDone;
+}
+
+int commandCheck(platform::FileSystem& fs, const std::string& path, std::ostream& out,
+                 std::ostream& err) {
+    std::string image;
+    switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::CannotOpen:
+            err << "ctlite-data: " << path << ": cannot be opened\n";
+            return kError;
+        case platform::ReadOutcome::TooLarge:
+            reportFailure(err, path, failures::kTooLarge);
+            return kProblems;
+        case platform::ReadOutcome::ReadFailed:
+            err << "ctlite-data: " << path << ": reading failed\n";
+            return kError;
+    }
+    ProblemList problems = checkImage(image);
+    if (problems.empty()) {
+        out << path << ": clean\n";
+        return kDone;
+    }
+    reportProblems(out, path, problems);
+    return kProblems;
+}
+
+int commandCopy(platform::FileSystem& fs, const std::string& in, const std::string& outPath,
+                std::ostream& err) {
+    AddressBook book;
+    ProblemList problems;
+    if (!loadBook(fs, in, book, problems, err)) return kError;
+    reportProblems(err, in, problems);
+    if (Outcome failure = DataFile(fs, outPath).save(book)) {
+        reportFailure(err, outPath, *failure);
+        return kError;
+    }
+    return kDone;
+}
+
+}  // namespace
+
+ProblemList checkImage(std::string_view image) {
+    ProblemList problems;
+    std::size_t start = dataformat::trailerStart(image);
+    std::string_view section = image.substr(0, start);
+    std::vector<Group> groups = dataformat::readGroupSection(section, problems);
+    if (start < image.size()) dataformat::readTrailer(image, start, problems);
+
+    // Two loads and saves reverse each group twice: a sound section comes back byte for byte.
+    AddressBook book;
+    book.replaceGroups(std::move(groups));
+    std::string once;
+    dataformat::appendGroupSection(once, book);
+    ProblemList ignored;
+    book.replaceGroups(dataformat::readGroupSection(once, ignored));
+    std::string twice;
+    dataformat::appendGroupSection(twice, book);
+    if (twice != section) {
+        std::size_t at = 0;
+        while (at < twice.size() && at < section.size() && twice[at] == section[at]) ++at;
+        problems.add(at, "the group section does not read back as it stands (first difference at byte " +
+                             std::to_string(at) + ")");
+    }
+    return problems;
+}
+
+int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
+                std::ostream& err) {
+    if (args.size() == 2 && args[0] == "new") return commandNew(fs, args[1], err);
+    if (args.size() == 2 && args[0] == "show") return commandShow(fs, args[1], out, err);
+    if (args.size() == 2 && args[0] == "check") return commandCheck(fs, args[1], out, err);
+    if (args.size() == 3 && args[0] == "copy") return commandCopy(fs, args[1], args[2], err);
+    usage(err);
+    return kError;
+}
+
+}  // namespace ctlite

@@ -1,0 +1,27 @@
+// ctlite-data: inspect, script or rescue an address book from the command line.
+//
+//   ctlite-data new FILE        create a new, empty book (refuses an existing file)
+//   ctlite-data show FILE       the book as JSON lines (never the password)
+//   ctlite-data check FILE      report what would not read back; status 0 only when clean
+//   ctlite-data copy IN OUT     load and save, as the program does on exit
+//
+// Exit status: 0 done, 1 the file has problems (check), 2 usage or file error.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addressbook/model/problems.h"
+#include "platform/file_system.h"
+
+namespace ctlite {
+
+int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
+                std::ostream& err);
+
+// Everything in a file's bytes that is damaged or would not read back the same.
+ProblemList checkImage(std::string_view image);
+
+}  // namespace ctlite
