@@ -1,6 +1,8 @@
 #include "addressbook/model/data_format.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "addressbook/model/password.h"
 #include "addressbook/model/text.h"
@@ -30,6 +32,24 @@ struct ScanTable {
 
 constexpr ScanTable kScan;
 
+// The position of the first byte below 0x20 in [pos, end), or end. Every byte the
+// format reserves is below 0x20, so text runs are skipped eight bytes at a time.
+inline std::size_t nextControlByte(const char* text, std::size_t pos, std::size_t end) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    while (pos + 8 <= end) {
+        std::uint64_t word;
+        std::memcpy(&word, text + pos, 8);
+        // Sets the high bit of the first byte below 0x20 (bytes after it may be wrong).
+        std::uint64_t below = (word - kOnes * 0x20) & ~word & kHigh;
+        if (below) return pos + static_cast<std::size_t>(__builtin_ctzll(below) >> 3);
+        pos += 8;
+    }
+#endif
+    while (pos < end && static_cast<unsigned char>(text[pos]) >= 0x20) ++pos;
+    return pos;
+}
+
 std::string describe(const char* what, std::size_t offset) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%s at byte %zu", what, offset);
@@ -45,11 +65,43 @@ public:
 
     bool atEnd() const { return pos_ >= text_.size(); }
 
-    // One record. Each chunk runs to its own terminator. A terminator of a later
+    // One record: a sound one in a single pass and copy, anything else through
+    // the careful reader below.
+    Entry next() {
+        std::size_t start = pos_;
+        std::array<std::uint32_t, kRecordFieldCount> separators;
+        if (readSoundRecord(separators))
+            return Entry::fromRecord(text_.substr(start, pos_ - start), separators);
+        pos_ = start;
+        return readDamagedRecord();
+    }
+
+private:
+    // Takes a record whose seventeen separators come in their order with no other
+    // reserved byte between them; false (and pos_ unspecified) for anything else.
+    bool readSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
+        const char* data = text_.data();
+        std::size_t start = pos_, p = pos_, end = text_.size();
+        for (int i = 0; i < kRecordFieldCount; ++i) {
+            for (;;) {
+                p = nextControlByte(data, p, end);
+                if (p >= end) return false;
+                if (data[p] == kSeparatorSequence[i]) break;
+                if (isReservedByte(data[p])) return false;
+                ++p;  // a control byte a field may hold (CR, LF, tab...)
+            }
+            separators[i] = static_cast<std::uint32_t>(p - start);
+            ++p;
+        }
+        pos_ = p;
+        return true;
+    }
+
+    // Each chunk runs to its own terminator. A terminator of a later
     // chunk means the chunks between are missing; a terminator of an earlier one
     // means the record was cut short and the next one starts there. Either way
     // the reader stays in step with the records that follow.
-    Entry next() {
+    Entry readDamagedRecord() {
         FieldValues values{};
         std::size_t recordStart = pos_;
         bool damaged = false, reserved = false;
@@ -59,7 +111,7 @@ public:
             std::size_t subs[4];
             int subCount = 0;
             unsigned char cls = kText;
-            while (pos_ < text_.size()) {
+            while ((pos_ = nextControlByte(text_.data(), pos_, text_.size())) < text_.size()) {
                 cls = kScan.classOf[static_cast<unsigned char>(text_[pos_])];
                 if (cls == kText) {
                     ++pos_;
@@ -91,7 +143,7 @@ public:
                 else
                     fieldEnd = fieldStart;  // separator missing: the field reads as empty
                 if (f < chunk.fieldCount - 1 && f >= subCount) damaged = true;
-                values[static_cast<int>(chunk.fields[f])] =
+                values[static_cast<int>(chunk.field(f))] =
                     text_.substr(fieldStart, fieldEnd - fieldStart);
                 if (f < subCount) fieldStart = fieldEnd + 1;
             }
@@ -116,7 +168,6 @@ public:
         return Entry(values);
     }
 
-private:
     std::string_view text_;
     std::size_t base_;
     std::size_t pos_ = 0;
@@ -151,7 +202,7 @@ void appendRecord(std::string& out, const Entry& entry) {
     for (const Chunk& chunk : kChunks) {
         for (int f = 0; f < chunk.fieldCount; ++f) {
             if (f > 0) out.push_back(kSubSeparator);
-            out.append(entry.get(chunk.fields[f]));
+            out.append(entry.get(chunk.field(f)));
         }
         out.push_back(chunk.terminator);
     }

@@ -32,26 +32,42 @@ inline constexpr char kGroupMark = 0x07;
 inline constexpr char kGroupNameEnd = 0x18;
 inline constexpr char kTrailerMark = 0x0E;
 
+// A record's chunk: `fieldCount` fields from kRecordOrder[firstSlot] on, joined by
+// the sub-separator, then the chunk's own terminator.
 struct Chunk {
-    std::array<Field, 5> fields;
+    int firstSlot;
     int fieldCount;
     char terminator;
+
+    constexpr Field field(int i) const { return kRecordOrder[firstSlot + i]; }
 };
 
-// The nine chunks of a record, in file order (their terminators are the record separators).
+// The nine chunks of a record, in file order:
+//   first name, company | last name | home, fax, pager, mobile, work phone |
+//   street | city | state, picture | zip code, country | e-mail, homepage | note
 inline constexpr std::array<Chunk, 9> kChunks = {{
-    {{Field::FirstName, Field::CompanyName}, 2, 0x01},
-    {{Field::LastName}, 1, 0x04},
-    {{Field::HomePhone, Field::FaxNumber, Field::PagerNumber, Field::MobilePhone, Field::WorkPhone},
-     5,
-     0x02},
-    {{Field::StreetAddress}, 1, 0x0C},
-    {{Field::City}, 1, 0x03},
-    {{Field::State, Field::Picture}, 2, 0x11},
-    {{Field::ZipCode, Field::Country}, 2, 0x16},
-    {{Field::EmailAddress, Field::Homepage}, 2, 0x06},
-    {{Field::Note}, 1, 0x13},
+    {0, 2, 0x01},
+    {2, 1, 0x04},
+    {3, 5, 0x02},
+    {8, 1, 0x0C},
+    {9, 1, 0x03},
+    {10, 2, 0x11},
+    {12, 2, 0x16},
+    {14, 2, 0x06},
+    {16, 1, 0x13},
 }};
+
+// The byte after each of a record's seventeen fields, in order.
+constexpr std::array<char, kRecordFieldCount> makeSeparatorSequence() {
+    std::array<char, kRecordFieldCount> sequence{};
+    int i = 0;
+    for (const Chunk& chunk : kChunks) {
+        for (int f = 1; f < chunk.fieldCount; ++f) sequence[i++] = kSubSeparator;
+        sequence[i++] = chunk.terminator;
+    }
+    return sequence;
+}
+inline constexpr std::array<char, kRecordFieldCount> kSeparatorSequence = makeSeparatorSequence();
 
 // The trailer's eighteen fields: password, fifteen labels, names of groups 1 and 2.
 inline constexpr int kTrailerFieldCount = 18;

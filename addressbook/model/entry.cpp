@@ -23,52 +23,78 @@ Entry& Entry::operator=(const Entry& other) {
     return *this;
 }
 
-Entry::Entry(const FieldValues& values) { assign(values); }
+namespace {
 
-std::uint32_t Entry::endOf(int index) const {
-    std::uint32_t end;
-    std::memcpy(&end, block_.get() + index * sizeof(std::uint32_t), sizeof end);
-    return end;
+constexpr std::array<std::uint8_t, kFieldCount> makeSlots() {
+    std::array<std::uint8_t, kFieldCount> slots{};
+    for (int i = 0; i < kFieldCount; ++i)
+        slots[static_cast<int>(kRecordOrder[i])] = static_cast<std::uint8_t>(i);
+    return slots;
 }
 
-std::size_t Entry::blockSize() const { return kHeaderSize + endOf(kFieldCount - 1) + 1; }
+// Where each field sits in an entry's block.
+constexpr std::array<std::uint8_t, kFieldCount> kSlotOf = makeSlots();
 
-void Entry::assign(const FieldValues& values) {
+void storeEnd(char* block, int slot, std::uint32_t end) {
+    std::memcpy(block + slot * sizeof(std::uint32_t), &end, sizeof end);
+}
+
+}  // namespace
+
+Entry::Entry(const FieldValues& values) {
     std::size_t textSize = 0;
     bool anyText = false;
     for (std::string_view v : values) {
         textSize += v.size() + 1;
         anyText = anyText || !v.empty();
     }
-    if (!anyText) {
-        block_.reset();
-        return;
-    }
+    if (!anyText) return;
     std::unique_ptr<char[]> block(new char[kHeaderSize + textSize]);
     char* text = block.get() + kHeaderSize;
-    std::uint32_t offset = 0;
-    for (int i = 0; i < kFieldCount; ++i) {
-        std::string_view v = values[i];
-        char* dest = text + offset;
-        for (char c : v)
+    char* dest = text;
+    for (int slot = 0; slot < kFieldCount; ++slot) {
+        for (char c : values[static_cast<int>(kRecordOrder[slot])])
             if (!isReservedByte(c)) *dest++ = c;
-        offset = static_cast<std::uint32_t>(dest - text);
-        *dest = '\0';
-        std::memcpy(block.get() + i * sizeof(std::uint32_t), &offset, sizeof offset);
-        ++offset;
+        storeEnd(block.get(), slot, static_cast<std::uint32_t>(dest - text));
+        *dest++ = '\0';
     }
     // Text made only of dropped bytes leaves an entry with no text at all.
-    if (offset == kFieldCount)
-        block_.reset();
-    else
-        block_ = std::move(block);
+    if (dest - text > kFieldCount) block_ = std::move(block);
 }
+
+Entry Entry::fromRecord(std::string_view record,
+                        const std::array<std::uint32_t, kRecordFieldCount>& separators) {
+    Entry entry;
+    if (record.size() == kRecordFieldCount) return entry;  // only separators: no text
+    // The record's bytes are the fields in slot order, each followed by one
+    // separator: copy them whole, turn the separators into NULs, and add the
+    // group name (empty) after them.
+    entry.block_.reset(new char[kHeaderSize + record.size() + 1]);
+    char* block = entry.block_.get();
+    char* text = block + kHeaderSize;
+    std::memcpy(text, record.data(), record.size());
+    for (int slot = 0; slot < kRecordFieldCount; ++slot) {
+        text[separators[slot]] = '\0';
+        storeEnd(block, slot, separators[slot]);
+    }
+    text[record.size()] = '\0';
+    storeEnd(block, kRecordFieldCount, static_cast<std::uint32_t>(record.size()));
+    return entry;
+}
+
+std::uint32_t Entry::endOf(int slot) const {
+    std::uint32_t end;
+    std::memcpy(&end, block_.get() + slot * sizeof(std::uint32_t), sizeof end);
+    return end;
+}
+
+std::size_t Entry::blockSize() const { return kHeaderSize + endOf(kFieldCount - 1) + 1; }
 
 std::string_view Entry::get(Field field) const {
     if (!block_) return {};
-    int i = static_cast<int>(field);
-    std::uint32_t begin = i == 0 ? 0 : endOf(i - 1) + 1;
-    return {block_.get() + kHeaderSize + begin, endOf(i) - begin};
+    int slot = kSlotOf[static_cast<int>(field)];
+    std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
+    return {block_.get() + kHeaderSize + begin, endOf(slot) - begin};
 }
 
 const char* Entry::c_str(Field field) const {

@@ -34,13 +34,26 @@ inline constexpr int kFieldCount = 18;
 
 using FieldValues = std::array<std::string_view, kFieldCount>;
 
+// The order in which a data-file record holds the fields (the group name is never
+// stored in a record and comes last). Entries keep their text in this order too,
+// so that a record read from a file becomes an entry with one copy.
+inline constexpr std::array<Field, kFieldCount> kRecordOrder = {
+    Field::FirstName,   Field::CompanyName, Field::LastName,     Field::HomePhone,
+    Field::FaxNumber,   Field::PagerNumber, Field::MobilePhone,  Field::WorkPhone,
+    Field::StreetAddress, Field::City,      Field::State,        Field::Picture,
+    Field::ZipCode,     Field::Country,     Field::EmailAddress, Field::Homepage,
+    Field::Note,        Field::GroupName,
+};
+// The fields a record holds: all but the group name.
+inline constexpr int kRecordFieldCount = kFieldCount - 1;
+
 // What a search looks in (the Search dialog's radio buttons, in their order).
 enum class SearchMode { Names = 0, AllFields = 1, Company = 2 };
 
 class SearchPattern;
 
 // All eighteen texts live in one block: the end offset of each field, then the
-// texts back to back, each followed by a NUL. An entry with no text holds no block,
+// texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text holds no block,
 // so copying an entry costs one allocation and an empty one costs none.
 //
 // Text that reaches an entry never holds a byte the data file reserves (see
@@ -56,6 +69,12 @@ public:
 
     // All eighteen values at once; the fastest way to build an entry.
     explicit Entry(const FieldValues& values);
+    // The entry held by one record of the data file: `record` is the record's bytes,
+    // `separators` the offsets in it of the byte after each of its seventeen fields
+    // (sub-separators and terminators, the last one ending the record). The reader
+    // has checked that no field holds a reserved byte.
+    static Entry fromRecord(std::string_view record,
+                            const std::array<std::uint32_t, kRecordFieldCount>& separators);
 
     void clear() { block_.reset(); }
     bool isEmpty() const { return !block_; }
@@ -82,9 +101,8 @@ public:
 
 private:
     static constexpr std::size_t kHeaderSize = sizeof(std::uint32_t) * kFieldCount;
-    std::uint32_t endOf(int index) const;
+    std::uint32_t endOf(int slot) const;
     std::size_t blockSize() const;
-    void assign(const FieldValues& values);
 
     std::unique_ptr<char[]> block_;
 };
