@@ -1,29 +1,36 @@
 #include "platform/whole_file.h"
 
+#include <cstring>
+
 namespace platform {
 
 ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t maxBytes,
-                          std::string& out) {
+                          FileBytes& out) {
     std::unique_ptr<File> file = fs.open(path, OpenMode::Read);
     if (!file) return ReadOutcome::CannotOpen;
     std::uint64_t size = 0;
     if (!file->size(size)) return ReadOutcome::ReadFailed;
     if (size > maxBytes) return ReadOutcome::TooLarge;
-    // The size is a hint: read to the real end, never past the limit.
-    out.resize(static_cast<std::size_t>(size));
-    std::size_t got = 0;
-    if (!file->read(out.data(), out.size(), got)) return ReadOutcome::ReadFailed;
-    out.resize(got);
-    if (got == size) {
-        char extra[4096];
-        std::size_t more = 0;
-        do {
-            if (!file->read(extra, sizeof extra, more)) return ReadOutcome::ReadFailed;
-            if (out.size() + more > maxBytes) return ReadOutcome::TooLarge;
-            out.append(extra, more);
-        } while (more == sizeof extra);
+    // The size is a hint: one byte more shows whether the file grew meanwhile.
+    std::size_t capacity = static_cast<std::size_t>(size) + 1;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    std::size_t total = 0;
+    for (;;) {
+        std::size_t got = 0;
+        if (!file->read(buffer.get() + total, capacity - total, got)) return ReadOutcome::ReadFailed;
+        total += got;
+        if (total < capacity) break;
+        if (total > maxBytes) return ReadOutcome::TooLarge;
+        std::size_t larger = capacity * 2 > maxBytes + 1 ? maxBytes + 1 : capacity * 2;
+        std::unique_ptr<char[]> grown(new char[larger]);
+        std::memcpy(grown.get(), buffer.get(), total);
+        buffer = std::move(grown);
+        capacity = larger;
     }
-    return file->close() ? ReadOutcome::Ok : ReadOutcome::ReadFailed;
+    if (!file->close()) return ReadOutcome::ReadFailed;
+    out.data_ = std::move(buffer);
+    out.size_ = total;
+    return ReadOutcome::Ok;
 }
 
 WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {

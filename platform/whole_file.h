@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,22 @@ namespace platform {
 
 enum class ReadOutcome { Ok, CannotOpen, TooLarge, ReadFailed };
 
+// The bytes of a whole file (not zero-filled first: large files are read often).
+class FileBytes {
+public:
+    std::string_view view() const { return {data_.get(), size_}; }
+    std::size_t size() const { return size_; }
+    std::string str() const { return std::string(view()); }
+
+private:
+    friend ReadOutcome readWholeFile(FileSystem&, const std::string&, std::size_t, FileBytes&);
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
 // Reads all of `path` into `out`, refusing files above `maxBytes`.
 ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t maxBytes,
-                          std::string& out);
+                          FileBytes& out);
 
 enum class WriteOutcome { Ok, CannotCreate, WriteFailed };
 

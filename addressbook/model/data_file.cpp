@@ -44,12 +44,13 @@ Outcome DataFile::save(const AddressBook& book) {
 
 Outcome DataFile::writeTrailer(const AddressBook& book) {
     if (Outcome refused = checkWritable()) return refused;
+    platform::FileBytes bytes;
+    ReadOutcome read = platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes);
     std::string image;
-    ReadOutcome read = platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image);
-    if (read == ReadOutcome::CannotOpen && !exists())
-        image.clear();  // no file yet: the trailer is all there is
-    else if (read != ReadOutcome::Ok)
-        return failures::kReadingFileFailed;
+    if (read == ReadOutcome::Ok)
+        image = bytes.str();
+    else if (read != ReadOutcome::CannotOpen || exists())
+        return failures::kReadingFileFailed;  // (a missing file: the trailer is all there is)
     image.resize(dataformat::trailerStart(image));
     dataformat::appendTrailer(image, book);
     return replaceContents(image);
@@ -57,7 +58,7 @@ Outcome DataFile::writeTrailer(const AddressBook& book) {
 
 LoadResult DataFile::load(AddressBook& book, bool justCreated) {
     LoadResult result;
-    std::string image;
+    platform::FileBytes image;
     switch (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image)) {
         case ReadOutcome::Ok: break;
         case ReadOutcome::CannotOpen: result.failure = failures::kCannotOpen; return result;
@@ -65,8 +66,7 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
         case ReadOutcome::ReadFailed: result.failure = failures::kMissingFile; return result;
     }
     try {
-        std::string_view section(image.data(), dataformat::trailerStart(image));
-        std::vector<Group> groups = dataformat::readGroupSection(section, result.problems);
+        std::vector<Group> groups = dataformat::readGroupSection(image.view(), result.problems).groups;
         if (justCreated) groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));
     } catch (const std::bad_alloc&) {
@@ -77,11 +77,12 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
 
 TrailerResult DataFile::readTrailer(AddressBook& book) {
     TrailerResult result;
-    std::string image;
-    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok) {
+    platform::FileBytes bytes;
+    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes) != ReadOutcome::Ok) {
         result.unreadable = exists();
         return result;
     }
+    std::string_view image = bytes.view();
     std::size_t start = dataformat::trailerStart(image);
     if (start == image.size()) return result;
     dataformat::applyTrailer(dataformat::readTrailer(image, start, result.problems), book);
@@ -95,9 +96,10 @@ Outcome DataFile::createNew() {
 
 Outcome DataFile::appendGroup(std::string_view name) {
     if (Outcome refused = checkWritable()) return refused;
-    std::string image;
-    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok)
+    platform::FileBytes bytes;
+    if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes) != ReadOutcome::Ok)
         return failures::kReadingFileFailed;
+    std::string image = bytes.str();
     std::size_t start = dataformat::trailerStart(image);
     std::string trailer = image.substr(start);
     image.resize(start);
@@ -107,10 +109,10 @@ Outcome DataFile::appendGroup(std::string_view name) {
 }
 
 bool DataFile::backupTo(const std::string& target) {
-    std::string image;
+    platform::FileBytes image;
     if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, image) != ReadOutcome::Ok)
         return false;
-    return platform::replaceWholeFile(fs_, target, image) == WriteOutcome::Ok;
+    return platform::replaceWholeFile(fs_, target, image.view()) == WriteOutcome::Ok;
 }
 
 }  // namespace ctlite

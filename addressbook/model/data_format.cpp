@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "addressbook/model/control_scan.h"
 #include "addressbook/model/password.h"
 #include "addressbook/model/text.h"
 
@@ -32,42 +33,89 @@ struct ScanTable {
 
 constexpr ScanTable kScan;
 
-// The position of the first byte below 0x20 in [pos, end), or end. Every byte the
-// format reserves is below 0x20, so text runs are skipped eight bytes at a time.
-inline std::size_t nextControlByte(const char* text, std::size_t pos, std::size_t end) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
-    while (pos + 8 <= end) {
-        std::uint64_t word;
-        std::memcpy(&word, text + pos, 8);
-        // Sets the high bit of the first byte below 0x20 (bytes after it may be wrong).
-        std::uint64_t below = (word - kOnes * 0x20) & ~word & kHigh;
-        if (below) return pos + static_cast<std::size_t>(__builtin_ctzll(below) >> 3);
-        pos += 8;
-    }
-#endif
-    while (pos < end && static_cast<unsigned char>(text[pos]) >= 0x20) ++pos;
-    return pos;
-}
-
 std::string describe(const char* what, std::size_t offset) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%s at byte %zu", what, offset);
     return buffer;
 }
 
-// Reads records from [begin, end) of a group's segment; `base` is the segment's
-// offset in the file, for problem reports.
-class RecordReader {
+// Reads the group section in one pass over the file: records, group marks and
+// group headers, up to the first 0x0E (the trailer) or the end of the file.
+class SectionReader {
 public:
-    RecordReader(std::string_view segment, std::size_t base, ProblemList& problems)
-        : text_(segment), base_(base), problems_(problems) {}
+    SectionReader(std::string_view file, ProblemList& problems)
+        : text_(file), problems_(problems), controls_(file) {}
 
-    bool atEnd() const { return pos_ >= text_.size(); }
+    GroupSection read() {
+        GroupSection section;
+        std::vector<Group>& groups = section.groups;
+        for (int g = 0;; ++g) {
+            Group& group = groups.emplace_back();
+            if (g >= 2) readHeader(group);
+            readRecords(g, group);
+            if (pos_ >= text_.size() || text_[pos_] == kTrailerMark) break;
+            ++pos_;  // the 0x07 that starts the next group
+            if (g + 1 == kMaxGroups) {
+                problems_.add(pos_, describe("too many groups; the rest was not read", pos_));
+                pos_ = trailerStart(text_);
+                break;
+            }
+        }
+        while (groups.size() < 2) groups.emplace_back();
+        section.end = pos_;
+        return section;
+    }
+
+private:
+    bool atGroupEnd(std::size_t p) const {
+        return p >= text_.size() || text_[p] == kGroupMark || text_[p] == kTrailerMark;
+    }
+
+    // A group header: the name runs to 0x18. Without one (a record byte or the
+    // group's end comes first) the header is damaged and the records start at once.
+    void readHeader(Group& group) {
+        std::size_t start = pos_, p = pos_;
+        for (;;) {
+            p = controls_.next(p);
+            if (p < text_.size() && text_[p] == kGroupNameEnd) break;
+            if (atGroupEnd(p) || isReservedByte(text_[p])) {
+                problems_.add(start, describe("group header without its name end", start));
+                return;
+            }
+            ++p;  // a control byte a name may hold; dropped by the group
+        }
+        std::string_view name = text_.substr(start, p - start);
+        if (name.size() > kMaxNameLength)
+            problems_.add(start, describe("group name longer than 49 characters", start));
+        group.setName(name);
+        pos_ = p + 1;
+        if (atGroupEnd(pos_)) problems_.add(start, describe("group without any record", start));
+    }
+
+    void readRecords(int groupIndex, Group& group) {
+        GroupList& list = group.entries();
+        bool placeholderSeen = false;
+        while (!atGroupEnd(pos_)) {
+            std::size_t start = pos_;
+            Entry entry = nextRecord();
+            if (entry.isEmpty()) {
+                if (groupIndex == 0) continue;  // the blank record of an empty group 1
+                if (groupIndex >= 2) {
+                    if (placeholderSeen) {
+                        problems_.add(start, describe("extra blank record in group", start));
+                        continue;
+                    }
+                    placeholderSeen = true;
+                    entry = EntryPlaceholder();
+                }
+            }
+            list.pushFront(std::move(entry));
+        }
+    }
 
     // One record: a sound one in a single pass and copy, anything else through
     // the careful reader below.
-    Entry next() {
+    Entry nextRecord() {
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
         if (readSoundRecord(separators))
@@ -76,31 +124,33 @@ public:
         return readDamagedRecord();
     }
 
-private:
     // Takes a record whose seventeen separators come in their order with no other
-    // reserved byte between them; false (and pos_ unspecified) for anything else.
+    // reserved byte between them; false (and pos_ unchanged) for anything else.
     bool readSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
         const char* data = text_.data();
-        std::size_t start = pos_, p = pos_, end = text_.size();
+        const std::size_t start = pos_, end = text_.size();
+        if (controlsAt_ != start) controls_.seek(start);
+        controlsAt_ = SIZE_MAX;
         for (int i = 0; i < kRecordFieldCount; ++i) {
+            std::size_t p;
             for (;;) {
-                p = nextControlByte(data, p, end);
+                p = controls_.pop();
                 if (p >= end) return false;
                 if (data[p] == kSeparatorSequence[i]) break;
                 if (isReservedByte(data[p])) return false;
-                ++p;  // a control byte a field may hold (CR, LF, tab...)
+                // otherwise a control byte a field may hold (CR, LF, tab...)
             }
             separators[i] = static_cast<std::uint32_t>(p - start);
-            ++p;
         }
-        pos_ = p;
+        pos_ = start + separators[kRecordFieldCount - 1] + 1;
+        controlsAt_ = pos_;  // the scanner is already there: the next record needs no seek
         return true;
     }
 
-    // Each chunk runs to its own terminator. A terminator of a later
-    // chunk means the chunks between are missing; a terminator of an earlier one
-    // means the record was cut short and the next one starts there. Either way
-    // the reader stays in step with the records that follow.
+    // Each chunk runs to its own terminator. A terminator of a later chunk means
+    // the chunks between are missing; a terminator of an earlier one means the
+    // record was cut short and the next one starts there; a group mark or the
+    // trailer ends it. Either way the reader stays in step with what follows.
     Entry readDamagedRecord() {
         FieldValues values{};
         std::size_t recordStart = pos_;
@@ -111,9 +161,10 @@ private:
             std::size_t subs[4];
             int subCount = 0;
             unsigned char cls = kText;
-            while ((pos_ = nextControlByte(text_.data(), pos_, text_.size())) < text_.size()) {
+            while (!atGroupEnd(pos_ = controls_.next(pos_))) {
                 cls = kScan.classOf[static_cast<unsigned char>(text_[pos_])];
-                if (cls == kText) {
+                if (cls == kText || cls == kReserved) {
+                    reserved = reserved || cls == kReserved;
                     ++pos_;
                     continue;
                 }
@@ -122,11 +173,6 @@ private:
                         subs[subCount++] = pos_;
                     else
                         reserved = true;
-                    ++pos_;
-                    continue;
-                }
-                if (cls == kReserved) {
-                    reserved = true;
                     ++pos_;
                     continue;
                 }
@@ -147,7 +193,7 @@ private:
                     text_.substr(fieldStart, fieldEnd - fieldStart);
                 if (f < subCount) fieldStart = fieldEnd + 1;
             }
-            if (pos_ >= text_.size()) {
+            if (atGroupEnd(pos_)) {
                 if (k < 8) damaged = true;
                 break;
             }
@@ -158,43 +204,21 @@ private:
                 damaged = true;  // cut short: the rest of the record is empty
                 break;
             } else {
-                damaged = true;  // chunk k+1 .. found-1 are missing; pos_ stays on the terminator
+                damaged = true;  // chunks k+1 .. found-1 are missing; pos_ stays on the terminator
             }
         }
-        if (damaged) problems_.add(base_ + recordStart, describe("damaged record", base_ + recordStart));
+        if (damaged) problems_.add(recordStart, describe("damaged record", recordStart));
         if (reserved)
-            problems_.add(base_ + recordStart,
-                          describe("record with control bytes inside a field", base_ + recordStart));
+            problems_.add(recordStart, describe("record with control bytes inside a field", recordStart));
         return Entry(values);
     }
 
     std::string_view text_;
-    std::size_t base_;
-    std::size_t pos_ = 0;
     ProblemList& problems_;
+    ControlScanner controls_;
+    std::size_t controlsAt_ = SIZE_MAX;  // where the scanner stands after a sound record
+    std::size_t pos_ = 0;
 };
-
-void readGroupRecords(std::string_view segment, std::size_t base, int groupIndex, Group& group,
-                      ProblemList& problems) {
-    RecordReader reader(segment, base, problems);
-    GroupList& list = group.entries();
-    bool placeholderSeen = false;
-    while (!reader.atEnd()) {
-        Entry entry = reader.next();
-        if (entry.isEmpty()) {
-            if (groupIndex == 0) continue;  // the blank record of an empty group 1
-            if (groupIndex >= 2) {
-                if (placeholderSeen) {
-                    problems.add(base, describe("extra blank record in group", base));
-                    continue;
-                }
-                placeholderSeen = true;
-                entry = EntryPlaceholder();
-            }
-        }
-        list.pushFront(std::move(entry));
-    }
-}
 
 }  // namespace
 
@@ -279,46 +303,8 @@ std::size_t trailerStart(std::string_view file) {
     return at == std::string_view::npos ? file.size() : at;
 }
 
-std::vector<Group> readGroupSection(std::string_view section, ProblemList& problems) {
-    std::vector<Group> groups;
-    std::size_t segmentStart = 0;
-    for (int g = 0;; ++g) {
-        std::size_t mark = section.find(kGroupMark, segmentStart);
-        std::size_t segmentEnd = mark == std::string_view::npos ? section.size() : mark;
-        if (g == kMaxGroups) {
-            problems.add(segmentStart, describe("too many groups; the rest was not read", segmentStart));
-            break;
-        }
-        std::string_view segment = section.substr(segmentStart, segmentEnd - segmentStart);
-        std::size_t recordsAt = segmentStart;
-        Group& group = groups.emplace_back();
-        if (g >= 2) {
-            // The group's name runs to 0x18; a record terminator before it means the
-            // header is damaged, and the records start right after the 0x07.
-            std::size_t nameEnd = segment.find(kGroupNameEnd);
-            std::size_t firstTerminator = segment.find_first_of(std::string_view("\x01\x04\x02\x0C\x03\x11\x16\x06\x13", 9));
-            if (nameEnd != std::string_view::npos &&
-                (firstTerminator == std::string_view::npos || nameEnd < firstTerminator)) {
-                std::string_view name = segment.substr(0, nameEnd);
-                if (name.size() > kMaxNameLength)
-                    problems.add(segmentStart, describe("group name longer than 49 characters", segmentStart));
-                if (hasReservedBytes(name))
-                    problems.add(segmentStart, describe("group name with control bytes", segmentStart));
-                group.setName(name);
-                segment.remove_prefix(nameEnd + 1);
-                recordsAt += nameEnd + 1;
-            } else {
-                problems.add(segmentStart, describe("group header without its name end", segmentStart));
-            }
-            if (segment.empty())
-                problems.add(segmentStart, describe("group without any record", segmentStart));
-        }
-        readGroupRecords(segment, recordsAt, g, group, problems);
-        if (mark == std::string_view::npos) break;
-        segmentStart = mark + 1;
-    }
-    while (groups.size() < 2) groups.emplace_back();
-    return groups;
+GroupSection readGroupSection(std::string_view file, ProblemList& problems) {
+    return SectionReader(file, problems).read();
 }
 
 Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& problems) {
@@ -366,6 +352,12 @@ void applyTrailer(const Trailer& trailer, AddressBook& book) {
     if (book.group(0).name().empty()) book.group(0).setName(AddressBook::kDefaultGroup1Name);
     book.group(1).setName(trailer.group2Name);
     if (book.group(1).name().empty()) book.group(1).setName(AddressBook::kDefaultGroup2Name);
+}
+
+void readFile(std::string_view file, AddressBook& book, ProblemList& problems) {
+    GroupSection section = readGroupSection(file, problems);
+    if (section.end < file.size()) applyTrailer(readTrailer(file, section.end, problems), book);
+    book.replaceGroups(std::move(section.groups));
 }
 
 }  // namespace ctlite::dataformat

@@ -96,11 +96,16 @@ std::string newGroupImage(std::string_view name);
 // Where the trailer starts (its 0x0E), or the size of the file when there is none.
 std::size_t trailerStart(std::string_view file);
 
-// The groups of a group section. Each group's entries come out in the reverse of
-// file order (each record is inserted at position 1). Blank records: dropped in
-// group 1, kept in group 2, read as the placeholder in later groups.
-// Throws std::bad_alloc when memory runs out.
-std::vector<Group> readGroupSection(std::string_view section, ProblemList& problems);
+struct GroupSection {
+    std::vector<Group> groups;
+    std::size_t end = 0;  // where the trailer starts, or the size of the file
+};
+
+// The groups of a file, read up to its trailer in one pass. Each group's entries
+// come out in the reverse of file order (each record is inserted at position 1).
+// Blank records: dropped in group 1, kept in group 2, read as the placeholder in
+// later groups. Throws std::bad_alloc when memory runs out.
+GroupSection readGroupSection(std::string_view file, ProblemList& problems);
 
 struct Trailer {
     std::string scrambledPassword;
@@ -114,5 +119,9 @@ Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& probl
 // Password (unscrambled, setting the lock flag when there is one), labels and the
 // first two names, each empty one replaced by its default.
 void applyTrailer(const Trailer& trailer, AddressBook& book);
+
+// The whole file into `book`, as the program reads it at start-up: the trailer
+// (when there is one), then the groups.
+void readFile(std::string_view file, AddressBook& book, ProblemList& problems);
 
 }  // namespace ctlite::dataformat

@@ -266,7 +266,7 @@ TEST(WholeFile, TemporaryFilesNeverReuseAnExistingFile) {
 TEST(WholeFile, OversizedFilesAreRefused) {
     TempDir dir;
     writeBytes(dir.file("big"), std::string(1000, 'x'));
-    std::string out;
+    platform::FileBytes out;
     EXPECT_EQ(platform::readWholeFile(system(), dir.file("big"), 999, out),
               platform::ReadOutcome::TooLarge);
     EXPECT_EQ(platform::readWholeFile(system(), dir.file("big"), 1000, out),

@@ -22,9 +22,7 @@ AddressBook loadImage(const std::string& image, ProblemList* problems = nullptr)
     ProblemList ignored;
     ProblemList& p = problems ? *problems : ignored;
     AddressBook book;
-    std::size_t start = trailerStart(image);
-    if (start < image.size()) applyTrailer(readTrailer(image, start, p), book);
-    book.replaceGroups(readGroupSection(std::string_view(image).substr(0, start), p));
+    readFile(image, book, p);
     return book;
 }
 

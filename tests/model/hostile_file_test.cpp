@@ -20,9 +20,7 @@ struct Loaded {
 
 Loaded load(const std::string& image) {
     Loaded out;
-    std::size_t start = trailerStart(image);
-    if (start < image.size()) applyTrailer(readTrailer(image, start, out.problems), out.book);
-    out.book.replaceGroups(readGroupSection(std::string_view(image).substr(0, start), out.problems));
+    readFile(image, out.book, out.problems);
     return out;
 }
 

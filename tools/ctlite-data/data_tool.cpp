@@ -47,7 +47,7 @@ void reportProblems(std::ostream& err, const std::string& path, const ProblemLis
 // Loads a book as the program does (trailer, then groups), from one read of the file.
 bool loadBook(platform::FileSystem& fs, const std::string& path, AddressBook& book,
               ProblemList& problems, std::ostream& err) {
-    std::string image;
+    platform::FileBytes image;
     switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
         case platform::ReadOutcome::Ok: break;
         case platform::ReadOutcome::CannotOpen:
@@ -60,9 +60,7 @@ bool loadBook(platform::FileSystem& fs, const std::string& path, AddressBook& bo
             err << "ctlite-data: " << path << ": reading failed\n";
             return false;
     }
-    std::size_t start = dataformat::trailerStart(image);
-    if (start < image.size()) dataformat::applyTrailer(dataformat::readTrailer(image, start, problems), book);
-    book.replaceGroups(dataformat::readGroupSection(std::string_view(image).substr(0, start), problems));
+    dataformat::readFile(image.view(), book, problems);
     return true;
 }
 
@@ -125,7 +123,7 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
 
 int commandCheck(platform::FileSystem& fs, const std::string& path, std::ostream& out,
                  std::ostream& err) {
-    std::string image;
+    platform::FileBytes image;
     switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
         case platform::ReadOutcome::Ok: break;
         case platform::ReadOutcome::CannotOpen:
@@ -138,7 +136,7 @@ int commandCheck(platform::FileSystem& fs, const std::string& path, std::ostream
             err << "ctlite-data: " << path << ": reading failed\n";
             return kError;
     }
-    ProblemList problems = checkImage(image);
+    ProblemList problems = checkImage(image.view());
     if (problems.empty()) {
         out << path << ": clean\n";
         return kDone;
@@ -164,10 +162,10 @@ int commandCopy(platform::FileSystem& fs, const std::string& in, const std::stri
 
 ProblemList checkImage(std::string_view image) {
     ProblemList problems;
-    std::size_t start = dataformat::trailerStart(image);
-    std::string_view section = image.substr(0, start);
-    std::vector<Group> groups = dataformat::readGroupSection(section, problems);
-    if (start < image.size()) dataformat::readTrailer(image, start, problems);
+    dataformat::GroupSection read = dataformat::readGroupSection(image, problems);
+    std::string_view section = image.substr(0, read.end);
+    if (read.end < image.size()) dataformat::readTrailer(image, read.end, problems);
+    std::vector<Group> groups = std::move(read.groups);
 
     // Two loads and saves reverse each group twice: a sound section comes back byte for byte.
     AddressBook book;
@@ -175,7 +173,7 @@ ProblemList checkImage(std::string_view image) {
     std::string once;
     dataformat::appendGroupSection(once, book);
     ProblemList ignored;
-    book.replaceGroups(dataformat::readGroupSection(once, ignored));
+    book.replaceGroups(dataformat::readGroupSection(once, ignored).groups);
     std::string twice;
     dataformat::appendGroupSection(twice, book);
     if (twice != section) {

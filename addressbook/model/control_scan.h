@@ -1,0 +1,115 @@
+// Finds the control bytes of a text, 64 bytes at a time: the bytes below 0x20 other
+// than tab, line feed and carriage return, which text often holds. Every byte the
+// data file reserves is among them, so the reader only ever stops at these.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace ctlite {
+
+class ControlScanner {
+public:
+    explicit ControlScanner(std::string_view text) : text_(text) {}
+
+    // Moves to `from`: pop() then hands out the first control byte at or after it.
+    void seek(std::size_t from) {
+        if (from >= text_.size()) {
+            load(text_.size() / 64);
+            mask_ = 0;
+            return;
+        }
+        std::size_t block = from / 64;
+        if (block != block_) load(block);
+        mask_ = blockMask_ & (~std::uint64_t{0} << (from % 64));
+    }
+
+    // The position of the next control byte, or the text's size when there is none;
+    // the scanner moves past it.
+    std::size_t pop() {
+        while (mask_ == 0) {
+            if ((block_ + 1) * 64 >= text_.size()) return text_.size();
+            load(block_ + 1);
+            mask_ = blockMask_;
+        }
+        std::size_t at = block_ * 64 + static_cast<std::size_t>(__builtin_ctzll(mask_));
+        mask_ &= mask_ - 1;
+        return at;
+    }
+
+    // The first control byte at or after `from`, or the text's size.
+    std::size_t next(std::size_t from) {
+        seek(from);
+        return pop();
+    }
+
+private:
+    void load(std::size_t block) {
+        block_ = block;
+        const char* p = text_.data() + block * 64;
+        std::size_t n = block * 64 < text_.size() ? text_.size() - block * 64 : 0;
+        if (n >= 64) {
+            blockMask_ = fullBlock(p);
+            return;
+        }
+        blockMask_ = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            if (isControl(p[i])) blockMask_ |= std::uint64_t{1} << i;
+    }
+
+    static bool isControl(char c) {
+        auto b = static_cast<unsigned char>(c);
+        return b < 0x20 && b != '\t' && b != '\n' && b != '\r';
+    }
+
+    static std::uint64_t fullBlock(const char* p) {
+#if defined(__SSE2__)
+        const __m128i limit = _mm_set1_epi8(0x1F);
+        const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 4; ++i) {
+            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            // b < 0x20 exactly when min(b, 0x1F) == b, comparing without sign.
+            __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
+            __m128i text = _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
+                                        _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+            below = _mm_andnot_si128(text, below);
+            mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(below)))
+                    << (16 * i);
+        }
+        return mask;
+#else
+        std::uint64_t mask = 0;
+        for (int i = 0; i < 8; ++i) {
+            std::uint64_t word;
+            std::memcpy(&word, p + 8 * i, 8);
+            constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL, kHigh = 0x8080808080808080ULL;
+            // High bit of each byte set when the byte is 0x20 or more.
+            std::uint64_t atLeast = (((word & kLow7) + 0x6060606060606060ULL) | word) & kHigh;
+            std::uint64_t below = ~atLeast & kHigh;
+            // Gather the eight high bits into one byte (byte 0 becomes bit 0).
+            std::uint64_t bits = ((below >> 7) * 0x0102040810204080ULL) >> 56;
+            mask |= bits << (8 * i);
+        }
+        // Tab, line feed and carriage return are text; drop them one by one (rare).
+        for (std::uint64_t m = mask; m; m &= m - 1) {
+            int i = __builtin_ctzll(m);
+            if (!isControl(p[i])) mask &= ~(std::uint64_t{1} << i);
+        }
+        return mask;
+#endif
+    }
+
+    std::string_view text_;
+    std::size_t block_ = SIZE_MAX;
+    std::uint64_t blockMask_ = 0;  // control bytes of the current block
+    std::uint64_t mask_ = 0;       // those not yet handed out
+};
+
+}  // namespace ctlite
