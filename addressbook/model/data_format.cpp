@@ -95,11 +95,15 @@ private:
     void readRecords(int groupIndex, Group& group) {
         GroupList& list = group.entries();
         bool placeholderSeen = false;
+        std::size_t blankAt = SIZE_MAX;
         while (!atGroupEnd(pos_)) {
             std::size_t start = pos_;
             Entry entry = nextRecord();
             if (entry.isEmpty()) {
-                if (groupIndex == 0) continue;  // the blank record of an empty group 1
+                if (groupIndex == 0) {  // the blank record of an empty group 1
+                    blankAt = start;
+                    continue;
+                }
                 if (groupIndex >= 2) {
                     if (placeholderSeen) {
                         problems_.add(start, describe("extra blank record in group", start));
@@ -111,6 +115,8 @@ private:
             }
             list.pushFront(std::move(entry));
         }
+        if (blankAt != SIZE_MAX && list.count() > 0)
+            problems_.add(blankAt, describe("blank record among the entries of group 1", blankAt));
     }
 
     // One record: a sound one in a single pass and copy, anything else through

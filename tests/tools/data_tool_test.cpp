@@ -110,6 +110,10 @@ TEST(DataTool, CheckFindsWhatWouldNotReadBack) {
     EXPECT_TRUE(checkImage(ann + "\x07" + placeholder).empty());
     EXPECT_FALSE(checkImage(ann + blank + "\x07" + placeholder).empty());
     EXPECT_TRUE(checkImage(dataformat::newFileImage()).empty());
+    // An empty user group, stored as a blank record, reads back as its placeholder: clean.
+    AddressBook book;
+    book.addGroup("Empty");
+    EXPECT_TRUE(checkImage(dataformat::fileImage(book)).empty());
 }
 
 TEST(DataTool, CopyWritesTheWholeBookOrNothing) {

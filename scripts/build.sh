@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds the native tree (build/native) and the
+# Windows x86_64 tree (build/windows) with its own Wine prefix.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/bootstrap.sh
+WERROR="${CONTAVO_WERROR:-OFF}"
+JOBS="$(nproc)"
+
+cmake -S . -B build/native -G Ninja -DCONTAVO_WERROR="$WERROR" >/dev/null
+cmake --build build/native -j "$JOBS"
+
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+  -DCONTAVO_WERROR="$WERROR" >/dev/null
+cmake --build build/windows -j "$JOBS"
+
+# Make the Wine prefix once, before anything runs in it.
+build/windows/wine-run.sh cmd.exe /c exit >/dev/null 2>&1
