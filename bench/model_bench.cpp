@@ -33,7 +33,8 @@ struct Fixture {
 const Fixture& fixture(int entries) {
     static std::map<int, Fixture> cache;
     auto it = cache.find(entries);
-    if (it != cache.end()) return it->second;
+    if (it != cache.end())
+        return it->second;
     Fixture f;
     f.book = testing_support::generatedBook(entries, 1);
     f.path = workDir().file("book" + std::to_string(entries) + ".dat");
@@ -125,7 +126,8 @@ void BM_SaveWithTrailer(benchmark::State& state) {
 // The same bytes, built in memory only: the cost of the format itself.
 void BM_SaveImageOnly(benchmark::State& state) {
     const Fixture& f = fixture(static_cast<int>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(dataformat::fileImage(f.book));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(dataformat::fileImage(f.book));
     setBytes(state, f.bytes);
 }
 
@@ -143,7 +145,8 @@ void BM_QuickSearchKeystroke(benchmark::State& state) {
     NameList names(f.book.group(0).entries(), SortMode::LastName);
     const char* typed[] = {"m", "mi", "mil", "mill", "mille", "miller9", "zz"};
     std::size_t i = 0;
-    for (auto _ : state) benchmark::DoNotOptimize(names.quickSearch(typed[i++ % 7]));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(names.quickSearch(typed[i++ % 7]));
 }
 
 void BM_FindNextAllFieldsNoMatch(benchmark::State& state) {
@@ -152,7 +155,8 @@ void BM_FindNextAllFieldsNoMatch(benchmark::State& state) {
     for (auto _ : state) {
         FindNext find;
         FindResult result = find.next(f.book, 0, SortMode::FirstName, request);
-        if (result.found) state.SkipWithError("unexpected match");
+        if (result.found)
+            state.SkipWithError("unexpected match");
     }
 }
 
@@ -162,7 +166,8 @@ void BM_GroupListGetEveryPosition(benchmark::State& state) {
     const GroupList& list = f.book.group(0).entries();
     Entry out;
     for (auto _ : state)
-        for (int p = 1; p <= list.count(); ++p) list.get(p, out);
+        for (int p = 1; p <= list.count(); ++p)
+            list.get(p, out);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * list.count());
 }
 

@@ -25,10 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.password() != book.password() || !(again.labels() == book.labels()))
         std::abort();
     for (int g = 0; g < book.groupCount(); ++g) {
-        if (again.groupName(g) != book.groupName(g)) std::abort();
+        if (again.groupName(g) != book.groupName(g))
+            std::abort();
         int n = book.group(g).entries().count();
         // An empty group is stored as one blank or placeholder record.
-        if (n > 0 && again.group(g).entries().count() != n) std::abort();
+        if (n > 0 && again.group(g).entries().count() != n)
+            std::abort();
     }
 
     // The name list and a search over what was read.

@@ -24,9 +24,9 @@ public:
 };
 
 enum class OpenMode {
-    Read,         // existing file, reading
-    CreateNew,    // a new file that must not exist yet, writing
-    Append,       // writing at the end, created when missing
+    Read,       // existing file, reading
+    CreateNew,  // a new file that must not exist yet, writing
+    Append,     // writing at the end, created when missing
 };
 
 struct PathStatus {

@@ -15,16 +15,20 @@ class PosixFile final : public File {
 public:
     explicit PosixFile(int fd) : fd_(fd) {}
     ~PosixFile() override {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
 
     bool read(char* buffer, std::size_t size, std::size_t& got) override {
         got = 0;
         while (got < size) {
             ssize_t n = ::read(fd_, buffer + got, size - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
-            if (n == 0) break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
             got += static_cast<std::size_t>(n);
         }
         return true;
@@ -33,8 +37,10 @@ public:
     bool write(const char* data, std::size_t size) override {
         while (size > 0) {
             ssize_t n = ::write(fd_, data, size);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
             data += n;
             size -= static_cast<std::size_t>(n);
         }
@@ -45,7 +51,8 @@ public:
 
     bool size(std::uint64_t& bytes) override {
         struct stat st;
-        if (::fstat(fd_, &st) != 0) return false;
+        if (::fstat(fd_, &st) != 0)
+            return false;
         bytes = static_cast<std::uint64_t>(st.st_size);
         return true;
     }
@@ -70,16 +77,17 @@ public:
             case OpenMode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
         }
         int fd = ::open(path.c_str(), flags, 0644);
-        if (fd < 0) return nullptr;
+        if (fd < 0)
+            return nullptr;
         return std::make_unique<PosixFile>(fd);
     }
 
     bool replace(const std::string& from, const std::string& to) override {
-        if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+        if (std::rename(from.c_str(), to.c_str()) != 0)
+            return false;
         // Make the new directory entry durable as well.
-        std::string dir = to.substr(0, to.find_last_of('/') == std::string::npos
-                                           ? 0
-                                           : to.find_last_of('/'));
+        std::string dir =
+            to.substr(0, to.find_last_of('/') == std::string::npos ? 0 : to.find_last_of('/'));
         int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0) {
             ::fsync(fd);
@@ -93,7 +101,8 @@ public:
     bool status(const std::string& path, PathStatus& out) override {
         struct stat st;
         out = PathStatus{};
-        if (::stat(path.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
+        if (::stat(path.c_str(), &st) != 0)
+            return errno == ENOENT || errno == ENOTDIR;
         out.exists = true;
         // As on Windows, a file nobody may write is read-only, whoever asks.
         out.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;

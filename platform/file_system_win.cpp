@@ -10,7 +10,8 @@ class Win32File final : public File {
 public:
     explicit Win32File(HANDLE handle) : handle_(handle) {}
     ~Win32File() override {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
     }
 
     bool read(char* buffer, std::size_t size, std::size_t& got) override {
@@ -18,8 +19,10 @@ public:
         while (got < size) {
             DWORD chunk = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
             DWORD n = 0;
-            if (!ReadFile(handle_, buffer + got, chunk, &n, nullptr)) return false;
-            if (n == 0) break;
+            if (!ReadFile(handle_, buffer + got, chunk, &n, nullptr))
+                return false;
+            if (n == 0)
+                break;
             got += n;
         }
         return true;
@@ -29,7 +32,8 @@ public:
         while (size > 0) {
             DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
             DWORD n = 0;
-            if (!WriteFile(handle_, data, chunk, &n, nullptr) || n == 0) return false;
+            if (!WriteFile(handle_, data, chunk, &n, nullptr) || n == 0)
+                return false;
             data += n;
             size -= n;
         }
@@ -40,7 +44,8 @@ public:
 
     bool size(std::uint64_t& bytes) override {
         LARGE_INTEGER li;
-        if (!GetFileSizeEx(handle_, &li)) return false;
+        if (!GetFileSizeEx(handle_, &li))
+            return false;
         bytes = static_cast<std::uint64_t>(li.QuadPart);
         return true;
     }
@@ -74,7 +79,8 @@ public:
         }
         HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        if (h == INVALID_HANDLE_VALUE)
+            return nullptr;
         return std::make_unique<Win32File>(h);
     }
 

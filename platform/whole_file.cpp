@@ -7,27 +7,34 @@ namespace platform {
 ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t maxBytes,
                           FileBytes& out) {
     std::unique_ptr<File> file = fs.open(path, OpenMode::Read);
-    if (!file) return ReadOutcome::CannotOpen;
+    if (!file)
+        return ReadOutcome::CannotOpen;
     std::uint64_t size = 0;
-    if (!file->size(size)) return ReadOutcome::ReadFailed;
-    if (size > maxBytes) return ReadOutcome::TooLarge;
+    if (!file->size(size))
+        return ReadOutcome::ReadFailed;
+    if (size > maxBytes)
+        return ReadOutcome::TooLarge;
     // The size is a hint: one byte more shows whether the file grew meanwhile.
     std::size_t capacity = static_cast<std::size_t>(size) + 1;
     std::unique_ptr<char[]> buffer(new char[capacity]);
     std::size_t total = 0;
     for (;;) {
         std::size_t got = 0;
-        if (!file->read(buffer.get() + total, capacity - total, got)) return ReadOutcome::ReadFailed;
+        if (!file->read(buffer.get() + total, capacity - total, got))
+            return ReadOutcome::ReadFailed;
         total += got;
-        if (total < capacity) break;
-        if (total > maxBytes) return ReadOutcome::TooLarge;
+        if (total < capacity)
+            break;
+        if (total > maxBytes)
+            return ReadOutcome::TooLarge;
         std::size_t larger = capacity * 2 > maxBytes + 1 ? maxBytes + 1 : capacity * 2;
         std::unique_ptr<char[]> grown(new char[larger]);
         std::memcpy(grown.get(), buffer.get(), total);
         buffer = std::move(grown);
         capacity = larger;
     }
-    if (!file->close()) return ReadOutcome::ReadFailed;
+    if (!file->close())
+        return ReadOutcome::ReadFailed;
     out.data_ = std::move(buffer);
     out.size_ = total;
     return ReadOutcome::Ok;
@@ -36,15 +43,19 @@ ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t m
 WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
     std::string temporary;
     std::unique_ptr<File> file;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+    // A write killed part-way leaves its temporary file behind; the next write
+    // takes the next free name rather than touching it.
+    for (int attempt = 0; attempt < 1000 && !file; ++attempt) {
         temporary = path + ".~" + std::to_string(attempt);
         file = fs.open(temporary, OpenMode::CreateNew);
     }
-    if (!file) return WriteOutcome::CannotCreate;
+    if (!file)
+        return WriteOutcome::CannotCreate;
     bool written = file->write(bytes.data(), bytes.size()) && file->sync();
     bool closed = file->close();
     file.reset();
-    if (written && closed && fs.replace(temporary, path)) return WriteOutcome::Ok;
+    if (written && closed && fs.replace(temporary, path))
+        return WriteOutcome::Ok;
     fs.remove(temporary);
     return WriteOutcome::WriteFailed;
 }

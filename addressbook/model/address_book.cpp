@@ -16,8 +16,10 @@ AddressBook::AddressBook() {
 
 std::string AddressBook::groupName(int index) const {
     const std::string& name = group(index).name();
-    if (name.empty() && index == 0) return std::string(kDefaultGroup1Name);
-    if (name.empty() && index == 1) return std::string(kDefaultGroup2Name);
+    if (name.empty() && index == 0)
+        return std::string(kDefaultGroup1Name);
+    if (name.empty() && index == 1)
+        return std::string(kDefaultGroup2Name);
     return name;
 }
 
@@ -27,22 +29,27 @@ int AddressBook::addGroup(std::string_view name) {
 }
 
 bool AddressBook::removeGroup(int index) {
-    if (index < 2 || index >= groupCount()) return false;
+    if (index < 2 || index >= groupCount())
+        return false;
     groups_.erase(groups_.begin() + index);
-    if (current_ >= groupCount()) current_ = 0;
+    if (current_ >= groupCount())
+        current_ = 0;
     return true;
 }
 
 void AddressBook::replaceGroups(std::vector<Group> groups) {
-    while (groups.size() < 2) groups.emplace_back();
+    while (groups.size() < 2)
+        groups.emplace_back();
     groups[0].setName(groups_[0].name());
     groups[1].setName(groups_[1].name());
     groups_ = std::move(groups);
-    if (current_ >= groupCount()) current_ = 0;
+    if (current_ >= groupCount())
+        current_ = 0;
 }
 
 bool AddressBook::setCurrentGroupIndex(int index) {
-    if (index < 0 || index >= groupCount()) return false;
+    if (index < 0 || index >= groupCount())
+        return false;
     current_ = index;
     return true;
 }
@@ -53,17 +60,20 @@ std::string AddressBook::password() const {
 
 void AddressBook::setPassword(std::string_view plain) {
     password_ = withoutControlBytes(truncated(plain, kMaxNameLength));
-    if (scrambled_) password_ = rotatePrintable(password_, kPasswordRotation);
+    if (scrambled_)
+        password_ = rotatePrintable(password_, kPasswordRotation);
 }
 
 void AddressBook::scramblePassword() {
-    if (scrambled_) return;
+    if (scrambled_)
+        return;
     password_ = rotatePrintable(password_, kPasswordRotation);
     scrambled_ = true;
 }
 
 void AddressBook::unscramblePassword() {
-    if (!scrambled_) return;
+    if (!scrambled_)
+        return;
     password_ = rotatePrintable(password_, -kPasswordRotation);
     scrambled_ = false;
 }

@@ -26,7 +26,8 @@ public:
             return;
         }
         std::size_t block = from / 64;
-        if (block != block_) load(block);
+        if (block != block_)
+            load(block);
         mask_ = blockMask_ & (~std::uint64_t{0} << (from % 64));
     }
 
@@ -34,7 +35,8 @@ public:
     // the scanner moves past it.
     std::size_t pop() {
         while (mask_ == 0) {
-            if ((block_ + 1) * 64 >= text_.size()) return text_.size();
+            if ((block_ + 1) * 64 >= text_.size())
+                return text_.size();
             load(block_ + 1);
             mask_ = blockMask_;
         }
@@ -60,7 +62,8 @@ private:
         }
         blockMask_ = 0;
         for (std::size_t i = 0; i < n; ++i)
-            if (isControl(p[i])) blockMask_ |= std::uint64_t{1} << i;
+            if (isControl(p[i]))
+                blockMask_ |= std::uint64_t{1} << i;
     }
 
     static bool isControl(char c) {
@@ -77,8 +80,9 @@ private:
             __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
             // b < 0x20 exactly when min(b, 0x1F) == b, comparing without sign.
             __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
-            __m128i text = _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
-                                        _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+            __m128i text =
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
+                             _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
             below = _mm_andnot_si128(text, below);
             mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(below)))
                     << (16 * i);
@@ -100,7 +104,8 @@ private:
         // Tab, line feed and carriage return are text; drop them one by one (rare).
         for (std::uint64_t m = mask; m; m &= m - 1) {
             int i = __builtin_ctzll(m);
-            if (!isControl(p[i])) mask &= ~(std::uint64_t{1} << i);
+            if (!isControl(p[i]))
+                mask &= ~(std::uint64_t{1} << i);
         }
         return mask;
 #endif

@@ -17,8 +17,10 @@ bool DataFile::exists() {
 
 Outcome DataFile::checkWritable() {
     platform::PathStatus status;
-    if (!fs_.status(path_, status)) return failures::kReadingFileFailed;
-    if (status.exists && status.readOnly) return failures::kReadOnly;
+    if (!fs_.status(path_, status))
+        return failures::kReadingFileFailed;
+    if (status.exists && status.readOnly)
+        return failures::kReadOnly;
     return std::nullopt;
 }
 
@@ -32,7 +34,8 @@ Outcome DataFile::replaceContents(std::string_view bytes) {
 }
 
 Outcome DataFile::save(const AddressBook& book) {
-    if (Outcome refused = checkWritable()) return refused;
+    if (Outcome refused = checkWritable())
+        return refused;
     std::string image;
     try {
         image = dataformat::fileImage(book);
@@ -43,7 +46,8 @@ Outcome DataFile::save(const AddressBook& book) {
 }
 
 Outcome DataFile::writeTrailer(const AddressBook& book) {
-    if (Outcome refused = checkWritable()) return refused;
+    if (Outcome refused = checkWritable())
+        return refused;
     platform::FileBytes bytes;
     ReadOutcome read = platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes);
     std::string image;
@@ -66,8 +70,10 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
         case ReadOutcome::ReadFailed: result.failure = failures::kMissingFile; return result;
     }
     try {
-        std::vector<Group> groups = dataformat::readGroupSection(image.view(), result.problems).groups;
-        if (justCreated) groups[1].entries() = GroupList();
+        std::vector<Group> groups =
+            dataformat::readGroupSection(image.view(), result.problems).groups;
+        if (justCreated)
+            groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));
     } catch (const std::bad_alloc&) {
         result.failure = failures::kSevere001;
@@ -84,18 +90,21 @@ TrailerResult DataFile::readTrailer(AddressBook& book) {
     }
     std::string_view image = bytes.view();
     std::size_t start = dataformat::trailerStart(image);
-    if (start == image.size()) return result;
+    if (start == image.size())
+        return result;
     dataformat::applyTrailer(dataformat::readTrailer(image, start, result.problems), book);
     return result;
 }
 
 Outcome DataFile::createNew() {
-    if (Outcome refused = checkWritable()) return refused;
+    if (Outcome refused = checkWritable())
+        return refused;
     return replaceContents(dataformat::newFileImage());
 }
 
 Outcome DataFile::appendGroup(std::string_view name) {
-    if (Outcome refused = checkWritable()) return refused;
+    if (Outcome refused = checkWritable())
+        return refused;
     platform::FileBytes bytes;
     if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes) != ReadOutcome::Ok)
         return failures::kReadingFileFailed;

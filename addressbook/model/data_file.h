@@ -25,8 +25,8 @@ struct Failure {
 
 namespace failures {
 inline constexpr Failure kReadingFileFailed{"Reading file failed.", "Error", false};
-inline constexpr Failure kReadOnly{"File is set to Read-only, can't write to the file.\nSave Failed.",
-                                   "Error", false};
+inline constexpr Failure kReadOnly{
+    "File is set to Read-only, can't write to the file.\nSave Failed.", "Error", false};
 inline constexpr Failure kWritingFileFailed{
     "Writing file failed. The file on disk was left as it was.", "Error", false};
 inline constexpr Failure kInternal31{"Internal Error!(code:31)", "Error code:31", true};

@@ -23,7 +23,8 @@ struct ScanTable {
     std::array<unsigned char, 256> classOf{};
     constexpr ScanTable() {
         for (int c = 0; c < 256; ++c)
-            if (isReservedByte(static_cast<char>(c))) classOf[c] = kReserved;
+            if (isReservedByte(static_cast<char>(c)))
+                classOf[c] = kReserved;
         classOf[static_cast<unsigned char>(kSubSeparator)] = kSub;
         for (int k = 0; k < 9; ++k)
             classOf[static_cast<unsigned char>(kChunks[k].terminator)] =
@@ -51,9 +52,11 @@ public:
         std::vector<Group>& groups = section.groups;
         for (int g = 0;; ++g) {
             Group& group = groups.emplace_back();
-            if (g >= 2) readHeader(group);
+            if (g >= 2)
+                readHeader(group);
             readRecords(g, group);
-            if (pos_ >= text_.size() || text_[pos_] == kTrailerMark) break;
+            if (pos_ >= text_.size() || text_[pos_] == kTrailerMark)
+                break;
             ++pos_;  // the 0x07 that starts the next group
             if (g + 1 == kMaxGroups) {
                 problems_.add(pos_, describe("too many groups; the rest was not read", pos_));
@@ -61,7 +64,8 @@ public:
                 break;
             }
         }
-        while (groups.size() < 2) groups.emplace_back();
+        while (groups.size() < 2)
+            groups.emplace_back();
         section.end = pos_;
         return section;
     }
@@ -77,7 +81,8 @@ private:
         std::size_t start = pos_, p = pos_;
         for (;;) {
             p = controls_.next(p);
-            if (p < text_.size() && text_[p] == kGroupNameEnd) break;
+            if (p < text_.size() && text_[p] == kGroupNameEnd)
+                break;
             if (atGroupEnd(p) || isReservedByte(text_[p])) {
                 problems_.add(start, describe("group header without its name end", start));
                 return;
@@ -89,7 +94,8 @@ private:
             problems_.add(start, describe("group name longer than 49 characters", start));
         group.setName(name);
         pos_ = p + 1;
-        if (atGroupEnd(pos_)) problems_.add(start, describe("group without any record", start));
+        if (atGroupEnd(pos_))
+            problems_.add(start, describe("group without any record", start));
     }
 
     void readRecords(int groupIndex, Group& group) {
@@ -135,15 +141,19 @@ private:
     bool readSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
         const char* data = text_.data();
         const std::size_t start = pos_, end = text_.size();
-        if (controlsAt_ != start) controls_.seek(start);
+        if (controlsAt_ != start)
+            controls_.seek(start);
         controlsAt_ = SIZE_MAX;
         for (int i = 0; i < kRecordFieldCount; ++i) {
             std::size_t p;
             for (;;) {
                 p = controls_.pop();
-                if (p >= end) return false;
-                if (data[p] == kSeparatorSequence[i]) break;
-                if (isReservedByte(data[p])) return false;
+                if (p >= end)
+                    return false;
+                if (data[p] == kSeparatorSequence[i])
+                    break;
+                if (isReservedByte(data[p]))
+                    return false;
                 // otherwise a control byte a field may hold (CR, LF, tab...)
             }
             separators[i] = static_cast<std::uint32_t>(p - start);
@@ -194,13 +204,16 @@ private:
                     fieldEnd = pos_;
                 else
                     fieldEnd = fieldStart;  // separator missing: the field reads as empty
-                if (f < chunk.fieldCount - 1 && f >= subCount) damaged = true;
+                if (f < chunk.fieldCount - 1 && f >= subCount)
+                    damaged = true;
                 values[static_cast<int>(chunk.field(f))] =
                     text_.substr(fieldStart, fieldEnd - fieldStart);
-                if (f < subCount) fieldStart = fieldEnd + 1;
+                if (f < subCount)
+                    fieldStart = fieldEnd + 1;
             }
             if (atGroupEnd(pos_)) {
-                if (k < 8) damaged = true;
+                if (k < 8)
+                    damaged = true;
                 break;
             }
             int found = cls - 1;
@@ -213,9 +226,11 @@ private:
                 damaged = true;  // chunks k+1 .. found-1 are missing; pos_ stays on the terminator
             }
         }
-        if (damaged) problems_.add(recordStart, describe("damaged record", recordStart));
+        if (damaged)
+            problems_.add(recordStart, describe("damaged record", recordStart));
         if (reserved)
-            problems_.add(recordStart, describe("record with control bytes inside a field", recordStart));
+            problems_.add(recordStart,
+                          describe("record with control bytes inside a field", recordStart));
         return Entry(values);
     }
 
@@ -231,7 +246,8 @@ private:
 void appendRecord(std::string& out, const Entry& entry) {
     for (const Chunk& chunk : kChunks) {
         for (int f = 0; f < chunk.fieldCount; ++f) {
-            if (f > 0) out.push_back(kSubSeparator);
+            if (f > 0)
+                out.push_back(kSubSeparator);
             out.append(entry.get(chunk.field(f)));
         }
         out.push_back(chunk.terminator);
@@ -241,7 +257,8 @@ void appendRecord(std::string& out, const Entry& entry) {
 namespace {
 
 void appendEntries(std::string& out, const GroupList& list) {
-    for (int position = 1; position <= list.count(); ++position) appendRecord(out, *list.find(position));
+    for (int position = 1; position <= list.count(); ++position)
+        appendRecord(out, *list.find(position));
 }
 
 }  // namespace
@@ -322,7 +339,8 @@ Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& probl
         std::size_t end = file.find(kTrailerMark, pos);
         std::size_t fieldEnd = end == std::string_view::npos ? file.size() : end;
         fields[count++] = file.substr(pos, fieldEnd - pos);
-        if (end == std::string_view::npos) break;
+        if (end == std::string_view::npos)
+            break;
         pos = end + 1;
         if (count == kTrailerFieldCount) {
             problems.add(end, describe("trailer with more than 18 fields", end));
@@ -333,15 +351,18 @@ Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& probl
     for (int i = 0; i < count; ++i) {
         std::string_view field = fields[i];
         bool control = false;
-        for (char c : field) control = control || static_cast<unsigned char>(c) < 0x20;
-        if (control) problems.add(start, describe("trailer field with control bytes", start));
+        for (char c : field)
+            control = control || static_cast<unsigned char>(c) < 0x20;
+        if (control)
+            problems.add(start, describe("trailer field with control bytes", start));
     }
     if (fields[16].size() > kMaxNameLength || fields[17].size() > kMaxNameLength)
         problems.add(start, describe("group name longer than 49 characters", start));
     if (fields[0].size() > kMaxNameLength)
         problems.add(start, describe("password longer than 49 characters", start));
     trailer.scrambledPassword = std::string(truncated(fields[0], kMaxNameLength));
-    for (int i = 0; i < kLabelCount; ++i) trailer.labels[i] = std::string(fields[1 + i]);
+    for (int i = 0; i < kLabelCount; ++i)
+        trailer.labels[i] = std::string(fields[1 + i]);
     trailer.group1Name = std::string(fields[16]);
     trailer.group2Name = std::string(fields[17]);
     return trailer;
@@ -352,17 +373,21 @@ void applyTrailer(const Trailer& trailer, AddressBook& book) {
     // made only of dropped bytes counts as empty, as it will when read back.
     book.setPassword(rotatePrintable(trailer.scrambledPassword, -kPasswordRotation));
     book.setLocked(book.hasPassword());
-    for (int i = 0; i < kLabelCount; ++i) book.labels().set(static_cast<Label>(i), trailer.labels[i]);
+    for (int i = 0; i < kLabelCount; ++i)
+        book.labels().set(static_cast<Label>(i), trailer.labels[i]);
     book.labels().fillEmptyWithDefaults();
     book.group(0).setName(trailer.group1Name);
-    if (book.group(0).name().empty()) book.group(0).setName(AddressBook::kDefaultGroup1Name);
+    if (book.group(0).name().empty())
+        book.group(0).setName(AddressBook::kDefaultGroup1Name);
     book.group(1).setName(trailer.group2Name);
-    if (book.group(1).name().empty()) book.group(1).setName(AddressBook::kDefaultGroup2Name);
+    if (book.group(1).name().empty())
+        book.group(1).setName(AddressBook::kDefaultGroup2Name);
 }
 
 void readFile(std::string_view file, AddressBook& book, ProblemList& problems) {
     GroupSection section = readGroupSection(file, problems);
-    if (section.end < file.size()) applyTrailer(readTrailer(file, section.end, problems), book);
+    if (section.end < file.size())
+        applyTrailer(readTrailer(file, section.end, problems), book);
     book.replaceGroups(std::move(section.groups));
 }
 

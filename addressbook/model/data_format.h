@@ -62,7 +62,8 @@ constexpr std::array<char, kRecordFieldCount> makeSeparatorSequence() {
     std::array<char, kRecordFieldCount> sequence{};
     int i = 0;
     for (const Chunk& chunk : kChunks) {
-        for (int f = 1; f < chunk.fieldCount; ++f) sequence[i++] = kSubSeparator;
+        for (int f = 1; f < chunk.fieldCount; ++f)
+            sequence[i++] = kSubSeparator;
         sequence[i++] = chunk.terminator;
     }
     return sequence;

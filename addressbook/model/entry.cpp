@@ -48,24 +48,28 @@ Entry::Entry(const FieldValues& values) {
         textSize += v.size() + 1;
         anyText = anyText || !v.empty();
     }
-    if (!anyText) return;
+    if (!anyText)
+        return;
     std::unique_ptr<char[]> block(new char[kHeaderSize + textSize]);
     char* text = block.get() + kHeaderSize;
     char* dest = text;
     for (int slot = 0; slot < kFieldCount; ++slot) {
         for (char c : values[static_cast<int>(kRecordOrder[slot])])
-            if (!isReservedByte(c)) *dest++ = c;
+            if (!isReservedByte(c))
+                *dest++ = c;
         storeEnd(block.get(), slot, static_cast<std::uint32_t>(dest - text));
         *dest++ = '\0';
     }
     // Text made only of dropped bytes leaves an entry with no text at all.
-    if (dest - text > kFieldCount) block_ = std::move(block);
+    if (dest - text > kFieldCount)
+        block_ = std::move(block);
 }
 
 Entry Entry::fromRecord(std::string_view record,
                         const std::array<std::uint32_t, kRecordFieldCount>& separators) {
     Entry entry;
-    if (record.size() == kRecordFieldCount) return entry;  // only separators: no text
+    if (record.size() == kRecordFieldCount)
+        return entry;  // only separators: no text
     // The record's bytes are the fields in slot order, each followed by one
     // separator: copy them whole, turn the separators into NULs, and add the
     // group name (empty) after them.
@@ -88,34 +92,42 @@ std::uint32_t Entry::endOf(int slot) const {
     return end;
 }
 
-std::size_t Entry::blockSize() const { return kHeaderSize + endOf(kFieldCount - 1) + 1; }
+std::size_t Entry::blockSize() const {
+    return kHeaderSize + endOf(kFieldCount - 1) + 1;
+}
 
 std::string_view Entry::get(Field field) const {
-    if (!block_) return {};
+    if (!block_)
+        return {};
     int slot = kSlotOf[static_cast<int>(field)];
     std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
     return {block_.get() + kHeaderSize + begin, endOf(slot) - begin};
 }
 
 const char* Entry::c_str(Field field) const {
-    if (!block_) return "";
+    if (!block_)
+        return "";
     return get(field).data();
 }
 
 void Entry::set(Field field, std::string_view text) {
     FieldValues values;
-    for (int i = 0; i < kFieldCount; ++i) values[i] = get(static_cast<Field>(i));
+    for (int i = 0; i < kFieldCount; ++i)
+        values[i] = get(static_cast<Field>(i));
     values[static_cast<int>(field)] = text;
     // Built before the old block goes: `text` may point into it.
     Entry rebuilt(values);
     block_ = std::move(rebuilt.block_);
 }
 
-bool Entry::isPlaceholder() const { return get(Field::FirstName) == kPlaceholderText; }
+bool Entry::isPlaceholder() const {
+    return get(Field::FirstName) == kPlaceholderText;
+}
 
 std::string Entry::lastNameDisplay() const {
     std::string_view last = get(Field::LastName), first = get(Field::FirstName);
-    if (last.empty()) return std::string(first);
+    if (last.empty())
+        return std::string(first);
     std::string out;
     out.reserve(last.size() + 2 + first.size());
     out.append(last).append(", ").append(first);
@@ -152,19 +164,18 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
             text.push_back(' ');
             appendFoldedUpper(text, get(Field::LastName));
             break;
-        case SearchMode::Company:
-            appendFoldedUpper(text, get(Field::CompanyName));
-            break;
+        case SearchMode::Company: appendFoldedUpper(text, get(Field::CompanyName)); break;
         case SearchMode::AllFields: {
             static constexpr Field kSearched[] = {
-                Field::FirstName,    Field::LastName,    Field::City,         Field::Note,
-                Field::EmailAddress, Field::HomePhone,   Field::State,        Field::StreetAddress,
-                Field::ZipCode,      Field::CompanyName, Field::MobilePhone,  Field::Homepage,
-                Field::Country,      Field::WorkPhone,   Field::FaxNumber,    Field::PagerNumber,
+                Field::FirstName,    Field::LastName,    Field::City,        Field::Note,
+                Field::EmailAddress, Field::HomePhone,   Field::State,       Field::StreetAddress,
+                Field::ZipCode,      Field::CompanyName, Field::MobilePhone, Field::Homepage,
+                Field::Country,      Field::WorkPhone,   Field::FaxNumber,   Field::PagerNumber,
             };
             bool first = true;
             for (Field f : kSearched) {
-                if (!first) text.push_back(' ');
+                if (!first)
+                    text.push_back(' ');
                 first = false;
                 appendFoldedUpper(text, get(f));
             }
@@ -175,7 +186,8 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
 }
 
 bool operator==(const Entry& a, const Entry& b) {
-    if (!a.block_ || !b.block_) return !a.block_ && !b.block_;
+    if (!a.block_ || !b.block_)
+        return !a.block_ && !b.block_;
     std::size_t size = a.blockSize();
     return size == b.blockSize() && std::memcmp(a.block_.get(), b.block_.get(), size) == 0;
 }

@@ -38,11 +38,11 @@ using FieldValues = std::array<std::string_view, kFieldCount>;
 // stored in a record and comes last). Entries keep their text in this order too,
 // so that a record read from a file becomes an entry with one copy.
 inline constexpr std::array<Field, kFieldCount> kRecordOrder = {
-    Field::FirstName,   Field::CompanyName, Field::LastName,     Field::HomePhone,
-    Field::FaxNumber,   Field::PagerNumber, Field::MobilePhone,  Field::WorkPhone,
-    Field::StreetAddress, Field::City,      Field::State,        Field::Picture,
-    Field::ZipCode,     Field::Country,     Field::EmailAddress, Field::Homepage,
-    Field::Note,        Field::GroupName,
+    Field::FirstName,     Field::CompanyName, Field::LastName,     Field::HomePhone,
+    Field::FaxNumber,     Field::PagerNumber, Field::MobilePhone,  Field::WorkPhone,
+    Field::StreetAddress, Field::City,        Field::State,        Field::Picture,
+    Field::ZipCode,       Field::Country,     Field::EmailAddress, Field::Homepage,
+    Field::Note,          Field::GroupName,
 };
 // The fields a record holds: all but the group name.
 inline constexpr int kRecordFieldCount = kFieldCount - 1;
@@ -53,8 +53,8 @@ enum class SearchMode { Names = 0, AllFields = 1, Company = 2 };
 class SearchPattern;
 
 // All eighteen texts live in one block: the end offset of each field, then the
-// texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text holds no block,
-// so copying an entry costs one allocation and an empty one costs none.
+// texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text
+// holds no block, so copying an entry costs one allocation and an empty one costs none.
 //
 // Text that reaches an entry never holds a byte the data file reserves (see
 // isReservedByte): such bytes are dropped on the way in, so what is saved always

@@ -40,7 +40,9 @@ public:
     // Each empty caption takes its default; a single blank is not empty.
     void fillEmptyWithDefaults();
 
-    friend bool operator==(const FieldLabels& a, const FieldLabels& b) { return a.texts_ == b.texts_; }
+    friend bool operator==(const FieldLabels& a, const FieldLabels& b) {
+        return a.texts_ == b.texts_;
+    }
 
 private:
     std::array<std::string, kLabelCount> texts_;

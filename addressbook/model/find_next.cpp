@@ -7,10 +7,8 @@ namespace {
 
 SortMode sortModeToShow(SearchMode mode, SortMode current, const Entry& result) {
     switch (mode) {
-        case SearchMode::Names:
-            return current == SortMode::Company ? SortMode::FirstName : current;
-        case SearchMode::Company:
-            return SortMode::Company;
+        case SearchMode::Names: return current == SortMode::Company ? SortMode::FirstName : current;
+        case SearchMode::Company: return SortMode::Company;
         case SearchMode::AllFields:
             if (current == SortMode::Company && result.get(Field::CompanyName).empty())
                 return SortMode::FirstName;
@@ -27,11 +25,13 @@ FindResult FindNext::next(const AddressBook& book, int currentGroup, SortMode cu
     if (request.allGroups) {
         // Go on where the last press stopped: after a match on a group's last entry
         // the search moves to the next group rather than starting that group again.
-        if (group_ < 0 || group_ >= book.groupCount()) restart();
+        if (group_ < 0 || group_ >= book.groupCount())
+            restart();
         firstGroup = group_;
         lastGroup = book.groupCount() - 1;
     } else {
-        if (position_ >= book.group(currentGroup).entries().count()) position_ = 0;
+        if (position_ >= book.group(currentGroup).entries().count())
+            position_ = 0;
         group_ = currentGroup;
         firstGroup = lastGroup = currentGroup;
     }
@@ -42,7 +42,8 @@ FindResult FindNext::next(const AddressBook& book, int currentGroup, SortMode cu
         int start = g == firstGroup ? position_ : 0;
         for (int index = start; index < list.count(); ++index) {
             const Entry& entry = *list.find(index + 1);
-            if (!entry.matches(request.mode, pattern)) continue;
+            if (!entry.matches(request.mode, pattern))
+                continue;
             group_ = g;
             position_ = index + 1;
             FindResult result;

@@ -18,8 +18,8 @@ struct FindRequest {
 
 struct FindResult {
     bool found = false;
-    int group = 0;   // the result's group (0-based); the main window switches to it
-    int index = 0;   // the result's 0-based index in that group
+    int group = 0;  // the result's group (0-based); the main window switches to it
+    int index = 0;  // the result's 0-based index in that group
     // The sort mode the list must be in to show the result. A change here checks
     // the matching Sort menu item but is not stored as the user's choice.
     SortMode sortMode = kDefaultSortMode;

@@ -29,7 +29,9 @@ public:
 private:
     // Kept back to front: position p is items_[count - p], so inserting at
     // position 1 is an append and every position is reached in one step.
-    std::size_t indexOf(int position) const { return items_.size() - static_cast<std::size_t>(position); }
+    std::size_t indexOf(int position) const {
+        return items_.size() - static_cast<std::size_t>(position);
+    }
 
     std::vector<Entry> items_;
 };

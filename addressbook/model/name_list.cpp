@@ -8,7 +8,8 @@
 namespace ctlite {
 
 bool isListed(const Entry& entry, SortMode mode) {
-    if (mode == SortMode::Company) return !entry.get(Field::CompanyName).empty();
+    if (mode == SortMode::Company)
+        return !entry.get(Field::CompanyName).empty();
     return !entry.get(Field::FirstName).empty() || !entry.get(Field::LastName).empty();
 }
 
@@ -45,7 +46,8 @@ NameList::NameList(const GroupList& list, SortMode mode) {
     keys.reserve(static_cast<std::size_t>(list.count()));
     for (int position = 1; position <= list.count(); ++position) {
         const Entry& entry = *list.find(position);
-        if (!isListed(entry, mode)) continue;
+        if (!isListed(entry, mode))
+            continue;
         unsorted.push_back({lineText(entry, mode), position - 1});
         keys.push_back(foldedUpper(unsorted.back().text));
     }
@@ -68,19 +70,23 @@ std::optional<std::size_t> NameList::firstLineStartingWith(std::string_view text
     // Lines are ordered by their folded text, so all lines with the prefix sit
     // together, starting at the first line not below it.
     auto at = std::lower_bound(keys_.begin(), keys_.end(), prefix);
-    if (at == keys_.end() || at->compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    if (at == keys_.end() || at->compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
     return static_cast<std::size_t>(at - keys_.begin());
 }
 
 QuickSearch NameList::quickSearch(std::string_view text) const {
-    if (text.empty()) return {QuickSearch::Action::ClearSelection};
-    if (auto line = firstLineStartingWith(text)) return {QuickSearch::Action::Select, *line};
+    if (text.empty())
+        return {QuickSearch::Action::ClearSelection};
+    if (auto line = firstLineStartingWith(text))
+        return {QuickSearch::Action::Select, *line};
     return {QuickSearch::Action::KeepSelection};
 }
 
 std::optional<std::size_t> NameList::lineOfEntry(int index) const {
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].index == index) return i;
+        if (lines_[i].index == index)
+            return i;
     return std::nullopt;
 }
 

@@ -19,10 +19,12 @@ public:
 
     void add(std::size_t offset, std::string text) {
         ++total_;
-        if (kept_.size() < kKept) kept_.push_back({offset, std::move(text)});
+        if (kept_.size() < kKept)
+            kept_.push_back({offset, std::move(text)});
     }
     void append(const ProblemList& other) {
-        for (const Problem& p : other.kept_) add(p.offset, p.text);
+        for (const Problem& p : other.kept_)
+            add(p.offset, p.text);
         total_ += other.total_ - other.kept_.size();
     }
 

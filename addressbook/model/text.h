@@ -16,11 +16,21 @@ std::string foldedUpper(std::string_view text);
 // sub-separator, group and trailer marks) and for NUL, which no text may hold.
 constexpr bool isReservedByte(char c) {
     switch (static_cast<unsigned char>(c)) {
-        case 0x00: case 0x01: case 0x02: case 0x03: case 0x04: case 0x05: case 0x06:
-        case 0x07: case 0x0C: case 0x0E: case 0x11: case 0x13: case 0x16: case 0x18:
-            return true;
-        default:
-            return false;
+        case 0x00:
+        case 0x01:
+        case 0x02:
+        case 0x03:
+        case 0x04:
+        case 0x05:
+        case 0x06:
+        case 0x07:
+        case 0x0C:
+        case 0x0E:
+        case 0x11:
+        case 0x13:
+        case 0x16:
+        case 0x18: return true;
+        default: return false;
     }
 }
 bool hasReservedBytes(std::string_view text);

@@ -35,7 +35,9 @@ TEST(AddressBook, NamesAndPasswordsStayReadable) {
     EXPECT_EQ(book.groupName(g), "Tabhere");
     book.setPassword(std::string(55, 'p'));
     EXPECT_EQ(book.password(), std::string(49, 'p'));
-    book.setPassword("a\x0E" "b\xE9");
+    book.setPassword(
+        "a\x0E"
+        "b\xE9");
     EXPECT_EQ(book.password(), "ab\xE9");
 }
 

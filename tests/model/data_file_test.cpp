@@ -22,7 +22,9 @@ using testing_support::writeBytes;
 
 namespace {
 
-platform::FileSystem& system() { return platform::systemFileSystem(); }
+platform::FileSystem& system() {
+    return platform::systemFileSystem();
+}
 
 AddressBook loadFile(const std::string& path, bool justCreated = false) {
     AddressBook book;
@@ -144,7 +146,8 @@ TEST(DataFile, DeletingAGroupKeepsEveryOtherEntryOnce) {
         const GroupList& a = book.group(g).entries();
         const GroupList& b = back.group(g).entries();
         ASSERT_EQ(a.count(), b.count());
-        for (int p = 1; p <= a.count(); ++p) EXPECT_EQ(*a.find(p), *b.find(a.count() + 1 - p));
+        for (int p = 1; p <= a.count(); ++p)
+            EXPECT_EQ(*a.find(p), *b.find(a.count() + 1 - p));
     }
 }
 
@@ -244,10 +247,12 @@ TEST(DataFile, InterruptedWritesLeaveTheOldFileByteIdentical) {
                         EXPECT_EQ(dir.count(), 1) << name << " failing at step " << at;
                     }
                 }
-                if (done) break;
+                if (done)
+                    break;
                 // A killed write may leave its temporary file; the next run would skip it.
                 for (const auto& item : std::filesystem::directory_iterator(dir.path()))
-                    if (item.path().string() != path) std::filesystem::remove(item.path());
+                    if (item.path().string() != path)
+                        std::filesystem::remove(item.path());
                 ASSERT_LT(at, 50) << name;
             }
         }

@@ -14,9 +14,11 @@ using testing_support::randomBook;
 
 namespace {
 
-const std::string kBlankRecord("\x05\x01\x04\x05\x05\x05\x05\x02\x0C\x03\x05\x11\x05\x16\x05\x06\x13", 17);
+const std::string kBlankRecord(
+    "\x05\x01\x04\x05\x05\x05\x05\x02\x0C\x03\x05\x11\x05\x16\x05\x06\x13", 17);
 const std::string kPlaceholderRecord =
-    "{ EMPTY }" + std::string("\x05\x01\x04\x05\x05\x05\x05\x02\x0C\x03\x05\x11\x05\x16\x05\x06\x13", 17);
+    "{ EMPTY }" +
+    std::string("\x05\x01\x04\x05\x05\x05\x05\x02\x0C\x03\x05\x11\x05\x16\x05\x06\x13", 17);
 
 AddressBook loadImage(const std::string& image, ProblemList* problems = nullptr) {
     ProblemList ignored;
@@ -42,26 +44,52 @@ TEST(DataFormat, NewFileIsFiftyThreeBytes) {
 }
 
 TEST(DataFormat, RecordLayout) {
-    Entry e = makeEntry({{Field::FirstName, "F"},   {Field::CompanyName, "Co"},
-                         {Field::LastName, "L"},    {Field::HomePhone, "h"},
-                         {Field::FaxNumber, "f"},   {Field::PagerNumber, "p"},
-                         {Field::MobilePhone, "m"}, {Field::WorkPhone, "w"},
-                         {Field::StreetAddress, "St"}, {Field::City, "C"},
-                         {Field::State, "S"},       {Field::Picture, "P.bmp"},
-                         {Field::ZipCode, "Z"},     {Field::Country, "Cy"},
-                         {Field::EmailAddress, "e@x"}, {Field::Homepage, "www"},
-                         {Field::Note, "n1\r\nn2"}, {Field::GroupName, "never written"}});
+    Entry e = makeEntry({{Field::FirstName, "F"},
+                         {Field::CompanyName, "Co"},
+                         {Field::LastName, "L"},
+                         {Field::HomePhone, "h"},
+                         {Field::FaxNumber, "f"},
+                         {Field::PagerNumber, "p"},
+                         {Field::MobilePhone, "m"},
+                         {Field::WorkPhone, "w"},
+                         {Field::StreetAddress, "St"},
+                         {Field::City, "C"},
+                         {Field::State, "S"},
+                         {Field::Picture, "P.bmp"},
+                         {Field::ZipCode, "Z"},
+                         {Field::Country, "Cy"},
+                         {Field::EmailAddress, "e@x"},
+                         {Field::Homepage, "www"},
+                         {Field::Note, "n1\r\nn2"},
+                         {Field::GroupName, "never written"}});
     std::string out;
     appendRecord(out, e);
-    EXPECT_EQ(out, std::string("F\x05" "Co\x01" "L\x04" "h\x05" "f\x05" "p\x05" "m\x05" "w\x02"
-                               "St\x0C" "C\x03" "S\x05" "P.bmp\x11" "Z\x05" "Cy\x16"
-                               "e@x\x05" "www\x06" "n1\r\nn2\x13"));
+    EXPECT_EQ(out, std::string("F\x05"
+                               "Co\x01"
+                               "L\x04"
+                               "h\x05"
+                               "f\x05"
+                               "p\x05"
+                               "m\x05"
+                               "w\x02"
+                               "St\x0C"
+                               "C\x03"
+                               "S\x05"
+                               "P.bmp\x11"
+                               "Z\x05"
+                               "Cy\x16"
+                               "e@x\x05"
+                               "www\x06"
+                               "n1\r\nn2\x13"));
 }
 
 TEST(DataFormat, EmptyGroupsAreStoredAsOneRecord) {
     AddressBook book;
     book.addGroup("Friends");
-    EXPECT_EQ(section(book), kBlankRecord + "\x07" + kPlaceholderRecord + "\x07" "Friends\x18" + kBlankRecord);
+    EXPECT_EQ(section(book), kBlankRecord + "\x07" + kPlaceholderRecord +
+                                 "\x07"
+                                 "Friends\x18" +
+                                 kBlankRecord);
 
     // Group 1's blank record reads back as no entry at all, group 2's placeholder
     // as the placeholder, and a later group's blank record as the placeholder.
@@ -91,7 +119,8 @@ TEST(DataFormat, EntryWithOnlyALastNameSurvivesInEveryGroup) {
     // Such an entry has no first or company name; it is still a contact, not a blank record.
     AddressBook book;
     book.addGroup("Third");
-    for (int g = 0; g < 3; ++g) book.group(g).entries().insert(1, makeEntry({{Field::LastName, "Smith"}}));
+    for (int g = 0; g < 3; ++g)
+        book.group(g).entries().insert(1, makeEntry({{Field::LastName, "Smith"}}));
     AddressBook back = loadImage(section(book));
     for (int g = 0; g < 3; ++g) {
         ASSERT_EQ(back.group(g).entries().count(), 1) << g;
@@ -110,7 +139,8 @@ TEST(DataFormat, ThreeGroupsTakeTwoGroupMarks) {
 
 TEST(DataFormat, LoadReversesEachGroupAndSaveKeepsListOrder) {
     AddressBook book;
-    for (const char* name : {"A", "B", "C"}) book.group(0).entries().insert(1, makeEntry({{Field::FirstName, name}}));
+    for (const char* name : {"A", "B", "C"})
+        book.group(0).entries().insert(1, makeEntry({{Field::FirstName, name}}));
     std::string once = section(book);  // C, B, A in the file
     EXPECT_LT(once.find('C'), once.find('A'));
     AddressBook back = loadImage(once);
@@ -129,8 +159,14 @@ TEST(DataFormat, TrailerLayout) {
     appendTrailer(trailer, book);
     std::string expected = "\x0E" + rotatePrintable("abc", kPasswordRotation);
     for (int i = 0; i < kLabelCount; ++i)
-        expected += "\x0E" + std::string(i == kLabelCount - 1 ? "Web:" : FieldLabels::defaultText(static_cast<Label>(i)));
-    expected += "\x0E" "Home" "\x0E" "Business";
+        expected += "\x0E" + std::string(i == kLabelCount - 1
+                                             ? "Web:"
+                                             : FieldLabels::defaultText(static_cast<Label>(i)));
+    expected +=
+        "\x0E"
+        "Home"
+        "\x0E"
+        "Business";
     EXPECT_EQ(trailer, expected);
     EXPECT_EQ(trailer.find("abc"), std::string::npos);  // never in plain text
 }
@@ -182,9 +218,11 @@ TEST(DataFormat, RandomBooksRoundTripByteForByte) {
             ASSERT_EQ(twice.groupName(g), book.groupName(g));
             const GroupList& a = book.group(g).entries();
             const GroupList& b = twice.group(g).entries();
-            if (a.count() == 0) continue;  // stored as a blank or placeholder record
+            if (a.count() == 0)
+                continue;  // stored as a blank or placeholder record
             ASSERT_EQ(a.count(), b.count());
-            for (int p = 1; p <= a.count(); ++p) EXPECT_EQ(*a.find(p), *b.find(p));
+            for (int p = 1; p <= a.count(); ++p)
+                EXPECT_EQ(*a.find(p), *b.find(p));
         }
     }
 }

@@ -48,7 +48,8 @@ TEST(Entry, CopiesAreValuesOfTheirOwn) {
 
 TEST(Entry, ReservedBytesNeverReachAnEntry) {
     Entry e;
-    e.set(Field::Note, std::string("line\r\nnext\x05\x13\x07", 12) + std::string(1, '\0') + "end\x18\x0E");
+    e.set(Field::Note,
+          std::string("line\r\nnext\x05\x13\x07", 12) + std::string(1, '\0') + "end\x18\x0E");
     EXPECT_EQ(e.get(Field::Note), "line\r\nnextend");
     e.set(Field::FirstName, "\x01\x02\x03\x04\x06\x0C\x11\x16");
     EXPECT_EQ(e.get(Field::FirstName), "");
@@ -111,8 +112,8 @@ TEST(Entry, MatchTests) {
     EXPECT_TRUE(matches(SearchMode::Company, "WIDGET"));
     EXPECT_FALSE(matches(SearchMode::Company, "smith"));
     EXPECT_TRUE(matches(SearchMode::AllFields, "JAZZ"));
-    EXPECT_TRUE(matches(SearchMode::AllFields, "0199"));  // the last field searched
-    EXPECT_TRUE(matches(SearchMode::AllFields, "ann smith"));  // spans two neighbouring fields
+    EXPECT_TRUE(matches(SearchMode::AllFields, "0199"));         // the last field searched
+    EXPECT_TRUE(matches(SearchMode::AllFields, "ann smith"));    // spans two neighbouring fields
     EXPECT_FALSE(matches(SearchMode::AllFields, "secretword"));  // the picture is not searched
 }
 

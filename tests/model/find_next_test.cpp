@@ -18,8 +18,12 @@ AddressBook sampleBook() {
     g1.insert(2, makeEntry({{Field::CompanyName, "Acme"}, {Field::Note, "smithy"}}));
     int g = book.addGroup("Club");
     GroupList& g3 = book.group(g).entries();
-    g3.insert(1, makeEntry({{Field::FirstName, "Bob"}, {Field::LastName, "Smith"}, {Field::CompanyName, "Smith & Co"}}));
-    g3.insert(2, makeEntry({{Field::FirstName, "Ann"}, {Field::LastName, "Jones"}, {Field::Picture, "c:\\smith.bmp"}}));
+    g3.insert(1, makeEntry({{Field::FirstName, "Bob"},
+                            {Field::LastName, "Smith"},
+                            {Field::CompanyName, "Smith & Co"}}));
+    g3.insert(2, makeEntry({{Field::FirstName, "Ann"},
+                            {Field::LastName, "Jones"},
+                            {Field::Picture, "c:\\smith.bmp"}}));
     return book;
 }
 
@@ -83,7 +87,8 @@ TEST(FindNext, ListModeSwitches) {
     AddressBook book = sampleBook();
     FindNext find;
     // A names search while the list shows companies switches to first names.
-    FindResult names = find.next(book, 0, SortMode::Company, {"ann smith", SearchMode::Names, true});
+    FindResult names =
+        find.next(book, 0, SortMode::Company, {"ann smith", SearchMode::Names, true});
     EXPECT_EQ(names.sortMode, SortMode::FirstName);
     EXPECT_EQ(names.lineText, "Ann Smith");
     // A company search always shows companies.
@@ -93,12 +98,14 @@ TEST(FindNext, ListModeSwitches) {
     EXPECT_EQ(company.lineText, "Smith & Co");
     // All fields: a company list stays when the result has a company name...
     find.restart();
-    FindResult withCompany = find.next(book, 0, SortMode::Company, {"smithy", SearchMode::AllFields, true});
+    FindResult withCompany =
+        find.next(book, 0, SortMode::Company, {"smithy", SearchMode::AllFields, true});
     EXPECT_EQ(withCompany.sortMode, SortMode::Company);
     EXPECT_EQ(withCompany.lineText, "Acme");
     // ...and switches to first names when it has none.
     find.restart();
-    FindResult without = find.next(book, 0, SortMode::Company, {"ann", SearchMode::AllFields, true});
+    FindResult without =
+        find.next(book, 0, SortMode::Company, {"ann", SearchMode::AllFields, true});
     EXPECT_EQ(without.sortMode, SortMode::FirstName);
     // Other modes are kept.
     find.restart();
@@ -108,7 +115,8 @@ TEST(FindNext, ListModeSwitches) {
 
 TEST(FindNext, PicturePathIsNotSearched) {
     AddressBook book;
-    book.group(0).entries().insert(1, makeEntry({{Field::FirstName, "Ann"}, {Field::Picture, "c:\\x\\needle.jpg"}}));
+    book.group(0).entries().insert(
+        1, makeEntry({{Field::FirstName, "Ann"}, {Field::Picture, "c:\\x\\needle.jpg"}}));
     FindNext find;
     FindResult r = find.next(book, 0, SortMode::FirstName, {"needle", SearchMode::AllFields, true});
     EXPECT_FALSE(r.found);

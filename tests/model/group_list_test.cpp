@@ -8,7 +8,9 @@ using namespace ctlite;
 using testing_support::makeEntry;
 
 namespace {
-Entry named(const char* name) { return makeEntry({{Field::FirstName, name}}); }
+Entry named(const char* name) {
+    return makeEntry({{Field::FirstName, name}});
+}
 std::string nameAt(const GroupList& list, int position) {
     return std::string(list.find(position)->get(Field::FirstName));
 }

@@ -32,7 +32,8 @@ std::string record(const Entry& e) {
 
 int totalEntries(const AddressBook& book) {
     int n = 0;
-    for (int g = 0; g < book.groupCount(); ++g) n += book.group(g).entries().count();
+    for (int g = 0; g < book.groupCount(); ++g)
+        n += book.group(g).entries().count();
     return n;
 }
 
@@ -58,8 +59,11 @@ TEST(HostileFile, EveryReservedByteRepeatedLoadsQuietly) {
 
 TEST(HostileFile, ManyBlankRecordsInAUserGroupGiveOnePlaceholder) {
     std::string blank = record(Entry());
-    std::string image = blank + "\x07" + blank + "\x07" "G\x18";
-    for (int i = 0; i < 1000; ++i) image += blank;
+    std::string image = blank + "\x07" + blank +
+                        "\x07"
+                        "G\x18";
+    for (int i = 0; i < 1000; ++i)
+        image += blank;
     Loaded l = load(image);
     ASSERT_EQ(l.book.groupCount(), 3);
     EXPECT_EQ(l.book.group(2).entries().count(), 1);
@@ -69,8 +73,8 @@ TEST(HostileFile, ManyBlankRecordsInAUserGroupGiveOnePlaceholder) {
 TEST(HostileFile, TruncatedFileKeepsTheRecordsBeforeTheCut) {
     AddressBook book;
     for (int i = 0; i < 5; ++i)
-        book.group(0).entries().insert(1, makeEntry({{Field::FirstName, "N" + std::to_string(i)},
-                                                     {Field::Note, "note"}}));
+        book.group(0).entries().insert(
+            1, makeEntry({{Field::FirstName, "N" + std::to_string(i)}, {Field::Note, "note"}}));
     std::string image = fileImage(book);
     std::size_t cut = trailerStart(image) - 7;  // inside the last record's chunks
     Loaded l = load(image.substr(0, cut));
@@ -113,7 +117,8 @@ TEST(HostileFile, ExtraSubSeparatorsAreDroppedAndReported) {
 
 TEST(HostileFile, LongGroupNameIsCutAndTheRecordsStillRead) {
     std::string image = record(Entry()) + "\x07" + record(EntryPlaceholder()) + "\x07" +
-                        std::string(300, 'g') + "\x18" + record(makeEntry({{Field::FirstName, "Ann"}}));
+                        std::string(300, 'g') + "\x18" +
+                        record(makeEntry({{Field::FirstName, "Ann"}}));
     Loaded l = load(image);
     ASSERT_EQ(l.book.groupCount(), 3);
     EXPECT_EQ(l.book.groupName(2), std::string(49, 'g'));
@@ -134,12 +139,17 @@ TEST(HostileFile, GroupHeaderWithoutNameEnd) {
 TEST(HostileFile, OddTrailers) {
     std::string section = record(Entry()) + "\x07" + record(EntryPlaceholder());
     // Too few fields: the rest take their defaults.
-    Loaded few = load(section + "\x0E" "\x0E" "Firm:");
+    Loaded few = load(section +
+                      "\x0E"
+                      "\x0E"
+                      "Firm:");
     EXPECT_EQ(few.book.labels().get(Label::CompanyName), "Firm:");
     EXPECT_EQ(few.book.labels().get(Label::FirstName), "First Name:");
     EXPECT_FALSE(few.problems.empty());
     // An overlong password is cut to 49 characters; the fields after it stay in step.
-    Loaded longPassword = load(section + "\x0E" + std::string(80, 'p') + "\x0E" "Firm:");
+    Loaded longPassword = load(section + "\x0E" + std::string(80, 'p') +
+                               "\x0E"
+                               "Firm:");
     EXPECT_EQ(longPassword.book.password().size(), 49u);
     EXPECT_EQ(longPassword.book.labels().get(Label::CompanyName), "Firm:");
     // Fields past the eighteenth are ignored.
@@ -150,7 +160,9 @@ TEST(HostileFile, OddTrailers) {
 
 TEST(HostileFile, RandomBytesNeverCrashAndAlwaysSaveCleanly) {
     std::uint32_t seed = 99;
-    const char alphabet[] = "\x01\x02\x03\x04\x05\x06\x07\x0C\x0E\x11\x13\x16\x18\x00" "ab\r\n";
+    const char alphabet[] =
+        "\x01\x02\x03\x04\x05\x06\x07\x0C\x0E\x11\x13\x16\x18\x00"
+        "ab\r\n";
     for (int round = 0; round < 300; ++round) {
         std::string image;
         int length = static_cast<int>((seed = seed * 1664525u + 1013904223u) >> 20) % 400;

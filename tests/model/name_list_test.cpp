@@ -11,17 +11,18 @@ namespace {
 
 GroupList sampleGroup() {
     GroupList list;
-    list.insert(1, makeEntry({{Field::FirstName, "Ann"}, {Field::LastName, "Smith"}}));       // index 4
-    list.insert(1, makeEntry({{Field::FirstName, "bob"}, {Field::LastName, "smithers"}}));    // 3
-    list.insert(1, makeEntry({{Field::CompanyName, "Acme"}}));                               // 2
-    list.insert(1, makeEntry({{Field::FirstName, "Carl"}, {Field::CompanyName, "Zeta"}}));   // 1
-    list.insert(1, makeEntry({{Field::LastName, "Adams"}}));                                 // 0
+    list.insert(1, makeEntry({{Field::FirstName, "Ann"}, {Field::LastName, "Smith"}}));  // index 4
+    list.insert(1, makeEntry({{Field::FirstName, "bob"}, {Field::LastName, "smithers"}}));  // 3
+    list.insert(1, makeEntry({{Field::CompanyName, "Acme"}}));                              // 2
+    list.insert(1, makeEntry({{Field::FirstName, "Carl"}, {Field::CompanyName, "Zeta"}}));  // 1
+    list.insert(1, makeEntry({{Field::LastName, "Adams"}}));                                // 0
     return list;
 }
 
 std::vector<std::string> texts(const NameList& names) {
     std::vector<std::string> out;
-    for (const NameLine& line : names.lines()) out.push_back(line.text);
+    for (const NameLine& line : names.lines())
+        out.push_back(line.text);
     return out;
 }
 
@@ -30,7 +31,8 @@ std::vector<std::string> texts(const NameList& names) {
 TEST(NameList, LastNameMode) {
     GroupList list = sampleGroup();
     NameList names(list, SortMode::LastName);
-    EXPECT_EQ(texts(names), (std::vector<std::string>{"Adams, ", "Carl", "Smith, Ann", "smithers, bob"}));
+    EXPECT_EQ(texts(names),
+              (std::vector<std::string>{"Adams, ", "Carl", "Smith, Ann", "smithers, bob"}));
     EXPECT_EQ(names.lines()[0].index, 0);
     EXPECT_EQ(names.lines()[2].index, 4);
     // The company-only entry is not listed but counted.
@@ -68,8 +70,10 @@ TEST(NameList, EmptyGroupAndPlaceholder) {
 
 TEST(NameList, OrderIgnoresCaseAndListOrder) {
     GroupList a, b;
-    for (const char* n : {"delta", "Alpha", "charlie", "Bravo"}) a.insert(1, makeEntry({{Field::FirstName, n}}));
-    for (const char* n : {"Bravo", "charlie", "Alpha", "delta"}) b.insert(1, makeEntry({{Field::FirstName, n}}));
+    for (const char* n : {"delta", "Alpha", "charlie", "Bravo"})
+        a.insert(1, makeEntry({{Field::FirstName, n}}));
+    for (const char* n : {"Bravo", "charlie", "Alpha", "delta"})
+        b.insert(1, makeEntry({{Field::FirstName, n}}));
     EXPECT_EQ(texts(NameList(a, SortMode::LastName)), texts(NameList(b, SortMode::LastName)));
     EXPECT_EQ(texts(NameList(a, SortMode::LastName)),
               (std::vector<std::string>{"Alpha", "Bravo", "charlie", "delta"}));
@@ -90,7 +94,8 @@ TEST(NameList, QuickSearch) {
     EXPECT_EQ(byFirst.lines()[byFirst.quickSearch("b").line].text, "bob smithers");
     // Lines that sort before the prefix are skipped even when they are its prefix.
     GroupList tricky;
-    for (const char* n : {"Sm", "Smb", "Smith"}) tricky.insert(1, makeEntry({{Field::FirstName, n}}));
+    for (const char* n : {"Sm", "Smb", "Smith"})
+        tricky.insert(1, makeEntry({{Field::FirstName, n}}));
     NameList t(tricky, SortMode::LastName);
     EXPECT_EQ(t.lines()[t.quickSearch("smi").line].text, "Smith");
     EXPECT_EQ(t.lines()[t.quickSearch("SM").line].text, "Sm");

@@ -18,7 +18,8 @@ std::uint32_t nextRandom(std::uint32_t& seed) {
 
 Entry makeEntry(std::initializer_list<std::pair<Field, std::string>> fields) {
     Entry entry;
-    for (const auto& [field, text] : fields) entry.set(field, text);
+    for (const auto& [field, text] : fields)
+        entry.set(field, text);
     return entry;
 }
 
@@ -39,7 +40,8 @@ std::string randomText(std::uint32_t& seed, int maxLength) {
             continue;
         } else
             c = static_cast<char>(0x20 + nextRandom(seed) % 0x5F);
-        if (!ctlite::isReservedByte(c)) text.push_back(c);
+        if (!ctlite::isReservedByte(c))
+            text.push_back(c);
     }
     return text.substr(0, static_cast<std::size_t>(length));
 }
@@ -47,7 +49,8 @@ std::string randomText(std::uint32_t& seed, int maxLength) {
 Entry randomEntry(std::uint32_t& seed) {
     Entry entry;
     for (int f = 1; f < ctlite::kFieldCount; ++f)
-        if (nextRandom(seed) % 3 != 0) entry.set(static_cast<Field>(f), randomText(seed, 20));
+        if (nextRandom(seed) % 3 != 0)
+            entry.set(static_cast<Field>(f), randomText(seed, 20));
     // Keep it a real entry, as the entry editor would.
     if (entry.get(Field::FirstName).empty() && entry.get(Field::CompanyName).empty())
         entry.set(Field::FirstName, "x" + randomText(seed, 8));
@@ -56,12 +59,15 @@ Entry randomEntry(std::uint32_t& seed) {
 
 ctlite::AddressBook randomBook(std::uint32_t seed, int groups, int entriesPerGroup) {
     ctlite::AddressBook book;
-    for (int g = 2; g < groups; ++g) book.addGroup("g" + randomText(seed, 30));
+    for (int g = 2; g < groups; ++g)
+        book.addGroup("g" + randomText(seed, 30));
     book.group(0).setName("one " + randomText(seed, 10));
     book.group(1).setName("two " + randomText(seed, 10));
     for (int g = 0; g < groups; ++g) {
-        int n = static_cast<int>(nextRandom(seed) % static_cast<std::uint32_t>(entriesPerGroup + 1));
-        for (int i = 0; i < n; ++i) book.group(g).entries().insert(1, randomEntry(seed));
+        int n =
+            static_cast<int>(nextRandom(seed) % static_cast<std::uint32_t>(entriesPerGroup + 1));
+        for (int i = 0; i < n; ++i)
+            book.group(g).entries().insert(1, randomEntry(seed));
     }
     book.setPassword("pw" + randomText(seed, 20));
     for (int i = 0; i < ctlite::kLabelCount; ++i)
@@ -70,12 +76,13 @@ ctlite::AddressBook randomBook(std::uint32_t seed, int groups, int entriesPerGro
 }
 
 ctlite::AddressBook generatedBook(int entries, int groups, std::uint32_t seed) {
-    static const char* kFirst[] = {"Ann", "Bob", "Carla", "David", "Emma", "Frank", "Grace",
-                                   "Henry", "Irene", "John", "Karin", "Louis", "Maria", "Nils"};
-    static const char* kLast[] = {"Smith", "Jones", "Miller", "Brown", "Garcia", "Müller",
-                                  "Dubois", "Rossi", "Novak", "Larsen", "Kowalski", "Silva"};
+    static const char* kFirst[] = {"Ann",   "Bob",   "Carla", "David", "Emma",  "Frank", "Grace",
+                                   "Henry", "Irene", "John",  "Karin", "Louis", "Maria", "Nils"};
+    static const char* kLast[] = {"Smith",  "Jones", "Miller", "Brown",  "Garcia",   "Müller",
+                                  "Dubois", "Rossi", "Novak",  "Larsen", "Kowalski", "Silva"};
     ctlite::AddressBook book;
-    for (int g = 2; g < groups; ++g) book.addGroup("Group " + std::to_string(g + 1));
+    for (int g = 2; g < groups; ++g)
+        book.addGroup("Group " + std::to_string(g + 1));
     for (int i = 0; i < entries; ++i) {
         std::string n = std::to_string(i);
         std::string first = kFirst[nextRandom(seed) % 14];

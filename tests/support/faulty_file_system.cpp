@@ -34,16 +34,20 @@ private:
 }  // namespace
 
 bool FaultyFileSystem::fault() {
-    if (++calls_ != faultAt_) return false;
-    if (fault_ == Fault::Crash) throw SimulatedCrash();
+    if (++calls_ != faultAt_)
+        return false;
+    if (fault_ == Fault::Crash)
+        throw SimulatedCrash();
     return true;
 }
 
 std::unique_ptr<platform::File> FaultyFileSystem::open(const std::string& path,
                                                        platform::OpenMode mode) {
-    if (fault()) return nullptr;
+    if (fault())
+        return nullptr;
     std::unique_ptr<platform::File> file = real_.open(path, mode);
-    if (!file) return nullptr;
+    if (!file)
+        return nullptr;
     return std::make_unique<FaultyFile>(std::move(file), *this);
 }
 
@@ -51,7 +55,9 @@ bool FaultyFileSystem::replace(const std::string& from, const std::string& to) {
     return !fault() && real_.replace(from, to);
 }
 
-bool FaultyFileSystem::remove(const std::string& path) { return !fault() && real_.remove(path); }
+bool FaultyFileSystem::remove(const std::string& path) {
+    return !fault() && real_.remove(path);
+}
 
 bool FaultyFileSystem::status(const std::string& path, platform::PathStatus& out) {
     return !fault() && real_.status(path, out);

@@ -30,24 +30,29 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TempDir::file(const std::string& name) const { return (fs::path(path_) / name).string(); }
+std::string TempDir::file(const std::string& name) const {
+    return (fs::path(path_) / name).string();
+}
 
 int TempDir::count() const {
     int n = 0;
-    for (auto it = fs::directory_iterator(path_); it != fs::directory_iterator(); ++it) ++n;
+    for (auto it = fs::directory_iterator(path_); it != fs::directory_iterator(); ++it)
+        ++n;
     return n;
 }
 
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
 }
 
 void makeReadOnly(const std::string& path) {

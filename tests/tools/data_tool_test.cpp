@@ -25,7 +25,8 @@ struct ToolRun {
     std::string out, err;
 };
 
-ToolRun run(std::vector<std::string> args, platform::FileSystem& fs = platform::systemFileSystem()) {
+ToolRun run(std::vector<std::string> args,
+            platform::FileSystem& fs = platform::systemFileSystem()) {
     std::ostringstream out, err;
     int status = runDataTool(args, fs, out, err);
     return {status, out.str(), err.str()};
@@ -34,7 +35,8 @@ ToolRun run(std::vector<std::string> args, platform::FileSystem& fs = platform::
 std::vector<nlohmann::json> jsonLines(const std::string& text) {
     std::vector<nlohmann::json> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(nlohmann::json::parse(line));
     return lines;
 }
 
@@ -86,7 +88,8 @@ TEST(DataTool, ShowPrintsEveryFieldButNeverThePassword) {
 TEST(DataTool, CheckTellsCleanFromDamaged) {
     TempDir dir;
     std::string path = dir.file("book.dat");
-    ASSERT_FALSE(DataFile(platform::systemFileSystem(), path).save(testing_support::randomBook(5, 4, 8)));
+    ASSERT_FALSE(
+        DataFile(platform::systemFileSystem(), path).save(testing_support::randomBook(5, 4, 8)));
     ToolRun clean = run({"check", path});
     EXPECT_EQ(clean.status, 0) << clean.out;
 
@@ -143,7 +146,8 @@ TEST(DataTool, CopyWritesTheWholeBookOrNothing) {
             EXPECT_EQ(r.status, 2) << "step " << at;
             EXPECT_EQ(readBytes(out), "old out") << "step " << at;
         }
-        if (!faulty.tripped()) break;
+        if (!faulty.tripped())
+            break;
     }
     EXPECT_EQ(run({"copy", dir.file("none.dat"), out}).status, 2);
     EXPECT_EQ(run({"copy", in}).status, 2);
@@ -154,5 +158,6 @@ TEST(Cp1252, MapsEveryByteToUtf8) {
     EXPECT_EQ(utf8FromCp1252("\xE9\xFF"), "\u00e9\u00ff");
     EXPECT_EQ(utf8FromCp1252("\x80\x9F\x81"), "\u20ac\u0178\u0081");
     for (int c = 1; c < 256; ++c)
-        EXPECT_NO_THROW(nlohmann::json(utf8FromCp1252(std::string(1, static_cast<char>(c)))).dump());
+        EXPECT_NO_THROW(
+            nlohmann::json(utf8FromCp1252(std::string(1, static_cast<char>(c)))).dump());
 }

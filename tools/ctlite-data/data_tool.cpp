@@ -15,15 +15,15 @@ namespace {
 constexpr int kDone = 0, kProblems = 1, kError = 2;
 
 constexpr const char* kFieldKeys[kFieldCount] = {
-    "groupName",  "firstName",    "lastName", "homePhone",   "streetAddress", "city",
-    "state",      "zipCode",      "country",  "picture",     "note",          "emailAddress",
-    "homepage",   "faxNumber",    "pagerNumber", "mobilePhone", "companyName", "workPhone",
+    "groupName", "firstName", "lastName",    "homePhone",   "streetAddress", "city",
+    "state",     "zipCode",   "country",     "picture",     "note",          "emailAddress",
+    "homepage",  "faxNumber", "pagerNumber", "mobilePhone", "companyName",   "workPhone",
 };
 
 constexpr const char* kLabelKeys[kLabelCount] = {
-    "companyName", "firstName", "lastName", "workPhone", "homePhone",   "fax",      "pager",
-    "mobile",      "streetAddress", "city", "state",     "zipCode",     "country",  "emailAddress",
-    "homepage",
+    "companyName", "firstName", "lastName", "workPhone",     "homePhone",
+    "fax",         "pager",     "mobile",   "streetAddress", "city",
+    "state",       "zipCode",   "country",  "emailAddress",  "homepage",
 };
 
 void usage(std::ostream& err) {
@@ -38,7 +38,8 @@ void reportFailure(std::ostream& err, const std::string& path, const Failure& fa
 }
 
 void reportProblems(std::ostream& err, const std::string& path, const ProblemList& problems) {
-    for (const Problem& p : problems.kept()) err << path << ": " << p.text << "\n";
+    for (const Problem& p : problems.kept())
+        err << path << ": " << p.text << "\n";
     if (problems.total() > problems.kept().size())
         err << path << ": ... and " << problems.total() - problems.kept().size()
             << " more problems\n";
@@ -81,7 +82,8 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
                 std::ostream& err) {
     AddressBook book;
     ProblemList problems;
-    if (!loadBook(fs, path, book, problems, err)) return kError;
+    if (!loadBook(fs, path, book, problems, err))
+        return kError;
     reportProblems(err, path, problems);
 
     nlohmann::json head;
@@ -94,7 +96,8 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
         labels[kLabelKeys[i]] = utf8FromCp1252(book.labels().get(static_cast<Label>(i)));
     head["labels"] = std::move(labels);
     nlohmann::json names = nlohmann::json::array();
-    for (int g = 0; g < book.groupCount(); ++g) names.push_back(utf8FromCp1252(book.groupName(g)));
+    for (int g = 0; g < book.groupCount(); ++g)
+        names.push_back(utf8FromCp1252(book.groupName(g)));
     head["groupNames"] = std::move(names);
     out << head.dump() << "\n";
 
@@ -149,7 +152,8 @@ int commandCopy(platform::FileSystem& fs, const std::string& in, const std::stri
                 std::ostream& err) {
     AddressBook book;
     ProblemList problems;
-    if (!loadBook(fs, in, book, problems, err)) return kError;
+    if (!loadBook(fs, in, book, problems, err))
+        return kError;
     reportProblems(err, in, problems);
     if (Outcome failure = DataFile(fs, outPath).save(book)) {
         reportFailure(err, outPath, *failure);
@@ -169,9 +173,11 @@ bool sameBook(const AddressBook& a, const AddressBook& b) {
     for (int g = 0; g < a.groupCount(); ++g) {
         const GroupList& x = a.group(g).entries();
         const GroupList& y = b.group(g).entries();
-        if (a.groupName(g) != b.groupName(g) || x.count() != y.count()) return false;
+        if (a.groupName(g) != b.groupName(g) || x.count() != y.count())
+            return false;
         for (int p = 1; p <= x.count(); ++p)
-            if (*x.find(p) != *y.find(p)) return false;
+            if (*x.find(p) != *y.find(p))
+                return false;
     }
     return true;
 }
@@ -199,10 +205,14 @@ ProblemList checkImage(std::string_view image) {
 
 int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
                 std::ostream& err) {
-    if (args.size() == 2 && args[0] == "new") return commandNew(fs, args[1], err);
-    if (args.size() == 2 && args[0] == "show") return commandShow(fs, args[1], out, err);
-    if (args.size() == 2 && args[0] == "check") return commandCheck(fs, args[1], out, err);
-    if (args.size() == 3 && args[0] == "copy") return commandCopy(fs, args[1], args[2], err);
+    if (args.size() == 2 && args[0] == "new")
+        return commandNew(fs, args[1], err);
+    if (args.size() == 2 && args[0] == "show")
+        return commandShow(fs, args[1], out, err);
+    if (args.size() == 2 && args[0] == "check")
+        return commandCheck(fs, args[1], out, err);
+    if (args.size() == 3 && args[0] == "copy")
+        return commandCopy(fs, args[1], args[2], err);
     usage(err);
     return kError;
 }
