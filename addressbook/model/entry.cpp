@@ -156,33 +156,45 @@ std::string Entry::cityLine() const {
 }
 
 bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
-    std::string& text = pattern.scratch();
-    text.clear();
+    if (pattern.empty())
+        return true;
     switch (mode) {
-        case SearchMode::Names:
-            appendFoldedUpper(text, get(Field::FirstName));
-            text.push_back(' ');
-            appendFoldedUpper(text, get(Field::LastName));
-            break;
-        case SearchMode::Company: appendFoldedUpper(text, get(Field::CompanyName)); break;
-        case SearchMode::AllFields: {
-            static constexpr Field kSearched[] = {
-                Field::FirstName,    Field::LastName,    Field::City,        Field::Note,
-                Field::EmailAddress, Field::HomePhone,   Field::State,       Field::StreetAddress,
-                Field::ZipCode,      Field::CompanyName, Field::MobilePhone, Field::Homepage,
-                Field::Country,      Field::WorkPhone,   Field::FaxNumber,   Field::PagerNumber,
-            };
-            bool first = true;
-            for (Field f : kSearched) {
-                if (!first)
-                    text.push_back(' ');
-                first = false;
-                appendFoldedUpper(text, get(f));
-            }
-            break;
+        case SearchMode::Names: {
+            std::string& text = pattern.scratch();
+            text.assign(get(Field::FirstName)).append(" ").append(get(Field::LastName));
+            return pattern.foundIn(text);
         }
+        case SearchMode::Company: return pattern.foundIn(get(Field::CompanyName));
+        case SearchMode::AllFields: break;
     }
-    return pattern.foundIn(text);
+    // All fields but the picture and the group name, joined by single blanks.
+    static constexpr Field kSearched[] = {
+        Field::FirstName,    Field::LastName,    Field::City,        Field::Note,
+        Field::EmailAddress, Field::HomePhone,   Field::State,       Field::StreetAddress,
+        Field::ZipCode,      Field::CompanyName, Field::MobilePhone, Field::Homepage,
+        Field::Country,      Field::WorkPhone,   Field::FaxNumber,   Field::PagerNumber,
+    };
+    if (!block_)
+        return false;
+    if (pattern.mayCrossFields()) {
+        std::string& text = pattern.scratch();
+        text.clear();
+        for (Field f : kSearched) {
+            if (f != kSearched[0])
+                text.push_back(' ');
+            text.append(get(f));
+        }
+        return pattern.foundIn(text);
+    }
+    // A pattern without blanks or control bytes cannot match across two fields, so
+    // the fields can be searched where they lie, in record order, each ended by a
+    // NUL no match can take in: the record's fields up to the state, then from the
+    // zip code to the note (the picture lies between them).
+    static_assert(kRecordOrder[11] == Field::Picture && kRecordOrder[17] == Field::GroupName);
+    const char* text = block_.get() + kHeaderSize;
+    std::uint32_t beforePicture = endOf(10), afterPicture = endOf(11) + 1;
+    return pattern.foundIn({text, beforePicture}) ||
+           pattern.foundIn({text + afterPicture, endOf(16) - afterPicture});
 }
 
 bool operator==(const Entry& a, const Entry& b) {

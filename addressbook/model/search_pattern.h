@@ -1,7 +1,9 @@
-// A search text folded to upper case, looked for anywhere inside folded text.
+// A search text, looked for anywhere inside other text without regard to case
+// (both sides folded to upper case).
 #pragma once
 
-#include <functional>
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,19 +12,24 @@ namespace ctlite {
 class SearchPattern {
 public:
     explicit SearchPattern(std::string_view text);
-    // The searcher points into the pattern's own text.
-    SearchPattern(const SearchPattern&) = delete;
-    SearchPattern& operator=(const SearchPattern&) = delete;
 
     const std::string& folded() const { return folded_; }
-    // True when the pattern occurs in `foldedText` (an empty pattern occurs everywhere).
-    bool foundIn(std::string_view foldedText) const;
+    bool empty() const { return folded_.empty(); }
+    // True when the pattern occurs in `text` (an empty pattern occurs everywhere).
+    // The text is folded on the fly: nothing is copied.
+    bool foundIn(std::string_view text) const;
+    // Whether a match could take in the blank that joins two fields, or a byte
+    // that no field holds: then the fields must be searched joined, not one by one.
+    bool mayCrossFields() const { return mayCrossFields_; }
     // A buffer the match tests reuse, so that searching allocates nothing per entry.
     std::string& scratch() { return scratch_; }
 
 private:
     std::string folded_;
-    std::boyer_moore_horspool_searcher<std::string::const_iterator> searcher_;
+    // Boyer-Moore-Horspool: how far the pattern may move on, by the folded byte
+    // under its last position.
+    std::array<std::size_t, 256> shift_;
+    bool mayCrossFields_ = false;
     std::string scratch_;
 };
 

@@ -145,3 +145,42 @@ TEST(Password, RotatesPrintableCharactersOnly) {
     EXPECT_EQ(rotatePrintable("a", 95 * 3), "a");
     EXPECT_EQ(rotatePrintable("a", -95 * 2 - 1), "`");
 }
+
+TEST(Entry, AllFieldsSearchAgreesWithTheJoinedFields) {
+    // Every field in turn holds the needle; the picture and group name never match.
+    for (int f = 1; f < kFieldCount; ++f) {
+        Entry e;
+        for (int g = 1; g < kFieldCount; ++g)
+            e.set(static_cast<Field>(g), "x" + std::to_string(g));
+        e.set(static_cast<Field>(f), "abc Needl\xE9 xyz");
+        bool searched = static_cast<Field>(f) != Field::Picture;
+        for (const char* needle : {"needl\xE9", "NEEDL\xC9", "abc n", "\xE9 xyz"}) {
+            SearchPattern pattern(needle);
+            EXPECT_EQ(e.matches(SearchMode::AllFields, pattern), searched) << f << " " << needle;
+        }
+    }
+    // Across the blank that joins two neighbouring fields, and not across others.
+    Entry e = makeEntry({{Field::City, "Rome"}, {Field::Note, "Opera"}, {Field::ZipCode, "00100"}});
+    SearchPattern across("rome opera");
+    EXPECT_TRUE(e.matches(SearchMode::AllFields, across));
+    SearchPattern glued("romeopera");
+    EXPECT_FALSE(e.matches(SearchMode::AllFields, glued));
+    SearchPattern empty("");
+    EXPECT_TRUE(Entry().matches(SearchMode::AllFields, empty));
+    SearchPattern something("a");
+    EXPECT_FALSE(Entry().matches(SearchMode::AllFields, something));
+}
+
+TEST(SearchPattern, FindsEveryOccurrencePosition) {
+    // Boyer-Moore-Horspool must not skip over a match, wherever it lies.
+    std::string hay = "aaaaaaaaaa";
+    for (std::size_t at = 0; at + 3 <= hay.size(); ++at) {
+        std::string text = hay;
+        text.replace(at, 3, "abA");
+        EXPECT_TRUE(SearchPattern("ABA").foundIn(text)) << text;
+        EXPECT_TRUE(SearchPattern("aba").foundIn(text)) << text;
+    }
+    EXPECT_FALSE(SearchPattern("abab").foundIn("abaab"));
+    EXPECT_TRUE(SearchPattern("aab").foundIn("aaab"));
+    EXPECT_FALSE(SearchPattern("long pattern").foundIn("short"));
+}
