@@ -45,22 +45,28 @@ void reportProblems(std::ostream& err, const std::string& path, const ProblemLis
             << " more problems\n";
 }
 
+// Reads a whole input file; says why not on `err`.
+bool readInput(platform::FileSystem& fs, const std::string& path, platform::FileBytes& image,
+               std::ostream& err) {
+    switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
+        case platform::ReadOutcome::Ok: return true;
+        case platform::ReadOutcome::CannotOpen:
+            err << "ctlite-data: " << path << ": cannot be opened\n";
+            break;
+        case platform::ReadOutcome::TooLarge: reportFailure(err, path, failures::kTooLarge); break;
+        case platform::ReadOutcome::ReadFailed:
+            err << "ctlite-data: " << path << ": reading failed\n";
+            break;
+    }
+    return false;
+}
+
 // Loads a book as the program does (trailer, then groups), from one read of the file.
 bool loadBook(platform::FileSystem& fs, const std::string& path, AddressBook& book,
               ProblemList& problems, std::ostream& err) {
     platform::FileBytes image;
-    switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
-        case platform::ReadOutcome::Ok: break;
-        case platform::ReadOutcome::CannotOpen:
-            err << "ctlite-data: " << path << ": cannot be opened\n";
-            return false;
-        case platform::ReadOutcome::TooLarge:
-            reportFailure(err, path, failures::kTooLarge);
-            return false;
-        case platform::ReadOutcome::ReadFailed:
-            err << "ctlite-data: " << path << ": reading failed\n";
-            return false;
-    }
+    if (!readInput(fs, path, image, err))
+        return false;
     dataformat::readFile(image.view(), book, problems);
     return true;
 }
@@ -127,18 +133,8 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
 int commandCheck(platform::FileSystem& fs, const std::string& path, std::ostream& out,
                  std::ostream& err) {
     platform::FileBytes image;
-    switch (platform::readWholeFile(fs, path, dataformat::kMaxFileSize, image)) {
-        case platform::ReadOutcome::Ok: break;
-        case platform::ReadOutcome::CannotOpen:
-            err << "ctlite-data: " << path << ": cannot be opened\n";
-            return kError;
-        case platform::ReadOutcome::TooLarge:
-            reportFailure(err, path, failures::kTooLarge);
-            return kProblems;
-        case platform::ReadOutcome::ReadFailed:
-            err << "ctlite-data: " << path << ": reading failed\n";
-            return kError;
-    }
+    if (!readInput(fs, path, image, err))
+        return kError;
     ProblemList problems = checkImage(image.view());
     if (problems.empty()) {
         out << path << ": clean\n";
