@@ -75,6 +75,7 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
         if (justCreated)
             groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));
+        book.workingEntry().clear();
     } catch (const std::bad_alloc&) {
         result.failure = failures::kSevere001;
     }
