@@ -1,0 +1,10 @@
+// vxuninst: removes one installation, as recorded in the log appended to this program.
+#include <windows.h>
+
+#include "installer/uninstall/uninstall_run.h"
+#include "installer/uninstall/win32_host.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    vortix::Win32Host host(instance);
+    return vortix::runUninstall(host, vortix::parseCommandLine(GetCommandLineA()));
+}

@@ -1,0 +1,136 @@
+#include "installer/uninstall/uninstall_windows.h"
+
+#include "installer/uninstall/resource.h"
+
+namespace vortix {
+
+// ---- progress window
+
+const fw::CommandEntry<ProgressWindow> ProgressWindow::kCommands[] = {
+    {IDC_DETAILS_BUTTON, &ProgressWindow::onDetails},
+    {IDC_CLOSE, &ProgressWindow::onClose},
+    {IDCANCEL, &ProgressWindow::onClose},
+    {0, nullptr},
+};
+const fw::MessageEntry<ProgressWindow> ProgressWindow::kMessages[] = {
+    {WM_SYSCOMMAND, &ProgressWindow::onSysCommand},
+    {0, nullptr},
+};
+
+ProgressWindow::~ProgressWindow() {
+    if (boldFont_)
+        DeleteObject(boldFont_);
+}
+
+bool ProgressWindow::open(const std::string& removingText) {
+    if (!createModeless(instance_, IDD_PROGRESS, nullptr))
+        return false;
+    SetDlgItemTextA(handle(), IDC_REMOVING, removingText.c_str());
+    pumpMessages();
+    return true;
+}
+
+BOOL ProgressWindow::onInit() {
+    HICON icon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_PROGRAM));
+    SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    // The result line in a bold copy of the dialog's font.
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(handle(), WM_GETFONT, 0, 0));
+    LOGFONTA description{};
+    if (font && GetObjectA(font, sizeof description, &description)) {
+        description.lfWeight = FW_BOLD;
+        boldFont_ = CreateFontIndirectA(&description);
+        SendMessageA(item(IDC_RESULT), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), TRUE);
+    }
+    return TRUE;
+}
+
+void ProgressWindow::showPhase(Phase phase) {
+    static const int kMarkers[] = {IDC_MARKER_SHARED, IDC_MARKER_BACKUPS, IDC_MARKER_FILES,
+                                   IDC_MARKER_DIRECTORIES, IDC_MARKER_REGISTRY};
+    ShowWindow(item(kMarkers[static_cast<int>(phase)]), SW_SHOW);
+    pumpMessages();
+}
+
+void ProgressWindow::finish(const std::string& resultText, const std::string& details) {
+    details_ = details;
+    SetDlgItemTextA(handle(), IDC_RESULT, resultText.c_str());
+    if (!details.empty()) {
+        ShowWindow(item(IDC_DETAILS_BUTTON), SW_SHOW);
+        EnableWindow(item(IDC_DETAILS_BUTTON), TRUE);
+    }
+    HWND close = item(IDC_CLOSE);
+    EnableWindow(close, TRUE);
+    SendMessageA(handle(), DM_SETDEFID, IDC_CLOSE, 0);
+    SetFocus(close);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (handle() && IsDialogMessageA(handle(), &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void ProgressWindow::onDetails() {
+    DetailsDialog dialog(details_);
+    dialog.runModal(instance_, IDD_DETAILS, handle());
+}
+
+void ProgressWindow::onClose() {
+    // Only once the run is over: until then "Close" is disabled.
+    if (IsWindowEnabled(item(IDC_CLOSE)))
+        end(1);
+}
+
+INT_PTR ProgressWindow::onSysCommand(WPARAM wParam, LPARAM) {
+    if ((wParam & 0xFFF0) != SC_CLOSE)
+        return FALSE;
+    onClose();
+    return TRUE;
+}
+
+// ---- Details
+
+const fw::CommandEntry<DetailsDialog> DetailsDialog::kCommands[] = {
+    {IDOK, &DetailsDialog::onClose},
+    {IDCANCEL, &DetailsDialog::onClose},
+    {0, nullptr},
+};
+const fw::MessageEntry<DetailsDialog> DetailsDialog::kMessages[] = {{0, nullptr}};
+
+BOOL DetailsDialog::onInit() {
+    SetDlgItemTextA(handle(), IDC_DETAILS_TEXT, text_.c_str());
+    return TRUE;
+}
+
+// ---- shared-file question
+
+const fw::CommandEntry<SharedFileDialog> SharedFileDialog::kCommands[] = {
+    {IDC_SHARED_YES, &SharedFileDialog::onYes},
+    {IDC_SHARED_YES_TO_ALL, &SharedFileDialog::onYesToAll},
+    {IDC_SHARED_NO, &SharedFileDialog::onNo},
+    {IDC_SHARED_NO_TO_ALL, &SharedFileDialog::onNoToAll},
+    {0, nullptr},
+};
+const fw::MessageEntry<SharedFileDialog> SharedFileDialog::kMessages[] = {{0, nullptr}};
+
+BOOL SharedFileDialog::onInit() {
+    SetDlgItemTextA(handle(), IDC_SHARED_TEXT, text_.c_str());
+    return TRUE;
+}
+
+void SharedFileDialog::answerWith(SharedFileAnswer answer) {
+    answer_ = answer;
+    end(IDOK);
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace vortix

@@ -1,0 +1,282 @@
+#include "installer/uninstall/win32_host.h"
+
+#include <vector>
+
+#include "installer/uninstall/resource.h"
+
+namespace vortix {
+namespace {
+
+const char kCaption[] = "Vortix Uninstaller";
+const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+HKEY toKey(KeyHandle handle) {
+    return reinterpret_cast<HKEY>(handle);
+}
+KeyHandle fromKey(HKEY key) {
+    return reinterpret_cast<KeyHandle>(key);
+}
+
+RemoveResult removeResult(BOOL ok) {
+    if (ok)
+        return RemoveResult::Removed;
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return RemoveResult::NotFound;
+    return RemoveResult::Failed;
+}
+
+bool readFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1LL << 30);
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        ok = bytes.empty() ||
+             (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+              got == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+Win32Host::~Win32Host() {
+    closeSharedCounts();
+    if (mutex_)
+        CloseHandle(mutex_);
+}
+
+bool Win32Host::readOwnFile(std::string& bytes) {
+    return readFile(ownPath(), bytes);
+}
+
+std::string Win32Host::ownPath() {
+    char path[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, n < sizeof path ? n : 0);
+}
+
+bool Win32Host::takeMutex(const std::string& name) {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    if (!mutex)
+        return false;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return false;
+    }
+    mutex_ = mutex;  // held until the program ends
+    return true;
+}
+
+bool Win32Host::isNtFamily() {
+    return (GetVersion() & 0x80000000u) == 0;
+}
+
+std::optional<std::uint32_t> Win32Host::runAndWait(const std::string& program) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::vector<char> commandLine(program.begin(), program.end());
+    commandLine.push_back('\0');
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return std::nullopt;
+    CloseHandle(process.hThread);
+    // Keep window messages flowing while the program runs.
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1)
+        pumpMessages();
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+RemoveResult Win32Host::deleteFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return removeResult(DeleteFileA(path.c_str()));
+}
+
+RemoveResult Win32Host::removeDirectory(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return removeResult(RemoveDirectoryA(path.c_str()));
+}
+
+void Win32Host::setCurrentDirectory(const std::string& path) {
+    SetCurrentDirectoryA(path.c_str());
+}
+
+std::optional<FileStamp> Win32Host::stamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.timeHigh = data.ftLastWriteTime.dwHighDateTime;
+    stamp.timeLow = data.ftLastWriteTime.dwLowDateTime;
+    // A file without a version resource counts as version 0.0.0.0.
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size) {
+        std::vector<char> info(size);
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT fixedSize = 0;
+        if (GetFileVersionInfoA(path.c_str(), 0, size, info.data()) &&
+            VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
+            fixed) {
+            stamp.versionHigh = fixed->dwFileVersionMS;
+            stamp.versionLow = fixed->dwFileVersionLS;
+        }
+    }
+    return stamp;
+}
+
+bool Win32Host::copyFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool Win32Host::openSharedCounts() {
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_READ | KEY_WRITE,
+                         &sharedCounts_) == ERROR_SUCCESS;
+}
+
+std::optional<std::uint32_t> Win32Host::sharedCount(const std::string& path) {
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (RegQueryValueExA(sharedCounts_, path.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+void Win32Host::setSharedCount(const std::string& path, std::uint32_t count) {
+    DWORD value = count;
+    RegSetValueExA(sharedCounts_, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
+}
+
+void Win32Host::deleteSharedCount(const std::string& path) {
+    RegDeleteValueA(sharedCounts_, path.c_str());
+}
+
+void Win32Host::closeSharedCounts() {
+    if (sharedCounts_)
+        RegCloseKey(sharedCounts_);
+    sharedCounts_ = nullptr;
+}
+
+KeyHandle Win32Host::rootKey(RegistryRoot root) {
+    static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                  HKEY_USERS};
+    return fromKey(kRoots[static_cast<int>(root)]);
+}
+
+KeyOpen Win32Host::openKey(KeyHandle parent, const std::string& name, bool writable,
+                           KeyHandle& key) {
+    HKEY opened = nullptr;
+    LONG status = RegOpenKeyExA(toKey(parent), name.c_str(), 0,
+                                writable ? KEY_READ | KEY_WRITE : KEY_READ, &opened);
+    if (status == ERROR_ACCESS_DENIED)
+        return KeyOpen::AccessDenied;
+    if (status != ERROR_SUCCESS)
+        return KeyOpen::Missing;
+    key = fromKey(opened);
+    return KeyOpen::Opened;
+}
+
+void Win32Host::closeKey(KeyHandle key) {
+    RegCloseKey(toKey(key));
+}
+
+void Win32Host::deleteValue(KeyHandle key, const std::string& name) {
+    RegDeleteValueA(toKey(key), name.c_str());
+}
+
+bool Win32Host::hasSubkey(KeyHandle key) {
+    char name[256];
+    DWORD size = sizeof name;
+    return RegEnumKeyExA(toKey(key), 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+bool Win32Host::deleteKey(KeyHandle parent, const std::string& name) {
+    return RegDeleteKeyA(toKey(parent), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Host::deleteAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::string Win32Host::shortPath(const std::string& path) {
+    char shortForm[MAX_PATH * 2];
+    DWORD n = GetShortPathNameA(path.c_str(), shortForm, sizeof shortForm);
+    return n && n < sizeof shortForm ? std::string(shortForm, n) : path;
+}
+
+std::string Win32Host::wininitPath() const {
+    char directory[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(directory, sizeof directory);
+    std::string path(directory, n < sizeof directory ? n : 0);
+    if (path.empty() || path.back() != '\\')
+        path.push_back('\\');
+    return path + "wininit.ini";
+}
+
+std::optional<std::string> Win32Host::readWininit() {
+    std::string text;
+    if (!readFile(wininitPath(), text))
+        return std::nullopt;
+    return text;
+}
+
+void Win32Host::writeWininit(const std::string& text) {
+    HANDLE file = CreateFileA(wininitPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void Win32Host::showError(const std::string& text) {
+    MessageBoxA(owner(), text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+bool Win32Host::askYesNo(const std::string& text) {
+    return MessageBoxA(owner(), text.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+SharedFileAnswer Win32Host::askSharedFile(const std::string& text) {
+    SharedFileDialog dialog(text);
+    if (dialog.runModal(instance_, IDD_SHARED_FILE, owner()) == -1)
+        return SharedFileAnswer::No;
+    return dialog.answer();
+}
+
+void Win32Host::showProgress(const std::string& removingText) {
+    progress_ = std::make_unique<ProgressWindow>(instance_);
+    if (!progress_->open(removingText))
+        progress_.reset();
+}
+
+void Win32Host::showPhase(Phase phase) {
+    if (progress_)
+        progress_->showPhase(phase);
+}
+
+void Win32Host::showResult(const std::string& resultText, const std::string& details) {
+    if (progress_)
+        progress_->finish(resultText, details);
+}
+
+}  // namespace vortix

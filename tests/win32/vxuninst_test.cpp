@@ -1,0 +1,330 @@
+// vxuninst.exe run for real under Windows (Wine here), over an installation set up
+// in the file system and the registry, with a log from the setup program's own writer.
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "installer/common/log_context.h"
+#include "installer/common/pending_deletion.h"
+#include "installer/common/uninstall_log.h"
+
+using namespace vortix;
+
+namespace {
+
+// Paths of this build's programs, as the build knows them (Unix paths: Wine's drive Z:).
+std::string windowsPath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool keyExists(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool valueExists(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool found =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+void setValue(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+    HKEY key;
+    ASSERT_EQ(
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
+    RegCloseKey(key);
+}
+
+std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD value = 0, size = sizeof value;
+    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+std::vector<std::string> pendingRenames() {
+    std::vector<std::string> pairs;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return pairs;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        std::string data(size, '\0');
+        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size);
+        for (std::size_t start = 0; start < data.size();) {
+            std::size_t end = data.find('\0', start);
+            if (end == std::string::npos)
+                end = data.size();
+            pairs.push_back(data.substr(start, end - start));
+            start = end + 1;
+        }
+        while (pairs.size() % 2)
+            pairs.pop_back();  // the closing empty string
+    }
+    RegCloseKey(key);
+    return pairs;
+}
+
+// One installation: files, directories, registry keys and shared counts, and the
+// uninstaller with its log.
+class Installation {
+public:
+    Installation() {
+        id_ = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+        root_ = "C:\\vxuninst-test-" + id_;
+        app_ = root_ + "\\App";
+        key_ = "Software\\VxUninstTest-" + id_;
+        CreateDirectoryA(root_.c_str(), nullptr);
+        makeDirectory(app_);
+        makeDirectory(app_ + "\\Data");
+        makeDirectory(app_ + "\\Empty");
+        makeFile(app_ + "\\app.exe");
+        makeFile(app_ + "\\Data\\book.dat");
+        makeFile(app_ + "\\readonly.txt");
+        SetFileAttributesA((app_ + "\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        log.recordFile(app_ + "\\gone-before.txt");
+
+        CreateDirectoryA((root_ + "\\Shared").c_str(), nullptr);
+        shared("three.dll", 3);
+        shared("one.dll", 1);
+        shared("missing.dll", std::nullopt);
+
+        setValue(HKEY_CURRENT_USER, key_ + "\\Created", "Written", 1);
+        setValue(HKEY_CURRENT_USER, key_ + "\\Created", "Failed", 2);
+        setValue(HKEY_CURRENT_USER, key_ + "\\Existing", "Keep", 3);
+        setValue(HKEY_CURRENT_USER, key_ + "\\Grown", "Written", 4);
+        setValue(HKEY_CURRENT_USER, key_ + "\\Grown\\Foreign", "Theirs", 5);
+        setValue(HKEY_LOCAL_MACHINE, key_ + "\\Machine", "Written", 6);
+        RegistryKeyNode& user = log.registry()
+                                    .root(RegistryRoot::CurrentUser)
+                                    .subkey("Software", kKeyExisted)
+                                    .subkey("VxUninstTest-" + id_, kKeyCreated);
+        RegistryKeyNode& created = user.subkey("Created", kKeyCreated);
+        created.addValue("Written", kValueWritten);
+        created.addValue("Failed", kValueKept);
+        user.subkey("Existing", kKeyExisted);
+        user.subkey("Grown", kKeyCreated).addValue("Written", kValueWritten);
+        user.subkey("Not there any more", kKeyCreated).subkey("Deeper", kKeyCreated);
+        log.registry()
+            .root(RegistryRoot::LocalMachine)
+            .subkey("Software", kKeyExisted)
+            .subkey("VxUninstTest-" + id_, kKeyRecorded)
+            .subkey("Machine", kKeyCreated)
+            .addValue("Written", kValueWritten);
+        log.registryWritten = true;
+    }
+
+    ~Installation() {
+        SHDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str());
+        for (const std::string& dll : sharedFiles_) {
+            HKEY key;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_ALL_ACCESS, &key) ==
+                ERROR_SUCCESS) {
+                RegDeleteValueA(key, dll.c_str());
+                RegCloseKey(key);
+            }
+        }
+        SHFILEOPSTRUCTA op{};
+        std::string from = root_ + std::string(1, '\0');
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        SHFileOperationA(&op);
+    }
+
+    // Writes the uninstaller (this build's program with the log appended) and runs it.
+    DWORD run(const std::string& options, const std::string& preUninstall = "",
+              bool damage = false) {
+        uninstaller_ = root_ + "\\Test Uninstaller.exe";
+        std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)),
+                                   log.buildText(product(), preUninstall), clockKeyDraw());
+        if (damage)
+            file[file.size() - 20] ^= 0x40;
+        writeAll(uninstaller_, file);
+        return runProgram("\"" + uninstaller_ + "\" " + options);
+    }
+
+    static DWORD runProgram(std::string commandLine) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return 0xDEAD;
+        WaitForSingleObject(process.hProcess, 60000);
+        DWORD code = 0xDEAD;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+
+    std::string product() const { return "Uninstall Test " + id_; }
+    const std::string& app() const { return app_; }
+    const std::string& root() const { return root_; }
+    const std::string& key() const { return key_; }
+    const std::string& uninstaller() const { return uninstaller_; }
+
+    bool untouched() const {
+        return exists(app_ + "\\app.exe") &&
+               valueExists(HKEY_CURRENT_USER, key_ + "\\Created", "Written") &&
+               dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, root_ + "\\Shared\\three.dll") == 3u;
+    }
+
+    LogContext log;
+
+private:
+    void makeDirectory(const std::string& path) {
+        CreateDirectoryA(path.c_str(), nullptr);
+        log.recordDirectory(path);
+    }
+    void makeFile(const std::string& path) {
+        writeAll(path, "content of " + path);
+        log.recordFile(path);
+    }
+    void shared(const std::string& name, std::optional<DWORD> count) {
+        std::string path = root_ + "\\Shared\\" + name;
+        writeAll(path, "shared");
+        if (count)
+            setValue(HKEY_LOCAL_MACHINE, kSharedDlls, path, *count);
+        sharedFiles_.push_back(path);
+        log.recordShared(path);
+    }
+
+    std::string id_, root_, app_, key_, uninstaller_;
+    std::vector<std::string> sharedFiles_;
+};
+
+}  // namespace
+
+TEST(Vxuninst, SilentRunRemovesTheInstallation) {
+    Installation i;
+    writeAll(i.app() + "\\Data\\my notes.txt", "the user's own");
+    ASSERT_EQ(i.run("/SILENT /NOREMOVE"), 1u);
+
+    EXPECT_FALSE(exists(i.app() + "\\app.exe"));
+    EXPECT_FALSE(exists(i.app() + "\\readonly.txt"));
+    EXPECT_FALSE(exists(i.app() + "\\Data\\book.dat"));
+    EXPECT_FALSE(exists(i.app() + "\\Empty"));
+    EXPECT_TRUE(exists(i.app() + "\\Data\\my notes.txt"));  // the user's file, and so its folders
+    EXPECT_TRUE(exists(i.app() + "\\Data"));
+    EXPECT_TRUE(exists(i.app()));
+
+    std::string shared = i.root() + "\\Shared\\";
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "three.dll"), 2u);
+    EXPECT_TRUE(exists(shared + "three.dll"));
+    EXPECT_FALSE(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"));
+    EXPECT_FALSE(exists(shared + "one.dll"));
+    EXPECT_FALSE(exists(shared + "missing.dll"));
+
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, i.key() + "\\Created"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, i.key() + "\\Existing"));
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, i.key() + "\\Existing", "Keep"));
+    EXPECT_TRUE(
+        keyExists(HKEY_CURRENT_USER, i.key() + "\\Grown\\Foreign"));  // gained a subkey: stays
+    EXPECT_FALSE(valueExists(HKEY_CURRENT_USER, i.key() + "\\Grown", "Written"));
+    EXPECT_FALSE(
+        keyExists(HKEY_LOCAL_MACHINE, i.key()));  // recorded by the plug-in: gone when empty
+
+    EXPECT_TRUE(exists(i.uninstaller()));  // /NOREMOVE
+}
+
+TEST(Vxuninst, EndsWithZeroAndChangesNothing) {
+    {  // a damaged log
+        Installation i;
+        EXPECT_EQ(i.run("/SILENT /NOREMOVE", "", true), 0u);
+        EXPECT_TRUE(i.untouched());
+    }
+    {  // a second instance is running
+        Installation i;
+        HANDLE mutex = CreateMutexA(nullptr, TRUE, ("vuin_" + i.product() + "_mutex").c_str());
+        EXPECT_EQ(i.run("/SILENT /NOREMOVE"), 0u);
+        CloseHandle(mutex);
+        EXPECT_TRUE(i.untouched());
+    }
+    {  // the pre-uninstall program says no
+        Installation i;
+        std::string veto = i.root() + "\\veto0.exe";
+        ASSERT_TRUE(CopyFileA(windowsPath(EXIT_CODE_EXE).c_str(), veto.c_str(), FALSE));
+        EXPECT_EQ(i.run("/SILENT /NOREMOVE", veto), 0u);
+        EXPECT_TRUE(i.untouched());
+    }
+}
+
+TEST(Vxuninst, PreUninstallProgramThatAgrees) {
+    Installation i;
+    std::string agree = i.root() + "\\agree1.exe";
+    ASSERT_TRUE(CopyFileA(windowsPath(EXIT_CODE_EXE).c_str(), agree.c_str(), FALSE));
+    EXPECT_EQ(i.run("/SILENT /NOREMOVE", agree), 1u);
+    EXPECT_FALSE(exists(i.app() + "\\app.exe"));
+}
+
+TEST(Vxuninst, WithoutNoRemoveItAsksToBeDeletedAtRestart) {
+    Installation i;
+    ASSERT_EQ(i.run("/SILENT"), 1u);
+    std::vector<std::string> pending = pendingRenames();
+    std::optional<std::vector<std::string>> rest = withoutPendingDeletion(pending, i.uninstaller());
+    EXPECT_TRUE(rest) << "no deletion of " << i.uninstaller() << " is pending";
+    if (rest) {  // leave the prefix's pending list as it was
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, &key),
+                  ERROR_SUCCESS);
+        if (rest->empty()) {
+            RegDeleteValueA(key, "PendingFileRenameOperations");
+        } else {
+            std::string data;
+            for (const std::string& s : *rest)
+                data += s + std::string(1, '\0');
+            data.push_back('\0');
+            RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(data.data()),
+                           static_cast<DWORD>(data.size()));
+        }
+        RegCloseKey(key);
+    }
+}
