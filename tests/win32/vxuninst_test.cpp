@@ -1,8 +1,9 @@
 // vxuninst.exe run for real under Windows (Wine here), over an installation set up
 // in the file system and the registry, with a log from the setup program's own writer.
+#include <windows.h>
+// (after windows.h)
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 
