@@ -329,3 +329,231 @@ TEST(Vxuninst, WithoutNoRemoveItAsksToBeDeletedAtRestart) {
         RegCloseKey(key);
     }
 }
+
+namespace {
+
+// Drives another process's windows the way a user would: finds a window by its
+// caption, reads its texts and presses its buttons.
+class User {
+public:
+    explicit User(DWORD processId) : processId_(processId) {}
+
+    // The visible top-level window of the process with this caption (and, when
+    // given, a control of that id), waiting for it.
+    HWND waitFor(const std::string& caption, int seconds = 20, int withControl = 0) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            Search search{processId_, caption, withControl, nullptr};
+            EnumWindows(&User::match, reinterpret_cast<LPARAM>(&search));
+            if (search.found)
+                return search.found;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+
+    static std::string text(HWND window, int id) {
+        char buffer[4096] = "";
+        GetDlgItemTextA(window, id, buffer, sizeof buffer);
+        return buffer;
+    }
+    // A message box's own text.
+    static std::string messageText(HWND box) { return text(box, 0xFFFF); }
+
+    static void press(HWND window, int id) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    }
+
+    // Presses a button that closes its window, and waits until the window is gone.
+    static void answer(HWND window, int id) {
+        press(window, id);
+        for (int i = 0; i < 400 && IsWindow(window); ++i)
+            Sleep(25);
+    }
+
+    // Waits until a control of the window is enabled (or the time is up).
+    static bool waitEnabled(HWND window, int id, int seconds = 20) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            if (IsWindowEnabled(GetDlgItem(window, id)))
+                return true;
+            Sleep(50);
+        }
+        return false;
+    }
+
+private:
+    struct Search {
+        DWORD processId;
+        std::string caption;
+        int control;
+        HWND found;
+    };
+    static BOOL CALLBACK match(HWND window, LPARAM lParam) {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char caption[256] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        if (owner == search->processId && IsWindowVisible(window) && search->caption == caption &&
+            (!search->control || GetDlgItem(window, search->control))) {
+            search->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    DWORD processId_;
+};
+
+struct Started {
+    PROCESS_INFORMATION process{};
+    DWORD wait() {
+        WaitForSingleObject(process.hProcess, 30000);
+        DWORD code = 0xDEAD;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+};
+
+Started start(Installation& i, const std::string& options) {
+    std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)), i.log.buildText(i.product(), ""),
+                               clockKeyDraw());
+    std::string path = i.root() + "\\Test Uninstaller.exe";
+    writeAll(path, file);
+    std::string commandLine = "\"" + path + "\" " + options;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Started started;
+    CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &startup, &started.process);
+    return started;
+}
+
+}  // namespace
+
+TEST(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
+    Installation i;
+    writeAll(i.app() + "\\Data\\my notes.txt", "the user's own");
+    std::string backup = i.root() + "\\backup of three.dll";
+    writeAll(backup, "backed up");
+    i.log.recordBackup(BackupRecord{backup, i.root() + "\\Shared\\three.dll", 0, 0, 0, 0}.line());
+    Started run = start(i, "/NOREMOVE");
+    ASSERT_NE(run.process.hProcess, nullptr);
+    User user(run.process.dwProcessId);
+
+    HWND box = user.waitFor("Vortix Uninstaller");
+    ASSERT_NE(box, nullptr) << "no confirmation";
+    EXPECT_EQ(User::messageText(box),
+              "This will remove " + i.product() + " from your system, do you want to continue?");
+    User::answer(box, IDYES);
+
+    // Shared files, last recorded first: missing.dll (no count), then one.dll (count 1).
+    HWND question = user.waitFor("Remove shared file");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(User::text(question, 1003),
+              "Shared file " + i.root() +
+                  "\\Shared\\missing.dll doesn't seem to be used by any programs. "
+                  "Do you want to remove this file?");
+    User::answer(question, 1006);  // No
+    question = user.waitFor("Remove shared file");
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(User::text(question, 1003).find("one.dll"), std::string::npos);
+    User::answer(question, 1005);  // Yes
+
+    // The backup question: a message box (its text in control 0xFFFF) over the progress window.
+    box = user.waitFor("Vortix Uninstaller", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box).rfind("Vortix Installer has taken backup copies", 0), 0u);
+    User::answer(box, IDNO);
+
+    HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(User::waitEnabled(progress, 1017)) << "the run did not finish";
+    EXPECT_EQ(User::text(progress, 1016), "Removing " + i.product() + " from your system...");
+    EXPECT_EQ(User::text(progress, 1001),
+              "Uninstallation successful. Couldn't remove all elements.");
+    for (int marker = 1010; marker <= 1014; ++marker)
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, marker))) << marker;
+
+    User::press(progress, 1000);  // Details...
+    HWND details = user.waitFor("Details");
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(User::text(details, 1009),
+              "Couldn't remove following directories:\r\n" + i.app() + "\\Data\r\n" + i.app() +
+                  "\r\n\r\nCouldn't delete following registry "
+                  "keys:\r\nHKEY_CURRENT_USER\\Software\\VxUninstTest-" +
+                  i.key().substr(i.key().find('-') + 1) +
+                  "\\Grown\r\nHKEY_CURRENT_USER\\Software\\VxUninstTest-" +
+                  i.key().substr(i.key().find('-') + 1) + "\r\n");
+    User::answer(details, IDOK);
+    User::press(progress, 1017);  // Close
+    EXPECT_EQ(run.wait(), 1u);
+
+    std::string shared = i.root() + "\\Shared\\";
+    EXPECT_TRUE(exists(shared + "missing.dll"));  // No
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "missing.dll"), 0u);
+    EXPECT_FALSE(exists(shared + "one.dll"));            // Yes
+    EXPECT_EQ(readAll(shared + "three.dll"), "shared");  // no restore
+}
+
+TEST(VxuninstWindows, YesToAllAndNoToAll) {
+    for (int answer : {1007, 1008}) {
+        Installation i;
+        Started run = start(i, "/NOREMOVE");
+        User user(run.process.dwProcessId);
+        HWND box = user.waitFor("Vortix Uninstaller");
+        ASSERT_NE(box, nullptr);
+        User::answer(box, IDYES);
+        HWND question = user.waitFor("Remove shared file");
+        ASSERT_NE(question, nullptr);
+        User::answer(question, answer);
+        HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
+        ASSERT_TRUE(User::waitEnabled(progress, 1017));
+        EXPECT_FALSE(user.waitFor("Remove shared file", 0))
+            << "asked again after answering for all";
+        User::press(progress, 1017);
+        EXPECT_EQ(run.wait(), 1u);
+        std::string shared = i.root() + "\\Shared\\";
+        bool removed = answer == 1007;
+        EXPECT_EQ(!exists(shared + "missing.dll"), removed);
+        EXPECT_EQ(!exists(shared + "one.dll"), removed);
+        if (!removed) {
+            EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"), 0u);
+        }
+    }
+}
+
+TEST(VxuninstWindows, DeclinedConfirmationChangesNothing) {
+    Installation i;
+    Started run = start(i, "/NOREMOVE");
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Uninstaller");
+    ASSERT_NE(box, nullptr);
+    User::press(box, IDNO);
+    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_TRUE(i.untouched());
+}
+
+TEST(VxuninstWindows, DamagedLogIsReported) {
+    Installation i;
+    std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)), i.log.buildText(i.product(), ""),
+                               clockKeyDraw());
+    file[file.size() - 30] ^= 1;
+    std::string path = i.root() + "\\Broken Uninstaller.exe";
+    writeAll(path, file);
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Started run;
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &run.process));
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Uninstaller");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Uninstallation information corrupt. Aborting.");
+    User::press(box, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_TRUE(i.untouched());
+}
