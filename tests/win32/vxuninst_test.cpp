@@ -557,3 +557,67 @@ TEST(VxuninstWindows, DamagedLogIsReported) {
     EXPECT_EQ(run.wait(), 0u);
     EXPECT_TRUE(i.untouched());
 }
+
+TEST(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
+    Installation i;
+    // Three installed files with a version resource (1.2.3.4), each with a backup.
+    std::string program = windowsPath(EXIT_CODE_EXE);
+    for (const char* name : {"same.exe", "changed.exe", "missing.exe"}) {
+        std::string target = i.root() + "\\" + name;
+        std::string copy = i.root() + "\\backup of " + name;
+        ASSERT_TRUE(CopyFileA(program.c_str(), target.c_str(), FALSE));
+        writeAll(copy, "backup");
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data));
+        i.log.recordBackup(
+            BackupRecord{copy, target, 0x00010002, 0x00030004,
+                         static_cast<std::int32_t>(data.ftLastWriteTime.dwHighDateTime),
+                         static_cast<std::int32_t>(data.ftLastWriteTime.dwLowDateTime)}
+                .line());
+    }
+    // One changed after the installation, one gone.
+    HANDLE changed = CreateFileA((i.root() + "\\changed.exe").c_str(), FILE_WRITE_ATTRIBUTES, 0,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{0x12345678, 0x01D00000};
+    SetFileTime(changed, nullptr, nullptr, &later);
+    CloseHandle(changed);
+    DeleteFileA((i.root() + "\\missing.exe").c_str());
+    // A file held open by another program cannot be deleted: it shows in the details.
+    HANDLE held = CreateFileA((i.app() + "\\app.exe").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+
+    Started run = start(i, "/NOREMOVE");
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Uninstaller");
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    for (int question = 0; question < 2; ++question) {
+        HWND shared = user.waitFor("Remove shared file");
+        ASSERT_NE(shared, nullptr);
+        User::answer(shared, 1006);
+    }
+    box = user.waitFor("Vortix Uninstaller", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);  // restore the backups
+    HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
+    ASSERT_TRUE(User::waitEnabled(progress, 1017));
+    User::press(progress, 1000);
+    HWND details = user.waitFor("Details");
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(User::text(details, 1009)
+                  .rfind("Couldn't delete following files:\r\n" + i.app() +
+                             "\\app.exe\r\n\r\n"
+                             "Couldn't remove following directories:\r\n",
+                         0),
+              0u)
+        << User::text(details, 1009);
+    User::answer(details, IDOK);
+    User::press(progress, 1017);
+    EXPECT_EQ(run.wait(), 1u);
+    CloseHandle(held);
+
+    EXPECT_EQ(readAll(i.root() + "\\same.exe"), "backup");
+    EXPECT_NE(readAll(i.root() + "\\changed.exe"), "backup");
+    EXPECT_EQ(readAll(i.root() + "\\missing.exe"), "backup");
+    EXPECT_TRUE(exists(i.root() + "\\backup of same.exe"));  // the copies stay
+}
