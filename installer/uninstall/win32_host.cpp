@@ -64,8 +64,17 @@ std::string Win32Host::ownPath() {
 
 bool Win32Host::takeMutex(const std::string& name) {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    if (!mutex) {
+        // A "\" in the product name reads as a namespace and the name is refused;
+        // such a product must still be removable.
+        std::string plain = name;
+        for (char& c : plain)
+            if (c == '\\')
+                c = '_';
+        mutex = CreateMutexA(nullptr, TRUE, plain.c_str());
+    }
     if (!mutex)
-        return false;
+        return true;  // no mutex to be had: go on without one
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
         return false;

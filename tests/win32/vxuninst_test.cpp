@@ -205,7 +205,8 @@ public:
         return code;
     }
 
-    std::string product() const { return "Uninstall Test " + id_; }
+    std::string product() const { return productPrefix + id_; }
+    std::string productPrefix = "Uninstall Test ";
     const std::string& app() const { return app_; }
     const std::string& root() const { return root_; }
     const std::string& key() const { return key_; }
@@ -620,4 +621,11 @@ TEST(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
     EXPECT_NE(readAll(i.root() + "\\changed.exe"), "backup");
     EXPECT_EQ(readAll(i.root() + "\\missing.exe"), "backup");
     EXPECT_TRUE(exists(i.root() + "\\backup of same.exe"));  // the copies stay
+}
+
+TEST(Vxuninst, ProductNameWithABackslashIsStillRemoved) {
+    Installation i;
+    i.productPrefix = "Vendor\\Product ";  // no valid mutex name as it stands
+    EXPECT_EQ(i.run("/SILENT /NOREMOVE"), 1u);
+    EXPECT_FALSE(exists(i.app() + "\\app.exe"));
 }
