@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/bytes.h"
+
 using namespace vortix;
 
-namespace {
-// A literal with the NULs inside it.
-template <std::size_t N>
-std::string lit(const char (&text)[N]) {
-    return std::string(text, N - 1);
-}
-}  // namespace
+using testing_support::lit;
 
 namespace {
 std::string encoded(const RegistryLogTree& tree) {

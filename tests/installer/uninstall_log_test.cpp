@@ -2,19 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/bytes.h"
+
 #include "installer/common/local_path.h"
 #include "installer/common/log_context.h"
 #include "installer/common/uninstaller_name.h"
 
 using namespace vortix;
 
-namespace {
-// A literal with the NULs inside it.
-template <std::size_t N>
-std::string lit(const char (&text)[N]) {
-    return std::string(text, N - 1);
-}
-}  // namespace
+using testing_support::lit;
 
 namespace {
 

@@ -110,6 +110,31 @@ std::vector<std::string> pendingRenames() {
     return pairs;
 }
 
+// A program started and not yet waited for.
+struct Started {
+    PROCESS_INFORMATION process{};
+
+    DWORD wait() {
+        if (!process.hProcess)
+            return 0xDEAD;
+        WaitForSingleObject(process.hProcess, 60000);
+        DWORD code = 0xDEAD;
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return code;
+    }
+};
+
+Started launch(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Started started;
+    CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                   &startup, &started.process);
+    return started;
+}
+
 // One installation: files, directories, registry keys and shared counts, and the
 // uninstaller with its log.
 class Installation {
@@ -178,31 +203,21 @@ public:
         SHFileOperationA(&op);
     }
 
-    // Writes the uninstaller (this build's program with the log appended) and runs it.
-    DWORD run(const std::string& options, const std::string& preUninstall = "",
-              bool damage = false) {
+    // Writes the uninstaller (this build's program with the log appended).
+    const std::string& writeUninstaller(const std::string& preUninstall = "", bool damage = false) {
         uninstaller_ = root_ + "\\Test Uninstaller.exe";
         std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)),
                                    log.buildText(product(), preUninstall), clockKeyDraw());
         if (damage)
             file[file.size() - 20] ^= 0x40;
         writeAll(uninstaller_, file);
-        return runProgram("\"" + uninstaller_ + "\" " + options);
+        return uninstaller_;
     }
 
-    static DWORD runProgram(std::string commandLine) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process))
-            return 0xDEAD;
-        WaitForSingleObject(process.hProcess, 60000);
-        DWORD code = 0xDEAD;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return code;
+    // Writes the uninstaller and runs it to its end.
+    DWORD run(const std::string& options, const std::string& preUninstall = "",
+              bool damage = false) {
+        return launch("\"" + writeUninstaller(preUninstall, damage) + "\" " + options).wait();
     }
 
     std::string product() const { return productPrefix + id_; }
@@ -406,30 +421,8 @@ private:
     DWORD processId_;
 };
 
-struct Started {
-    PROCESS_INFORMATION process{};
-    DWORD wait() {
-        WaitForSingleObject(process.hProcess, 30000);
-        DWORD code = 0xDEAD;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return code;
-    }
-};
-
 Started start(Installation& i, const std::string& options) {
-    std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)), i.log.buildText(i.product(), ""),
-                               clockKeyDraw());
-    std::string path = i.root() + "\\Test Uninstaller.exe";
-    writeAll(path, file);
-    std::string commandLine = "\"" + path + "\" " + options;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    Started started;
-    CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                   &startup, &started.process);
-    return started;
+    return launch("\"" + i.writeUninstaller() + "\" " + options);
 }
 
 }  // namespace
@@ -539,17 +532,8 @@ TEST(VxuninstWindows, DeclinedConfirmationChangesNothing) {
 
 TEST(VxuninstWindows, DamagedLogIsReported) {
     Installation i;
-    std::string file = withLog(readAll(windowsPath(VXUNINST_EXE)), i.log.buildText(i.product(), ""),
-                               clockKeyDraw());
-    file[file.size() - 30] ^= 1;
-    std::string path = i.root() + "\\Broken Uninstaller.exe";
-    writeAll(path, file);
-    std::string commandLine = "\"" + path + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    Started run;
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &run.process));
+    Started run = launch("\"" + i.writeUninstaller("", true) + "\"");
+    ASSERT_NE(run.process.hProcess, nullptr);
     User user(run.process.dwProcessId);
     HWND box = user.waitFor("Vortix Uninstaller");
     ASSERT_NE(box, nullptr);
