@@ -9,7 +9,7 @@
 //       ...
 //   };
 //   const fw::CommandEntry<AboutDialog> AboutDialog::kCommands[] = {
-//       {IDOK, &AboutDialog::onOk}, {0, nullptr}};
+//       {IDOK, BN_CLICKED, &AboutDialog::onOk}, {0, 0, nullptr}};
 #pragma once
 
 #include <windows.h>
@@ -46,10 +46,12 @@ private:
     bool modeless_ = false;
 };
 
-// A command handler for a control or menu id (WM_COMMAND); a null handler ends the table.
+// A handler for WM_COMMAND from a control or menu id with a notification code
+// (0 for menu commands and button clicks); a null handler ends the table.
 template <class T>
 struct CommandEntry {
     int id;
+    int code;
     void (T::*handler)();
 };
 
@@ -68,7 +70,7 @@ protected:
         T* self = static_cast<T*>(this);
         if (message == WM_COMMAND) {
             for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
-                if (e->id == LOWORD(wParam)) {
+                if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
                     (self->*e->handler)();
                     result = TRUE;
                     return true;

@@ -7,10 +7,10 @@ namespace vortix {
 // ---- progress window
 
 const fw::CommandEntry<ProgressWindow> ProgressWindow::kCommands[] = {
-    {IDC_DETAILS_BUTTON, &ProgressWindow::onDetails},
-    {IDC_CLOSE, &ProgressWindow::onClose},
-    {IDCANCEL, &ProgressWindow::onClose},
-    {0, nullptr},
+    {IDC_DETAILS_BUTTON, BN_CLICKED, &ProgressWindow::onDetails},
+    {IDC_CLOSE, BN_CLICKED, &ProgressWindow::onClose},
+    {IDCANCEL, BN_CLICKED, &ProgressWindow::onClose},
+    {0, 0, nullptr},
 };
 const fw::MessageEntry<ProgressWindow> ProgressWindow::kMessages[] = {
     {WM_SYSCOMMAND, &ProgressWindow::onSysCommand},
@@ -93,9 +93,9 @@ INT_PTR ProgressWindow::onSysCommand(WPARAM wParam, LPARAM) {
 // ---- Details
 
 const fw::CommandEntry<DetailsDialog> DetailsDialog::kCommands[] = {
-    {IDOK, &DetailsDialog::onClose},
-    {IDCANCEL, &DetailsDialog::onClose},
-    {0, nullptr},
+    {IDOK, BN_CLICKED, &DetailsDialog::onClose},
+    {IDCANCEL, BN_CLICKED, &DetailsDialog::onClose},
+    {0, 0, nullptr},
 };
 const fw::MessageEntry<DetailsDialog> DetailsDialog::kMessages[] = {{0, nullptr}};
 
@@ -107,11 +107,11 @@ BOOL DetailsDialog::onInit() {
 // ---- shared-file question
 
 const fw::CommandEntry<SharedFileDialog> SharedFileDialog::kCommands[] = {
-    {IDC_SHARED_YES, &SharedFileDialog::onYes},
-    {IDC_SHARED_YES_TO_ALL, &SharedFileDialog::onYesToAll},
-    {IDC_SHARED_NO, &SharedFileDialog::onNo},
-    {IDC_SHARED_NO_TO_ALL, &SharedFileDialog::onNoToAll},
-    {0, nullptr},
+    {IDC_SHARED_YES, BN_CLICKED, &SharedFileDialog::onYes},
+    {IDC_SHARED_YES_TO_ALL, BN_CLICKED, &SharedFileDialog::onYesToAll},
+    {IDC_SHARED_NO, BN_CLICKED, &SharedFileDialog::onNo},
+    {IDC_SHARED_NO_TO_ALL, BN_CLICKED, &SharedFileDialog::onNoToAll},
+    {0, 0, nullptr},
 };
 const fw::MessageEntry<SharedFileDialog> SharedFileDialog::kMessages[] = {{0, nullptr}};
 

@@ -14,73 +14,12 @@
 #include "installer/common/log_context.h"
 #include "installer/common/pending_deletion.h"
 #include "installer/common/uninstall_log.h"
+#include "tests/win32/driver.h"
 
 using namespace vortix;
+using namespace testing_support;
 
 namespace {
-
-// Paths of this build's programs, as the build knows them (Unix paths: Wine's drive Z:).
-std::string windowsPath(std::string unixPath) {
-    for (char& c : unixPath)
-        if (c == '/')
-            c = '\\';
-    return "Z:" + unixPath;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool keyExists(HKEY root, const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool valueExists(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    bool found =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return found;
-}
-
-void setValue(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof value);
-    RegCloseKey(key);
-}
-
-std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD value = 0, size = sizeof value;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
 
 const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -108,31 +47,6 @@ std::vector<std::string> pendingRenames() {
     }
     RegCloseKey(key);
     return pairs;
-}
-
-// A program started and not yet waited for.
-struct Started {
-    PROCESS_INFORMATION process{};
-
-    DWORD wait() {
-        if (!process.hProcess)
-            return 0xDEAD;
-        WaitForSingleObject(process.hProcess, 60000);
-        DWORD code = 0xDEAD;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return code;
-    }
-};
-
-Started launch(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    Started started;
-    CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                   &startup, &started.process);
-    return started;
 }
 
 // One installation: files, directories, registry keys and shared counts, and the
@@ -347,79 +261,6 @@ TEST(Vxuninst, WithoutNoRemoveItAsksToBeDeletedAtRestart) {
 }
 
 namespace {
-
-// Drives another process's windows the way a user would: finds a window by its
-// caption, reads its texts and presses its buttons.
-class User {
-public:
-    explicit User(DWORD processId) : processId_(processId) {}
-
-    // The visible top-level window of the process with this caption (and, when
-    // given, a control of that id), waiting for it.
-    HWND waitFor(const std::string& caption, int seconds = 20, int withControl = 0) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            Search search{processId_, caption, withControl, nullptr};
-            EnumWindows(&User::match, reinterpret_cast<LPARAM>(&search));
-            if (search.found)
-                return search.found;
-            Sleep(50);
-        }
-        return nullptr;
-    }
-
-    static std::string text(HWND window, int id) {
-        char buffer[4096] = "";
-        GetDlgItemTextA(window, id, buffer, sizeof buffer);
-        return buffer;
-    }
-    // A message box's own text.
-    static std::string messageText(HWND box) { return text(box, 0xFFFF); }
-
-    static void press(HWND window, int id) {
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-    }
-
-    // Presses a button that closes its window, and waits until the window is gone.
-    static void answer(HWND window, int id) {
-        press(window, id);
-        for (int i = 0; i < 400 && IsWindow(window); ++i)
-            Sleep(25);
-    }
-
-    // Waits until a control of the window is enabled (or the time is up).
-    static bool waitEnabled(HWND window, int id, int seconds = 20) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            if (IsWindowEnabled(GetDlgItem(window, id)))
-                return true;
-            Sleep(50);
-        }
-        return false;
-    }
-
-private:
-    struct Search {
-        DWORD processId;
-        std::string caption;
-        int control;
-        HWND found;
-    };
-    static BOOL CALLBACK match(HWND window, LPARAM lParam) {
-        auto* search = reinterpret_cast<Search*>(lParam);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char caption[256] = "";
-        GetWindowTextA(window, caption, sizeof caption);
-        if (owner == search->processId && IsWindowVisible(window) && search->caption == caption &&
-            (!search->control || GetDlgItem(window, search->control))) {
-            search->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    DWORD processId_;
-};
 
 Started start(Installation& i, const std::string& options) {
     return launch("\"" + i.writeUninstaller() + "\" " + options);

@@ -1,0 +1,457 @@
+#include "addressbook/ui/main_window.h"
+
+#include <commctrl.h>
+
+#include "addressbook/ui/resource.h"
+#include "framework/application.h"
+#include "platform/file_system.h"
+
+namespace ctlite {
+namespace {
+
+constexpr char kProduct[] = "Contavo Lite";
+constexpr UINT kAboutSystemCommand = 16;
+
+// Commands whose windows come with later versions: shown, but not yet usable.
+constexpr int kNotYetAvailable[] = {
+    IDC_ADD,
+    IDC_CALL,
+    IDC_EMAIL,
+    IDC_PRINT,
+    IDC_FIND,
+    ID_ENTRY_ADD,
+    ID_ENTRY_EDIT,
+    ID_FILE_NEW,
+    ID_FILE_OPEN,
+    ID_FILE_SAVE_AS,
+    ID_FILE_IMPORT,
+    ID_FILE_EXPORT,
+    ID_FILE_BACKUP,
+    ID_FILE_PRINT_SELECTED,
+    ID_PRINT_ALL_FIRST,
+    ID_PRINT_ALL_LAST,
+    ID_PRINT_ALL_COMPANY,
+    ID_COPY_FULL_NAME,
+    ID_COPY_COMPANY,
+    ID_COPY_EMAIL,
+    ID_COPY_WORK_PHONE,
+    ID_COPY_HOME_PHONE,
+    ID_COPY_MOBILE,
+    ID_COPY_PAGER,
+    ID_COPY_FAX,
+    ID_COPY_STREET,
+    ID_COPY_HOMEPAGE,
+    ID_COPY_NOTE,
+    ID_COPY_ALL,
+    ID_COPY_LETTER,
+    ID_ENTRY_POST,
+    ID_GROUP_ADD,
+    ID_GROUP_DELETE,
+    ID_GROUP_RENAME,
+    ID_GROUP_SWAP,
+    ID_OPTIONS_SETTINGS,
+    ID_OPTIONS_PASSWORD,
+    ID_OPTIONS_LABELS,
+    ID_HELP_MANUAL,
+    ID_HELP_ABOUT,
+    ID_TRY_DOWNLOAD,
+};
+
+std::string windowText(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+}  // namespace
+
+const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
+    {IDC_GROUP, CBN_SELCHANGE, &MainWindow::onGroupChanged},
+    {IDC_QUICK_SEARCH, EN_CHANGE, &MainWindow::onQuickSearch},
+    {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
+    {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
+    {ID_FILE_SAVE, 0, &MainWindow::onSave},
+    {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
+    {ID_SORT_LAST, 0, &MainWindow::onSortLast},
+    {ID_SORT_COMPANY, 0, &MainWindow::onSortCompany},
+    {IDOK, BN_CLICKED, &MainWindow::onExit},
+    {ID_FILE_EXIT, 0, &MainWindow::onExit},
+    {IDCANCEL, BN_CLICKED, &MainWindow::onEscape},
+    {0, 0, nullptr},
+};
+
+const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
+    {WM_COMMAND, &MainWindow::onCommandNotification},
+    {WM_CLOSE, &MainWindow::onClose},
+    {WM_SIZE, &MainWindow::onSize},
+    {WM_DESTROY, &MainWindow::onDestroy},
+    {WM_QUERYENDSESSION, &MainWindow::onQueryEndSession},
+    {WM_ENDSESSION, &MainWindow::onEndSession},
+    {0, nullptr},
+};
+
+MainWindow::MainWindow() : profile_("ctlite.INI", kProduct), registry_("SOFTWARE\\Contavo Lite") {}
+
+MainWindow::~MainWindow() {
+    if (icon_)
+        DestroyIcon(icon_);
+}
+
+INT_PTR MainWindow::run() {
+    INT_PTR result = runModal(fw::Application::current().instance(), IDD_MAIN, nullptr);
+    return fatal_ ? -1 : result;
+}
+
+BOOL MainWindow::onInit() {
+    HMENU system = GetSystemMenu(handle(), FALSE);
+    AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(system, MF_STRING | MF_GRAYED, kAboutSystemCommand, "&About Contavo Lite...");
+    icon_ = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    placeWindow();
+    if (!openDataFile())
+        return TRUE;
+    readRegistrySettings();
+    setUpButtons();
+
+    LoadResult loaded =
+        DataFile(platform::systemFileSystem(), book_.dataPath()).load(book_, justCreated_);
+    if (loaded.failure) {
+        showFailure(*loaded.failure);
+        endProgram();
+        return TRUE;
+    }
+    if (!loaded.problems.empty())
+        keepDamagedCopy(loaded.problems);
+
+    fillGroupSelector();
+    int saved = profile_.getInt("SelectedGroup", 0);
+    selectGroup(saved >= 0 && saved < book_.groupCount() ? saved : 0);
+    SetWindowTextA(handle(), (std::string(kProduct) + " - " + book_.dataPath()).c_str());
+    return TRUE;
+}
+
+void MainWindow::placeWindow() {
+    if (profile_.getInt("Maximized", 0) == 1) {
+        ShowWindow(handle(), SW_SHOWMAXIMIZED);
+        return;
+    }
+    std::optional<int> x = profile_.find("x"), y = profile_.find("y");
+    int width = profile_.getInt("width", 460), height = profile_.getInt("height", 420);
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (x && y && (*y < screenHeight || *x < screenWidth)) {
+        MoveWindow(handle(), *x, *y, width, height, TRUE);
+        return;
+    }
+    MoveWindow(handle(), (screenWidth - 464) / 2, (screenHeight - 423) / 2, 464, 423, TRUE);
+}
+
+bool MainWindow::openDataFile() {
+    char directory[MAX_PATH] = "";
+    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
+    std::string path(directory, n < 100 ? n : 100);
+    book_.setDataPath(path + "\\data.dat");
+    DataFile file(platform::systemFileSystem(), book_.dataPath());
+    if (!file.exists()) {
+        if (Outcome failure = file.createNew()) {
+            showFailure(*failure);
+            endProgram();
+            return false;
+        }
+        justCreated_ = true;
+    }
+    TrailerResult trailer = file.readTrailer(book_);
+    if (trailer.unreadable) {
+        // Saving later would write default values over the password and names.
+        showFailure(failures::kCannotOpen);
+        endProgram();
+        return false;
+    }
+    if (book_.locked()) {
+        fw::messageBox(handle(),
+                       "This address book is protected by a password, and this version of "
+                       "Contavo Lite cannot ask for it yet. The file was not changed.",
+                       "Error", MB_OK | MB_ICONERROR);
+        endProgram();
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::keepDamagedCopy(const ProblemList& problems) {
+    // The file could not be read as it stands: keep it as it was before anything
+    // is saved over it.
+    DataFile file(platform::systemFileSystem(), book_.dataPath());
+    std::string copy;
+    for (int n = 0; n < 1000; ++n) {
+        copy = book_.dataPath() + (n ? ".damaged" + std::to_string(n) : ".damaged");
+        if (!DataFile(platform::systemFileSystem(), copy).exists())
+            break;
+    }
+    bool kept = file.backupTo(copy);
+    std::string text =
+        "Parts of the address book file could not be read (" + std::to_string(problems.total()) +
+        " problem" + (problems.total() == 1 ? "" : "s") + ", the first at byte " +
+        std::to_string(problems.kept().front().offset) + "). What could be read is shown.";
+    text += kept ? "\nThe file as it was has been kept as " + copy + "."
+                 : "\nA copy of the file as it was could not be made.";
+    fw::messageBox(handle(), text, "Error", MB_OK | MB_ICONWARNING);
+}
+
+void MainWindow::readRegistrySettings() {
+    DWORD sort = registry_.getDword("Sort").value_or(static_cast<DWORD>(kDefaultSortMode));
+    sortMode_ = sort <= 2 ? static_cast<SortMode>(sort) : kDefaultSortMode;
+    HMENU menu = GetMenu(handle());
+    CheckMenuItem(menu, ID_SORT_FIRST,
+                  sortMode_ == SortMode::FirstName ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, ID_SORT_LAST, sortMode_ == SortMode::LastName ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, ID_SORT_COMPANY,
+                  sortMode_ == SortMode::Company ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void MainWindow::setUpButtons() {
+    HINSTANCE instance = fw::Application::current().instance();
+    struct Face {
+        int control, bitmap, tip;
+    };
+    static const Face kFaces[] = {
+        {IDC_ADD, IDB_ADD, IDS_TIP_ADD},       {IDC_CALL, IDB_CALL, IDS_TIP_CALL},
+        {IDC_EMAIL, IDB_EMAIL, IDS_TIP_EMAIL}, {IDC_DELETE, IDB_DELETE, IDS_TIP_DELETE},
+        {IDC_PRINT, IDB_PRINT, IDS_TIP_PRINT}, {IDC_FIND, IDB_FIND, IDS_TIP_FIND},
+        {IDOK, IDB_EXIT, IDS_TIP_EXIT},
+    };
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
+                               nullptr, instance, nullptr);
+    auto addTip = [&](int control, int tip) {
+        char text[128] = "";
+        LoadStringA(instance, tip, text, sizeof text);
+        TOOLINFOA info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = handle();
+        info.uId = reinterpret_cast<UINT_PTR>(item(control));
+        info.lpszText = text;
+        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    };
+    for (const Face& face : kFaces) {
+        HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0,
+                                   LR_LOADMAP3DCOLORS);
+        SendMessageA(item(face.control), BM_SETIMAGE, IMAGE_BITMAP,
+                     reinterpret_cast<LPARAM>(bitmap));
+        addTip(face.control, face.tip);
+    }
+    for (auto [control, icon, tip] : {std::tuple{IDC_BACK, IDI_BACK, IDS_TIP_BACK},
+                                      std::tuple{IDC_NEXT, IDI_NEXT, IDS_TIP_NEXT}}) {
+        HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
+        SendMessageA(item(control), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+        addTip(control, tip);
+        EnableWindow(item(control), FALSE);
+    }
+    HMENU menu = GetMenu(handle());
+    for (int id : kNotYetAvailable) {
+        if (HWND control = item(id))
+            EnableWindow(control, FALSE);
+        EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
+    }
+}
+
+void MainWindow::fillGroupSelector() {
+    HWND selector = item(IDC_GROUP);
+    SendMessageA(selector, CB_RESETCONTENT, 0, 0);
+    for (int g = 0; g < book_.groupCount(); ++g)
+        SendMessageA(selector, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(book_.groupName(g).c_str()));
+}
+
+void MainWindow::selectGroup(int index) {
+    book_.setCurrentGroupIndex(index);
+    SendMessageA(item(IDC_GROUP), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    fillNameList();
+    updateCaptions();
+}
+
+void MainWindow::fillNameList() {
+    HWND list = item(IDC_NAME_LIST);
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    // Lines go in already in order, which keeps a sorted list box fast.
+    NameList names(book_.currentGroup().entries(), sortMode_);
+    SendMessageA(list, LB_INITSTORAGE, names.size(), names.size() * 24);
+    for (const NameLine& line : names.lines()) {
+        LRESULT at =
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.text.c_str()));
+        if (at >= 0)
+            SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at),
+                         static_cast<LPARAM>(line.index));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    SetCursor(previous);
+}
+
+void MainWindow::updateCaptions() {
+    SetDlgItemTextA(handle(), IDC_LIST_CAPTION,
+                    listCaption(book_.currentGroup().entries(), sortMode_).c_str());
+}
+
+void MainWindow::setSortMode(SortMode mode) {
+    sortMode_ = mode;
+    HMENU menu = GetMenu(handle());
+    CheckMenuItem(menu, ID_SORT_FIRST, mode == SortMode::FirstName ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, ID_SORT_LAST, mode == SortMode::LastName ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(menu, ID_SORT_COMPANY, mode == SortMode::Company ? MF_CHECKED : MF_UNCHECKED);
+    fillNameList();
+    updateCaptions();
+    registry_.setDword("Sort", static_cast<DWORD>(mode));
+}
+
+int MainWindow::selectedEntryIndex(std::string* lineText) const {
+    HWND list = item(IDC_NAME_LIST);
+    LRESULT line = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (line == LB_ERR)
+        return kNoEntry;
+    if (lineText) {
+        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
+        std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line),
+                     reinterpret_cast<LPARAM>(text.data()));
+        text.resize(text.find('\0'));
+        *lineText = text;
+    }
+    return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0));
+}
+
+void MainWindow::onGroupChanged() {
+    LRESULT index = SendMessageA(item(IDC_GROUP), CB_GETCURSEL, 0, 0);
+    if (index != CB_ERR)
+        selectGroup(static_cast<int>(index));
+}
+
+void MainWindow::onQuickSearch() {
+    std::string text = windowText(item(IDC_QUICK_SEARCH));
+    HWND list = item(IDC_NAME_LIST);
+    if (text.empty()) {
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+    }
+    // The first line from the top that begins with the text, without regard to case.
+    LRESULT found = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(text.c_str()));
+    if (found != LB_ERR)
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void MainWindow::onDelete() {
+    std::string lineText;
+    int index = selectedEntryIndex(&lineText);
+    if (SendMessageA(item(IDC_NAME_LIST), LB_GETCURSEL, 0, 0) == LB_ERR) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+    } else if (index != kNoEntry &&
+               fw::messageBox(handle(), "Do you really want to delete [" + lineText + "] ?",
+                              "Confirmation", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        book_.currentGroup().entries().remove(index + 1);
+        fillNameList();
+    }
+    updateCaptions();
+}
+
+void MainWindow::onSave() {
+    save();
+}
+
+bool MainWindow::save() {
+    if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_)) {
+        showFailure(*failure);
+        if (failure->endsProgram)
+            endProgram();
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::onExit() {
+    if (!save())
+        return;  // the window stays open
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(handle(), &placement);
+    const RECT& r = placement.rcNormalPosition;
+    profile_.setInt("x", r.left);
+    profile_.setInt("y", r.top);
+    profile_.setInt("width", r.right - r.left);
+    profile_.setInt("height", r.bottom - r.top);
+    end(IDOK);
+}
+
+INT_PTR MainWindow::onCommandNotification(WPARAM wParam, LPARAM) {
+    // Commands not in the table (and those not yet available) do nothing.
+    (void)wParam;
+    return TRUE;
+}
+
+INT_PTR MainWindow::onClose(WPARAM, LPARAM) {
+    onExit();
+    return TRUE;
+}
+
+INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
+    if (type == SIZE_MINIMIZED)
+        return FALSE;
+    RECT client;
+    GetClientRect(handle(), &client);
+    auto rectOf = [&](int id) {
+        RECT r;
+        GetWindowRect(item(id), &r);
+        MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    RECT list = rectOf(IDC_NAME_LIST);
+    MoveWindow(item(IDC_NAME_LIST), list.left, list.top, list.right - list.left,
+               client.bottom - 36 - list.top, TRUE);
+    RECT group = rectOf(IDC_GROUP);
+    MoveWindow(item(IDC_GROUP), group.left, group.top, client.right - group.left,
+               group.bottom - group.top, TRUE);
+    for (int id : {IDC_BACK, IDC_NEXT}) {
+        RECT button = rectOf(id);
+        int height = button.bottom - button.top;
+        MoveWindow(item(id), button.left, client.bottom - 10 - height, button.right - button.left,
+                   height, TRUE);
+    }
+    InvalidateRect(handle(), nullptr, TRUE);
+    return FALSE;
+}
+
+INT_PTR MainWindow::onDestroy(WPARAM, LPARAM) {
+    if (!fatal_) {
+        profile_.setInt("SelectedGroup", book_.currentGroupIndex());
+        profile_.setInt("Maximized", IsZoomed(handle()) ? 1 : 0);
+    }
+    return FALSE;
+}
+
+INT_PTR MainWindow::onQueryEndSession(WPARAM, LPARAM) {
+    SetWindowLongPtrA(handle(), DWLP_MSGRESULT, TRUE);  // always agree
+    return TRUE;
+}
+
+INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
+    if (ending)
+        onExit();
+    return FALSE;
+}
+
+void MainWindow::showFailure(const Failure& failure) {
+    fw::messageBox(handle(), std::string(failure.message), std::string(failure.title).c_str(),
+                   MB_OK | MB_ICONERROR);
+}
+
+void MainWindow::endProgram() {
+    fatal_ = true;
+    end(-1);
+}
+
+}  // namespace ctlite

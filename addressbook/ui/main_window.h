@@ -1,0 +1,80 @@
+// The address book's main window: owns the book, loads and saves it, shows one
+// group at a time as a sorted name list, and hosts the commands.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "addressbook/model/address_book.h"
+#include "addressbook/model/data_file.h"
+#include "addressbook/model/name_list.h"
+#include "framework/dialog.h"
+#include "framework/settings_store.h"
+
+namespace ctlite {
+
+class MainWindow : public fw::DialogImpl<MainWindow> {
+public:
+    static const fw::CommandEntry<MainWindow> kCommands[];
+    static const fw::MessageEntry<MainWindow> kMessages[];
+
+    MainWindow();
+    ~MainWindow() override;
+
+    // The dialog's result: IDOK after a normal exit, -1 when the program must end
+    // with exit code -1 (a fatal load failure).
+    INT_PTR run();
+
+private:
+    BOOL onInit() override;
+
+    // ---- start-up
+    void placeWindow();
+    bool openDataFile();
+    void keepDamagedCopy(const ProblemList& problems);
+    void readRegistrySettings();
+    void setUpButtons();
+
+    // ---- groups, list and captions
+    void fillGroupSelector();
+    void selectGroup(int index);
+    void fillNameList();
+    void updateCaptions();
+    void setSortMode(SortMode mode);
+    int selectedEntryIndex(std::string* lineText = nullptr) const;
+
+    // ---- commands
+    void onGroupChanged();
+    void onQuickSearch();
+    void onDelete();
+    void onSave();
+    void onSortFirst() { setSortMode(SortMode::FirstName); }
+    void onSortLast() { setSortMode(SortMode::LastName); }
+    void onSortCompany() { setSortMode(SortMode::Company); }
+    void onExit();
+    void onEscape() {}  // Escape never closes the window
+
+    // ---- messages
+    INT_PTR onCommandNotification(WPARAM wParam, LPARAM lParam);
+    INT_PTR onClose(WPARAM, LPARAM);
+    INT_PTR onSize(WPARAM, LPARAM);
+    INT_PTR onDestroy(WPARAM, LPARAM);
+    INT_PTR onEndSession(WPARAM, LPARAM);
+    INT_PTR onQueryEndSession(WPARAM, LPARAM);
+
+    // Saves the book (group section and trailer); shows the failure and returns false.
+    bool save();
+    void showFailure(const Failure& failure);
+    void endProgram();
+
+    AddressBook book_;
+    fw::Profile profile_;
+    fw::UserRegistryKey registry_;
+    SortMode sortMode_ = kDefaultSortMode;
+    HWND tooltip_ = nullptr;
+    HICON icon_ = nullptr;
+    bool fatal_ = false;
+    bool justCreated_ = false;
+};
+
+}  // namespace ctlite

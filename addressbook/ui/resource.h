@@ -1,0 +1,89 @@
+// Resource ids of Contavo Lite (dialogs, menus, strings, bitmaps, icons, controls, commands).
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDR_MAINMENU 129
+#define IDD_MAIN 102
+
+// icons and bitmaps
+#define IDI_BACK 154
+#define IDI_NEXT 155
+#define IDB_ADD 274
+#define IDB_CALL 275
+#define IDB_DELETE 276
+#define IDB_EMAIL 277
+#define IDB_EXIT 278
+#define IDB_PRINT 279
+#define IDB_FIND 280
+
+// main window controls
+#define IDC_ADD 1001
+#define IDC_CALL 1028
+#define IDC_EMAIL 1021
+#define IDC_DELETE 1015
+#define IDC_PRINT 1103
+#define IDC_FIND 1019
+#define IDC_GROUP_LABEL 1097
+#define IDC_GROUP 1064
+#define IDC_QUICK_SEARCH_LABEL 1106
+#define IDC_QUICK_SEARCH 1107
+#define IDC_LIST_CAPTION 1102
+#define IDC_NAME_LIST 1000
+#define IDC_BACK 1042
+#define IDC_NEXT 1041
+#define IDC_DISPLAY 111
+
+// commands
+#define ID_FILE_NEW 57600
+#define ID_FILE_OPEN 57601
+#define ID_FILE_SAVE 57603
+#define ID_FILE_SAVE_AS 32872
+#define ID_FILE_IMPORT 32827
+#define ID_FILE_EXPORT 32828
+#define ID_FILE_BACKUP 32869
+#define ID_FILE_PRINT_SELECTED 32776
+#define ID_PRINT_ALL_FIRST 32864
+#define ID_PRINT_ALL_LAST 32865
+#define ID_PRINT_ALL_COMPANY 32866
+#define ID_FILE_EXIT 32784
+#define ID_ENTRY_ADD 32787
+#define ID_ENTRY_EDIT 32793
+#define ID_ENTRY_DELETE 32788
+#define ID_COPY_FULL_NAME 32799
+#define ID_COPY_COMPANY 32836
+#define ID_COPY_EMAIL 32795
+#define ID_COPY_WORK_PHONE 32834
+#define ID_COPY_HOME_PHONE 32796
+#define ID_COPY_MOBILE 32835
+#define ID_COPY_PAGER 32806
+#define ID_COPY_FAX 32807
+#define ID_COPY_STREET 32797
+#define ID_COPY_HOMEPAGE 32808
+#define ID_COPY_NOTE 32853
+#define ID_COPY_ALL 32798
+#define ID_COPY_LETTER 32854
+#define ID_ENTRY_POST 32874
+#define ID_GROUP_ADD 32781
+#define ID_GROUP_DELETE 32782
+#define ID_GROUP_RENAME 32783
+#define ID_GROUP_SWAP 32786
+#define ID_SORT_FIRST 32813
+#define ID_SORT_LAST 32814
+#define ID_SORT_COMPANY 32862
+#define ID_OPTIONS_SETTINGS 32773
+#define ID_OPTIONS_PASSWORD 32812
+#define ID_OPTIONS_LABELS 32875
+#define ID_HELP_MANUAL 32816
+#define ID_HELP_ABOUT 32785
+#define ID_TRY_DOWNLOAD 32877
+
+// string table: tooltips
+#define IDS_TIP_ADD 61001
+#define IDS_TIP_CALL 61002
+#define IDS_TIP_EMAIL 61003
+#define IDS_TIP_DELETE 61004
+#define IDS_TIP_PRINT 61005
+#define IDS_TIP_FIND 61006
+#define IDS_TIP_EXIT 61007
+#define IDS_TIP_BACK 61008
+#define IDS_TIP_NEXT 61009

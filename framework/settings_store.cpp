@@ -1,0 +1,60 @@
+#include "framework/settings_store.h"
+
+#include <vector>
+
+namespace fw {
+
+int Profile::getInt(const char* name, int fallback) const {
+    return static_cast<int>(GetPrivateProfileIntA(section_.c_str(), name, fallback, file_.c_str()));
+}
+
+std::optional<int> Profile::find(const char* name) const {
+    char text[32];
+    GetPrivateProfileStringA(section_.c_str(), name, "", text, sizeof text, file_.c_str());
+    if (!text[0])
+        return std::nullopt;
+    return getInt(name, 0);
+}
+
+void Profile::setInt(const char* name, int value) const {
+    WritePrivateProfileStringA(section_.c_str(), name, std::to_string(value).c_str(),
+                               file_.c_str());
+}
+
+UserRegistryKey::UserRegistryKey(const char* path) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr) != ERROR_SUCCESS)
+        key_ = nullptr;
+}
+
+UserRegistryKey::~UserRegistryKey() {
+    if (key_)
+        RegCloseKey(key_);
+}
+
+std::optional<DWORD> UserRegistryKey::getDword(const char* name) const {
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (!key_ ||
+        RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        size != sizeof value)
+        return std::nullopt;
+    return value;
+}
+
+void UserRegistryKey::setDword(const char* name, DWORD value) const {
+    if (key_)
+        RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof value);
+}
+
+std::string UserRegistryKey::getString(const char* name, std::size_t maxBytes) const {
+    std::vector<char> buffer(maxBytes + 1, '\0');
+    DWORD size = static_cast<DWORD>(maxBytes);
+    if (!key_ || RegQueryValueExA(key_, name, nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
+        return {};
+    return std::string(buffer.data());
+}
+
+}  // namespace fw

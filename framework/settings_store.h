@@ -1,0 +1,44 @@
+// The two places a program keeps its settings: a private profile (INI) file in
+// the Windows directory, and a key under HKEY_CURRENT_USER.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace fw {
+
+class Profile {
+public:
+    // `file` without a folder lands in the Windows directory.
+    Profile(std::string file, std::string section)
+        : file_(std::move(file)), section_(std::move(section)) {}
+
+    int getInt(const char* name, int fallback) const;
+    // Nothing when the value is not set.
+    std::optional<int> find(const char* name) const;
+    void setInt(const char* name, int value) const;
+
+private:
+    std::string file_, section_;
+};
+
+class UserRegistryKey {
+public:
+    // Opens HKEY_CURRENT_USER\path, creating it when missing.
+    explicit UserRegistryKey(const char* path);
+    ~UserRegistryKey();
+    UserRegistryKey(const UserRegistryKey&) = delete;
+    UserRegistryKey& operator=(const UserRegistryKey&) = delete;
+
+    std::optional<DWORD> getDword(const char* name) const;
+    void setDword(const char* name, DWORD value) const;
+    // Strings are read into a buffer of `maxBytes`.
+    std::string getString(const char* name, std::size_t maxBytes = 200) const;
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace fw

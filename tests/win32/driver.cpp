@@ -1,0 +1,92 @@
+#include "tests/win32/driver.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace testing_support {
+
+// Paths of this build's programs, as the build knows them (Unix paths: Wine's drive Z:).
+std::string windowsPath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + unixPath;
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool keyExists(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool valueExists(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool found =
+        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return found;
+}
+
+void setValue(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof value);
+    RegCloseKey(key);
+}
+
+std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD value = 0, size = sizeof value;
+    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+DWORD Started::wait(DWORD milliseconds) {
+    if (!process.hProcess)
+        return 0xDEAD;
+    WaitForSingleObject(process.hProcess, milliseconds);
+    DWORD code = 0xDEAD;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    process = {};
+    return code;
+}
+
+Started launch(std::string commandLine, const std::string& directory) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    Started started;
+    CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   directory.empty() ? nullptr : directory.c_str(), &startup, &started.process);
+    return started;
+}
+
+}  // namespace testing_support

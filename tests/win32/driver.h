@@ -1,0 +1,106 @@
+// Running this build's Windows programs from a test, and using their windows the
+// way a user would: find a window by its caption, read its texts, press its buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+// A path of this build (a Unix path) as Windows programs under Wine see it (drive Z:).
+std::string windowsPath(std::string unixPath);
+std::string readAll(const std::string& path);
+void writeAll(const std::string& path, const std::string& bytes);
+bool exists(const std::string& path);
+bool keyExists(HKEY root, const std::string& path);
+bool valueExists(HKEY root, const std::string& path, const std::string& name);
+void setValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
+std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::string& name);
+
+// A program started and not yet waited for.
+struct Started {
+    PROCESS_INFORMATION process{};
+
+    // The exit code, once the program has ended (0xDEAD when it did not).
+    DWORD wait(DWORD milliseconds = 60000);
+};
+
+// Starts a program; `directory` (when given) becomes its current directory.
+Started launch(std::string commandLine, const std::string& directory = "");
+
+// Drives another process's windows the way a user would: finds a window by its
+// caption, reads its texts and presses its buttons.
+class User {
+public:
+    explicit User(DWORD processId) : processId_(processId) {}
+
+    // The visible top-level window of the process with this caption (and, when
+    // given, a control of that id), waiting for it.
+    HWND waitFor(const std::string& caption, int seconds = 20, int withControl = 0) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            Search search{processId_, caption, withControl, nullptr};
+            EnumWindows(&User::match, reinterpret_cast<LPARAM>(&search));
+            if (search.found)
+                return search.found;
+            Sleep(50);
+        }
+        return nullptr;
+    }
+
+    static std::string text(HWND window, int id) {
+        char buffer[4096] = "";
+        GetDlgItemTextA(window, id, buffer, sizeof buffer);
+        return buffer;
+    }
+    // A message box's own text.
+    static std::string messageText(HWND box) { return text(box, 0xFFFF); }
+
+    static void press(HWND window, int id) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    }
+
+    // Presses a button that closes its window, and waits until the window is gone.
+    static void answer(HWND window, int id) {
+        press(window, id);
+        for (int i = 0; i < 400 && IsWindow(window); ++i)
+            Sleep(25);
+    }
+
+    // Waits until a control of the window is enabled (or the time is up).
+    static bool waitEnabled(HWND window, int id, int seconds = 20) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            if (IsWindowEnabled(GetDlgItem(window, id)))
+                return true;
+            Sleep(50);
+        }
+        return false;
+    }
+
+private:
+    struct Search {
+        DWORD processId;
+        std::string caption;
+        int control;
+        HWND found;
+    };
+    static BOOL CALLBACK match(HWND window, LPARAM lParam) {
+        auto* search = reinterpret_cast<Search*>(lParam);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char caption[256] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        if (owner == search->processId && IsWindowVisible(window) && search->caption == caption &&
+            (!search->control || GetDlgItem(window, search->control))) {
+            search->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    DWORD processId_;
+};
+
+}  // namespace testing_support
