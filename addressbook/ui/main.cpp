@@ -1,7 +1,7 @@
 // Contavo Lite: the address book.
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 #include <winsock.h>
 
 #include "addressbook/ui/main_window.h"
