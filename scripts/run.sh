@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Builds everything and shows the data-file tool at work on a sample address book:
-# check it, show it as JSON lines, copy it as the program saves on exit, and read
-# the copy back with the Windows build of the tool under Wine.
+# Installs what is missing, builds everything and starts Contavo Lite under Wine on
+# a sample address book (in build/demo). Without a display it starts on a virtual
+# one, saves a screenshot, prints its path and closes the program again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build.sh
-demo=build/demo
-rm -rf "$demo" && mkdir -p "$demo"
-cp tools/ctlite-data/sample/sample.dat "$demo/sample.dat"
-tool=build/native/tools/ctlite-data/ctlite-data
+demo="$PWD/build/demo"
+mkdir -p "$demo"
+[ -f "$demo/data.dat" ] || cp tools/ctlite-data/sample/sample.dat "$demo/data.dat"
+export WINEPREFIX="$PWD/build/windows/wineprefix"
+program="$PWD/build/windows/addressbook/ui/ctlite.exe"
+wine_run="$PWD/build/windows/wine-run.sh"
 
-echo "== ctlite-data check sample.dat"
-"$tool" check "$demo/sample.dat"
-echo "== ctlite-data show sample.dat"
-"$tool" show "$demo/sample.dat"
-echo "== ctlite-data copy sample.dat copy.dat (load and save, as on exit)"
-"$tool" copy "$demo/sample.dat" "$demo/copy.dat"
-echo "== ctlite-data new empty.dat: $(stat -c %s "$demo/empty.dat" 2>/dev/null || { "$tool" new "$demo/empty.dat"; stat -c %s "$demo/empty.dat"; }) bytes"
-echo "== ctlite-data.exe check copy.dat (Windows build, under Wine)"
-build/windows/wine-run.sh build/windows/tools/ctlite-data/ctlite-data.exe check "$demo/copy.dat"
+if [ -n "${DISPLAY:-}" ]; then
+  cd "$demo" && exec "$wine_run" "$program"
+fi
+
+wineserver -k 2>/dev/null || true
+shot="$PWD/build/screenshot.png"
+scripts/with-display.sh bash -c '
+  cd "$1" && "$2" explorer /desktop=ContavoLite,640x480 "$3" &
+  for _ in $(seq 60); do
+    sleep 0.5
+    xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
+  done
+  sleep 1
+  import -window root -crop 640x480+0+0 "$4"
+  wineserver -k
+' _ "$demo" "$wine_run" "$program" "$shot"
+echo "Contavo Lite ran on a virtual display; screenshot: $shot"

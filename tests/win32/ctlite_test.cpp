@@ -1,0 +1,208 @@
+// ctlite.exe run for real under Wine on a virtual display, used through its window.
+#include <windows.h>
+// (after windows.h)
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "addressbook/model/data_file.h"
+#include "addressbook/model/data_format.h"
+#include "addressbook/ui/resource.h"
+#include "platform/file_system.h"
+#include "tests/support/book_builder.h"
+#include "tests/win32/driver.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char kCaptionPrefix[] = "Contavo Lite - ";
+
+std::string windowsDirectoryFile(const char* name) {
+    char directory[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(directory, sizeof directory);
+    return std::string(directory, n) + "\\" + name;
+}
+
+// A folder to start the program in, with no settings left from earlier runs.
+class Session {
+public:
+    Session() {
+        folder_ = "C:\\ctlite-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(GetTickCount());
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        DeleteFileA(windowsDirectoryFile("ctlite.INI").c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite");
+    }
+    ~Session() {
+        if (run_.process.hProcess) {
+            TerminateProcess(run_.process.hProcess, 9);
+            run_.wait();
+        }
+        std::string path = dataPath();
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(folder_.c_str());
+        DeleteFileA(windowsDirectoryFile("ctlite.INI").c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite");
+    }
+
+    std::string dataPath() const { return folder_ + "\\data.dat"; }
+
+    void writeBook(const ctlite::AddressBook& book) {
+        ctlite::DataFile(platform::systemFileSystem(), dataPath()).save(book);
+    }
+
+    // Starts the program and waits for its main window.
+    HWND start() {
+        run_ = launch("\"" + windowsPath(CTLITE_EXE) + "\"", folder_);
+        user_ = std::make_unique<User>(run_.process.dwProcessId);
+        return user_->waitFor(kCaptionPrefix + dataPath());
+    }
+
+    User& user() { return *user_; }
+    DWORD wait() { return run_.wait(30000); }
+
+    static void command(HWND window, int id) {
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    }
+
+    static std::vector<std::string> lines(HWND window) {
+        HWND list = GetDlgItem(window, IDC_NAME_LIST);
+        std::vector<std::string> out;
+        LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            // Across processes the text comes marshalled as UTF-16.
+            wchar_t wide[512] = L"";
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            char text[1024] = "";
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+            out.push_back(text);
+        }
+        return out;
+    }
+
+    static std::string caption(HWND window) { return User::text(window, IDC_LIST_CAPTION); }
+
+private:
+    std::string folder_;
+    Started run_;
+    std::unique_ptr<User> user_;
+};
+
+ctlite::AddressBook threePeople() {
+    ctlite::AddressBook book;
+    auto& list = book.group(0).entries();
+    list.insert(1,
+                makeEntry({{ctlite::Field::FirstName, "Ann"}, {ctlite::Field::LastName, "Smith"}}));
+    list.insert(1,
+                makeEntry({{ctlite::Field::FirstName, "bob"}, {ctlite::Field::LastName, "Adams"}}));
+    list.insert(1, makeEntry({{ctlite::Field::FirstName, "Cy"},
+                              {ctlite::Field::LastName, "Miller"},
+                              {ctlite::Field::CompanyName, "Acme"}}));
+    book.addGroup("Friends");
+    return book;
+}
+
+}  // namespace
+
+TEST(Ctlite, FirstStartMakesANewBook) {
+    Session s;
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr) << "no main window titled with the data path";
+    EXPECT_EQ(readAll(s.dataPath()), ctlite::dataformat::newFileImage());
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.right - r.left, 464);
+    EXPECT_EQ(r.bottom - r.top, 423);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 464) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 423) / 2);
+    EXPECT_EQ(User::text(window, IDC_GROUP), "Personal");
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));  // first-name sort
+    EXPECT_EQ(Session::caption(window), "Name List [empty]");
+
+    User::press(window, IDOK);  // Exit
+    EXPECT_EQ(s.wait(), 0u);
+    // Saved with its trailer; the placement is in the profile.
+    std::string bytes = readAll(s.dataPath());
+    EXPECT_NE(bytes.find('\x0E'), std::string::npos);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "width", 0, "ctlite.INI"), 464u);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "SelectedGroup", 9, "ctlite.INI"), 0u);
+}
+
+TEST(Ctlite, SortCommandsReorderTheListAndAreRemembered) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Session::lines(window),
+              (std::vector<std::string>{"Ann Smith", "bob Adams", "Cy Miller"}));
+    Session::command(window, ID_SORT_LAST);
+    Sleep(300);
+    EXPECT_EQ(Session::lines(window),
+              (std::vector<std::string>{"Adams, bob", "Miller, Cy", "Smith, Ann"}));
+    EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Sort"), 0u);
+    Session::command(window, ID_SORT_COMPANY);
+    Sleep(300);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Acme"}));
+    EXPECT_EQ(Session::caption(window), "Company [3 entries]");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST(Ctlite, QuickSearchAndDeleteWithConfirmation) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    // Delete with nothing selected.
+    User::press(window, IDC_DELETE);
+    HWND box = s.user().waitFor("Opps...");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "You must select a name");
+    User::answer(box, IDOK);
+    // Quick search picks the first line beginning with the text, whatever its case.
+    SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
+    Sleep(300);
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0), 1);
+    User::press(window, IDC_DELETE);
+    box = s.user().waitFor("Confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Do you really want to delete [bob Adams] ?");
+    User::answer(box, IDYES);
+    Sleep(300);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Ann Smith", "Cy Miller"}));
+    EXPECT_EQ(Session::caption(window), "Name List [2 entries]");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    // The saved book lacks bob and keeps the rest.
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).load(back);
+    EXPECT_EQ(back.group(0).entries().count(), 2);
+    EXPECT_EQ(back.groupCount(), 3);
+}
+
+TEST(Ctlite, ReadOnlyDataFileKeepsTheWindowOpen) {
+    Session s;
+    s.writeBook(threePeople());
+    WritePrivateProfileStringA("Contavo Lite", "SelectedGroup", "7",
+                               "ctlite.INI");  // beyond the groups
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(User::text(window, IDC_GROUP), "Personal");
+    SetFileAttributesA(s.dataPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string before = readAll(s.dataPath());
+    User::press(window, IDOK);
+    HWND box = s.user().waitFor("Error");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "File is set to Read-only, can't write to the file.\nSave Failed.");
+    User::answer(box, IDOK);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(readAll(s.dataPath()), before);
+    SetFileAttributesA(s.dataPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
