@@ -62,26 +62,30 @@ struct MessageEntry {
     INT_PTR (T::*handler)(WPARAM, LPARAM);
 };
 
-// Looks commands up in T::kCommands and other messages in T::kMessages.
+// Looks a message up in T::kCommands (WM_COMMAND) and T::kMessages.
+template <class T>
+bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_COMMAND) {
+        for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
+            if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
+                (self->*e->handler)();
+                result = TRUE;
+                return true;
+            }
+    }
+    for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
+        if (e->message == message) {
+            result = (self->*e->handler)(wParam, lParam);
+            return true;
+        }
+    return false;
+}
+
 template <class T>
 class DialogImpl : public Dialog {
 protected:
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
-        T* self = static_cast<T*>(this);
-        if (message == WM_COMMAND) {
-            for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
-                if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
-                    (self->*e->handler)();
-                    result = TRUE;
-                    return true;
-                }
-        }
-        for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
-            if (e->message == message) {
-                result = (self->*e->handler)(wParam, lParam);
-                return true;
-            }
-        return false;
+        return dispatchThroughTables(static_cast<T*>(this), message, wParam, lParam, result);
     }
 };
 

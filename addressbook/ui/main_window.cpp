@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "addressbook/ui/entry_editor.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
 #include "platform/file_system.h"
@@ -14,13 +15,10 @@ constexpr UINT kAboutSystemCommand = 16;
 
 // Commands whose windows come with later versions: shown, but not yet usable.
 constexpr int kNotYetAvailable[] = {
-    IDC_ADD,
     IDC_CALL,
     IDC_EMAIL,
     IDC_PRINT,
     IDC_FIND,
-    ID_ENTRY_ADD,
-    ID_ENTRY_EDIT,
     ID_FILE_NEW,
     ID_FILE_OPEN,
     ID_FILE_SAVE_AS,
@@ -68,6 +66,10 @@ std::string windowText(HWND window) {
 const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_GROUP, CBN_SELCHANGE, &MainWindow::onGroupChanged},
     {IDC_QUICK_SEARCH, EN_CHANGE, &MainWindow::onQuickSearch},
+    {IDC_ADD, BN_CLICKED, &MainWindow::onAdd},
+    {ID_ENTRY_ADD, 0, &MainWindow::onAdd},
+    {ID_ENTRY_EDIT, 0, &MainWindow::onEdit},
+    {IDC_NAME_LIST, LBN_DBLCLK, &MainWindow::onEdit},
     {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
     {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
     {ID_FILE_SAVE, 0, &MainWindow::onSave},
@@ -343,6 +345,39 @@ void MainWindow::onQuickSearch() {
                                  reinterpret_cast<LPARAM>(text.c_str()));
     if (found != LB_ERR)
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void MainWindow::onAdd() {
+    Entry& entry = book_.workingEntry();
+    entry.clear();
+    if (!CAddPS(entry, book_.labels()).run(handle()))
+        return;
+    GroupList& list = book_.currentGroup().entries();
+    // A real entry takes the place of the group's placeholder.
+    if (list.count() == 1 && list.find(1)->isPlaceholder()) {
+        entry.set(Field::GroupName, book_.groupName(book_.currentGroupIndex()));
+        list.insert(1, entry);
+        list.remove(2);
+    } else {
+        list.insert(1, entry);
+    }
+    fillNameList();
+    updateCaptions();
+}
+
+void MainWindow::onEdit() {
+    int index = selectedEntryIndex();
+    GroupList& list = book_.currentGroup().entries();
+    if (index == kNoEntry || !list.get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+        return;
+    }
+    if (!CAddPS(book_.workingEntry(), book_.labels()).run(handle()))
+        return;
+    list.remove(index + 1);
+    list.insert(index + 1, book_.workingEntry());
+    fillNameList();
+    updateCaptions();
 }
 
 void MainWindow::onDelete() {

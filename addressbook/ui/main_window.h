@@ -46,6 +46,8 @@ private:
     // ---- commands
     void onGroupChanged();
     void onQuickSearch();
+    void onAdd();
+    void onEdit();
     void onDelete();
     void onSave();
     void onSortFirst() { setSortMode(SortMode::FirstName); }

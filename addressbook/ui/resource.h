@@ -87,3 +87,26 @@
 #define IDS_TIP_EXIT 61007
 #define IDS_TIP_BACK 61008
 #define IDS_TIP_NEXT 61009
+
+// entry editor pages
+#define IDD_ADD_PP1 130
+#define IDD_ADD_PP2 131
+#define IDC_LABEL_FIRST 1200  // 1200..1214: the fifteen captions, in label order
+#define IDC_EDIT_COMPANY 1220
+#define IDC_EDIT_FIRST 1221
+#define IDC_EDIT_LAST 1222
+#define IDC_EDIT_WORK 1223
+#define IDC_EDIT_HOME 1224
+#define IDC_EDIT_FAX 1225
+#define IDC_EDIT_PAGER 1226
+#define IDC_EDIT_MOBILE 1227
+#define IDC_EDIT_STREET 1228
+#define IDC_EDIT_CITY 1229
+#define IDC_EDIT_STATE 1230
+#define IDC_EDIT_ZIP 1231
+#define IDC_EDIT_COUNTRY 1232
+#define IDC_EDIT_EMAIL 1233
+#define IDC_EDIT_HOMEPAGE 1234
+#define IDC_EDIT_PICTURE 1235
+#define IDC_BROWSE 1236
+#define IDC_EDIT_NOTE 1240

@@ -1,6 +1,7 @@
 // ctlite.exe run for real under Wine on a virtual display, used through its window.
 #include <windows.h>
 // (after windows.h)
+#include <prsht.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
@@ -205,4 +206,105 @@ TEST(Ctlite, ReadOnlyDataFileKeepsTheWindowOpen) {
     SetFileAttributesA(s.dataPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
+}
+
+namespace {
+
+// The entry editor's current page.
+HWND currentPage(HWND sheet) {
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+bool okEnabled(HWND sheet) {
+    return IsWindowEnabled(GetDlgItem(sheet, IDOK)) != FALSE;
+}
+
+void type(HWND page, int id, const char* text) {
+    SetDlgItemTextA(page, id, text);
+    Sleep(100);
+}
+
+}  // namespace
+
+TEST(Ctlite, AddingToAnEmptyGroupWithTheEditorRules) {
+    Session s;
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    User::press(window, IDC_ADD);
+    HWND sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr);
+    HWND page = currentPage(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(User::text(page, IDC_LABEL_FIRST), "Company Name:");
+    EXPECT_FALSE(okEnabled(sheet));
+    type(page, IDC_EDIT_LAST, "Jones");
+    EXPECT_FALSE(okEnabled(sheet));  // a last name alone never enables OK
+    type(page, IDC_EDIT_FIRST, "A");
+    EXPECT_TRUE(okEnabled(sheet));
+    type(page, IDC_EDIT_FIRST, "");
+    EXPECT_FALSE(okEnabled(sheet));
+    type(page, IDC_EDIT_COMPANY, "Smith & Sons");
+    EXPECT_TRUE(okEnabled(sheet));
+    type(page, IDC_EDIT_EMAIL, "nowhere");
+    User::press(sheet, IDOK);
+    HWND box = s.user().waitFor("Oops...");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "You entered invalid Email address");
+    User::answer(box, IDOK);
+    ASSERT_TRUE(IsWindow(sheet));  // refused: the sheet stays open
+    type(page, IDC_EDIT_EMAIL, "info@example.com");
+    User::answer(sheet, IDOK);
+    Sleep(300);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{" Jones"}));
+    EXPECT_EQ(Session::caption(window), "Name List [1 entry]");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).load(back);
+    ASSERT_EQ(back.group(0).entries().count(), 1);
+    const ctlite::Entry* e = back.group(0).entries().find(1);
+    EXPECT_EQ(e->get(ctlite::Field::CompanyName), "Smith && Sons");
+    EXPECT_EQ(e->get(ctlite::Field::EmailAddress), "info@example.com");
+}
+
+TEST(Ctlite, EditingKeepsTheNoteUnlessItsPageWasOpened) {
+    Session s;
+    ctlite::AddressBook book;
+    book.group(0).entries().insert(1, makeEntry({{ctlite::Field::FirstName, "Ann"},
+                                                 {ctlite::Field::CompanyName, "A && B & C"},
+                                                 {ctlite::Field::Note, "keep me"}}));
+    s.writeBook(book);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 0, 0);
+    Session::command(window, ID_ENTRY_EDIT);
+    HWND sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr);
+    HWND page = currentPage(sheet);
+    EXPECT_EQ(User::text(page, IDC_EDIT_COMPANY), "A & B & C");
+    type(page, IDC_EDIT_CITY, "Rome");
+    User::answer(sheet, IDOK);
+
+    // The list was refilled: select the line again.
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 0, 0);
+    Session::command(window, ID_ENTRY_EDIT);
+    sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+    Sleep(200);
+    HWND note = currentPage(sheet);
+    EXPECT_EQ(User::text(note, IDC_EDIT_NOTE), "keep me");
+    type(note, IDC_EDIT_NOTE, "");
+    User::answer(sheet, IDOK);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).load(back);
+    const ctlite::Entry* e = back.group(0).entries().find(1);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->get(ctlite::Field::City), "Rome");
+    EXPECT_EQ(e->get(ctlite::Field::CompanyName), "A && B & C");
+    EXPECT_EQ(e->get(ctlite::Field::Note), "");
 }

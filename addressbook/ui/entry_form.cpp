@@ -1,0 +1,21 @@
+#include "addressbook/ui/entry_form.h"
+
+namespace ctlite {
+
+std::string typedFromStored(std::string_view stored) {
+    std::string text(stored);
+    std::size_t at = text.find('&');
+    if (at != std::string::npos)
+        text.erase(at, 1);
+    return text;
+}
+
+std::string storedFromTyped(std::string_view typed) {
+    std::string text(typed);
+    std::size_t at = text.find('&');
+    if (at != std::string::npos)
+        text.insert(at, 1, '&');
+    return text;
+}
+
+}  // namespace ctlite
