@@ -372,7 +372,9 @@ void applyTrailer(const Trailer& trailer, AddressBook& book) {
     // Each value goes through the model's own rules first, so that a stored value
     // made only of dropped bytes counts as empty, as it will when read back.
     book.setPassword(rotatePrintable(trailer.scrambledPassword, -kPasswordRotation));
-    book.setLocked(book.hasPassword());
+    // A password locks the book until it is entered; a file without one leaves the
+    // lock as it was.
+    if (book.hasPassword()) book.setLocked(true);
     for (int i = 0; i < kLabelCount; ++i)
         book.labels().set(static_cast<Label>(i), trailer.labels[i]);
     book.labels().fillEmptyWithDefaults();

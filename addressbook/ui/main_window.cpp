@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "addressbook/ui/entry_editor.h"
+#include "addressbook/ui/password_dialogs.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
 #include "platform/file_system.h"
@@ -48,7 +49,6 @@ constexpr int kNotYetAvailable[] = {
     ID_GROUP_RENAME,
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
-    ID_OPTIONS_PASSWORD,
     ID_OPTIONS_LABELS,
     ID_HELP_MANUAL,
     ID_HELP_ABOUT,
@@ -73,6 +73,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
     {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
     {ID_FILE_SAVE, 0, &MainWindow::onSave},
+    {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
     {ID_SORT_LAST, 0, &MainWindow::onSortLast},
     {ID_SORT_COMPANY, 0, &MainWindow::onSortCompany},
@@ -172,12 +173,12 @@ bool MainWindow::openDataFile() {
         return false;
     }
     if (book_.locked()) {
-        fw::messageBox(handle(),
-                       "This address book is protected by a password, and this version of "
-                       "Contavo Lite cannot ask for it yet. The file was not changed.",
-                       "Error", MB_OK | MB_ICONERROR);
-        endProgram();
-        return false;
+        // Asked before the book is shown; refusing ends the program, the file untouched.
+        if (!PasswordPromptDialog(book_.password()).ask(handle())) {
+            endQuietly();
+            return false;
+        }
+        book_.setLocked(false);
     }
     return true;
 }
@@ -398,6 +399,12 @@ void MainWindow::onSave() {
     save();
 }
 
+void MainWindow::onPasswordSetup() {
+    PasswordSetupDialog dialog(book_.password());
+    if (dialog.run(handle()))
+        book_.setPassword(dialog.newPassword());
+}
+
 bool MainWindow::save() {
     if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_)) {
         showFailure(*failure);
@@ -461,7 +468,7 @@ INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
 }
 
 INT_PTR MainWindow::onDestroy(WPARAM, LPARAM) {
-    if (!fatal_) {
+    if (!fatal_ && !closedEarly_) {
         profile_.setInt("SelectedGroup", book_.currentGroupIndex());
         profile_.setInt("Maximized", IsZoomed(handle()) ? 1 : 0);
     }
@@ -487,6 +494,11 @@ void MainWindow::showFailure(const Failure& failure) {
 void MainWindow::endProgram() {
     fatal_ = true;
     end(-1);
+}
+
+void MainWindow::endQuietly() {
+    closedEarly_ = true;
+    end(IDCANCEL);
 }
 
 }  // namespace ctlite

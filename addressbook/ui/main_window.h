@@ -68,6 +68,9 @@ private:
     bool save();
     void showFailure(const Failure& failure);
     void endProgram();
+    // Ends before the book was shown (a refused password): nothing is written.
+    void endQuietly();
+    void onPasswordSetup();
 
     AddressBook book_;
     fw::Profile profile_;
@@ -77,6 +80,7 @@ private:
     HICON icon_ = nullptr;
     bool fatal_ = false;
     bool justCreated_ = false;
+    bool closedEarly_ = false;
 };
 
 }  // namespace ctlite

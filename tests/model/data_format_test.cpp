@@ -195,7 +195,7 @@ TEST(DataFormat, EmptyTrailerFieldsTakeTheirDefaults) {
     applyTrailer(readTrailer(image, trailerStart(image), problems), back);
     EXPECT_TRUE(problems.empty());
     EXPECT_EQ(back.password(), "");
-    EXPECT_FALSE(back.locked());
+    EXPECT_TRUE(back.locked());  // only entering the password unlocks
     EXPECT_EQ(back.labels().get(Label::City), "City:");
     EXPECT_EQ(back.groupName(0), "Personal");
 }

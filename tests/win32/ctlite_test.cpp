@@ -58,9 +58,13 @@ public:
 
     // Starts the program and waits for its main window.
     HWND start() {
+        startOnly();
+        return user_->waitFor(kCaptionPrefix + dataPath());
+    }
+    // Starts the program (its first window may be a question).
+    void startOnly() {
         run_ = launch("\"" + windowsPath(CTLITE_EXE) + "\"", folder_);
         user_ = std::make_unique<User>(run_.process.dwProcessId);
-        return user_->waitFor(kCaptionPrefix + dataPath());
     }
 
     User& user() { return *user_; }
@@ -307,4 +311,106 @@ TEST(Ctlite, EditingKeepsTheNoteUnlessItsPageWasOpened) {
     EXPECT_EQ(e->get(ctlite::Field::City), "Rome");
     EXPECT_EQ(e->get(ctlite::Field::CompanyName), "A && B & C");
     EXPECT_EQ(e->get(ctlite::Field::Note), "");
+}
+
+namespace {
+
+ctlite::AddressBook lockedBook(const char* password) {
+    ctlite::AddressBook book = threePeople();
+    book.setPassword(password);
+    return book;
+}
+
+void enterPassword(HWND prompt, const char* text) {
+    SetDlgItemTextA(prompt, IDC_PASSWORD, text);
+    User::press(prompt, IDOK);
+    Sleep(300);
+}
+
+}  // namespace
+
+TEST(Ctlite, ThreeWrongPasswordsEndTheProgramAndChangeNothing) {
+    Session s;
+    s.writeBook(lockedBook("s3cret\xE9"));
+    std::string before = readAll(s.dataPath());
+    s.startOnly();  // the main window does not show before the password
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), "Please enter your password");
+    enterPassword(prompt, "S3CRET\xE9");  // case counts
+    EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), "Incorrect. Please try again");
+    enterPassword(prompt, "nope");
+    enterPassword(prompt, "still no");
+    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Wrong password. Access denied.");
+    User::answer(box, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(readAll(s.dataPath()), before);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "SelectedGroup", 99, "ctlite.INI"), 99u);
+}
+
+TEST(Ctlite, RightPasswordOpensTheBook) {
+    Session s;
+    s.writeBook(lockedBook("s3cret\xE9"));
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    enterPassword(prompt, "s3cret\xE9");
+    HWND window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
+    EXPECT_EQ(back.password(), "s3cret\xE9");  // kept through the save
+}
+
+TEST(Ctlite, PasswordSetupSetsAndRemovesTheProtection) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    Session::command(window, ID_OPTIONS_PASSWORD);
+    HWND setup = s.user().waitFor("Password Setup");
+    ASSERT_NE(setup, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(setup, IDC_OLD_PASSWORD)));
+    SetDlgItemTextA(setup, IDC_NEW_PASSWORD, "abc");
+    SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "abd");
+    User::press(setup, IDOK);
+    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "The new and confirmed password don't match.\n\nPlease try again.");
+    User::answer(box, IDOK);
+    SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "abc");
+    User::answer(setup, IDOK);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+
+    // Now protected: the prompt comes first; then remove the password again.
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    enterPassword(prompt, "abc");
+    window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    Session::command(window, ID_OPTIONS_PASSWORD);
+    setup = s.user().waitFor("Password Setup");
+    ASSERT_NE(setup, nullptr);
+    SetDlgItemTextA(setup, IDC_OLD_PASSWORD, "wrong");
+    User::press(setup, IDOK);
+    box = s.user().waitFor("ctlite", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "You entered wrong old password.");
+    User::answer(box, IDOK);
+    SetDlgItemTextA(setup, IDC_OLD_PASSWORD, "abc");
+    User::answer(setup, IDOK);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
+    EXPECT_FALSE(back.hasPassword());
+    EXPECT_FALSE(back.locked());
 }

@@ -1,0 +1,39 @@
+// The password prompt's three tries and Password Setup's checks, without windows.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ctlite {
+
+class PasswordPrompt {
+public:
+    enum class Result { Accepted, TryAgain, Denied };
+
+    explicit PasswordPrompt(std::string password) : password_(std::move(password)) {}
+
+    // Compares byte for byte, case-sensitively; the third wrong try is denied.
+    Result attempt(std::string_view typed) {
+        if (typed == password_)
+            return Result::Accepted;
+        return ++wrongTries_ >= 3 ? Result::Denied : Result::TryAgain;
+    }
+
+private:
+    std::string password_;
+    int wrongTries_ = 0;
+};
+
+enum class PasswordChange { Accepted, WrongOld, Mismatch };
+
+inline PasswordChange checkPasswordChange(std::string_view current, std::string_view old,
+                                          std::string_view newPassword,
+                                          std::string_view confirmation) {
+    if (old != current)
+        return PasswordChange::WrongOld;
+    if (newPassword != confirmation)
+        return PasswordChange::Mismatch;
+    return PasswordChange::Accepted;
+}
+
+}  // namespace ctlite
