@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include "addressbook/ui/entry_editor.h"
+#include "addressbook/ui/group_name_dialog.h"
 #include "addressbook/ui/password_dialogs.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
+#include "framework/file_dialog.h"
 #include "platform/file_system.h"
 
 namespace ctlite {
@@ -20,9 +22,6 @@ constexpr int kNotYetAvailable[] = {
     IDC_EMAIL,
     IDC_PRINT,
     IDC_FIND,
-    ID_FILE_NEW,
-    ID_FILE_OPEN,
-    ID_FILE_SAVE_AS,
     ID_FILE_IMPORT,
     ID_FILE_EXPORT,
     ID_FILE_BACKUP,
@@ -44,9 +43,6 @@ constexpr int kNotYetAvailable[] = {
     ID_COPY_ALL,
     ID_COPY_LETTER,
     ID_ENTRY_POST,
-    ID_GROUP_ADD,
-    ID_GROUP_DELETE,
-    ID_GROUP_RENAME,
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
     ID_OPTIONS_LABELS,
@@ -73,6 +69,12 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
     {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
     {ID_FILE_SAVE, 0, &MainWindow::onSave},
+    {ID_FILE_NEW, 0, &MainWindow::onFileNew},
+    {ID_FILE_OPEN, 0, &MainWindow::onFileOpen},
+    {ID_FILE_SAVE_AS, 0, &MainWindow::onFileSaveAs},
+    {ID_GROUP_ADD, 0, &MainWindow::onAddGroup},
+    {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
+    {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
     {ID_SORT_LAST, 0, &MainWindow::onSortLast},
@@ -114,26 +116,59 @@ BOOL MainWindow::onInit() {
     SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     placeWindow();
-    if (!openDataFile())
-        return TRUE;
-    readRegistrySettings();
     setUpButtons();
 
-    LoadResult loaded =
-        DataFile(platform::systemFileSystem(), book_.dataPath()).load(book_, justCreated_);
+    char directory[MAX_PATH] = "";
+    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
+    book_.setDataPath(std::string(directory, n < 100 ? n : 100) + "\\data.dat");
+    DataFile file(platform::systemFileSystem(), book_.dataPath());
+    bool justCreated = false;
+    if (!file.exists()) {
+        if (Outcome failure = file.createNew()) {
+            showFailure(*failure);
+            endProgram();
+            return TRUE;
+        }
+        justCreated = true;
+    }
+    int saved = profile_.getInt("SelectedGroup", 0);
+    openBook(justCreated, saved, /*atStartUp=*/true);
+    return TRUE;
+}
+
+bool MainWindow::openBook(bool justCreated, int groupToSelect, bool atStartUp) {
+    DataFile file(platform::systemFileSystem(), book_.dataPath());
+    TrailerResult trailer = file.readTrailer(book_);
+    if (trailer.unreadable) {
+        // Saving later would write default values over the password and names.
+        showFailure(failures::kCannotOpen);
+        endProgram();
+        return false;
+    }
+    readRegistrySettings();
+    if (book_.locked()) {
+        // Asked before the book is shown; refusing ends the program with nothing written.
+        if (!PasswordPromptDialog(book_.password()).ask(handle())) {
+            if (atStartUp)
+                endQuietly();
+            else
+                endProgram();
+            return false;
+        }
+        book_.setLocked(false);
+    }
+    LoadResult loaded = file.load(book_, justCreated);
     if (loaded.failure) {
         showFailure(*loaded.failure);
         endProgram();
-        return TRUE;
+        return false;
     }
     if (!loaded.problems.empty())
         keepDamagedCopy(loaded.problems);
-
     fillGroupSelector();
-    int saved = profile_.getInt("SelectedGroup", 0);
-    selectGroup(saved >= 0 && saved < book_.groupCount() ? saved : 0);
+    selectGroup(groupToSelect >= 0 && groupToSelect < book_.groupCount() ? groupToSelect : 0);
     SetWindowTextA(handle(), (std::string(kProduct) + " - " + book_.dataPath()).c_str());
-    return TRUE;
+    return true;
 }
 
 void MainWindow::placeWindow() {
@@ -149,38 +184,6 @@ void MainWindow::placeWindow() {
         return;
     }
     MoveWindow(handle(), (screenWidth - 464) / 2, (screenHeight - 423) / 2, 464, 423, TRUE);
-}
-
-bool MainWindow::openDataFile() {
-    char directory[MAX_PATH] = "";
-    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    std::string path(directory, n < 100 ? n : 100);
-    book_.setDataPath(path + "\\data.dat");
-    DataFile file(platform::systemFileSystem(), book_.dataPath());
-    if (!file.exists()) {
-        if (Outcome failure = file.createNew()) {
-            showFailure(*failure);
-            endProgram();
-            return false;
-        }
-        justCreated_ = true;
-    }
-    TrailerResult trailer = file.readTrailer(book_);
-    if (trailer.unreadable) {
-        // Saving later would write default values over the password and names.
-        showFailure(failures::kCannotOpen);
-        endProgram();
-        return false;
-    }
-    if (book_.locked()) {
-        // Asked before the book is shown; refusing ends the program, the file untouched.
-        if (!PasswordPromptDialog(book_.password()).ask(handle())) {
-            endQuietly();
-            return false;
-        }
-        book_.setLocked(false);
-    }
-    return true;
 }
 
 void MainWindow::keepDamagedCopy(const ProblemList& problems) {
@@ -271,6 +274,8 @@ void MainWindow::fillGroupSelector() {
 
 void MainWindow::selectGroup(int index) {
     book_.setCurrentGroupIndex(index);
+    EnableMenuItem(GetMenu(handle()), ID_GROUP_DELETE,
+                   MF_BYCOMMAND | (index >= 2 ? MF_ENABLED : MF_GRAYED));
     SendMessageA(item(IDC_GROUP), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     fillNameList();
     updateCaptions();
@@ -397,6 +402,129 @@ void MainWindow::onDelete() {
 
 void MainWindow::onSave() {
     save();
+}
+
+// ---- groups
+
+void MainWindow::onAddGroup() {
+    if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_)) {
+        fw::messageBox(handle(), "Add group failed", nullptr, MB_OK);
+        return;
+    }
+    GroupNameDialog dialog;
+    if (!dialog.run(handle()))
+        return;
+    DataFile file(platform::systemFileSystem(), book_.dataPath());
+    if (Outcome failure = file.appendGroup(dialog.name())) {
+        showFailure(*failure);
+        return;
+    }
+    reloadGroups(book_.groupCount());  // the new group is the last one
+}
+
+void MainWindow::onDeleteGroup() {
+    int index = book_.currentGroupIndex();
+    if (index < 2)
+        return;
+    if (fw::messageBox(
+            handle(),
+            "Do you really want to delete this group? All the entries in this group will "
+            "be lost.",
+            "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    AddressBook without = book_;
+    without.removeGroup(index);
+    if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(without)) {
+        showFailure(*failure);  // the group stays
+        return;
+    }
+    reloadGroups(0);
+}
+
+void MainWindow::onRenameGroup() {
+    int index = book_.currentGroupIndex();
+    GroupNameDialog dialog(book_.groupName(index));
+    if (!dialog.run(handle()))
+        return;
+    book_.group(index).setName(dialog.name());
+    HWND selector = item(IDC_GROUP);
+    SendMessageA(selector, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageA(selector, CB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(book_.groupName(index).c_str()));
+    SendMessageA(selector, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void MainWindow::reloadGroups(int groupToSelect) {
+    LoadResult loaded = DataFile(platform::systemFileSystem(), book_.dataPath()).load(book_);
+    if (loaded.failure) {
+        showFailure(*loaded.failure);
+        if (loaded.failure->endsProgram)
+            endProgram();
+        return;
+    }
+    fillGroupSelector();
+    selectGroup(groupToSelect >= 0 && groupToSelect < book_.groupCount() ? groupToSelect : 0);
+}
+
+// ---- files
+
+namespace {
+
+fw::FileDialogOptions dataFileDialog(const char* title) {
+    fw::FileDialogOptions options;
+    options.title = title;
+    options.filter = std::string("Contavo Lite data (*.dat)\0*.dat\0", 32);
+    options.defaultExtension = "dat";
+    options.defaultName = "data.dat";
+    return options;
+}
+
+}  // namespace
+
+void MainWindow::onFileNew() {
+    std::optional<std::string> path = fw::askFileToOpen(handle(), dataFileDialog("New"));
+    if (!path)
+        return;
+    DataFile file(platform::systemFileSystem(), *path);
+    if (file.exists() &&
+        fw::messageBox(handle(),
+                       *path + " already exists.\nReplace it with a new, empty address book?",
+                       "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (!save())
+        return;  // the book on screen is kept first
+    if (Outcome failure = file.createNew()) {
+        showFailure(*failure);
+        return;
+    }
+    book_.setDataPath(*path);
+    openBook(/*justCreated=*/true, 0, /*atStartUp=*/false);
+}
+
+void MainWindow::onFileOpen() {
+    std::optional<std::string> path = fw::askFileToOpen(handle(), dataFileDialog("Open"));
+    if (!path)
+        return;
+    if (!DataFile(platform::systemFileSystem(), *path).exists()) {
+        fw::messageBox(handle(), *path + " does not exist. The address book on screen stays open.",
+                       "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!save())
+        return;  // nothing is lost by opening another book
+    book_.setDataPath(*path);
+    openBook(/*justCreated=*/false, 0, /*atStartUp=*/false);
+}
+
+void MainWindow::onFileSaveAs() {
+    fw::FileDialogOptions options = dataFileDialog("Save As");
+    options.flags |= OFN_OVERWRITEPROMPT;  // never over another book without asking
+    std::optional<std::string> path = fw::askFileToSave(handle(), options);
+    if (!path)
+        return;
+    book_.setDataPath(*path);
+    save();
+    SetWindowTextA(handle(), (std::string(kProduct) + " - " + book_.dataPath()).c_str());
 }
 
 void MainWindow::onPasswordSetup() {

@@ -30,7 +30,9 @@ private:
 
     // ---- start-up
     void placeWindow();
-    bool openDataFile();
+    // Reads the file at the book's path into the window: trailer, settings, the
+    // password prompt, the groups. False when the program is ending.
+    bool openBook(bool justCreated, int groupToSelect, bool atStartUp);
     void keepDamagedCopy(const ProblemList& problems);
     void readRegistrySettings();
     void setUpButtons();
@@ -71,6 +73,14 @@ private:
     // Ends before the book was shown (a refused password): nothing is written.
     void endQuietly();
     void onPasswordSetup();
+    void onAddGroup();
+    void onDeleteGroup();
+    void onRenameGroup();
+    // Reads the groups again from the file (the trailer stays as it is in memory).
+    void reloadGroups(int groupToSelect);
+    void onFileNew();
+    void onFileOpen();
+    void onFileSaveAs();
 
     AddressBook book_;
     fw::Profile profile_;
@@ -79,7 +89,6 @@ private:
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
     bool fatal_ = false;
-    bool justCreated_ = false;
     bool closedEarly_ = false;
 };
 

@@ -414,3 +414,98 @@ TEST(Ctlite, PasswordSetupSetsAndRemovesTheProtection) {
     EXPECT_FALSE(back.hasPassword());
     EXPECT_FALSE(back.locked());
 }
+
+namespace {
+
+// Answers "Add/Modify Group" with a name.
+void nameGroup(Session& s, const char* name) {
+    HWND dialog = s.user().waitFor("Add/Modify Group");
+    ASSERT_NE(dialog, nullptr);
+    SetDlgItemTextA(dialog, IDC_GROUP_NAME, name);
+    User::answer(dialog, IDOK);
+    Sleep(300);
+}
+
+ctlite::AddressBook load(const std::string& path) {
+    ctlite::AddressBook book;
+    ctlite::DataFile file(platform::systemFileSystem(), path);
+    file.readTrailer(book);
+    file.load(book);
+    return book;
+}
+
+}  // namespace
+
+TEST(Ctlite, GroupsAreAddedRenamedAndDeleted) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    // Groups 1 and 2 cannot be deleted: nothing is asked.
+    Session::command(window, ID_GROUP_DELETE);
+    EXPECT_EQ(s.user().waitFor("Confirmation", 1), nullptr);
+    Session::command(window, ID_GROUP_ADD);
+    nameGroup(s, "Friends & Co");
+    EXPECT_EQ(User::text(window, IDC_GROUP), "Friends & Co");
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));
+
+    Session::command(window, ID_GROUP_RENAME);
+    nameGroup(s, "Club");
+    EXPECT_EQ(User::text(window, IDC_GROUP), "Club");
+    SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, 0, 0);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
+    Sleep(300);
+    Session::command(window, ID_GROUP_RENAME);
+    nameGroup(s, "Family");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.groupCount(), 4);
+    EXPECT_EQ(back.groupName(0), "Family");  // in the trailer
+    EXPECT_EQ(back.groupName(3), "Club");    // in its header
+    EXPECT_EQ(back.group(0).entries().count(), 3);
+}
+
+TEST(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
+    Session s;
+    ctlite::AddressBook book;
+    for (int g = 2; g < 5; ++g)
+        book.addGroup("G" + std::to_string(g + 1));
+    for (int g = 0; g < 5; ++g)
+        for (int n = 0; n < 3; ++n)
+            book.group(g).entries().insert(
+                1, makeEntry(
+                       {{ctlite::Field::FirstName, "P" + std::to_string(g) + std::to_string(n)}}));
+    s.writeBook(book);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, 2, 0);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
+    Sleep(300);
+    Session::command(window, ID_GROUP_DELETE);
+    HWND box = s.user().waitFor("Confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(
+        User::messageText(box),
+        "Do you really want to delete this group? All the entries in this group will be lost.");
+    User::answer(box, IDYES);
+    Sleep(300);
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(User::text(window, IDC_GROUP), "Personal");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.groupCount(), 4);
+    const int kept[] = {0, 1, 3, 4};
+    for (int g = 0; g < 4; ++g) {
+        ASSERT_EQ(back.group(g).entries().count(), 3) << g;
+        for (int p = 1; p <= 3; ++p)
+            EXPECT_EQ(back.group(g).entries().find(p)->get(ctlite::Field::FirstName).substr(0, 2),
+                      "P" + std::to_string(kept[g]));
+    }
+}

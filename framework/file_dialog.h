@@ -1,0 +1,25 @@
+// The system's file-open and file-save dialogs.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <optional>
+#include <string>
+
+namespace fw {
+
+struct FileDialogOptions {
+    const char* title;
+    // Pairs of description and pattern, as the system wants them: "Text\0*.txt\0".
+    std::string filter;
+    const char* defaultExtension = nullptr;
+    std::string defaultName;
+    DWORD flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+};
+
+// The chosen path, or nothing on Cancel.
+std::optional<std::string> askFileToOpen(HWND owner, const FileDialogOptions& options);
+std::optional<std::string> askFileToSave(HWND owner, const FileDialogOptions& options);
+
+}  // namespace fw
