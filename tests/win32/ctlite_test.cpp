@@ -509,3 +509,67 @@ TEST(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
                       "P" + std::to_string(kept[g]));
     }
 }
+
+namespace {
+
+// Types a path into the system's file dialog of that title and presses OK.
+void chooseFile(Session& s, const char* title, const std::string& path) {
+    HWND dialog = s.user().waitFor(title);
+    ASSERT_NE(dialog, nullptr) << "no file dialog " << title;
+    for (int id : {0x47C, 0x480})
+        SetDlgItemTextA(dialog, id, path.c_str());  // name box or edit
+    User::answer(dialog, IDOK);
+}
+
+}  // namespace
+
+TEST(Ctlite, FileOpenOfAMissingFileStaysOnTheBook) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    std::string missing = s.dataPath() + "-missing.dat";
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", missing);
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              missing + " does not exist. The address book on screen stays open.");
+    User::answer(box, IDOK);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
+    Session s;
+    s.writeBook(threePeople());
+    std::string other = s.dataPath() + "-other.dat";
+    ctlite::DataFile(platform::systemFileSystem(), other).save(threePeople());
+    std::string otherBefore = readAll(other);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+
+    Session::command(window, ID_FILE_NEW);
+    chooseFile(s, "New", other);
+    HWND box = s.user().waitFor("Confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              other + " already exists.\nReplace it with a new, empty address book?");
+    User::answer(box, IDNO);
+    EXPECT_EQ(readAll(other), otherBefore);
+
+    std::string copy = s.dataPath() + "-copy.dat";
+    Session::command(window, ID_FILE_SAVE_AS);
+    chooseFile(s, "Save As", copy);
+    Sleep(300);
+    char title[512] = "";
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_EQ(std::string(title), kCaptionPrefix + copy);
+    EXPECT_EQ(load(copy).group(0).entries().count(), 3);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    DeleteFileA(other.c_str());
+    DeleteFileA(copy.c_str());
+}
