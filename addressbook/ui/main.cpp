@@ -16,6 +16,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (WSAStartup(MAKEWORD(1, 1), &sockets) != 0)
         return 0;  // ends quietly
     ctlite::MainWindow window;
+    if (window.instanceChecker().IsAnotherInstanceRunning()) {
+        // Another copy runs: bring it forward and end without showing anything.
+        window.instanceChecker().ActivateOtherInstance();
+        return 0;
+    }
     INT_PTR result = window.run();
     WSACleanup();
     CoUninitialize();

@@ -79,6 +79,9 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
     {ID_SORT_LAST, 0, &MainWindow::onSortLast},
     {ID_SORT_COMPANY, 0, &MainWindow::onSortCompany},
+    {ID_TRAY_SHOW, 0, &MainWindow::onShowFromTray},
+    {ID_TRAY_EXIT, 0, &MainWindow::onTrayExit},
+    {ID_TRAY_SETTINGS, 0, &MainWindow::onTraySettings},
     {IDOK, BN_CLICKED, &MainWindow::onExit},
     {ID_FILE_EXIT, 0, &MainWindow::onExit},
     {IDCANCEL, BN_CLICKED, &MainWindow::onEscape},
@@ -91,6 +94,8 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_SIZE, &MainWindow::onSize},
     {WM_DESTROY, &MainWindow::onDestroy},
     {WM_QUERYENDSESSION, &MainWindow::onQueryEndSession},
+    {WM_TRAY_NOTIFY, &MainWindow::onTrayNotify},
+    {WM_TIMER, &MainWindow::onTimer},
     {WM_ENDSESSION, &MainWindow::onEndSession},
     {0, nullptr},
 };
@@ -146,7 +151,10 @@ bool MainWindow::openBook(bool justCreated, int groupToSelect, bool atStartUp) {
         return false;
     }
     readRegistrySettings();
-    if (book_.locked()) {
+    bool startInTray = atStartUp && registry_.getDword("Minimize").value_or(0) != 0;
+    if (startInTray)
+        SetTimer(handle(), 1, 1, nullptr);  // the prompt waits for the first showing
+    if (book_.locked() && !startInTray) {
         // Asked before the book is shown; refusing ends the program with nothing written.
         if (!PasswordPromptDialog(book_.password()).ask(handle())) {
             if (atStartUp)
@@ -168,6 +176,8 @@ bool MainWindow::openBook(bool justCreated, int groupToSelect, bool atStartUp) {
     fillGroupSelector();
     selectGroup(groupToSelect >= 0 && groupToSelect < book_.groupCount() ? groupToSelect : 0);
     SetWindowTextA(handle(), (std::string(kProduct) + " - " + book_.dataPath()).c_str());
+    if (atStartUp)
+        instance_.PublishMainWindow(handle());
     return true;
 }
 
@@ -544,6 +554,7 @@ bool MainWindow::save() {
 }
 
 void MainWindow::onExit() {
+    tray_.HideIcon();
     if (!save())
         return;  // the window stays open
     WINDOWPLACEMENT placement{};
@@ -569,8 +580,10 @@ INT_PTR MainWindow::onClose(WPARAM, LPARAM) {
 }
 
 INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
-    if (type == SIZE_MINIMIZED)
+    if (type == SIZE_MINIMIZED) {
+        hideInTray();
         return FALSE;
+    }
     RECT client;
     GetClientRect(handle(), &client);
     auto rectOf = [&](int id) {
@@ -612,6 +625,53 @@ INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
     if (ending)
         onExit();
     return FALSE;
+}
+
+// ---- the tray
+
+void MainWindow::hideInTray() {
+    HICON icon = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDI_TRAY));
+    tray_.ShowIcon(handle(), WM_TRAY_NOTIFY, kProduct, icon, IDR_SYSTEMTRAY);
+    save();
+    // While hidden, memory holds the password scrambled.
+    book_.scramblePassword();
+    ShowWindow(handle(), SW_HIDE);
+}
+
+INT_PTR MainWindow::onTimer(WPARAM id, LPARAM) {
+    if (id != 1)
+        return FALSE;
+    KillTimer(handle(), 1);
+    HICON icon = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDI_TRAY));
+    tray_.ShowIcon(handle(), WM_TRAY_NOTIFY, kProduct, icon, IDR_SYSTEMTRAY);
+    ShowWindow(handle(), SW_HIDE);
+    book_.scramblePassword();
+    return TRUE;
+}
+
+INT_PTR MainWindow::onTrayNotify(WPARAM id, LPARAM mouseMessage) {
+    tray_.HandleNotification(id, mouseMessage);
+    return TRUE;
+}
+
+void MainWindow::onShowFromTray() {
+    book_.unscramblePassword();
+    if (book_.locked()) {
+        if (!PasswordPromptDialog(book_.password()).ask(handle())) {
+            tray_.HideIcon();
+            endQuietly();
+            return;
+        }
+        book_.setLocked(false);
+    }
+    ShowWindow(handle(), profile_.getInt("Maximized", 0) == 1 ? SW_SHOWMAXIMIZED : SW_RESTORE);
+    SetForegroundWindow(handle());
+    tray_.HideIcon();
+}
+
+void MainWindow::onTrayExit() {
+    // As Exit; the password is held scrambled and saved as always.
+    onExit();
 }
 
 void MainWindow::showFailure(const Failure& failure) {

@@ -8,6 +8,8 @@
 #include "addressbook/model/address_book.h"
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/name_list.h"
+#include "addressbook/shell/single_instance.h"
+#include "addressbook/shell/tray_icon.h"
 #include "framework/dialog.h"
 #include "framework/settings_store.h"
 
@@ -24,6 +26,8 @@ public:
     // The dialog's result: IDOK after a normal exit, -1 when the program must end
     // with exit code -1 (a fatal load failure).
     INT_PTR run();
+
+    CSingleInstance& instanceChecker() { return instance_; }
 
 private:
     BOOL onInit() override;
@@ -65,6 +69,14 @@ private:
     INT_PTR onDestroy(WPARAM, LPARAM);
     INT_PTR onEndSession(WPARAM, LPARAM);
     INT_PTR onQueryEndSession(WPARAM, LPARAM);
+    INT_PTR onTrayNotify(WPARAM, LPARAM);
+    INT_PTR onTimer(WPARAM, LPARAM);
+
+    // ---- the tray
+    void hideInTray();
+    void onShowFromTray();
+    void onTrayExit();
+    void onTraySettings() {}  // the settings window comes later
 
     // Saves the book (group section and trailer); shows the failure and returns false.
     bool save();
@@ -85,6 +97,8 @@ private:
     AddressBook book_;
     fw::Profile profile_;
     fw::UserRegistryKey registry_;
+    CSingleInstance instance_;
+    CTrayIcon tray_;
     SortMode sortMode_ = kDefaultSortMode;
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;

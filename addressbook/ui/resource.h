@@ -124,3 +124,11 @@
 // Add/Modify Group
 #define IDD_GROUP_NAME 196
 #define IDC_GROUP_NAME 1070
+
+// tray
+#define IDI_TRAY 214
+#define IDR_SYSTEMTRAY 163
+#define ID_TRAY_SHOW 32777
+#define ID_TRAY_SETTINGS 32779
+#define ID_TRAY_EXIT 32778
+#define WM_TRAY_NOTIFY (WM_USER + 10)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "addressbook/model/data_file.h"
@@ -572,4 +573,63 @@ TEST(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
     EXPECT_EQ(s.wait(), 0u);
     DeleteFileA(other.c_str());
     DeleteFileA(copy.c_str());
+}
+
+TEST(Ctlite, ASecondStartActivatesTheFirstAndEnds) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_MINIMIZE);  // goes to the tray
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window));
+    Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
+    EXPECT_EQ(second.wait(20000), 0u);
+    EXPECT_TRUE(IsWindow(window));  // the first copy runs on
+    // A double-click on the tray icon shows the window again.
+    PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_LBUTTONDBLCLK);
+    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
+        Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
+    Session s;
+    s.writeBook(lockedBook("pw"));
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
+    s.startOnly();
+    // It starts hidden, with no prompt.
+    EXPECT_EQ(s.user().waitFor("Contavo Lite", 3, IDC_PASSWORD), nullptr);
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; ++i) {
+        window = FindWindowA(nullptr, (kCaptionPrefix + s.dataPath()).c_str());
+        Sleep(50);
+    }
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    Session::command(window, ID_TRAY_SHOW);
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    enterPassword(prompt, "pw");
+    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
+        Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    // Minimising saves; showing again does not ask.
+    std::remove(s.dataPath().c_str());
+    ShowWindow(window, SW_MINIMIZE);
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
+    Session::command(window, ID_TRAY_SHOW);
+    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
+        Sleep(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(s.user().waitFor("Contavo Lite", 1, IDC_PASSWORD), nullptr);
+    Session::command(window, ID_TRAY_EXIT);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
+    EXPECT_EQ(back.password(), "pw");
 }
