@@ -1,11 +1,14 @@
 #include "addressbook/ui/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "addressbook/ui/entry_editor.h"
 #include "addressbook/ui/group_name_dialog.h"
 #include "addressbook/ui/password_dialogs.h"
+#include "addressbook/ui/poster_arguments.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/web_address.h"
 #include "framework/application.h"
 #include "framework/file_dialog.h"
 #include "platform/file_system.h"
@@ -42,13 +45,10 @@ constexpr int kNotYetAvailable[] = {
     ID_COPY_NOTE,
     ID_COPY_ALL,
     ID_COPY_LETTER,
-    ID_ENTRY_POST,
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
     ID_OPTIONS_LABELS,
-    ID_HELP_MANUAL,
     ID_HELP_ABOUT,
-    ID_TRY_DOWNLOAD,
 };
 
 std::string windowText(HWND window) {
@@ -76,6 +76,9 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
+    {ID_ENTRY_POST, 0, &MainWindow::onPost},
+    {ID_HELP_MANUAL, 0, &MainWindow::onManual},
+    {ID_TRY_DOWNLOAD, 0, &MainWindow::onDownload},
     {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
     {ID_SORT_LAST, 0, &MainWindow::onSortLast},
     {ID_SORT_COMPANY, 0, &MainWindow::onSortCompany},
@@ -625,6 +628,73 @@ INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
     if (ending)
         onExit();
     return FALSE;
+}
+
+// ---- the poster program and web pages
+
+void MainWindow::onPost() {
+    int index = selectedEntryIndex();
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+        return;
+    }
+    std::string arguments = posterArguments(
+        book_.workingEntry(), book_.groupName(book_.currentGroupIndex()), book_.labels());
+    // The shell's default verb on the bare file name.
+    auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+        handle(), nullptr, "ctlitepost.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL));
+    if (result == ERROR_FILE_NOT_FOUND)
+        fw::messageBox(handle(),
+                       "Contavo Lite Poster is not found.\nPlease make sure you installed it.",
+                       "Contavo Lite Poster", MB_OK | MB_ICONEXCLAMATION);
+}
+
+namespace {
+
+// The maker's pages.
+constexpr char kManualAddress[] = "http://www.example.com/contavo-lite/manual.htm";
+constexpr char kProductAddress[] = "http://www.example.com/contavo/";
+
+std::string classesRootDefault(const std::string& key) {
+    char value[260] = "";
+    LONG size = sizeof value;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), value, &size) != ERROR_SUCCESS)
+        return {};
+    return value;
+}
+
+void openWebAddress(HWND owner, const char* address) {
+    if (reinterpret_cast<INT_PTR>(
+            ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL)) > 32)
+        return;
+    // The shell could not: use the command of the ".htm" class itself.
+    std::string htmlClass = classesRootDefault(".htm");
+    if (htmlClass.empty())
+        return;
+    std::string command = classesRootDefault(htmlClass + "\\shell\\open\\command");
+    if (command.empty())
+        return;
+    std::string commandLine = browserCommandLine(command, address);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+}  // namespace
+
+void MainWindow::onManual() {
+    openWebAddress(handle(), kManualAddress);
+}
+
+void MainWindow::onDownload() {
+    openWebAddress(handle(), kProductAddress);
 }
 
 // ---- the tray

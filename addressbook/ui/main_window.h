@@ -93,6 +93,9 @@ private:
     void onFileNew();
     void onFileOpen();
     void onFileSaveAs();
+    void onPost();
+    void onManual();
+    void onDownload();
 
     AddressBook book_;
     fw::Profile profile_;

@@ -11,6 +11,7 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/ui/poster_arguments.h"
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
 #include "tests/support/book_builder.h"
@@ -632,4 +633,42 @@ TEST(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
     ctlite::AddressBook back;
     ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
     EXPECT_EQ(back.password(), "pw");
+}
+
+TEST(Ctlite, PostStartsThePosterWithTheEntrysValues) {
+    Session s;
+    ctlite::AddressBook book = threePeople();
+    book.labels().set(ctlite::Label::Mobile, "Cell:");
+    s.writeBook(book);
+    std::string folder = s.dataPath().substr(0, s.dataPath().rfind('\\'));
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    // Without the poster program.
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 2, 0);  // "Cy Miller"
+    Session::command(window, ID_ENTRY_POST);
+    HWND box = s.user().waitFor("Contavo Lite Poster", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "Contavo Lite Poster is not found.\nPlease make sure you installed it.");
+    User::answer(box, IDOK);
+    // With a stand-in that writes down its arguments.
+    ASSERT_TRUE(CopyFileA(windowsPath(RECORD_ARGUMENTS_EXE).c_str(),
+                          (folder + "\\ctlitepost.exe").c_str(), FALSE));
+    Session::command(window, ID_ENTRY_POST);
+    std::string recorded;
+    for (int i = 0; i < 100 && recorded.empty(); ++i) {
+        Sleep(100);
+        recorded = readAll(folder + "\\arguments.txt");
+    }
+    ctlite::AddressBook saved = load(s.dataPath());
+    const ctlite::Entry* cy = nullptr;
+    for (int p = 1; p <= saved.group(0).entries().count(); ++p)
+        if (saved.group(0).entries().find(p)->get(ctlite::Field::FirstName) == "Cy")
+            cy = saved.group(0).entries().find(p);
+    ASSERT_NE(cy, nullptr);
+    EXPECT_EQ(recorded, ctlite::posterArguments(*cy, "Personal", book.labels()));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    DeleteFileA((folder + "\\ctlitepost.exe").c_str());
+    DeleteFileA((folder + "\\arguments.txt").c_str());
 }
