@@ -20,13 +20,13 @@ fi
 wineserver -k 2>/dev/null || true
 shot="$PWD/build/screenshot.png"
 scripts/with-display.sh bash -c '
-  cd "$1" && "$2" explorer /desktop=ContavoLite,640x480 "$3" &
+  cd "$1" && "$2" explorer /desktop=ContavoLite,800x600 "$3" &
   for _ in $(seq 60); do
     sleep 0.5
     xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
   done
   sleep 1
-  import -window root -crop 640x480+0+0 "$4"
+  import -window root -crop 800x600+0+0 "$4"
   wineserver -k
 ' _ "$demo" "$wine_run" "$program" "$shot"
 echo "Contavo Lite ran on a virtual display; screenshot: $shot"

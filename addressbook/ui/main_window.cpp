@@ -98,6 +98,10 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_DESTROY, &MainWindow::onDestroy},
     {WM_QUERYENDSESSION, &MainWindow::onQueryEndSession},
     {WM_TRAY_NOTIFY, &MainWindow::onTrayNotify},
+    {WM_PAINT, &MainWindow::onPaint},
+    {WM_CTLCOLORDLG, &MainWindow::onDialogColour},
+    {WM_CTLCOLORSTATIC, &MainWindow::onStaticColour},
+    {WM_RBUTTONUP, &MainWindow::onRightButtonUp},
     {WM_TIMER, &MainWindow::onTimer},
     {WM_ENDSESSION, &MainWindow::onEndSession},
     {0, nullptr},
@@ -628,6 +632,73 @@ INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
     if (ending)
         onExit();
     return FALSE;
+}
+
+// ---- painting
+
+INT_PTR MainWindow::onDialogColour(WPARAM, LPARAM) {
+    // The workspace colour shows only around the display window; onPaint covers the rest.
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_APPWORKSPACE));
+}
+
+INT_PTR MainWindow::onStaticColour(WPARAM wParam, LPARAM) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+INT_PTR MainWindow::onPaint(WPARAM, LPARAM) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle(), &paint);
+    if (IsIconic(handle())) {
+        RECT client;
+        GetClientRect(handle(), &client);
+        DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON)) / 2,
+                 (client.bottom - GetSystemMetrics(SM_CYICON)) / 2, icon_);
+        EndPaint(handle(), &paint);
+        return TRUE;
+    }
+    RECT client, group, list;
+    GetClientRect(handle(), &client);
+    GetWindowRect(item(IDC_GROUP), &group);
+    GetWindowRect(item(IDC_NAME_LIST), &list);
+    MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&group), 2);
+    MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&list), 2);
+    // The button row down to the group selector, and the left panel, in the button face.
+    RECT strip{0, 0, client.right, group.bottom};
+    RECT panel{0, 0, list.right + 3, client.bottom};
+    FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc, &panel, GetSysColorBrush(COLOR_BTNFACE));
+    // Etched lines: shadow, then highlight.
+    auto etch = [&](int x1, int y1, int x2, int y2, bool vertical) {
+        HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+        HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+        HGDIOBJ old = SelectObject(dc, shadow);
+        MoveToEx(dc, x1, y1, nullptr);
+        LineTo(dc, x2, y2);
+        SelectObject(dc, light);
+        MoveToEx(dc, x1 + (vertical ? 1 : 0), y1 + (vertical ? 0 : 1), nullptr);
+        LineTo(dc, x2 + (vertical ? 1 : 0), y2 + (vertical ? 0 : 1));
+        SelectObject(dc, old);
+        DeleteObject(shadow);
+        DeleteObject(light);
+    };
+    etch(0, 0, client.right, 0, false);
+    etch(0, group.bottom, client.right, group.bottom, false);
+    etch(panel.right, group.bottom, panel.right, client.bottom, true);
+    EndPaint(handle(), &paint);
+    return TRUE;
+}
+
+INT_PTR MainWindow::onRightButtonUp(WPARAM, LPARAM) {
+    // The Options menu at the pointer.
+    HMENU options = GetSubMenu(GetMenu(handle()), 4);
+    POINT at;
+    GetCursorPos(&at);
+    if (options)
+        TrackPopupMenu(options, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, handle(), nullptr);
+    return TRUE;
 }
 
 // ---- the poster program and web pages

@@ -71,6 +71,10 @@ private:
     INT_PTR onQueryEndSession(WPARAM, LPARAM);
     INT_PTR onTrayNotify(WPARAM, LPARAM);
     INT_PTR onTimer(WPARAM, LPARAM);
+    INT_PTR onPaint(WPARAM, LPARAM);
+    INT_PTR onDialogColour(WPARAM, LPARAM);
+    INT_PTR onStaticColour(WPARAM, LPARAM);
+    INT_PTR onRightButtonUp(WPARAM, LPARAM);
 
     // ---- the tray
     void hideInTray();
