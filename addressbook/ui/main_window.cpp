@@ -3,12 +3,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "addressbook/ui/about_box.h"
 #include "addressbook/ui/entry_editor.h"
 #include "addressbook/ui/group_name_dialog.h"
 #include "addressbook/ui/password_dialogs.h"
 #include "addressbook/ui/poster_arguments.h"
 #include "addressbook/ui/resource.h"
-#include "addressbook/ui/web_address.h"
 #include "framework/application.h"
 #include "framework/file_dialog.h"
 #include "platform/file_system.h"
@@ -48,7 +48,6 @@ constexpr int kNotYetAvailable[] = {
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
     ID_OPTIONS_LABELS,
-    ID_HELP_ABOUT,
 };
 
 std::string windowText(HWND window) {
@@ -78,6 +77,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_ENTRY_POST, 0, &MainWindow::onPost},
     {ID_HELP_MANUAL, 0, &MainWindow::onManual},
+    {ID_HELP_ABOUT, 0, &MainWindow::onAbout},
     {ID_TRY_DOWNLOAD, 0, &MainWindow::onDownload},
     {ID_SORT_FIRST, 0, &MainWindow::onSortFirst},
     {ID_SORT_LAST, 0, &MainWindow::onSortLast},
@@ -102,6 +102,7 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_CTLCOLORDLG, &MainWindow::onDialogColour},
     {WM_CTLCOLORSTATIC, &MainWindow::onStaticColour},
     {WM_RBUTTONUP, &MainWindow::onRightButtonUp},
+    {WM_SYSCOMMAND, &MainWindow::onSysCommand},
     {WM_TIMER, &MainWindow::onTimer},
     {WM_ENDSESSION, &MainWindow::onEndSession},
     {0, nullptr},
@@ -122,7 +123,7 @@ INT_PTR MainWindow::run() {
 BOOL MainWindow::onInit() {
     HMENU system = GetSystemMenu(handle(), FALSE);
     AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(system, MF_STRING | MF_GRAYED, kAboutSystemCommand, "&About Contavo Lite...");
+    AppendMenuA(system, MF_STRING, kAboutSystemCommand, "&About Contavo Lite...");
     icon_ = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
@@ -726,39 +727,18 @@ namespace {
 constexpr char kManualAddress[] = "http://www.example.com/contavo-lite/manual.htm";
 constexpr char kProductAddress[] = "http://www.example.com/contavo/";
 
-std::string classesRootDefault(const std::string& key) {
-    char value[260] = "";
-    LONG size = sizeof value;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), value, &size) != ERROR_SUCCESS)
-        return {};
-    return value;
-}
-
-void openWebAddress(HWND owner, const char* address) {
-    if (reinterpret_cast<INT_PTR>(
-            ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL)) > 32)
-        return;
-    // The shell could not: use the command of the ".htm" class itself.
-    std::string htmlClass = classesRootDefault(".htm");
-    if (htmlClass.empty())
-        return;
-    std::string command = classesRootDefault(htmlClass + "\\shell\\open\\command");
-    if (command.empty())
-        return;
-    std::string commandLine = browserCommandLine(command, address);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-}
-
 }  // namespace
+
+void MainWindow::onAbout() {
+    AboutBox().run(handle());
+}
+
+INT_PTR MainWindow::onSysCommand(WPARAM command, LPARAM) {
+    if ((command & 0xFFF0) != kAboutSystemCommand)
+        return FALSE;  // the default handling
+    onAbout();
+    return TRUE;
+}
 
 void MainWindow::onManual() {
     openWebAddress(handle(), kManualAddress);

@@ -100,6 +100,8 @@ private:
     void onPost();
     void onManual();
     void onDownload();
+    void onAbout();
+    INT_PTR onSysCommand(WPARAM command, LPARAM);
 
     AddressBook book_;
     fw::Profile profile_;

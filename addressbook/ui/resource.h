@@ -132,3 +132,8 @@
 #define ID_TRAY_SETTINGS 32779
 #define ID_TRAY_EXIT 32778
 #define WM_TRAY_NOTIFY (WM_USER + 10)
+
+// About box
+#define IDD_ABOUT 100
+#define IDC_ABOUT_LINK 1300
+#define IDC_ABOUT_EMAIL 1301

@@ -672,3 +672,25 @@ TEST(Ctlite, PostStartsThePosterWithTheEntrysValues) {
     DeleteFileA((folder + "\\ctlitepost.exe").c_str());
     DeleteFileA((folder + "\\arguments.txt").c_str());
 }
+
+TEST(Ctlite, EscapeNeverClosesAndTheSessionEndSaves) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    Session::command(window, IDCANCEL);
+    Sleep(300);
+    EXPECT_TRUE(IsWindowVisible(window));
+    // The About box, from the system menu.
+    PostMessageA(window, WM_SYSCOMMAND, 16, 0);
+    HWND about = s.user().waitFor("About Contavo Lite");
+    ASSERT_NE(about, nullptr);
+    User::answer(about, IDOK);
+    // Windows is ending: the program agrees and saves.
+    std::remove(s.dataPath().c_str());
+    EXPECT_EQ(SendMessageA(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
+}
