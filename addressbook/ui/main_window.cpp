@@ -762,6 +762,9 @@ void MainWindow::hideInTray() {
 INT_PTR MainWindow::onTimer(WPARAM id, LPARAM) {
     if (id != 1)
         return FALSE;
+    // The dialog shows itself once it is made; a tick that comes sooner waits for that.
+    if (!IsWindowVisible(handle()))
+        return TRUE;
     KillTimer(handle(), 1);
     HICON icon = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDI_TRAY));
     tray_.ShowIcon(handle(), WM_TRAY_NOTIFY, kProduct, icon, IDR_SYSTEMTRAY);

@@ -609,6 +609,8 @@ TEST(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
         Sleep(50);
     }
     ASSERT_NE(window, nullptr);
+    for (int i = 0; i < 100 && IsWindowVisible(window); ++i)
+        Sleep(50);
     EXPECT_FALSE(IsWindowVisible(window));
     Session::command(window, ID_TRAY_SHOW);
     HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
