@@ -27,7 +27,6 @@ constexpr int kNotYetAvailable[] = {
     IDC_FIND,
     ID_FILE_IMPORT,
     ID_FILE_EXPORT,
-    ID_FILE_BACKUP,
     ID_FILE_PRINT_SELECTED,
     ID_PRINT_ALL_FIRST,
     ID_PRINT_ALL_LAST,
@@ -71,6 +70,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_FILE_NEW, 0, &MainWindow::onFileNew},
     {ID_FILE_OPEN, 0, &MainWindow::onFileOpen},
     {ID_FILE_SAVE_AS, 0, &MainWindow::onFileSaveAs},
+    {ID_FILE_BACKUP, 0, &MainWindow::onBackup},
     {ID_GROUP_ADD, 0, &MainWindow::onAddGroup},
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
@@ -543,6 +543,15 @@ void MainWindow::onFileSaveAs() {
     book_.setDataPath(*path);
     save();
     SetWindowTextA(handle(), (std::string(kProduct) + " - " + book_.dataPath()).c_str());
+}
+
+void MainWindow::onBackup() {
+    fw::FileDialogOptions options = dataFileDialog("Backup");
+    options.flags |= OFN_OVERWRITEPROMPT;
+    std::optional<std::string> path = fw::askFileToSave(handle(), options);
+    // The file as it is on disk (the last saved state); a failed copy is not reported.
+    if (path)
+        DataFile(platform::systemFileSystem(), book_.dataPath()).backupTo(*path);
 }
 
 void MainWindow::onPasswordSetup() {

@@ -97,6 +97,7 @@ private:
     void onFileNew();
     void onFileOpen();
     void onFileSaveAs();
+    void onBackup();
     void onPost();
     void onManual();
     void onDownload();

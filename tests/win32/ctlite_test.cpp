@@ -696,3 +696,24 @@ TEST(Ctlite, EscapeNeverClosesAndTheSessionEndSaves) {
     EXPECT_EQ(s.wait(), 0u);
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
 }
+
+TEST(Ctlite, BackupCopiesTheFileAsSaved) {
+    Session s;
+    s.writeBook(threePeople());
+    std::string saved = readAll(s.dataPath());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 0, 0);
+    User::press(window, IDC_DELETE);  // an unsaved change
+    HWND box = s.user().waitFor("Confirmation");
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    std::string backup = s.dataPath() + "-backup.dat";
+    Session::command(window, ID_FILE_BACKUP);
+    chooseFile(s, "Backup", backup);
+    Sleep(300);
+    EXPECT_EQ(readAll(backup), saved);  // the file on disk, not the unsaved change
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    DeleteFileA(backup.c_str());
+}
