@@ -92,7 +92,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
 };
 
 const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
-    {WM_COMMAND, &MainWindow::onCommandNotification},
+    {WM_COMMAND, &MainWindow::ignoreOtherCommands},
     {WM_CLOSE, &MainWindow::onClose},
     {WM_SIZE, &MainWindow::onSize},
     {WM_DESTROY, &MainWindow::onDestroy},
@@ -227,12 +227,17 @@ void MainWindow::keepDamagedCopy(const ProblemList& problems) {
 void MainWindow::readRegistrySettings() {
     DWORD sort = registry_.getDword("Sort").value_or(static_cast<DWORD>(kDefaultSortMode));
     sortMode_ = sort <= 2 ? static_cast<SortMode>(sort) : kDefaultSortMode;
+    checkSortItem();
+}
+
+void MainWindow::checkSortItem() {
     HMENU menu = GetMenu(handle());
-    CheckMenuItem(menu, ID_SORT_FIRST,
-                  sortMode_ == SortMode::FirstName ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menu, ID_SORT_LAST, sortMode_ == SortMode::LastName ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menu, ID_SORT_COMPANY,
-                  sortMode_ == SortMode::Company ? MF_CHECKED : MF_UNCHECKED);
+    auto check = [&](int id, SortMode mode) {
+        CheckMenuItem(menu, id, sortMode_ == mode ? MF_CHECKED : MF_UNCHECKED);
+    };
+    check(ID_SORT_FIRST, SortMode::FirstName);
+    check(ID_SORT_LAST, SortMode::LastName);
+    check(ID_SORT_COMPANY, SortMode::Company);
 }
 
 void MainWindow::setUpButtons() {
@@ -326,10 +331,7 @@ void MainWindow::updateCaptions() {
 
 void MainWindow::setSortMode(SortMode mode) {
     sortMode_ = mode;
-    HMENU menu = GetMenu(handle());
-    CheckMenuItem(menu, ID_SORT_FIRST, mode == SortMode::FirstName ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menu, ID_SORT_LAST, mode == SortMode::LastName ? MF_CHECKED : MF_UNCHECKED);
-    CheckMenuItem(menu, ID_SORT_COMPANY, mode == SortMode::Company ? MF_CHECKED : MF_UNCHECKED);
+    checkSortItem();
     fillNameList();
     updateCaptions();
     registry_.setDword("Sort", static_cast<DWORD>(mode));
@@ -585,9 +587,8 @@ void MainWindow::onExit() {
     end(IDOK);
 }
 
-INT_PTR MainWindow::onCommandNotification(WPARAM wParam, LPARAM) {
+INT_PTR MainWindow::ignoreOtherCommands(WPARAM, LPARAM) {
     // Commands not in the table (and those not yet available) do nothing.
-    (void)wParam;
     return TRUE;
 }
 
@@ -759,9 +760,13 @@ void MainWindow::onDownload() {
 
 // ---- the tray
 
-void MainWindow::hideInTray() {
+void MainWindow::showTrayIcon() {
     HICON icon = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDI_TRAY));
     tray_.ShowIcon(handle(), WM_TRAY_NOTIFY, kProduct, icon, IDR_SYSTEMTRAY);
+}
+
+void MainWindow::hideInTray() {
+    showTrayIcon();
     save();
     // While hidden, memory holds the password scrambled.
     book_.scramblePassword();
@@ -775,8 +780,7 @@ INT_PTR MainWindow::onTimer(WPARAM id, LPARAM) {
     if (!IsWindowVisible(handle()))
         return TRUE;
     KillTimer(handle(), 1);
-    HICON icon = LoadIconA(fw::Application::current().instance(), MAKEINTRESOURCEA(IDI_TRAY));
-    tray_.ShowIcon(handle(), WM_TRAY_NOTIFY, kProduct, icon, IDR_SYSTEMTRAY);
+    showTrayIcon();
     ShowWindow(handle(), SW_HIDE);
     book_.scramblePassword();
     return TRUE;

@@ -47,6 +47,7 @@ private:
     void fillNameList();
     void updateCaptions();
     void setSortMode(SortMode mode);
+    void checkSortItem();
     int selectedEntryIndex(std::string* lineText = nullptr) const;
 
     // ---- commands
@@ -63,7 +64,7 @@ private:
     void onEscape() {}  // Escape never closes the window
 
     // ---- messages
-    INT_PTR onCommandNotification(WPARAM wParam, LPARAM lParam);
+    INT_PTR ignoreOtherCommands(WPARAM, LPARAM);
     INT_PTR onClose(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
@@ -77,6 +78,7 @@ private:
     INT_PTR onRightButtonUp(WPARAM, LPARAM);
 
     // ---- the tray
+    void showTrayIcon();
     void hideInTray();
     void onShowFromTray();
     void onTrayExit();

@@ -72,6 +72,14 @@ public:
     User& user() { return *user_; }
     DWORD wait() { return run_.wait(30000); }
 
+    // Picks a group in the selector, as a user would.
+    static void chooseGroup(HWND window, int index) {
+        SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
+        Sleep(300);
+    }
+
     static void command(HWND window, int id) {
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     }
@@ -455,10 +463,7 @@ TEST(Ctlite, GroupsAreAddedRenamedAndDeleted) {
     Session::command(window, ID_GROUP_RENAME);
     nameGroup(s, "Club");
     EXPECT_EQ(User::text(window, IDC_GROUP), "Club");
-    SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, 0, 0);
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
-    Sleep(300);
+    Session::chooseGroup(window, 0);
     Session::command(window, ID_GROUP_RENAME);
     nameGroup(s, "Family");
     User::press(window, IDOK);
@@ -484,10 +489,7 @@ TEST(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
     s.writeBook(book);
     HWND window = s.start();
     ASSERT_NE(window, nullptr);
-    SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, 2, 0);
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
-    Sleep(300);
+    Session::chooseGroup(window, 2);
     Session::command(window, ID_GROUP_DELETE);
     HWND box = s.user().waitFor("Confirmation");
     ASSERT_NE(box, nullptr);
