@@ -19,6 +19,8 @@ public:
     // Forces written data to the disk.
     virtual bool sync() = 0;
     virtual bool size(std::uint64_t& bytes) = 0;
+    // Moves the read and write position to `offset` bytes from the start.
+    virtual bool seek(std::uint64_t offset) = 0;
     // Closing reports write errors the system held back; the destructor closes quietly.
     virtual bool close() = 0;
 };

@@ -57,6 +57,10 @@ public:
         return true;
     }
 
+    bool seek(std::uint64_t offset) override {
+        return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(-1);
+    }
+
     bool close() override {
         int fd = fd_;
         fd_ = -1;

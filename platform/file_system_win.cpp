@@ -50,6 +50,12 @@ public:
         return true;
     }
 
+    bool seek(std::uint64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
+
     bool close() override {
         HANDLE h = handle_;
         handle_ = INVALID_HANDLE_VALUE;

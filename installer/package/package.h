@@ -40,9 +40,9 @@ struct Condition {
 // ---------------------------------------------------------------- registry items
 
 // Registry value type codes of the package.
-inline constexpr std::uint32_t kRegBinary = 0;   // hexadecimal pairs
-inline constexpr std::uint32_t kRegDword = 1;    // decimal number
-inline constexpr std::uint32_t kRegString = 2;   // text
+inline constexpr std::uint32_t kRegBinary = 0;       // hexadecimal pairs
+inline constexpr std::uint32_t kRegDword = 1;        // decimal number
+inline constexpr std::uint32_t kRegString = 2;       // text
 inline constexpr std::uint32_t kRegMultiString = 3;  // any other code: "<\0>" ends each string
 
 struct RegistryItemValue {
@@ -65,11 +65,11 @@ using RegistryItems = std::array<RegistryItemKey, 4>;
 // ---------------------------------------------------------------- other items
 
 struct ShortcutItem {
-    std::string target;            // the file the shortcut points to
-    std::string shortcutFile;      // the ".lnk" path
+    std::string target;        // the file the shortcut points to
+    std::string shortcutFile;  // the ".lnk" path
     std::string arguments;
     std::string workingDirectory;
-    std::string icon;              // icon file, ",", index (one character)
+    std::string icon;  // icon file, ",", index (one character)
     Condition condition;
 };
 
@@ -121,14 +121,19 @@ struct StageOpenItem {
 // ---------------------------------------------------------------- user variables
 
 enum class UserVariableKind : std::uint32_t { Text = 0, Number = 1, SettableNumber = 2 };
-enum class UserVariableSource : std::uint32_t { None = 0, Registry = 1, IniFile = 2, FileSearch = 3 };
+enum class UserVariableSource : std::uint32_t {
+    None = 0,
+    Registry = 1,
+    IniFile = 2,
+    FileSearch = 3
+};
 
 // Option bits of a user variable.
-inline constexpr std::uint32_t kVarKeyExists = 1;     // registry, numeric: 1 when the key opens
-inline constexpr std::uint32_t kVarPresence = 1;      // INI file, numeric: 1 when the key is there
-inline constexpr std::uint32_t kVarDriveOnly = 2;     // file search: the text is the drive only
-inline constexpr std::uint32_t kVarNoDriveSearch = 4; // file search: listed directories only
-inline constexpr std::uint32_t kVarValueExists = 8;   // registry, numeric: 1 when the value reads
+inline constexpr std::uint32_t kVarKeyExists = 1;      // registry, numeric: 1 when the key opens
+inline constexpr std::uint32_t kVarPresence = 1;       // INI file, numeric: 1 when the key is there
+inline constexpr std::uint32_t kVarDriveOnly = 2;      // file search: the text is the drive only
+inline constexpr std::uint32_t kVarNoDriveSearch = 4;  // file search: listed directories only
+inline constexpr std::uint32_t kVarValueExists = 8;    // registry, numeric: 1 when the value reads
 
 struct UserVariable {
     std::string name;  // with its brackets: "<Name>"
@@ -158,12 +163,13 @@ inline constexpr std::uint32_t kAttributeHidden = 0x02;
 inline constexpr std::uint32_t kAttributeArchive = 0x20;
 
 struct FileTime {
-    bool set = false;       // whether the install sets this time
+    bool set = false;         // whether the install sets this time
     std::uint64_t value = 0;  // 100-ns intervals since 1601-01-01 (UTC)
 };
 
 struct PackagedFile {
-    std::string target;  // may hold variables
+    std::string target;        // may hold variables
+    std::string externalName;  // an external file's name beside the setup program
     FileStorage storage = FileStorage::Compressed;
     std::uint32_t dataSize = 0;      // bytes in the package (0 for an empty file)
     std::uint32_t originalSize = 0;  // bytes once installed
@@ -203,21 +209,21 @@ enum class WindowStyle : std::uint32_t {
 };
 
 // Option bits of the package.
-inline constexpr std::uint32_t kOptionBackup = 1u << 0;               // back up overwritten files
-inline constexpr std::uint32_t kOptionReplaceAtRestart = 1u << 1;     // in-use files, 95 family
-inline constexpr std::uint32_t kOptionUpdate = 1u << 2;               // an update package
-inline constexpr std::uint32_t kOptionConfirm = 1u << 3;              // ask before starting
+inline constexpr std::uint32_t kOptionBackup = 1u << 0;            // back up overwritten files
+inline constexpr std::uint32_t kOptionReplaceAtRestart = 1u << 1;  // in-use files, 95 family
+inline constexpr std::uint32_t kOptionUpdate = 1u << 2;            // an update package
+inline constexpr std::uint32_t kOptionConfirm = 1u << 3;           // ask before starting
 inline constexpr std::uint32_t kOptionCreateUninstaller = 1u << 4;
 inline constexpr std::uint32_t kOptionUninstallShortcut = 1u << 5;
 inline constexpr std::uint32_t kOptionOpenShortcutFolder = 1u << 6;
 inline constexpr std::uint32_t kOptionDecodeMp3 = 1u << 7;
 inline constexpr std::uint32_t kOptionConvertJpeg = 1u << 8;
-inline constexpr std::uint32_t kOptionRestart = 1u << 9;              // a restart is needed
+inline constexpr std::uint32_t kOptionRestart = 1u << 9;  // a restart is needed
 inline constexpr std::uint32_t kOptionInsistOnRestart = 1u << 10;
-inline constexpr std::uint32_t kOptionSilentRestart = 1u << 11;       // silent runs restart too
+inline constexpr std::uint32_t kOptionSilentRestart = 1u << 11;  // silent runs restart too
 inline constexpr std::uint32_t kOptionAllUsersShortcuts = 1u << 12;
 inline constexpr std::uint32_t kOptionDestinationFromRegistry = 1u << 13;
-inline constexpr std::uint32_t kOptionVersionList = 1u << 14;         // update: list, else range
+inline constexpr std::uint32_t kOptionVersionList = 1u << 14;  // update: list, else range
 inline constexpr std::uint32_t kOptionPlainTextLicence = 1u << 15;
 inline constexpr std::uint32_t kOptionMultilingual = 1u << 16;
 inline constexpr std::uint32_t kOptionShowUserName = 1u << 17;
@@ -227,9 +233,9 @@ inline constexpr std::uint32_t kOptionRequireUserCompany = 1u << 20;
 
 // The two items opened after the installation.
 struct AfterInstallItem {
-    std::string path;  // program or document, may hold variables; empty: none
-    bool shown = false;     // a check box on the finish page
-    bool checked = false;   // its first state
+    std::string path;         // program or document, may hold variables; empty: none
+    bool shown = false;       // a check box on the finish page
+    bool checked = false;     // its first state
     bool silentOpen = false;  // opened after a silent run
 };
 
@@ -266,12 +272,12 @@ struct SummaryLabels {
 struct PackageSettings {
     std::string productName;
     std::string windowTitle;
-    std::string installDirectory;       // default destination, may hold variables
-    std::string shortcutFolder;         // default program folder for the shortcuts
-    RegistryLocation marker;            // where the product records that it is installed
-    RegistryLocation destinationSource; // read when kOptionDestinationFromRegistry
+    std::string installDirectory;        // default destination, may hold variables
+    std::string shortcutFolder;          // default program folder for the shortcuts
+    RegistryLocation marker;             // where the product records that it is installed
+    RegistryLocation destinationSource;  // read when kOptionDestinationFromRegistry
     std::string fromVersion, toVersion;
-    std::string preUninstallProgram;    // run by the uninstaller first
+    std::string preUninstallProgram;  // run by the uninstaller first
     std::array<AfterInstallItem, 2> afterInstall;
     std::string languageCaption, languagePrompt;
     std::string finishText, updateFinishText;
@@ -308,8 +314,8 @@ struct LanguageSet {
 // comes from. The writer (package_writer.h) turns it into bytes.
 struct PackageContents {
     Script script;
-    std::vector<LanguageSet> languages;  // at least one
-    std::uint32_t defaultLanguage = 0;   // index into languages
+    std::vector<LanguageSet> languages;        // at least one
+    std::uint32_t defaultLanguage = 0;         // index into languages
     std::string licenceText, informationText;  // empty: none
     struct File {
         PackagedFile record;  // storage, times, attributes, version, options...

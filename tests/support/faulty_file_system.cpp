@@ -21,6 +21,7 @@ public:
     }
     bool sync() override { return !owner_.fault() && real_->sync(); }
     bool size(std::uint64_t& bytes) override { return !owner_.fault() && real_->size(bytes); }
+    bool seek(std::uint64_t offset) override { return !owner_.fault() && real_->seek(offset); }
     bool close() override {
         bool failed = owner_.fault();
         return real_->close() && !failed;

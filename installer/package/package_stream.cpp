@@ -1,0 +1,73 @@
+#include "installer/package/package_stream.h"
+
+#include <algorithm>
+
+namespace vortix {
+
+PackageStream::PackageStream(std::unique_ptr<platform::File> program, VolumeOpener openVolume)
+    : program_(std::move(program)), openVolume_(std::move(openVolume)) {
+    if (!program_ || !program_->size(programSize_))
+        program_.reset();
+    ends_.push_back(program_ ? programSize_ : 0);
+}
+
+bool PackageStream::setVolumeEnds(std::vector<std::uint32_t> ends) {
+    if (ends.empty() || ends.front() != programSize_)
+        return false;
+    for (std::size_t i = 1; i < ends.size(); ++i)
+        if (ends[i] <= ends[i - 1])
+            return false;
+    ends_.assign(ends.begin(), ends.end());
+    return true;
+}
+
+bool PackageStream::read(std::uint64_t offset, char* out, std::size_t size) {
+    if (!program_ || offset > this->size() || size > this->size() - offset)
+        return false;
+    while (size > 0) {
+        // The volume holding `offset`: the first whose end lies beyond it.
+        std::size_t volume = static_cast<std::size_t>(
+            std::upper_bound(ends_.begin(), ends_.end(), offset) - ends_.begin());
+        std::uint64_t start = volume == 0 ? 0 : ends_[volume - 1];
+        std::size_t piece =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, ends_[volume] - offset));
+        if (!readInVolume(volume, offset - start, out, piece))
+            return false;
+        offset += piece;
+        out += piece;
+        size -= piece;
+    }
+    return true;
+}
+
+bool PackageStream::read(std::uint64_t offset, std::size_t size, std::string& out) {
+    if (!program_ || offset > this->size() || size > this->size() - offset)
+        return false;
+    out.resize(size);
+    return read(offset, out.data(), size);
+}
+
+bool PackageStream::readInVolume(std::size_t volume, std::uint64_t offset, char* out,
+                                 std::size_t size) {
+    platform::File* file = program_.get();
+    if (volume > 0) {
+        if (openNumber_ != volume) {
+            // One further volume is open at a time; the last one read is closed.
+            volume_.reset();
+            openNumber_ = 0;
+            if (openVolume_)
+                volume_ = openVolume_(static_cast<int>(volume));
+            if (!volume_)
+                return false;
+            std::uint64_t actual = 0;
+            if (!volume_->size(actual) || actual < ends_[volume] - ends_[volume - 1])
+                return false;
+            openNumber_ = volume;
+        }
+        file = volume_.get();
+    }
+    std::size_t got = 0;
+    return file->seek(offset) && file->read(out, size, got) && got == size;
+}
+
+}  // namespace vortix
