@@ -254,6 +254,10 @@ void MainWindow::setUpButtons() {
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle(),
                                nullptr, instance, nullptr);
+    // White tips with the button-text colour, as the button row's own colours.
+    SendMessageA(tooltip_, TTM_SETTIPBKCOLOR, RGB(255, 255, 255), 0);
+    SendMessageA(tooltip_, TTM_SETTIPTEXTCOLOR, GetSysColor(COLOR_BTNTEXT), 0);
+    SendMessageA(tooltip_, TTM_ACTIVATE, TRUE, 0);
     auto addTip = [&](int control, int tip) {
         char text[128] = "";
         LoadStringA(instance, tip, text, sizeof text);

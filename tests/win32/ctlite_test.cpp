@@ -15,6 +15,7 @@
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
 #include "tests/support/book_builder.h"
+#include "tests/support/temp_dir.h"
 #include "tests/win32/driver.h"
 
 using namespace testing_support;
@@ -718,4 +719,55 @@ TEST(Ctlite, BackupCopiesTheFileAsSaved) {
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
     DeleteFileA(backup.c_str());
+}
+
+namespace {
+
+// The visible pop-up menu window of this desktop, or null.
+HWND waitForPopupMenu() {
+    for (int i = 0; i < 100; ++i) {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu && IsWindowVisible(menu))
+            return menu;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Ctlite, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
+    Session s;
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    std::string picture = s.dataPath().substr(0, s.dataPath().size() - 8) + "face.bmp";
+    testing_support::writeBytes(picture, "BM");
+    User::press(window, IDC_ADD);
+    HWND sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr);
+    HWND page = currentPage(sheet);
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_BROWSE)));
+    chooseFile(s, "Open", picture);
+    for (int i = 0; i < 100 && User::text(page, IDC_EDIT_PICTURE).empty(); ++i)
+        Sleep(50);
+    EXPECT_EQ(User::text(page, IDC_EDIT_PICTURE), picture);
+    User::answer(sheet, IDCANCEL);
+
+    // In the tray, a right click on the icon opens its menu; its last item ends the
+    // program the way the Exit button does (the book is saved).
+    ShowWindow(window, SW_MINIMIZE);
+    for (int i = 0; i < 100 && IsWindowVisible(window); ++i)
+        Sleep(50);
+    std::remove(s.dataPath().c_str());
+    PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_RBUTTONUP);
+    HWND menu = waitForPopupMenu();
+    ASSERT_NE(menu, nullptr);
+    for (int key : {VK_UP, VK_RETURN}) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+        Sleep(200);
+    }
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
 }
