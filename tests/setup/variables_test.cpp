@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/setup/variables/processor_type.h"
 #include "installer/setup/variables/text_substitution.h"
 #include "tests/setup/fake_system_facts.h"
 
@@ -334,6 +335,26 @@ TEST(TextSubstitution, DecimalValuesAsTheCLibraryReadsThem) {
     EXPECT_EQ(decimalValue("4294967296"), 4294967296);
     EXPECT_EQ(decimalValue("99999999999999999999999"), INT64_MAX);
     EXPECT_EQ(decimalValue("-99999999999999999999999"), INT64_MIN);
+}
+
+TEST(ProcessorType, CodesByVendorFamilyAndModel) {
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 4, 8, false), kCpuIntel486);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 5, 2, false), kCpuPentium);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 1, false), kCpuPentiumPro);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 3, false), kCpuPentiumII);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 5, false), kCpuPentiumII);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 5, true), kCpuCeleron);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 6, false), kCpuCeleron);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 8, false), kCpuPentiumIII);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 6, 0x9E, false), kCpuPentiumIII);
+    EXPECT_EQ(processorTypeCode("GenuineIntel", 15, 2, false), kCpuPentiumIII);
+    EXPECT_EQ(processorTypeCode("AuthenticAMD", 5, 7, false), kCpuAmdK5);
+    EXPECT_EQ(processorTypeCode("AuthenticAMD", 5, 8, false), kCpuAmdK6_2);
+    EXPECT_EQ(processorTypeCode("AuthenticAMD", 5, 9, false), kCpuAmdK6_3);
+    EXPECT_EQ(processorTypeCode("AuthenticAMD", 6, 2, false), kCpuAmdAthlon);
+    EXPECT_EQ(processorTypeCode("CyrixInstead", 6, 0, false), kCpuCyrix6);
+    EXPECT_EQ(processorTypeCode("CyrixInstead", 5, 0, false), kCpuCyrixOther);
+    EXPECT_EQ(processorTypeCode("UnknownVendr", 6, 0, false), 0u);
 }
 
 }  // namespace
