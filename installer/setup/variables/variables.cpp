@@ -23,6 +23,11 @@ const std::pair<const char*, const char*> kLookupNames[] = {
     {"<WindowsDir>", "<WindowsDir>"},
 };
 
+// A name in angle brackets with something between them.
+bool isVariableName(const std::string& name) {
+    return name.size() >= 3 && name.front() == '<' && name.back() == '>';
+}
+
 bool isNumeric(UserVariableKind kind) {
     return kind != UserVariableKind::Text;
 }
@@ -142,8 +147,8 @@ Variables::Variables(SystemFacts& facts) : facts_(facts), os_(facts.osVersion())
 void Variables::setUserVariables(const std::vector<UserVariable>& variables) {
     users_.clear();
     for (const UserVariable& record : variables) {
-        if (record.name.empty())
-            continue;  // would match everywhere and could never be meant
+        if (!isVariableName(record.name))
+            continue;  // a bare word would be replaced inside any text
         UserState state;
         state.record = record;
         state.record.defaultText = expandSystemPaths(record.defaultText);
@@ -331,7 +336,7 @@ void Variables::refreshFromFileSearch(UserState& variable, const std::string& fi
 }
 
 int Variables::setVariable(const std::string& name, std::int64_t value) {
-    if (name.size() < 3 || name.front() != '<' || name.back() != '>')
+    if (!isVariableName(name))
         return -1;
     UserState* variable = findUser(name);
     if (!variable) {
