@@ -1,0 +1,32 @@
+// Failures a test can ask the setup program to meet on purpose, where the system
+// under test (Wine, running as an administrator) would never refuse: a registry
+// key that cannot be created, a directory without write permission, an
+// uninstaller that cannot be written. Read from the environment variable
+// VXSETUP_FAULTS as ";"-separated items:
+//
+//   key:PATH        creating the key ROOT\PATH (e.g. HKEY_CURRENT_USER\Software\X) fails
+//   nowrite:DIR     creating files in the directory DIR is refused with access denied
+//   file:PATH       writing the file PATH fails
+//
+// Paths are compared without regard to case. An empty plan changes nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortix {
+
+class FaultPlan {
+public:
+    static FaultPlan parse(std::string_view text);
+
+    bool keyFails(std::string_view path) const;
+    bool directoryRefusesWrites(std::string_view directory) const;
+    bool fileFails(std::string_view path) const;
+
+private:
+    std::vector<std::string> keys_, directories_, files_;
+};
+
+}  // namespace vortix

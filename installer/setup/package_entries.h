@@ -1,0 +1,43 @@
+// Getting a package's pieces out into files: compressed entries decompressed,
+// stored ones copied as they are, reading across the package's volumes.
+#pragma once
+
+#include <string>
+
+#include "installer/package/package_reader.h"
+#include "installer/setup/extract/byte_stream.h"
+#include "platform/file_system.h"
+
+namespace vortix {
+
+// Reads one extent of the package stream from its start to its end.
+class StreamSource final : public ByteSource {
+public:
+    StreamSource(PackageStream& stream, Extent extent) : stream_(stream), extent_(extent) {}
+    bool read(unsigned char* buffer, std::size_t size, std::size_t& got) override;
+
+private:
+    PackageStream& stream_;
+    Extent extent_;
+    std::uint64_t done_ = 0;
+};
+
+class FileSink final : public ByteSink {
+public:
+    explicit FileSink(platform::File& file) : file_(file) {}
+    bool write(const unsigned char* data, std::size_t size) override {
+        return file_.write(reinterpret_cast<const char*>(data), size);
+    }
+
+private:
+    platform::File& file_;
+};
+
+enum class EntryKind { Compressed, Stored };
+
+// Writes the entry into `path`, which is replaced. On failure `message` says why
+// and no partial file is left.
+bool extractEntry(PackageStream& stream, Extent extent, EntryKind kind, platform::FileSystem& fs,
+                  const std::string& path, std::string& message);
+
+}  // namespace vortix

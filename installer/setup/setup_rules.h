@@ -1,0 +1,78 @@
+// Rules of the setup program's start-up that need no window: the command line,
+// message boxes in silent runs, captions, window titles, safe formatting of
+// package texts.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "installer/package/package.h"
+
+namespace vortix {
+
+// "/SILENT" anywhere in the command line, in any case.
+bool isSilentCommandLine(std::string_view commandLine);
+
+// The kinds of message box the setup program shows, and their answers (the
+// numbers are the system's button ids).
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+inline constexpr int kAnswerOk = 1, kAnswerCancel = 2, kAnswerAbort = 3, kAnswerRetry = 4,
+                     kAnswerIgnore = 5, kAnswerYes = 6, kAnswerNo = 7;
+// What a silent run answers without showing anything.
+int silentAnswer(Buttons buttons);
+
+inline constexpr std::string_view kDefaultCaption = "Vortix Installer";
+inline constexpr std::string_view kOutOfMemoryText = "Out of memory";
+// The language set's title, else the package's, else "Vortix Installer".
+std::string boxCaption(std::string_view languageTitle, std::string_view packageTitle);
+
+// Formats a package text: each "%s" takes the next text, "%d" the next number,
+// "%%" is a "%"; any other "%" and any directive without an argument stays as it
+// is, so a package text can never reach the C library's formatter.
+struct FormatArgument {
+    FormatArgument(std::string_view text) : text(text) {}
+    FormatArgument(const char* text) : text(text) {}
+    FormatArgument(const std::string& text) : text(text) {}
+    FormatArgument(long long number) : text(std::to_string(number)) {}
+    FormatArgument(int number) : text(std::to_string(number)) {}
+    FormatArgument(unsigned number) : text(std::to_string(number)) {}
+    std::string text;
+};
+std::string formatText(std::string_view pattern, std::initializer_list<FormatArgument> arguments);
+
+// Line `entry` of a language set, or "" when the set has no such line.
+std::string entryText(const LanguageSet& set, std::size_t entry);
+
+// The window title from the language set: entry 8 (entry 9 for an update)
+// formatted with the product name.
+std::string languageWindowTitle(const LanguageSet& set, const PackageSettings& settings);
+
+// Texts of the start-up failures.
+inline constexpr std::string_view kSizeMismatchText =
+    "File size mismatch: This file is corrupted; If you downloaded this file from the "
+    "internet, try downloading it again";
+inline constexpr std::string_view kCannotReadTocText = "Couldn't read TOC. Aborting.";
+inline constexpr std::string_view kInitialisationFailedText =
+    "Initialization failed. Aborting. Error code: %d";
+inline constexpr std::string_view kNoRegistryDestinationText =
+    "Couldn't read destination directory from registry. Aborting";
+inline constexpr std::string_view kInitialisingText =
+    "Vortix Installer is initialising. Please wait.";
+inline constexpr std::string_view kGraphicsFailedText =
+    "Graphics initialization failed. Dialog image will not be shown";
+
+// Initialisation failure codes.
+namespace init {
+inline constexpr int kMp3Extract = -1, kMp3Bind = -2, kJpegExtract = -3, kJpegBind = -4,
+                     kPicture = -5, kMusic = -6, kPluginExtract = -7, kPluginLoad = -8,
+                     kPictureExtract = -9, kPictureConvert = -10, kUninstaller = -15,
+                     kLanguage = -16, kNoDestination = -20, kBitmaps = -42, kFonts = -45;
+}
+
+// A silent run cannot ask for the user's name: such a package is refused.
+bool packageAllowsRun(const PackageSettings& settings, bool silent);
+
+}  // namespace vortix

@@ -1,0 +1,68 @@
+#include "installer/setup/win32_progress_page.h"
+
+#include <commctrl.h>
+
+#include "installer/setup/resource.h"
+#include "installer/setup/setup_rules.h"
+
+namespace vortix {
+
+const fw::CommandEntry<ProgressPage> ProgressPage::kCommands[] = {
+    {IDCANCEL, BN_CLICKED, &ProgressPage::onCancel},
+    {0, 0, nullptr},
+};
+const fw::MessageEntry<ProgressPage> ProgressPage::kMessages[] = {{0, nullptr}};
+
+bool ProgressPage::registerClass(HINSTANCE instance) {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(instance, kClassName, &existing))
+        return true;
+    WNDCLASSEXA cls{};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = DefDlgProcA;
+    cls.cbWndExtra = DLGWINDOWEXTRA;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    cls.lpszClassName = kClassName;
+    return RegisterClassExA(&cls) != 0;
+}
+
+bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& texts) {
+    texts_ = &texts;
+    if (!registerClass(instance) || !createModeless(instance, IDD_PROGRESS_PAGE, parent))
+        return false;
+    // Centred in the main window, or filling it when the window is the page's size.
+    RECT client, page;
+    GetClientRect(parent, &client);
+    GetWindowRect(handle(), &page);
+    int width = page.right - page.left, height = page.bottom - page.top;
+    int x = client.right > width ? (client.right - width) / 2 : 0;
+    int y = client.bottom > height ? (client.bottom - height) / 2 : 0;
+    SetWindowPos(handle(), HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(handle());
+    return true;
+}
+
+BOOL ProgressPage::onInit() {
+    // Back, Cancel and Next from the language set; Next reads "Next" (no page follows
+    // that the user could still change).
+    SetDlgItemTextA(handle(), IDC_BACK, entryText(*texts_, 0).c_str());
+    SetDlgItemTextA(handle(), IDCANCEL, entryText(*texts_, 2).c_str());
+    SetDlgItemTextA(handle(), IDOK, entryText(*texts_, 4).c_str());
+    for (int id : {IDC_BACK, IDOK, IDCANCEL})
+        EnableWindow(item(id), FALSE);
+    SendDlgItemMessageA(handle(), IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    return FALSE;
+}
+
+void ProgressPage::setStatus(const std::string& text) {
+    SetDlgItemTextA(handle(), IDC_STATUS, text.c_str());
+}
+
+void ProgressPage::setProgress(int percent) {
+    SendDlgItemMessageA(handle(), IDC_PROGRESS, PBM_SETPOS, percent, 0);
+}
+
+}  // namespace vortix
