@@ -296,11 +296,6 @@ bool FakeInstallHost::mp3Open(const std::string& mp3Path) {
     return hasFile(mp3Path);
 }
 
-bool FakeInstallHost::mp3PlayToEnd() {
-    mp3Calls.push_back("play");
-    return true;
-}
-
 bool FakeInstallHost::convertJpeg(const std::string& jpgPath, const std::string& bmpPath) {
     if (!jpegWorks || !hasFile(jpgPath))
         return false;

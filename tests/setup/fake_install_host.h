@@ -143,7 +143,7 @@ public:
     bool mp3Init() override;
     bool mp3SetOutput(const std::string& wavPath) override;
     bool mp3Open(const std::string& mp3Path) override;
-    bool mp3PlayToEnd() override;
+    void mp3PlayToEnd() override { mp3Calls.push_back("play"); }
     void mp3Stop() override { mp3Calls.push_back("stop"); }
     bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) override;
     bool isNtFamily() override { return ntFamily; }

@@ -481,12 +481,22 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     s.host.addFile(kUninstaller,
                    withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw()));
     s.host.pendingRenames = std::vector<std::string>{"\\??\\" + kUninstaller, "", "a", "b"};
+    s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
     s.addFile("C:\\App\\second.txt");
     ASSERT_TRUE(s.run().completed);
     EXPECT_EQ(s.installedLog().files,
-              (std::vector<std::string>{"C:\\App\\second.txt", "C:\\App\\first.txt"}));
+              (std::vector<std::string>{"C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk",
+                                        "C:\\App\\second.txt", "C:\\App\\first.txt"}));
     EXPECT_EQ(s.host.pendingRenames, (std::vector<std::string>{"a", "b"}));
     EXPECT_FALSE(s.log.uninstallerWritten);  // the installed uninstaller belongs to the earlier run
+
+    // An update that finds no uninstaller writes none, and makes no shortcut to it.
+    Machine alone;
+    alone.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
+    alone.addFile("C:\\App\\second.txt");
+    ASSERT_TRUE(alone.run().completed);
+    EXPECT_FALSE(alone.host.hasFile(kUninstaller));
+    EXPECT_TRUE(alone.host.shortcuts.empty());
 }
 
 TEST(InstallRun, Mp3AndJpegFilesAreConverted) {

@@ -78,6 +78,7 @@ public:
     virtual CreateResult createNewFile(const std::string& path) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual std::optional<std::uint32_t> attributes(const std::string& path) = 0;
+    // The attribute bits as the system numbers them; 0 is a plain file.
     virtual bool setAttributes(const std::string& path, std::uint32_t attributes) = 0;
     // Sets the times that are given; nothing when neither is.
     virtual bool setTimes(const std::string& path, std::optional<std::uint64_t> created,
@@ -140,7 +141,7 @@ public:
     virtual bool mp3Init() = 0;
     virtual bool mp3SetOutput(const std::string& wavPath) = 0;
     virtual bool mp3Open(const std::string& mp3Path) = 0;
-    virtual bool mp3PlayToEnd() = 0;
+    virtual void mp3PlayToEnd() = 0;
     virtual void mp3Stop() = 0;
     // The JPEG library's conversion entry point, with a progress callback.
     virtual bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) = 0;

@@ -537,11 +537,12 @@ bool InstallRun::writeUninstaller() {
 }
 
 void InstallRun::mergeLog() {
-    if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
-        makeUninstallShortcut();
     std::string path = uninstallerFile();
+    // Without an uninstaller there is nothing for its shortcut to point to.
     if (!host_.fileExists(path))
         return;
+    if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
+        makeUninstallShortcut();
     std::optional<std::string> file = host_.readFile(path);
     if (!file)
         return;
