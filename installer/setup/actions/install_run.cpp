@@ -1,0 +1,583 @@
+#include "installer/setup/actions/install_run.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "installer/common/pending_deletion.h"
+#include "installer/common/uninstall_log.h"
+#include "installer/common/uninstaller_name.h"
+#include "installer/setup/actions/install_steps.h"
+#include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/overwrite_decision.h"
+#include "installer/setup/actions/registry_data.h"
+#include "installer/setup/actions/text_edit.h"
+
+namespace vortix {
+namespace {
+
+// Language-set entries of the run.
+constexpr std::size_t kCopyingFile = 112;
+constexpr std::size_t kFileInUse = 120;
+constexpr std::size_t kConverting = 128;
+constexpr std::size_t kMp3OutputFailed = 129;
+constexpr std::size_t kMp3OpenFailed = 130;
+constexpr std::size_t kMp3InitFailed = 131;
+constexpr std::size_t kWritingRegistry = 132;
+constexpr std::size_t kRegistryFailed = 133;
+constexpr std::size_t kWritingIni = 134;
+constexpr std::size_t kIniFailed = 135;
+constexpr std::size_t kEditingTextFiles = 136;
+constexpr std::size_t kMakingShortcuts = 137;
+constexpr std::size_t kShortcutFailed = 138;
+constexpr std::size_t kWritingUninstaller = 139;
+constexpr std::size_t kUninstallerFailed = 140;
+
+constexpr std::uint32_t kAttributeSystem = 0x04;
+// The scratch-file names tried in one directory before the test gives up.
+constexpr int kScratchAttempts = 10000;
+
+int percent(std::size_t done, std::size_t total) {
+    return total == 0 ? 100 : static_cast<int>(std::min<std::size_t>(done, total) * 100 / total);
+}
+
+std::size_t countKeys(const RegistryItemKey& key) {
+    std::size_t n = key.subkeys.size();
+    for (const RegistryItemKey& subkey : key.subkeys)
+        n += countKeys(subkey);
+    return n;
+}
+
+std::vector<std::string> pathComponents(const std::string& path) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t slash = path.find('\\', start);
+        std::size_t end = slash == std::string::npos ? path.size() : slash;
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+KeyCreate createWithFallback(InstallHost& host, KeyHandle parent, const std::string& name,
+                             KeyHandle& key) {
+    for (KeyAccess access : {KeyAccess::All, KeyAccess::Write, KeyAccess::Read}) {
+        KeyCreate made = host.createKey(parent, name, access, key);
+        if (made != KeyCreate::AccessDenied)
+            return made;
+    }
+    return KeyCreate::AccessDenied;
+}
+
+}  // namespace
+
+InstallRun::InstallRun(InstallHost& host, TextExpander& expander, LogContext& log,
+                       InstallPackage package, InstallChoices choices, KeyDraw draw)
+    : host_(host),
+      expander_(expander),
+      log_(log),
+      package_(package),
+      choices_(std::move(choices)),
+      draw_(std::move(draw)) {}
+
+std::string InstallRun::text(std::size_t k) const {
+    return entry(package_.texts, k);
+}
+
+void InstallRun::status(const std::string& line) {
+    host_.setStatus(line);
+    host_.setProgress(0);
+}
+
+std::string InstallRun::uninstallerFile() const {
+    return uninstallerPath(choices_.windowsDirectory, package_.script.settings.productName);
+}
+
+InstallResult InstallRun::run() {
+    const std::uint32_t options = package_.script.settings.options;
+    InstallResult result;
+    if (!installFiles(result))
+        return result;
+    if ((options & kOptionDecodeMp3) && !decodeMp3Files())
+        return result;
+    if ((options & kOptionConvertJpeg) && !convertJpegFiles())
+        return result;
+    log_.registryWritten = true;
+    if (!writeRegistry())
+        return result;
+    writeIniEntries();
+    editTextFiles();
+    makeShortcuts(result);
+    status(text(kWritingUninstaller));
+    if (!writeUninstaller())
+        return result;
+    host_.setProgress(100);
+    if (!choices_.silent && result.shortcutsMade && (options & kOptionOpenShortcutFolder))
+        host_.openFolder(choices_.shortcutFolder);
+    result.completed = true;
+    return result;
+}
+
+// ---------------------------------------------------------------- files
+
+bool InstallRun::installFiles(InstallResult& result) {
+    host_.setProgress(0);
+    const std::vector<PackagedFile>& files = package_.files;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (installFile(i, result) == FileOutcome::Fatal)
+            return false;
+        host_.setProgress(percent(i + 1, files.size()));
+    }
+    if (result.activeXFailures > 0)
+        host_.showMessage(
+            "Registration of some ActiveX controls failed. Installation will finish but the "
+            "application may not work properly.",
+            MessageIcon::Warning);
+    return true;
+}
+
+bool InstallRun::selected(const PackagedFile& file) const {
+    if (!choices_.componentSelection)
+        return true;
+    const std::vector<bool>& chosen = choices_.selectedComponents;
+    if (file.component < chosen.size() && !chosen[file.component])
+        return false;
+    // The typical type takes files of either of the first two types.
+    std::uint32_t mask = choices_.installType == 2 ? 3u : 1u;
+    return (file.typeMask & mask) != 0;
+}
+
+bool InstallRun::writePrivilegeRefused(const std::string& directory) {
+    std::uint32_t number = host_.tickCount();
+    for (int attempt = 0; attempt < kScratchAttempts; ++attempt, ++number) {
+        std::string name = scratchFileName(directory, number);
+        CreateResult made = host_.createNewFile(name);
+        if (made == CreateResult::Exists)
+            continue;
+        if (made == CreateResult::Created)
+            host_.deleteFile(name);
+        return made == CreateResult::AccessDenied;
+    }
+    return false;
+}
+
+InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult& result) {
+    const PackagedFile& file = package_.files[index];
+    const PackageSettings& settings = package_.script.settings;
+    if (!expander_.holds(file.condition) || !selected(file))
+        return FileOutcome::Skipped;
+    std::string path = collapseDoubleBackslashes(expander_.expand(file.target));
+    host_.setStatus(text(kCopyingFile) + path);
+    InstallSteps steps(host_, log_);
+
+    std::string directory = directoryOf(path);
+    if (directory.size() >= 4 &&
+        (!steps.createDirectories(directory, false) || !host_.directoryExists(directory))) {
+        host_.showMessage("Failure while trying to install file " + path, MessageIcon::Error);
+        return FileOutcome::Fatal;
+    }
+    if (writePrivilegeRefused(directory)) {
+        host_.showMessage("You don't have write privilege to directory '" + directory +
+                              "'. Please have your system administrator (or other user with higher "
+                              "privileges) install this software.",
+                          MessageIcon::Error);
+        return FileOutcome::Fatal;
+    }
+    if (file.storage == FileStorage::External && !host_.externalFileExists(index, file)) {
+        host_.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
+                          MessageIcon::Error);
+        return FileOutcome::Skipped;
+    }
+    const bool shared = file.options & kFileShared;
+    if (shared)
+        steps.countSharedFile(path);
+
+    const bool existed = host_.fileExists(path);
+    if (existed) {
+        if ((file.options & kFileCompareVersions) && !overwriteAllowed(path, file))
+            return FileOutcome::Skipped;
+        if (settings.options & kOptionBackup)
+            steps.backUp(path, choices_.installDirectory, file.versionHigh, file.versionLow,
+                         file.lastWritten.value);
+        if (!(file.options & kFileCompareVersions))
+            steps.removeFile(path);
+        else if (std::optional<std::uint32_t> attributes = host_.attributes(path))
+            host_.setAttributes(path, *attributes & ~kAttributeReadOnly);
+    }
+
+    // A target in use: moved aside (NT family), replaced at the next restart, or
+    // tried again as the user says.
+    std::string writeTo = path, aside;
+    bool atRestart = false;
+    while (host_.fileExists(path) && host_.openExclusive(path) == UseTest::InUse) {
+        if (host_.isNtFamily()) {
+            std::string name =
+                inUseAsideName(path, [this](const std::string& n) { return host_.fileExists(n); });
+            if (host_.moveFile(path, name)) {
+                aside = name;
+                break;
+            }
+        } else if (settings.options & kOptionReplaceAtRestart) {
+            writeTo = host_.newReplacementFile();
+            atRestart = true;
+            break;
+        }
+        if (!host_.askRetryCancel(formatText(text(kFileInUse), {path})))
+            return FileOutcome::Skipped;
+    }
+
+    // A file that was there before is the user's; the uninstaller leaves it.
+    if (!shared && !(file.options & kFileNoLog) && (!existed || atRestart))
+        log_.recordFile(path);
+
+    bool written = file.dataSize == 0 && file.storage != FileStorage::External
+                       ? host_.writeFile(writeTo, std::string())
+                       : host_.writeFileData(index, file, writeTo);
+    if (!written) {
+        if (atRestart)
+            host_.deleteFile(writeTo);
+        if (!aside.empty()) {
+            // The old file goes back in its place rather than being lost at the restart.
+            host_.deleteFile(path);
+            host_.moveFile(aside, path);
+        }
+        return FileOutcome::Skipped;
+    }
+
+    if (file.created.set || file.lastWritten.set)
+        host_.setTimes(
+            writeTo,
+            file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
+            file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
+                                 : std::nullopt);
+    std::uint32_t kept = host_.attributes(writeTo).value_or(0) & kAttributeSystem;
+    host_.setAttributes(writeTo, kept | (file.attributes & (kAttributeReadOnly | kAttributeHidden |
+                                                            kAttributeArchive)));
+
+    if (atRestart)
+        result.pendingReplacements.push_back({path, writeTo});
+    if (!aside.empty())
+        host_.deleteAtRestart(aside);
+    if ((file.options & kFileRegisterActiveX) &&
+        host_.registerServer(path) != ServerRegistration::Registered)
+        ++result.activeXFailures;
+    if (!atRestart) {
+        if (endsWithIgnoringCase(path, "MP3"))
+            mp3Files_.push_back(path);
+        else if (endsWithIgnoringCase(path, "JPG"))
+            jpegFiles_.push_back(path);
+    }
+    return FileOutcome::Installed;
+}
+
+bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& file) {
+    VersionInfo existing = host_.versionInfo(path);
+    OverwriteFacts facts;
+    facts.mode = package_.script.settings.overwriteMode;
+    facts.path = path;
+    facts.existing = {existing.versionHigh, existing.versionLow};
+    facts.packaged = {file.versionHigh, file.versionLow};
+    facts.existingLanguage = existing.language;
+    facts.packagedLanguage = file.language;
+    if (existing.language != 0 && file.language != 0) {
+        facts.existingLanguageName = host_.languageName(existing.language);
+        facts.packagedLanguageName = host_.languageName(file.language);
+    }
+    facts.existingDescription = existing.description;
+    facts.setupTime = host_.ownLastWriteTime();
+    facts.packagedTime = file.lastWritten.value;
+    return decideOverwrite(facts, package_.texts, [this](const std::string& question) {
+        return host_.askYesNo(question);
+    });
+}
+
+// ---------------------------------------------------------------- MP3 and JPEG
+
+bool InstallRun::decodeMp3Files() {
+    if (mp3Files_.empty())
+        return true;
+    host_.setProgress(0);
+    if (!host_.mp3Init()) {
+        host_.showMessage(text(kMp3InitFailed), MessageIcon::Error);
+        return false;
+    }
+    InstallSteps steps(host_, log_);
+    for (std::size_t i = 0; i < mp3Files_.size(); ++i) {
+        const std::string& file = mp3Files_[i];
+        host_.setStatus(text(kConverting) + file);
+        std::string stem = file.substr(0, file.size() >= 4 ? file.size() - 4 : 0);
+        if (!host_.mp3SetOutput(stem + ".wav")) {
+            host_.showMessage(text(kMp3OutputFailed), MessageIcon::Error);
+            return false;
+        }
+        if (!host_.mp3Open(stem + ".mp3")) {
+            host_.showMessage(text(kMp3OpenFailed), MessageIcon::Error);
+            return false;
+        }
+        host_.mp3PlayToEnd();
+        log_.recordFile(stem + ".wav");
+        host_.mp3Stop();
+        steps.removeFile(stem + ".mp3");
+        host_.setProgress(percent(i + 1, mp3Files_.size()));
+    }
+    return true;
+}
+
+bool InstallRun::convertJpegFiles() {
+    host_.setProgress(0);
+    InstallSteps steps(host_, log_);
+    for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
+        const std::string& file = jpegFiles_[i];
+        host_.setStatus(text(kConverting) + file);
+        std::string bitmap = file.substr(0, file.size() - 3) + "BMP";
+        if (!host_.convertJpeg(file, bitmap)) {
+            host_.showMessage("Couldn't convert the picture " + file + ".", MessageIcon::Error);
+            return false;
+        }
+        log_.recordFile(bitmap);
+        steps.removeFile(file);
+        host_.setProgress(percent(i + 1, jpegFiles_.size()));
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- registry
+
+bool InstallRun::writeRegistry() {
+    status(text(kWritingRegistry));
+    const RegistryItems& items = package_.script.registry;
+    keysTotal_ = keysDone_ = 0;
+    registryFailures_ = 0;
+    for (const RegistryItemKey& root : items)
+        keysTotal_ += countKeys(root);
+    for (int r = 0; r < kRootCount; ++r) {
+        auto root = static_cast<RegistryRoot>(r);
+        writeRegistryKey(items[r], host_.rootKey(root), log_.registry().root(root));
+    }
+    if (registryFailures_ > 0) {
+        host_.showMessage(text(kRegistryFailed), MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
+                                  RegistryKeyNode& logged) {
+    for (const RegistryItemValue& value : item.values) {
+        if (!expander_.holds(value.condition))
+            continue;
+        std::string name = expander_.expand(value.name);
+        std::optional<RegistryData> data =
+            convertRegistryData(value.type, expander_.expand(value.data));
+        bool ok = data && host_.setValue(key, name, data->type, data->bytes);
+        logged.addValue(name, ok ? kValueWritten : kValueKept);
+        if (!ok)
+            ++registryFailures_;
+    }
+    for (const RegistryItemKey& subkey : item.subkeys) {
+        // A subkey's name may hold several components; each is made and logged on its own.
+        std::vector<KeyHandle> opened;
+        RegistryKeyNode* node = &logged;
+        KeyHandle current = key;
+        bool ok = true;
+        for (const std::string& part : pathComponents(expander_.expand(subkey.name))) {
+            KeyHandle next = 0;
+            KeyCreate made = createWithFallback(host_, current, part, next);
+            if (made != KeyCreate::Created && made != KeyCreate::Opened) {
+                ok = false;
+                break;
+            }
+            opened.push_back(next);
+            node = &node->subkey(part, made == KeyCreate::Created ? kKeyCreated : kKeyExisted);
+            current = next;
+        }
+        if (ok)
+            writeRegistryKey(subkey, current, *node);
+        else
+            ++registryFailures_;
+        for (auto it = opened.rbegin(); it != opened.rend(); ++it)
+            host_.closeKey(*it);
+        host_.setProgress(percent(++keysDone_, keysTotal_));
+    }
+}
+
+// ---------------------------------------------------------------- INI, text files, shortcuts
+
+void InstallRun::writeIniEntries() {
+    status(text(kWritingIni));
+    bool failed = false;
+    for (const IniItem& item : package_.script.iniItems) {
+        if (!expander_.holds(item.condition))
+            continue;
+        std::string keyAndValue = expander_.expand(item.keyAndValue);
+        std::size_t equals = keyAndValue.find('=');
+        if (equals == std::string::npos)
+            continue;
+        if (!host_.writeProfileString(expander_.expand(item.file), expander_.expand(item.section),
+                                      keyAndValue.substr(0, equals),
+                                      keyAndValue.substr(equals + 1)))
+            failed = true;
+    }
+    host_.flushProfiles();
+    if (failed)
+        host_.showMessage(text(kIniFailed), MessageIcon::Warning);
+}
+
+void InstallRun::editTextFiles() {
+    status(text(kEditingTextFiles));
+    InstallSteps steps(host_, log_);
+    for (const TextEditItem& item : package_.script.textEdits) {
+        if (!expander_.holds(item.condition))
+            continue;
+        std::string file = expander_.expand(item.file);
+        std::string directory = directoryOf(file);
+        if (directory.size() >= 4)
+            steps.createDirectories(directory, true);
+        std::optional<std::string> existing = host_.readFile(file);
+        // A file that is there but cannot be read is never replaced by a new one.
+        if (!existing && host_.fileExists(file))
+            continue;
+        std::optional<std::string> edited = applyTextEdit(
+            item.mode, existing, expander_.expand(item.anchor), expander_.expand(item.text));
+        if (edited)
+            host_.writeFile(file, *edited);
+    }
+}
+
+void InstallRun::makeShortcuts(InstallResult& result) {
+    status(text(kMakingShortcuts));
+    InstallSteps steps(host_, log_);
+    bool failed = false;
+    for (const ShortcutItem& item : package_.script.shortcuts) {
+        if (!expander_.holds(item.condition))
+            continue;
+        ShortcutSpec shortcut;
+        shortcut.target = expander_.expand(item.target);
+        if (!host_.fileExists(shortcut.target) && !host_.directoryExists(shortcut.target))
+            continue;
+        shortcut.file = expander_.expand(item.shortcutFile);
+        shortcut.arguments = expander_.expand(item.arguments);
+        shortcut.workingDirectory = expander_.expand(item.workingDirectory);
+        if (!item.icon.empty()) {
+            IconField icon = splitIconField(expander_.expand(item.icon));
+            shortcut.iconFile = icon.file;
+            shortcut.iconIndex = icon.index;
+        }
+        // The program folder is usually new: it is made (and recorded) first.
+        std::string folder = directoryOf(shortcut.file);
+        if (folder.size() >= 4)
+            steps.createDirectories(folder, true);
+        if (host_.createShortcut(shortcut)) {
+            log_.recordFile(shortcut.file);
+            result.shortcutsMade = true;
+        } else {
+            failed = true;
+        }
+    }
+    if (failed)
+        host_.showMessage(text(kShortcutFailed), MessageIcon::Warning);
+}
+
+bool InstallRun::makeUninstallShortcut() {
+    uninstallShortcutDone_ = true;
+    ShortcutSpec shortcut;
+    shortcut.file = joinPath(choices_.shortcutFolder,
+                             uninstallShortcutName(package_.script.settings.productName));
+    if (host_.fileExists(shortcut.file))
+        return true;
+    shortcut.target = uninstallerFile();
+    shortcut.iconFile = shortcut.target;
+    std::string folder = directoryOf(shortcut.file);
+    if (folder.size() >= 4)
+        InstallSteps(host_, log_).createDirectories(folder, true);
+    log_.recordFile(shortcut.file);
+    return host_.createShortcut(shortcut);
+}
+
+// ---------------------------------------------------------------- the uninstaller
+
+bool InstallRun::writeUninstaller() {
+    const PackageSettings& settings = package_.script.settings;
+    const bool update = settings.options & kOptionUpdate;
+    if (!(settings.options & kOptionCreateUninstaller) && !update)
+        return true;
+    std::string path = uninstallerFile();
+    if (host_.fileExists(path)) {
+        cancelDeletionAtRestart(path);
+        mergeLog();
+        return true;
+    }
+    if (update)
+        return true;
+
+    auto fail = [&] {
+        InstallSteps(host_, log_).removeFile(path);
+        host_.showMessage(text(kUninstallerFailed), MessageIcon::Error);
+        return false;
+    };
+    if (!host_.copyFile(log_.extractedUninstaller, path))
+        return fail();
+    std::optional<std::string> image = host_.readFile(path);
+    if (!image || image->empty())
+        return fail();
+    if ((settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
+        makeUninstallShortcut();
+    // Built from a copy, so that the records stay for the rollback if the write fails.
+    LogContext written = log_;
+    std::string plain =
+        written.buildText(settings.productName, expander_.expand(settings.preUninstallProgram));
+    if (!host_.writeFile(path, withLog(*image, plain, draw_)))
+        return fail();
+    log_ = std::move(written);
+    log_.uninstallerWritten = true;
+    // The extracted copy goes only now: a rollback before this point still needs it.
+    host_.deleteFile(log_.extractedUninstaller);
+    cancelDeletionAtRestart(path);
+    return true;
+}
+
+void InstallRun::mergeLog() {
+    std::string path = uninstallerFile();
+    // Without an uninstaller there is nothing for its shortcut to point to.
+    if (!host_.fileExists(path))
+        return;
+    if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
+        makeUninstallShortcut();
+    std::optional<std::string> file = host_.readFile(path);
+    if (!file)
+        return;
+    LogContext merged = log_;
+    std::optional<std::string> bytes = mergeIntoUninstaller(*file, merged, draw_);
+    // An old log the uninstaller could not read is left untouched, the records kept.
+    if (bytes && host_.writeFile(path, *bytes))
+        log_ = std::move(merged);
+}
+
+void InstallRun::cancelDeletionAtRestart(const std::string& path) {
+    if (host_.isNtFamily()) {
+        std::optional<std::vector<std::string>> pairs = host_.pendingFileRenames();
+        if (!pairs)
+            return;
+        if (std::optional<std::vector<std::string>> kept = withoutPendingDeletion(*pairs, path))
+            host_.setPendingFileRenames(*kept);
+        return;
+    }
+    std::optional<std::string> ini = host_.readWininit();
+    if (!ini)
+        return;
+    if (std::optional<std::string> kept = withoutWininitDeletion(*ini, host_.shortPath(path)))
+        host_.writeWininit(*kept);
+}
+
+void handOverPendingReplacements(InstallHost& host,
+                                 const std::vector<PendingReplacement>& replacements) {
+    for (const PendingReplacement& replacement : replacements) {
+        if (host.replaceAtRestart(replacement.temporary, replacement.target))
+            continue;
+        std::string ini = host.readWininit().value_or(std::string());
+        host.writeWininit(withWininitRename(ini, host.shortPath(replacement.target),
+                                            host.shortPath(replacement.temporary)));
+    }
+}
+
+}  // namespace vortix

@@ -1,0 +1,110 @@
+// One installation run: files, MP3 and JPEG conversions, registry values, INI
+// entries, text-file edits, shortcuts, and the uninstaller with its log, in that
+// order. Everything done is recorded in the log; a failed run leaves the log for
+// the rollback (rollbackAction() in log_context.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "installer/common/log_context.h"
+#include "installer/common/sealed_block.h"
+#include "installer/package/package.h"
+#include "installer/setup/actions/install_host.h"
+
+namespace vortix {
+
+// What the wizard (or the silent defaults) chose, and facts about the machine.
+struct InstallChoices {
+    bool silent = false;
+    std::string installDirectory;  // "<InstallDir>", no trailing "\"
+    std::string shortcutFolder;    // "<ShortcutDir>", no trailing "\"
+    std::string windowsDirectory;
+    // An interactive run in which the user chose a type and components: files are
+    // then picked by component and by type mask.
+    bool componentSelection = false;
+    std::uint32_t installType = 2;         // 2 typical, 1 the second type, 4 custom
+    std::vector<bool> selectedComponents;  // by component index; missing: selected
+};
+
+// A file that replaces its target at the next restart.
+struct PendingReplacement {
+    std::string target;
+    std::string temporary;
+};
+
+struct InstallResult {
+    bool completed = false;  // false: the installation failed and is to be rolled back
+    std::vector<PendingReplacement> pendingReplacements;
+    int activeXFailures = 0;
+    bool shortcutsMade = false;
+    // A file waits for the next restart: the finish page offers to restart.
+    bool restartNeeded() const { return !pendingReplacements.empty(); }
+};
+
+// The package as the run reads it.
+struct InstallPackage {
+    const Script& script;
+    const std::vector<PackagedFile>& files;
+    const std::vector<std::string>& texts;  // the language set in use: entry k is texts[k]
+};
+
+class InstallRun {
+public:
+    InstallRun(InstallHost& host, TextExpander& expander, LogContext& log, InstallPackage package,
+               InstallChoices choices, KeyDraw draw = clockKeyDraw());
+
+    // Every phase in order. Failure messages are shown where they happen.
+    InstallResult run();
+
+    // After each plug-in stage that follows the installation: the uninstall
+    // shortcut if it is still to be made, then the records gathered since the
+    // last write merged into the installed uninstaller's log.
+    void mergeLog();
+
+    // The installed uninstaller's path.
+    std::string uninstallerFile() const;
+    bool uninstallShortcutDone() const { return uninstallShortcutDone_; }
+
+private:
+    bool installFiles(InstallResult& result);
+    enum class FileOutcome { Installed, Skipped, Fatal };
+    FileOutcome installFile(std::size_t index, InstallResult& result);
+    bool selected(const PackagedFile& file) const;
+    bool writePrivilegeRefused(const std::string& directory);
+    bool overwriteAllowed(const std::string& path, const PackagedFile& file);
+    bool decodeMp3Files();
+    bool convertJpegFiles();
+    bool writeRegistry();
+    void writeRegistryKey(const RegistryItemKey& item, KeyHandle key, RegistryKeyNode& logged);
+    void writeIniEntries();
+    void editTextFiles();
+    void makeShortcuts(InstallResult& result);
+    bool makeUninstallShortcut();
+    bool writeUninstaller();
+    void cancelDeletionAtRestart(const std::string& path);
+
+    void status(const std::string& text);
+    std::string text(std::size_t k) const;
+
+    InstallHost& host_;
+    TextExpander& expander_;
+    LogContext& log_;
+    InstallPackage package_;
+    InstallChoices choices_;
+    KeyDraw draw_;
+    std::vector<std::string> mp3Files_, jpegFiles_;
+    std::size_t keysTotal_ = 0, keysDone_ = 0;
+    int registryFailures_ = 0;
+    bool uninstallShortcutDone_ = false;
+};
+
+// Hands the pending replacements to the system: each temporary file is moved
+// over its target at the next restart, through wininit.ini's [Rename] section
+// where the system cannot do it itself.
+void handOverPendingReplacements(InstallHost& host,
+                                 const std::vector<PendingReplacement>& replacements);
+
+}  // namespace vortix

@@ -1,0 +1,91 @@
+#include "installer/setup/actions/install_steps.h"
+
+#include "installer/setup/actions/install_text.h"
+
+namespace vortix {
+namespace {
+
+bool isDriveLetterPath(const std::string& path) {
+    if (path.size() < 3 || path[1] != ':' || path[2] != '\\')
+        return false;
+    char d = path[0];
+    return (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
+}
+
+}  // namespace
+
+std::string directoryFailureMessage(const std::string& directory, bool accessDenied) {
+    std::string text = "Couldn't create directory '" + directory + "'.";
+    if (accessDenied)
+        text +=
+            " Error: Access denied; You may not have required privileges for installing this "
+            "software. Please have your system administrator (or other user with higher "
+            "privileges) install this software.";
+    return text;
+}
+
+bool InstallSteps::createDirectories(const std::string& path, bool quiet) {
+    if (!isDriveLetterPath(path)) {
+        if (!quiet)
+            host_.showMessage(directoryFailureMessage(path, false), MessageIcon::Error);
+        return false;
+    }
+    std::string current = path.substr(0, 2);  // "X:"
+    for (std::size_t start = 3; start < path.size();) {
+        std::size_t slash = path.find('\\', start);
+        std::size_t end = slash == std::string::npos ? path.size() : slash;
+        if (end > start) {
+            current += "\\" + path.substr(start, end - start);
+            if (!host_.directoryExists(current)) {
+                CreateResult made = host_.createDirectory(current);
+                if (made == CreateResult::Created) {
+                    log_.recordDirectory(current);
+                } else if (made != CreateResult::Exists || !host_.directoryExists(current)) {
+                    if (!quiet)
+                        host_.showMessage(
+                            directoryFailureMessage(current, made == CreateResult::AccessDenied),
+                            MessageIcon::Error);
+                    return false;
+                }
+            }
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+bool InstallSteps::countSharedFile(const std::string& path) {
+    if (!host_.openSharedCounts())
+        return false;
+    std::uint32_t count = host_.sharedCount(path).value_or(0);
+    host_.setSharedCount(path, count + 1);
+    host_.closeSharedCounts();
+    log_.recordShared(path);
+    return true;
+}
+
+bool InstallSteps::backUp(const std::string& path, const std::string& installDirectory,
+                          std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t time) {
+    std::string folder = joinPath(installDirectory, "Backup");
+    if (!createDirectories(folder, true))
+        return false;
+    BackupRecord record;
+    record.backupCopy = joinPath(folder, fileNameOf(path));
+    record.filePath = path;
+    if (!host_.copyFile(path, record.backupCopy))
+        return false;
+    record.versionHigh = static_cast<std::int32_t>(versionHigh);
+    record.versionLow = static_cast<std::int32_t>(versionLow);
+    record.timeHigh = static_cast<std::int32_t>(static_cast<std::uint32_t>(time >> 32));
+    record.timeLow = static_cast<std::int32_t>(static_cast<std::uint32_t>(time));
+    log_.recordBackup(record.line());
+    return true;
+}
+
+bool InstallSteps::removeFile(const std::string& path) {
+    if (std::optional<std::uint32_t> attributes = host_.attributes(path))
+        host_.setAttributes(path, *attributes & ~kAttributeReadOnly);
+    return host_.deleteFile(path);
+}
+
+}  // namespace vortix

@@ -1,0 +1,118 @@
+#include "installer/setup/actions/install_text.h"
+
+#include "installer/common/text_fold.h"
+
+namespace vortix {
+
+std::string entry(const std::vector<std::string>& texts, std::size_t k) {
+    return k < texts.size() ? texts[k] : std::string();
+}
+
+std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args) {
+    std::string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size()) {
+            if (pattern[i + 1] == 's') {
+                if (next != args.end())
+                    out.append(*next++);
+                ++i;
+                continue;
+            }
+            if (pattern[i + 1] == '%') {
+                out.push_back('%');
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(pattern[i]);
+    }
+    return out;
+}
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
+std::string collapseDoubleBackslashes(std::string_view path) {
+    std::string out;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        out.push_back(path[i]);
+        if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\')
+            ++i;
+    }
+    return out;
+}
+
+std::string directoryOf(std::string_view path) {
+    std::size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
+}
+
+std::string fileNameOf(std::string_view path) {
+    std::size_t slash = path.rfind('\\');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+    std::string out(directory);
+    if (out.empty() || out.back() != '\\')
+        out.push_back('\\');
+    return out.append(name);
+}
+
+IconField splitIconField(std::string_view field) {
+    IconField icon;
+    std::size_t comma = field.rfind(',');
+    if (comma == std::string_view::npos) {
+        icon.file = std::string(field);
+        return icon;
+    }
+    icon.file = std::string(field.substr(0, comma));
+    if (comma + 1 < field.size() && field[comma + 1] >= '0' && field[comma + 1] <= '9')
+        icon.index = field[comma + 1] - '0';
+    return icon;
+}
+
+std::string inUseAsideName(const std::string& path,
+                           const std::function<bool(const std::string&)>& taken) {
+    for (std::uint32_t n = 0;; ++n) {
+        std::string name = path + ".delete_on_reboot" + std::to_string(n);
+        if (!taken(name))
+            return name;
+    }
+}
+
+std::string scratchFileName(std::string_view directory, std::uint32_t number) {
+    return joinPath(directory, std::to_string(number) + ".tmp");
+}
+
+std::string withWininitRename(std::string_view ini, std::string_view shortTarget,
+                              std::string_view shortSource) {
+    std::string line = std::string(shortTarget) + "=" + std::string(shortSource) + "\r\n";
+    // The first line that reads "[Rename]" (without regard to case or surrounding blanks).
+    for (std::size_t start = 0; start < ini.size();) {
+        std::size_t lf = ini.find('\n', start);
+        std::size_t next = lf == std::string_view::npos ? ini.size() : lf + 1;
+        std::string_view text = ini.substr(start, next - start);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
+                                 text.back() == '\t'))
+            text.remove_suffix(1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        if (equalsIgnoringCase(text, "[Rename]")) {
+            std::string out(ini.substr(0, next));
+            if (lf == std::string_view::npos)
+                out.append("\r\n");
+            return out.append(line).append(ini.substr(next));
+        }
+        start = next;
+    }
+    std::string out(ini);
+    if (!out.empty() && out.back() != '\n')
+        out.append("\r\n");
+    return out.append("[Rename]\r\n").append(line);
+}
+
+}  // namespace vortix

@@ -1,0 +1,54 @@
+// Small text rules of the install run: language-set entries and their "%s"
+// formatting, target paths, icon fields, and the names the run makes up.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vortix {
+
+// Entry k of a language set; empty when the set has no such line.
+std::string entry(const std::vector<std::string>& texts, std::size_t k);
+
+// The pattern with each "%s" replaced by the next argument (empty once they run
+// out) and "%%" by "%"; any other "%" stays as it is, so a language set's text
+// can never read beyond its arguments.
+std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args);
+
+bool endsWithIgnoringCase(std::string_view text, std::string_view suffix);
+
+// Every "\\" (two backslashes) becomes one.
+std::string collapseDoubleBackslashes(std::string_view path);
+// The path up to its last "\" (empty when it has none).
+std::string directoryOf(std::string_view path);
+// The part after the last "\".
+std::string fileNameOf(std::string_view path);
+// directory + "\" (unless it ends in one) + name.
+std::string joinPath(std::string_view directory, std::string_view name);
+
+// An icon field "file,index": the file is the part before the last ",", the index
+// the single digit after it (0 when there is no comma or no digit).
+struct IconField {
+    std::string file;
+    int index = 0;
+};
+IconField splitIconField(std::string_view field);
+
+// Where a file in use is moved aside: path + ".delete_on_reboot" + the first
+// number from 0 that `taken` does not claim.
+std::string inUseAsideName(const std::string& path,
+                           const std::function<bool(const std::string&)>& taken);
+
+// A scratch file of the write-privilege test: in `directory`, named by `number`.
+std::string scratchFileName(std::string_view directory, std::uint32_t number);
+
+// wininit.ini with "target=source" in its [Rename] section (the section is added
+// at the end when missing), which the 95 family carries out at the next start.
+std::string withWininitRename(std::string_view ini, std::string_view shortTarget,
+                              std::string_view shortSource);
+
+}  // namespace vortix

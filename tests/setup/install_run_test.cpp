@@ -1,0 +1,560 @@
+#include "installer/setup/actions/install_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "installer/common/uninstall_log.h"
+#include "installer/setup/actions/plugin_recorder.h"
+#include "tests/setup/fake_install_host.h"
+
+using namespace vortix;
+using testing_support::FakeExpander;
+using testing_support::FakeInstallFile;
+using testing_support::FakeInstallHost;
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kUninstaller = "C:\\WINDOWS\\Contavo Lite Uninstaller.exe";
+const std::string kExtracted = "C:\\TEMP\\vxw1.EXE";
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// A package and a machine with the Windows directory and the extracted uninstaller.
+struct Machine {
+    FakeInstallHost host;
+    FakeExpander expander;
+    LogContext log;
+    Script script;
+    std::vector<PackagedFile> files;
+    std::vector<std::string> texts = std::vector<std::string>(141);
+    InstallChoices choices;
+
+    Machine() {
+        for (std::size_t k = 0; k < texts.size(); ++k)
+            texts[k] = "[" + std::to_string(k) + "]";
+        texts[112] = "Copying ";
+        texts[120] = "%s is in use.";
+        expander.variables = {{"<InstallDir>", "C:\\App"}, {"<Menu>", "C:\\Menu\\Contavo"}};
+        host.addDirectory("C:\\WINDOWS");
+        host.addFile(kExtracted, "MZ uninstaller");
+        host.uninstallerTarget = kUninstaller;
+        log.extractedUninstaller = kExtracted;
+        script.settings.productName = "Contavo Lite";
+        script.settings.options = kOptionCreateUninstaller;
+        choices.installDirectory = "C:\\App";
+        choices.shortcutFolder = "C:\\Menu\\Contavo";
+        choices.windowsDirectory = "C:\\WINDOWS";
+    }
+
+    PackagedFile& addFile(const std::string& target, std::uint32_t options = 0) {
+        files.emplace_back();
+        files.back().target = target;
+        files.back().dataSize = 10;
+        files.back().options = options;
+        return files.back();
+    }
+
+    InstallResult run() {
+        InstallRun install(host, expander, log, {script, files, texts}, choices);
+        return install.run();
+    }
+
+    UninstallLog installedLog() const {
+        std::variant<UninstallLog, LogError> read =
+            readUninstallLog(host.file(kUninstaller).content);
+        EXPECT_TRUE(std::holds_alternative<UninstallLog>(read));
+        return std::holds_alternative<UninstallLog>(read) ? std::get<UninstallLog>(read)
+                                                          : UninstallLog();
+    }
+};
+
+}  // namespace
+
+TEST(InstallRun, NewFilesAreRecordedFilesThatWereThereAreNot) {
+    Machine s;
+    s.addFile("<InstallDir>\\Data\\new.dat");
+    s.addFile("<InstallDir>\\\\old.dat");  // "\\" collapses to one backslash
+    s.host.addFile("C:\\App\\old.dat", "before");
+    InstallResult result = s.run();
+    ASSERT_TRUE(result.completed);
+
+    EXPECT_EQ(s.host.file("C:\\App\\Data\\new.dat").content, "data0");
+    EXPECT_EQ(s.host.file("C:\\App\\old.dat").content, "data1");
+    UninstallLog log = s.installedLog();
+    EXPECT_EQ(log.productName, "Contavo Lite");
+    EXPECT_EQ(log.files, std::vector<std::string>{"C:\\App\\Data\\new.dat"});
+    // C:\App existed already (the old file lies there); only Data was made.
+    EXPECT_EQ(log.directories, std::vector<std::string>{"C:\\App\\Data"});
+    EXPECT_TRUE(log.hasRegistry);
+    EXPECT_EQ(s.host.statusLines.front(), "Copying C:\\App\\Data\\new.dat");
+    EXPECT_EQ(s.host.progress.back(), 100);
+    // The extracted program is gone once the log is in the installed uninstaller.
+    EXPECT_FALSE(s.host.hasFile(kExtracted));
+    EXPECT_TRUE(s.log.uninstallerWritten);
+    // No scratch file of the write test is left behind.
+    for (const auto& [path, file] : s.host.files)
+        EXPECT_EQ(path.find(".TMP"), std::string::npos) << path;
+}
+
+TEST(InstallRun, SameVersionInModeFourIsNeitherInstalledNorRecorded) {
+    Machine s;
+    s.script.settings.overwriteMode = 4;
+    PackagedFile& f = s.addFile("C:\\App\\lib.dll", kFileCompareVersions);
+    f.versionHigh = 0x00010002;
+    f.versionLow = 3;
+    PackagedFile& newer = s.addFile("C:\\App\\other.dll", kFileCompareVersions);
+    newer.versionHigh = 0x00020000;
+    s.host.addFile("C:\\App\\lib.dll", "kept").version = {0x00010002, 3, 0, ""};
+    s.host.addFile("C:\\App\\other.dll", "replaced").version = {0x00010002, 3, 0, ""};
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.file("C:\\App\\lib.dll").content, "kept");
+    EXPECT_EQ(s.host.file("C:\\App\\other.dll").content, "data1");
+    EXPECT_TRUE(s.installedLog().files.empty());
+    EXPECT_TRUE(s.host.questions.empty());
+}
+
+TEST(InstallRun, VersionQuestionYesKeepsTheFile) {
+    Machine s;
+    s.script.settings.overwriteMode = 1;
+    s.addFile("C:\\App\\lib.dll", kFileCompareVersions).versionLow = 7;
+    s.host.addFile("C:\\App\\lib.dll", "kept").version.description = "Helper";
+    s.host.yesNoAnswers = {true};
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.file("C:\\App\\lib.dll").content, "kept");
+    ASSERT_EQ(s.host.questions.size(), 1u);
+    EXPECT_EQ(s.host.questions[0], "[113]\r\n[117]\r\n[114]\r\n[27] Helper\r\n[53]: 7");
+}
+
+TEST(InstallRun, LockedFileOnNtIsMovedAsideAndDeletedAtRestart) {
+    Machine s;
+    s.addFile("C:\\App\\app.exe");
+    s.addFile("C:\\App\\lib.dll");
+    s.host.addFile("C:\\App\\app.exe", "running").inUse = true;
+    s.host.addFile("C:\\App\\lib.dll", "loaded").inUse = true;
+    s.host.addFile("C:\\App\\lib.dll.delete_on_reboot0", "from an earlier run");
+    InstallResult result = s.run();
+    ASSERT_TRUE(result.completed);
+    EXPECT_EQ(s.host.file("C:\\App\\app.exe").content, "data0");
+    EXPECT_EQ(s.host.file("C:\\App\\app.exe.delete_on_reboot0").content, "running");
+    EXPECT_EQ(s.host.file("C:\\App\\lib.dll.delete_on_reboot1").content, "loaded");
+    EXPECT_EQ(s.host.deletedAtRestart,
+              (std::vector<std::string>{"C:\\App\\app.exe.delete_on_reboot0",
+                                        "C:\\App\\lib.dll.delete_on_reboot1"}));
+    EXPECT_FALSE(result.restartNeeded());
+    EXPECT_TRUE(s.installedLog().files.empty());  // both were there before
+}
+
+TEST(InstallRun, LockedFileWhoseNewDataCannotBeWrittenGoesBackInPlace) {
+    Machine s;
+    s.addFile("C:\\App\\app.exe");
+    s.host.addFile("C:\\App\\app.exe", "running").inUse = true;
+    s.host.failingData = {0};
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.file("C:\\App\\app.exe").content, "running");
+    EXPECT_FALSE(s.host.hasFile("C:\\App\\app.exe.delete_on_reboot0"));
+    EXPECT_TRUE(s.host.deletedAtRestart.empty());
+}
+
+TEST(InstallRun, LockedFileOn95IsReplacedAtRestartOrAskedAbout) {
+    Machine s;
+    s.host.ntFamily = false;
+    s.script.settings.options |= kOptionReplaceAtRestart;
+    s.addFile("C:\\App\\app.exe");
+    s.host.addFile("C:\\App\\app.exe", "running").inUse = true;
+    InstallResult result = s.run();
+    ASSERT_TRUE(result.completed);
+    ASSERT_EQ(result.pendingReplacements.size(), 1u);
+    const PendingReplacement& pending = result.pendingReplacements[0];
+    EXPECT_EQ(pending.target, "C:\\App\\app.exe");
+    EXPECT_EQ(s.host.file(pending.temporary).content, "data0");
+    EXPECT_EQ(s.host.file("C:\\App\\app.exe").content, "running");
+    EXPECT_TRUE(result.restartNeeded());
+    EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\app.exe"});
+
+    // Handed to the system, or to wininit.ini where the system cannot take it.
+    handOverPendingReplacements(s.host, result.pendingReplacements);
+    EXPECT_EQ(s.host.replacedAtRestart.at(0),
+              std::make_pair(pending.temporary, std::string("C:\\App\\app.exe")));
+    s.host.restartReplaceWorks = false;
+    handOverPendingReplacements(s.host, result.pendingReplacements);
+    EXPECT_EQ(s.host.wininit,
+              "[Rename]\r\nSHORT:C:\\App\\app.exe=SHORT:" + pending.temporary + "\r\n");
+
+    Machine asked;
+    asked.host.ntFamily = false;
+    asked.addFile("C:\\App\\app.exe");
+    asked.host.addFile("C:\\App\\app.exe", "running").inUse = true;
+    asked.host.retryAnswers = {true, false};  // Retry, then Cancel
+    ASSERT_TRUE(asked.run().completed);
+    EXPECT_EQ(asked.host.questions, std::vector<std::string>(2, "C:\\App\\app.exe is in use."));
+    EXPECT_EQ(asked.host.file("C:\\App\\app.exe").content, "running");
+}
+
+TEST(InstallRun, SharedFileIsCountedNotRecordedAsInstalled) {
+    Machine first;
+    first.addFile("C:\\WINDOWS\\SYSTEM\\common.dll", kFileShared);
+    ASSERT_TRUE(first.run().completed);
+    Machine second;
+    second.host = FakeInstallHost();
+    second.host.files = first.host.files;
+    second.host.directories = first.host.directories;
+    second.host.sharedCounts = first.host.sharedCounts;
+    second.host.addFile(kExtracted, "MZ");
+    second.host.files.erase(upperCased(kUninstaller));
+    second.addFile("C:\\WINDOWS\\SYSTEM\\common.dll", kFileShared);
+    ASSERT_TRUE(second.run().completed);
+    EXPECT_EQ(second.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\common.dll")), 2u);
+    UninstallLog log = second.installedLog();
+    EXPECT_EQ(log.shared, std::vector<std::string>{"C:\\WINDOWS\\SYSTEM\\common.dll"});
+    EXPECT_TRUE(log.files.empty());
+
+    Machine closed;
+    closed.host.sharedCountsOpen = false;
+    closed.addFile("C:\\App\\common.dll", kFileShared);
+    ASSERT_TRUE(closed.run().completed);
+    EXPECT_TRUE(closed.installedLog().shared.empty());
+}
+
+TEST(InstallRun, BackupBeforeOverwriting) {
+    Machine s;
+    s.script.settings.options |= kOptionBackup;
+    PackagedFile& f = s.addFile("C:\\App\\lib.dll");
+    f.versionHigh = 0x00010002;
+    f.versionLow = 0xFFFFFFFF;
+    f.lastWritten = {true, 0x01D0000080000001ull};
+    s.host.addFile("C:\\App\\lib.dll", "original").attributes = kAttributeReadOnly;
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.file("C:\\App\\Backup\\lib.dll").content, "original");
+    EXPECT_EQ(s.host.file("C:\\App\\lib.dll").content, "data0");
+    UninstallLog log = s.installedLog();
+    EXPECT_EQ(log.backupLines,
+              std::vector<std::string>{"C:\\App\\Backup\\lib.dll\tC:\\App\\lib.dll\t65538\t-1\t"
+                                       "30408704\t-2147483647"});
+    EXPECT_TRUE(contains(log.directories, "C:\\App\\Backup"));
+}
+
+TEST(InstallRun, TimesAndAttributesKeepTheSystemBit) {
+    Machine s;
+    // Overwritten in place, so the file keeps what the system gave it.
+    PackagedFile& f = s.addFile("C:\\App\\a.txt", kFileCompareVersions);
+    f.attributes = kAttributeReadOnly | kAttributeHidden | 0x04 | 0x10;
+    f.created = {true, 111};
+    f.lastWritten = {false, 222};
+    s.host.addFile("C:\\App\\a.txt").attributes = 0x04 | kAttributeArchive;
+    s.addFile("C:\\App\\empty.txt").dataSize = 0;
+    ASSERT_TRUE(s.run().completed);
+    const auto& written = s.host.file("C:\\App\\a.txt");
+    EXPECT_EQ(written.attributes, 0x04u | kAttributeReadOnly | kAttributeHidden);
+    EXPECT_EQ(written.created, 111u);
+    EXPECT_EQ(written.lastWritten, 0u);
+    EXPECT_EQ(s.host.file("C:\\App\\empty.txt").content, "");
+}
+
+TEST(InstallRun, DirectoryFailuresEndTheInstallation) {
+    Machine denied;
+    denied.host.deniedDirectories = {"C:\\APP"};
+    denied.addFile("C:\\App\\a.txt");
+    EXPECT_FALSE(denied.run().completed);
+    ASSERT_EQ(denied.host.messages.size(), 2u);
+    EXPECT_EQ(denied.host.messages[0].rfind("Couldn't create directory 'C:\\App'. Error: Access "
+                                            "denied; You may not have required privileges",
+                                            0),
+              0u);
+    EXPECT_EQ(denied.host.messages[1], "Failure while trying to install file C:\\App\\a.txt");
+    EXPECT_FALSE(denied.host.hasFile(kUninstaller));
+
+    Machine unc;
+    unc.addFile("\\\\server\\share\\a.txt");
+    EXPECT_FALSE(unc.run().completed);
+    // The network path's leading "\\" is collapsed like any other.
+    EXPECT_EQ(unc.host.messages[0], "Couldn't create directory '\\server\\share'.");
+
+    Machine readOnly;
+    readOnly.host.addDirectory("C:\\Locked");
+    readOnly.host.unwritableDirectories = {"C:\\LOCKED"};
+    readOnly.addFile("C:\\Locked\\a.txt");
+    EXPECT_FALSE(readOnly.run().completed);
+    EXPECT_EQ(readOnly.host.messages,
+              std::vector<std::string>{
+                  "You don't have write privilege to directory 'C:\\Locked'. Please have your "
+                  "system administrator (or other user with higher privileges) install this "
+                  "software."});
+    EXPECT_FALSE(readOnly.host.hasFile("C:\\Locked\\a.txt"));
+    EXPECT_EQ(rollbackAction(false, true, readOnly.log), RollbackAction::RunRollbackLog);
+}
+
+TEST(InstallRun, SkippedFilesAndFileSelection) {
+    Machine s;
+    s.choices.componentSelection = true;
+    s.choices.installType = 1;
+    s.choices.selectedComponents = {true, false};
+    s.addFile("C:\\App\\ext.dat").storage = FileStorage::External;
+    s.addFile("C:\\App\\second-type.dat").typeMask = 2;
+    s.addFile("C:\\App\\unselected.dat").component = 1;
+    s.addFile("C:\\App\\not-here.dat").condition.comparisons = {{"false", 0, "1"}};
+    s.addFile("C:\\App\\fails.dat");
+    s.addFile("C:\\App\\ok.dat");
+    s.host.missingExternal = {0};
+    s.host.failingData = {4};
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.messages, std::vector<std::string>{"Couldn't read ext.dat - skipping file"});
+    for (const char* skipped : {"ext", "second-type", "unselected", "not-here"})
+        EXPECT_FALSE(s.host.hasFile("C:\\App\\"s + skipped + ".dat")) << skipped;
+    EXPECT_TRUE(s.host.hasFile("C:\\App\\ok.dat"));
+
+    // The typical type takes files of both of the first two types.
+    s = Machine();
+    s.choices.componentSelection = true;
+    s.addFile("C:\\App\\second-type.dat").typeMask = 2;
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_TRUE(s.host.hasFile("C:\\App\\second-type.dat"));
+}
+
+TEST(InstallRun, ActiveXFailuresAreReportedOnceAndTheRunGoesOn) {
+    Machine s;
+    s.addFile("C:\\App\\a.ocx", kFileRegisterActiveX);
+    s.addFile("C:\\App\\b.ocx", kFileRegisterActiveX);
+    s.addFile("C:\\App\\c.ocx", kFileRegisterActiveX);
+    s.host.registration[upperCased("C:\\App\\a.ocx")] = ServerRegistration::NoEntryPoint;
+    s.host.registration[upperCased("C:\\App\\b.ocx")] = ServerRegistration::Failed;
+    InstallResult result = s.run();
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.activeXFailures, 2);
+    EXPECT_EQ(s.host.registered.size(), 3u);
+    EXPECT_EQ(s.host.messages,
+              std::vector<std::string>{"Registration of some ActiveX controls failed. Installation "
+                                       "will finish but the application may not work properly."});
+}
+
+TEST(InstallRun, RegistryValuesAreTypedAndLogged) {
+    Machine s;
+    s.host.key(RegistryRoot::CurrentUser, "Software");
+    RegistryItemKey software{"Software", {}, {}};
+    RegistryItemKey app{"Vortix\\<Product>", {}, {}};
+    app.values = {{"Path", kRegString, "<InstallDir>", {}},
+                  {"Count", kRegDword, "7", {}},
+                  {"Skipped", kRegDword, "1", {{}, {{"false", 0, ""}}}}};
+    software.subkeys.push_back(app);
+    s.script.registry[1].subkeys.push_back(software);
+    s.expander.variables["<Product>"] = "Contavo";
+    ASSERT_TRUE(s.run().completed);
+
+    const auto* key = s.host.findKey(RegistryRoot::CurrentUser, "Software\\Vortix\\Contavo");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->values.at("PATH").second, "C:\\App\0"s);
+    EXPECT_EQ(key->values.at("COUNT"), std::make_pair(RegistryValueType::Dword, "\7\0\0\0"s));
+    EXPECT_EQ(key->values.count("SKIPPED"), 0u);
+    EXPECT_EQ(s.host.openKeys(), 0);
+
+    UninstallLog log = s.installedLog();
+    const RegistryKeyNode& root = log.registry.roots[1];
+    ASSERT_EQ(root.subkeys.size(), 1u);
+    EXPECT_EQ(root.subkeys[0].flag, kKeyExisted);
+    const RegistryKeyNode& vortix = root.subkeys[0].subkeys.at(0);
+    EXPECT_EQ(vortix.name, "Vortix");
+    EXPECT_EQ(vortix.flag, kKeyCreated);
+    const RegistryKeyNode& contavo = vortix.subkeys.at(0);
+    EXPECT_EQ(contavo.name, "Contavo");
+    ASSERT_EQ(contavo.values.size(), 2u);
+    EXPECT_EQ(contavo.values[0].name, "Path");
+    EXPECT_EQ(contavo.values[0].flag, kValueWritten);
+}
+
+TEST(InstallRun, KeyThatCannotBeCreatedOrValueThatCannotBeWrittenFailsTheRun) {
+    Machine s;
+    s.host.key(RegistryRoot::LocalMachine, "Software").denyCreate = true;
+    RegistryItemKey software{"Software\\Contavo", {}, {}};
+    s.script.registry[2].subkeys.push_back(software);
+    s.addFile("C:\\App\\a.txt");
+    EXPECT_FALSE(s.run().completed);
+    EXPECT_EQ(s.host.messages, std::vector<std::string>{"[133]"});
+    EXPECT_TRUE(s.log.registryWritten);
+    EXPECT_FALSE(s.host.hasFile(kUninstaller));
+    EXPECT_EQ(s.log.files(), std::vector<std::string>{"C:\\App\\a.txt"});  // for the rollback
+
+    // A key that may only be read is opened that way; its values cannot be written.
+    Machine r;
+    r.host.key(RegistryRoot::LocalMachine, "Locked").readOnly = true;
+    RegistryItemKey locked{"Locked", {{"v", kRegString, "x", {}}}, {}};
+    r.script.registry[2].subkeys.push_back(locked);
+    RegistryItemKey bad{"Bad", {{"v", kRegBinary, "zz", {}}}, {}};
+    r.script.registry[2].subkeys.push_back(bad);
+    EXPECT_FALSE(r.run().completed);
+    const RegistryKeyNode& machine = r.log.registry().roots[2];
+    EXPECT_EQ(machine.subkeys.at(0).values.at(0).flag, kValueKept);
+    EXPECT_EQ(machine.subkeys.at(1).values.at(0).flag, kValueKept);
+}
+
+TEST(InstallRun, IniEntriesAndTextFileEdits) {
+    Machine s;
+    s.script.iniItems = {{"<InstallDir>\\app.ini", "Main", "Dir=<InstallDir>", {}},
+                         {"app.ini", "Main", "no equals sign", {}}};
+    s.script.textEdits = {{1, "C:\\Boot\\start.bat", "", "CALL <InstallDir>\\run.bat", {}},
+                          {4, "C:\\busy.bat", "", "x", {}},
+                          {1, "C:\\locked.bat", "", "x", {}}};
+    s.host.addFile("C:\\locked.bat", "keep me").inUse = true;
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.profiles.at("C:\\App\\app.ini/Main").at("Dir"), "C:\\App");
+    EXPECT_EQ(s.host.profiles.size(), 1u);
+    EXPECT_EQ(s.host.profileFlushes, 1);
+    EXPECT_EQ(s.host.file("C:\\Boot\\start.bat").content, "\r\nCALL C:\\App\\run.bat");
+    EXPECT_FALSE(s.host.hasFile("C:\\busy.bat"));
+    EXPECT_EQ(s.host.file("C:\\locked.bat").content, "keep me");
+    UninstallLog log = s.installedLog();
+    EXPECT_TRUE(contains(log.directories, "C:\\Boot"));  // the directory is recorded
+    EXPECT_TRUE(log.files.empty());                      // edits are not
+
+    Machine failing;
+    failing.host.profileFails = true;
+    failing.script.iniItems = {{"a.ini", "S", "a=1", {}}, {"a.ini", "S", "b=2", {}}};
+    ASSERT_TRUE(failing.run().completed);
+    EXPECT_EQ(failing.host.messages, std::vector<std::string>{"[135]"});
+}
+
+TEST(InstallRun, ShortcutsAndTheUninstallShortcut) {
+    Machine s;
+    s.script.settings.options |= kOptionUninstallShortcut | kOptionOpenShortcutFolder;
+    s.addFile("C:\\App\\app.exe");
+    s.script.shortcuts = {{"<InstallDir>\\app.exe",
+                           "<Menu>\\App.lnk",
+                           "/x",
+                           "<InstallDir>",
+                           "<InstallDir>\\a.ico,12",
+                           {}},
+                          {"<InstallDir>\\missing.exe", "<Menu>\\Missing.lnk", "", "", "", {}}};
+    InstallResult result = s.run();
+    ASSERT_TRUE(result.completed);
+    EXPECT_TRUE(result.shortcutsMade);
+    ASSERT_EQ(s.host.shortcuts.size(), 2u);
+    const ShortcutSpec& app = s.host.shortcuts[0];
+    EXPECT_EQ(app.file, "C:\\Menu\\Contavo\\App.lnk");
+    EXPECT_EQ(app.target, "C:\\App\\app.exe");
+    EXPECT_EQ(app.arguments, "/x");
+    EXPECT_EQ(app.workingDirectory, "C:\\App");
+    EXPECT_EQ(app.iconFile, "C:\\App\\a.ico");
+    EXPECT_EQ(app.iconIndex, 1);
+    const ShortcutSpec& uninstall = s.host.shortcuts[1];
+    EXPECT_EQ(uninstall.file, "C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk");
+    EXPECT_EQ(uninstall.target, kUninstaller);
+    EXPECT_EQ(uninstall.iconFile, kUninstaller);
+    EXPECT_EQ(s.host.foldersOpened, std::vector<std::string>{"C:\\Menu\\Contavo"});
+
+    // Both shortcuts and the program folder go with the uninstall.
+    UninstallLog log = s.installedLog();
+    EXPECT_TRUE(contains(log.files, "C:\\Menu\\Contavo\\App.lnk"));
+    EXPECT_TRUE(contains(log.files, "C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk"));
+    EXPECT_TRUE(contains(log.directories, "C:\\Menu\\Contavo"));
+
+    Machine failing;
+    failing.host.shortcutFails = true;
+    failing.choices.silent = true;
+    failing.script.settings.options |= kOptionOpenShortcutFolder;
+    failing.addFile("C:\\App\\app.exe");
+    failing.script.shortcuts = {{"C:\\App\\app.exe", "C:\\App\\a.lnk", "", "", "", {}},
+                                {"C:\\App\\app.exe", "C:\\App\\b.lnk", "", "", "", {}}};
+    ASSERT_TRUE(failing.run().completed);
+    EXPECT_EQ(failing.host.messages, std::vector<std::string>{"[138]"});
+    EXPECT_TRUE(failing.host.foldersOpened.empty());
+}
+
+TEST(InstallRun, UninstallerThatCannotBeWrittenFailsAndKeepsWhatTheRollbackNeeds) {
+    Machine s;
+    s.host.failUninstallerWrite = true;
+    s.addFile("C:\\App\\a.txt");
+    EXPECT_FALSE(s.run().completed);
+    EXPECT_EQ(s.host.messages, std::vector<std::string>{"[140]"});
+    EXPECT_FALSE(s.host.hasFile(kUninstaller));
+    EXPECT_TRUE(s.host.hasFile(kExtracted));
+    EXPECT_EQ(s.log.files(), std::vector<std::string>{"C:\\App\\a.txt"});
+    EXPECT_EQ(rollbackAction(false, true, s.log), RollbackAction::RunRollbackLog);
+}
+
+TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
+    Machine s;
+    LogContext older;
+    older.recordFile("C:\\App\\first.txt");
+    older.registryWritten = true;
+    s.host.addFile(kUninstaller,
+                   withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw()));
+    s.host.pendingRenames = std::vector<std::string>{"\\??\\" + kUninstaller, "", "a", "b"};
+    s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
+    s.addFile("C:\\App\\second.txt");
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.installedLog().files,
+              (std::vector<std::string>{"C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk",
+                                        "C:\\App\\second.txt", "C:\\App\\first.txt"}));
+    EXPECT_EQ(s.host.pendingRenames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(s.log.uninstallerWritten);  // the installed uninstaller belongs to the earlier run
+
+    // An update that finds no uninstaller writes none, and makes no shortcut to it.
+    Machine alone;
+    alone.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
+    alone.addFile("C:\\App\\second.txt");
+    ASSERT_TRUE(alone.run().completed);
+    EXPECT_FALSE(alone.host.hasFile(kUninstaller));
+    EXPECT_TRUE(alone.host.shortcuts.empty());
+}
+
+TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
+    Machine s;
+    s.script.settings.options |= kOptionDecodeMp3 | kOptionConvertJpeg;
+    s.addFile("C:\\App\\tune.mp3");
+    s.addFile("C:\\App\\photo.JPG");
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.mp3Calls,
+              (std::vector<std::string>{"init", "output C:\\App\\tune.wav",
+                                        "open C:\\App\\tune.mp3", "play", "stop"}));
+    EXPECT_FALSE(s.host.hasFile("C:\\App\\tune.mp3"));
+    EXPECT_FALSE(s.host.hasFile("C:\\App\\photo.JPG"));
+    EXPECT_TRUE(s.host.hasFile("C:\\App\\photo.BMP"));
+    UninstallLog log = s.installedLog();
+    EXPECT_TRUE(contains(log.files, "C:\\App\\tune.wav"));
+    EXPECT_TRUE(contains(log.files, "C:\\App\\photo.BMP"));
+
+    Machine broken;
+    broken.script.settings.options |= kOptionConvertJpeg;
+    broken.host.jpegWorks = false;
+    broken.addFile("C:\\App\\photo.jpg");
+    EXPECT_FALSE(broken.run().completed);
+    EXPECT_FALSE(broken.log.registryWritten);
+}
+
+TEST(PluginRecorder, ResultsAndRecords) {
+    FakeInstallHost host;
+    LogContext log;
+    PluginRecorder plugin(host, log, "C:\\App");
+    EXPECT_EQ(plugin.recordFile(""), kPluginBadArgument);
+    EXPECT_EQ(plugin.recordFile("C:\\App\\x.txt"), kPluginDone);
+    EXPECT_EQ(plugin.createDirectory("C:\\App\\Plug\\In"), kPluginDone);
+    EXPECT_EQ(plugin.createDirectory("relative"), kPluginFailed);
+    EXPECT_EQ(plugin.recordKey(0x80000002u, "Software\\Plug"), kPluginDone);
+    EXPECT_EQ(plugin.recordKey(0x80000005u, "Software\\Plug"), kPluginBadArgument);
+    EXPECT_EQ(plugin.recordValue(0x80000001u, "Software\\Plug", ""), kPluginBadArgument);
+    EXPECT_EQ(plugin.recordValue(0x80000001u, "Software\\Plug", "v"), kPluginDone);
+    EXPECT_EQ(plugin.countSharedFile("C:\\App\\s.dll"), kPluginDone);
+    host.sharedCountsOpen = false;
+    EXPECT_EQ(plugin.countSharedFile("C:\\App\\s.dll"), kPluginFailed);
+    EXPECT_EQ(plugin.backUpFile("C:\\App\\none.dll"), kPluginFailed);
+    FakeInstallFile& file = host.addFile("C:\\App\\own.dll", "own");
+    file.version = {0x00030000, 5, 0, ""};
+    file.lastWritten = 0x0000000200000003ull;
+    EXPECT_EQ(plugin.backUpFile("C:\\App\\own.dll"), kPluginDone);
+
+    log.registryWritten = true;
+    std::variant<UninstallLog, LogError> read = parseLogText(log.buildText("P", ""));
+    ASSERT_TRUE(std::holds_alternative<UninstallLog>(read));
+    const UninstallLog& written = std::get<UninstallLog>(read);
+    EXPECT_EQ(written.files, std::vector<std::string>{"C:\\App\\x.txt"});
+    EXPECT_EQ(written.directories, (std::vector<std::string>{"C:\\App\\Backup", "C:\\App\\Plug\\In",
+                                                             "C:\\App\\Plug", "C:\\App"}));
+    EXPECT_EQ(written.shared, std::vector<std::string>{"C:\\App\\s.dll"});
+    EXPECT_EQ(
+        written.backupLines,
+        std::vector<std::string>{"C:\\App\\Backup\\own.dll\tC:\\App\\own.dll\t196608\t5\t2\t3"});
+    EXPECT_EQ(written.registry.roots[2].subkeys.at(0).subkeys.at(0).flag, kKeyRecorded);
+    EXPECT_EQ(written.registry.roots[1].subkeys.at(0).subkeys.at(0).values.at(0).name, "v");
+}
