@@ -206,6 +206,5 @@ TEST(PackageEntry, ReadAndWriteFailuresAreReported) {
         bool write(const unsigned char*, std::size_t) override { return false; }
     } full;
     MemorySource entry(fixture("text.gz"));
-    EXPECT_NE(decompressEntry(entry, full).message.find("could not be written"),
-              std::string::npos);
+    EXPECT_NE(decompressEntry(entry, full).message.find("could not be written"), std::string::npos);
 }

@@ -20,9 +20,13 @@ struct EntryError {
     std::string message;
 };
 
-[[noreturn]] void fail(std::string message) { throw EntryError{std::move(message)}; }
+[[noreturn]] void fail(std::string message) {
+    throw EntryError{std::move(message)};
+}
 
-[[noreturn]] void cutOff() { fail("The compressed data ends too early: the package entry is cut off."); }
+[[noreturn]] void cutOff() {
+    fail("The compressed data ends too early: the package entry is cut off.");
+}
 
 [[noreturn]] void damaged(const char* what) {
     fail(std::string("The compressed data is damaged: ") + what + ".");
@@ -34,7 +38,9 @@ std::string printed(const char* format, unsigned a, unsigned b = 0) {
     return text;
 }
 
-std::uint32_t le16(const unsigned char* p) { return p[0] | (p[1] << 8u); }
+std::uint32_t le16(const unsigned char* p) {
+    return p[0] | (p[1] << 8u);
+}
 std::uint32_t le32(const unsigned char* p) {
     return le16(p) | (static_cast<std::uint32_t>(le16(p + 2)) << 16u);
 }
@@ -184,8 +190,8 @@ private:
 // ---------------------------------------------------------------- gzip (RFC 1952)
 
 // FTEXT (1) is only a hint about the contents.
-constexpr unsigned kFlagHeaderCrc = 2, kFlagExtra = 4, kFlagName = 8,
-                   kFlagComment = 16, kFlagsKnown = 31;
+constexpr unsigned kFlagHeaderCrc = 2, kFlagExtra = 4, kFlagName = 8, kFlagComment = 16,
+                   kFlagsKnown = 31;
 
 // The header's bytes as they are read, for its optional CRC-16.
 class HeaderReader {
@@ -205,8 +211,8 @@ public:
             if (in_.available() == 0 && !in_.refill())
                 cutOff();
             const void* nul = std::memchr(in_.data(), 0, in_.available());
-            std::size_t n = nul ? static_cast<const unsigned char*>(nul) - in_.data() + 1
-                                : in_.available();
+            std::size_t n =
+                nul ? static_cast<const unsigned char*>(nul) - in_.data() + 1 : in_.available();
             take(n);
             if (nul)
                 return;
@@ -224,9 +230,10 @@ void gzipMember(Input& in, Output& out) {
     const unsigned char* fixed = header.take(10);
     unsigned method = fixed[2], flags = fixed[3];
     if (method != 8)
-        fail(printed("The gzip data uses compression method %u; only method 8 (deflate) can "
-                     "be decoded.",
-                     method));
+        fail(
+            printed("The gzip data uses compression method %u; only method 8 (deflate) can "
+                    "be decoded.",
+                    method));
     if (flags & ~kFlagsKnown)
         fail(printed("The gzip data has unknown header flags (0x%02X).", flags));
     if (flags & kFlagExtra)
@@ -322,9 +329,10 @@ void zipEntry(Input& in, Output& out) {
     if (flags & kZipEncrypted)
         fail("The PKZIP entry is encrypted; encrypted entries cannot be decoded.");
     if (method != 0 && method != 8)
-        fail(printed("The PKZIP entry uses compression method %u; only methods 0 (stored) and "
-                     "8 (deflate) can be decoded.",
-                     method));
+        fail(
+            printed("The PKZIP entry uses compression method %u; only methods 0 (stored) and "
+                    "8 (deflate) can be decoded.",
+                    method));
     bool descriptor = (flags & kZipDescriptor) != 0;
 
     out.startMember();

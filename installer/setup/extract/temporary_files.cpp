@@ -38,7 +38,9 @@ std::string temporaryDirectory(std::string_view reported) {
 TemporaryFiles::TemporaryFiles(std::string directory, TemporaryFileCalls calls)
     : directory_(std::move(directory)), calls_(std::move(calls)) {}
 
-TemporaryFiles::~TemporaryFiles() { removeAll(); }
+TemporaryFiles::~TemporaryFiles() {
+    removeAll();
+}
 
 std::optional<std::string> TemporaryFiles::create(std::string_view extension) {
     std::uint32_t number = calls_.tick();
