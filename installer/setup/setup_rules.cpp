@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "installer/setup/actions/install_text.h"
+
 namespace vortix {
 
 bool isSilentCommandLine(std::string_view commandLine) {
@@ -35,38 +37,9 @@ std::string boxCaption(std::string_view languageTitle, std::string_view packageT
     return std::string(kDefaultCaption);
 }
 
-std::string formatText(std::string_view pattern, std::initializer_list<FormatArgument> arguments) {
-    std::string out;
-    out.reserve(pattern.size() + 64);
-    auto next = arguments.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        char c = pattern[i];
-        if (c != '%' || i + 1 == pattern.size()) {
-            out += c;
-            continue;
-        }
-        char directive = pattern[i + 1];
-        if (directive == '%') {
-            out += '%';
-            ++i;
-        } else if ((directive == 's' || directive == 'd') && next != arguments.end()) {
-            out += next->text;
-            ++next;
-            ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string entryText(const LanguageSet& set, std::size_t entry) {
-    return entry < set.lines.size() ? set.lines[entry] : std::string();
-}
-
 std::string languageWindowTitle(const LanguageSet& set, const PackageSettings& settings) {
     bool update = (settings.options & kOptionUpdate) != 0;
-    return formatText(entryText(set, update ? 9 : 8), {settings.productName});
+    return formatText(entry(set.lines, update ? 9 : 8), {settings.productName});
 }
 
 bool packageAllowsRun(const PackageSettings& settings, bool silent) {

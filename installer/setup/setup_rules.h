@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,23 +27,6 @@ inline constexpr std::string_view kDefaultCaption = "Vortix Installer";
 inline constexpr std::string_view kOutOfMemoryText = "Out of memory";
 // The language set's title, else the package's, else "Vortix Installer".
 std::string boxCaption(std::string_view languageTitle, std::string_view packageTitle);
-
-// Formats a package text: each "%s" takes the next text, "%d" the next number,
-// "%%" is a "%"; any other "%" and any directive without an argument stays as it
-// is, so a package text can never reach the C library's formatter.
-struct FormatArgument {
-    FormatArgument(std::string_view text) : text(text) {}
-    FormatArgument(const char* text) : text(text) {}
-    FormatArgument(const std::string& text) : text(text) {}
-    FormatArgument(long long number) : text(std::to_string(number)) {}
-    FormatArgument(int number) : text(std::to_string(number)) {}
-    FormatArgument(unsigned number) : text(std::to_string(number)) {}
-    std::string text;
-};
-std::string formatText(std::string_view pattern, std::initializer_list<FormatArgument> arguments);
-
-// Line `entry` of a language set, or "" when the set has no such line.
-std::string entryText(const LanguageSet& set, std::size_t entry);
 
 // The window title from the language set: entry 8 (entry 9 for an update)
 // formatted with the product name.

@@ -7,6 +7,7 @@
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
+#include "installer/setup/actions/install_text.h"
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/variables/text_substitution.h"
 #include "platform/file_system.h"
@@ -193,7 +194,7 @@ int SetupProgram::run() {
         return 0;
     int code = initialise();
     if (code < 0) {
-        messages_.error(formatText(kInitialisationFailedText, {code}));
+        messages_.error(formatText(kInitialisationFailedText, {std::to_string(code)}));
         cleanUp();
         return 0;
     }

@@ -13,7 +13,7 @@ std::string formatText(std::string_view pattern, std::initializer_list<std::stri
     auto next = args.begin();
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '%' && i + 1 < pattern.size()) {
-            if (pattern[i + 1] == 's') {
+            if (pattern[i + 1] == 's' || pattern[i + 1] == 'd') {
                 if (next != args.end())
                     out.append(*next++);
                 ++i;

@@ -14,8 +14,8 @@ namespace vortix {
 // Entry k of a language set; empty when the set has no such line.
 std::string entry(const std::vector<std::string>& texts, std::size_t k);
 
-// The pattern with each "%s" replaced by the next argument (empty once they run
-// out) and "%%" by "%"; any other "%" stays as it is, so a language set's text
+// The pattern with each "%s" or "%d" replaced by the next argument (empty once
+// they run out; numbers are handed in as text) and "%%" by "%"; any other "%" stays as it is, so a language set's text
 // can never read beyond its arguments.
 std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args);
 
