@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "installer/setup/actions/install_text.h"
 #include "installer/setup/package_entries.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
@@ -26,11 +27,6 @@ FILETIME toFileTime(std::uint64_t value) {
     t.dwHighDateTime = static_cast<DWORD>(value >> 32);
     t.dwLowDateTime = static_cast<DWORD>(value);
     return t;
-}
-
-std::string directoryOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 std::wstring wide(const std::string& text) {
@@ -456,16 +452,16 @@ bool Win32InstallHost::mp3Open(const std::string& mp3Path) {
     return mp3_ && mp3_->open(kDecodeChannel, mp3Path.c_str());
 }
 
-bool Win32InstallHost::mp3PlayToEnd() {
+void Win32InstallHost::mp3PlayToEnd() {
     if (!mp3_)
-        return false;
+        return;
     mp3_->setPriority(kDecodeChannel, 1);
     if (!mp3_->play(kDecodeChannel, 0, 0, ""))
-        return false;
+        return;
     for (;;) {
         int mode = mp3_->getPlayerMode(kDecodeChannel);
         if (mode == VXMP3_MODE_ENDED || mode == VXMP3_MODE_STOPPED || mode == VXMP3_MODE_CLOSED)
-            return mode == VXMP3_MODE_ENDED;
+            return;
         pumpMessages();
         Sleep(5);
     }

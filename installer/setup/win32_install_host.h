@@ -89,7 +89,7 @@ public:
     bool mp3Init() override;
     bool mp3SetOutput(const std::string& wavPath) override;
     bool mp3Open(const std::string& mp3Path) override;
-    bool mp3PlayToEnd() override;
+    void mp3PlayToEnd() override;
     void mp3Stop() override;
     bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) override;
 

@@ -38,11 +38,6 @@ std::string ownProgramPath() {
     return std::string(path, length < sizeof path ? length : 0);
 }
 
-std::string directoryOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 std::string windowsDirectory() {
     char directory[MAX_PATH] = "";
     GetWindowsDirectoryA(directory, sizeof directory);

@@ -255,7 +255,8 @@ TEST(InstallText, AsideNameTakesTheFirstFreeNumber) {
 
 TEST(InstallText, FormattingNeverReadsPastItsArguments) {
     EXPECT_EQ(formatText("File %s in %s", {"a", "b"}), "File a in b");
-    EXPECT_EQ(formatText("%s %s %d 100%%", {"a"}), "a  %d 100%");
+    EXPECT_EQ(formatText("%s %s %d 100%%", {"a"}), "a   100%");
+    EXPECT_EQ(formatText("code %d, %x %n", {"-8"}), "code -8, %x %n");
     EXPECT_EQ(entry({"zero"}, 5), "");
 }
 
