@@ -15,6 +15,7 @@
 #include "installer/setup/actions/plugin_recorder.h"
 #include "installer/setup/extract/temporary_files.h"
 #include "installer/setup/fault_plan.h"
+#include "installer/setup/package_entries.h"
 #include "installer/setup/variables/variables.h"
 #include "installer/setup/variables/win32_system_facts.h"
 #include "installer/setup/win32_install_host.h"
