@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (a.ok != b.ok || a.message != b.message || (a.ok && a.message.size() != 0) ||
         (!a.ok && a.message.empty()))
         std::abort();
-    if (a.ok && (a.written != first.bytes || first.bytes != second.bytes || first.sum != second.sum))
+    if (a.ok &&
+        (a.written != first.bytes || first.bytes != second.bytes || first.sum != second.sum))
         std::abort();
     return 0;
 }
