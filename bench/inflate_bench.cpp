@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,8 +26,9 @@ struct Fixture {
 };
 
 const Fixture& fixture() {
-    static Fixture* f = [] {
-        auto* made = new Fixture;
+    // Kept to the end of the run; its folder goes with it.
+    static std::unique_ptr<Fixture> f = [] {
+        auto made = std::make_unique<Fixture>();
         static const char* const kWords[] = {
             "Contavo", "Lite",   "Street",   "Avenue", "Mail",   "Phone",  "Company", "Office",
             "Home",    "Berlin", "Hamburg",  "Paris",  "Lyon",   "Oslo",   "Bergen",  "Smith",

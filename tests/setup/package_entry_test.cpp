@@ -205,6 +205,7 @@ TEST(PackageEntry, ReadAndWriteFailuresAreReported) {
     struct FullDisk : ByteSink {
         bool write(const unsigned char*, std::size_t) override { return false; }
     } full;
-    MemorySource entry(fixture("text.gz"));
+    const std::string gz = fixture("text.gz");
+    MemorySource entry(gz);
     EXPECT_NE(decompressEntry(entry, full).message.find("could not be written"), std::string::npos);
 }

@@ -27,6 +27,7 @@ public:
 // A source over bytes already in memory, handed out in pieces of at most `step`.
 class MemorySource : public ByteSource {
 public:
+    // The bytes are not copied: they must outlive the source.
     explicit MemorySource(std::string_view bytes, std::size_t step = static_cast<std::size_t>(-1))
         : bytes_(bytes), step_(step) {}
     bool read(unsigned char* buffer, std::size_t size, std::size_t& got) override;
