@@ -2,7 +2,7 @@
 // gives the same answer however the source hands the bytes out.
 #include <cstdint>
 #include <cstdlib>
-#include <string_view>
+#include <string>
 
 #include "installer/setup/extract/package_entry.h"
 
@@ -27,7 +27,7 @@ public:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
     MemorySource whole(bytes);
     CountingSink first;
     DecompressResult a = decompressEntry(whole, first);
