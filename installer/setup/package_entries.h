@@ -22,17 +22,6 @@ private:
     std::uint64_t done_ = 0;
 };
 
-class FileSink final : public ByteSink {
-public:
-    explicit FileSink(platform::File& file) : file_(file) {}
-    bool write(const unsigned char* data, std::size_t size) override {
-        return file_.write(reinterpret_cast<const char*>(data), size);
-    }
-
-private:
-    platform::File& file_;
-};
-
 enum class EntryKind { Compressed, Stored };
 
 // Writes the entry into `path`, which is replaced. On failure `message` says why

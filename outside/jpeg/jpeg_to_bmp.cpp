@@ -135,9 +135,9 @@ bool decode(jpeg_decompress_struct& cinfo, ErrorManager& errors, std::string_vie
     }
     jpeg_calc_output_dimensions(&cinfo);
     std::uint32_t width = cinfo.output_width, height = cinfo.output_height;
-    if (static_cast<std::uint64_t>(width) * height > kMaxJpegPixels) {
-        message = "The picture is too large (" + std::to_string(width) + " x " +
-                  std::to_string(height) + " pixels).";
+    if (static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height > options.maxPixels) {
+        message = "The picture is too large (" + std::to_string(cinfo.image_width) + " x " +
+                  std::to_string(cinfo.image_height) + " pixels).";
         return false;
     }
     std::size_t stride = rowStride(width);

@@ -12,11 +12,16 @@
 
 namespace vortix {
 
+// Pictures beyond this many pixels are refused rather than allocated.
+inline constexpr std::uint64_t kMaxJpegPixels = 64u * 1024 * 1024;
+
 struct JpegOptions {
     // The picture comes out 1/1, 1/2, 1/4 or 1/8 of its size; other values are refused.
     unsigned scaleDenominator = 1;
     // The faster, slightly coarser inverse DCT and upsampling.
     bool fast = false;
+    // Pictures with more pixels than this (before scaling) are refused unread.
+    std::uint64_t maxPixels = kMaxJpegPixels;
 };
 
 // Told the percentage of rows done (0..100); returning false cancels.
@@ -27,9 +32,6 @@ struct BmpConversion {
     std::string bmp;      // the whole .bmp file
     std::string message;  // why it failed
 };
-
-// Pictures beyond this many pixels are refused rather than allocated.
-inline constexpr std::uint64_t kMaxJpegPixels = 64u * 1024 * 1024;
 
 BmpConversion jpegToBmp(std::string_view jpeg, const JpegOptions& options = {},
                         const JpegProgress& progress = {});

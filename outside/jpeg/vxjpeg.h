@@ -31,7 +31,8 @@ typedef int(VXJPEG_API* VxJpegProgress)(int percent);
 
 // Converts the JPEG file jpegPath into a 24-bit .bmp file at bmpPath (created or
 // replaced). Returns 1 on success, 0 on failure (a damaged, cut-off or unreadable
-// picture, a file that cannot be written, or a cancel); a failure leaves no .bmp.
+// picture, a file that cannot be written, or a cancel). A picture that cannot be
+// decoded leaves bmpPath untouched; a write that fails deletes the partial file.
 typedef int(VXJPEG_API* PFN_JPGToBMP)(const char* jpegPath, const char* bmpPath,
                                       VxJpegProgress progress);
 // The same with a scale denominator (VXJPEG_SCALE_*) and a quality

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
 
 using namespace vortix;
@@ -205,6 +206,38 @@ TEST(PackageEntry, ReadAndWriteFailuresAreReported) {
     struct FullDisk : ByteSink {
         bool write(const unsigned char*, std::size_t) override { return false; }
     } full;
-    MemorySource entry(fixture("text.gz"));
+    const std::string gz = fixture("text.gz");
+    MemorySource entry(gz);
     EXPECT_NE(decompressEntry(entry, full).message.find("could not be written"), std::string::npos);
+}
+
+TEST(PackageEntry, OneEntryOfAPackageIntoAFile) {
+    // Two entries back to back: the limit keeps the first from reading into the second.
+    const std::string first = fixture("text.gz"), second = fixture("text-stored.zip");
+    const std::string package = "head" + first + second;
+    MemorySource whole(package, 1000);
+    std::size_t got = 0;
+    unsigned char head[4];
+    ASSERT_TRUE(whole.read(head, 4, got) && got == 4);
+
+    testing_support::TempDir dir;
+    const std::string path = dir.file("vxw1.tmp");
+    for (const std::string* entry : {&first, &second}) {
+        auto file = platform::systemFileSystem().open(path, platform::OpenMode::CreateNew);
+        ASSERT_TRUE(file);
+        LimitedSource source(whole, entry->size());
+        FileSink sink(*file);
+        DecompressResult result = decompressEntry(source, sink);
+        ASSERT_TRUE(result.ok) << result.message;
+        ASSERT_TRUE(file->close());
+        EXPECT_TRUE(readBytes(path) == fixture("text.txt"));
+        ASSERT_TRUE(platform::systemFileSystem().remove(path));
+    }
+
+    // A length beyond the package's end is a cut-off entry.
+    MemorySource shorter(first.substr(0, first.size() - 1));
+    LimitedSource beyond(shorter, first.size());
+    StringSink sink;
+    std::string message = decompressEntry(beyond, sink).message;
+    EXPECT_NE(message.find("cut off"), std::string::npos) << message;
 }

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include <vector>
+#include "platform/file_system.h"
+
+#include "installer/setup/extract/temporary_files.h"
+#include "installer/setup/extract/win32_system_temporary.h"
 #include "installer/setup/mp3_library.h"
 #include "installer/setup/plugin_library.h"
 #include "outside/jpeg/vxjpeg.h"
@@ -232,4 +236,22 @@ TEST(PluginDouble, LogsStagesMakesScriptedCallbacksAndGivesSteeredResults) {
                   "  recordValue|HKCU|Software\\X|v -> -1\n"
                   "  getVariable|<InstallDir> -> 1 \"C:\\App\"\n"
                   "  countSharedFile|x -> not offered\n");
+}
+
+TEST(SystemTemporaryFiles, NamedInTheSystemsTemporaryDirectory) {
+    std::string directory = vortix::systemTemporaryDirectory();
+    ASSERT_FALSE(directory.empty());
+    EXPECT_EQ(directory.back(), '\\');
+    std::string made;
+    {
+        vortix::TemporaryFiles files(
+            directory,
+            vortix::fileSystemCalls(platform::systemFileSystem(), vortix::systemTickCount));
+        std::optional<std::string> path = files.create(".tmp");
+        ASSERT_TRUE(path);
+        made = *path;
+        EXPECT_EQ(made.rfind(directory + "vxw", 0), 0u) << made;
+        EXPECT_TRUE(exists(made));
+    }
+    EXPECT_FALSE(exists(made));
 }

@@ -4,8 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <string_view>
+#include <utility>
+
+namespace platform {
+class File;
+}
 
 namespace vortix {
 
@@ -24,15 +29,16 @@ public:
     virtual bool write(const unsigned char* data, std::size_t size) = 0;
 };
 
-// A source over bytes already in memory, handed out in pieces of at most `step`.
+// A source over a copy of bytes in memory, handed out in pieces of at most `step`.
 class MemorySource : public ByteSource {
 public:
-    explicit MemorySource(std::string_view bytes, std::size_t step = static_cast<std::size_t>(-1))
-        : bytes_(bytes), step_(step) {}
+    explicit MemorySource(std::string bytes, std::size_t step = static_cast<std::size_t>(-1))
+        : bytes_(std::move(bytes)), step_(step) {}
     bool read(unsigned char* buffer, std::size_t size, std::size_t& got) override;
 
 private:
-    std::string_view bytes_;
+    std::string bytes_;
+    std::size_t at_ = 0;
     std::size_t step_;
 };
 
@@ -44,6 +50,28 @@ public:
 
 private:
     std::string bytes_;
+};
+
+// The next `limit` bytes of another source: one entry of a known length inside
+// the package. It ends there, or earlier when the source under it ends.
+class LimitedSource : public ByteSource {
+public:
+    LimitedSource(ByteSource& source, std::uint64_t limit) : source_(source), left_(limit) {}
+    bool read(unsigned char* buffer, std::size_t size, std::size_t& got) override;
+
+private:
+    ByteSource& source_;
+    std::uint64_t left_;
+};
+
+// A sink writing to a file opened through the platform layer.
+class FileSink : public ByteSink {
+public:
+    explicit FileSink(platform::File& file) : file_(file) {}
+    bool write(const unsigned char* data, std::size_t size) override;
+
+private:
+    platform::File& file_;
 };
 
 }  // namespace vortix

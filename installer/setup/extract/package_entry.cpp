@@ -62,6 +62,8 @@ public:
         if (pos_ == end_)
             pos_ = end_ = 0;
         if (end_ == kBufferSize) {
+            if (pos_ == 0)
+                return true;  // full: nothing to read into, and nothing ends here
             std::memmove(buffer_.get(), data(), available());
             end_ -= pos_;
             pos_ = 0;
