@@ -274,11 +274,34 @@ Table::Table(Reader& reader, const toml::value& value, std::string what)
         reader.refuse(value, "expected a table for " + what_ + ", found " + typeName(value));
 }
 
+// Letters to change, add or drop to turn one key into the other.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
 const toml::value& Table::require(const std::string& key) {
     const toml::value* v = get(key);
-    if (v == nullptr)
-        reader_.refuse(value_, "the key \"" + key + "\" is missing from " + what_);
-    return *v;
+    if (v != nullptr)
+        return *v;
+    // A key nobody has asked for that is nearly this one is most likely a typing slip.
+    for (const auto& [other, value] : inFileOrder(value_)) {
+        if (used_.count(other) == 0 && editDistance(other, key) <= 2)
+            reader_.refuse(*value, "the key \"" + key + "\" is missing from " + what_ +
+                                       " (is \"" + other + "\" a misspelling?)");
+    }
+    reader_.refuse(value_, "the key \"" + key + "\" is missing from " + what_);
 }
 
 std::string Table::text(const std::string& key, std::string fallback) {
