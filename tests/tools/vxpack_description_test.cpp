@@ -719,3 +719,31 @@ TEST(VxpackTool, ErrorsLeaveEveryFileAsItWas) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the setup program"), std::string::npos);
 }
+
+// The reference page's example is a real description.
+TEST(VxpackDescription, TheReferenceExampleParses) {
+    std::string page = readBytes(std::string(VXPACK_SOURCE_DIR) + "/docs/package-description.md");
+    std::size_t start = page.find("```toml\n", page.find("## A complete example"));
+    ASSERT_NE(start, std::string::npos);
+    start += 8;
+    std::string example = page.substr(start, page.find("```\n", start) - start);
+
+    TempDir dir;
+    for (const char* folder : {"languages", "bin", "art", "doc"})
+        std::filesystem::create_directories(dir.file(folder));
+    for (const char* file : {"languages/english.txt", "languages/deutsch.txt"})
+        writeBytes(dir.file(file), readBytes(kEnglish));
+    for (const char* file : {"licence.txt", "readme-en.txt", "readme-de.txt", "bin/vxuninst.exe",
+                             "art/setup.jpg", "art/setup.ttf", "art/banner.bmp", "bin/ctlite.exe",
+                             "bin/ctlitedisplay.dll", "doc/ctlite.hlp", "bin/ctlitepost.exe"})
+        writeBytes(dir.file(file), "bytes of " + std::string(file) + "\n");
+    writeBytes(dir.file("setup.toml"), example);
+
+    PackageContents c;
+    DescriptionProblem problem;
+    ASSERT_TRUE(readPackageDescription(dir.file("setup.toml"), c, problem)) << problem.text();
+    EXPECT_EQ(c.languages.size(), 2u);
+    EXPECT_EQ(c.files.size(), 4u);
+    EXPECT_NE(c.script.settings.options & kOptionMultilingual, 0u);
+    EXPECT_EQ(c.informationText.substr(0, 15), "<LangID=1033>\r\n");
+}
