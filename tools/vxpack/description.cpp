@@ -298,8 +298,8 @@ const toml::value& Table::require(const std::string& key) {
     // A key nobody has asked for that is nearly this one is most likely a typing slip.
     for (const auto& [other, value] : inFileOrder(value_)) {
         if (used_.count(other) == 0 && editDistance(other, key) <= 2)
-            reader_.refuse(*value, "the key \"" + key + "\" is missing from " + what_ +
-                                       " (is \"" + other + "\" a misspelling?)");
+            reader_.refuse(*value, "the key \"" + key + "\" is missing from " + what_ + " (is \"" +
+                                       other + "\" a misspelling?)");
     }
     reader_.refuse(value_, "the key \"" + key + "\" is missing from " + what_);
 }
@@ -1248,6 +1248,45 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         script.settings.requiredSize = total;
 }
 
+// toml11 parses nested arrays and inline tables by recursion, and a few thousand
+// levels overflow the stack. No description needs more than a handful, so deeper
+// nesting is refused before toml11 sees it. Brackets inside strings and comments do
+// not count.
+constexpr int kMaxNesting = 64;
+
+bool nestingWithinLimit(std::string_view text, std::size_t& line) {
+    int depth = 0;
+    line = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\n') {
+            ++line;
+        } else if (c == '#') {
+            while (i + 1 < text.size() && text[i + 1] != '\n')
+                ++i;
+        } else if (c == '"' || c == '\'') {
+            bool multiLine = text.compare(i, 3, std::string(3, c)) == 0;
+            std::string_view end =
+                multiLine ? std::string_view(&text[i], 3) : std::string_view(&text[i], 1);
+            i += end.size();
+            while (i < text.size() && text.compare(i, end.size(), end) != 0) {
+                if (c == '"' && text[i] == '\\' && i + 1 < text.size())
+                    ++i;  // the escaped character cannot end the string
+                if (text[i] == '\n')
+                    ++line;
+                ++i;
+            }
+            i += end.size() - 1;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting)
+                return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
 std::string firstLine(const std::string& message) {
     std::string line = message.substr(0, message.find('\n'));
     if (line.compare(0, 8, "[error] ") == 0)
@@ -1267,6 +1306,13 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
                              DescriptionProblem& problem) {
     out = PackageContents{};
     try {
+        std::size_t line;
+        if (!nestingWithinLimit(text, line)) {
+            problem = {
+                path, line,
+                "arrays and tables nested more than " + std::to_string(kMaxNesting) + " deep"};
+            return false;
+        }
         std::istringstream in{std::string(text)};
         toml::value root = toml::parse(in, path);
         fs::path folder = fs::path(path).parent_path();
