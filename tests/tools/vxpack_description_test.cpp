@@ -372,7 +372,11 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         {"colour = \"blue\"\n", 10, "unknown key \"colour\" in [[languages]]"},
         {"[colours]\nback = 1\n", 10, "unknown key \"colours\" in the description"},
         {"[package.update]\nfrom = 2.0\n", 11, "expected a string"},
-        {"name = \"x\n", 10, ""},  // a syntax error
+        // Syntax errors, with a reason even where toml11 gives it only in its picture.
+        {"name = \"x\n", 10, ""},
+        {"[[package.install_types]]\ncaption =ni\"x\"\n", 11, ""},
+        // Malformed UTF-8 (which once sent the parser past its buffer).
+        {"s = 1\np='[\x92\x92'[\x92\x92\n", 11, "not valid UTF-8"},
         // Nesting deep enough to overflow the parser's stack is refused; brackets in
         // strings and comments do not count.
         {"s = \"" + std::string(70, '[') + "\"\n# " + std::string(70, '{') + "\nt = '''\n" +
@@ -385,6 +389,7 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         EXPECT_EQ(problem.file, folder.path("setup.toml")) << c.body;
         EXPECT_EQ(problem.line, c.line) << c.body << "\n" << problem.text();
         EXPECT_NE(problem.message.find(c.says), std::string::npos) << problem.text();
+        EXPECT_FALSE(problem.message.empty()) << c.body;
     }
 
     // Settings of [package] itself, refused at their own line.

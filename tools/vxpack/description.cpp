@@ -539,8 +539,9 @@ void readRegistry(Reader& reader, const toml::value& v, RegistryItems& roots) {
     Table table(reader, v, "[registry]");
     for (const auto& [rootName, rootValue] : inFileOrder(v)) {
         table.get(rootName);
+        const std::string& name = rootName;
         auto found = std::find_if(kRoots.begin(), kRoots.end(),
-                                  [&](const auto& r) { return rootName == r.first; });
+                                  [&](const auto& r) { return name == r.first; });
         if (found == kRoots.end())
             reader.refuse(*rootValue,
                           "unknown registry root \"" + rootName +
@@ -1287,13 +1288,25 @@ bool nestingWithinLimit(std::string_view text, std::size_t& line) {
     return true;
 }
 
-std::string firstLine(const std::string& message) {
+// toml11's messages run over several lines with a picture of the line at fault; the
+// reason is on the first line or, when that is empty, after the picture's marker.
+std::string reasonOf(const std::string& message) {
     std::string line = message.substr(0, message.find('\n'));
     if (line.compare(0, 8, "[error] ") == 0)
         line.erase(0, 8);
-    if (line.compare(0, 6, "toml::") == 0 && line.find(": ") != std::string::npos)
-        line.erase(0, line.find(": ") + 2);
-    return line;
+    if (line.compare(0, 6, "toml::") == 0) {
+        std::size_t colon = line.find(':', 6);
+        line.erase(0, colon == std::string::npos ? line.size() : colon + 1);
+    }
+    line.erase(0, line.find_first_not_of(' '));
+    for (const char* marker : {"^--- ", "~ "}) {
+        std::size_t at = message.find(marker);
+        if (line.empty() && at != std::string::npos) {
+            std::size_t start = at + std::string(marker).size();
+            line = message.substr(start, message.find('\n', start) - start);
+        }
+    }
+    return line.empty() ? "not valid TOML" : line;
 }
 
 }  // namespace
@@ -1306,6 +1319,15 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
                              DescriptionProblem& problem) {
     out = PackageContents{};
     try {
+        // toml11 can read past the end of its buffer on malformed UTF-8 in a string,
+        // so the bytes are checked first (TOML text is UTF-8 throughout).
+        std::size_t bad = invalidUtf8At(text);
+        if (bad != std::string_view::npos) {
+            std::size_t line =
+                1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + bad, '\n'));
+            problem = {path, line, "the description is not valid UTF-8"};
+            return false;
+        }
         std::size_t line;
         if (!nestingWithinLimit(text, line)) {
             problem = {
@@ -1322,13 +1344,13 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
     } catch (const Refusal& refusal) {
         problem = {refusal.file, refusal.line, refusal.message};
     } catch (const toml::syntax_error& error) {
-        problem = {path, error.location().line(), firstLine(error.what())};
+        problem = {path, error.location().line(), reasonOf(error.what())};
     } catch (const toml::exception& error) {
-        problem = {path, error.location().line(), firstLine(error.what())};
+        problem = {path, error.location().line(), reasonOf(error.what())};
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& error) {
-        problem = {path, 0, firstLine(error.what())};
+        problem = {path, 0, reasonOf(error.what())};
     }
     return false;
 }

@@ -63,6 +63,16 @@ bool decode(std::string_view text, std::size_t& pos, std::uint32_t& code) {
 
 }  // namespace
 
+std::size_t invalidUtf8At(std::string_view text) {
+    std::size_t pos = 0;
+    std::uint32_t code;
+    while (pos < text.size()) {
+        if (!decode(text, pos, code))
+            return pos;
+    }
+    return std::string_view::npos;
+}
+
 bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why) {
     out.clear();
     out.reserve(utf8.size());

@@ -12,4 +12,7 @@ namespace vortix {
 // a NUL (the package ends its strings with one).
 bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why);
 
+// The offset of the first byte that does not belong to valid UTF-8, or npos.
+std::size_t invalidUtf8At(std::string_view text);
+
 }  // namespace vortix
