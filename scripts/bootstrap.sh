@@ -16,7 +16,7 @@ PACKAGES=(
   wine wine64 xvfb xauth imagemagick xdotool
   zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev
   clang clang-14 libclang-rt-14-dev clang-format
-  googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
+  googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libtoml11-dev
 )
 
 log() { printf '[bootstrap] %s\n' "$*"; }

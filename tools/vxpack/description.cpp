@@ -1,0 +1,1371 @@
+// Package descriptions are TOML, read with toml11. A description is written and
+// reviewed by people, often in a diff: TOML reads like an INI file, yet has what a
+// package needs — tables for nested settings and registry trees, arrays of tables for
+// item lists, real integers, booleans and datetimes. toml11 keeps the file and line of
+// every value, so each refusal below can name the line at fault, and it is header-only
+// and packaged by Debian, so the native and Windows trees build the same copy.
+//
+// Every table is read through Table, which remembers the keys it handed out: a key
+// nobody asked for is refused, so a misspelt setting never silently falls back to its
+// default.
+
+#include "tools/vxpack/description.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <toml.hpp>
+#include <tuple>
+#include <utility>
+
+#include "tools/vxpack/language_file.h"
+#include "tools/vxpack/pe_version.h"
+#include "tools/vxpack/text_encoding.h"
+
+namespace vortix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uintmax_t kMaxTextFile = 16u << 20;
+constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+
+struct Refusal {
+    std::string file;
+    std::size_t line;
+    std::string message;
+};
+
+std::size_t lineOf(const toml::value& v) {
+    return v.location().line();
+}
+
+const char* typeName(const toml::value& v) {
+    switch (v.type()) {
+        case toml::value_t::boolean: return "a boolean";
+        case toml::value_t::integer: return "an integer";
+        case toml::value_t::floating: return "a floating-point number";
+        case toml::value_t::string: return "a string";
+        case toml::value_t::offset_datetime:
+        case toml::value_t::local_datetime:
+        case toml::value_t::local_date:
+        case toml::value_t::local_time: return "a date or time";
+        case toml::value_t::array: return "an array";
+        case toml::value_t::table: return "a table";
+        default: return "nothing";
+    }
+}
+
+// toml11 keeps tables unordered; the author's order is the order in the file.
+std::vector<std::pair<std::string, const toml::value*>> inFileOrder(const toml::value& table) {
+    std::vector<std::pair<std::string, const toml::value*>> entries;
+    for (const auto& [key, value] : table.as_table())
+        entries.emplace_back(key, &value);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        auto la = a.second->location(), lb = b.second->location();
+        return std::make_tuple(la.line(), la.column(), a.first) <
+               std::make_tuple(lb.line(), lb.column(), b.first);
+    });
+    return entries;
+}
+
+using Names = std::vector<std::pair<const char*, std::uint32_t>>;
+
+const Names kRoots = {{"HKEY_CLASSES_ROOT", 0},  {"HKCR", 0}, {"HKEY_CURRENT_USER", 1}, {"HKCU", 1},
+                      {"HKEY_LOCAL_MACHINE", 2}, {"HKLM", 2}, {"HKEY_USERS", 3},        {"HKU", 3}};
+constexpr std::uint32_t kRootHandleBase = 0x80000000u;
+
+const Names kStages = {{"language", 1},         {"welcome", 2},     {"licence", 3},
+                       {"license", 3},          {"information", 4}, {"system_information", 5},
+                       {"user_information", 6}, {"destination", 7}, {"program_folder", 8},
+                       {"install_type", 9},     {"components", 10}, {"summary", 11},
+                       {"progress", 12},        {"finish", 13}};
+
+const Names kPages = {{"language", kPageLanguage},
+                      {"welcome", kPageWelcome},
+                      {"licence", kPageLicence},
+                      {"license", kPageLicence},
+                      {"information", kPageInformation},
+                      {"system_information", kPageSystemInformation},
+                      {"user_information", kPageUserInformation},
+                      {"destination", kPageDestination},
+                      {"program_folder", kPageProgramFolder},
+                      {"install_type", kPageInstallType},
+                      {"components", kPageComponents},
+                      {"summary", kPageSummary},
+                      {"finish", kPageFinish}};
+
+class Reader;
+
+// One TOML table being read: hands out its keys and refuses the ones nobody took.
+class Table {
+public:
+    Table(Reader& reader, const toml::value& value, std::string what);
+
+    const toml::value* get(const std::string& key) {
+        used_.insert(key);
+        auto& table = value_.as_table();
+        auto it = table.find(key);
+        return it == table.end() ? nullptr : &it->second;
+    }
+    const toml::value& require(const std::string& key);
+    bool has(const std::string& key) const { return value_.as_table().count(key) != 0; }
+
+    std::string text(const std::string& key, std::string fallback = {});
+    std::string requiredText(const std::string& key);
+    bool flag(const std::string& key, bool fallback = false);
+    std::uint64_t number(const std::string& key, std::uint64_t min, std::uint64_t max,
+                         std::uint64_t fallback);
+    std::uint32_t choice(const std::string& key, const Names& names, std::uint32_t fallback);
+
+    // Refuses a key this table was given but has no use for in its present form.
+    void refuseIfPresent(const std::string& key, const std::string& why);
+    // Refuses the first key (in file order) that nobody asked for.
+    void finish();
+
+    const toml::value& value() const { return value_; }
+    const std::string& what() const { return what_; }
+
+private:
+    Reader& reader_;
+    const toml::value& value_;
+    std::string what_;
+    std::set<std::string> used_;
+};
+
+class Reader {
+public:
+    Reader(std::string file, fs::path folder)
+        : file_(std::move(file)), folder_(std::move(folder)) {}
+
+    [[noreturn]] void refuse(std::size_t line, const std::string& message) const {
+        throw Refusal{file_, line, message};
+    }
+    [[noreturn]] void refuse(const toml::value& at, const std::string& message) const {
+        refuse(lineOf(at), message);
+    }
+    void expect(const toml::value& v, toml::value_t type, const char* wanted) const {
+        if (v.type() != type)
+            refuse(v, std::string("expected ") + wanted + ", found " + typeName(v));
+    }
+
+    std::string text(const toml::value& v) const {
+        expect(v, toml::value_t::string, "a string");
+        return encode(v, v.as_string().str);
+    }
+    // A string, or an integer written as its decimal text.
+    std::string textOrNumber(const toml::value& v) const {
+        if (v.is_integer())
+            return std::to_string(v.as_integer());
+        if (!v.is_string())
+            refuse(v, std::string("expected a string or an integer, found ") + typeName(v));
+        return text(v);
+    }
+    std::string encode(const toml::value& at, const std::string& utf8) const {
+        std::string out, why;
+        if (!cp1252FromUtf8(utf8, out, why))
+            refuse(at, why);
+        return out;
+    }
+    bool flag(const toml::value& v) const {
+        expect(v, toml::value_t::boolean, "true or false");
+        return v.as_boolean();
+    }
+    std::uint64_t number(const toml::value& v, std::uint64_t min, std::uint64_t max) const {
+        expect(v, toml::value_t::integer, "an integer");
+        auto n = v.as_integer();
+        if (n < 0 || static_cast<std::uint64_t>(n) < min || static_cast<std::uint64_t>(n) > max)
+            refuse(v, std::to_string(n) + " is out of range (" + std::to_string(min) + " to " +
+                          std::to_string(max) + ")");
+        return static_cast<std::uint64_t>(n);
+    }
+    std::uint32_t choice(const toml::value& v, const Names& names) const {
+        expect(v, toml::value_t::string, "a string");
+        const std::string& given = v.as_string().str;
+        std::string known;
+        for (const auto& [name, code] : names) {
+            if (given == name)
+                return code;
+            known += std::string(known.empty() ? "" : ", ") + "\"" + name + "\"";
+        }
+        refuse(v, "unknown name \"" + given + "\" (known: " + known + ")");
+    }
+    // A number in range, or one of the names.
+    std::uint32_t numberOrChoice(const toml::value& v, std::uint32_t max,
+                                 const Names& names) const {
+        return v.is_integer() ? static_cast<std::uint32_t>(number(v, 0, max)) : choice(v, names);
+    }
+    std::uint32_t root(const toml::value& v) const { return kRootHandleBase + choice(v, kRoots); }
+
+    // A host path from the description, relative ones taken from its folder, in the
+    // form the system's narrow file functions take.
+    std::string hostPath(const toml::value& v) const {
+        expect(v, toml::value_t::string, "a path");
+        const std::string& given = v.as_string().str;
+        if (given.empty())
+            refuse(v, "the path is empty");
+        try {
+            fs::path path = fs::u8path(given);
+            if (path.is_relative())
+                path = folder_ / path;
+            return path.lexically_normal().string();
+        } catch (const std::exception&) {
+            refuse(v, "the path \"" + given + "\" cannot be named on this system");
+        }
+    }
+    // As hostPath, for a file that must exist now.
+    std::string existingFile(const toml::value& v) const {
+        std::string path = hostPath(v);
+        std::error_code error;
+        if (!fs::is_regular_file(path, error))
+            refuse(v, "the file \"" + path + "\" does not exist");
+        return path;
+    }
+
+    // A text file named by `v`: UTF-8 to Windows-1252, line ends made CR LF.
+    std::string textFile(const toml::value& v) const {
+        std::string path = existingFile(v), bytes = fileBytes(v, path);
+        if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            bytes.erase(0, 3);
+        std::string out, line, why;
+        std::istringstream in(bytes);
+        for (std::size_t number = 1; std::getline(in, line); ++number) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::string converted;
+            if (!cp1252FromUtf8(line, converted, why))
+                throw Refusal{path, number, why};
+            out += converted;
+            if (!in.eof())
+                out += "\r\n";
+        }
+        return out;
+    }
+    std::string fileBytes(const toml::value& v, const std::string& path) const {
+        std::error_code error;
+        if (fs::file_size(path, error) > kMaxTextFile)
+            refuse(v, "the file \"" + path + "\" is too large for a text");
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        if (!in)
+            refuse(v, "the file \"" + path + "\" cannot be read");
+        return bytes.str();
+    }
+
+    const std::string& file() const { return file_; }
+
+private:
+    std::string file_;
+    fs::path folder_;
+};
+
+Table::Table(Reader& reader, const toml::value& value, std::string what)
+    : reader_(reader), value_(value), what_(std::move(what)) {
+    if (!value.is_table())
+        reader.refuse(value, "expected a table for " + what_ + ", found " + typeName(value));
+}
+
+// Letters to change, add or drop to turn one key into the other.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+const toml::value& Table::require(const std::string& key) {
+    const toml::value* v = get(key);
+    if (v != nullptr)
+        return *v;
+    // A key nobody has asked for that is nearly this one is most likely a typing slip.
+    for (const auto& [other, value] : inFileOrder(value_)) {
+        if (used_.count(other) == 0 && editDistance(other, key) <= 2)
+            reader_.refuse(*value, "the key \"" + key + "\" is missing from " + what_ + " (is \"" +
+                                       other + "\" a misspelling?)");
+    }
+    reader_.refuse(value_, "the key \"" + key + "\" is missing from " + what_);
+}
+
+std::string Table::text(const std::string& key, std::string fallback) {
+    const toml::value* v = get(key);
+    return v ? reader_.text(*v) : fallback;
+}
+
+std::string Table::requiredText(const std::string& key) {
+    const toml::value& v = require(key);
+    std::string s = reader_.text(v);
+    if (s.empty())
+        reader_.refuse(v, "\"" + key + "\" must not be empty");
+    return s;
+}
+
+bool Table::flag(const std::string& key, bool fallback) {
+    const toml::value* v = get(key);
+    return v ? reader_.flag(*v) : fallback;
+}
+
+std::uint64_t Table::number(const std::string& key, std::uint64_t min, std::uint64_t max,
+                            std::uint64_t fallback) {
+    const toml::value* v = get(key);
+    return v ? reader_.number(*v, min, max) : fallback;
+}
+
+std::uint32_t Table::choice(const std::string& key, const Names& names, std::uint32_t fallback) {
+    const toml::value* v = get(key);
+    return v ? reader_.choice(*v, names) : fallback;
+}
+
+void Table::refuseIfPresent(const std::string& key, const std::string& why) {
+    if (const toml::value* v = get(key))
+        reader_.refuse(*v, "\"" + key + "\" has no use " + why);
+}
+
+void Table::finish() {
+    for (const auto& [key, v] : inFileOrder(value_)) {
+        if (used_.count(key) == 0)
+            reader_.refuse(*v, "unknown key \"" + key + "\" in " + what_);
+    }
+}
+
+// Calls `each` for every table of the array `key` of `parent` (absent: none).
+void forEachTable(Reader& reader, Table& parent, const std::string& key, const std::string& what,
+                  const std::function<void(Table&)>& each) {
+    const toml::value* array = parent.get(key);
+    if (array == nullptr)
+        return;
+    reader.expect(*array, toml::value_t::array, "an array of tables");
+    for (const toml::value& item : array->as_array()) {
+        Table table(reader, item, what);
+        each(table);
+        table.finish();
+    }
+}
+
+std::vector<std::string> textList(Reader& reader, const toml::value& v) {
+    reader.expect(v, toml::value_t::array, "an array of strings");
+    std::vector<std::string> out;
+    for (const toml::value& item : v.as_array())
+        out.push_back(reader.text(item));
+    return out;
+}
+
+std::vector<std::string> pathList(Reader& reader, const toml::value& v) {
+    reader.expect(v, toml::value_t::array, "an array of paths");
+    std::vector<std::string> out;
+    for (const toml::value& item : v.as_array())
+        out.push_back(reader.existingFile(item));
+    return out;
+}
+
+// ---------------------------------------------------------------- conditions
+
+Condition readCondition(Reader& reader, const toml::value& v) {
+    Table table(reader, v, "the condition");
+    Condition condition;
+    if (const toml::value* systems = table.get("systems")) {
+        static const Names kSystems = {
+            {"any", kAnySystem}, {"95", kSystemWin95}, {"98", kSystemWin98}, {"me", kSystemWinMe},
+            {"nt4", kSystemNt4}, {"nt5", kSystemNt5},  {"nt", kAllNtFamily}, {"9x", kAll95Family}};
+        reader.expect(*systems, toml::value_t::array, "an array of system names");
+        if (systems->as_array().empty())
+            reader.refuse(*systems, "an empty list of systems allows the item nowhere");
+        condition.options = 0;
+        for (const toml::value& name : systems->as_array())
+            condition.options |= reader.choice(name, kSystems);
+    }
+    if (table.choice("join", {{"and", 0}, {"or", 1}}, 0) != 0)
+        condition.options |= kJoinByOr;
+    if (const toml::value* comparisons = table.get("comparisons")) {
+        static const Names kOperators = {{"==", 0},
+                                         {"!=", 1},
+                                         {">", 2},
+                                         {"<", 3},
+                                         {">=", 4},
+                                         {"<=", 5},
+                                         {"&", 6},
+                                         {"equal", 0},
+                                         {"not_equal", 1},
+                                         {"greater", 2},
+                                         {"less", 3},
+                                         {"greater_or_equal", 4},
+                                         {"less_or_equal", 5},
+                                         {"bit_test", 6}};
+        reader.expect(*comparisons, toml::value_t::array, "an array of comparisons");
+        for (const toml::value& item : comparisons->as_array()) {
+            Table c(reader, item, "a comparison");
+            Comparison comparison;
+            comparison.left = reader.textOrNumber(c.require("left"));
+            comparison.op = reader.choice(c.require("op"), kOperators);
+            comparison.right = reader.textOrNumber(c.require("right"));
+            c.finish();
+            condition.comparisons.push_back(std::move(comparison));
+        }
+    }
+    table.finish();
+    return condition;
+}
+
+Condition conditionOf(Reader& reader, Table& table) {
+    const toml::value* v = table.get("condition");
+    return v ? readCondition(reader, *v) : Condition{};
+}
+
+// ---------------------------------------------------------------- registry
+
+bool isDecimal(const std::string& s, std::uint64_t max) {
+    if (s.empty() || s.size() > 10)
+        return false;
+    std::uint64_t n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n <= max;
+}
+
+bool isHexPairs(const std::string& s) {
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (s.empty())
+        return true;
+    if (s.size() % 3 != 2)
+        return false;
+    for (std::size_t i = 0; i < s.size(); i += 3) {
+        if (!hex(s[i]) || !hex(s[i + 1]))
+            return false;
+    }
+    return true;
+}
+
+RegistryItemValue readRegistryValue(Reader& reader, const toml::value& v) {
+    Table table(reader, v, "a registry value");
+    RegistryItemValue value;
+    value.name = table.text("name");
+    value.type = table.choice("type",
+                              {{"binary", kRegBinary},
+                               {"dword", kRegDword},
+                               {"string", kRegString},
+                               {"multi_string", kRegMultiString}},
+                              kRegString);
+    const toml::value& data = table.require("data");
+    bool variable = false;
+    switch (value.type) {
+        case kRegBinary:
+            if (data.is_array()) {
+                for (const toml::value& byte : data.as_array()) {
+                    char pair[4];
+                    std::snprintf(pair, sizeof pair, "%02X",
+                                  static_cast<unsigned>(reader.number(byte, 0, 255)));
+                    value.data += std::string(value.data.empty() ? "" : " ") + pair;
+                }
+            } else {
+                value.data = reader.text(data);
+                variable = value.data.find('<') != std::string::npos;
+                if (!variable && !isHexPairs(value.data))
+                    reader.refuse(data,
+                                  "binary data is pairs of hexadecimal digits, one "
+                                  "separator between pairs (\"01 A0 FF\")");
+            }
+            break;
+        case kRegDword:
+            value.data = reader.textOrNumber(data);
+            variable = value.data.find('<') != std::string::npos;
+            if (!variable && !isDecimal(value.data, 0xFFFFFFFFu))
+                reader.refuse(data, "a dword is a decimal number from 0 to 4294967295");
+            break;
+        case kRegMultiString:
+            if (data.is_array()) {
+                for (const std::string& s : textList(reader, data))
+                    value.data += s + "<\\0>";
+                break;
+            }
+            value.data = reader.text(data);
+            break;
+        default: value.data = reader.text(data); break;
+    }
+    value.condition = conditionOf(reader, table);
+    table.finish();
+    return value;
+}
+
+void checkKeyName(Reader& reader, const toml::value& at, const std::string& name) {
+    if (name.empty() || name.front() == '\\' || name.back() == '\\')
+        reader.refuse(at,
+                      "a registry key path is not empty and neither starts nor ends with "
+                      "a backslash (\"" +
+                          name + "\")");
+}
+
+RegistryItemKey readRegistryKey(Reader& reader, const std::string& name, const toml::value& v) {
+    Table table(reader, v, "the registry key \"" + name + "\"");
+    RegistryItemKey key;
+    key.name = reader.encode(v, name);
+    checkKeyName(reader, v, key.name);
+    if (const toml::value* values = table.get("values")) {
+        reader.expect(*values, toml::value_t::array, "an array of registry values");
+        for (const toml::value& item : values->as_array())
+            key.values.push_back(readRegistryValue(reader, item));
+    }
+    if (const toml::value* subkeys = table.get("subkeys")) {
+        Table sub(reader, *subkeys, "the subkeys of \"" + name + "\"");
+        for (const auto& [subname, subvalue] : inFileOrder(*subkeys)) {
+            sub.get(subname);
+            key.subkeys.push_back(readRegistryKey(reader, subname, *subvalue));
+        }
+    }
+    table.finish();
+    return key;
+}
+
+void readRegistry(Reader& reader, const toml::value& v, RegistryItems& roots) {
+    Table table(reader, v, "[registry]");
+    for (const auto& [rootName, rootValue] : inFileOrder(v)) {
+        table.get(rootName);
+        const std::string& name = rootName;
+        auto found = std::find_if(kRoots.begin(), kRoots.end(),
+                                  [&](const auto& r) { return name == r.first; });
+        if (found == kRoots.end())
+            reader.refuse(*rootValue,
+                          "unknown registry root \"" + rootName +
+                              "\" (HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, "
+                              "HKEY_LOCAL_MACHINE, HKEY_USERS or HKCR, HKCU, HKLM, HKU)");
+        Table root(reader, *rootValue, "the registry root " + rootName);
+        for (const auto& [keyName, keyValue] : inFileOrder(*rootValue)) {
+            root.get(keyName);
+            roots[found->second].subkeys.push_back(readRegistryKey(reader, keyName, *keyValue));
+        }
+    }
+}
+
+// ---------------------------------------------------------------- other items
+
+ShortcutItem readShortcut(Reader& reader, Table& t) {
+    ShortcutItem item;
+    item.target = t.requiredText("target");
+    item.shortcutFile = t.requiredText("file");
+    item.arguments = t.text("arguments");
+    item.workingDirectory = t.text("working_dir");
+    item.icon = t.text("icon");
+    if (const toml::value* index = t.get("icon_index")) {
+        if (item.icon.empty())
+            reader.refuse(*index, "\"icon_index\" needs an \"icon\" file");
+        item.icon += "," + std::to_string(reader.number(*index, 0, 9));
+    } else if (!item.icon.empty()) {
+        item.icon += ",0";
+    }
+    item.condition = conditionOf(reader, t);
+    return item;
+}
+
+IniItem readIni(Reader& reader, Table& t) {
+    IniItem item;
+    item.file = t.requiredText("file");
+    item.section = t.requiredText("section");
+    const toml::value& key = t.require("key");
+    std::string name = reader.text(key);
+    if (name.empty() || name.find('=') != std::string::npos)
+        reader.refuse(key, "an INI key name is not empty and holds no \"=\"");
+    const toml::value* value = t.get("value");
+    item.keyAndValue = name + "=" + (value ? reader.textOrNumber(*value) : std::string());
+    item.condition = conditionOf(reader, t);
+    return item;
+}
+
+TextEditItem readTextEdit(Reader& reader, Table& t) {
+    TextEditItem item;
+    item.mode = t.choice("mode",
+                         {{"insert_at_start", 0},
+                          {"append", 1},
+                          {"append_to_anchor_line", 2},
+                          {"delete_anchor_line", 3},
+                          {"insert_after_anchor", 4},
+                          {"insert_before_anchor", 5}},
+                         1);
+    item.file = t.requiredText("file");
+    if (item.mode >= 2)
+        item.anchor = t.requiredText("anchor");
+    else
+        t.refuseIfPresent("anchor", "when the mode names no anchor line");
+    if (item.mode == 3)
+        t.refuseIfPresent("text", "when the anchor line is deleted");
+    else
+        item.text = reader.text(t.require("text"));
+    item.condition = conditionOf(reader, t);
+    return item;
+}
+
+std::uint32_t stageOf(Reader& reader, Table& t) {
+    const toml::value* v = t.get("stage");
+    if (v == nullptr)
+        return 12;
+    std::uint32_t stage = reader.numberOrChoice(*v, 13, kStages);
+    if (stage == 0)
+        reader.refuse(*v, "stages are numbered 1 to 13");
+    return stage;
+}
+
+StageFileOperation readStageFile(Reader& reader, Table& t) {
+    StageFileOperation item;
+    item.stage = stageOf(reader, t);
+    item.action = t.choice("action", {{"copy", 0}, {"move", 1}, {"delete", 2}, {"rename", 3}}, 0);
+    item.source = t.requiredText("source");
+    if (item.action == static_cast<std::uint32_t>(StageFileAction::Delete))
+        t.refuseIfPresent("target", "when a file is deleted");
+    else
+        item.target = t.requiredText("target");
+    item.condition = conditionOf(reader, t);
+    return item;
+}
+
+StageOpenItem readStageOpen(Reader& reader, Table& t) {
+    StageOpenItem item;
+    item.stage = stageOf(reader, t);
+    if (const toml::value* verb = t.get("verb")) {
+        item.verb = reader.choice(*verb, {{"open", 0}, {"explore", 1}}) ? "explore" : "open";
+    }
+    item.path = t.requiredText("path");
+    item.parameters = t.text("parameters");
+    item.condition = conditionOf(reader, t);
+    return item;
+}
+
+UserVariable readVariable(Reader& reader, Table& t, std::set<std::string>& names) {
+    UserVariable var;
+    const toml::value& name = t.require("name");
+    var.name = reader.text(name);
+    if (var.name.size() < 3 || var.name.front() != '<' || var.name.back() != '>' ||
+        var.name.find_first_of("<>", 1) != var.name.size() - 1)
+        reader.refuse(name, "a variable's name is written with its brackets, as \"<Name>\"");
+    if (!names.insert(var.name).second)
+        reader.refuse(name, "the variable " + var.name + " is declared twice");
+    var.kind = static_cast<UserVariableKind>(
+        t.choice("kind", {{"text", 0}, {"number", 1}, {"settable_number", 2}}, 0));
+    var.source = static_cast<UserVariableSource>(
+        t.choice("source", {{"none", 0}, {"registry", 1}, {"ini", 2}, {"file_search", 3}}, 0));
+    if (const toml::value* fallback = t.get("default"))
+        var.defaultText = reader.textOrNumber(*fallback);
+    bool numeric = var.kind != UserVariableKind::Text;
+    auto numericOption = [&](const char* key, std::uint32_t bit) {
+        if (!numeric)
+            t.refuseIfPresent(key, "for a text variable");
+        else if (t.flag(key))
+            var.options |= bit;
+    };
+    switch (var.source) {
+        case UserVariableSource::Registry:
+            var.field1 = std::to_string(reader.root(t.require("root")));
+            var.field2 = t.requiredText("key");
+            var.field3 = t.text("value");
+            numericOption("key_exists", kVarKeyExists);
+            numericOption("value_exists", kVarValueExists);
+            break;
+        case UserVariableSource::IniFile:
+            var.field1 = t.requiredText("file");
+            var.field2 = t.requiredText("section");
+            var.field3 = t.requiredText("key");
+            numericOption("presence", kVarPresence);
+            break;
+        case UserVariableSource::FileSearch:
+            var.field1 = t.requiredText("file");
+            if (const toml::value* dirs = t.get("directories")) {
+                for (const std::string& dir : textList(reader, *dirs))
+                    var.field2 += std::string(var.field2.empty() ? "" : "<\\0>") + dir;
+            }
+            if (t.flag("drive_only"))
+                var.options |= kVarDriveOnly;
+            if (t.flag("no_drive_search"))
+                var.options |= kVarNoDriveSearch;
+            break;
+        default: break;
+    }
+    return var;
+}
+
+// ---------------------------------------------------------------- components
+
+// A text given plainly, or per language as { 1033 = "...", 1031 = "..." }.
+std::string multilingualText(Reader& reader, const toml::value& v) {
+    if (!v.is_table())
+        return reader.text(v);
+    std::string out;
+    for (const auto& [id, text] : inFileOrder(v)) {
+        if (!isDecimal(id, 0xFFFF))
+            reader.refuse(*text, "\"" + id + "\" is not a language identifier (0 to 65535)");
+        out += "<LangID=" + id + ">" + reader.text(*text) + "</LangID=" + id + ">";
+    }
+    return out;
+}
+
+struct ComponentIndex {
+    std::map<std::string, std::uint32_t> ids;  // id → index in pre-order
+    std::vector<bool> sizeGiven;
+};
+
+Component readComponent(Reader& reader, Table& t, ComponentIndex& index, std::uint32_t position) {
+    Component c;
+    if (const toml::value* id = t.get("id")) {
+        std::string name = reader.text(*id);
+        if (!index.ids.emplace(name, position).second)
+            reader.refuse(*id, "the component id \"" + name + "\" is used twice");
+    }
+    c.name = multilingualText(reader, t.require("name"));
+    if (const toml::value* description = t.get("description"))
+        c.description = multilingualText(reader, *description);
+    if (t.flag("fixed"))
+        c.flags |= kComponentFixed;
+    if (t.flag("selected"))
+        c.flags |= kComponentSelected;
+    if (const toml::value* further = t.get("further")) {
+        reader.expect(*further, toml::value_t::array, "an array of up to three integers");
+        if (further->as_array().size() > 3)
+            reader.refuse(*further, "a component has three further numbers");
+        for (std::size_t i = 0; i < further->as_array().size(); ++i)
+            c.further[i] =
+                static_cast<std::uint32_t>(reader.number(further->as_array()[i], 0, 0xFFFFFFFFu));
+    }
+    c.size = t.number("size", 0, UINT64_MAX >> 1, 0);
+    return c;
+}
+
+// Reads the array `key` of components into `out`, depth first. The index numbers
+// components in that same order (pre-order), which is how files name them.
+void readComponents(Reader& reader, Table& parent, const std::string& key,
+                    std::vector<Component>& out, ComponentIndex& index,
+                    std::vector<std::pair<std::vector<Component>*, std::size_t>>& order) {
+    forEachTable(reader, parent, key, "a component", [&](Table& t) {
+        bool sized = t.has("size");
+        // Numbered as met: this one before its children.
+        out.push_back(readComponent(reader, t, index, static_cast<std::uint32_t>(order.size())));
+        order.emplace_back(&out, out.size() - 1);
+        index.sizeGiven.push_back(sized);
+        std::vector<Component> children;
+        readComponents(reader, t, "children", children, index, order);
+        out.back().children = std::move(children);
+    });
+}
+
+// ---------------------------------------------------------------- files
+
+std::uint64_t filetimeFromUnix(std::int64_t seconds, std::uint32_t hundredNs = 0) {
+    return (static_cast<std::uint64_t>(seconds +
+                                       static_cast<std::int64_t>(kSecondsFrom1601To1970)) *
+            10000000ull) +
+           hundredNs;
+}
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+std::uint64_t sourceWriteTime(Reader& reader, const toml::value& at, const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        reader.refuse(at, "cannot read the time of \"" + path + "\"");
+    return filetimeFromUnix(static_cast<std::int64_t>(info.st_mtime));
+}
+
+// "none", "source" (the source file's last-write time) or a datetime with its offset.
+FileTime readTime(Reader& reader, const toml::value* v, const std::string& source,
+                  const toml::value& sourceAt, bool fromSourceByDefault) {
+    FileTime time;
+    if (v == nullptr || v->is_string()) {
+        std::uint32_t which = fromSourceByDefault ? 1 : 0;
+        if (v != nullptr)
+            which = reader.choice(*v, {{"none", 0}, {"source", 1}});
+        if (which == 1) {
+            if (source.empty())
+                reader.refuse(v ? *v : sourceAt,
+                              "an external file has no source to take a time from");
+            time.set = true;
+            time.value = sourceWriteTime(reader, sourceAt, source);
+        }
+        return time;
+    }
+    if (v->is_local_datetime() || v->is_local_date())
+        reader.refuse(*v, "give the time with its offset from UTC (\"Z\" for UTC itself)");
+    reader.expect(*v, toml::value_t::offset_datetime, "\"none\", \"source\" or a date and time");
+    const toml::offset_datetime& dt = v->as_offset_datetime();
+    std::int64_t seconds = daysFromCivil(dt.date.year, dt.date.month + 1u, dt.date.day) * 86400 +
+                           dt.time.hour * 3600 + dt.time.minute * 60 + dt.time.second -
+                           (dt.offset.hour * 3600 + dt.offset.minute * 60);
+    if (seconds < -static_cast<std::int64_t>(kSecondsFrom1601To1970))
+        reader.refuse(*v, "file times start in 1601");
+    std::uint32_t fraction =
+        dt.time.millisecond * 10000u + dt.time.microsecond * 10u + dt.time.nanosecond / 100u;
+    time.set = true;
+    time.value = filetimeFromUnix(seconds, fraction);
+    return time;
+}
+
+void readVersionText(Reader& reader, const toml::value& v, PackagedFile& record) {
+    std::string text = v.as_string().str;
+    std::uint32_t parts[4] = {0, 0, 0, 0};
+    std::size_t count = 0, pos = 0;
+    while (true) {
+        std::size_t dot = text.find('.', pos);
+        std::string part =
+            text.substr(pos, dot == std::string::npos ? std::string::npos : dot - pos);
+        if (count == 4 || !isDecimal(part, 0xFFFF))
+            reader.refuse(v,
+                          "a version is one to four numbers from 0 to 65535 joined by dots "
+                          "(\"1.2.3.4\"), or \"source\" or \"none\"");
+        parts[count++] = static_cast<std::uint32_t>(std::stoul(part));
+        if (dot == std::string::npos)
+            break;
+        pos = dot + 1;
+    }
+    record.versionHigh = parts[0] << 16 | parts[1];
+    record.versionLow = parts[2] << 16 | parts[3];
+}
+
+PackageContents::File readFile(Reader& reader, Table& t, const ComponentIndex& components,
+                               std::size_t componentCount) {
+    PackageContents::File file;
+    PackagedFile& record = file.record;
+    record.storage = static_cast<FileStorage>(
+        t.choice("storage", {{"compressed", 0}, {"stored", 1}, {"external", 2}}, 0));
+    bool external = record.storage == FileStorage::External;
+    const toml::value& source = t.require("source");
+    std::string hostSource;  // empty for an external file: nothing on the host to read
+    if (external) {
+        file.source = reader.text(source);
+        if (file.source.empty())
+            reader.refuse(source, "the name of the external file is empty");
+    } else {
+        hostSource = file.source = reader.existingFile(source);
+        std::error_code error;
+        std::uintmax_t size = fs::file_size(hostSource, error);
+        if (error || size > 0xFFFFFFFFu)
+            reader.refuse(source, "a packaged file holds at most 4 GB - 1 bytes");
+        record.originalSize = static_cast<std::uint32_t>(size);
+    }
+    record.target = t.requiredText("target");
+    record.created = readTime(reader, t.get("created"), hostSource, source, false);
+    record.lastWritten = readTime(reader, t.get("modified"), hostSource, source, !external);
+
+    record.attributes = kAttributeArchive;
+    if (const toml::value* attributes = t.get("attributes")) {
+        reader.expect(*attributes, toml::value_t::array, "an array of attribute names");
+        record.attributes = 0;
+        for (const toml::value& name : attributes->as_array())
+            record.attributes |= reader.choice(name, {{"read_only", kAttributeReadOnly},
+                                                      {"hidden", kAttributeHidden},
+                                                      {"archive", kAttributeArchive}});
+    }
+
+    // The version and language come from the source's version resource unless given.
+    const toml::value* version = t.get("version");
+    const toml::value* language = t.get("language");
+    bool versionFromSource = version == nullptr
+                                 ? !external
+                                 : version->is_string() && version->as_string().str == "source";
+    bool languageFromSource = language == nullptr
+                                  ? versionFromSource
+                                  : language->is_string() && language->as_string().str == "source";
+    if (versionFromSource || languageFromSource) {
+        const toml::value& at = version && versionFromSource     ? *version
+                                : language && languageFromSource ? *language
+                                                                 : source;
+        if (external)
+            reader.refuse(at, "an external file has no source to read a version from");
+        FileVersion found;
+        std::string why;
+        bool read = readFileVersion(hostSource, found, why);
+        bool asked = (version && versionFromSource) || (language && languageFromSource);
+        if (!read && asked)
+            reader.refuse(at, "\"" + hostSource + "\": " + why);
+        if (read) {
+            if (versionFromSource) {
+                record.versionHigh = found.high;
+                record.versionLow = found.low;
+            }
+            if (languageFromSource)
+                record.language = found.language;
+        }
+    }
+    if (version && !versionFromSource) {
+        reader.expect(*version, toml::value_t::string, "a version string");
+        if (version->as_string().str != "none")
+            readVersionText(reader, *version, record);
+    }
+    if (language && !languageFromSource)
+        record.language = static_cast<std::uint32_t>(reader.number(*language, 0, 0xFFFF));
+
+    if (t.flag("compare_versions"))
+        record.options |= kFileCompareVersions;
+    if (t.flag("shared"))
+        record.options |= kFileShared;
+    if (t.flag("register"))
+        record.options |= kFileRegisterActiveX;
+    if (t.flag("no_log"))
+        record.options |= kFileNoLog;
+
+    if (const toml::value* component = t.get("component")) {
+        if (component->is_string()) {
+            auto it = components.ids.find(component->as_string().str);
+            if (it == components.ids.end())
+                reader.refuse(*component,
+                              "no component has the id \"" + component->as_string().str + "\"");
+            record.component = it->second;
+        } else {
+            if (componentCount == 0)
+                reader.refuse(*component, "the description has no components");
+            record.component =
+                static_cast<std::uint32_t>(reader.number(*component, 0, componentCount - 1));
+        }
+    }
+    record.typeMask = static_cast<std::uint32_t>(t.number("type_mask", 0, 0xFFFFFFFFu, 1));
+    record.condition = conditionOf(reader, t);
+    return file;
+}
+
+// ---------------------------------------------------------------- settings
+
+RegistryLocation readLocation(Reader& reader, const toml::value& v, const std::string& what) {
+    Table t(reader, v, what);
+    RegistryLocation location;
+    location.root = reader.root(t.require("root"));
+    location.keyPath = t.requiredText("key");
+    location.valueName = t.text("value");
+    t.finish();
+    return location;
+}
+
+// A text with at most one "%s" (the product name) and no other conversion.
+std::string productPattern(Reader& reader, Table& t, const std::string& key) {
+    const toml::value* v = t.get(key);
+    if (v == nullptr)
+        return {};
+    std::string text = reader.text(*v);
+    std::string conversions = conversionsOf(text);
+    if (conversions != "" && conversions != "s")
+        reader.refuse(*v, "\"" + key +
+                              "\" may hold one %s (the product name) and no other "
+                              "conversion; write %% for a percent sign");
+    return text;
+}
+
+// The licence or information text: one file, or one per language as { 1033 = "..." }.
+std::string pageText(Reader& reader, const toml::value& v) {
+    if (!v.is_table())
+        return reader.textFile(v);
+    std::string out;
+    for (const auto& [id, file] : inFileOrder(v)) {
+        if (!isDecimal(id, 0xFFFF))
+            reader.refuse(*file, "\"" + id + "\" is not a language identifier (0 to 65535)");
+        // The page skips the line end after the opening tag.
+        out += "<LangID=" + id + ">\r\n" + reader.textFile(*file) + "</LangID=" + id + ">\r\n";
+    }
+    return out;
+}
+
+void readSettings(Reader& reader, Table& t, PackageContents& out) {
+    PackageSettings& s = out.script.settings;
+    s.productName = t.requiredText("product");
+    s.windowTitle = t.text("window_title", s.productName);
+    s.installDirectory = t.text("install_dir");
+    s.shortcutFolder = t.text("shortcut_folder");
+    s.preUninstallProgram = t.text("pre_uninstall_program");
+    s.languageCaption = t.text("language_caption");
+    s.languagePrompt = t.text("language_prompt");
+    s.finishText = productPattern(reader, t, "finish_text");
+    s.updateFinishText = productPattern(reader, t, "update_finish_text");
+
+    if (const toml::value* pages = t.get("pages")) {
+        reader.expect(*pages, toml::value_t::array, "an array of page names");
+        for (const toml::value& page : pages->as_array())
+            s.pages |= reader.choice(page, kPages);
+    }
+    s.windowStyle = static_cast<WindowStyle>(t.choice("window",
+                                                      {{"overlapped", 0},
+                                                       {"popup_caption", 1},
+                                                       {"work_area", 2},
+                                                       {"full_screen", 3},
+                                                       {"no_background", 4}},
+                                                      4));
+    if (const toml::value* mode = t.get("overwrite"))
+        s.overwriteMode = reader.numberOrChoice(*mode, 6,
+                                                {{"always", 0},
+                                                 {"ask", 1},
+                                                 {"never", 2},
+                                                 {"older", 4},
+                                                 {"by_date", 5},
+                                                 {"ask_if_newer", 6}});
+
+    static const std::pair<const char*, std::uint32_t> kFlags[] = {
+        {"backup", kOptionBackup},
+        {"replace_at_restart", kOptionReplaceAtRestart},
+        {"confirm", kOptionConfirm},
+        {"uninstall_shortcut", kOptionUninstallShortcut},
+        {"open_shortcut_folder", kOptionOpenShortcutFolder},
+        {"decode_mp3", kOptionDecodeMp3},
+        {"convert_jpeg", kOptionConvertJpeg},
+        {"restart_needed", kOptionRestart},
+        {"insist_on_restart", kOptionInsistOnRestart},
+        {"restart_when_silent", kOptionSilentRestart},
+        {"all_users_shortcuts", kOptionAllUsersShortcuts},
+        {"plain_text_licence", kOptionPlainTextLicence},
+    };
+    s.options = t.flag("create_uninstaller", true) ? kOptionCreateUninstaller : 0;
+    for (const auto& [key, bit] : kFlags) {
+        if (t.flag(key))
+            s.options |= bit;
+    }
+    static const Names kField = {{"hidden", 0}, {"shown", 1}, {"required", 3}};
+    std::uint32_t name = t.choice("user_name", kField, 0);
+    std::uint32_t company = t.choice("user_company", kField, 0);
+    s.options |= (name & 1 ? kOptionShowUserName : 0) | (name & 2 ? kOptionRequireUserName : 0) |
+                 (company & 1 ? kOptionShowUserCompany : 0) |
+                 (company & 2 ? kOptionRequireUserCompany : 0);
+
+    if (const toml::value* marker = t.get("marker"))
+        s.marker = readLocation(reader, *marker, "[package.marker]");
+    if (const toml::value* source = t.get("destination_from_registry")) {
+        s.destinationSource = readLocation(reader, *source, "[package.destination_from_registry]");
+        s.options |= kOptionDestinationFromRegistry;
+    }
+    if (const toml::value* update = t.get("update")) {
+        Table u(reader, *update, "[package.update]");
+        s.options |= kOptionUpdate;
+        if (const toml::value* from = u.get("from")) {
+            if (from->is_array()) {
+                std::vector<std::string> versions = textList(reader, *from);
+                if (versions.empty())
+                    reader.refuse(*from, "the list of versions to update from is empty");
+                for (const std::string& version : versions) {
+                    if (version.empty() || version.find('|') != std::string::npos)
+                        reader.refuse(*from, "a listed version is not empty and holds no \"|\"");
+                    s.fromVersion += (s.fromVersion.empty() ? "" : "|") + version;
+                }
+                s.options |= kOptionVersionList;
+            } else {
+                s.fromVersion = reader.text(*from);
+            }
+        }
+        s.toVersion = u.text("to");
+        u.finish();
+    }
+
+    std::size_t afterCount = 0;
+    forEachTable(reader, t, "after_install", "[[package.after_install]]", [&](Table& a) {
+        if (afterCount == s.afterInstall.size())
+            reader.refuse(a.value(), "a package opens at most two items after installing");
+        AfterInstallItem& item = s.afterInstall[afterCount++];
+        item.path = a.requiredText("path");
+        item.shown = a.flag("shown");
+        item.checked = a.flag("checked");
+        item.silentOpen = a.flag("open_when_silent");
+    });
+    std::size_t typeCount = 0;
+    forEachTable(reader, t, "install_types", "[[package.install_types]]", [&](Table& a) {
+        if (typeCount == s.installTypes.size())
+            reader.refuse(a.value(), "a package has at most three installation types");
+        InstallType& type = s.installTypes[typeCount++];
+        type.caption = a.requiredText("caption");
+        type.description = a.text("description");
+    });
+    if (const toml::value* summary = t.get("summary")) {
+        Table a(reader, *summary, "[package.summary]");
+        SummaryLabels& l = s.summary;
+        l.heading = a.text("heading");
+        l.type = a.text("type");
+        l.components = a.text("components");
+        l.requiredSpace = a.text("required_space");
+        l.availableSpace = a.text("available_space");
+        l.destination = a.text("destination");
+        l.programFolder = a.text("program_folder");
+        a.finish();
+    }
+    if (const toml::value* licence = t.get("licence"))
+        out.licenceText = pageText(reader, *licence);
+    if (const toml::value* information = t.get("information"))
+        out.informationText = pageText(reader, *information);
+    out.volumeSize = t.number("volume_size", 0, UINT64_MAX >> 1, 0);
+}
+
+void readLanguages(Reader& reader, Table& top, const toml::value* defaultName,
+                   PackageContents& out) {
+    std::vector<std::string> files;
+    forEachTable(reader, top, "languages", "[[languages]]", [&](Table& t) {
+        LanguageSet set;
+        set.name = t.requiredText("name");
+        set.identifier = static_cast<std::uint32_t>(t.number("id", 0, 0xFFFF, 0x409));
+        const toml::value& file = t.require("file");
+        std::string path = reader.existingFile(file);
+        LanguageFileProblem problem;
+        if (!readLanguageEntries(reader.fileBytes(file, path), set.lines, problem) ||
+            !checkLanguageEntries(set.lines, problem))
+            throw Refusal{path, problem.line, problem.message};
+        files.push_back(reader.text(file));
+        out.languages.push_back(std::move(set));
+    });
+    if (out.languages.empty())
+        reader.refuse(top.value(),
+                      "the description names no [[languages]]; a package needs at "
+                      "least one language set");
+    if (defaultName != nullptr) {
+        std::string wanted = reader.text(*defaultName);
+        std::size_t i = 0;
+        while (i < files.size() && files[i] != wanted && out.languages[i].name != wanted)
+            ++i;
+        if (i == files.size())
+            reader.refuse(*defaultName, "no language set has the name or file \"" + wanted + "\"");
+        out.defaultLanguage = static_cast<std::uint32_t>(i);
+    }
+}
+
+void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
+    Table t(reader, v, "[pieces]");
+    auto path = [&](const char* key) {
+        const toml::value* p = t.get(key);
+        return p ? reader.existingFile(*p) : std::string();
+    };
+    out.uninstallerProgram = path("uninstaller");
+    out.jpegLibrary = path("jpeg_library");
+    out.mp3Library = path("mp3_library");
+    out.pluginLibrary = path("plugin_library");
+    out.startupMusic = path("music");
+    out.dialogPicture = path("dialog_picture");
+    if (const toml::value* pictures = t.get("pictures"))
+        out.pictures = pathList(reader, *pictures);
+    if (const toml::value* fonts = t.get("fonts"))
+        out.fonts = pathList(reader, *fonts);
+    if (const toml::value* templates = t.get("dialog_templates"))
+        out.dialogTemplates = pathList(reader, *templates);
+    if (const toml::value* ids = t.get("identifiers")) {
+        reader.expect(*ids, toml::value_t::array, "an array of integers");
+        for (const toml::value& id : ids->as_array())
+            out.identifiers.push_back(
+                static_cast<std::uint32_t>(reader.number(id, 0, 0xFFFFFFFFu)));
+    }
+    forEachTable(reader, t, "wizard_bitmaps", "[[pieces.wizard_bitmaps]]", [&](Table& b) {
+        PackageContents::Bitmap bitmap;
+        bitmap.identifier =
+            static_cast<std::uint32_t>(reader.number(b.require("id"), 0, 0xFFFFFFFFu));
+        bitmap.source = reader.existingFile(b.require("file"));
+        out.wizardBitmaps.push_back(std::move(bitmap));
+    });
+    t.finish();
+}
+
+template <typename Item>
+void readItems(Reader& reader, Table& top, const char* key, const char* what,
+               std::vector<Item>& out, Item (*read)(Reader&, Table&)) {
+    forEachTable(reader, top, key, what, [&](Table& t) { out.push_back(read(reader, t)); });
+}
+
+void readDescription(Reader& reader, const toml::value& root, PackageContents& out) {
+    Table top(reader, root, "the description");
+    Table package(reader, top.require("package"), "[package]");
+    readSettings(reader, package, out);
+    const toml::value* defaultLanguage = package.get("default_language");
+    if (const toml::value* multilingual = package.get("multilingual")) {
+        if (reader.flag(*multilingual))
+            out.script.settings.options |= kOptionMultilingual;
+    }
+    package.finish();
+    readLanguages(reader, top, defaultLanguage, out);
+    if (!package.has("multilingual") && out.languages.size() > 1)
+        out.script.settings.options |= kOptionMultilingual;
+
+    if (const toml::value* pieces = top.get("pieces"))
+        readPieces(reader, *pieces, out);
+    const std::uint32_t options = out.script.settings.options;
+    if ((options & kOptionCreateUninstaller) && !(options & kOptionUpdate) &&
+        out.uninstallerProgram.empty())
+        reader.refuse(package.value(),
+                      "the package creates an uninstaller, so [pieces] must "
+                      "name its \"uninstaller\" program (or set "
+                      "create_uninstaller = false)");
+
+    Script& script = out.script;
+    if (const toml::value* registry = top.get("registry"))
+        readRegistry(reader, *registry, script.registry);
+    readItems(reader, top, "shortcuts", "[[shortcuts]]", script.shortcuts, readShortcut);
+    readItems(reader, top, "ini", "[[ini]]", script.iniItems, readIni);
+    readItems(reader, top, "text_edits", "[[text_edits]]", script.textEdits, readTextEdit);
+    readItems(reader, top, "stage_files", "[[stage_files]]", script.stageFileOperations,
+              readStageFile);
+    readItems(reader, top, "stage_open", "[[stage_open]]", script.stageOpenItems, readStageOpen);
+    std::set<std::string> variableNames;
+    forEachTable(reader, top, "variables", "[[variables]]", [&](Table& t) {
+        script.userVariables.push_back(readVariable(reader, t, variableNames));
+    });
+
+    ComponentIndex components;
+    std::vector<std::pair<std::vector<Component>*, std::size_t>> order;
+    readComponents(reader, top, "components", script.components, components, order);
+    forEachTable(reader, top, "files", "[[files]]", [&](Table& t) {
+        out.files.push_back(readFile(reader, t, components, order.size()));
+    });
+    top.finish();
+
+    // Sizes not given: what the files of a component (and of its children) take.
+    std::vector<std::uint64_t> own(order.size(), 0);
+    std::uint64_t total = 0;
+    for (const auto& file : out.files) {
+        if (file.record.component < own.size())
+            own[file.record.component] += file.record.originalSize;
+        total += file.record.originalSize;
+    }
+    std::function<std::uint64_t(Component&, std::size_t&)> fill = [&](Component& c,
+                                                                      std::size_t& i) {
+        std::size_t mine = i++;
+        std::uint64_t sum = own[mine];
+        for (Component& child : c.children)
+            sum += fill(child, i);
+        if (!components.sizeGiven[mine])
+            c.size = sum;
+        return sum;
+    };
+    std::size_t next = 0;
+    for (Component& c : script.components)
+        fill(c, next);
+    if (!package.has("required_size"))
+        script.settings.requiredSize = total;
+}
+
+// toml11 parses nested arrays and inline tables by recursion, and a few thousand
+// levels overflow the stack. No description needs more than a handful, so deeper
+// nesting is refused before toml11 sees it. Brackets inside strings and comments do
+// not count.
+constexpr int kMaxNesting = 64;
+
+bool nestingWithinLimit(std::string_view text, std::size_t& line) {
+    int depth = 0;
+    line = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\n') {
+            ++line;
+        } else if (c == '#') {
+            while (i + 1 < text.size() && text[i + 1] != '\n')
+                ++i;
+        } else if (c == '"' || c == '\'') {
+            bool multiLine = text.compare(i, 3, std::string(3, c)) == 0;
+            std::string_view end =
+                multiLine ? std::string_view(&text[i], 3) : std::string_view(&text[i], 1);
+            i += end.size();
+            while (i < text.size() && text.compare(i, end.size(), end) != 0) {
+                if (c == '"' && text[i] == '\\' && i + 1 < text.size())
+                    ++i;  // the escaped character cannot end the string
+                if (text[i] == '\n')
+                    ++line;
+                ++i;
+            }
+            i += end.size() - 1;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxNesting)
+                return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+// toml11's messages run over several lines with a picture of the line at fault; the
+// reason is on the first line or, when that is empty, after the picture's marker.
+std::string reasonOf(const std::string& message) {
+    std::string line = message.substr(0, message.find('\n'));
+    if (line.compare(0, 8, "[error] ") == 0)
+        line.erase(0, 8);
+    if (line.compare(0, 6, "toml::") == 0) {
+        std::size_t colon = line.find(':', 6);
+        line.erase(0, colon == std::string::npos ? line.size() : colon + 1);
+    }
+    line.erase(0, line.find_first_not_of(' '));
+    for (const char* marker : {"^--- ", "~ "}) {
+        std::size_t at = message.find(marker);
+        if (line.empty() && at != std::string::npos) {
+            std::size_t start = at + std::string(marker).size();
+            line = message.substr(start, message.find('\n', start) - start);
+        }
+    }
+    return line.empty() ? "not valid TOML" : line;
+}
+
+}  // namespace
+
+std::string DescriptionProblem::text() const {
+    return file + (line ? ":" + std::to_string(line) : std::string()) + ": " + message;
+}
+
+bool parsePackageDescription(std::string_view text, const std::string& path, PackageContents& out,
+                             DescriptionProblem& problem) {
+    out = PackageContents{};
+    try {
+        // toml11 can read past the end of its buffer on malformed UTF-8 in a string,
+        // so the bytes are checked first (TOML text is UTF-8 throughout).
+        std::size_t bad = invalidUtf8At(text);
+        if (bad != std::string_view::npos) {
+            std::size_t line =
+                1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + bad, '\n'));
+            problem = {path, line, "the description is not valid UTF-8"};
+            return false;
+        }
+        std::size_t line;
+        if (!nestingWithinLimit(text, line)) {
+            problem = {
+                path, line,
+                "arrays and tables nested more than " + std::to_string(kMaxNesting) + " deep"};
+            return false;
+        }
+        std::istringstream in{std::string(text)};
+        toml::value root = toml::parse(in, path);
+        fs::path folder = fs::path(path).parent_path();
+        Reader reader(path, folder.empty() ? fs::path(".") : folder);
+        readDescription(reader, root, out);
+        return true;
+    } catch (const Refusal& refusal) {
+        problem = {refusal.file, refusal.line, refusal.message};
+    } catch (const toml::syntax_error& error) {
+        problem = {path, error.location().line(), reasonOf(error.what())};
+    } catch (const toml::exception& error) {
+        problem = {path, error.location().line(), reasonOf(error.what())};
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& error) {
+        problem = {path, 0, reasonOf(error.what())};
+    }
+    return false;
+}
+
+bool readPackageDescription(const std::string& path, PackageContents& out,
+                            DescriptionProblem& problem) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (in)
+        bytes << in.rdbuf();
+    if (!in) {
+        problem = {path, 0, "cannot read the description"};
+        return false;
+    }
+    return parsePackageDescription(bytes.str(), path, out, problem);
+}
+
+}  // namespace vortix

@@ -1,0 +1,130 @@
+#include "tools/vxpack/pack_tool.h"
+
+#include <filesystem>
+
+#include "platform/whole_file.h"
+#include "tools/vxpack/description.h"
+
+namespace vortix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kMaxStub = 64u << 20;
+
+const char kUsage[] =
+    "usage: vxpack DESCRIPTION.toml --stub VXSETUP.EXE -o OUTPUT.EXE\n"
+    "Builds a setup program from a package description. Further volumes, when the\n"
+    "description asks for them, are written beside OUTPUT as \"Vortix Installer package #1\",\n"
+    "\"#2\" and so on.\n";
+
+struct Arguments {
+    std::string description, stub, output;
+};
+
+bool parseArguments(const std::vector<std::string>& args, Arguments& a, std::string& why) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string* target = nullptr;
+        if (arg == "--stub")
+            target = &a.stub;
+        else if (arg == "-o" || arg == "--output")
+            target = &a.output;
+        if (target != nullptr) {
+            if (i + 1 == args.size()) {
+                why = arg + " needs a file name";
+                return false;
+            }
+            *target = args[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            why = "unknown option " + arg;
+            return false;
+        } else if (a.description.empty()) {
+            a.description = arg;
+        } else {
+            why = "more than one description given";
+            return false;
+        }
+    }
+    if (a.description.empty() || a.stub.empty() || a.output.empty()) {
+        why = "a description, --stub and -o are all needed";
+        return false;
+    }
+    return true;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+}  // namespace
+
+std::string volumeFileName(std::size_t number) {
+    return "Vortix Installer package #" + std::to_string(number);
+}
+
+int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
+                std::ostream& err, const PackageBuilder& build) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "/?")) {
+        out << kUsage;
+        return 0;
+    }
+    Arguments a;
+    std::string why;
+    if (!parseArguments(args, a, why)) {
+        err << "vxpack: " << why << "\n" << kUsage;
+        return 1;
+    }
+    if (sameFile(a.output, a.description) || sameFile(a.output, a.stub)) {
+        err << "vxpack: the output " << a.output << " would replace one of the inputs\n";
+        return 1;
+    }
+
+    PackageContents contents;
+    DescriptionProblem problem;
+    if (!readPackageDescription(a.description, contents, problem)) {
+        err << "vxpack: " << problem.text() << "\n";
+        return 1;
+    }
+    platform::FileBytes stub;
+    switch (platform::readWholeFile(fs, a.stub, kMaxStub, stub)) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::TooLarge:
+            err << "vxpack: " << a.stub << ": too large for a setup program\n";
+            return 1;
+        default: err << "vxpack: " << a.stub << ": cannot read the setup program\n"; return 1;
+    }
+    if (stub.size() == 0) {
+        err << "vxpack: " << a.stub << ": the setup program is empty\n";
+        return 1;
+    }
+
+    BuiltPackage built = build(stub.view(), contents);
+    if (!built.error.empty()) {
+        err << "vxpack: " << built.error << "\n";
+        return 1;
+    }
+
+    // Volumes first: a finished program never points at volumes not yet written.
+    fs::path folder = fs::path(a.output).parent_path();
+    std::vector<std::string> written;
+    for (std::size_t i = 0; i < built.volumes.size(); ++i) {
+        std::string path = (folder / volumeFileName(i + 1)).string();
+        if (platform::replaceWholeFile(fs, path, built.volumes[i]) != platform::WriteOutcome::Ok) {
+            err << "vxpack: cannot write " << path << "\n";
+            return 1;
+        }
+        written.push_back(path);
+    }
+    if (platform::replaceWholeFile(fs, a.output, built.program) != platform::WriteOutcome::Ok) {
+        err << "vxpack: cannot write " << a.output << "\n";
+        return 1;
+    }
+    out << "vxpack: wrote " << a.output << " (" << built.program.size() << " bytes)\n";
+    for (std::size_t i = 0; i < written.size(); ++i)
+        out << "vxpack: wrote " << written[i] << " (" << built.volumes[i].size() << " bytes)\n";
+    return 0;
+}
+
+}  // namespace vortix
