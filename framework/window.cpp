@@ -9,8 +9,8 @@ Window::~Window() {
     }
 }
 
-HWND Window::create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, DWORD style,
-                    int x, int y, int width, int height, HWND parent) {
+HWND Window::create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, DWORD style, int x,
+                    int y, int width, int height, HWND parent) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
     if (!GetClassInfoExA(shape.hInstance, shape.lpszClassName, &existing)) {

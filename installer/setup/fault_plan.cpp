@@ -33,6 +33,8 @@ FaultPlan FaultPlan::parse(std::string_view text) {
             plan.directories_.push_back(value);
         else if (kind == "file")
             plan.files_.push_back(value);
+        else if (kind == "inuse")
+            plan.inUse_.push_back(value);
     }
     return plan;
 }
@@ -49,6 +51,10 @@ bool FaultPlan::directoryRefusesWrites(std::string_view directory) const {
 
 bool FaultPlan::fileFails(std::string_view path) const {
     return listed(files_, path);
+}
+
+bool FaultPlan::fileInUse(std::string_view path) const {
+    return listed(inUse_, path);
 }
 
 }  // namespace vortix

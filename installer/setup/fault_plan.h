@@ -7,6 +7,8 @@
 //   key:PATH        creating the key ROOT\PATH (e.g. HKEY_CURRENT_USER\Software\X) fails
 //   nowrite:DIR     creating files in the directory DIR is refused with access denied
 //   file:PATH       writing the file PATH fails
+//   inuse:PATH      the file PATH is in use the way a loaded program is: it cannot
+//                   be deleted or opened exclusively, but it can be renamed
 //
 // Paths are compared without regard to case. An empty plan changes nothing.
 #pragma once
@@ -24,9 +26,10 @@ public:
     bool keyFails(std::string_view path) const;
     bool directoryRefusesWrites(std::string_view directory) const;
     bool fileFails(std::string_view path) const;
+    bool fileInUse(std::string_view path) const;
 
 private:
-    std::vector<std::string> keys_, directories_, files_;
+    std::vector<std::string> keys_, directories_, files_, inUse_;
 };
 
 }  // namespace vortix

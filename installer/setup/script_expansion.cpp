@@ -46,9 +46,9 @@ void expandSystemPathsOnce(Script& script, const Variables& v) {
         expand(item.parameters);
     }
     PackageSettings& s = script.settings;
-    for (std::string* text : {&s.windowTitle, &s.installDirectory, &s.shortcutFolder,
-                              &s.preUninstallProgram, &s.afterInstall[0].path,
-                              &s.afterInstall[1].path})
+    for (std::string* text :
+         {&s.windowTitle, &s.installDirectory, &s.shortcutFolder, &s.preUninstallProgram,
+          &s.afterInstall[0].path, &s.afterInstall[1].path})
         expand(*text);
     expandLocation(s.marker, v);
     expandLocation(s.destinationSource, v);

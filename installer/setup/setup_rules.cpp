@@ -16,15 +16,11 @@ bool isSilentCommandLine(std::string_view commandLine) {
 int silentAnswer(Buttons buttons) {
     switch (buttons) {
         case Buttons::Ok:
-        case Buttons::OkCancel:
-            return kAnswerOk;
+        case Buttons::OkCancel: return kAnswerOk;
         case Buttons::YesNo:
-        case Buttons::YesNoCancel:
-            return kAnswerYes;
-        case Buttons::RetryCancel:
-            return kAnswerCancel;
-        case Buttons::AbortRetryIgnore:
-            return kAnswerIgnore;
+        case Buttons::YesNoCancel: return kAnswerYes;
+        case Buttons::RetryCancel: return kAnswerCancel;
+        case Buttons::AbortRetryIgnore: return kAnswerIgnore;
     }
     return kAnswerOk;
 }

@@ -93,12 +93,9 @@ CreateResult Win32InstallHost::createDirectory(const std::string& path) {
     if (CreateDirectoryA(path.c_str(), nullptr))
         return CreateResult::Created;
     switch (GetLastError()) {
-        case ERROR_ALREADY_EXISTS:
-            return CreateResult::Exists;
-        case ERROR_ACCESS_DENIED:
-            return CreateResult::AccessDenied;
-        default:
-            return CreateResult::Failed;
+        case ERROR_ALREADY_EXISTS: return CreateResult::Exists;
+        case ERROR_ACCESS_DENIED: return CreateResult::AccessDenied;
+        default: return CreateResult::Failed;
     }
 }
 
@@ -113,16 +110,15 @@ CreateResult Win32InstallHost::createNewFile(const std::string& path) {
     }
     switch (GetLastError()) {
         case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            return CreateResult::Exists;
-        case ERROR_ACCESS_DENIED:
-            return CreateResult::AccessDenied;
-        default:
-            return CreateResult::Failed;
+        case ERROR_ALREADY_EXISTS: return CreateResult::Exists;
+        case ERROR_ACCESS_DENIED: return CreateResult::AccessDenied;
+        default: return CreateResult::Failed;
     }
 }
 
 bool Win32InstallHost::deleteFile(const std::string& path) {
+    if (faults_.fileInUse(path))
+        return false;
     return DeleteFileA(path.c_str()) != 0;
 }
 
@@ -207,6 +203,8 @@ bool Win32InstallHost::moveFile(const std::string& from, const std::string& to) 
 }
 
 UseTest Win32InstallHost::openExclusive(const std::string& path) {
+    if (faults_.fileInUse(path))
+        return UseTest::InUse;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
@@ -216,10 +214,8 @@ UseTest Win32InstallHost::openExclusive(const std::string& path) {
     switch (GetLastError()) {
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
-        case ERROR_INVALID_ACCESS:
-            return UseTest::InUse;
-        default:
-            return UseTest::Failed;
+        case ERROR_INVALID_ACCESS: return UseTest::InUse;
+        default: return UseTest::Failed;
     }
 }
 
@@ -258,15 +254,15 @@ bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& 
     if (faults_.fileFails(path))
         return false;
     if (file.storage == FileStorage::External)
-        return CopyFileA((sources_.setupDirectory + "\\" + file.externalName).c_str(),
-                         path.c_str(), FALSE) != 0;
+        return CopyFileA((sources_.setupDirectory + "\\" + file.externalName).c_str(), path.c_str(),
+                         FALSE) != 0;
     if (fileIndex >= sources_.fileData.size())
         return false;
     std::string message;
-    return extractEntry(sources_.stream, sources_.fileData[fileIndex],
-                        file.storage == FileStorage::Stored ? EntryKind::Stored
-                                                            : EntryKind::Compressed,
-                        platform::systemFileSystem(), path, message);
+    return extractEntry(
+        sources_.stream, sources_.fileData[fileIndex],
+        file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed,
+        platform::systemFileSystem(), path, message);
 }
 
 bool Win32InstallHost::openSharedCounts() {
@@ -280,8 +276,9 @@ bool Win32InstallHost::openSharedCounts() {
 
 std::optional<std::uint32_t> Win32InstallHost::sharedCount(const std::string& path) {
     DWORD value = 0, size = sizeof value, type = 0;
-    if (!shared_ || RegQueryValueExA(shared_, path.c_str(), nullptr, &type,
-                                     reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (!shared_ ||
+        RegQueryValueExA(shared_, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
         return std::nullopt;
     return value;
@@ -289,9 +286,9 @@ std::optional<std::uint32_t> Win32InstallHost::sharedCount(const std::string& pa
 
 bool Win32InstallHost::setSharedCount(const std::string& path, std::uint32_t count) {
     DWORD value = count;
-    return shared_ && RegSetValueExA(shared_, path.c_str(), 0, REG_DWORD,
-                                     reinterpret_cast<const BYTE*>(&value),
-                                     sizeof value) == ERROR_SUCCESS;
+    return shared_ &&
+           RegSetValueExA(shared_, path.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
 }
 
 void Win32InstallHost::closeSharedCounts() {
@@ -321,9 +318,9 @@ KeyCreate Win32InstallHost::createKey(KeyHandle parent, const std::string& name,
     std::string path = keyPath(parent) + "\\" + name;
     if (faults_.keyFails(path))
         return KeyCreate::AccessDenied;
-    REGSAM sam = access == KeyAccess::All ? KEY_ALL_ACCESS
+    REGSAM sam = access == KeyAccess::All     ? KEY_ALL_ACCESS
                  : access == KeyAccess::Write ? KEY_WRITE | KEY_READ
-                                               : KEY_READ;
+                                              : KEY_READ;
     HKEY made = nullptr;
     DWORD disposition = 0;
     LONG result = RegCreateKeyExA(reinterpret_cast<HKEY>(parent), name.c_str(), 0, nullptr, 0, sam,
@@ -350,18 +347,10 @@ bool Win32InstallHost::setValue(KeyHandle key, const std::string& name, Registry
                                 const std::string& data) {
     DWORD systemType = REG_SZ;
     switch (type) {
-        case RegistryValueType::Binary:
-            systemType = REG_BINARY;
-            break;
-        case RegistryValueType::Dword:
-            systemType = REG_DWORD;
-            break;
-        case RegistryValueType::String:
-            systemType = REG_SZ;
-            break;
-        case RegistryValueType::MultiString:
-            systemType = REG_MULTI_SZ;
-            break;
+        case RegistryValueType::Binary: systemType = REG_BINARY; break;
+        case RegistryValueType::Dword: systemType = REG_DWORD; break;
+        case RegistryValueType::String: systemType = REG_SZ; break;
+        case RegistryValueType::MultiString: systemType = REG_MULTI_SZ; break;
     }
     if (faults_.keyFails(keyPath(key) + "\\\\" + name))
         return false;
@@ -374,8 +363,8 @@ bool Win32InstallHost::writeProfileString(const std::string& file, const std::st
                                           const std::string& key, const std::string& value) {
     if (faults_.fileFails(file))
         return false;
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                      file.c_str()) != 0;
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+           0;
 }
 
 void Win32InstallHost::flushProfiles() {

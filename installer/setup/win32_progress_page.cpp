@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "installer/setup/resource.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/resource.h"
 #include "installer/setup/setup_rules.h"
 
 namespace vortix {

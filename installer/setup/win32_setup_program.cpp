@@ -5,9 +5,9 @@
 
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
+#include "installer/setup/actions/install_text.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
-#include "installer/setup/actions/install_text.h"
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/variables/text_substitution.h"
 #include "platform/file_system.h"
@@ -122,32 +122,20 @@ int VXPLUGIN_API pluginExpandText(const char* text, char* buffer, DWORD size) {
 int VXPLUGIN_API pluginMessageBox(const char* text, UINT type) {
     Buttons buttons = Buttons::Ok;
     switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-            buttons = Buttons::OkCancel;
-            break;
-        case MB_YESNO:
-            buttons = Buttons::YesNo;
-            break;
-        case MB_YESNOCANCEL:
-            buttons = Buttons::YesNoCancel;
-            break;
-        case MB_RETRYCANCEL:
-            buttons = Buttons::RetryCancel;
-            break;
-        case MB_ABORTRETRYIGNORE:
-            buttons = Buttons::AbortRetryIgnore;
-            break;
-        default:
-            break;
+        case MB_OKCANCEL: buttons = Buttons::OkCancel; break;
+        case MB_YESNO: buttons = Buttons::YesNo; break;
+        case MB_YESNOCANCEL: buttons = Buttons::YesNoCancel; break;
+        case MB_RETRYCANCEL: buttons = Buttons::RetryCancel; break;
+        case MB_ABORTRETRYIGNORE: buttons = Buttons::AbortRetryIgnore; break;
+        default: break;
     }
-    return SetupProgram::current()->messages().show(text ? text : "", buttons,
-                                                    type & MB_ICONMASK);
+    return SetupProgram::current()->messages().show(text ? text : "", buttons, type & MB_ICONMASK);
 }
 
 const VxPluginCallbacks kPluginCallbacks = {
-    sizeof(VxPluginCallbacks), pluginRecordFile,   pluginCreateDirectory, pluginRecordKey,
-    pluginCountSharedFile,     pluginRecordValue,  pluginBackUpFile,      pluginGetVariable,
-    pluginSetVariable,         pluginExpandText,   pluginMessageBox,
+    sizeof(VxPluginCallbacks), pluginRecordFile,  pluginCreateDirectory, pluginRecordKey,
+    pluginCountSharedFile,     pluginRecordValue, pluginBackUpFile,      pluginGetVariable,
+    pluginSetVariable,         pluginExpandText,  pluginMessageBox,
 };
 
 // The modeless "initialising" box shown while the package's pieces are loaded.
@@ -346,9 +334,8 @@ int SetupProgram::initialise() {
         fileSystemCalls(platform::systemFileSystem(), [] { return GetTickCount(); }));
     if ((settings.options & kOptionDestinationFromRegistry)) {
         const RegistryLocation& from = settings.destinationSource;
-        std::optional<RegistryValue> value =
-            facts_.registryValue(from.root, variables_.expandUser(from.keyPath),
-                                 variables_.expandUser(from.valueName));
+        std::optional<RegistryValue> value = facts_.registryValue(
+            from.root, variables_.expandUser(from.keyPath), variables_.expandUser(from.valueName));
         if (value && !value->data.empty()) {
             variables_.setInstallDir(value->data);
         } else if (variables_.installDir().empty()) {
@@ -542,9 +529,8 @@ bool SetupProgram::install() {
     choices.shortcutFolder = variables_.shortcutDir();
     choices.windowsDirectory = windowsDirectory();
     recorder_->setInstallDirectory(variables_.installDir());
-    run_ = std::make_unique<InstallRun>(host, expander, log_,
-                                        InstallPackage{package_.script, files_, language_.lines},
-                                        choices);
+    run_ = std::make_unique<InstallRun>(
+        host, expander, log_, InstallPackage{package_.script, files_, language_.lines}, choices);
     InstallResult result = run_->run();
     if (!result.completed || !callPlugin(12)) {
         rollBack();

@@ -26,12 +26,9 @@ constexpr int kPageWidth = 480, kPageHeight = 200;
 }  // namespace
 
 const fw::MessageEntry<SetupWindow> SetupWindow::kMessages[] = {
-    {WM_PAINT, &SetupWindow::onPaint},
-    {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
-    {WM_SYSCOMMAND, &SetupWindow::onSysCommand},
-    {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
-    {WM_CLOSE, &SetupWindow::onClose},
-    {0, nullptr},
+    {WM_PAINT, &SetupWindow::onPaint},           {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
+    {WM_SYSCOMMAND, &SetupWindow::onSysCommand}, {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
+    {WM_CLOSE, &SetupWindow::onClose},           {0, nullptr},
 };
 const fw::CommandEntry<SetupWindow> SetupWindow::kCommands[] = {{0, 0, nullptr}};
 
@@ -55,17 +52,12 @@ bool SetupWindow::create(HINSTANCE instance, const std::string& title, WindowSty
     RECT area{0, 0, screenWidth, screenHeight};
     DWORD windowStyle = WS_POPUP | WS_CLIPCHILDREN;
     switch (style) {
-        case WindowStyle::Overlapped:
-            windowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-            break;
+        case WindowStyle::Overlapped: windowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN; break;
         case WindowStyle::PopupCaption:
             windowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
             break;
-        case WindowStyle::WorkArea:
-            SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-            break;
-        case WindowStyle::FullScreen:
-            break;
+        case WindowStyle::WorkArea: SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0); break;
+        case WindowStyle::FullScreen: break;
         case WindowStyle::NoBackground:
         default:
             // Only the page shows: the window is the page's size, in the middle.

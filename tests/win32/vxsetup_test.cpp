@@ -1,0 +1,342 @@
+// The setup program end to end under Wine: packages made by vxpack, installed
+// silently (and once interactively), removed by the installed uninstaller, and
+// aborted installations rolled back; the Wine prefix is compared before and after.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/win32/driver.h"
+#include "tests/win32/prefix_snapshot.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::string kWork = windowsPath(VXSETUP_WORK);
+const std::string kVxpack = windowsPath(VXPACK_EXE);
+const std::string kStub = windowsPath(VXSETUP_EXE);
+const std::string kUninstaller = windowsPath(VXUNINST_EXE);
+const std::string kEnglish = windowsPath(ENGLISH_SET);
+const std::string kVersioned = windowsPath(EXIT_CODE_EXE);  // carries version 1.2.3.4
+const std::string kPluginDouble = windowsPath(PLUGIN_DOUBLE_DLL);
+
+const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+std::string windowsDirectory() {
+    char directory[MAX_PATH] = "";
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return directory;
+}
+
+std::string programFiles() {
+    char path[MAX_PATH] = "C:\\Program Files";
+    DWORD size = sizeof path;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                 "ProgramFilesDir", RRF_RT_REG_SZ, nullptr, path, &size);
+    return path;
+}
+
+// Changes of the prefix that no installation makes and that Wine makes by itself
+// while programs start, each left out of the comparison.
+const std::vector<std::string> kNotCompared = {
+    // Wine's own per-run bookkeeping of windows, fonts and devices.
+    "HKCU\\Software\\Wine",
+    "HKLM\\Software\\Wine",
+    "HKLM\\System\\CurrentControlSet\\Control\\Class",
+    "HKLM\\System\\CurrentControlSet\\Enum",
+    "HKLM\\System\\CurrentControlSet\\Services",
+    "HKLM\\Hardware",
+    "HKLM\\System\\CurrentControlSet\\Control\\Video",
+    "HKLM\\System\\CurrentControlSet\\Hardware Profiles",
+    "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses",
+    "HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent",
+    "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
+    "HKLM\\Software\\Microsoft\\Cryptography\\RNG",
+    "HKCU\\Volatile Environment",
+    // The test's own files (the packages live outside C:).
+    "C:\\windows\\Installer",
+};
+
+struct Package {
+    std::string name, directory, setup;
+};
+
+// A package folder with a description and its files, built by vxpack.exe.
+class PackageMaker {
+public:
+    explicit PackageMaker(const std::string& name) {
+        package_.name = name;
+        package_.directory = kWork + "\\" + name;
+        CreateDirectoryA(kWork.c_str(), nullptr);
+        CreateDirectoryA(package_.directory.c_str(), nullptr);
+        package_.setup = package_.directory + "\\setup.exe";
+        DeleteFileA(package_.setup.c_str());
+    }
+    std::string file(const std::string& name, const std::string& bytes) {
+        std::string path = package_.directory + "\\" + name;
+        writeAll(path, bytes);
+        return path;
+    }
+    Package build(const std::string& description) {
+        std::string toml = "[[languages]]\nname = \"English\"\nfile = '" + kEnglish + "'\n" +
+                           "[pieces]\nuninstaller = '" + kUninstaller + "'\n" + description;
+        file("setup.toml", toml);
+        Started packer =
+            launch("\"" + kVxpack + "\" setup.toml --stub \"" + kStub + "\" -o setup.exe",
+                   package_.directory);
+        EXPECT_EQ(packer.wait(), 0u) << "vxpack refused:\n" << toml;
+        return package_;
+    }
+
+private:
+    Package package_;
+};
+
+DWORD runSetup(const Package& package, const std::string& arguments = "/SILENT",
+               const std::string& faults = "") {
+    SetEnvironmentVariableA("VXSETUP_FAULTS", faults.empty() ? nullptr : faults.c_str());
+    Started setup = launch("\"" + package.setup + "\" " + arguments, package.directory);
+    SetEnvironmentVariableA("VXSETUP_FAULTS", nullptr);
+    return setup.wait(120000);
+}
+
+std::vector<std::string> pendingRenames() {
+    std::vector<std::string> strings;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return strings;
+    char data[65536];
+    DWORD size = sizeof data, type = 0;
+    if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type,
+                         reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS) {
+        for (DWORD at = 0; at < size && data[at];) {
+            strings.emplace_back(data + at);
+            at += static_cast<DWORD>(strings.back().size()) + 1;
+            if (at < size && data[at] == '\0' && strings.size() % 2 == 1) {
+                strings.emplace_back();
+                ++at;
+            }
+        }
+    }
+    RegCloseKey(key);
+    return strings;
+}
+
+// What a restart does with the deletions waiting for it (renames are not used here).
+void simulateRestart() {
+    std::vector<std::string> pending = pendingRenames();
+    for (std::size_t i = 0; i + 1 < pending.size(); i += 2) {
+        std::string path = pending[i];
+        if (path.rfind("\\??\\", 0) == 0)
+            path = path.substr(4);
+        if (pending[i + 1].empty()) {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+        RegCloseKey(key);
+    }
+}
+
+std::string stringValue(HKEY root, const char* key, const char* name, DWORD& type) {
+    char data[1024] = "";
+    DWORD size = sizeof data;
+    type = 0;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return "<no key>";
+    LONG result =
+        RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS ? std::string(data, size) : "<no value>";
+}
+
+void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::string>& allowed) {
+    PrefixSnapshot after = takeSnapshot(kNotCompared);
+    std::vector<std::string> unexpected;
+    for (const std::string& line : differences(before, after)) {
+        bool expected = false;
+        for (const std::string& path : allowed)
+            if (line.find(path) != std::string::npos)
+                expected = true;
+        if (!expected)
+            unexpected.push_back(line);
+    }
+    std::string text;
+    for (const std::string& line : unexpected)
+        text += line + "\n";
+    EXPECT_TRUE(unexpected.empty()) << text;
+}
+
+}  // namespace
+
+TEST(Vxsetup, SilentInstallThenTheUninstallerLeavesThePrefixAsItWas) {
+    PackageMaker maker("full");
+    maker.file("readme.txt", "Read me.\r\n");
+    std::string big;
+    for (int i = 0; i < 20000; ++i)
+        big += "row " + std::to_string(i) + "\r\n";
+    maker.file("big.txt", big);
+    maker.file("stored.bin", std::string("\x00\x01\x02\xfe\xff", 5));
+    maker.file("empty.txt", "");
+    maker.file("locked.txt", "new contents");
+    maker.file("external.dat", "beside the setup program");
+    std::string dir = programFiles() + "\\VxTest";
+    std::string edited = "C:\\vxtest-edit.txt";
+    writeAll(edited, "line one\r\nline two\r\n");
+    // A file that is in use while the installation runs.
+    CreateDirectoryA(dir.c_str(), nullptr);
+    writeAll(dir + "\\locked.txt", "old contents");
+    PrefixSnapshot before = takeSnapshot(kNotCompared);
+
+    Package package = maker.build(R"(
+[package]
+product = "VxTest"
+install_dir = '<ProgramFiles>\VxTest'
+shortcut_folder = '<ProgramsDir>\VxTest'
+uninstall_shortcut = true
+
+[registry.HKCU.'Software\VxTest']
+values = [
+  { name = "Path", data = '<InstallDir>' },
+  { name = "Count", type = "dword", data = 42 },
+  { name = "Bytes", type = "binary", data = "0a 0b ff" },
+  { name = "List", type = "multi_string", data = ["one", "two"] },
+]
+[registry.HKLM.'Software\VxTest'.subkeys.Deeper]
+values = [{ name = "Here", data = "yes" }]
+
+[[ini]]
+file = '<WindowsDir>\vxtest.ini'
+section = "Settings"
+key = "Folder"
+value = '<InstallDir>'
+
+[[text_edits]]
+mode = "insert_after_anchor"
+file = 'C:\vxtest-edit.txt'
+anchor = "line one"
+text = "inserted"
+
+[[shortcuts]]
+target = '<InstallDir>\readme.txt'
+file = '<ShortcutDir>\Read Me.lnk'
+working_dir = '<InstallDir>'
+
+[[files]]
+source = "readme.txt"
+target = '<InstallDir>\\readme.txt'
+[[files]]
+source = "big.txt"
+target = '<InstallDir>\data\big.txt'
+attributes = ["read_only"]
+[[files]]
+source = "stored.bin"
+target = '<InstallDir>\data\stored.bin'
+storage = "stored"
+[[files]]
+source = "empty.txt"
+target = '<InstallDir>\empty.txt'
+[[files]]
+source = "locked.txt"
+target = '<InstallDir>\locked.txt'
+[[files]]
+source = "external.dat"
+target = '<InstallDir>\external.dat'
+storage = "external"
+[[files]]
+source = "readme.txt"
+target = '<SystemDir>\vxtest-shared.txt'
+shared = true
+)");
+    // Wine has no files that are in use the way a running program is (renamed but
+    // neither deleted nor opened): the setup program is told this one is.
+    EXPECT_EQ(runSetup(package, "/SILENT", "inuse:" + dir + "\\locked.txt"), 1u);
+
+    EXPECT_EQ(readAll(dir + "\\readme.txt"), "Read me.\r\n");
+    EXPECT_EQ(readAll(dir + "\\data\\big.txt"), big);
+    EXPECT_TRUE(GetFileAttributesA((dir + "\\data\\big.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(readAll(dir + "\\data\\stored.bin"), std::string("\x00\x01\x02\xfe\xff", 5));
+    EXPECT_TRUE(exists(dir + "\\empty.txt"));
+    EXPECT_EQ(readAll(dir + "\\empty.txt"), "");
+    EXPECT_EQ(readAll(dir + "\\external.dat"), "beside the setup program");
+    // The file in use was moved aside and waits for the next restart.
+    EXPECT_EQ(readAll(dir + "\\locked.txt"), "new contents");
+    EXPECT_EQ(readAll(dir + "\\locked.txt.delete_on_reboot0"), "old contents");
+    bool aside = false;
+    for (const std::string& pending : pendingRenames())
+        aside |= pending.find("locked.txt.delete_on_reboot0") != std::string::npos;
+    EXPECT_TRUE(aside);
+    std::string sharedPath = windowsDirectory() + "\\system32\\vxtest-shared.txt";
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", sharedPath),
+              std::optional<DWORD>(1));
+
+    DWORD type = 0;
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, "Software\\VxTest", "Path", type), dir + '\0');
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, "Software\\VxTest", "Count"), std::optional<DWORD>(42));
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, "Software\\VxTest", "Bytes", type), "\x0a\x0b\xff");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, "Software\\VxTest", "List", type),
+              std::string("one\0two\0\0", 9));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    EXPECT_EQ(stringValue(HKEY_LOCAL_MACHINE, "Software\\VxTest\\Deeper", "Here", type),
+              std::string("yes\0", 4));
+    char folder[MAX_PATH] = "";
+    GetPrivateProfileStringA("Settings", "Folder", "", folder, sizeof folder, "vxtest.ini");
+    EXPECT_EQ(folder, dir);
+    EXPECT_EQ(readAll(edited), "line one\r\ninserted\r\nline two\r\n");
+    std::string uninstaller = windowsDirectory() + "\\VxTest Uninstaller.exe";
+    ASSERT_TRUE(exists(uninstaller));
+
+    // The installed uninstaller removes it all; the restart takes the old copy of
+    // the file that was in use, and the uninstaller itself.
+    Started removal = launch("\"" + uninstaller + "\" /SILENT", windowsDirectory());
+    EXPECT_EQ(removal.wait(120000), 1u);
+    simulateRestart();
+    expectNoDifferences(before, {
+                                    // INI entries and text-file edits are not logged for
+                                    // removal: they stay as the installation left them.
+                                    "C:\\WINDOWS\\VXTEST.INI",
+                                    "C:\\VXTEST-EDIT.TXT",
+                                    // The file the installation replaced while it was in use
+                                    // stays replaced (its old copy went at the restart).
+                                    "\\VXTEST\\LOCKED.TXT",
+                                });
+    DeleteFileA(edited.c_str());
+    DeleteFileA((windowsDirectory() + "\\vxtest.ini").c_str());
+    SetFileAttributesA((dir + "\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((dir + "\\locked.txt").c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+TEST(Vxsetup, ProgramWithoutAPackageSaysSoAndEnds) {
+    CreateDirectoryA(kWork.c_str(), nullptr);
+    std::string bare = kWork + "\\bare-setup.exe";
+    ASSERT_TRUE(CopyFileA(kStub.c_str(), bare.c_str(), FALSE));
+    Started setup = launch("\"" + bare + "\"", kWork);
+    User user(setup.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Installer");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "File size mismatch: This file is corrupted; If you downloaded this file from the "
+              "internet, try downloading it again");
+    User::answer(box, IDOK);
+    box = user.waitFor("Vortix Installer");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Couldn't read TOC. Aborting.");
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 0u);
+    // Silent: nothing shown, the same end.
+    EXPECT_EQ(launch("\"" + bare + "\" /silent", kWork).wait(), 0u);
+}
