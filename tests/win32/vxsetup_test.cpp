@@ -82,9 +82,11 @@ public:
         writeAll(path, bytes);
         return path;
     }
-    Package build(const std::string& description) {
+    // `pieces`: further lines of the [pieces] table.
+    Package build(const std::string& description, const std::string& pieces = "") {
         std::string toml = "[[languages]]\nname = \"English\"\nfile = '" + kEnglish + "'\n" +
-                           "[pieces]\nuninstaller = '" + kUninstaller + "'\n" + description;
+                           "[pieces]\nuninstaller = '" + kUninstaller + "'\n" + pieces + "\n" +
+                           description;
         file("setup.toml", toml);
         Started packer =
             launch("\"" + kVxpack + "\" setup.toml --stub \"" + kStub + "\" -o setup.exe",
@@ -339,4 +341,98 @@ TEST(Vxsetup, ProgramWithoutAPackageSaysSoAndEnds) {
     EXPECT_EQ(setup.wait(), 0u);
     // Silent: nothing shown, the same end.
     EXPECT_EQ(launch("\"" + bare + "\" /silent", kWork).wait(), 0u);
+}
+
+namespace {
+
+struct ForcedFailure {
+    const char* name;
+    std::string faults;        // VXSETUP_FAULTS
+    const char* pluginResult;  // VX_PLUGIN_RESULT_EntryPoint11, or null
+};
+
+// A package whose installation fails on purpose at one step, after it has already
+// made files, directories, keys and values.
+Package rollbackPackage(const std::string& name, bool withPlugin) {
+    PackageMaker maker(name);
+    maker.file("one.txt", "first file");
+    maker.file("two.txt", "second file");
+    std::string description = R"(
+[package]
+product = "VxRoll"
+install_dir = '<ProgramFiles>\VxRoll'
+shortcut_folder = '<ProgramsDir>\VxRoll'
+
+[registry.HKCU.'Software\VxRoll']
+values = [{ name = "Made", data = "yes" }]
+[registry.HKCU.'Software\VxRoll'.subkeys.Broken]
+values = [{ name = "Never", data = "no" }]
+
+[[shortcuts]]
+target = '<InstallDir>\one.txt'
+file = '<ShortcutDir>\One.lnk'
+
+[[files]]
+source = "one.txt"
+target = '<InstallDir>\one.txt'
+[[files]]
+source = "two.txt"
+target = '<InstallDir>\locked\deeper\two.txt'
+[[files]]
+source = "one.txt"
+target = '<SystemDir>\vxroll-shared.txt'
+shared = true
+)";
+    return maker.build(description, withPlugin ? "plugin_library = '" + kPluginDouble + "'" : "");
+}
+
+}  // namespace
+
+class VxsetupRollback : public testing::TestWithParam<int> {};
+
+TEST_P(VxsetupRollback, AnAbortedInstallationLeavesThePrefixAsItWas) {
+    std::string dir = programFiles() + "\\VxRoll";
+    std::string uninstaller = windowsDirectory() + "\\VxRoll Uninstaller.exe";
+    const ForcedFailure failures[] = {
+        {"key", "key:HKEY_CURRENT_USER\\Software\\VxRoll\\Broken", nullptr},
+        {"nowrite", "nowrite:" + dir + "\\locked\\deeper", nullptr},
+        {"uninstaller", "file:" + uninstaller, nullptr},
+        {"plugin", "", "3"},
+    };
+    const ForcedFailure& failure = failures[GetParam()];
+    Package package =
+        rollbackPackage(std::string("roll-") + failure.name, failure.pluginResult != nullptr);
+    PrefixSnapshot before = takeSnapshot(kNotCompared);
+    std::string log = package.directory + "\\plugin.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint11", failure.pluginResult);
+    EXPECT_EQ(runSetup(package, "/SILENT", failure.faults), 0u);
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint11", nullptr);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
+    if (failure.pluginResult) {
+        // The stage refused after everything was installed, the uninstaller too.
+        std::string calls = readAll(log);
+        EXPECT_NE(calls.find("AdvancedEntry"), std::string::npos) << calls;
+        EXPECT_NE(calls.find("EntryPoint11"), std::string::npos) << calls;
+        EXPECT_EQ(calls.find("EntryPoint12"), std::string::npos) << calls;
+    }
+    expectNoDifferences(before, {});
+    EXPECT_FALSE(exists(uninstaller));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachForcedFailure, VxsetupRollback, testing::Range(0, 4));
+
+TEST(Vxsetup, TheRollbackPackageInstallsWhenNothingFails) {
+    // The counterpart of the forced failures: the same package goes all the way.
+    Package package = rollbackPackage("roll-none", true);
+    PrefixSnapshot before = takeSnapshot(kNotCompared);
+    std::string dir = programFiles() + "\\VxRoll";
+    EXPECT_EQ(runSetup(package), 1u);
+    EXPECT_EQ(readAll(dir + "\\locked\\deeper\\two.txt"), "second file");
+    EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\VxRoll\\Broken", "Never"));
+    std::string uninstaller = windowsDirectory() + "\\VxRoll Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    expectNoDifferences(before, {});
 }
