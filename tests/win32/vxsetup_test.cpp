@@ -436,3 +436,82 @@ TEST(Vxsetup, TheRollbackPackageInstallsWhenNothingFails) {
     simulateRestart();
     expectNoDifferences(before, {});
 }
+
+TEST(Vxsetup, ExistingFilesAreKeptOrReplacedByModeAndSharedFilesCountTwice) {
+    std::string dir = programFiles() + "\\VxOver";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    // The same version as the packaged program: mode 4 keeps it.
+    ASSERT_TRUE(CopyFileA(kVersioned.c_str(), (dir + "\\same.exe").c_str(), FALSE));
+    writeAll(dir + "\\plain.txt", "the user's own text");
+    std::string shared = windowsDirectory() + "\\system32\\vxover-shared.txt";
+    auto make = [&](const std::string& name, const std::string& product) {
+        PackageMaker maker(name);
+        maker.file("plain.txt", "packaged text");
+        return maker.build(R"(
+[package]
+product = ")" + product + R"("
+install_dir = '<ProgramFiles>\VxOver'
+overwrite = "older"
+
+[[files]]
+source = ')" + kVersioned + R"('
+target = '<InstallDir>\same.exe'
+compare_versions = true
+[[files]]
+source = ')" + kVersioned + R"('
+target = '<InstallDir>\new.exe'
+compare_versions = true
+[[files]]
+source = "plain.txt"
+target = '<InstallDir>\plain.txt'
+[[files]]
+source = "plain.txt"
+target = '<SystemDir>\vxover-shared.txt'
+shared = true
+)");
+    };
+    Package first = make("over-a", "VxOverA");
+    Package second = make("over-b", "VxOverB");
+    std::string sameBefore = readAll(dir + "\\same.exe");
+    FILETIME stamp{};
+    HANDLE h = CreateFileA((dir + "\\same.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    GetFileTime(h, nullptr, nullptr, &stamp);
+    CloseHandle(h);
+
+    EXPECT_EQ(runSetup(first), 1u);
+    EXPECT_EQ(runSetup(second), 1u);
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", shared),
+              std::optional<DWORD>(2));
+    EXPECT_EQ(readAll(dir + "\\plain.txt"), "packaged text");
+    EXPECT_TRUE(exists(dir + "\\new.exe"));
+    FILETIME after{};
+    h = CreateFileA((dir + "\\same.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    GetFileTime(h, nullptr, nullptr, &after);
+    CloseHandle(h);
+    EXPECT_EQ(CompareFileTime(&stamp, &after), 0) << "same.exe was written again";
+
+    // Removing the first package: the new file goes, files that were there before stay,
+    // and the shared file stays for the second package.
+    std::string uninstaller = windowsDirectory() + "\\VxOverA Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_FALSE(exists(dir + "\\new.exe"));
+    EXPECT_EQ(readAll(dir + "\\same.exe"), sameBefore);
+    EXPECT_EQ(readAll(dir + "\\plain.txt"), "packaged text");
+    EXPECT_TRUE(exists(shared));
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE,
+                         "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", shared),
+              std::optional<DWORD>(1));
+    uninstaller = windowsDirectory() + "\\VxOverB Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    for (const char* name : {"\\same.exe", "\\plain.txt"}) {
+        SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA((dir + name).c_str());
+    }
+    SetFileAttributesA(shared.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(shared.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
