@@ -420,8 +420,8 @@ int SetupProgram::initialise() {
     }
 
     if (!silent_) {
-        std::string title = messages_.caption();
-        if (!window_.create(instance_, title, settings.windowStyle)) {
+        // The package's own title: a second copy looks for the window by it.
+        if (!window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
             closeInitialising();
             return init::kPicture;
         }

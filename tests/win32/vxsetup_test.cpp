@@ -515,3 +515,41 @@ shared = true
     DeleteFileA(shared.c_str());
     RemoveDirectoryA(dir.c_str());
 }
+
+TEST(Vxsetup, InteractiveRunShowsItsWindowAndASecondCopyBringsItForward) {
+    PackageMaker maker("interactive");
+    maker.file("control.ocx", "not a library at all");
+    Package package = maker.build(R"(
+[package]
+product = "VxInter"
+install_dir = '<ProgramFiles>\VxInter'
+
+[[files]]
+source = "control.ocx"
+target = '<InstallDir>\control.ocx'
+register = true
+)");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    // The registration fails after the files: the question waits for the user, over
+    // the setup program's own window.
+    HWND box = user.waitFor("VxInter Setup", 60, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "Registration of some ActiveX controls failed. Installation will finish but the "
+              "application may not work properly.");
+    HWND window = FindWindowA("VortixInstaller", "VxInter");
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(FindWindowExA(window, nullptr, "VIDialogTemplate", nullptr), nullptr);
+
+    Started second = launch("\"" + package.setup + "\"", package.directory);
+    EXPECT_EQ(second.wait(30000), 0u);
+    TerminateProcess(second.process.hProcess, 0);
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(readAll(programFiles() + "\\VxInter\\control.ocx"), "not a library at all");
+    std::string uninstaller = windowsDirectory() + "\\VxInter Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(programFiles() + "\\VxInter"));
+}
