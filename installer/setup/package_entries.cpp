@@ -19,23 +19,31 @@ bool StreamSource::read(unsigned char* buffer, std::size_t size, std::size_t& go
     return true;
 }
 
-namespace {
-
-bool copyStored(PackageStream& stream, Extent extent, platform::File& file) {
+bool writeEntry(PackageStream& stream, Extent extent, EntryKind kind, ByteSink& sink,
+                std::string& message) {
+    if (extent.length == 0)
+        return true;
     StreamSource source(stream, extent);
+    if (kind == EntryKind::Compressed) {
+        DecompressResult result = decompressEntry(source, sink);
+        message = result.message;
+        return result.ok;
+    }
     std::vector<unsigned char> buffer(256 * 1024);
     for (;;) {
         std::size_t got = 0;
-        if (!source.read(buffer.data(), buffer.size(), got))
+        if (!source.read(buffer.data(), buffer.size(), got)) {
+            message = "the package cannot be read";
             return false;
+        }
         if (got == 0)
             return true;
-        if (!file.write(reinterpret_cast<const char*>(buffer.data()), got))
+        if (!sink.write(buffer.data(), got)) {
+            message = "the file cannot be written";
             return false;
+        }
     }
 }
-
-}  // namespace
 
 bool extractEntry(PackageStream& stream, Extent extent, EntryKind kind, platform::FileSystem& fs,
                   const std::string& path, std::string& message) {
@@ -45,20 +53,8 @@ bool extractEntry(PackageStream& stream, Extent extent, EntryKind kind, platform
         message = "cannot create " + path;
         return false;
     }
-    bool ok = false;
-    if (extent.length == 0) {
-        ok = true;
-    } else if (kind == EntryKind::Stored) {
-        ok = copyStored(stream, extent, *file);
-        if (!ok)
-            message = "the package cannot be read";
-    } else {
-        StreamSource source(stream, extent);
-        FileSink sink(*file);
-        DecompressResult result = decompressEntry(source, sink);
-        ok = result.ok;
-        message = result.message;
-    }
+    FileSink sink(*file);
+    bool ok = writeEntry(stream, extent, kind, sink, message);
     if (!file->close() && ok) {
         ok = false;
         message = "cannot write " + path;

@@ -24,6 +24,10 @@ private:
 
 enum class EntryKind { Compressed, Stored };
 
+// Hands the entry's original bytes to `sink`; on failure `message` says why.
+bool writeEntry(PackageStream& stream, Extent extent, EntryKind kind, ByteSink& sink,
+                std::string& message);
+
 // Writes the entry into `path`, which is replaced. On failure `message` says why
 // and no partial file is left.
 bool extractEntry(PackageStream& stream, Extent extent, EntryKind kind, platform::FileSystem& fs,

@@ -249,6 +249,29 @@ bool Win32InstallHost::externalFileExists(std::size_t, const PackagedFile& file)
     return fileExists(sources_.setupDirectory + "\\" + file.externalName);
 }
 
+namespace {
+
+// Writes straight through one handle of the target.
+class HandleSink final : public ByteSink {
+public:
+    explicit HandleSink(HANDLE file) : file_(file) {}
+    bool write(const unsigned char* data, std::size_t size) override {
+        while (size > 0) {
+            DWORD piece = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size), written = 0;
+            if (!WriteFile(file_, data, piece, &written, nullptr) || written != piece)
+                return false;
+            data += piece;
+            size -= piece;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
 bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& file,
                                      const std::string& path) {
     if (faults_.fileFails(path))
@@ -258,11 +281,20 @@ bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& 
                          FALSE) != 0;
     if (fileIndex >= sources_.fileData.size())
         return false;
+    HANDLE target = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (target == INVALID_HANDLE_VALUE)
+        return false;
+    HandleSink sink(target);
     std::string message;
-    return extractEntry(
-        sources_.stream, sources_.fileData[fileIndex],
-        file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed,
-        platform::systemFileSystem(), path, message);
+    bool ok =
+        writeEntry(sources_.stream, sources_.fileData[fileIndex],
+                   file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed,
+                   sink, message);
+    ok = CloseHandle(target) && ok;
+    if (!ok)
+        DeleteFileA(path.c_str());  // never a cut-off file under the target's name
+    return ok;
 }
 
 bool Win32InstallHost::openSharedCounts() {
@@ -582,8 +614,10 @@ bool Win32InstallHost::askRetryCancel(const std::string& text) {
 }
 
 void Win32InstallHost::setStatus(const std::string& text) {
-    if (view_)
-        view_->setStatus(text);
+    // Without a page (a silent run) there is nothing to show and no window to serve.
+    if (!view_)
+        return;
+    view_->setStatus(text);
     pumpMessages();
 }
 

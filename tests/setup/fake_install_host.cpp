@@ -80,6 +80,7 @@ CreateResult FakeInstallHost::createDirectory(const std::string& path) {
 }
 
 CreateResult FakeInstallHost::createNewFile(const std::string& path) {
+    ++newFileCalls;
     std::string upper = upperCased(path);
     if (unwritableDirectories.count(parentOf(upper)))
         return CreateResult::AccessDenied;

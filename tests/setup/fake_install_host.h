@@ -48,10 +48,12 @@ public:
     std::uint32_t ticks = 1000;
     std::uint64_t ownTime = 0;
     bool ntFamily = true;
-    std::map<std::string, FakeInstallFile> files;    // by upper-cased path
-    std::set<std::string> directories;               // upper-cased
-    std::set<std::string> deniedDirectories;         // cannot be created (access denied)
-    std::set<std::string> unwritableDirectories;     // no new file may be made in them
+    std::map<std::string, FakeInstallFile> files;  // by upper-cased path
+    std::set<std::string> directories;             // upper-cased
+    std::set<std::string> deniedDirectories;       // cannot be created (access denied)
+    std::set<std::string> unwritableDirectories;   // no new file may be made in them
+    // Calls of createNewFile so far (the write-privilege test makes one per directory).
+    int newFileCalls = 0;
     std::map<std::size_t, std::string> packageData;  // file index -> bytes
     std::set<std::size_t> failingData;               // writing these fails
     std::set<std::size_t> missingExternal;

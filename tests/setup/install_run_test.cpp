@@ -279,6 +279,17 @@ TEST(InstallRun, DirectoryFailuresEndTheInstallation) {
     EXPECT_EQ(rollbackAction(false, true, readOnly.log), RollbackAction::RunRollbackLog);
 }
 
+TEST(InstallRun, EachDirectoryIsMadeAndTestedOnce) {
+    Machine m;
+    for (int i = 0; i < 50; ++i)
+        m.addFile("C:\\App\\" + std::string(i % 2 ? "one" : "two") + "\\f" + std::to_string(i));
+    ASSERT_TRUE(m.run().completed);
+    // One scratch file per directory, not per file.
+    EXPECT_EQ(m.host.newFileCalls, 2);
+    EXPECT_TRUE(m.host.hasFile("C:\\App\\one\\f49"));
+    EXPECT_TRUE(contains(m.installedLog().directories, "C:\\App\\one"));
+}
+
 TEST(InstallRun, SkippedFilesAndFileSelection) {
     Machine s;
     s.choices.componentSelection = true;

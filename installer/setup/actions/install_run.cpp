@@ -171,17 +171,20 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     InstallSteps steps(host_, log_);
 
     std::string directory = directoryOf(path);
-    if (directory.size() >= 4 &&
-        (!steps.createDirectories(directory, false) || !host_.directoryExists(directory))) {
-        host_.showMessage("Failure while trying to install file " + path, MessageIcon::Error);
-        return FileOutcome::Fatal;
-    }
-    if (writePrivilegeRefused(directory)) {
-        host_.showMessage("You don't have write privilege to directory '" + directory +
-                              "'. Please have your system administrator (or other user with higher "
-                              "privileges) install this software.",
-                          MessageIcon::Error);
-        return FileOutcome::Fatal;
+    if (!readyDirectories_.count(directory)) {
+        if (directory.size() >= 4 &&
+            (!steps.createDirectories(directory, false) || !host_.directoryExists(directory))) {
+            host_.showMessage("Failure while trying to install file " + path, MessageIcon::Error);
+            return FileOutcome::Fatal;
+        }
+        if (writePrivilegeRefused(directory)) {
+            host_.showMessage("You don't have write privilege to directory '" + directory +
+                                  "'. Please have your system administrator (or other user with "
+                                  "higher privileges) install this software.",
+                              MessageIcon::Error);
+            return FileOutcome::Fatal;
+        }
+        readyDirectories_.insert(directory);
     }
     if (file.storage == FileStorage::External && !host_.externalFileExists(index, file)) {
         host_.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
@@ -209,7 +212,8 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // tried again as the user says.
     std::string writeTo = path, aside;
     bool atRestart = false;
-    while (host_.fileExists(path) && host_.openExclusive(path) == UseTest::InUse) {
+    // Only a file that was there and is still there can be in use.
+    while (existed && host_.fileExists(path) && host_.openExclusive(path) == UseTest::InUse) {
         if (host_.isNtFamily()) {
             std::string name =
                 inUseAsideName(path, [this](const std::string& n) { return host_.fileExists(n); });
@@ -250,7 +254,9 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
             file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
                                  : std::nullopt);
-    std::uint32_t kept = host_.attributes(writeTo).value_or(0) & kAttributeSystem;
+    // A file made new has no system bit to keep: its attributes need not be read.
+    std::uint32_t kept =
+        existed || atRestart ? host_.attributes(writeTo).value_or(0) & kAttributeSystem : 0;
     host_.setAttributes(writeTo, kept | (file.attributes & (kAttributeReadOnly | kAttributeHidden |
                                                             kAttributeArchive)));
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "installer/common/log_context.h"
@@ -96,6 +97,9 @@ private:
     InstallChoices choices_;
     KeyDraw draw_;
     std::vector<std::string> mp3Files_, jpegFiles_;
+    // Directories already made (or found) and found writable in this run: many files
+    // share a few directories, and each is walked and tested once.
+    std::unordered_set<std::string> readyDirectories_;
     std::size_t keysTotal_ = 0, keysDone_ = 0;
     int registryFailures_ = 0;
     bool uninstallShortcutDone_ = false;

@@ -15,8 +15,8 @@ namespace vortix {
 std::string entry(const std::vector<std::string>& texts, std::size_t k);
 
 // The pattern with each "%s" or "%d" replaced by the next argument (empty once
-// they run out; numbers are handed in as text) and "%%" by "%"; any other "%" stays as it is, so a language set's text
-// can never read beyond its arguments.
+// they run out; numbers are handed in as text) and "%%" by "%"; any other "%" stays as it is, so a
+// language set's text can never read beyond its arguments.
 std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix);
