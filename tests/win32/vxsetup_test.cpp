@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/outside/jpeg_maker.h"
 #include "tests/win32/driver.h"
 #include "tests/win32/prefix_snapshot.h"
 
@@ -22,6 +23,8 @@ const std::string kUninstaller = windowsPath(VXUNINST_EXE);
 const std::string kEnglish = windowsPath(ENGLISH_SET);
 const std::string kVersioned = windowsPath(EXIT_CODE_EXE);  // carries version 1.2.3.4
 const std::string kPluginDouble = windowsPath(PLUGIN_DOUBLE_DLL);
+const std::string kMp3Double = windowsPath(MP3_DOUBLE_DLL);
+const std::string kJpegLibrary = windowsPath(VXJPEG_DLL);
 
 const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
@@ -552,4 +555,55 @@ register = true
     EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(programFiles() + "\\VxInter"));
+}
+
+TEST(Vxsetup, AddOnLibrariesDecodeMusicConvertPicturesAndSeeEveryStage) {
+    PackageMaker maker("addons");
+    maker.file("song.mp3", std::string(4096, '\x55'));
+    maker.file("photo.jpg",
+               makeJpeg(32, 16, JpegKind::Rgb, [](int x, int y, int c) { return (x + y + c) * 4; }));
+    Package package = maker.build(R"(
+[package]
+product = "VxAddOns"
+install_dir = '<ProgramFiles>\VxAddOns'
+decode_mp3 = true
+convert_jpeg = true
+
+[[files]]
+source = "song.mp3"
+target = '<InstallDir>\song.mp3'
+[[files]]
+source = "photo.jpg"
+target = '<InstallDir>\photo.jpg'
+)",
+                                  "mp3_library = '" + kMp3Double + "'\njpeg_library = '" +
+                                      kJpegLibrary + "'\nplugin_library = '" + kPluginDouble +
+                                      "'");
+    PrefixSnapshot before = takeSnapshot(kNotCompared);
+    std::string log = package.directory + "\\doubles.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
+    EXPECT_EQ(runSetup(package), 1u);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
+
+    std::string dir = programFiles() + "\\VxAddOns";
+    // The music became a wave file and the picture a bitmap; the originals are gone.
+    EXPECT_FALSE(exists(dir + "\\song.mp3"));
+    EXPECT_EQ(readAll(dir + "\\song.wav").substr(0, 4), "RIFF");
+    EXPECT_FALSE(exists(dir + "\\photo.jpg"));
+    EXPECT_EQ(readAll(dir + "\\photo.BMP").substr(0, 2), "BM");
+    std::string calls = readAll(log);
+    std::vector<std::string> expected = {"MP3Init", "MP3SetExternalValues", "MP3SetDevice",
+                                         "MP3Open", "MP3SetPriority", "MP3Play", "MP3Stop",
+                                         "AdvancedEntry", "EntryPoint1", "EntryPoint1_5"};
+    for (int n = 2; n <= 13; ++n)
+        expected.push_back("EntryPoint" + std::to_string(n));
+    for (const std::string& name : expected)
+        EXPECT_NE(calls.find(name + " "), std::string::npos) << name << " not called:\n" << calls;
+
+    // Both converted files are the installation's: the uninstaller takes them.
+    std::string uninstaller = windowsDirectory() + "\\VxAddOns Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    expectNoDifferences(before, {});
 }
