@@ -1172,6 +1172,42 @@ void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
     t.finish();
 }
 
+bool isJpeg(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char magic[3] = {};
+    return in.read(magic, 3) && magic[0] == '\xFF' && magic[1] == '\xD8' && magic[2] == '\xFF';
+}
+
+// Settings that only work with a piece the package carries: without it the setup
+// program would fail at start or part-way through the installation.
+void checkPiecesNeeded(Reader& reader, const toml::value& package, const PackageContents& out) {
+    const PackageSettings& s = out.script.settings;
+    auto need = [&](bool needed, const std::string& piece, const std::string& because) {
+        if (needed && piece.empty())
+            reader.refuse(package, because);
+    };
+    need((s.options & kOptionCreateUninstaller) && !(s.options & kOptionUpdate),
+         out.uninstallerProgram,
+         "the package creates an uninstaller, so [pieces] must name its \"uninstaller\" "
+         "program (or set create_uninstaller = false)");
+    need(s.options & kOptionDecodeMp3, out.mp3Library, "decode_mp3 needs [pieces] mp3_library");
+    need(!out.startupMusic.empty(), out.mp3Library, "music needs [pieces] mp3_library");
+    need(s.options & kOptionConvertJpeg, out.jpegLibrary,
+         "convert_jpeg needs [pieces] jpeg_library");
+    bool jpeg = !out.dialogPicture.empty() && isJpeg(out.dialogPicture);
+    for (const std::string& picture : out.pictures)
+        jpeg = jpeg || isJpeg(picture);
+    need(jpeg, out.jpegLibrary, "JPEG pictures need [pieces] jpeg_library");
+    std::size_t types = 0;
+    for (const InstallType& type : s.installTypes)
+        types += type.caption.empty() ? 0 : 1;
+    if ((s.pages & kPageInstallType) && types != s.installTypes.size())
+        reader.refuse(package,
+                      "the installation type page shows three types; "
+                      "[[package.install_types]] names " +
+                          std::to_string(types));
+}
+
 template <typename Item>
 void readItems(Reader& reader, Table& top, const char* key, const char* what,
                std::vector<Item>& out, Item (*read)(Reader&, Table&)) {
@@ -1194,13 +1230,7 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
 
     if (const toml::value* pieces = top.get("pieces"))
         readPieces(reader, *pieces, out);
-    const std::uint32_t options = out.script.settings.options;
-    if ((options & kOptionCreateUninstaller) && !(options & kOptionUpdate) &&
-        out.uninstallerProgram.empty())
-        reader.refuse(package.value(),
-                      "the package creates an uninstaller, so [pieces] must "
-                      "name its \"uninstaller\" program (or set "
-                      "create_uninstaller = false)");
+    checkPiecesNeeded(reader, package.value(), out);
 
     Script& script = out.script;
     if (const toml::value* registry = top.get("registry"))
