@@ -515,7 +515,8 @@ void checkKeyName(Reader& reader, const toml::value& at, const std::string& name
 }
 
 RegistryItemKey readRegistryKey(Reader& reader, const std::string& name, const toml::value& v) {
-    Table table(reader, v, "the registry key \"" + name + "\"");
+    Table table(reader, v,
+                "the registry key \"" + name + "\" (it holds \"values\" and \"subkeys\")");
     RegistryItemKey key;
     key.name = reader.encode(v, name);
     checkKeyName(reader, v, key.name);
