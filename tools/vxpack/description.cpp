@@ -749,16 +749,15 @@ Component readComponent(Reader& reader, Table& t, ComponentIndex& index, std::ui
 // Reads the array `key` of components into `out`, depth first. The index numbers
 // components in that same order (pre-order), which is how files name them.
 void readComponents(Reader& reader, Table& parent, const std::string& key,
-                    std::vector<Component>& out, ComponentIndex& index,
-                    std::vector<std::pair<std::vector<Component>*, std::size_t>>& order) {
+                    std::vector<Component>& out, ComponentIndex& index) {
     forEachTable(reader, parent, key, "a component", [&](Table& t) {
         bool sized = t.has("size");
         // Numbered as met: this one before its children.
-        out.push_back(readComponent(reader, t, index, static_cast<std::uint32_t>(order.size())));
-        order.emplace_back(&out, out.size() - 1);
+        out.push_back(
+            readComponent(reader, t, index, static_cast<std::uint32_t>(index.sizeGiven.size())));
         index.sizeGiven.push_back(sized);
         std::vector<Component> children;
-        readComponents(reader, t, "children", children, index, order);
+        readComponents(reader, t, "children", children, index);
         out.back().children = std::move(children);
     });
 }
@@ -1248,15 +1247,15 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
     });
 
     ComponentIndex components;
-    std::vector<std::pair<std::vector<Component>*, std::size_t>> order;
-    readComponents(reader, top, "components", script.components, components, order);
+    readComponents(reader, top, "components", script.components, components);
+    const std::size_t componentCount = components.sizeGiven.size();
     forEachTable(reader, top, "files", "[[files]]", [&](Table& t) {
-        out.files.push_back(readFile(reader, t, components, order.size()));
+        out.files.push_back(readFile(reader, t, components, componentCount));
     });
     top.finish();
 
     // Sizes not given: what the files of a component (and of its children) take.
-    std::vector<std::uint64_t> own(order.size(), 0);
+    std::vector<std::uint64_t> own(componentCount, 0);
     std::uint64_t total = 0;
     for (const auto& file : out.files) {
         if (file.record.component < own.size())
