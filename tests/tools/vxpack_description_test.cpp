@@ -383,6 +383,15 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
              std::string(70, '[') + "\n'''\na = [\n" + std::string(20000, '[') +
              std::string(20000, ']') + "]\n",
          16, "nested more than 64 deep"},
+        {"[registry.HKLM.a" +
+             [] {
+                 std::string deep;
+                 for (int i = 0; i < 20000; ++i)
+                     deep += ".subkeys.a";
+                 return deep;
+             }() +
+             "]\n",
+         10, "nested more than 64 deep"},
     };
     for (const Case& c : cases) {
         DescriptionProblem problem = folder.refusal(c.body);

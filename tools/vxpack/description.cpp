@@ -1279,19 +1279,23 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         script.settings.requiredSize = total;
 }
 
-// toml11 parses nested arrays and inline tables by recursion, and a few thousand
-// levels overflow the stack. No description needs more than a handful, so deeper
-// nesting is refused before toml11 sees it. Brackets inside strings and comments do
-// not count.
+// toml11 parses nested arrays, inline tables and dotted keys by recursion, and a few
+// thousand levels overflow the stack. No description needs more than a handful, so
+// deeper nesting (or a line with that many dots) is refused before toml11 sees it.
+// Brackets and dots inside strings and comments do not count.
 constexpr int kMaxNesting = 64;
 
 bool nestingWithinLimit(std::string_view text, std::size_t& line) {
-    int depth = 0;
+    int depth = 0, dots = 0;
     line = 1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '\n') {
             ++line;
+            dots = 0;
+        } else if (c == '.') {
+            if (++dots > kMaxNesting)
+                return false;
         } else if (c == '#') {
             while (i + 1 < text.size() && text[i + 1] != '\n')
                 ++i;
@@ -1362,7 +1366,7 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
         if (!nestingWithinLimit(text, line)) {
             problem = {
                 path, line,
-                "arrays and tables nested more than " + std::to_string(kMaxNesting) + " deep"};
+                "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep"};
             return false;
         }
         std::istringstream in{std::string(text)};
