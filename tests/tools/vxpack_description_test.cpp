@@ -383,6 +383,15 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
              std::string(70, '[') + "\n'''\na = [\n" + std::string(20000, '[') +
              std::string(20000, ']') + "]\n",
          16, "nested more than 64 deep"},
+        {"[registry.HKLM.a" +
+             [] {
+                 std::string deep;
+                 for (int i = 0; i < 20000; ++i)
+                     deep += ".subkeys.a";
+                 return deep;
+             }() +
+             "]\n",
+         10, "nested more than 64 deep"},
     };
     for (const Case& c : cases) {
         DescriptionProblem problem = folder.refusal(c.body);
@@ -412,6 +421,18 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         "\"english.txt\"\n",
         false);
     EXPECT_NE(noUninstaller.message.find("uninstaller"), std::string::npos);
+    for (const char* piece :
+         {"decode_mp3 = true\n", "convert_jpeg = true\n", "pages = [\"install_type\"]\n"}) {
+        DescriptionProblem missing = folder.refusal(withPackage(piece), false);
+        EXPECT_EQ(missing.line, 1u) << piece;
+        EXPECT_FALSE(missing.message.empty());
+    }
+    writeBytes(folder.path("picture.jpg"), "\xFF\xD8\xFF\xE0 JFIF");
+    DescriptionProblem jpeg = folder.refusal(
+        "[package]\nproduct = \"P\"\ncreate_uninstaller = false\n[pieces]\n"
+        "dialog_picture = \"picture.jpg\"\n[[languages]]\nname = \"E\"\nfile = \"english.txt\"\n",
+        false);
+    EXPECT_NE(jpeg.message.find("jpeg_library"), std::string::npos);
     DescriptionProblem noLanguage =
         folder.refusal("[package]\nproduct = \"P\"\ncreate_uninstaller = false\n", false);
     EXPECT_NE(noLanguage.message.find("[[languages]]"), std::string::npos);
@@ -758,7 +779,7 @@ TEST(VxpackDescription, TheReferenceExampleParses) {
     for (const char* file : {"languages/english.txt", "languages/deutsch.txt"})
         writeBytes(dir.file(file), readBytes(kEnglish));
     for (const char* file : {"licence.txt", "readme-en.txt", "readme-de.txt", "bin/vxuninst.exe",
-                             "art/setup.jpg", "art/setup.ttf", "art/banner.bmp", "bin/ctlite.exe",
+                             "art/setup.bmp", "art/setup.ttf", "art/banner.bmp", "bin/ctlite.exe",
                              "bin/ctlitedisplay.dll", "doc/ctlite.hlp", "bin/ctlitepost.exe"})
         writeBytes(dir.file(file), "bytes of " + std::string(file) + "\n");
     writeBytes(dir.file("setup.toml"), example);

@@ -29,59 +29,15 @@
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pe_version.h"
 #include "tools/vxpack/text_encoding.h"
+#include "tools/vxpack/toml_reader.h"
 
 namespace vortix {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace vxpack;
 
-constexpr std::uintmax_t kMaxTextFile = 16u << 20;
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600ull;
-
-struct Refusal {
-    std::string file;
-    std::size_t line;
-    std::string message;
-};
-
-std::size_t lineOf(const toml::value& v) {
-    return v.location().line();
-}
-
-const char* typeName(const toml::value& v) {
-    switch (v.type()) {
-        case toml::value_t::boolean: return "a boolean";
-        case toml::value_t::integer: return "an integer";
-        case toml::value_t::floating: return "a floating-point number";
-        case toml::value_t::string: return "a string";
-        case toml::value_t::offset_datetime:
-        case toml::value_t::local_datetime:
-        case toml::value_t::local_date:
-        case toml::value_t::local_time: return "a date or time";
-        case toml::value_t::array: return "an array";
-        case toml::value_t::table: return "a table";
-        default: return "nothing";
-    }
-}
-
-// toml11 keeps tables unordered; the author's order is the order in the file.
-std::vector<std::pair<std::string, const toml::value*>> inFileOrder(const toml::value& table) {
-    std::vector<std::pair<std::string, const toml::value*>> entries;
-    for (const auto& [key, value] : table.as_table())
-        entries.emplace_back(key, &value);
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        auto la = a.second->location(), lb = b.second->location();
-        return std::make_tuple(la.line(), la.column(), a.first) <
-               std::make_tuple(lb.line(), lb.column(), b.first);
-    });
-    return entries;
-}
-
-using Names = std::vector<std::pair<const char*, std::uint32_t>>;
-
-const Names kRoots = {{"HKEY_CLASSES_ROOT", 0},  {"HKCR", 0}, {"HKEY_CURRENT_USER", 1}, {"HKCU", 1},
-                      {"HKEY_LOCAL_MACHINE", 2}, {"HKLM", 2}, {"HKEY_USERS", 3},        {"HKU", 3}};
-constexpr std::uint32_t kRootHandleBase = 0x80000000u;
 
 const Names kStages = {{"language", 1},         {"welcome", 2},     {"licence", 3},
                        {"license", 3},          {"information", 4}, {"system_information", 5},
@@ -102,278 +58,6 @@ const Names kPages = {{"language", kPageLanguage},
                       {"components", kPageComponents},
                       {"summary", kPageSummary},
                       {"finish", kPageFinish}};
-
-class Reader;
-
-// One TOML table being read: hands out its keys and refuses the ones nobody took.
-class Table {
-public:
-    Table(Reader& reader, const toml::value& value, std::string what);
-
-    const toml::value* get(const std::string& key) {
-        used_.insert(key);
-        auto& table = value_.as_table();
-        auto it = table.find(key);
-        return it == table.end() ? nullptr : &it->second;
-    }
-    const toml::value& require(const std::string& key);
-    bool has(const std::string& key) const { return value_.as_table().count(key) != 0; }
-
-    std::string text(const std::string& key, std::string fallback = {});
-    std::string requiredText(const std::string& key);
-    bool flag(const std::string& key, bool fallback = false);
-    std::uint64_t number(const std::string& key, std::uint64_t min, std::uint64_t max,
-                         std::uint64_t fallback);
-    std::uint32_t choice(const std::string& key, const Names& names, std::uint32_t fallback);
-
-    // Refuses a key this table was given but has no use for in its present form.
-    void refuseIfPresent(const std::string& key, const std::string& why);
-    // Refuses the first key (in file order) that nobody asked for.
-    void finish();
-
-    const toml::value& value() const { return value_; }
-    const std::string& what() const { return what_; }
-
-private:
-    Reader& reader_;
-    const toml::value& value_;
-    std::string what_;
-    std::set<std::string> used_;
-};
-
-class Reader {
-public:
-    Reader(std::string file, fs::path folder)
-        : file_(std::move(file)), folder_(std::move(folder)) {}
-
-    [[noreturn]] void refuse(std::size_t line, const std::string& message) const {
-        throw Refusal{file_, line, message};
-    }
-    [[noreturn]] void refuse(const toml::value& at, const std::string& message) const {
-        refuse(lineOf(at), message);
-    }
-    void expect(const toml::value& v, toml::value_t type, const char* wanted) const {
-        if (v.type() != type)
-            refuse(v, std::string("expected ") + wanted + ", found " + typeName(v));
-    }
-
-    std::string text(const toml::value& v) const {
-        expect(v, toml::value_t::string, "a string");
-        return encode(v, v.as_string().str);
-    }
-    // A string, or an integer written as its decimal text.
-    std::string textOrNumber(const toml::value& v) const {
-        if (v.is_integer())
-            return std::to_string(v.as_integer());
-        if (!v.is_string())
-            refuse(v, std::string("expected a string or an integer, found ") + typeName(v));
-        return text(v);
-    }
-    std::string encode(const toml::value& at, const std::string& utf8) const {
-        std::string out, why;
-        if (!cp1252FromUtf8(utf8, out, why))
-            refuse(at, why);
-        return out;
-    }
-    bool flag(const toml::value& v) const {
-        expect(v, toml::value_t::boolean, "true or false");
-        return v.as_boolean();
-    }
-    std::uint64_t number(const toml::value& v, std::uint64_t min, std::uint64_t max) const {
-        expect(v, toml::value_t::integer, "an integer");
-        auto n = v.as_integer();
-        if (n < 0 || static_cast<std::uint64_t>(n) < min || static_cast<std::uint64_t>(n) > max)
-            refuse(v, std::to_string(n) + " is out of range (" + std::to_string(min) + " to " +
-                          std::to_string(max) + ")");
-        return static_cast<std::uint64_t>(n);
-    }
-    std::uint32_t choice(const toml::value& v, const Names& names) const {
-        expect(v, toml::value_t::string, "a string");
-        const std::string& given = v.as_string().str;
-        std::string known;
-        for (const auto& [name, code] : names) {
-            if (given == name)
-                return code;
-            known += std::string(known.empty() ? "" : ", ") + "\"" + name + "\"";
-        }
-        refuse(v, "unknown name \"" + given + "\" (known: " + known + ")");
-    }
-    // A number in range, or one of the names.
-    std::uint32_t numberOrChoice(const toml::value& v, std::uint32_t max,
-                                 const Names& names) const {
-        return v.is_integer() ? static_cast<std::uint32_t>(number(v, 0, max)) : choice(v, names);
-    }
-    std::uint32_t root(const toml::value& v) const { return kRootHandleBase + choice(v, kRoots); }
-
-    // A host path from the description, relative ones taken from its folder, in the
-    // form the system's narrow file functions take.
-    std::string hostPath(const toml::value& v) const {
-        expect(v, toml::value_t::string, "a path");
-        const std::string& given = v.as_string().str;
-        if (given.empty())
-            refuse(v, "the path is empty");
-        try {
-            fs::path path = fs::u8path(given);
-            if (path.is_relative())
-                path = folder_ / path;
-            return path.lexically_normal().string();
-        } catch (const std::exception&) {
-            refuse(v, "the path \"" + given + "\" cannot be named on this system");
-        }
-    }
-    // As hostPath, for a file that must exist now.
-    std::string existingFile(const toml::value& v) const {
-        std::string path = hostPath(v);
-        std::error_code error;
-        if (!fs::is_regular_file(path, error))
-            refuse(v, "the file \"" + path + "\" does not exist");
-        return path;
-    }
-
-    // A text file named by `v`: UTF-8 to Windows-1252, line ends made CR LF.
-    std::string textFile(const toml::value& v) const {
-        std::string path = existingFile(v), bytes = fileBytes(v, path);
-        if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            bytes.erase(0, 3);
-        std::string out, line, why;
-        std::istringstream in(bytes);
-        for (std::size_t number = 1; std::getline(in, line); ++number) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            std::string converted;
-            if (!cp1252FromUtf8(line, converted, why))
-                throw Refusal{path, number, why};
-            out += converted;
-            if (!in.eof())
-                out += "\r\n";
-        }
-        return out;
-    }
-    std::string fileBytes(const toml::value& v, const std::string& path) const {
-        std::error_code error;
-        if (fs::file_size(path, error) > kMaxTextFile)
-            refuse(v, "the file \"" + path + "\" is too large for a text");
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        if (!in)
-            refuse(v, "the file \"" + path + "\" cannot be read");
-        return bytes.str();
-    }
-
-    const std::string& file() const { return file_; }
-
-private:
-    std::string file_;
-    fs::path folder_;
-};
-
-Table::Table(Reader& reader, const toml::value& value, std::string what)
-    : reader_(reader), value_(value), what_(std::move(what)) {
-    if (!value.is_table())
-        reader.refuse(value, "expected a table for " + what_ + ", found " + typeName(value));
-}
-
-// Letters to change, add or drop to turn one key into the other.
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
-const toml::value& Table::require(const std::string& key) {
-    const toml::value* v = get(key);
-    if (v != nullptr)
-        return *v;
-    // A key nobody has asked for that is nearly this one is most likely a typing slip.
-    for (const auto& [other, value] : inFileOrder(value_)) {
-        if (used_.count(other) == 0 && editDistance(other, key) <= 2)
-            reader_.refuse(*value, "the key \"" + key + "\" is missing from " + what_ + " (is \"" +
-                                       other + "\" a misspelling?)");
-    }
-    reader_.refuse(value_, "the key \"" + key + "\" is missing from " + what_);
-}
-
-std::string Table::text(const std::string& key, std::string fallback) {
-    const toml::value* v = get(key);
-    return v ? reader_.text(*v) : fallback;
-}
-
-std::string Table::requiredText(const std::string& key) {
-    const toml::value& v = require(key);
-    std::string s = reader_.text(v);
-    if (s.empty())
-        reader_.refuse(v, "\"" + key + "\" must not be empty");
-    return s;
-}
-
-bool Table::flag(const std::string& key, bool fallback) {
-    const toml::value* v = get(key);
-    return v ? reader_.flag(*v) : fallback;
-}
-
-std::uint64_t Table::number(const std::string& key, std::uint64_t min, std::uint64_t max,
-                            std::uint64_t fallback) {
-    const toml::value* v = get(key);
-    return v ? reader_.number(*v, min, max) : fallback;
-}
-
-std::uint32_t Table::choice(const std::string& key, const Names& names, std::uint32_t fallback) {
-    const toml::value* v = get(key);
-    return v ? reader_.choice(*v, names) : fallback;
-}
-
-void Table::refuseIfPresent(const std::string& key, const std::string& why) {
-    if (const toml::value* v = get(key))
-        reader_.refuse(*v, "\"" + key + "\" has no use " + why);
-}
-
-void Table::finish() {
-    for (const auto& [key, v] : inFileOrder(value_)) {
-        if (used_.count(key) == 0)
-            reader_.refuse(*v, "unknown key \"" + key + "\" in " + what_);
-    }
-}
-
-// Calls `each` for every table of the array `key` of `parent` (absent: none).
-void forEachTable(Reader& reader, Table& parent, const std::string& key, const std::string& what,
-                  const std::function<void(Table&)>& each) {
-    const toml::value* array = parent.get(key);
-    if (array == nullptr)
-        return;
-    reader.expect(*array, toml::value_t::array, "an array of tables");
-    for (const toml::value& item : array->as_array()) {
-        Table table(reader, item, what);
-        each(table);
-        table.finish();
-    }
-}
-
-std::vector<std::string> textList(Reader& reader, const toml::value& v) {
-    reader.expect(v, toml::value_t::array, "an array of strings");
-    std::vector<std::string> out;
-    for (const toml::value& item : v.as_array())
-        out.push_back(reader.text(item));
-    return out;
-}
-
-std::vector<std::string> pathList(Reader& reader, const toml::value& v) {
-    reader.expect(v, toml::value_t::array, "an array of paths");
-    std::vector<std::string> out;
-    for (const toml::value& item : v.as_array())
-        out.push_back(reader.existingFile(item));
-    return out;
-}
 
 // ---------------------------------------------------------------- conditions
 
@@ -515,7 +199,8 @@ void checkKeyName(Reader& reader, const toml::value& at, const std::string& name
 }
 
 RegistryItemKey readRegistryKey(Reader& reader, const std::string& name, const toml::value& v) {
-    Table table(reader, v, "the registry key \"" + name + "\"");
+    Table table(reader, v,
+                "the registry key \"" + name + "\" (it holds \"values\" and \"subkeys\")");
     RegistryItemKey key;
     key.name = reader.encode(v, name);
     checkKeyName(reader, v, key.name);
@@ -748,16 +433,15 @@ Component readComponent(Reader& reader, Table& t, ComponentIndex& index, std::ui
 // Reads the array `key` of components into `out`, depth first. The index numbers
 // components in that same order (pre-order), which is how files name them.
 void readComponents(Reader& reader, Table& parent, const std::string& key,
-                    std::vector<Component>& out, ComponentIndex& index,
-                    std::vector<std::pair<std::vector<Component>*, std::size_t>>& order) {
+                    std::vector<Component>& out, ComponentIndex& index) {
     forEachTable(reader, parent, key, "a component", [&](Table& t) {
         bool sized = t.has("size");
         // Numbered as met: this one before its children.
-        out.push_back(readComponent(reader, t, index, static_cast<std::uint32_t>(order.size())));
-        order.emplace_back(&out, out.size() - 1);
+        out.push_back(
+            readComponent(reader, t, index, static_cast<std::uint32_t>(index.sizeGiven.size())));
         index.sizeGiven.push_back(sized);
         std::vector<Component> children;
-        readComponents(reader, t, "children", children, index, order);
+        readComponents(reader, t, "children", children, index);
         out.back().children = std::move(children);
     });
 }
@@ -1172,6 +856,42 @@ void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
     t.finish();
 }
 
+bool isJpeg(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char magic[3] = {};
+    return in.read(magic, 3) && magic[0] == '\xFF' && magic[1] == '\xD8' && magic[2] == '\xFF';
+}
+
+// Settings that only work with a piece the package carries: without it the setup
+// program would fail at start or part-way through the installation.
+void checkPiecesNeeded(Reader& reader, const toml::value& package, const PackageContents& out) {
+    const PackageSettings& s = out.script.settings;
+    auto need = [&](bool needed, const std::string& piece, const std::string& because) {
+        if (needed && piece.empty())
+            reader.refuse(package, because);
+    };
+    need((s.options & kOptionCreateUninstaller) && !(s.options & kOptionUpdate),
+         out.uninstallerProgram,
+         "the package creates an uninstaller, so [pieces] must name its \"uninstaller\" "
+         "program (or set create_uninstaller = false)");
+    need(s.options & kOptionDecodeMp3, out.mp3Library, "decode_mp3 needs [pieces] mp3_library");
+    need(!out.startupMusic.empty(), out.mp3Library, "music needs [pieces] mp3_library");
+    need(s.options & kOptionConvertJpeg, out.jpegLibrary,
+         "convert_jpeg needs [pieces] jpeg_library");
+    bool jpeg = !out.dialogPicture.empty() && isJpeg(out.dialogPicture);
+    for (const std::string& picture : out.pictures)
+        jpeg = jpeg || isJpeg(picture);
+    need(jpeg, out.jpegLibrary, "JPEG pictures need [pieces] jpeg_library");
+    std::size_t types = 0;
+    for (const InstallType& type : s.installTypes)
+        types += type.caption.empty() ? 0 : 1;
+    if ((s.pages & kPageInstallType) && types != s.installTypes.size())
+        reader.refuse(package,
+                      "the installation type page shows three types; "
+                      "[[package.install_types]] names " +
+                          std::to_string(types));
+}
+
 template <typename Item>
 void readItems(Reader& reader, Table& top, const char* key, const char* what,
                std::vector<Item>& out, Item (*read)(Reader&, Table&)) {
@@ -1194,13 +914,7 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
 
     if (const toml::value* pieces = top.get("pieces"))
         readPieces(reader, *pieces, out);
-    const std::uint32_t options = out.script.settings.options;
-    if ((options & kOptionCreateUninstaller) && !(options & kOptionUpdate) &&
-        out.uninstallerProgram.empty())
-        reader.refuse(package.value(),
-                      "the package creates an uninstaller, so [pieces] must "
-                      "name its \"uninstaller\" program (or set "
-                      "create_uninstaller = false)");
+    checkPiecesNeeded(reader, package.value(), out);
 
     Script& script = out.script;
     if (const toml::value* registry = top.get("registry"))
@@ -1217,15 +931,15 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
     });
 
     ComponentIndex components;
-    std::vector<std::pair<std::vector<Component>*, std::size_t>> order;
-    readComponents(reader, top, "components", script.components, components, order);
+    readComponents(reader, top, "components", script.components, components);
+    const std::size_t componentCount = components.sizeGiven.size();
     forEachTable(reader, top, "files", "[[files]]", [&](Table& t) {
-        out.files.push_back(readFile(reader, t, components, order.size()));
+        out.files.push_back(readFile(reader, t, components, componentCount));
     });
     top.finish();
 
     // Sizes not given: what the files of a component (and of its children) take.
-    std::vector<std::uint64_t> own(order.size(), 0);
+    std::vector<std::uint64_t> own(componentCount, 0);
     std::uint64_t total = 0;
     for (const auto& file : out.files) {
         if (file.record.component < own.size())
@@ -1249,19 +963,23 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         script.settings.requiredSize = total;
 }
 
-// toml11 parses nested arrays and inline tables by recursion, and a few thousand
-// levels overflow the stack. No description needs more than a handful, so deeper
-// nesting is refused before toml11 sees it. Brackets inside strings and comments do
-// not count.
+// toml11 parses nested arrays, inline tables and dotted keys by recursion, and a few
+// thousand levels overflow the stack. No description needs more than a handful, so
+// deeper nesting (or a line with that many dots) is refused before toml11 sees it.
+// Brackets and dots inside strings and comments do not count.
 constexpr int kMaxNesting = 64;
 
 bool nestingWithinLimit(std::string_view text, std::size_t& line) {
-    int depth = 0;
+    int depth = 0, dots = 0;
     line = 1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == '\n') {
             ++line;
+            dots = 0;
+        } else if (c == '.') {
+            if (++dots > kMaxNesting)
+                return false;
         } else if (c == '#') {
             while (i + 1 < text.size() && text[i + 1] != '\n')
                 ++i;
@@ -1332,7 +1050,7 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
         if (!nestingWithinLimit(text, line)) {
             problem = {
                 path, line,
-                "arrays and tables nested more than " + std::to_string(kMaxNesting) + " deep"};
+                "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep"};
             return false;
         }
         std::istringstream in{std::string(text)};

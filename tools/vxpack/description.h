@@ -24,7 +24,7 @@ struct DescriptionProblem {
 // Reads the description at `path` into `out`. Relative paths in it are taken from
 // the description's folder; the texts and language sets it names are read now, the
 // payload files only checked for existence (the builder reads them). On failure
-// `out` is left unspecified and `problem` says why.
+// `out` holds nothing useful and `problem` says why.
 bool readPackageDescription(const std::string& path, PackageContents& out,
                             DescriptionProblem& problem);
 
