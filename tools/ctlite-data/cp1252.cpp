@@ -2,15 +2,10 @@
 
 #include <cstdint>
 
+#include "platform/windows1252.h"
+
 namespace ctlite {
 namespace {
-
-// 0x80..0x9F; the five unassigned bytes map to the C1 controls, as Windows does.
-constexpr std::uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 void appendUtf8(std::string& out, std::uint32_t code) {
     if (code < 0x80) {
@@ -32,7 +27,7 @@ std::string utf8FromCp1252(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
-        appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte);
+        appendUtf8(out, platform::unicodeOfWindows1252(byte));
     }
     return out;
 }

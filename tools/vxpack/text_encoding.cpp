@@ -3,30 +3,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/windows1252.h"
+
 namespace vortix {
 namespace {
-
-// Characters of 0x80..0x9F. Windows maps the five unassigned bytes to the C1 controls
-// of the same value, so those controls convert back to their bytes.
-constexpr std::uint16_t kHighBytes[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-bool byteFor(std::uint32_t code, char& byte) {
-    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-        byte = static_cast<char>(code);
-        return true;
-    }
-    for (int i = 0; i < 32; ++i) {
-        if (kHighBytes[i] == code) {
-            byte = static_cast<char>(0x80 + i);
-            return true;
-        }
-    }
-    return false;
-}
 
 // Decodes one character at `pos`; false on a malformed sequence (overlong forms,
 // surrogates and values above U+10FFFF included).
@@ -89,7 +69,7 @@ bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why) {
             return false;
         }
         char byte;
-        if (!byteFor(code, byte)) {
+        if (!platform::windows1252Of(code, byte)) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
             why = "the character \"" + std::string(utf8.substr(start, pos - start)) + "\" (" +
