@@ -52,7 +52,9 @@ inline constexpr int kMp3Extract = -1, kMp3Bind = -2, kJpegExtract = -3, kJpegBi
                      kPicture = -5, kMusic = -6, kPluginExtract = -7, kPluginLoad = -8,
                      kPictureExtract = -9, kPictureConvert = -10, kUninstaller = -15,
                      kLanguage = -16, kNoDestination = -20, kBitmaps = -42, kFonts = -45;
-}
+// The main window could not be made (a code of our own, beside the others).
+inline constexpr int kMainWindow = -11;
+}  // namespace init
 
 // A silent run cannot ask for the user's name: such a package is refused.
 bool packageAllowsRun(const PackageSettings& settings, bool silent);

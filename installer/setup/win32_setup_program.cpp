@@ -301,18 +301,21 @@ bool SetupProgram::loadFonts() {
     return true;
 }
 
-bool SetupProgram::loadPictures() {
+int SetupProgram::loadPictures() {
     auto list =
         readPieceList(*stream_, package_.toc, toc::kPictureCount, toc::kPicturesOffset, false);
     if (!list)
-        return false;
+        return init::kPictureExtract;
     for (const ListedPiece& piece : *list) {
         std::string path;
-        if (!extractTemporary(piece.extent, EntryKind::Stored, ".bmp", path))
-            return false;
+        switch (preparePicture(piece.extent, path)) {
+            case Picture::NotExtracted: return init::kPictureExtract;
+            case Picture::NotConverted: return init::kPictureConvert;
+            case Picture::Ready: break;
+        }
         pictures_.push_back(path);
     }
-    return true;
+    return 0;
 }
 
 bool SetupProgram::loadLanguageSet(std::uint32_t index) {
@@ -343,92 +346,25 @@ int SetupProgram::initialise() {
             return init::kNoDestination;
         }
     }
-    if (!silent_) {
-        InitialisingBox* box = new InitialisingBox;
-        initialising_ = box->createModeless(instance_, IDD_INITIALISING, nullptr);
-        // The box lives until initialisation ends; it is destroyed below.
-        SetWindowLongPtrA(initialising_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(box));
-    }
     int code = 0;
-    auto closeInitialising = [&] {
-        if (initialising_) {
-            delete reinterpret_cast<InitialisingBox*>(
-                GetWindowLongPtrA(initialising_, GWLP_USERDATA));
-            initialising_ = nullptr;
+    {
+        // The box shows while the pieces are loaded and the window is made.
+        InitialisingBox box;
+        if (!silent_)
+            box.createModeless(instance_, IDD_INITIALISING, nullptr);
+        code = loadPieces();
+        if (code == 0 && !silent_) {
+            // The package's own title: a second copy looks for the window by it.
+            if (window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
+                messages_.setOwner(window_.handle());
+                window_.show();
+            } else {
+                code = init::kMainWindow;
+            }
         }
-    };
-    auto bitmaps =
-        readPieceList(*stream_, package_.toc, toc::kBitmapCount, toc::kBitmapOffset, true);
-    if (!bitmaps) {
-        closeInitialising();
-        return init::kBitmaps;
     }
-    for (const ListedPiece& piece : *bitmaps) {
-        std::string path;
-        if (!extractTemporary(piece.extent, EntryKind::Stored, ".bmp", path)) {
-            closeInitialising();
-            return init::kBitmaps;
-        }
-        bitmaps_.push_back(path);
-    }
-    if (!loadFonts()) {
-        closeInitialising();
-        return init::kFonts;
-    }
-    if (!bindLibrary(toc::kMp3Present, mp3_, init::kMp3Extract, init::kMp3Bind, code) ||
-        !bindLibrary(toc::kJpegPresent, jpeg_, init::kJpegExtract, init::kJpegBind, code)) {
-        closeInitialising();
+    if (code < 0)
         return code;
-    }
-    if (package_.toc.word(toc::kPicturePresent)) {
-        Extent extent{package_.toc.word(toc::kPictureOffset),
-                      package_.toc.word(toc::kPictureLength)};
-        if (!extractTemporary(extent, EntryKind::Stored, ".bmp", dialogPicture_)) {
-            closeInitialising();
-            return init::kPicture;
-        }
-    }
-    if (package_.toc.word(toc::kMusicPresent)) {
-        Extent extent{package_.toc.word(toc::kMusicOffset), package_.toc.word(toc::kMusicLength)};
-        if (!extractTemporary(extent, EntryKind::Stored, ".mp3", music_)) {
-            closeInitialising();
-            return init::kMusic;
-        }
-    }
-    if (!bindLibrary(toc::kPluginPresent, plugin_, init::kPluginExtract, init::kPluginLoad, code)) {
-        closeInitialising();
-        return code;
-    }
-    if (!loadPictures()) {
-        closeInitialising();
-        return init::kPictureExtract;
-    }
-    if (!loadLanguageSet(package_.toc.word(toc::kDefaultLanguage))) {
-        closeInitialising();
-        return init::kLanguage;
-    }
-    bool update = (settings.options & kOptionUpdate) != 0;
-    if ((settings.options & kOptionCreateUninstaller) && !update) {
-        Extent extent{package_.toc.word(toc::kUninstallerOffset),
-                      package_.toc.word(toc::kUninstallerLength)};
-        if (extent.length == 0 ||
-            !extractTemporary(extent, EntryKind::Compressed, ".EXE", extractedUninstaller_)) {
-            closeInitialising();
-            return init::kUninstaller;
-        }
-        log_.extractedUninstaller = extractedUninstaller_;
-    }
-
-    if (!silent_) {
-        // The package's own title: a second copy looks for the window by it.
-        if (!window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
-            closeInitialising();
-            return init::kPicture;
-        }
-        messages_.setOwner(window_.handle());
-        window_.show();
-    }
-    closeInitialising();
     if (plugin_.loaded()) {
         if (plugin_.entryPoint0) {
             HDC dc = GetDC(window_.handle());
@@ -446,6 +382,78 @@ int SetupProgram::initialise() {
     if (plugin_.advancedEntry && plugin_.advancedEntry(&kPluginCallbacks) != VXPLUGIN_OK)
         return init::kPluginLoad;
     return 0;
+}
+
+int SetupProgram::loadPieces() {
+    const PackageSettings& settings = package_.script.settings;
+    int code = 0;
+    auto bitmaps =
+        readPieceList(*stream_, package_.toc, toc::kBitmapCount, toc::kBitmapOffset, true);
+    if (!bitmaps)
+        return init::kBitmaps;
+    for (const ListedPiece& piece : *bitmaps) {
+        std::string path;
+        if (!extractTemporary(piece.extent, EntryKind::Stored, ".bmp", path))
+            return init::kBitmaps;
+        bitmaps_.push_back(path);
+    }
+    if (!loadFonts())
+        return init::kFonts;
+    if (!bindLibrary(toc::kMp3Present, mp3_, init::kMp3Extract, init::kMp3Bind, code) ||
+        !bindLibrary(toc::kJpegPresent, jpeg_, init::kJpegExtract, init::kJpegBind, code))
+        return code;
+    if (package_.toc.word(toc::kPicturePresent)) {
+        Extent extent{package_.toc.word(toc::kPictureOffset),
+                      package_.toc.word(toc::kPictureLength)};
+        Picture picture = preparePicture(extent, dialogPicture_);
+        if (picture == Picture::NotExtracted)
+            return init::kPicture;
+        // A picture that cannot be turned into a bitmap is only left out.
+        if (picture == Picture::NotConverted && !silent_)
+            messages_.show(kGraphicsFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
+    }
+    if (package_.toc.word(toc::kMusicPresent)) {
+        Extent extent{package_.toc.word(toc::kMusicOffset), package_.toc.word(toc::kMusicLength)};
+        if (!extractTemporary(extent, EntryKind::Stored, ".mp3", music_))
+            return init::kMusic;
+    }
+    if (!bindLibrary(toc::kPluginPresent, plugin_, init::kPluginExtract, init::kPluginLoad, code))
+        return code;
+    if ((code = loadPictures()) < 0)
+        return code;
+    if (!loadLanguageSet(package_.toc.word(toc::kDefaultLanguage)))
+        return init::kLanguage;
+    bool update = (settings.options & kOptionUpdate) != 0;
+    if ((settings.options & kOptionCreateUninstaller) && !update) {
+        Extent extent{package_.toc.word(toc::kUninstallerOffset),
+                      package_.toc.word(toc::kUninstallerLength)};
+        if (extent.length == 0 ||
+            !extractTemporary(extent, EntryKind::Compressed, ".EXE", extractedUninstaller_))
+            return init::kUninstaller;
+        log_.extractedUninstaller = extractedUninstaller_;
+    }
+    return 0;
+}
+
+// A picture as a bitmap file: JPEG pictures go through the JPEG library, the
+// ".jpg" copy deleted once converted.
+SetupProgram::Picture SetupProgram::preparePicture(Extent extent, std::string& bitmap) {
+    std::string lead;
+    if (!stream_->read(extent.offset, extent.length < 2 ? extent.length : 2, lead))
+        return Picture::NotExtracted;
+    if (lead != "\xff\xd8")
+        return extractTemporary(extent, EntryKind::Stored, ".bmp", bitmap) ? Picture::Ready
+                                                                           : Picture::NotExtracted;
+    std::string jpeg;
+    if (!extractTemporary(extent, EntryKind::Stored, ".jpg", jpeg))
+        return Picture::NotExtracted;
+    std::optional<std::string> made = temporaries_->create(".bmp");
+    bool converted = jpeg_.toBmp && made && jpeg_.toBmp(jpeg.c_str(), made->c_str(), nullptr) == 1;
+    temporaries_->remove(jpeg);
+    if (!converted)
+        return Picture::NotConverted;
+    bitmap = *made;
+    return Picture::Ready;
 }
 
 void SetupProgram::startMusic() {

@@ -45,10 +45,14 @@ private:
     // False when another copy is running (it was brought to the front).
     bool claimSingleInstance();
     int initialise();
+    // The package's pieces into temporary files and libraries: 0 or a failure code.
+    int loadPieces();
+    enum class Picture { Ready, NotExtracted, NotConverted };
+    Picture preparePicture(Extent extent, std::string& bitmap);
     bool loadLanguageSet(std::uint32_t index);
     bool extractTemporary(Extent extent, EntryKind kind, const char* extension, std::string& path);
     bool loadFonts();
-    bool loadPictures();
+    int loadPictures();
     bool bindLibrary(std::uint32_t presentWord, LoadedLibrary& library, int extractCode,
                      int bindCode, int& code);
     void startMusic();
@@ -93,7 +97,6 @@ private:
 
     HANDLE mutex_ = nullptr;
     SetupWindow window_;
-    HWND initialising_ = nullptr;
     std::unique_ptr<ProgressPage> page_;
 
     LogContext log_;

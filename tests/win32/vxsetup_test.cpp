@@ -578,7 +578,7 @@ target = '<InstallDir>\photo.jpg'
 )",
                                   "mp3_library = '" + kMp3Double + "'\njpeg_library = '" +
                                       kJpegLibrary + "'\nplugin_library = '" + kPluginDouble +
-                                      "'");
+                                      "'\ndialog_picture = 'photo.jpg'\npictures = ['photo.jpg']");
     PrefixSnapshot before = takeSnapshot(kNotCompared);
     std::string log = package.directory + "\\doubles.log";
     DeleteFileA(log.c_str());
@@ -601,7 +601,9 @@ target = '<InstallDir>\photo.jpg'
     for (const std::string& name : expected)
         EXPECT_NE(calls.find(name + " "), std::string::npos) << name << " not called:\n" << calls;
 
-    // Both converted files are the installation's: the uninstaller takes them.
+    // The pictures the program itself converted were temporary files: none is left (the
+    // comparison below covers the temporary folder too). Both converted files of the
+    // installation are its own: the uninstaller takes them.
     std::string uninstaller = windowsDirectory() + "\\VxAddOns Uninstaller.exe";
     EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
     simulateRestart();
