@@ -259,11 +259,19 @@ TEST(InstallRun, DirectoryFailuresEndTheInstallation) {
     EXPECT_EQ(denied.host.messages[1], "Failure while trying to install file C:\\App\\a.txt");
     EXPECT_FALSE(denied.host.hasFile(kUninstaller));
 
-    Machine unc;
-    unc.addFile("\\\\server\\share\\a.txt");
-    EXPECT_FALSE(unc.run().completed);
+    // Targets that are not plain local paths are refused one by one; the rest goes on.
+    Machine odd;
+    odd.addFile("\\\\server\\share\\a.txt");
+    odd.addFile("C:\\App\\..\\..\\WINDOWS\\b.txt");
+    odd.addFile("relative\\c.txt");
+    odd.addFile("C:\\App\\d.txt");
+    EXPECT_TRUE(odd.run().completed);
+    ASSERT_EQ(odd.host.messages.size(), 3u);
     // The network path's leading "\\" is collapsed like any other.
-    EXPECT_EQ(unc.host.messages[0], "Couldn't create directory '\\server\\share'.");
+    EXPECT_EQ(odd.host.messages[0], "Couldn't install \\server\\share\\a.txt: the target is not a "
+                                    "plain path on a local drive - skipping file");
+    EXPECT_FALSE(odd.host.hasFile("C:\\WINDOWS\\b.txt"));
+    EXPECT_TRUE(odd.host.hasFile("C:\\App\\d.txt"));
 
     Machine readOnly;
     readOnly.host.addDirectory("C:\\Locked");

@@ -1,5 +1,7 @@
 #include "installer/setup/actions/install_run.h"
 
+#include "installer/common/local_path.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -167,6 +169,14 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     if (!expander_.holds(file.condition) || !selected(file))
         return FileOutcome::Skipped;
     std::string path = collapseDoubleBackslashes(expander_.expand(file.target));
+    // A target that is not a plain path on a local drive (relative, a network or
+    // device path, one that climbs with "..") could land anywhere: refused.
+    if (!isPlainLocalPath(path)) {
+        host_.showMessage("Couldn't install " + path +
+                              ": the target is not a plain path on a local drive - skipping file",
+                          MessageIcon::Error);
+        return FileOutcome::Skipped;
+    }
     host_.setStatus(text(kCopyingFile) + path);
     InstallSteps steps(host_, log_);
 
