@@ -560,8 +560,8 @@ register = true
 TEST(Vxsetup, AddOnLibrariesDecodeMusicConvertPicturesAndSeeEveryStage) {
     PackageMaker maker("addons");
     maker.file("song.mp3", std::string(4096, '\x55'));
-    maker.file("photo.jpg",
-               makeJpeg(32, 16, JpegKind::Rgb, [](int x, int y, int c) { return (x + y + c) * 4; }));
+    maker.file("photo.jpg", makeJpeg(32, 16, JpegKind::Rgb,
+                                     [](int x, int y, int c) { return (x + y + c) * 4; }));
     Package package = maker.build(R"(
 [package]
 product = "VxAddOns"
@@ -582,24 +582,33 @@ target = '<InstallDir>\photo.jpg'
     PrefixSnapshot before = takeSnapshot(kNotCompared);
     std::string log = package.directory + "\\doubles.log";
     DeleteFileA(log.c_str());
-    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
-    EXPECT_EQ(runSetup(package), 1u);
-    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
-
     std::string dir = programFiles() + "\\VxAddOns";
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
+    // The plug-in makes a folder of its own after the installation and asks for a
+    // variable, through the program's table of calls.
+    std::string pluginCalls =
+        "createDirectory|" + dir + "\\plugin\\made;getVariable|<InstallDir>;setVariable|<Count>|7";
+    SetEnvironmentVariableA("VX_PLUGIN_CALLS_EntryPoint12", pluginCalls.c_str());
+    EXPECT_EQ(runSetup(package), 1u);
+    SetEnvironmentVariableA("VX_PLUGIN_CALLS_EntryPoint12", nullptr);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
+    EXPECT_TRUE(exists(dir + "\\plugin\\made"));
+
     // The music became a wave file and the picture a bitmap; the originals are gone.
     EXPECT_FALSE(exists(dir + "\\song.mp3"));
     EXPECT_EQ(readAll(dir + "\\song.wav").substr(0, 4), "RIFF");
     EXPECT_FALSE(exists(dir + "\\photo.jpg"));
     EXPECT_EQ(readAll(dir + "\\photo.BMP").substr(0, 2), "BM");
     std::string calls = readAll(log);
-    std::vector<std::string> expected = {"MP3Init", "MP3SetExternalValues", "MP3SetDevice",
-                                         "MP3Open", "MP3SetPriority", "MP3Play", "MP3Stop",
-                                         "AdvancedEntry", "EntryPoint1", "EntryPoint1_5"};
+    std::vector<std::string> expected = {"MP3Init",      "MP3SetExternalValues", "MP3SetDevice",
+                                         "MP3Open",      "MP3SetPriority",       "MP3Play",
+                                         "MP3Stop",      "AdvancedEntry",        "EntryPoint1",
+                                         "EntryPoint1_5"};
     for (int n = 2; n <= 13; ++n)
         expected.push_back("EntryPoint" + std::to_string(n));
     for (const std::string& name : expected)
         EXPECT_NE(calls.find(name + " "), std::string::npos) << name << " not called:\n" << calls;
+    EXPECT_NE(calls.find(dir), std::string::npos) << "<InstallDir> not answered:\n" << calls;
 
     // The pictures the program itself converted were temporary files: none is left (the
     // comparison below covers the temporary folder too). Both converted files of the
