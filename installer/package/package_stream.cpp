@@ -21,6 +21,17 @@ bool PackageStream::setVolumeEnds(std::vector<std::uint32_t> ends) {
     return true;
 }
 
+int PackageStream::firstMissingVolume() {
+    for (std::size_t volume = 1; volume < ends_.size(); ++volume) {
+        std::unique_ptr<platform::File> file =
+            openVolume_ ? openVolume_(static_cast<int>(volume)) : nullptr;
+        std::uint64_t actual = 0;
+        if (!file || !file->size(actual) || actual < ends_[volume] - ends_[volume - 1])
+            return static_cast<int>(volume);
+    }
+    return 0;
+}
+
 bool PackageStream::read(std::uint64_t offset, char* out, std::size_t size) {
     if (!program_ || offset > this->size() || size > this->size() - offset)
         return false;

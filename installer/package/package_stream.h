@@ -27,6 +27,10 @@ public:
     bool setVolumeEnds(std::vector<std::uint32_t> ends);
     std::uint64_t size() const { return ends_.back(); }
 
+    // The number of the first further volume that cannot be opened or is shorter
+    // than the table says; 0 when all are there.
+    int firstMissingVolume();
+
     // Exactly `size` bytes from `offset`, or false.
     bool read(std::uint64_t offset, char* out, std::size_t size);
     // A piece of the stream; false when it does not lie wholly inside it.

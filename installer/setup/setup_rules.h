@@ -41,6 +41,9 @@ inline constexpr std::string_view kInitialisationFailedText =
     "Initialization failed. Aborting. Error code: %d";
 inline constexpr std::string_view kNoRegistryDestinationText =
     "Couldn't read destination directory from registry. Aborting";
+// A further volume is not beside the setup program (the name is filled in).
+inline constexpr std::string_view kMissingVolumeText =
+    "Couldn't find \"%s\" beside the setup program.";
 inline constexpr std::string_view kInitialisingText =
     "Vortix Installer is initialising. Please wait.";
 inline constexpr std::string_view kGraphicsFailedText =

@@ -212,6 +212,12 @@ bool SetupProgram::readPackage() {
     PackageSettings& settings = package_.script.settings;
     if (!packageAllowsRun(settings, silent_))
         return false;
+    // Every volume must be beside the program before anything is installed.
+    if (int missing = stream_->firstMissingVolume()) {
+        messages_.error(formatText(kMissingVolumeText,
+                                   {std::string(kVolumeNamePrefix) + std::to_string(missing)}));
+        return false;
+    }
     expandSystemPathsOnce(package_.script, variables_);
     variables_.setUserVariables(package_.script.userVariables);
     variables_.setDefaultShortcutFolder(settings.shortcutFolder);

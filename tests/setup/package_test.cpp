@@ -268,6 +268,8 @@ TEST(PackageTest, FileAreaCanSpreadOverVolumes) {
     std::vector<std::string> missingLast(b->package.volumes.begin(), b->package.volumes.end() - 1);
     auto partial = memoryStream(b->package.program, missingLast);
     ASSERT_EQ(openPackage(*partial).failure, PackageFailure::None);
+    EXPECT_EQ(partial->firstMissingVolume(), static_cast<int>(b->package.volumes.size()));
+    EXPECT_EQ(stream->firstMissingVolume(), 0);
     readFiles(*partial, opened.toc, failed);
     EXPECT_TRUE(failed);
 }

@@ -618,3 +618,42 @@ target = '<InstallDir>\photo.jpg'
     simulateRestart();
     expectNoDifferences(before, {});
 }
+
+TEST(Vxsetup, FilesSpreadOverVolumesBesideTheProgramInstall) {
+    PackageMaker maker("volumes");
+    std::string big;
+    for (int i = 0; i < 3000; ++i)
+        big += std::to_string(i * 7919 % 10007) + " ";
+    maker.file("big.txt", big);
+    maker.file("small.txt", "small");
+    Package package = maker.build(R"(
+[package]
+product = "VxVolumes"
+install_dir = '<ProgramFiles>\VxVolumes'
+volume_size = 4096
+
+[[files]]
+source = "big.txt"
+target = '<InstallDir>\big.txt'
+storage = "stored"
+[[files]]
+source = "small.txt"
+target = '<InstallDir>\small.txt'
+)");
+    std::string second = package.directory + "\\Vortix Installer package #2";
+    ASSERT_TRUE(exists(package.directory + "\\Vortix Installer package #1"));
+    ASSERT_TRUE(exists(second));
+    EXPECT_EQ(runSetup(package), 1u);
+    std::string dir = programFiles() + "\\VxVolumes";
+    EXPECT_EQ(readAll(dir + "\\big.txt"), big);
+    EXPECT_EQ(readAll(dir + "\\small.txt"), "small");
+    std::string uninstaller = windowsDirectory() + "\\VxVolumes Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(dir));
+
+    // Without its last volume the package is refused before anything is installed.
+    ASSERT_TRUE(DeleteFileA(second.c_str()));
+    EXPECT_EQ(runSetup(package), 0u);
+    EXPECT_FALSE(exists(dir));
+}
