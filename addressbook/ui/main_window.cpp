@@ -1,5 +1,7 @@
 #include "addressbook/ui/main_window.h"
 
+#include "addressbook/ui/list_drawing.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -102,6 +104,7 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_CTLCOLORDLG, &MainWindow::onDialogColour},
     {WM_CTLCOLORSTATIC, &MainWindow::onStaticColour},
     {WM_RBUTTONUP, &MainWindow::onRightButtonUp},
+    {WM_DRAWITEM, &MainWindow::onDrawItem},
     {WM_SYSCOMMAND, &MainWindow::onSysCommand},
     {WM_TIMER, &MainWindow::onTimer},
     {WM_ENDSESSION, &MainWindow::onEndSession},
@@ -113,6 +116,9 @@ MainWindow::MainWindow() : profile_("ctlite.INI", kProduct), registry_("SOFTWARE
 MainWindow::~MainWindow() {
     if (icon_)
         DestroyIcon(icon_);
+    for (HBITMAP bitmap : {groupIcon_, entryIcon_})
+        if (bitmap)
+            DeleteObject(bitmap);
 }
 
 INT_PTR MainWindow::run() {
@@ -242,6 +248,13 @@ void MainWindow::checkSortItem() {
 
 void MainWindow::setUpButtons() {
     HINSTANCE instance = fw::Application::current().instance();
+    // The owner-drawn lists: their icons and fixed line heights.
+    groupIcon_ = static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDB_GROUP), IMAGE_BITMAP, 0, 0, 0));
+    entryIcon_ = static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDB_ENTRY), IMAGE_BITMAP, 0, 0, 0));
+    SendDlgItemMessageA(handle(), IDC_NAME_LIST, LB_SETITEMHEIGHT, 0, kNameLineHeight);
+    SendDlgItemMessageA(handle(), IDC_GROUP, CB_SETITEMHEIGHT, 0, kGroupLineHeight);
     struct Face {
         int control, bitmap, tip;
     };
@@ -654,6 +667,17 @@ INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
 INT_PTR MainWindow::onDialogColour(WPARAM, LPARAM) {
     // The workspace colour shows only around the display window; onPaint covers the rest.
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_APPWORKSPACE));
+}
+
+INT_PTR MainWindow::onDrawItem(WPARAM control, LPARAM lParam) {
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (control == IDC_NAME_LIST)
+        drawNameLine(item, entryIcon_);
+    else if (control == IDC_GROUP)
+        drawGroupLine(item, groupIcon_);
+    else
+        return FALSE;
+    return TRUE;
 }
 
 INT_PTR MainWindow::onStaticColour(WPARAM wParam, LPARAM) {

@@ -76,6 +76,7 @@ private:
     INT_PTR onDialogColour(WPARAM, LPARAM);
     INT_PTR onStaticColour(WPARAM, LPARAM);
     INT_PTR onRightButtonUp(WPARAM, LPARAM);
+    INT_PTR onDrawItem(WPARAM, LPARAM);
 
     // ---- the tray
     void showTrayIcon();
@@ -114,6 +115,7 @@ private:
     SortMode sortMode_ = kDefaultSortMode;
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
+    HBITMAP groupIcon_ = nullptr, entryIcon_ = nullptr;
     bool fatal_ = false;
     bool closedEarly_ = false;
 };

@@ -15,6 +15,8 @@
 #define IDB_EXIT 278
 #define IDB_PRINT 279
 #define IDB_FIND 280
+#define IDB_GROUP 236
+#define IDB_ENTRY 237
 
 // main window controls
 #define IDC_ADD 1001

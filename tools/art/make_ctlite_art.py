@@ -90,6 +90,29 @@ def book(x, y):  # the program: a red address book with a white label
     return (0, 0, 0, 0)
 
 
+GREEN = (0, 255, 0)  # the transparent colour of the list icons
+
+
+def group_icon(x, y):  # 17 x 15: a yellow folder
+    if 1 <= x <= 15 and 4 <= y <= 13:
+        return (150, 110, 20) if x in (1, 15) or y in (4, 13) else (240, 200, 60)
+    if 1 <= x <= 7 and 2 <= y <= 3:
+        return (150, 110, 20)
+    return GREEN
+
+
+def entry_icon(x, y):  # 16 x 15: a white card with a head and lines
+    if 1 <= x <= 14 and 2 <= y <= 12:
+        if x in (1, 14) or y in (2, 12):
+            return (60, 60, 120)
+        if math.hypot(x - 4.5, y - 6) <= 2.2:
+            return (200, 120, 80)
+        if 8 <= x <= 12 and y in (5, 7, 9):
+            return (60, 60, 120)
+        return (255, 255, 255)
+    return GREEN
+
+
 out = sys.argv[1] if len(sys.argv) > 1 else "."
 for name, glyph in (("add", add), ("call", call), ("email", email), ("delete", delete),
                     ("print", printer), ("find", find), ("exit", leave)):
@@ -97,3 +120,5 @@ for name, glyph in (("add", add), ("call", call), ("email", email), ("delete", d
 open(f"{out}/back.ico", "wb").write(ico(16, arrow(True)))
 open(f"{out}/next.ico", "wb").write(ico(16, arrow(False)))
 open(f"{out}/ctlite.ico", "wb").write(ico(32, book))
+open(f"{out}/group.bmp", "wb").write(bmp(17, 15, group_icon))
+open(f"{out}/entry.bmp", "wb").write(bmp(16, 15, entry_icon))
