@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vortix::decodeLanguageSet(bytes, true);
 
     // Half the input as the program file, the rest as a second volume.
-    std::string program = bytes.substr(0, size / 2 + 1), volume = bytes.substr(size / 2 + 1);
+    std::string program = bytes.substr(0, size / 2), volume = bytes.substr(size / 2);
     vortix::PackageStream stream(std::make_unique<platform::MemoryFile>(program),
                                  [&](int number) -> std::unique_ptr<platform::File> {
                                      if (number != 1)
