@@ -522,6 +522,7 @@ shared = true
 TEST(Vxsetup, InteractiveRunShowsItsWindowAndASecondCopyBringsItForward) {
     PackageMaker maker("interactive");
     maker.file("control.ocx", "not a library at all");
+    maker.file("tune.mp3", std::string(2048, '\x33'));
     Package package = maker.build(R"(
 [package]
 product = "VxInter"
@@ -531,8 +532,13 @@ install_dir = '<ProgramFiles>\VxInter'
 source = "control.ocx"
 target = '<InstallDir>\control.ocx'
 register = true
-)");
+)",
+                                  "mp3_library = '" + kMp3Double + "'\nmusic = 'tune.mp3'");
+    std::string log = package.directory + "\\doubles.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
     Started setup = launch("\"" + package.setup + "\"", package.directory);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
     User user(setup.process.dwProcessId);
     // The registration fails after the files: the question waits for the user, over
     // the setup program's own window.
@@ -551,6 +557,16 @@ register = true
     User::answer(box, IDOK);
     EXPECT_EQ(setup.wait(), 1u);
     EXPECT_EQ(readAll(programFiles() + "\\VxInter\\control.ocx"), "not a library at all");
+    // The start-up music played on channel 0 from the start and stopped at the end.
+    std::string calls = readAll(log);
+    std::size_t at = 0;
+    for (const char* call : {"MP3Init 0 -> 1", "MP3SetPriority 0 1", "MP3SetDevice 0 0",
+                             "MP3Open 0 \"", "MP3Play 0 0 0", "MP3Stop 0", "MP3Close 0"}) {
+        at = calls.find(call, at);
+        EXPECT_NE(at, std::string::npos) << call << " missing or out of order:\n" << calls;
+        if (at == std::string::npos)
+            break;
+    }
     std::string uninstaller = windowsDirectory() + "\\VxInter Uninstaller.exe";
     EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
     simulateRestart();
