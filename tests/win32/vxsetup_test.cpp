@@ -673,3 +673,61 @@ target = '<InstallDir>\small.txt'
     EXPECT_EQ(runSetup(package), 0u);
     EXPECT_FALSE(exists(dir));
 }
+
+namespace {
+
+struct ModeCase {
+    int mode;
+    const char* packagedVersion;  // the existing file carries 1.2.3.4
+    bool overwritten;             // in a silent run, where every question is answered Yes (keep)
+};
+
+}  // namespace
+
+class VxsetupOverwriteMode : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(VxsetupOverwriteMode, SilentRunsKeepOrReplaceAsTheModeSays) {
+    const ModeCase& c = GetParam();
+    std::string product = "VxMode" + std::to_string(c.mode) + "v" + c.packagedVersion;
+    for (char& ch : product)
+        if (ch == '.')
+            ch = '_';
+    std::string dir = programFiles() + "\\" + product;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(kVersioned.c_str(), (dir + "\\program.exe").c_str(), FALSE));
+    PackageMaker maker(product);
+    maker.file("program.exe", "the packaged program");
+    Package package = maker.build(R"(
+[package]
+product = ")" + product + R"("
+install_dir = '<ProgramFiles>\)" + product +
+                                  R"('
+overwrite = )" + std::to_string(c.mode) +
+                                  R"(
+
+[[files]]
+source = "program.exe"
+target = '<InstallDir>\program.exe'
+compare_versions = true
+version = ")" + c.packagedVersion +
+                                  R"("
+)");
+    EXPECT_EQ(runSetup(package), 1u);
+    bool replaced = readAll(dir + "\\program.exe") == "the packaged program";
+    EXPECT_EQ(replaced, c.overwritten) << "mode " << c.mode << ", packaged " << c.packagedVersion;
+    std::string uninstaller = windowsDirectory() + "\\" + product + " Uninstaller.exe";
+    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    simulateRestart();
+    // The file was there before: whatever became of it, the uninstaller leaves it.
+    EXPECT_TRUE(exists(dir + "\\program.exe"));
+    SetFileAttributesA((dir + "\\program.exe").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((dir + "\\program.exe").c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachMode, VxsetupOverwriteMode,
+    testing::Values(ModeCase{0, "2.0.0.0", true}, ModeCase{1, "2.0.0.0", false},
+                    ModeCase{2, "2.0.0.0", false}, ModeCase{3, "2.0.0.0", true},
+                    ModeCase{4, "2.0.0.0", true}, ModeCase{6, "2.0.0.0", true},
+                    ModeCase{4, "1.0.0.0", false}, ModeCase{6, "1.0.0.0", false}));
