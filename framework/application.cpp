@@ -21,6 +21,10 @@ Application& Application::current() {
     return *currentApplication;
 }
 
+Application* Application::find() {
+    return currentApplication;
+}
+
 int messageBox(HWND owner, const std::string& text, const char* title, UINT flags) {
     const std::string caption = title ? std::string(title) : Application::current().name();
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);

@@ -12,6 +12,8 @@ class Application {
 public:
     explicit Application(HINSTANCE instance);
     static Application& current();
+    // The application object, or null in a program that makes none.
+    static Application* find();
 
     HINSTANCE instance() const { return instance_; }
     // The executable's file name without its folder and extension ("ctlite").

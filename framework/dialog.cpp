@@ -3,19 +3,19 @@
 namespace fw {
 
 Dialog::~Dialog() {
-    if (hwnd_ && modeless_)
-        DestroyWindow(hwnd_);
+    if (handle() && modeless_)
+        DestroyWindow(handle());
 }
 
-INT_PTR Dialog::runModal(HINSTANCE instance, int templateId, HWND owner) {
+INT_PTR Dialog::runModal(int templateId, HWND owner) {
     modeless_ = false;
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, &Dialog::procedure,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamA(resourceInstance(), MAKEINTRESOURCEA(templateId), owner,
+                           &Dialog::procedure, reinterpret_cast<LPARAM>(this));
 }
 
-HWND Dialog::createModeless(HINSTANCE instance, int templateId, HWND owner) {
+HWND Dialog::createModeless(int templateId, HWND owner) {
     modeless_ = true;
-    HWND hwnd = CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), owner,
+    HWND hwnd = CreateDialogParamA(resourceInstance(), MAKEINTRESOURCEA(templateId), owner,
                                    &Dialog::procedure, reinterpret_cast<LPARAM>(this));
     if (hwnd)
         ShowWindow(hwnd, SW_SHOW);
@@ -23,39 +23,32 @@ HWND Dialog::createModeless(HINSTANCE instance, int templateId, HWND owner) {
 }
 
 void Dialog::end(INT_PTR result) {
-    if (!hwnd_)
+    if (!handle())
         return;
     if (modeless_) {
-        DestroyWindow(hwnd_);
+        DestroyWindow(handle());
         PostQuitMessage(static_cast<int>(result));
     } else {
-        EndDialog(hwnd_, result);
+        EndDialog(handle(), result);
     }
 }
 
-INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Dialog* self = nullptr;
+INT_PTR Dialog::answer(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lParam);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        try {
+            return onInit();
+        } catch (...) {
+            return FALSE;  // nothing may unwind through Windows' own frames
+        }
     }
-    if (!self)
-        return FALSE;
-    try {
-        if (message == WM_INITDIALOG)
-            return self->onInit();
-        INT_PTR result = FALSE;
-        bool handled = self->dispatch(message, wParam, lParam, result);
-        if (message == WM_NCDESTROY)
-            self->hwnd_ = nullptr;
-        return handled ? result : FALSE;
-    } catch (...) {
-        // Nothing may unwind through Windows' own frames.
-        return FALSE;
-    }
+    INT_PTR result = FALSE;
+    return route(message, wParam, lParam, result) ? result : FALSE;
+}
+
+INT_PTR CALLBACK Dialog::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* arriving = message == WM_INITDIALOG ? reinterpret_cast<Dialog*>(lParam) : nullptr;
+    auto* self = static_cast<Dialog*>(bound(hwnd, DWLP_USER, arriving));
+    return self ? self->answer(message, wParam, lParam) : FALSE;
 }
 
 }  // namespace fw

@@ -2,17 +2,17 @@
 
 namespace fw {
 
-PROPSHEETPAGEA PropertyPage::describe(HINSTANCE instance, int templateId) {
+PROPSHEETPAGEA PropertyPage::describe(int templateId) {
     PROPSHEETPAGEA page{};
     page.dwSize = sizeof page;
-    page.hInstance = instance;
+    page.hInstance = resourceInstance();
     page.pszTemplate = MAKEINTRESOURCEA(templateId);
     page.pfnDlgProc = &PropertyPage::procedure;
     page.lParam = reinterpret_cast<LPARAM>(this);
     return page;
 }
 
-INT_PTR PropertyPage::onNotify(const NMHDR& header) {
+INT_PTR PropertyPage::onSheetNotify(const NMHDR& header) {
     LONG_PTR answer = 0;
     switch (header.code) {
         case PSN_SETACTIVE:
@@ -23,47 +23,42 @@ INT_PTR PropertyPage::onNotify(const NMHDR& header) {
         case PSN_APPLY: answer = onApply() ? PSNRET_NOERROR : PSNRET_INVALID; break;
         default: return FALSE;
     }
-    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, answer);
+    SetWindowLongPtrA(handle(), DWLP_MSGRESULT, answer);
     return TRUE;
 }
 
 INT_PTR CALLBACK PropertyPage::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    PropertyPage* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    }
+    PropertyPage* arriving = nullptr;
+    if (message == WM_INITDIALOG)
+        arriving =
+            reinterpret_cast<PropertyPage*>(reinterpret_cast<PROPSHEETPAGEA*>(lParam)->lParam);
+    auto* self = static_cast<PropertyPage*>(bound(hwnd, DWLP_USER, arriving));
     if (!self)
         return FALSE;
-    try {
-        if (message == WM_INITDIALOG)
-            return self->onInit();
-        if (message == WM_NOTIFY &&
-            reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == GetParent(hwnd))
-            return self->onNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        INT_PTR result = FALSE;
-        return self->dispatch(message, wParam, lParam, result) ? result : FALSE;
-    } catch (...) {
-        return FALSE;  // nothing may unwind through Windows' own frames
+    if (message == WM_NOTIFY &&
+        reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == GetParent(hwnd)) {
+        try {
+            return self->onSheetNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        } catch (...) {
+            return FALSE;  // nothing may unwind through Windows' own frames
+        }
     }
+    return self->answer(message, wParam, lParam);
 }
 
 void Sheet::addPage(PropertyPage& page, int templateId) {
     pages_.emplace_back(&page, templateId);
 }
 
-bool Sheet::runModal(HINSTANCE instance, HWND owner) {
+bool Sheet::runModal(HWND owner) {
     std::vector<PROPSHEETPAGEA> pages;
     for (auto& [page, templateId] : pages_)
-        pages.push_back(page->describe(instance, templateId));
+        pages.push_back(page->describe(templateId));
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
     header.hwndParent = owner;
-    header.hInstance = instance;
+    header.hInstance = resourceInstance();
     header.pszCaption = caption_.c_str();
     header.nPages = static_cast<UINT>(pages.size());
     header.nStartPage = 0;

@@ -14,44 +14,34 @@
 
 namespace fw {
 
-class PropertyPage {
+class PropertyPage : public Dialog {
 public:
-    PropertyPage() = default;
-    PropertyPage(const PropertyPage&) = delete;
-    PropertyPage& operator=(const PropertyPage&) = delete;
-    virtual ~PropertyPage() = default;
-
-    HWND handle() const { return hwnd_; }
-    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     // The sheet around the page.
-    HWND sheet() const { return GetParent(hwnd_); }
+    HWND sheet() const { return GetParent(handle()); }
     // Whether the page was ever shown during this run of the sheet.
     bool visited() const { return visited_; }
 
-    PROPSHEETPAGEA describe(HINSTANCE instance, int templateId);
+    PROPSHEETPAGEA describe(int templateId);
 
 protected:
-    virtual BOOL onInit() { return TRUE; }
     virtual void onSetActive() {}
     virtual bool onKillActive() { return true; }
     virtual bool onApply() { return true; }
-    virtual bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
 
 private:
-    static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR onNotify(const NMHDR& header);
+    // The sheet runs and ends its pages.
+    using Dialog::createModeless;
+    using Dialog::end;
+    using Dialog::runModal;
 
-    HWND hwnd_ = nullptr;
+    static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR onSheetNotify(const NMHDR& header);
+
     bool visited_ = false;
 };
 
 template <class T>
-class PropertyPageImpl : public PropertyPage {
-protected:
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
-        return dispatchThroughTables(static_cast<T*>(this), message, wParam, lParam, result);
-    }
-};
+using PropertyPageImpl = TableDispatch<T, PropertyPage>;
 
 // (Not "PropertySheet": Windows defines that name as a macro.)
 class Sheet {
@@ -61,7 +51,7 @@ public:
     // Pages show in the order they are added.
     void addPage(PropertyPage& page, int templateId);
     // Runs the sheet (OK and Cancel only); true when closed with OK.
-    bool runModal(HINSTANCE instance, HWND owner);
+    bool runModal(HWND owner);
 
 private:
     std::string caption_;

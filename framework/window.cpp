@@ -3,9 +3,9 @@
 namespace fw {
 
 Window::~Window() {
-    if (hwnd_) {
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd_);
+    if (HWND hwnd = handle()) {
+        unbind(GWLP_USERDATA);
+        DestroyWindow(hwnd);
     }
 }
 
@@ -25,25 +25,13 @@ HWND Window::create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, 
 }
 
 LRESULT CALLBACK Window::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    }
-    if (self) {
-        try {
-            INT_PTR result = 0;
-            bool handled = self->dispatch(message, wParam, lParam, result);
-            if (message == WM_NCDESTROY)
-                self->hwnd_ = nullptr;
-            if (handled)
-                return result;
-        } catch (...) {
-            // Nothing may unwind through Windows' own frames.
-        }
+    Window* arriving = nullptr;
+    if (message == WM_NCCREATE)
+        arriving = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (auto* self = static_cast<Window*>(bound(hwnd, GWLP_USERDATA, arriving))) {
+        INT_PTR result = 0;
+        if (self->route(message, wParam, lParam, result))
+            return result;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "addressbook/ui/poster_arguments.h"
+#include "framework/message_loop.h"
 #include "poster/card_lines.h"
+#include "poster/poster_arguments.h"
 
 namespace {
 
@@ -86,10 +87,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     if (!window)
         return 1;
     ShowWindow(window, show);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    fw::runMessageLoop();
     return 0;
 }

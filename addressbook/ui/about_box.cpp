@@ -6,7 +6,6 @@
 
 #include "addressbook/ui/resource.h"
 #include "addressbook/ui/web_address.h"
-#include "framework/application.h"
 
 namespace ctlite {
 namespace {
@@ -59,7 +58,7 @@ const fw::MessageEntry<AboutBox> AboutBox::kMessages[] = {
 };
 
 void AboutBox::run(HWND owner) {
-    runModal(fw::Application::current().instance(), IDD_ABOUT, owner);
+    runModal(IDD_ABOUT, owner);
 }
 
 void AboutBox::onLink() {

@@ -1,12 +1,9 @@
 #include "addressbook/ui/entry_editor.h"
 
-#include <commdlg.h>
-
-#include <vector>
-
 #include "addressbook/ui/entry_form.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
+#include "framework/file_dialog.h"
 
 namespace ctlite {
 namespace {
@@ -30,14 +27,6 @@ constexpr Row kRows[] = {
     {IDC_EDIT_HOMEPAGE, Field::Homepage, false},    {IDC_EDIT_PICTURE, Field::Picture, false},
 };
 
-std::string controlText(HWND control) {
-    int length = GetWindowTextLengthA(control);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    GetWindowTextA(control, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 }  // namespace
 
 // ---- Information
@@ -48,23 +37,18 @@ const fw::CommandEntry<CAddPP1> CAddPP1::kCommands[] = {
     {IDC_BROWSE, BN_CLICKED, &CAddPP1::onBrowse},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<CAddPP1> CAddPP1::kMessages[] = {{0, nullptr}};
-
-std::string CAddPP1::text(int id) const {
-    return controlText(item(id));
-}
 
 BOOL CAddPP1::onInit() {
     for (const Row& row : kRows) {
         std::string_view value = values_.get(row.field);
         std::string shown = row.nameField ? typedFromStored(value) : std::string(value);
-        SetDlgItemTextA(handle(), row.edit, shown.c_str());
+        setItemText(row.edit, shown);
     }
     for (int i = 0; i < kLabelCount; ++i) {
         const std::string& label = labels_.get(static_cast<Label>(i));
         std::string_view caption =
             label.empty() ? FieldLabels::defaultText(static_cast<Label>(i)) : label;
-        SetDlgItemTextA(handle(), IDC_LABEL_FIRST + i, std::string(caption).c_str());
+        setItemText(IDC_LABEL_FIRST + i, caption);
     }
     updateOk();
     return TRUE;
@@ -72,7 +56,7 @@ BOOL CAddPP1::onInit() {
 
 void CAddPP1::updateOk() {
     EnableWindow(GetDlgItem(sheet(), IDOK),
-                 entryMayBeStored(text(IDC_EDIT_FIRST), text(IDC_EDIT_COMPANY)));
+                 entryMayBeStored(itemText(IDC_EDIT_FIRST), itemText(IDC_EDIT_COMPANY)));
 }
 
 void CAddPP1::onNameChanged() {
@@ -80,30 +64,26 @@ void CAddPP1::onNameChanged() {
 }
 
 void CAddPP1::onBrowse() {
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = handle();
-    dialog.lpstrFilter = "Bitmap Files (*.bmp)\0*.bmp\0JPEG Files (*.jpg)\0*.jpg\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrTitle = "Open";
-    dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (GetOpenFileNameA(&dialog)) {
-        SetDlgItemTextA(handle(), IDC_EDIT_PICTURE, path);
+    fw::FileDialogOptions options;
+    options.title = "Open";
+    static constexpr char kPictures[] = "Bitmap Files (*.bmp)\0*.bmp\0JPEG Files (*.jpg)\0*.jpg\0";
+    options.filter = std::string(kPictures, sizeof kPictures - 1);
+    options.flags |= OFN_FILEMUSTEXIST;
+    if (std::optional<std::string> path = fw::askFileToOpen(handle(), options)) {
+        setItemText(IDC_EDIT_PICTURE, *path);
         InvalidateRect(handle(), nullptr, TRUE);
     }
 }
 
 bool CAddPP1::onApply() {
-    if (!acceptableEmail(text(IDC_EDIT_EMAIL))) {
+    if (!acceptableEmail(itemText(IDC_EDIT_EMAIL))) {
         fw::messageBox(handle(), "You entered invalid Email address", "Oops...",
                        MB_OK | MB_ICONEXCLAMATION);
         SetFocus(item(IDC_EDIT_EMAIL));
         return false;
     }
     for (const Row& row : kRows) {
-        std::string value = text(row.edit);
+        std::string value = itemText(row.edit);
         values_.set(row.field, row.nameField ? storedFromTyped(value) : value);
     }
     return true;
@@ -111,18 +91,15 @@ bool CAddPP1::onApply() {
 
 // ---- Note
 
-const fw::CommandEntry<CAddPP2> CAddPP2::kCommands[] = {{0, 0, nullptr}};
-const fw::MessageEntry<CAddPP2> CAddPP2::kMessages[] = {{0, nullptr}};
-
 BOOL CAddPP2::onInit() {
-    SetDlgItemTextA(handle(), IDC_EDIT_NOTE, values_.c_str(Field::Note));
+    setItemText(IDC_EDIT_NOTE, values_.get(Field::Note));
     return TRUE;
 }
 
 bool CAddPP2::onApply() {
     // Only a page that was opened has anything to say about the note.
     if (visited())
-        values_.set(Field::Note, controlText(item(IDC_EDIT_NOTE)));
+        values_.set(Field::Note, itemText(IDC_EDIT_NOTE));
     return true;
 }
 
@@ -135,7 +112,7 @@ bool CAddPS::run(HWND owner) {
     fw::Sheet sheet("Edit Dialog");
     sheet.addPage(information_, IDD_ADD_PP1);
     sheet.addPage(note_, IDD_ADD_PP2);
-    if (!sheet.runModal(fw::Application::current().instance(), owner))
+    if (!sheet.runModal(owner))
         return false;
     entry_ = edited_;
     return true;

@@ -17,7 +17,6 @@ class CAddPS;
 class CAddPP1 : public fw::PropertyPageImpl<CAddPP1> {
 public:
     static const fw::CommandEntry<CAddPP1> kCommands[];
-    static const fw::MessageEntry<CAddPP1> kMessages[];
 
     CAddPP1(Entry& values, const FieldLabels& labels) : values_(values), labels_(labels) {}
 
@@ -27,7 +26,6 @@ private:
     void onNameChanged();
     void onBrowse();
     void updateOk();
-    std::string text(int id) const;
 
     Entry& values_;  // the sheet's copy
     const FieldLabels& labels_;
@@ -35,9 +33,6 @@ private:
 
 class CAddPP2 : public fw::PropertyPageImpl<CAddPP2> {
 public:
-    static const fw::CommandEntry<CAddPP2> kCommands[];
-    static const fw::MessageEntry<CAddPP2> kMessages[];
-
     explicit CAddPP2(Entry& values) : values_(values) {}
 
 private:

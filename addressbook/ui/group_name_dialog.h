@@ -10,7 +10,6 @@ namespace ctlite {
 class GroupNameDialog : public fw::DialogImpl<GroupNameDialog> {
 public:
     static const fw::CommandEntry<GroupNameDialog> kCommands[];
-    static const fw::MessageEntry<GroupNameDialog> kMessages[];
 
     explicit GroupNameDialog(std::string name = "") : name_(std::move(name)) {}
     // True on OK; name() is then the typed text.

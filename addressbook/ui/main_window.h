@@ -1,5 +1,12 @@
 // The address book's main window: owns the book, loads and saves it, shows one
-// group at a time as a sorted name list, and hosts the commands.
+// group at a time as a sorted name list, and hosts the commands. Its members are
+// spread over files by concern:
+//   main_window.cpp          message tables, start-up, exit, help and About
+//   main_window_files.cpp    the data file: opening, saving, New/Open/Save As, backup, password
+//   main_window_entries.cpp  the name list, sort orders, quick search, entry commands, Post
+//   main_window_groups.cpp   the group selector and the group commands
+//   main_window_look.cpp     buttons, tooltips, layout, painting and owner drawing
+//   main_window_tray.cpp     hiding in the notification area and coming back
 #pragma once
 
 #include <optional>
@@ -30,82 +37,85 @@ public:
     CSingleInstance& instanceChecker() { return instance_; }
 
 private:
-    BOOL onInit() override;
+    static constexpr char kProduct[] = "Contavo Lite";
 
-    // ---- start-up
+    // ---- start-up, exit, help (main_window.cpp)
+    BOOL onInit() override;
     void placeWindow();
+    void onExit();
+    void onEscape() {}  // Escape never closes the window
+    void showFailure(const Failure& failure);
+    void endProgram();
+    // Ends before the book was shown (a refused password): nothing is written.
+    void endQuietly();
+    void onManual();
+    void onDownload();
+    void onAbout();
+    INT_PTR ignoreOtherCommands(WPARAM, LPARAM);
+    INT_PTR onClose(WPARAM, LPARAM);
+    INT_PTR onDestroy(WPARAM, LPARAM);
+    INT_PTR onEndSession(WPARAM, LPARAM);
+    INT_PTR onQueryEndSession(WPARAM, LPARAM);
+    INT_PTR onSysCommand(WPARAM command, LPARAM);
+
+    // ---- the data file (main_window_files.cpp)
     // Reads the file at the book's path into the window: trailer, settings, the
     // password prompt, the groups. False when the program is ending.
     bool openBook(bool justCreated, int groupToSelect, bool atStartUp);
     void keepDamagedCopy(const ProblemList& problems);
-    void readRegistrySettings();
-    void setUpButtons();
+    // Saves the book (group section and trailer); shows the failure and returns false.
+    bool save();
+    void showBookInTitle();
+    void onSave();
+    void onFileNew();
+    void onFileOpen();
+    void onFileSaveAs();
+    void onBackup();
+    void onPasswordSetup();
 
-    // ---- groups, list and captions
-    void fillGroupSelector();
-    void selectGroup(int index);
+    // ---- the name list and entries (main_window_entries.cpp)
+    void readRegistrySettings();
     void fillNameList();
     void updateCaptions();
     void setSortMode(SortMode mode);
     void checkSortItem();
     int selectedEntryIndex(std::string* lineText = nullptr) const;
-
-    // ---- commands
-    void onGroupChanged();
     void onQuickSearch();
     void onAdd();
     void onEdit();
     void onDelete();
-    void onSave();
+    void onPost();
     void onSortFirst() { setSortMode(SortMode::FirstName); }
     void onSortLast() { setSortMode(SortMode::LastName); }
     void onSortCompany() { setSortMode(SortMode::Company); }
-    void onExit();
-    void onEscape() {}  // Escape never closes the window
 
-    // ---- messages
-    INT_PTR ignoreOtherCommands(WPARAM, LPARAM);
-    INT_PTR onClose(WPARAM, LPARAM);
+    // ---- groups (main_window_groups.cpp)
+    void fillGroupSelector();
+    void selectGroup(int index);
+    // Reads the groups again from the file (the trailer stays as it is in memory).
+    void reloadGroups(int groupToSelect);
+    void onGroupChanged();
+    void onAddGroup();
+    void onDeleteGroup();
+    void onRenameGroup();
+
+    // ---- look (main_window_look.cpp)
+    void setUpButtons();
     INT_PTR onSize(WPARAM, LPARAM);
-    INT_PTR onDestroy(WPARAM, LPARAM);
-    INT_PTR onEndSession(WPARAM, LPARAM);
-    INT_PTR onQueryEndSession(WPARAM, LPARAM);
-    INT_PTR onTrayNotify(WPARAM, LPARAM);
-    INT_PTR onTimer(WPARAM, LPARAM);
     INT_PTR onPaint(WPARAM, LPARAM);
     INT_PTR onDialogColour(WPARAM, LPARAM);
     INT_PTR onStaticColour(WPARAM, LPARAM);
-    INT_PTR onRightButtonUp(WPARAM, LPARAM);
     INT_PTR onDrawItem(WPARAM, LPARAM);
+    INT_PTR onRightButtonUp(WPARAM, LPARAM);
 
-    // ---- the tray
+    // ---- the tray (main_window_tray.cpp)
     void showTrayIcon();
     void hideInTray();
     void onShowFromTray();
     void onTrayExit();
     void onTraySettings() {}  // the settings window comes later
-
-    // Saves the book (group section and trailer); shows the failure and returns false.
-    bool save();
-    void showFailure(const Failure& failure);
-    void endProgram();
-    // Ends before the book was shown (a refused password): nothing is written.
-    void endQuietly();
-    void onPasswordSetup();
-    void onAddGroup();
-    void onDeleteGroup();
-    void onRenameGroup();
-    // Reads the groups again from the file (the trailer stays as it is in memory).
-    void reloadGroups(int groupToSelect);
-    void onFileNew();
-    void onFileOpen();
-    void onFileSaveAs();
-    void onBackup();
-    void onPost();
-    void onManual();
-    void onDownload();
-    void onAbout();
-    INT_PTR onSysCommand(WPARAM command, LPARAM);
+    INT_PTR onTrayNotify(WPARAM, LPARAM);
+    INT_PTR onTimer(WPARAM, LPARAM);
 
     AddressBook book_;
     fw::Profile profile_;

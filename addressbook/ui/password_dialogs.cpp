@@ -4,32 +4,22 @@
 #include "framework/application.h"
 
 namespace ctlite {
-namespace {
-
-std::string editText(HWND dialog, int id) {
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-}  // namespace
 
 const fw::CommandEntry<PasswordPromptDialog> PasswordPromptDialog::kCommands[] = {
     {IDOK, BN_CLICKED, &PasswordPromptDialog::onProceed},
     {IDCANCEL, BN_CLICKED, &PasswordPromptDialog::onCancel},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<PasswordPromptDialog> PasswordPromptDialog::kMessages[] = {{0, nullptr}};
 
 bool PasswordPromptDialog::ask(HWND owner) {
-    return runModal(fw::Application::current().instance(), IDD_PASSWORD_PROMPT, owner) == IDOK;
+    return runModal(IDD_PASSWORD_PROMPT, owner) == IDOK;
 }
 
 void PasswordPromptDialog::onProceed() {
-    switch (prompt_.attempt(editText(handle(), IDC_PASSWORD))) {
+    switch (prompt_.attempt(itemText(IDC_PASSWORD))) {
         case PasswordPrompt::Result::Accepted: end(IDOK); break;
         case PasswordPrompt::Result::TryAgain:
-            SetDlgItemTextA(handle(), IDC_PASSWORD_TEXT, "Incorrect. Please try again");
+            setItemText(IDC_PASSWORD_TEXT, "Incorrect. Please try again");
             SetFocus(item(IDC_PASSWORD));
             break;
         case PasswordPrompt::Result::Denied:
@@ -44,24 +34,23 @@ const fw::CommandEntry<PasswordSetupDialog> PasswordSetupDialog::kCommands[] = {
     {IDCANCEL, BN_CLICKED, &PasswordSetupDialog::onCancel},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<PasswordSetupDialog> PasswordSetupDialog::kMessages[] = {{0, nullptr}};
 
 bool PasswordSetupDialog::run(HWND owner) {
-    return runModal(fw::Application::current().instance(), IDD_PASSWORD_SETUP, owner) == IDOK;
+    return runModal(IDD_PASSWORD_SETUP, owner) == IDOK;
 }
 
 BOOL PasswordSetupDialog::onInit() {
     if (current_.empty()) {
-        EnableWindow(item(IDC_OLD_PASSWORD), FALSE);
-        EnableWindow(item(IDC_OLD_PASSWORD_LABEL), FALSE);
+        enableItem(IDC_OLD_PASSWORD, false);
+        enableItem(IDC_OLD_PASSWORD_LABEL, false);
     }
     return TRUE;
 }
 
 void PasswordSetupDialog::onOk() {
-    std::string newPassword = editText(handle(), IDC_NEW_PASSWORD);
-    switch (checkPasswordChange(current_, editText(handle(), IDC_OLD_PASSWORD), newPassword,
-                                editText(handle(), IDC_CONFIRM_PASSWORD))) {
+    std::string newPassword = itemText(IDC_NEW_PASSWORD);
+    switch (checkPasswordChange(current_, itemText(IDC_OLD_PASSWORD), newPassword,
+                                itemText(IDC_CONFIRM_PASSWORD))) {
         case PasswordChange::WrongOld:
             fw::messageBox(handle(), "You entered wrong old password.", nullptr, MB_OK);
             break;

@@ -11,7 +11,6 @@ namespace ctlite {
 class PasswordPromptDialog : public fw::DialogImpl<PasswordPromptDialog> {
 public:
     static const fw::CommandEntry<PasswordPromptDialog> kCommands[];
-    static const fw::MessageEntry<PasswordPromptDialog> kMessages[];
 
     explicit PasswordPromptDialog(std::string password) : prompt_(std::move(password)) {}
     // True when the right password was entered.
@@ -27,7 +26,6 @@ private:
 class PasswordSetupDialog : public fw::DialogImpl<PasswordSetupDialog> {
 public:
     static const fw::CommandEntry<PasswordSetupDialog> kCommands[];
-    static const fw::MessageEntry<PasswordSetupDialog> kMessages[];
 
     explicit PasswordSetupDialog(std::string current) : current_(std::move(current)) {}
     // True on OK: newPassword() is then the password (empty: none).

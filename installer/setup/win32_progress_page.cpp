@@ -32,7 +32,7 @@ bool ProgressPage::registerClass(HINSTANCE instance) {
 
 bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& texts) {
     texts_ = &texts;
-    if (!registerClass(instance) || !createModeless(instance, IDD_PROGRESS_PAGE, parent))
+    if (!registerClass(instance) || !createModeless(IDD_PROGRESS_PAGE, parent))
         return false;
     // Centred in the main window; a main window smaller than the page (the one
     // without a background) grows to hold it, staying in the middle of the screen.

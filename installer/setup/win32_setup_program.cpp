@@ -357,7 +357,7 @@ int SetupProgram::initialise() {
         // The box shows while the pieces are loaded and the window is made.
         InitialisingBox box;
         if (!silent_)
-            box.createModeless(instance_, IDD_INITIALISING, nullptr);
+            box.createModeless(IDD_INITIALISING, nullptr);
         code = loadPieces();
         if (code == 0 && !silent_) {
             // The package's own title: a second copy looks for the window by it.

@@ -1,5 +1,6 @@
 #include "installer/setup/win32_setup_window.h"
 
+#include "framework/dialog.h"
 #include "installer/setup/resource.h"
 
 namespace vortix {
@@ -156,7 +157,7 @@ INT_PTR SetupWindow::onEraseBackground(WPARAM, LPARAM) {
 INT_PTR SetupWindow::onSysCommand(WPARAM command, LPARAM lParam) {
     if ((command & 0xFFF0) == IDM_ABOUT) {
         AboutBox about;
-        about.runModal(instance_, IDD_ABOUT, handle());
+        about.runModal(IDD_ABOUT, handle());
         return 0;
     }
     return DefWindowProcA(handle(), WM_SYSCOMMAND, command, lParam);

@@ -4,7 +4,7 @@
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    vortix::Win32Host host(instance);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    vortix::Win32Host host;
     return vortix::runUninstall(host, vortix::parseCommandLine(GetCommandLineA()));
 }

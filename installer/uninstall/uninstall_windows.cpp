@@ -1,5 +1,6 @@
 #include "installer/uninstall/uninstall_windows.h"
 
+#include "framework/message_loop.h"
 #include "installer/uninstall/resource.h"
 
 namespace vortix {
@@ -23,15 +24,15 @@ ProgressWindow::~ProgressWindow() {
 }
 
 bool ProgressWindow::open(const std::string& removingText) {
-    if (!createModeless(instance_, IDD_PROGRESS, nullptr))
+    if (!createModeless(IDD_PROGRESS, nullptr))
         return false;
-    SetDlgItemTextA(handle(), IDC_REMOVING, removingText.c_str());
-    pumpMessages();
+    setItemText(IDC_REMOVING, removingText);
+    fw::pumpWaitingMessages();
     return true;
 }
 
 BOOL ProgressWindow::onInit() {
-    HICON icon = LoadIconA(instance_, MAKEINTRESOURCEA(IDI_PROGRAM));
+    HICON icon = LoadIconA(fw::resourceInstance(), MAKEINTRESOURCEA(IDI_PROGRAM));
     SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     // The result line in a bold copy of the dialog's font.
@@ -40,7 +41,7 @@ BOOL ProgressWindow::onInit() {
     if (font && GetObjectA(font, sizeof description, &description)) {
         description.lfWeight = FW_BOLD;
         boldFont_ = CreateFontIndirectA(&description);
-        SendMessageA(item(IDC_RESULT), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), TRUE);
+        sendItem(IDC_RESULT, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), TRUE);
     }
     return TRUE;
 }
@@ -49,32 +50,25 @@ void ProgressWindow::showPhase(Phase phase) {
     static const int kMarkers[] = {IDC_MARKER_SHARED, IDC_MARKER_BACKUPS, IDC_MARKER_FILES,
                                    IDC_MARKER_DIRECTORIES, IDC_MARKER_REGISTRY};
     ShowWindow(item(kMarkers[static_cast<int>(phase)]), SW_SHOW);
-    pumpMessages();
+    fw::pumpWaitingMessages();
 }
 
 void ProgressWindow::finish(const std::string& resultText, const std::string& details) {
     details_ = details;
-    SetDlgItemTextA(handle(), IDC_RESULT, resultText.c_str());
+    setItemText(IDC_RESULT, resultText);
     if (!details.empty()) {
         ShowWindow(item(IDC_DETAILS_BUTTON), SW_SHOW);
-        EnableWindow(item(IDC_DETAILS_BUTTON), TRUE);
+        enableItem(IDC_DETAILS_BUTTON);
     }
-    HWND close = item(IDC_CLOSE);
-    EnableWindow(close, TRUE);
+    enableItem(IDC_CLOSE);
     SendMessageA(handle(), DM_SETDEFID, IDC_CLOSE, 0);
-    SetFocus(close);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (handle() && IsDialogMessageA(handle(), &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    SetFocus(item(IDC_CLOSE));
+    fw::runMessageLoop(handle());
 }
 
 void ProgressWindow::onDetails() {
     DetailsDialog dialog(details_);
-    dialog.runModal(instance_, IDD_DETAILS, handle());
+    dialog.runModal(IDD_DETAILS, handle());
 }
 
 void ProgressWindow::onClose() {
@@ -97,10 +91,9 @@ const fw::CommandEntry<DetailsDialog> DetailsDialog::kCommands[] = {
     {IDCANCEL, BN_CLICKED, &DetailsDialog::onClose},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<DetailsDialog> DetailsDialog::kMessages[] = {{0, nullptr}};
 
 BOOL DetailsDialog::onInit() {
-    SetDlgItemTextA(handle(), IDC_DETAILS_TEXT, text_.c_str());
+    setItemText(IDC_DETAILS_TEXT, text_);
     return TRUE;
 }
 
@@ -113,24 +106,15 @@ const fw::CommandEntry<SharedFileDialog> SharedFileDialog::kCommands[] = {
     {IDC_SHARED_NO_TO_ALL, BN_CLICKED, &SharedFileDialog::onNoToAll},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<SharedFileDialog> SharedFileDialog::kMessages[] = {{0, nullptr}};
 
 BOOL SharedFileDialog::onInit() {
-    SetDlgItemTextA(handle(), IDC_SHARED_TEXT, text_.c_str());
+    setItemText(IDC_SHARED_TEXT, text_);
     return TRUE;
 }
 
 void SharedFileDialog::answerWith(SharedFileAnswer answer) {
     answer_ = answer;
     end(IDOK);
-}
-
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 }  // namespace vortix

@@ -14,7 +14,6 @@ public:
     static const fw::CommandEntry<ProgressWindow> kCommands[];
     static const fw::MessageEntry<ProgressWindow> kMessages[];
 
-    explicit ProgressWindow(HINSTANCE instance) : instance_(instance) {}
     ~ProgressWindow() override;
 
     bool open(const std::string& removingText);
@@ -28,7 +27,6 @@ private:
     void onClose();
     INT_PTR onSysCommand(WPARAM wParam, LPARAM lParam);
 
-    HINSTANCE instance_;
     HFONT boldFont_ = nullptr;
     std::string details_;
 };
@@ -36,7 +34,6 @@ private:
 class DetailsDialog : public fw::DialogImpl<DetailsDialog> {
 public:
     static const fw::CommandEntry<DetailsDialog> kCommands[];
-    static const fw::MessageEntry<DetailsDialog> kMessages[];
 
     explicit DetailsDialog(std::string text) : text_(std::move(text)) {}
 
@@ -50,7 +47,6 @@ private:
 class SharedFileDialog : public fw::DialogImpl<SharedFileDialog> {
 public:
     static const fw::CommandEntry<SharedFileDialog> kCommands[];
-    static const fw::MessageEntry<SharedFileDialog> kMessages[];
 
     explicit SharedFileDialog(std::string text) : text_(std::move(text)) {}
     SharedFileAnswer answer() const { return answer_; }
@@ -66,8 +62,5 @@ private:
     std::string text_;
     SharedFileAnswer answer_ = SharedFileAnswer::No;
 };
-
-// Lets the window repaint between phases.
-void pumpMessages();
 
 }  // namespace vortix

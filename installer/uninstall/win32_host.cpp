@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/message_loop.h"
 #include "installer/uninstall/resource.h"
 
 namespace vortix {
@@ -98,9 +99,7 @@ std::optional<std::uint32_t> Win32Host::runAndWait(const std::string& program) {
         return std::nullopt;
     CloseHandle(process.hThread);
     // Keep window messages flowing while the program runs.
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, INFINITE, QS_ALLINPUT) ==
-           WAIT_OBJECT_0 + 1)
-        pumpMessages();
+    fw::waitDispatching(process.hProcess);
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
@@ -267,13 +266,13 @@ bool Win32Host::askYesNo(const std::string& text) {
 
 SharedFileAnswer Win32Host::askSharedFile(const std::string& text) {
     SharedFileDialog dialog(text);
-    if (dialog.runModal(instance_, IDD_SHARED_FILE, owner()) == -1)
+    if (dialog.runModal(IDD_SHARED_FILE, owner()) == -1)
         return SharedFileAnswer::No;
     return dialog.answer();
 }
 
 void Win32Host::showProgress(const std::string& removingText) {
-    progress_ = std::make_unique<ProgressWindow>(instance_);
+    progress_ = std::make_unique<ProgressWindow>();
     if (!progress_->open(removingText))
         progress_.reset();
 }

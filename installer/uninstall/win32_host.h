@@ -12,7 +12,7 @@ namespace vortix {
 
 class Win32Host : public UninstallHost {
 public:
-    explicit Win32Host(HINSTANCE instance) : instance_(instance) {}
+    Win32Host() = default;
     ~Win32Host() override;
 
     bool readOwnFile(std::string& bytes) override;
@@ -57,7 +57,6 @@ private:
     HWND owner() const { return progress_ ? progress_->handle() : nullptr; }
     std::string wininitPath() const;
 
-    HINSTANCE instance_;
     HANDLE mutex_ = nullptr;
     HKEY sharedCounts_ = nullptr;
     std::unique_ptr<ProgressWindow> progress_;

@@ -11,9 +11,9 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
-#include "addressbook/ui/poster_arguments.h"
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
+#include "poster/poster_arguments.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/win32/driver.h"

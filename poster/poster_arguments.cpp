@@ -1,4 +1,4 @@
-#include "addressbook/ui/poster_arguments.h"
+#include "poster/poster_arguments.h"
 
 namespace ctlite {
 

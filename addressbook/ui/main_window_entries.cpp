@@ -1,0 +1,156 @@
+#include "addressbook/ui/main_window.h"
+
+#include <shellapi.h>
+
+#include "addressbook/ui/entry_editor.h"
+#include "addressbook/ui/resource.h"
+#include "framework/application.h"
+#include "poster/poster_arguments.h"
+
+namespace ctlite {
+
+void MainWindow::readRegistrySettings() {
+    DWORD sort = registry_.getDword("Sort").value_or(static_cast<DWORD>(kDefaultSortMode));
+    sortMode_ = sort <= 2 ? static_cast<SortMode>(sort) : kDefaultSortMode;
+    checkSortItem();
+}
+
+void MainWindow::checkSortItem() {
+    HMENU menu = GetMenu(handle());
+    auto check = [&](int id, SortMode mode) {
+        CheckMenuItem(menu, id, sortMode_ == mode ? MF_CHECKED : MF_UNCHECKED);
+    };
+    check(ID_SORT_FIRST, SortMode::FirstName);
+    check(ID_SORT_LAST, SortMode::LastName);
+    check(ID_SORT_COMPANY, SortMode::Company);
+}
+
+void MainWindow::setSortMode(SortMode mode) {
+    sortMode_ = mode;
+    checkSortItem();
+    fillNameList();
+    updateCaptions();
+    registry_.setDword("Sort", static_cast<DWORD>(mode));
+}
+
+void MainWindow::fillNameList() {
+    HWND list = item(IDC_NAME_LIST);
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    // Lines go in already in order, which keeps a sorted list box fast.
+    NameList names(book_.currentGroup().entries(), sortMode_);
+    SendMessageA(list, LB_INITSTORAGE, names.size(), names.size() * 24);
+    for (const NameLine& line : names.lines()) {
+        LRESULT at =
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.text.c_str()));
+        if (at >= 0)
+            SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at),
+                         static_cast<LPARAM>(line.index));
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    SetCursor(previous);
+}
+
+void MainWindow::updateCaptions() {
+    setItemText(IDC_LIST_CAPTION, listCaption(book_.currentGroup().entries(), sortMode_));
+}
+
+int MainWindow::selectedEntryIndex(std::string* lineText) const {
+    HWND list = item(IDC_NAME_LIST);
+    LRESULT line = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (line == LB_ERR)
+        return kNoEntry;
+    if (lineText) {
+        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
+        std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line),
+                     reinterpret_cast<LPARAM>(text.data()));
+        text.resize(text.find('\0'));
+        *lineText = text;
+    }
+    return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0));
+}
+
+void MainWindow::onQuickSearch() {
+    std::string text = itemText(IDC_QUICK_SEARCH);
+    HWND list = item(IDC_NAME_LIST);
+    if (text.empty()) {
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+    }
+    // The first line from the top that begins with the text, without regard to case.
+    LRESULT found = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(text.c_str()));
+    if (found != LB_ERR)
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+}
+
+void MainWindow::onAdd() {
+    Entry& entry = book_.workingEntry();
+    entry.clear();
+    if (!CAddPS(entry, book_.labels()).run(handle()))
+        return;
+    GroupList& list = book_.currentGroup().entries();
+    // A real entry takes the place of the group's placeholder.
+    if (list.count() == 1 && list.find(1)->isPlaceholder()) {
+        entry.set(Field::GroupName, book_.groupName(book_.currentGroupIndex()));
+        list.insert(1, entry);
+        list.remove(2);
+    } else {
+        list.insert(1, entry);
+    }
+    fillNameList();
+    updateCaptions();
+}
+
+void MainWindow::onEdit() {
+    int index = selectedEntryIndex();
+    GroupList& list = book_.currentGroup().entries();
+    if (index == kNoEntry || !list.get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+        return;
+    }
+    if (!CAddPS(book_.workingEntry(), book_.labels()).run(handle()))
+        return;
+    list.remove(index + 1);
+    list.insert(index + 1, book_.workingEntry());
+    fillNameList();
+    updateCaptions();
+}
+
+void MainWindow::onDelete() {
+    std::string lineText;
+    int index = selectedEntryIndex(&lineText);
+    if (SendMessageA(item(IDC_NAME_LIST), LB_GETCURSEL, 0, 0) == LB_ERR) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+    } else if (index != kNoEntry &&
+               fw::messageBox(handle(), "Do you really want to delete [" + lineText + "] ?",
+                              "Confirmation", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        book_.currentGroup().entries().remove(index + 1);
+        fillNameList();
+    }
+    updateCaptions();
+}
+
+// ---- the poster program
+
+void MainWindow::onPost() {
+    int index = selectedEntryIndex();
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+        return;
+    }
+    std::string arguments = posterArguments(
+        book_.workingEntry(), book_.groupName(book_.currentGroupIndex()), book_.labels());
+    // The shell's default verb on the bare file name.
+    auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+        handle(), nullptr, "ctlitepost.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL));
+    if (result == ERROR_FILE_NOT_FOUND)
+        fw::messageBox(handle(),
+                       "Contavo Lite Poster is not found.\nPlease make sure you installed it.",
+                       "Contavo Lite Poster", MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace ctlite

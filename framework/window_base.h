@@ -1,0 +1,109 @@
+// What dialogs, property pages and plain windows have in common: the window the
+// object is bound to, the binding itself, the guard that keeps exceptions out of
+// Windows, and one helper for every operation on a control inside the window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+// A window's or control's whole text, however long.
+std::string windowText(HWND window);
+void setWindowText(HWND window, std::string_view text);
+
+// The module the program's resources (dialogs, icons, bitmaps, strings) come from.
+HINSTANCE resourceInstance();
+
+class WindowBase {
+public:
+    WindowBase() = default;
+    WindowBase(const WindowBase&) = delete;
+    WindowBase& operator=(const WindowBase&) = delete;
+    virtual ~WindowBase() = default;
+
+    HWND handle() const { return hwnd_; }
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    LRESULT sendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return SendDlgItemMessageA(hwnd_, id, message, wParam, lParam);
+    }
+
+    std::string itemText(int id) const { return windowText(item(id)); }
+    void setItemText(int id, std::string_view text) const { setWindowText(item(id), text); }
+    void enableItem(int id, bool enabled = true) const { EnableWindow(item(id), enabled); }
+    bool isChecked(int id) const { return sendItem(id, BM_GETCHECK) == BST_CHECKED; }
+    void setChecked(int id, bool checked) const {
+        sendItem(id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+    // An icon on a static control or a button; the window does not take ownership.
+    void setItemIcon(int id, HICON icon) const;
+
+protected:
+    // A message for the class's tables: true when handled, with the procedure's result.
+    virtual bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+
+    // The object bound to `hwnd` in the window word `slot`; an `arriving` object
+    // (from the creation message) is bound first.
+    static WindowBase* bound(HWND hwnd, int slot, WindowBase* arriving);
+    // Passes a message to dispatch(); no exception gets through. The binding ends
+    // with WM_NCDESTROY.
+    bool route(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) noexcept;
+    void unbind(int slot);
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// A handler for WM_COMMAND from a control or menu id with a notification code
+// (0 for menu commands and button clicks); a null handler ends the table.
+template <class T>
+struct CommandEntry {
+    int id;
+    int code;
+    void (T::*handler)();
+};
+
+// A handler for any other message; a null handler ends the table.
+template <class T>
+struct MessageEntry {
+    UINT message;
+    INT_PTR (T::*handler)(WPARAM, LPARAM);
+};
+
+// Looks a message up in T::kCommands (WM_COMMAND) and T::kMessages.
+template <class T>
+bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_COMMAND) {
+        for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
+            if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
+                (self->*e->handler)();
+                result = TRUE;
+                return true;
+            }
+    }
+    for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
+        if (e->message == message) {
+            result = (self->*e->handler)(wParam, lParam);
+            return true;
+        }
+    return false;
+}
+
+// A class T over `Base` whose messages go through T's static tables. A class
+// that handles no commands or no other messages leaves that table out.
+template <class T, class Base>
+class TableDispatch : public Base {
+public:
+    static constexpr CommandEntry<T> kCommands[1] = {{0, 0, nullptr}};
+    static constexpr MessageEntry<T> kMessages[1] = {{0, nullptr}};
+
+protected:
+    using Base::Base;
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        return dispatchThroughTables(static_cast<T*>(this), message, wParam, lParam, result);
+    }
+};
+
+}  // namespace fw
