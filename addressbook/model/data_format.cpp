@@ -374,7 +374,8 @@ void applyTrailer(const Trailer& trailer, AddressBook& book) {
     book.setPassword(rotatePrintable(trailer.scrambledPassword, -kPasswordRotation));
     // A password locks the book until it is entered; a file without one leaves the
     // lock as it was.
-    if (book.hasPassword()) book.setLocked(true);
+    if (book.hasPassword())
+        book.setLocked(true);
     for (int i = 0; i < kLabelCount; ++i)
         book.labels().set(static_cast<Label>(i), trailer.labels[i]);
     book.labels().fillEmptyWithDefaults();
