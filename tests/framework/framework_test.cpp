@@ -149,15 +149,14 @@ TEST(MessageLoopTest, AWaitDispatchesUntilItsObjectIsSignalledAndKeepsWmQuit) {
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND target = window.handle();
     std::thread signaller([&] {
-        // The window's message first, then the quit, then the event.
-        SendMessageA(target, kProbeMessage, 0, 0);
+        // Posted first, so the wait meets them while it serves the sent message.
         PostMessageA(target, kProbeMessage, 0, 0);
         PostThreadMessageA(GetWindowThreadProcessId(target, nullptr), WM_QUIT, 3, 0);
+        SendMessageA(target, kProbeMessage, 0, 0);
         SetEvent(event);
     });
     EXPECT_EQ(fw::waitDispatching(event, 10000), WAIT_OBJECT_0);
     signaller.join();
-    fw::pumpWaitingMessages();
     EXPECT_EQ(window.probes, 2);
     EXPECT_EQ(waitingQuit(), 3);
 
