@@ -54,8 +54,19 @@ bool PackageStream::read(std::uint64_t offset, char* out, std::size_t size) {
 bool PackageStream::read(std::uint64_t offset, std::size_t size, std::string& out) {
     if (!program_ || offset > this->size() || size > this->size() - offset)
         return false;
-    out.resize(size);
-    return read(offset, out.data(), size);
+    // The table of contents may declare far more than the volumes really hold: the
+    // piece grows only as its bytes arrive, so a lie costs one chunk, not its size.
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    out.clear();
+    while (out.size() < size) {
+        std::size_t at = out.size(), piece = std::min(kChunk, size - at);
+        out.resize(at + piece);
+        if (!read(offset + at, out.data() + at, piece)) {
+            out.clear();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool PackageStream::readInVolume(std::size_t volume, std::uint64_t offset, char* out,

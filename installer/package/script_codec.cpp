@@ -96,8 +96,9 @@ public:
             failed_ = true;
             return;
         }
+        // No reserve: the vector grows with the items really read, not with a claim
+        // that may be repeated at every level of nesting.
         items.clear();
-        items.reserve(count);
         for (std::uint32_t i = 0; i < count && !failed_; ++i) {
             items.emplace_back();
             visit(*this, items.back());

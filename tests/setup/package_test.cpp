@@ -324,6 +324,18 @@ TEST(PackageTest, LiesInTheTocFailCleanly) {
     EXPECT_FALSE(readPieceList(*stream, toc, toc::kFontCount, toc::kFontOffset, false));
 }
 
+TEST(PackageTest, AStretchDeclaredBeyondTheVolumesCostsNoMoreThanWhatIsThere) {
+    const std::string program(4096, 'p');
+    auto stream = memoryStream(program);  // the second volume is missing
+    ASSERT_TRUE(stream->setVolumeEnds({4096, 0xF0000000u}));
+    std::string piece;
+    EXPECT_FALSE(stream->read(100, 0xE0000000u, piece));
+    EXPECT_TRUE(piece.empty());
+    EXPECT_LT(piece.capacity(), std::size_t{8} << 20);  // not the declared 3.5 GiB
+    EXPECT_TRUE(stream->read(100, 3000, piece));
+    EXPECT_EQ(piece, program.substr(100, 3000));
+}
+
 TEST(PackageTest, BuilderRefusesWhatItCannotRead) {
     PackageContents c;
     EXPECT_NE(buildPackage(kStub, c).error, "");  // no language set
