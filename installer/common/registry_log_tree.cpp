@@ -46,17 +46,21 @@ public:
         std::uint32_t valueCount;
         if (!u32(valueCount) || valueCount > left() / kMinValueRecord)
             return false;
-        out.values.resize(valueCount);
-        for (RegistryValueRecord& value : out.values)
+        // Records are added as they are read, never made ahead for a count: every
+        // level of a damaged tree may claim nearly all the bytes left again.
+        for (std::uint32_t i = 0; i < valueCount; ++i) {
+            RegistryValueRecord& value = out.values.emplace_back();
             if (!name(value.name) || !u32(value.flag))
                 return false;
+        }
         std::uint32_t subkeyCount;
         if (!u32(subkeyCount) || subkeyCount > left() / kMinSubkeyRecord)
             return false;
-        out.subkeys.resize(subkeyCount);
-        for (RegistryKeyNode& subkey : out.subkeys)
+        for (std::uint32_t i = 0; i < subkeyCount; ++i) {
+            RegistryKeyNode& subkey = out.subkeys.emplace_back();
             if (!u32(subkey.flag) || !name(subkey.name) || !node(subkey, depth + 1))
                 return false;
+        }
         return true;
     }
 

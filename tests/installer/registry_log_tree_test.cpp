@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/allocation_meter.h"
 #include "tests/support/bytes.h"
 
 using namespace vortix;
@@ -76,6 +77,30 @@ TEST(RegistryLogTree, RefusesTreesDeeperThanTheRegistry) {
     };
     EXPECT_TRUE(RegistryLogTree::decode(chain(100)));
     EXPECT_FALSE(RegistryLogTree::decode(chain(600)));
+}
+
+TEST(RegistryLogTree, ADamagedTreeCostsMemoryInProportionToItsSize) {
+    // Every level claims as many subkeys as the bytes left could hold, and holds one;
+    // the end is bytes no record can be read from.
+    constexpr int kLevels = 500;
+    constexpr std::size_t kSize = 64 * 1024;
+    std::string bytes;
+    std::vector<std::size_t> counts;
+    for (int level = 0; level < kLevels; ++level) {
+        bytes += std::string(4, '\0');  // no values
+        counts.push_back(bytes.size());
+        bytes += lit("\0\0\0\0\0\0\0\1k\0");  // the count, then one subkey
+    }
+    bytes += std::string(8, '\0');  // the deepest key is empty
+    bytes.resize(kSize, '\xFF');
+    for (std::size_t at : counts) {
+        auto claim = static_cast<std::uint32_t>((kSize - at - 4) / 13);
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(claim >> (24 - 8 * i));
+    }
+    testing_support::AllocationMeter meter;
+    EXPECT_FALSE(RegistryLogTree::decode(bytes));
+    EXPECT_LT(meter.peakBytes(), 16 * kSize);
 }
 
 TEST(RegistryLogTree, RecordedKeysAndValuesFoldIn) {
