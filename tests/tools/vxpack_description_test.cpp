@@ -383,6 +383,20 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
              std::string(70, '[') + "\n'''\na = [\n" + std::string(20000, '[') +
              std::string(20000, ']') + "]\n",
          16, "nested more than 64 deep"},
+        // A multi-line string may end with up to two extra quotes, and a single-line
+        // one ends at the line's end: neither hides what follows from the count.
+        {"s = \"\"\"P\"\"\"\"\nx = " + std::string(20000, '[') + "\n", 11,
+         "nested more than 64 deep"},
+        {"s = '''P''''\nx = " +
+             [] {
+                 std::string deep;
+                 for (int i = 0; i < 20000; ++i)
+                     deep += "{a=";
+                 return deep;
+             }() +
+             "\n",
+         11, "nested more than 64 deep"},
+        {"s = \"open\nx = " + std::string(20000, '[') + "\n", 11, "nested more than 64 deep"},
         {"[registry.HKLM.a" +
              [] {
                  std::string deep;

@@ -984,18 +984,29 @@ bool nestingWithinLimit(std::string_view text, std::size_t& line) {
             while (i + 1 < text.size() && text[i + 1] != '\n')
                 ++i;
         } else if (c == '"' || c == '\'') {
-            bool multiLine = text.compare(i, 3, std::string(3, c)) == 0;
-            std::string_view end =
-                multiLine ? std::string_view(&text[i], 3) : std::string_view(&text[i], 1);
-            i += end.size();
-            while (i < text.size() && text.compare(i, end.size(), end) != 0) {
+            // As TOML reads strings: a single-line string ends at its quote or at the
+            // line's end; a multi-line one at a run of three to five quotes (up to two
+            // of them belong to the text); only basic strings have escapes.
+            const bool multiLine = text.compare(i, 3, std::string(3, c)) == 0;
+            for (i += multiLine ? 3 : 1; i < text.size(); ++i) {
                 if (c == '"' && text[i] == '\\' && i + 1 < text.size())
                     ++i;  // the escaped character cannot end the string
-                if (text[i] == '\n')
+                if (text[i] == '\n') {
                     ++line;
-                ++i;
+                    dots = 0;
+                    if (!multiLine)
+                        break;
+                } else if (text[i] == c) {
+                    if (!multiLine)
+                        break;
+                    std::size_t run = 1;
+                    while (i + run < text.size() && text[i + run] == c)
+                        ++run;
+                    i += std::min<std::size_t>(run, 5) - 1;
+                    if (run >= 3)
+                        break;
+                }
             }
-            i += end.size() - 1;
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxNesting)
                 return false;
