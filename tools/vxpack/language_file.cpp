@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tools/vxpack/text_encoding.h"
+#include "platform/windows1252.h"
 
 namespace vortix {
 
@@ -24,7 +24,7 @@ bool readLanguageEntries(std::string_view bytes, std::vector<std::string>& entri
             return false;
         }
         std::string entry, why;
-        if (!cp1252FromUtf8(line, entry, why)) {
+        if (!platform::cp1252FromUtf8(line, entry, why)) {
             problem = {lineNumber, why};
             return false;
         }
