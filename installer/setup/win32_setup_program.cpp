@@ -6,6 +6,7 @@
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/windows_path.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"

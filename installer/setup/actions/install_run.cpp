@@ -13,6 +13,7 @@
 #include "installer/setup/actions/overwrite_decision.h"
 #include "installer/setup/actions/registry_data.h"
 #include "installer/setup/actions/text_edit.h"
+#include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
 namespace {
