@@ -9,6 +9,10 @@ std::string entry(const std::vector<std::string>& texts, std::size_t k) {
     return k < texts.size() ? texts[k] : std::string();
 }
 
+std::string entry(const std::vector<std::string>& texts, LanguageEntry k) {
+    return entry(texts, indexOf(k));
+}
+
 std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args) {
     std::string out;
     auto next = args.begin();

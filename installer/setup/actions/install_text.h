@@ -10,10 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "installer/package/language_entries.h"
+
 namespace vortix {
 
 // Entry k of a language set; empty when the set has no such line.
 std::string entry(const std::vector<std::string>& texts, std::size_t k);
+std::string entry(const std::vector<std::string>& texts, LanguageEntry k);
 
 // The pattern with each "%s" or "%d" replaced by the next argument (empty once
 // they run out; numbers are handed in as text) and "%%" by "%"; any other "%" stays as it is, so a
