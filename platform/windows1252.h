@@ -3,7 +3,10 @@
 // controls of the same value, so every byte has a character and back.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -30,5 +33,18 @@ inline bool windows1252Of(std::uint32_t code, char& byte) {
         }
     return false;
 }
+
+// Windows-1252 text as UTF-8, for output that must be Unicode (JSON). Every byte
+// has a character, so this cannot fail.
+std::string utf8FromCp1252(std::string_view text);
+
+// UTF-8 text (how descriptions and text files are written) to Windows-1252 (how
+// the package and the setup program hold every string). Returns false, with `why`
+// naming the character, when the text is not valid UTF-8, holds a character the
+// code page lacks, or holds a NUL (the package ends its strings with one).
+bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why);
+
+// The offset of the first byte that does not belong to valid UTF-8, or npos.
+std::size_t invalidUtf8At(std::string_view text);
 
 }  // namespace platform

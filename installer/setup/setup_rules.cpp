@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "installer/package/language_entries.h"
 #include "installer/setup/actions/install_text.h"
 
 namespace vortix {
@@ -35,7 +36,9 @@ std::string boxCaption(std::string_view languageTitle, std::string_view packageT
 
 std::string languageWindowTitle(const LanguageSet& set, const PackageSettings& settings) {
     bool update = (settings.options & kOptionUpdate) != 0;
-    return formatText(entry(set.lines, update ? 9 : 8), {settings.productName});
+    return formatText(
+        entry(set.lines, update ? LanguageEntry::UpdateTitle : LanguageEntry::SetupTitle),
+        {settings.productName});
 }
 
 bool packageAllowsRun(const PackageSettings& settings, bool silent) {

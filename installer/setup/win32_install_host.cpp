@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/windows_path.h"
 #include "installer/setup/package_entries.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"

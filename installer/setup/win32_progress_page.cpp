@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "installer/package/language_entries.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/setup_rules.h"
@@ -60,9 +61,9 @@ bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& text
 BOOL ProgressPage::onInit() {
     // Back, Cancel and Next from the language set; Next reads "Next" (no page follows
     // that the user could still change).
-    SetDlgItemTextA(handle(), IDC_BACK, entry(texts_->lines, 0).c_str());
-    SetDlgItemTextA(handle(), IDCANCEL, entry(texts_->lines, 2).c_str());
-    SetDlgItemTextA(handle(), IDOK, entry(texts_->lines, 4).c_str());
+    SetDlgItemTextA(handle(), IDC_BACK, entry(texts_->lines, LanguageEntry::Back).c_str());
+    SetDlgItemTextA(handle(), IDCANCEL, entry(texts_->lines, LanguageEntry::Cancel).c_str());
+    SetDlgItemTextA(handle(), IDOK, entry(texts_->lines, LanguageEntry::Next).c_str());
     for (int id : {IDC_BACK, IDOK, IDCANCEL})
         EnableWindow(item(id), FALSE);
     SendDlgItemMessageA(handle(), IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));

@@ -6,16 +6,14 @@
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/windows_path.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
-#include "installer/setup/variables/text_substitution.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
 
 namespace vortix {
-
-SetupProgram* SetupProgram::current_ = nullptr;
 
 namespace {
 
@@ -72,72 +70,6 @@ DWORD waitDispatching(HANDLE process) {
     return code;
 }
 
-// ---------------------------------------------------------------- plug-in callbacks
-
-int VXPLUGIN_API pluginRecordFile(const char* path) {
-    return SetupProgram::current()->recorder().recordFile(path ? path : "");
-}
-int VXPLUGIN_API pluginCreateDirectory(const char* path) {
-    return SetupProgram::current()->recorder().createDirectory(path ? path : "");
-}
-int VXPLUGIN_API pluginRecordKey(HKEY root, const char* keyPath) {
-    return SetupProgram::current()->recorder().recordKey(
-        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root)), keyPath ? keyPath : "");
-}
-int VXPLUGIN_API pluginCountSharedFile(const char* path) {
-    return SetupProgram::current()->recorder().countSharedFile(path ? path : "");
-}
-int VXPLUGIN_API pluginRecordValue(HKEY root, const char* keyPath, const char* valueName) {
-    return SetupProgram::current()->recorder().recordValue(
-        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root)), keyPath ? keyPath : "",
-        valueName ? valueName : "");
-}
-int VXPLUGIN_API pluginBackUpFile(const char* path) {
-    return SetupProgram::current()->recorder().backUpFile(path ? path : "");
-}
-
-int copyOut(const std::string& text, char* buffer, DWORD size) {
-    if (!buffer || text.size() + 1 > size)
-        return VXPLUGIN_FAILED;
-    memcpy(buffer, text.c_str(), text.size() + 1);
-    return VXPLUGIN_OK;
-}
-
-int VXPLUGIN_API pluginGetVariable(const char* name, char* buffer, DWORD size) {
-    if (!name || !*name)
-        return VXPLUGIN_BAD_ARGUMENT;
-    std::optional<std::string> value = SetupProgram::current()->variables().lookup(name);
-    return value ? copyOut(*value, buffer, size) : VXPLUGIN_FAILED;
-}
-int VXPLUGIN_API pluginSetVariable(const char* name, int value) {
-    if (!name || !*name)
-        return VXPLUGIN_BAD_ARGUMENT;
-    return SetupProgram::current()->variables().setVariable(name, value) == 1
-               ? VXPLUGIN_OK
-               : VXPLUGIN_BAD_ARGUMENT;
-}
-int VXPLUGIN_API pluginExpandText(const char* text, char* buffer, DWORD size) {
-    return copyOut(SetupProgram::current()->variables().expandAll(text ? text : ""), buffer, size);
-}
-int VXPLUGIN_API pluginMessageBox(const char* text, UINT type) {
-    Buttons buttons = Buttons::Ok;
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL: buttons = Buttons::OkCancel; break;
-        case MB_YESNO: buttons = Buttons::YesNo; break;
-        case MB_YESNOCANCEL: buttons = Buttons::YesNoCancel; break;
-        case MB_RETRYCANCEL: buttons = Buttons::RetryCancel; break;
-        case MB_ABORTRETRYIGNORE: buttons = Buttons::AbortRetryIgnore; break;
-        default: break;
-    }
-    return SetupProgram::current()->messages().show(text ? text : "", buttons, type & MB_ICONMASK);
-}
-
-const VxPluginCallbacks kPluginCallbacks = {
-    sizeof(VxPluginCallbacks), pluginRecordFile,  pluginCreateDirectory, pluginRecordKey,
-    pluginCountSharedFile,     pluginRecordValue, pluginBackUpFile,      pluginGetVariable,
-    pluginSetVariable,         pluginExpandText,  pluginMessageBox,
-};
-
 // The modeless "initialising" box shown while the package's pieces are loaded.
 class InitialisingBox : public fw::DialogImpl<InitialisingBox> {
 public:
@@ -156,15 +88,12 @@ SetupProgram::SetupProgram(HINSTANCE instance, const std::string& commandLine)
       ownDirectory_(directoryOf(ownPath_)),
       faults_(FaultPlan::parse(environment("VXSETUP_FAULTS"))),
       variables_(facts_),
-      messages_(silent_) {
-    current_ = this;
-}
+      messages_(silent_) {}
 
 SetupProgram::~SetupProgram() {
     cleanUp();
     if (mutex_)
         CloseHandle(mutex_);
-    current_ = nullptr;
 }
 
 int SetupProgram::run() {
@@ -252,95 +181,11 @@ bool SetupProgram::claimSingleInstance() {
     return false;
 }
 
-bool SetupProgram::extractTemporary(Extent extent, EntryKind kind, const char* extension,
-                                    std::string& path) {
-    std::optional<std::string> made = temporaries_->create(extension);
-    if (!made)
-        return false;
-    path = *made;
-    std::string message;
-    if (extractEntry(*stream_, extent, kind, platform::systemFileSystem(), path, message))
-        return true;
-    if (!message.empty() && !silent_)
-        messages_.error(message);
-    return false;
-}
-
-bool SetupProgram::bindLibrary(std::uint32_t presentWord, LoadedLibrary& library, int extractCode,
-                               int bindCode, int& code) {
-    if (package_.toc.word(presentWord) == 0)
-        return true;
-    Extent extent{package_.toc.word(presentWord + 4), package_.toc.word(presentWord + 8)};
-    std::string path;
-    if (!extractTemporary(extent, EntryKind::Compressed, ".DLL", path)) {
-        code = extractCode;
-        return false;
-    }
-    bool bound = false;
-    if (&library == &mp3_)
-        bound = mp3_.bind(path);
-    else if (&library == &jpeg_)
-        bound = jpeg_.bind(path);
-    else
-        bound = plugin_.bind(path);
-    if (!bound)
-        code = bindCode;
-    return bound;
-}
-
-bool SetupProgram::loadFonts() {
-    auto list = readPieceList(*stream_, package_.toc, toc::kFontCount, toc::kFontOffset, false);
-    if (!list)
-        return false;
-    for (const ListedPiece& piece : *list) {
-        std::string ttf;
-        if (!extractTemporary(piece.extent, EntryKind::Compressed, ".TTF", ttf))
-            return false;
-        std::string fot = ttf.substr(0, ttf.size() - 4) + ".FOT";
-        // The font resource file takes the name beside the font, made once here.
-        if (!CreateScalableFontResourceA(0, fot.c_str(), ttf.c_str(), nullptr))
-            return false;
-        fonts_.push_back(fot);
-        if (!AddFontResourceA(fot.c_str()))
-            return false;
-    }
-    return true;
-}
-
-int SetupProgram::loadPictures() {
-    auto list =
-        readPieceList(*stream_, package_.toc, toc::kPictureCount, toc::kPicturesOffset, false);
-    if (!list)
-        return init::kPictureExtract;
-    for (const ListedPiece& piece : *list) {
-        std::string path;
-        switch (preparePicture(piece.extent, path)) {
-            case Picture::NotExtracted: return init::kPictureExtract;
-            case Picture::NotConverted: return init::kPictureConvert;
-            case Picture::Ready: break;
-        }
-        pictures_.push_back(path);
-    }
-    return 0;
-}
-
-bool SetupProgram::loadLanguageSet(std::uint32_t index) {
-    std::optional<LanguageSet> set = readLanguageSet(*stream_, package_.toc, index);
-    if (!set)
-        return false;
-    for (std::string& line : set->lines)
-        line = expandLanguageEscapes(std::move(line));
-    language_ = std::move(*set);
-    variables_.setLanguageId(language_.identifier);
-    messages_.setLanguageTitle(languageWindowTitle(language_, package_.script.settings));
-    return true;
-}
-
 int SetupProgram::initialise() {
     const PackageSettings& settings = package_.script.settings;
-    temporaries_ = std::make_unique<TemporaryFiles>(
-        temporaryDirectory(facts_.folder(SystemFolder::Temp)),
-        fileSystemCalls(platform::systemFileSystem(), [] { return GetTickCount(); }));
+    pieces_ = std::make_unique<PackagePieces>(*stream_, package_,
+                                              temporaryDirectory(facts_.folder(SystemFolder::Temp)),
+                                              messages_, variables_);
     if ((settings.options & kOptionDestinationFromRegistry)) {
         const RegistryLocation& from = settings.destinationSource;
         std::optional<RegistryValue> value = facts_.registryValue(
@@ -358,7 +203,9 @@ int SetupProgram::initialise() {
         InitialisingBox box;
         if (!silent_)
             box.createModeless(IDD_INITIALISING, nullptr);
-        code = loadPieces();
+        code = pieces_->load();
+        if (code == 0)
+            log_.extractedUninstaller = pieces_->extractedUninstaller();
         if (code == 0 && !silent_) {
             // The package's own title: a second copy looks for the window by it.
             if (window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
@@ -371,117 +218,39 @@ int SetupProgram::initialise() {
     }
     if (code < 0)
         return code;
-    if (plugin_.loaded()) {
-        if (plugin_.entryPoint0) {
+    PluginLibrary& plugin = pieces_->plugin();
+    if (plugin.loaded()) {
+        if (plugin.entryPoint0) {
             HDC dc = GetDC(window_.handle());
-            plugin_.entryPoint0(window_.handle(), dc);
+            plugin.entryPoint0(window_.handle(), dc);
             ReleaseDC(window_.handle(), dc);
         }
     }
-    startMusic();
+    pieces_->startMusic();
 
     host_ = std::make_unique<Win32InstallHost>(
         InstallSources{*stream_, fileData_, ownDirectory_, ownPath_,
                        temporaryDirectory(facts_.folder(SystemFolder::Temp))},
-        messages_, nullptr, &mp3_, &jpeg_, faults_);
+        messages_, nullptr, &pieces_->mp3(), &pieces_->jpeg(), faults_);
     recorder_ = std::make_unique<PluginRecorder>(*host_, log_, variables_.installDir());
-    if (plugin_.advancedEntry && plugin_.advancedEntry(&kPluginCallbacks) != VXPLUGIN_OK)
+    callbacks_ =
+        std::make_unique<PluginCallbacks>(PluginServices{*recorder_, variables_, messages_});
+    if (plugin.advancedEntry && plugin.advancedEntry(callbacks_->table()) != VXPLUGIN_OK)
         return init::kPluginLoad;
     return 0;
 }
 
-int SetupProgram::loadPieces() {
-    const PackageSettings& settings = package_.script.settings;
-    int code = 0;
-    auto bitmaps =
-        readPieceList(*stream_, package_.toc, toc::kBitmapCount, toc::kBitmapOffset, true);
-    if (!bitmaps)
-        return init::kBitmaps;
-    for (const ListedPiece& piece : *bitmaps) {
-        std::string path;
-        if (!extractTemporary(piece.extent, EntryKind::Stored, ".bmp", path))
-            return init::kBitmaps;
-        bitmaps_.push_back(path);
-    }
-    if (!loadFonts())
-        return init::kFonts;
-    if (!bindLibrary(toc::kMp3Present, mp3_, init::kMp3Extract, init::kMp3Bind, code) ||
-        !bindLibrary(toc::kJpegPresent, jpeg_, init::kJpegExtract, init::kJpegBind, code))
-        return code;
-    if (package_.toc.word(toc::kPicturePresent)) {
-        Extent extent{package_.toc.word(toc::kPictureOffset),
-                      package_.toc.word(toc::kPictureLength)};
-        Picture picture = preparePicture(extent, dialogPicture_);
-        if (picture == Picture::NotExtracted)
-            return init::kPicture;
-        // A picture that cannot be turned into a bitmap is only left out.
-        if (picture == Picture::NotConverted && !silent_)
-            messages_.show(kGraphicsFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
-    }
-    if (package_.toc.word(toc::kMusicPresent)) {
-        Extent extent{package_.toc.word(toc::kMusicOffset), package_.toc.word(toc::kMusicLength)};
-        if (!extractTemporary(extent, EntryKind::Stored, ".mp3", music_))
-            return init::kMusic;
-    }
-    if (!bindLibrary(toc::kPluginPresent, plugin_, init::kPluginExtract, init::kPluginLoad, code))
-        return code;
-    if ((code = loadPictures()) < 0)
-        return code;
-    if (!loadLanguageSet(package_.toc.word(toc::kDefaultLanguage)))
-        return init::kLanguage;
-    bool update = (settings.options & kOptionUpdate) != 0;
-    if ((settings.options & kOptionCreateUninstaller) && !update) {
-        Extent extent{package_.toc.word(toc::kUninstallerOffset),
-                      package_.toc.word(toc::kUninstallerLength)};
-        if (extent.length == 0 ||
-            !extractTemporary(extent, EntryKind::Compressed, ".EXE", extractedUninstaller_))
-            return init::kUninstaller;
-        log_.extractedUninstaller = extractedUninstaller_;
-    }
-    return 0;
-}
-
-// A picture as a bitmap file: JPEG pictures go through the JPEG library, the
-// ".jpg" copy deleted once converted.
-SetupProgram::Picture SetupProgram::preparePicture(Extent extent, std::string& bitmap) {
-    std::string lead;
-    if (!stream_->read(extent.offset, extent.length < 2 ? extent.length : 2, lead))
-        return Picture::NotExtracted;
-    if (lead != "\xff\xd8")
-        return extractTemporary(extent, EntryKind::Stored, ".bmp", bitmap) ? Picture::Ready
-                                                                           : Picture::NotExtracted;
-    std::string jpeg;
-    if (!extractTemporary(extent, EntryKind::Stored, ".jpg", jpeg))
-        return Picture::NotExtracted;
-    std::optional<std::string> made = temporaries_->create(".bmp");
-    bool converted = jpeg_.toBmp && made && jpeg_.toBmp(jpeg.c_str(), made->c_str(), nullptr) == 1;
-    temporaries_->remove(jpeg);
-    if (!converted)
-        return Picture::NotConverted;
-    bitmap = *made;
-    return Picture::Ready;
-}
-
-void SetupProgram::startMusic() {
-    if (music_.empty() || silent_ || !mp3_.loaded())
-        return;
-    if (mp3_.init(0)) {
-        mp3_.setPriority(0, 1);
-        if (mp3_.setDevice(0, VXMP3_DEVICE_DEFAULT, nullptr) && mp3_.open(0, music_.c_str()))
-            musicPlaying_ = mp3_.play(0, 0, 0, "") != 0;
-    }
-}
-
 bool SetupProgram::callPlugin(int stage) {
-    if (!plugin_.loaded())
+    PluginLibrary& plugin = pieces_->plugin();
+    if (!plugin.loaded())
         return true;
     HWND window = window_.handle();
     int result = VXPLUGIN_GO_ON;
     if (stage == 2) {
-        if (plugin_.entryPoint1_5)
-            result = plugin_.entryPoint1_5(window, language_.identifier, VXPLUGIN_FORWARD);
-    } else if (stage >= 1 && stage < 15 && plugin_.stage[stage]) {
-        result = plugin_.stage[stage](window, VXPLUGIN_FORWARD);
+        if (plugin.entryPoint1_5)
+            result = plugin.entryPoint1_5(window, pieces_->language().identifier, VXPLUGIN_FORWARD);
+    } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+        result = plugin.stage[stage](window, VXPLUGIN_FORWARD);
     }
     return result == VXPLUGIN_GO_ON;
 }
@@ -527,7 +296,7 @@ bool SetupProgram::runStage(int stage) {
 bool SetupProgram::install() {
     if (!silent_) {
         page_ = std::make_unique<ProgressPage>();
-        if (!page_->show(instance_, window_.handle(), language_)) {
+        if (!page_->show(instance_, window_.handle(), pieces_->language())) {
             messages_.error("Load template failed");
             rollBack();
             return false;
@@ -544,7 +313,8 @@ bool SetupProgram::install() {
     choices.windowsDirectory = windowsDirectory();
     recorder_->setInstallDirectory(variables_.installDir());
     run_ = std::make_unique<InstallRun>(
-        host, expander, log_, InstallPackage{package_.script, files_, language_.lines}, choices);
+        host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},
+        choices);
     InstallResult result = run_->run();
     if (!result.completed || !callPlugin(12)) {
         rollBack();
@@ -635,9 +405,10 @@ void SetupProgram::rollBack() {
             break;
         }
         case RollbackAction::RunRollbackLog: {
+            const std::string& extracted = pieces_->extractedUninstaller();
             platform::FileBytes image;
-            if (extractedUninstaller_.empty() ||
-                platform::readWholeFile(platform::systemFileSystem(), extractedUninstaller_,
+            if (extracted.empty() ||
+                platform::readWholeFile(platform::systemFileSystem(), extracted,
                                         std::size_t{64} << 20,
                                         image) != platform::ReadOutcome::Ok ||
                 image.size() == 0)
@@ -645,11 +416,11 @@ void SetupProgram::rollBack() {
             log_.rollback = true;
             std::string text = log_.buildText(settings.productName, "");
             std::string program = withLog(image.view(), text, clockKeyDraw());
-            if (platform::replaceWholeFile(platform::systemFileSystem(), extractedUninstaller_,
-                                           program) != platform::WriteOutcome::Ok)
+            if (platform::replaceWholeFile(platform::systemFileSystem(), extracted, program) !=
+                platform::WriteOutcome::Ok)
                 break;
-            runUninstallerAndWait(extractedUninstaller_);
-            DeleteFileA(extractedUninstaller_.c_str());
+            runUninstallerAndWait(extracted);
+            DeleteFileA(extracted.c_str());
             break;
         }
     }
@@ -659,21 +430,8 @@ void SetupProgram::cleanUp() {
     if (host_)
         host_->setView(nullptr);
     page_.reset();
-    if (musicPlaying_ && mp3_.loaded()) {
-        mp3_.stop(0);
-        mp3_.close(0);
-        musicPlaying_ = false;
-    }
-    mp3_.release();
-    jpeg_.release();
-    plugin_.release();
-    for (const std::string& font : fonts_) {
-        RemoveFontResourceA(font.c_str());
-        DeleteFileA(font.c_str());
-    }
-    fonts_.clear();
-    if (temporaries_)
-        temporaries_->removeAll();
+    if (pieces_)
+        pieces_->release();
 }
 
 }  // namespace vortix

@@ -6,6 +6,7 @@
 #include "installer/setup/actions/overwrite_decision.h"
 #include "installer/setup/actions/registry_data.h"
 #include "installer/setup/actions/text_edit.h"
+#include "installer/setup/actions/windows_path.h"
 
 using namespace vortix;
 using namespace std::string_literals;

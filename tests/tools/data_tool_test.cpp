@@ -7,12 +7,13 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "platform/windows1252.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
-#include "tools/ctlite-data/cp1252.h"
 
 using namespace ctlite;
+using platform::utf8FromCp1252;
 using testing_support::makeEntry;
 using testing_support::readBytes;
 using testing_support::TempDir;

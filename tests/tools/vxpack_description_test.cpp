@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/windows1252.h"
 #include "tests/support/temp_dir.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pack_tool.h"
 #include "tools/vxpack/pe_version.h"
-#include "tools/vxpack/text_encoding.h"
 
 using namespace vortix;
+using platform::cp1252FromUtf8;
 using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;

@@ -7,7 +7,7 @@
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
 #include "platform/whole_file.h"
-#include "tools/ctlite-data/cp1252.h"
+#include "platform/windows1252.h"
 
 namespace ctlite {
 namespace {
@@ -94,16 +94,16 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
 
     nlohmann::json head;
     head["type"] = "book";
-    head["file"] = utf8FromCp1252(path);
+    head["file"] = platform::utf8FromCp1252(path);
     head["passwordSet"] = book.hasPassword();
     head["groupCount"] = book.groupCount();
     nlohmann::json labels = nlohmann::json::object();
     for (int i = 0; i < kLabelCount; ++i)
-        labels[kLabelKeys[i]] = utf8FromCp1252(book.labels().get(static_cast<Label>(i)));
+        labels[kLabelKeys[i]] = platform::utf8FromCp1252(book.labels().get(static_cast<Label>(i)));
     head["labels"] = std::move(labels);
     nlohmann::json names = nlohmann::json::array();
     for (int g = 0; g < book.groupCount(); ++g)
-        names.push_back(utf8FromCp1252(book.groupName(g)));
+        names.push_back(platform::utf8FromCp1252(book.groupName(g)));
     head["groupNames"] = std::move(names);
     out << head.dump() << "\n";
 
@@ -112,7 +112,7 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
         nlohmann::json group;
         group["type"] = "group";
         group["group"] = g + 1;
-        group["name"] = utf8FromCp1252(book.groupName(g));
+        group["name"] = platform::utf8FromCp1252(book.groupName(g));
         group["entryCount"] = list.count();
         out << group.dump() << "\n";
         for (int position = 1; position <= list.count(); ++position) {
@@ -123,7 +123,7 @@ int commandShow(platform::FileSystem& fs, const std::string& path, std::ostream&
             line["position"] = position;
             line["placeholder"] = entry.isPlaceholder();
             for (int f = 0; f < kFieldCount; ++f)
-                line[kFieldKeys[f]] = utf8FromCp1252(entry.get(static_cast<Field>(f)));
+                line[kFieldKeys[f]] = platform::utf8FromCp1252(entry.get(static_cast<Field>(f)));
             out << line.dump() << "\n";
         }
     }

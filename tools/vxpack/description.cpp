@@ -26,9 +26,9 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/windows1252.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pe_version.h"
-#include "tools/vxpack/text_encoding.h"
 #include "tools/vxpack/toml_reader.h"
 
 namespace vortix {
@@ -1050,7 +1050,7 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
     try {
         // toml11 can read past the end of its buffer on malformed UTF-8 in a string,
         // so the bytes are checked first (TOML text is UTF-8 throughout).
-        std::size_t bad = invalidUtf8At(text);
+        std::size_t bad = platform::invalidUtf8At(text);
         if (bad != std::string_view::npos) {
             std::size_t line =
                 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + bad, '\n'));

@@ -2,9 +2,16 @@
 
 #include <cstring>
 
-#include "tools/vxpack/text_encoding.h"
+#include "platform/windows1252.h"
 
 namespace vortix {
+namespace {
+
+std::uint32_t key(LanguageEntry entry) {
+    return static_cast<std::uint32_t>(entry);
+}
+
+}  // namespace
 
 bool readLanguageEntries(std::string_view bytes, std::vector<std::string>& entries,
                          LanguageFileProblem& problem) {
@@ -24,7 +31,7 @@ bool readLanguageEntries(std::string_view bytes, std::vector<std::string>& entri
             return false;
         }
         std::string entry, why;
-        if (!cp1252FromUtf8(line, entry, why)) {
+        if (!platform::cp1252FromUtf8(line, entry, why)) {
             problem = {lineNumber, why};
             return false;
         }
@@ -35,12 +42,12 @@ bool readLanguageEntries(std::string_view bytes, std::vector<std::string>& entri
 
 const std::map<std::uint32_t, std::string>& formattedLanguageEntries() {
     static const std::map<std::uint32_t, std::string> entries = {
-        {8, "s"},     // window title: the product name
-        {9, "s"},     // window title of an update: the product name
-        {62, "s"},    // system information saved: the file name
-        {113, "s"},   // overwrite questions: the path
-        {116, "ss"},  // language question: the existing and the new file's language
-        {120, "s"},   // file in use: the path
+        {key(LanguageEntry::SetupTitle), "s"},       // window title: the product name
+        {key(LanguageEntry::UpdateTitle), "s"},      // window title of an update: the product name
+        {key(LanguageEntry::SystemInfoSaved), "s"},  // system information saved: the file name
+        {key(LanguageEntry::FileExists), "s"},       // overwrite questions: the path
+        {key(LanguageEntry::FileLanguages), "ss"},   // the existing and the new file's language
+        {key(LanguageEntry::FileInUse), "s"},        // file in use: the path
     };
     return entries;
 }

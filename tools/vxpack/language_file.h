@@ -11,10 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vortix {
+#include "installer/package/language_entries.h"
 
-// Entries 0 to 140 are used by the setup program; a set must have all of them.
-inline constexpr std::size_t kLanguageEntryCount = 141;
+namespace vortix {
 
 struct LanguageFileProblem {
     std::size_t line = 0;  // 1-based line of the file; 0 when the whole file is at fault

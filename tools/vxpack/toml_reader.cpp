@@ -181,7 +181,7 @@ std::string Reader::textFile(const toml::value& v) const {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::string converted;
-        if (!cp1252FromUtf8(line, converted, why))
+        if (!platform::cp1252FromUtf8(line, converted, why))
             throw Refusal{path, number, why};
         out += converted;
         if (!in.eof())

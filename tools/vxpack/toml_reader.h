@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/vxpack/text_encoding.h"
+#include "platform/windows1252.h"
 
 namespace vortix::vxpack {
 
@@ -108,7 +108,7 @@ public:
     }
     std::string encode(const toml::value& at, const std::string& utf8) const {
         std::string out, why;
-        if (!cp1252FromUtf8(utf8, out, why))
+        if (!platform::cp1252FromUtf8(utf8, out, why))
             refuse(at, why);
         return out;
     }

@@ -13,26 +13,10 @@
 #include "installer/setup/actions/overwrite_decision.h"
 #include "installer/setup/actions/registry_data.h"
 #include "installer/setup/actions/text_edit.h"
+#include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
 namespace {
-
-// Language-set entries of the run.
-constexpr std::size_t kCopyingFile = 112;
-constexpr std::size_t kFileInUse = 120;
-constexpr std::size_t kConverting = 128;
-constexpr std::size_t kMp3OutputFailed = 129;
-constexpr std::size_t kMp3OpenFailed = 130;
-constexpr std::size_t kMp3InitFailed = 131;
-constexpr std::size_t kWritingRegistry = 132;
-constexpr std::size_t kRegistryFailed = 133;
-constexpr std::size_t kWritingIni = 134;
-constexpr std::size_t kIniFailed = 135;
-constexpr std::size_t kEditingTextFiles = 136;
-constexpr std::size_t kMakingShortcuts = 137;
-constexpr std::size_t kShortcutFailed = 138;
-constexpr std::size_t kWritingUninstaller = 139;
-constexpr std::size_t kUninstallerFailed = 140;
 
 constexpr std::uint32_t kAttributeSystem = 0x04;
 // The scratch-file names tried in one directory before the test gives up.
@@ -82,7 +66,7 @@ InstallRun::InstallRun(InstallHost& host, TextExpander& expander, LogContext& lo
       choices_(std::move(choices)),
       draw_(std::move(draw)) {}
 
-std::string InstallRun::text(std::size_t k) const {
+std::string InstallRun::text(LanguageEntry k) const {
     return entry(package_.texts, k);
 }
 
@@ -110,7 +94,7 @@ InstallResult InstallRun::run() {
     writeIniEntries();
     editTextFiles();
     makeShortcuts(result);
-    status(text(kWritingUninstaller));
+    status(text(LanguageEntry::WritingUninstaller));
     if (!writeUninstaller())
         return result;
     host_.setProgress(100);
@@ -177,7 +161,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
                           MessageIcon::Error);
         return FileOutcome::Skipped;
     }
-    host_.setStatus(text(kCopyingFile) + path);
+    host_.setStatus(text(LanguageEntry::CopyingFile) + path);
     InstallSteps steps(host_, log_);
 
     std::string directory = directoryOf(path);
@@ -236,7 +220,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             atRestart = true;
             break;
         }
-        if (!host_.askRetryCancel(formatText(text(kFileInUse), {path})))
+        if (!host_.askRetryCancel(formatText(text(LanguageEntry::FileInUse), {path})))
             return FileOutcome::Skipped;
     }
 
@@ -314,20 +298,20 @@ bool InstallRun::decodeMp3Files() {
         return true;
     host_.setProgress(0);
     if (!host_.mp3Init()) {
-        host_.showMessage(text(kMp3InitFailed), MessageIcon::Error);
+        host_.showMessage(text(LanguageEntry::Mp3InitFailed), MessageIcon::Error);
         return false;
     }
     InstallSteps steps(host_, log_);
     for (std::size_t i = 0; i < mp3Files_.size(); ++i) {
         const std::string& file = mp3Files_[i];
-        host_.setStatus(text(kConverting) + file);
+        host_.setStatus(text(LanguageEntry::Converting) + file);
         std::string stem = file.substr(0, file.size() >= 4 ? file.size() - 4 : 0);
         if (!host_.mp3SetOutput(stem + ".wav")) {
-            host_.showMessage(text(kMp3OutputFailed), MessageIcon::Error);
+            host_.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
             return false;
         }
         if (!host_.mp3Open(stem + ".mp3")) {
-            host_.showMessage(text(kMp3OpenFailed), MessageIcon::Error);
+            host_.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
             return false;
         }
         host_.mp3PlayToEnd();
@@ -344,7 +328,7 @@ bool InstallRun::convertJpegFiles() {
     InstallSteps steps(host_, log_);
     for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
         const std::string& file = jpegFiles_[i];
-        host_.setStatus(text(kConverting) + file);
+        host_.setStatus(text(LanguageEntry::Converting) + file);
         std::string bitmap = file.substr(0, file.size() - 3) + "BMP";
         if (!host_.convertJpeg(file, bitmap)) {
             host_.showMessage("Couldn't convert the picture " + file + ".", MessageIcon::Error);
@@ -360,7 +344,7 @@ bool InstallRun::convertJpegFiles() {
 // ---------------------------------------------------------------- registry
 
 bool InstallRun::writeRegistry() {
-    status(text(kWritingRegistry));
+    status(text(LanguageEntry::WritingRegistry));
     const RegistryItems& items = package_.script.registry;
     keysTotal_ = keysDone_ = 0;
     registryFailures_ = 0;
@@ -371,7 +355,7 @@ bool InstallRun::writeRegistry() {
         writeRegistryKey(items[r], host_.rootKey(root), log_.registry().root(root));
     }
     if (registryFailures_ > 0) {
-        host_.showMessage(text(kRegistryFailed), MessageIcon::Error);
+        host_.showMessage(text(LanguageEntry::RegistryFailed), MessageIcon::Error);
         return false;
     }
     return true;
@@ -420,7 +404,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
 // ---------------------------------------------------------------- INI, text files, shortcuts
 
 void InstallRun::writeIniEntries() {
-    status(text(kWritingIni));
+    status(text(LanguageEntry::WritingIni));
     bool failed = false;
     for (const IniItem& item : package_.script.iniItems) {
         if (!expander_.holds(item.condition))
@@ -436,11 +420,11 @@ void InstallRun::writeIniEntries() {
     }
     host_.flushProfiles();
     if (failed)
-        host_.showMessage(text(kIniFailed), MessageIcon::Warning);
+        host_.showMessage(text(LanguageEntry::IniFailed), MessageIcon::Warning);
 }
 
 void InstallRun::editTextFiles() {
-    status(text(kEditingTextFiles));
+    status(text(LanguageEntry::EditingTextFiles));
     InstallSteps steps(host_, log_);
     for (const TextEditItem& item : package_.script.textEdits) {
         if (!expander_.holds(item.condition))
@@ -461,7 +445,7 @@ void InstallRun::editTextFiles() {
 }
 
 void InstallRun::makeShortcuts(InstallResult& result) {
-    status(text(kMakingShortcuts));
+    status(text(LanguageEntry::MakingShortcuts));
     InstallSteps steps(host_, log_);
     bool failed = false;
     for (const ShortcutItem& item : package_.script.shortcuts) {
@@ -491,7 +475,7 @@ void InstallRun::makeShortcuts(InstallResult& result) {
         }
     }
     if (failed)
-        host_.showMessage(text(kShortcutFailed), MessageIcon::Warning);
+        host_.showMessage(text(LanguageEntry::ShortcutFailed), MessageIcon::Warning);
 }
 
 bool InstallRun::makeUninstallShortcut() {
@@ -528,7 +512,7 @@ bool InstallRun::writeUninstaller() {
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
-        host_.showMessage(text(kUninstallerFailed), MessageIcon::Error);
+        host_.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
         return false;
     };
     if (!host_.copyFile(log_.extractedUninstaller, path))

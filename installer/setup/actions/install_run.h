@@ -12,6 +12,7 @@
 
 #include "installer/common/log_context.h"
 #include "installer/common/sealed_block.h"
+#include "installer/package/language_entries.h"
 #include "installer/package/package.h"
 #include "installer/setup/actions/install_host.h"
 
@@ -88,7 +89,7 @@ private:
     void cancelDeletionAtRestart(const std::string& path);
 
     void status(const std::string& text);
-    std::string text(std::size_t k) const;
+    std::string text(LanguageEntry k) const;
 
     InstallHost& host_;
     TextExpander& expander_;

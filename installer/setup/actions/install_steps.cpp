@@ -1,6 +1,6 @@
 #include "installer/setup/actions/install_steps.h"
 
-#include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
 namespace {

@@ -1,11 +1,16 @@
 #include "installer/setup/actions/install_text.h"
 
 #include "installer/common/text_fold.h"
+#include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
 
 std::string entry(const std::vector<std::string>& texts, std::size_t k) {
     return k < texts.size() ? texts[k] : std::string();
+}
+
+std::string entry(const std::vector<std::string>& texts, LanguageEntry k) {
+    return entry(texts, indexOf(k));
 }
 
 std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args) {
@@ -33,33 +38,6 @@ std::string formatText(std::string_view pattern, std::initializer_list<std::stri
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
-std::string collapseDoubleBackslashes(std::string_view path) {
-    std::string out;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        out.push_back(path[i]);
-        if (path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\')
-            ++i;
-    }
-    return out;
-}
-
-std::string directoryOf(std::string_view path) {
-    std::size_t slash = path.rfind('\\');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
-
-std::string fileNameOf(std::string_view path) {
-    std::size_t slash = path.rfind('\\');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string joinPath(std::string_view directory, std::string_view name) {
-    std::string out(directory);
-    if (out.empty() || out.back() != '\\')
-        out.push_back('\\');
-    return out.append(name);
 }
 
 IconField splitIconField(std::string_view field) {

@@ -1,5 +1,6 @@
 // Small text rules of the install run: language-set entries and their "%s"
-// formatting, target paths, icon fields, and the names the run makes up.
+// formatting, icon fields, and the names the run makes up (paths are in
+// windows_path.h).
 #pragma once
 
 #include <cstdint>
@@ -9,10 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "installer/package/language_entries.h"
+
 namespace vortix {
 
 // Entry k of a language set; empty when the set has no such line.
 std::string entry(const std::vector<std::string>& texts, std::size_t k);
+std::string entry(const std::vector<std::string>& texts, LanguageEntry k);
 
 // The pattern with each "%s" or "%d" replaced by the next argument (empty once
 // they run out; numbers are handed in as text) and "%%" by "%"; any other "%" stays as it is, so a
@@ -20,15 +24,6 @@ std::string entry(const std::vector<std::string>& texts, std::size_t k);
 std::string formatText(std::string_view pattern, std::initializer_list<std::string_view> args);
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix);
-
-// Every "\\" (two backslashes) becomes one.
-std::string collapseDoubleBackslashes(std::string_view path);
-// The path up to its last "\" (empty when it has none).
-std::string directoryOf(std::string_view path);
-// The part after the last "\".
-std::string fileNameOf(std::string_view path);
-// directory + "\" (unless it ends in one) + name.
-std::string joinPath(std::string_view directory, std::string_view name);
 
 // An icon field "file,index": the file is the part before the last ",", the index
 // the single digit after it (0 when there is no comma or no digit).

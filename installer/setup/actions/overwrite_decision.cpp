@@ -2,19 +2,11 @@
 
 #include <cctype>
 
+#include "installer/package/language_entries.h"
 #include "installer/setup/actions/install_text.h"
 
 namespace vortix {
 namespace {
-
-// Language-set entries of the questions.
-constexpr std::size_t kDescriptionLabel = 27;
-constexpr std::size_t kVersionLabel = 53;
-constexpr std::size_t kFileExists = 113;
-constexpr std::size_t kKeepQuestion = 114;
-constexpr std::size_t kLanguageHeading = 115;
-constexpr std::size_t kLanguages = 116;
-constexpr std::size_t kAgeTexts = 117;  // 117 older, 118 same, 119 newer
 
 // Each part is 16 bits, so "%d" and unsigned print alike.
 std::string number(std::uint32_t part) {
@@ -27,8 +19,10 @@ bool languagesDiffer(const OverwriteFacts& facts) {
 }
 
 std::string ageText(const OverwriteFacts& facts, const std::vector<std::string>& texts) {
-    return entry(texts, kAgeTexts + static_cast<std::size_t>(
-                                        compareVersions(facts.existing, facts.packaged)));
+    // The three age texts follow each other in the order of Age.
+    return entry(texts,
+                 indexOf(LanguageEntry::ExistingOlder) +
+                     static_cast<std::size_t>(compareVersions(facts.existing, facts.packaged)));
 }
 
 }  // namespace
@@ -69,24 +63,26 @@ Question questionFor(const OverwriteFacts& facts) {
 }
 
 std::string languageQuestion(const OverwriteFacts& facts, const std::vector<std::string>& texts) {
-    std::string text = entry(texts, kLanguageHeading) + ":\r\n";
-    text += formatText(entry(texts, kFileExists), {facts.path});
+    std::string text = entry(texts, LanguageEntry::LanguageConflict) + ":\r\n";
+    text += formatText(entry(texts, LanguageEntry::FileExists), {facts.path});
     text += ageText(facts, texts);
-    text += formatText(entry(texts, kLanguages),
+    text += formatText(entry(texts, LanguageEntry::FileLanguages),
                        {facts.existingLanguageName, facts.packagedLanguageName});
-    text += entry(texts, kKeepQuestion);
+    text += entry(texts, LanguageEntry::KeepQuestion);
     if (!facts.existingDescription.empty())
-        text += "\r\n\r\n" + entry(texts, kDescriptionLabel) + " " + facts.existingDescription;
+        text += "\r\n\r\n" + entry(texts, LanguageEntry::DescriptionLabel) + " " +
+                facts.existingDescription;
     return text;
 }
 
 std::string versionQuestion(const OverwriteFacts& facts, const std::vector<std::string>& texts) {
-    std::string text = formatText(entry(texts, kFileExists), {facts.path});
-    text += "\r\n" + ageText(facts, texts) + "\r\n" + entry(texts, kKeepQuestion);
+    std::string text = formatText(entry(texts, LanguageEntry::FileExists), {facts.path});
+    text += "\r\n" + ageText(facts, texts) + "\r\n" + entry(texts, LanguageEntry::KeepQuestion);
     if (!facts.existingDescription.empty())
-        text += "\r\n" + entry(texts, kDescriptionLabel) + " " + facts.existingDescription;
+        text += "\r\n" + entry(texts, LanguageEntry::DescriptionLabel) + " " +
+                facts.existingDescription;
     if (!facts.packaged.empty()) {
-        std::string label = entry(texts, kVersionLabel);
+        std::string label = entry(texts, LanguageEntry::VersionLabel);
         if (!label.empty())
             label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(label[0])));
         text += "\r\n" + label + ": " + formatVersion(facts.packaged);

@@ -1,12 +1,23 @@
-#include "tools/vxpack/text_encoding.h"
-
-#include <cstdint>
-#include <cstdio>
-
 #include "platform/windows1252.h"
 
-namespace vortix {
+#include <cstdio>
+
+namespace platform {
 namespace {
+
+// Only characters of the Basic Multilingual Plane come out of the code page.
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
 
 // Decodes one character at `pos`; false on a malformed sequence (overlong forms,
 // surrogates and values above U+10FFFF included).
@@ -43,6 +54,16 @@ bool decode(std::string_view text, std::size_t& pos, std::uint32_t& code) {
 
 }  // namespace
 
+std::string utf8FromCp1252(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        appendUtf8(out, unicodeOfWindows1252(byte));
+    }
+    return out;
+}
+
 std::size_t invalidUtf8At(std::string_view text) {
     std::size_t pos = 0;
     std::uint32_t code;
@@ -69,7 +90,7 @@ bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why) {
             return false;
         }
         char byte;
-        if (!platform::windows1252Of(code, byte)) {
+        if (!windows1252Of(code, byte)) {
             char name[16];
             std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
             why = "the character \"" + std::string(utf8.substr(start, pos - start)) + "\" (" +
@@ -81,4 +102,4 @@ bool cp1252FromUtf8(std::string_view utf8, std::string& out, std::string& why) {
     return true;
 }
 
-}  // namespace vortix
+}  // namespace platform
