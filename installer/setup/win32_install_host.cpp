@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "framework/message_loop.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/package_entries.h"
 #include "platform/file_system.h"
@@ -35,20 +36,6 @@ std::wstring wide(const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), length);
     out.resize(length > 0 ? length - 1 : 0);
     return out;
-}
-
-// Hands the window messages that arrived to their windows, so the program stays
-// responsive during long steps.
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 }  // namespace
@@ -451,7 +438,7 @@ ServerRegistration Win32InstallHost::registerServer(const std::string& path) {
 namespace {
 
 void VXMP3_API decodeProgress(int, DWORD, DWORD, void*) {
-    pumpMessages();
+    fw::pumpWaitingMessages();
 }
 
 constexpr int kDecodeChannel = 1;
@@ -483,7 +470,7 @@ void Win32InstallHost::mp3PlayToEnd() {
         int mode = mp3_->getPlayerMode(kDecodeChannel);
         if (mode == VXMP3_MODE_ENDED || mode == VXMP3_MODE_STOPPED || mode == VXMP3_MODE_CLOSED)
             return;
-        pumpMessages();
+        fw::pumpWaitingMessages();
         Sleep(5);
     }
 }
@@ -496,7 +483,7 @@ void Win32InstallHost::mp3Stop() {
 namespace {
 
 int VXJPEG_API conversionProgress(int) {
-    pumpMessages();
+    fw::pumpWaitingMessages();
     return 1;
 }
 
@@ -618,7 +605,7 @@ void Win32InstallHost::setStatus(const std::string& text) {
     if (!view_)
         return;
     view_->setStatus(text);
-    pumpMessages();
+    fw::pumpWaitingMessages();
 }
 
 void Win32InstallHost::setProgress(int percent) {

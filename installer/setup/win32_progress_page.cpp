@@ -13,7 +13,6 @@ const fw::CommandEntry<ProgressPage> ProgressPage::kCommands[] = {
     {IDCANCEL, BN_CLICKED, &ProgressPage::onCancel},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<ProgressPage> ProgressPage::kMessages[] = {{0, nullptr}};
 
 bool ProgressPage::registerClass(HINSTANCE instance) {
     WNDCLASSEXA existing{};
@@ -61,21 +60,21 @@ bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& text
 BOOL ProgressPage::onInit() {
     // Back, Cancel and Next from the language set; Next reads "Next" (no page follows
     // that the user could still change).
-    SetDlgItemTextA(handle(), IDC_BACK, entry(texts_->lines, LanguageEntry::Back).c_str());
-    SetDlgItemTextA(handle(), IDCANCEL, entry(texts_->lines, LanguageEntry::Cancel).c_str());
-    SetDlgItemTextA(handle(), IDOK, entry(texts_->lines, LanguageEntry::Next).c_str());
+    setItemText(IDC_BACK, entry(texts_->lines, LanguageEntry::Back));
+    setItemText(IDCANCEL, entry(texts_->lines, LanguageEntry::Cancel));
+    setItemText(IDOK, entry(texts_->lines, LanguageEntry::Next));
     for (int id : {IDC_BACK, IDOK, IDCANCEL})
-        EnableWindow(item(id), FALSE);
-    SendDlgItemMessageA(handle(), IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        enableItem(id, false);
+    sendItem(IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     return FALSE;
 }
 
 void ProgressPage::setStatus(const std::string& text) {
-    SetDlgItemTextA(handle(), IDC_STATUS, text.c_str());
+    setItemText(IDC_STATUS, text);
 }
 
 void ProgressPage::setProgress(int percent) {
-    SendDlgItemMessageA(handle(), IDC_PROGRESS, PBM_SETPOS, percent, 0);
+    sendItem(IDC_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(percent));
 }
 
 }  // namespace vortix

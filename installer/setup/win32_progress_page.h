@@ -15,7 +15,6 @@ namespace vortix {
 class ProgressPage : public fw::DialogImpl<ProgressPage>, public ProgressView {
 public:
     static const fw::CommandEntry<ProgressPage> kCommands[];
-    static const fw::MessageEntry<ProgressPage> kMessages[];
     static constexpr const char* kClassName = "VIDialogTemplate";
 
     // Registers the page class (a dialog class) once.

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include "framework/message_loop.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
@@ -51,33 +52,8 @@ std::string environment(const char* name) {
     return length < sizeof value ? std::string(value, length) : std::string();
 }
 
-// Waits for a process while the program's windows keep working.
-DWORD waitDispatching(HANDLE process) {
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1)
-            break;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
-    DWORD code = 1;
-    Sleep(50);
-    if (!GetExitCodeProcess(process, &code))
-        code = 1;
-    return code;
-}
-
 // The modeless "initialising" box shown while the package's pieces are loaded.
-class InitialisingBox : public fw::DialogImpl<InitialisingBox> {
-public:
-    static const fw::CommandEntry<InitialisingBox> kCommands[];
-    static const fw::MessageEntry<InitialisingBox> kMessages[];
-};
-const fw::CommandEntry<InitialisingBox> InitialisingBox::kCommands[] = {{0, 0, nullptr}};
-const fw::MessageEntry<InitialisingBox> InitialisingBox::kMessages[] = {{0, nullptr}};
+class InitialisingBox : public fw::DialogImpl<InitialisingBox> {};
 
 }  // namespace
 
@@ -379,7 +355,8 @@ void SetupProgram::runUninstallerAndWait(const std::string& path) {
                         directory.c_str(), &startup, &process))
         return;
     CloseHandle(process.hThread);
-    waitDispatching(process.hProcess);
+    fw::waitDispatching(process.hProcess);
+    Sleep(50);
     CloseHandle(process.hProcess);
 }
 

@@ -10,7 +10,6 @@ namespace {
 class AboutBox : public fw::DialogImpl<AboutBox> {
 public:
     static const fw::CommandEntry<AboutBox> kCommands[];
-    static const fw::MessageEntry<AboutBox> kMessages[];
     void onOk() { end(IDOK); }
 };
 
@@ -19,7 +18,6 @@ const fw::CommandEntry<AboutBox> AboutBox::kCommands[] = {
     {IDCANCEL, BN_CLICKED, &AboutBox::onOk},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<AboutBox> AboutBox::kMessages[] = {{0, nullptr}};
 
 // The size of a built-in wizard page, in pixels, for windows without a background.
 constexpr int kPageWidth = 480, kPageHeight = 200;
@@ -31,7 +29,6 @@ const fw::MessageEntry<SetupWindow> SetupWindow::kMessages[] = {
     {WM_SYSCOMMAND, &SetupWindow::onSysCommand}, {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
     {WM_CLOSE, &SetupWindow::onClose},           {0, nullptr},
 };
-const fw::CommandEntry<SetupWindow> SetupWindow::kCommands[] = {{0, 0, nullptr}};
 
 SetupWindow::~SetupWindow() {
     if (background_)

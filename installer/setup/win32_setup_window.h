@@ -14,7 +14,6 @@ namespace vortix {
 class SetupWindow : public fw::WindowImpl<SetupWindow> {
 public:
     static const fw::MessageEntry<SetupWindow> kMessages[];
-    static const fw::CommandEntry<SetupWindow> kCommands[];
     static constexpr const char* kClassName = "VortixInstaller";
 
     // Makes the window in the package's style; false when it cannot be made. A
