@@ -1,4 +1,4 @@
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 #include <fstream>
 #include <iterator>

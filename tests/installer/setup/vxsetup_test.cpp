@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/outside/jpeg_maker.h"
-#include "tests/win32/driver.h"
-#include "tests/win32/prefix_snapshot.h"
+#include "tests/support/jpeg_maker.h"
+#include "tests/support/win32/driver.h"
+#include "tests/support/win32/prefix_snapshot.h"
 
 using namespace testing_support;
 

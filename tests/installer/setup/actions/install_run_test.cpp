@@ -6,7 +6,7 @@
 
 #include "installer/common/uninstall_log.h"
 #include "installer/setup/actions/plugin_recorder.h"
-#include "tests/setup/fake_install_host.h"
+#include "tests/installer/setup/actions/fake_install_host.h"
 
 using namespace vortix;
 using testing_support::FakeExpander;
@@ -268,8 +268,9 @@ TEST(InstallRun, DirectoryFailuresEndTheInstallation) {
     EXPECT_TRUE(odd.run().completed);
     ASSERT_EQ(odd.host.messages.size(), 3u);
     // The network path's leading "\\" is collapsed like any other.
-    EXPECT_EQ(odd.host.messages[0], "Couldn't install \\server\\share\\a.txt: the target is not a "
-                                    "plain path on a local drive - skipping file");
+    EXPECT_EQ(odd.host.messages[0],
+              "Couldn't install \\server\\share\\a.txt: the target is not a "
+              "plain path on a local drive - skipping file");
     EXPECT_FALSE(odd.host.hasFile("C:\\WINDOWS\\b.txt"));
     EXPECT_TRUE(odd.host.hasFile("C:\\App\\d.txt"));
 

@@ -14,7 +14,7 @@
 #include "installer/common/log_context.h"
 #include "installer/common/pending_deletion.h"
 #include "installer/common/uninstall_log.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace vortix;
 using namespace testing_support;

@@ -16,7 +16,7 @@
 #include "platform/file_system.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace testing_support;
 
