@@ -762,4 +762,5 @@ TEST_F(CtliteThreePeople, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
         PostMessageA(menu, WM_KEYDOWN, key, 0);
     EXPECT_EQ(s.wait(), 0u);
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
+    DeleteFileA(picture.c_str());
 }
