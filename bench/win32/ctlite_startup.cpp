@@ -14,7 +14,7 @@
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
 #include "tests/support/book_builder.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace testing_support;
 using Clock = std::chrono::steady_clock;

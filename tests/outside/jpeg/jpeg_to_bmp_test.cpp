@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/outside/jpeg_maker.h"
+#include "tests/support/jpeg_maker.h"
 
 using namespace vortix;
 using testing_support::JpegKind;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,6 +20,12 @@ bool keyExists(HKEY root, const std::string& path);
 bool valueExists(HKEY root, const std::string& path, const std::string& name);
 void setValue(HKEY root, const std::string& path, const std::string& name, DWORD value);
 std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::string& name);
+
+// Polls `condition` until it holds or `timeout` has passed, handling this thread's
+// messages and yielding briefly between polls; returns whether it held. A zero
+// timeout looks once.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // A program started and not yet waited for.
 struct Started {
@@ -39,14 +47,14 @@ public:
     // The visible top-level window of the process with this caption (and, when
     // given, a control of that id), waiting for it.
     HWND waitFor(const std::string& caption, int seconds = 20, int withControl = 0) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            Search search{processId_, caption, withControl, nullptr};
-            EnumWindows(&User::match, reinterpret_cast<LPARAM>(&search));
-            if (search.found)
-                return search.found;
-            Sleep(50);
-        }
-        return nullptr;
+        Search search{processId_, caption, withControl, nullptr};
+        waitUntil(
+            [&] {
+                EnumWindows(&User::match, reinterpret_cast<LPARAM>(&search));
+                return search.found != nullptr;
+            },
+            std::chrono::seconds(seconds));
+        return search.found;
     }
 
     static std::string text(HWND window, int id) {
@@ -65,18 +73,13 @@ public:
     // Presses a button that closes its window, and waits until the window is gone.
     static void answer(HWND window, int id) {
         press(window, id);
-        for (int i = 0; i < 400 && IsWindow(window); ++i)
-            Sleep(25);
+        waitUntil([&] { return !IsWindow(window); }, std::chrono::seconds(10));
     }
 
     // Waits until a control of the window is enabled (or the time is up).
     static bool waitEnabled(HWND window, int id, int seconds = 20) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            if (IsWindowEnabled(GetDlgItem(window, id)))
-                return true;
-            Sleep(50);
-        }
-        return false;
+        return waitUntil([&] { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; },
+                         std::chrono::seconds(seconds));
     }
 
 private:

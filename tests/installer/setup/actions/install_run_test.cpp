@@ -6,7 +6,7 @@
 
 #include "installer/common/uninstall_log.h"
 #include "installer/setup/actions/plugin_recorder.h"
-#include "tests/setup/fake_install_host.h"
+#include "tests/installer/setup/actions/fake_install_host.h"
 
 using namespace vortix;
 using testing_support::FakeExpander;

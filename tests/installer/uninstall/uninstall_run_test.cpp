@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "installer/common/log_context.h"
-#include "tests/installer/fake_uninstall_host.h"
+#include "tests/installer/uninstall/fake_uninstall_host.h"
 
 using namespace vortix;
 using testing_support::FakeUninstallHost;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/outside/jpeg_maker.h"
-#include "tests/win32/driver.h"
-#include "tests/win32/prefix_snapshot.h"
+#include "tests/support/jpeg_maker.h"
+#include "tests/support/win32/driver.h"
+#include "tests/support/win32/prefix_snapshot.h"
 
 using namespace testing_support;
 
@@ -108,6 +108,17 @@ DWORD runSetup(const Package& package, const std::string& arguments = "/SILENT",
     Started setup = launch("\"" + package.setup + "\" " + arguments, package.directory);
     SetEnvironmentVariableA("VXSETUP_FAULTS", nullptr);
     return setup.wait(120000);
+}
+
+// The uninstaller an installation of `product` put in the Windows directory.
+std::string installedUninstaller(const std::string& product) {
+    return windowsDirectory() + "\\" + product + " Uninstaller.exe";
+}
+
+// Runs that uninstaller silently to its end; its exit code.
+DWORD uninstall(const std::string& product) {
+    return launch("\"" + installedUninstaller(product) + "\" /SILENT", windowsDirectory())
+        .wait(120000);
 }
 
 std::vector<std::string> pendingRenames() {
@@ -301,13 +312,12 @@ shared = true
     GetPrivateProfileStringA("Settings", "Folder", "", folder, sizeof folder, "vxtest.ini");
     EXPECT_EQ(folder, dir);
     EXPECT_EQ(readAll(edited), "line one\r\ninserted\r\nline two\r\n");
-    std::string uninstaller = windowsDirectory() + "\\VxTest Uninstaller.exe";
+    std::string uninstaller = installedUninstaller("VxTest");
     ASSERT_TRUE(exists(uninstaller));
 
     // The installed uninstaller removes it all; the restart takes the old copy of
     // the file that was in use, and the uninstaller itself.
-    Started removal = launch("\"" + uninstaller + "\" /SILENT", windowsDirectory());
-    EXPECT_EQ(removal.wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxTest"), 1u);
     simulateRestart();
     expectNoDifferences(before, {
                                     // INI entries and text-file edits are not logged for
@@ -395,7 +405,7 @@ class VxsetupRollback : public testing::TestWithParam<int> {};
 
 TEST_P(VxsetupRollback, AnAbortedInstallationLeavesThePrefixAsItWas) {
     std::string dir = programFiles() + "\\VxRoll";
-    std::string uninstaller = windowsDirectory() + "\\VxRoll Uninstaller.exe";
+    std::string uninstaller = installedUninstaller("VxRoll");
     const ForcedFailure failures[] = {
         {"key", "key:HKEY_CURRENT_USER\\Software\\VxRoll\\Broken", nullptr},
         {"nowrite", "nowrite:" + dir + "\\locked\\deeper", nullptr},
@@ -434,8 +444,7 @@ TEST(Vxsetup, TheRollbackPackageInstallsWhenNothingFails) {
     EXPECT_EQ(runSetup(package), 1u);
     EXPECT_EQ(readAll(dir + "\\locked\\deeper\\two.txt"), "second file");
     EXPECT_TRUE(valueExists(HKEY_CURRENT_USER, "Software\\VxRoll\\Broken", "Never"));
-    std::string uninstaller = windowsDirectory() + "\\VxRoll Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxRoll"), 1u);
     simulateRestart();
     expectNoDifferences(before, {});
 }
@@ -498,8 +507,7 @@ shared = true
 
     // Removing the first package: the new file goes, files that were there before stay,
     // and the shared file stays for the second package.
-    std::string uninstaller = windowsDirectory() + "\\VxOverA Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxOverA"), 1u);
     EXPECT_FALSE(exists(dir + "\\new.exe"));
     EXPECT_EQ(readAll(dir + "\\same.exe"), sameBefore);
     EXPECT_EQ(readAll(dir + "\\plain.txt"), "packaged text");
@@ -507,8 +515,7 @@ shared = true
     EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs", shared),
               std::optional<DWORD>(1));
-    uninstaller = windowsDirectory() + "\\VxOverB Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxOverB"), 1u);
     simulateRestart();
     for (const char* name : {"\\same.exe", "\\plain.txt"}) {
         SetFileAttributesA((dir + name).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -567,8 +574,7 @@ register = true
         if (at == std::string::npos)
             break;
     }
-    std::string uninstaller = windowsDirectory() + "\\VxInter Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxInter"), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(programFiles() + "\\VxInter"));
 }
@@ -629,8 +635,7 @@ target = '<InstallDir>\photo.jpg'
     // The pictures the program itself converted were temporary files: none is left (the
     // comparison below covers the temporary folder too). Both converted files of the
     // installation are its own: the uninstaller takes them.
-    std::string uninstaller = windowsDirectory() + "\\VxAddOns Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxAddOns"), 1u);
     simulateRestart();
     expectNoDifferences(before, {});
 }
@@ -663,8 +668,7 @@ target = '<InstallDir>\small.txt'
     std::string dir = programFiles() + "\\VxVolumes";
     EXPECT_EQ(readAll(dir + "\\big.txt"), big);
     EXPECT_EQ(readAll(dir + "\\small.txt"), "small");
-    std::string uninstaller = windowsDirectory() + "\\VxVolumes Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall("VxVolumes"), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(dir));
 
@@ -715,8 +719,7 @@ version = ")" + c.packagedVersion +
     EXPECT_EQ(runSetup(package), 1u);
     bool replaced = readAll(dir + "\\program.exe") == "the packaged program";
     EXPECT_EQ(replaced, c.overwritten) << "mode " << c.mode << ", packaged " << c.packagedVersion;
-    std::string uninstaller = windowsDirectory() + "\\" + product + " Uninstaller.exe";
-    EXPECT_EQ(launch("\"" + uninstaller + "\" /SILENT", windowsDirectory()).wait(120000), 1u);
+    EXPECT_EQ(uninstall(product), 1u);
     simulateRestart();
     // The file was there before: whatever became of it, the uninstaller leaves it.
     EXPECT_TRUE(exists(dir + "\\program.exe"));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "installer/setup/variables/variables.h"
-#include "tests/setup/fake_system_facts.h"
+#include "tests/installer/setup/variables/fake_system_facts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 #include <fstream>
 #include <iterator>
@@ -66,6 +66,24 @@ std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::s
     if (status != ERROR_SUCCESS)
         return std::nullopt;
     return value;
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= end)
+            return false;
+        // Messages for this thread's own windows (a test may make some) are handled
+        // while it waits; then a short rest, cut short by any new message.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
 }
 
 DWORD Started::wait(DWORD milliseconds) {

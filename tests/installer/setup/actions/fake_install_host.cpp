@@ -1,4 +1,4 @@
-#include "tests/setup/fake_install_host.h"
+#include "tests/installer/setup/actions/fake_install_host.h"
 
 #include <stdexcept>
 

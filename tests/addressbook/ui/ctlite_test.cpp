@@ -16,7 +16,7 @@
 #include "poster/poster_arguments.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace testing_support;
 
@@ -73,12 +73,14 @@ public:
     User& user() { return *user_; }
     DWORD wait() { return run_.wait(30000); }
 
-    // Picks a group in the selector, as a user would.
+    // Picks a group in the selector, as a user would, and waits for the name list to
+    // change to that group's.
     static void chooseGroup(HWND window, int index) {
+        std::vector<std::string> before = lines(window);
         SendDlgItemMessageA(window, IDC_GROUP, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_GROUP, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_GROUP)));
-        Sleep(300);
+        waitUntil([&] { return lines(window) != before; });
     }
 
     static void command(HWND window, int id) {
@@ -100,7 +102,14 @@ public:
         return out;
     }
 
+    // Waits until the name list shows these lines.
+    static void waitForLines(HWND window, const std::vector<std::string>& expected) {
+        waitUntil([&] { return lines(window) == expected; });
+    }
+
     static std::string caption(HWND window) { return User::text(window, IDC_LIST_CAPTION); }
+
+    static bool visible(HWND window) { return IsWindowVisible(window) != FALSE; }
 
 private:
     std::string folder_;
@@ -122,10 +131,28 @@ ctlite::AddressBook threePeople() {
     return book;
 }
 
+// Each test has a folder of its own and no settings from earlier runs; it writes
+// its book (or none) and starts the program itself.
+class Ctlite : public testing::Test {
+protected:
+    Session s;
+};
+
+// The three people's book, open in the main window.
+class CtliteThreePeople : public Ctlite {
+protected:
+    void SetUp() override {
+        s.writeBook(threePeople());
+        window = s.start();
+        ASSERT_NE(window, nullptr) << "no main window titled with the data path";
+    }
+
+    HWND window = nullptr;
+};
+
 }  // namespace
 
-TEST(Ctlite, FirstStartMakesANewBook) {
-    Session s;
+TEST_F(Ctlite, FirstStartMakesANewBook) {
     HWND window = s.start();
     ASSERT_NE(window, nullptr) << "no main window titled with the data path";
     EXPECT_EQ(readAll(s.dataPath()), ctlite::dataformat::newFileImage());
@@ -148,31 +175,24 @@ TEST(Ctlite, FirstStartMakesANewBook) {
     EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "SelectedGroup", 9, "ctlite.INI"), 0u);
 }
 
-TEST(Ctlite, SortCommandsReorderTheListAndAreRemembered) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, SortCommandsReorderTheListAndAreRemembered) {
     EXPECT_EQ(Session::lines(window),
               (std::vector<std::string>{"Ann Smith", "bob Adams", "Cy Miller"}));
+    const std::vector<std::string> byLastName{"Adams, bob", "Miller, Cy", "Smith, Ann"};
     Session::command(window, ID_SORT_LAST);
-    Sleep(300);
-    EXPECT_EQ(Session::lines(window),
-              (std::vector<std::string>{"Adams, bob", "Miller, Cy", "Smith, Ann"}));
+    Session::waitForLines(window, byLastName);
+    EXPECT_EQ(Session::lines(window), byLastName);
     EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Sort"), 0u);
+    const std::vector<std::string> byCompany{"Acme"};
     Session::command(window, ID_SORT_COMPANY);
-    Sleep(300);
-    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Acme"}));
+    Session::waitForLines(window, byCompany);
+    EXPECT_EQ(Session::lines(window), byCompany);
     EXPECT_EQ(Session::caption(window), "Company [3 entries]");
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 }
 
-TEST(Ctlite, QuickSearchAndDeleteWithConfirmation) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, QuickSearchAndDeleteWithConfirmation) {
     // Delete with nothing selected.
     User::press(window, IDC_DELETE);
     HWND box = s.user().waitFor("Opps...");
@@ -181,15 +201,16 @@ TEST(Ctlite, QuickSearchAndDeleteWithConfirmation) {
     User::answer(box, IDOK);
     // Quick search picks the first line beginning with the text, whatever its case.
     SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
-    Sleep(300);
+    waitUntil([&] { return SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0) == 1; });
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0), 1);
     User::press(window, IDC_DELETE);
     box = s.user().waitFor("Confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box), "Do you really want to delete [bob Adams] ?");
     User::answer(box, IDYES);
-    Sleep(300);
-    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Ann Smith", "Cy Miller"}));
+    const std::vector<std::string> withoutBob{"Ann Smith", "Cy Miller"};
+    Session::waitForLines(window, withoutBob);
+    EXPECT_EQ(Session::lines(window), withoutBob);
     EXPECT_EQ(Session::caption(window), "Name List [2 entries]");
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
@@ -200,8 +221,7 @@ TEST(Ctlite, QuickSearchAndDeleteWithConfirmation) {
     EXPECT_EQ(back.groupCount(), 3);
 }
 
-TEST(Ctlite, ReadOnlyDataFileKeepsTheWindowOpen) {
-    Session s;
+TEST_F(Ctlite, ReadOnlyDataFileKeepsTheWindowOpen) {
     s.writeBook(threePeople());
     WritePrivateProfileStringA("Contavo Lite", "SelectedGroup", "7",
                                "ctlite.INI");  // beyond the groups
@@ -234,15 +254,14 @@ bool okEnabled(HWND sheet) {
     return IsWindowEnabled(GetDlgItem(sheet, IDOK)) != FALSE;
 }
 
+// The editor answers a change (its OK button) while the text is being set.
 void type(HWND page, int id, const char* text) {
     SetDlgItemTextA(page, id, text);
-    Sleep(100);
 }
 
 }  // namespace
 
-TEST(Ctlite, AddingToAnEmptyGroupWithTheEditorRules) {
-    Session s;
+TEST_F(Ctlite, AddingToAnEmptyGroupWithTheEditorRules) {
     HWND window = s.start();
     ASSERT_NE(window, nullptr);
     User::press(window, IDC_ADD);
@@ -269,8 +288,9 @@ TEST(Ctlite, AddingToAnEmptyGroupWithTheEditorRules) {
     ASSERT_TRUE(IsWindow(sheet));  // refused: the sheet stays open
     type(page, IDC_EDIT_EMAIL, "info@example.com");
     User::answer(sheet, IDOK);
-    Sleep(300);
-    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{" Jones"}));
+    const std::vector<std::string> jones{" Jones"};
+    Session::waitForLines(window, jones);
+    EXPECT_EQ(Session::lines(window), jones);
     EXPECT_EQ(Session::caption(window), "Name List [1 entry]");
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
@@ -283,8 +303,7 @@ TEST(Ctlite, AddingToAnEmptyGroupWithTheEditorRules) {
     EXPECT_EQ(e->get(ctlite::Field::EmailAddress), "info@example.com");
 }
 
-TEST(Ctlite, EditingKeepsTheNoteUnlessItsPageWasOpened) {
-    Session s;
+TEST_F(Ctlite, EditingKeepsTheNoteUnlessItsPageWasOpened) {
     ctlite::AddressBook book;
     book.group(0).entries().insert(1, makeEntry({{ctlite::Field::FirstName, "Ann"},
                                                  {ctlite::Field::CompanyName, "A && B & C"},
@@ -307,7 +326,7 @@ TEST(Ctlite, EditingKeepsTheNoteUnlessItsPageWasOpened) {
     sheet = s.user().waitFor("Edit Dialog");
     ASSERT_NE(sheet, nullptr);
     SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-    Sleep(200);
+    waitUntil([&] { return GetDlgItem(currentPage(sheet), IDC_EDIT_NOTE) != nullptr; });
     HWND note = currentPage(sheet);
     EXPECT_EQ(User::text(note, IDC_EDIT_NOTE), "keep me");
     type(note, IDC_EDIT_NOTE, "");
@@ -332,26 +351,34 @@ ctlite::AddressBook lockedBook(const char* password) {
     return book;
 }
 
-void enterPassword(HWND prompt, const char* text) {
+const char kIncorrect[] = "Incorrect. Please try again";
+
+// Answers the password prompt and waits for the program's answer: the prompt
+// closes, says "Incorrect" (its line is blanked first, so that a second "Incorrect"
+// shows too), or a message box comes up.
+void enterPassword(Session& s, HWND prompt, const char* text) {
+    SetDlgItemTextA(prompt, IDC_PASSWORD_TEXT, "");
     SetDlgItemTextA(prompt, IDC_PASSWORD, text);
     User::press(prompt, IDOK);
-    Sleep(300);
+    waitUntil([&] {
+        return !IsWindow(prompt) || User::text(prompt, IDC_PASSWORD_TEXT) == kIncorrect ||
+               s.user().waitFor("ctlite", 0, 0xFFFF);
+    });
 }
 
 }  // namespace
 
-TEST(Ctlite, ThreeWrongPasswordsEndTheProgramAndChangeNothing) {
-    Session s;
+TEST_F(Ctlite, ThreeWrongPasswordsEndTheProgramAndChangeNothing) {
     s.writeBook(lockedBook("s3cret\xE9"));
     std::string before = readAll(s.dataPath());
     s.startOnly();  // the main window does not show before the password
     HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
     ASSERT_NE(prompt, nullptr);
     EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), "Please enter your password");
-    enterPassword(prompt, "S3CRET\xE9");  // case counts
-    EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), "Incorrect. Please try again");
-    enterPassword(prompt, "nope");
-    enterPassword(prompt, "still no");
+    enterPassword(s, prompt, "S3CRET\xE9");  // case counts
+    EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), kIncorrect);
+    enterPassword(s, prompt, "nope");
+    enterPassword(s, prompt, "still no");
     HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box), "Wrong password. Access denied.");
@@ -361,13 +388,12 @@ TEST(Ctlite, ThreeWrongPasswordsEndTheProgramAndChangeNothing) {
     EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "SelectedGroup", 99, "ctlite.INI"), 99u);
 }
 
-TEST(Ctlite, RightPasswordOpensTheBook) {
-    Session s;
+TEST_F(Ctlite, RightPasswordOpensTheBook) {
     s.writeBook(lockedBook("s3cret\xE9"));
     s.startOnly();
     HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
     ASSERT_NE(prompt, nullptr);
-    enterPassword(prompt, "s3cret\xE9");
+    enterPassword(s, prompt, "s3cret\xE9");
     HWND window = s.user().waitFor(kCaptionPrefix + s.dataPath());
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(Session::lines(window).size(), 3u);
@@ -378,11 +404,7 @@ TEST(Ctlite, RightPasswordOpensTheBook) {
     EXPECT_EQ(back.password(), "s3cret\xE9");  // kept through the save
 }
 
-TEST(Ctlite, PasswordSetupSetsAndRemovesTheProtection) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, PasswordSetupSetsAndRemovesTheProtection) {
     Session::command(window, ID_OPTIONS_PASSWORD);
     HWND setup = s.user().waitFor("Password Setup");
     ASSERT_NE(setup, nullptr);
@@ -404,7 +426,7 @@ TEST(Ctlite, PasswordSetupSetsAndRemovesTheProtection) {
     s.startOnly();
     HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
     ASSERT_NE(prompt, nullptr);
-    enterPassword(prompt, "abc");
+    enterPassword(s, prompt, "abc");
     window = s.user().waitFor(kCaptionPrefix + s.dataPath());
     ASSERT_NE(window, nullptr);
     Session::command(window, ID_OPTIONS_PASSWORD);
@@ -428,13 +450,13 @@ TEST(Ctlite, PasswordSetupSetsAndRemovesTheProtection) {
 
 namespace {
 
-// Answers "Add/Modify Group" with a name.
-void nameGroup(Session& s, const char* name) {
+// Answers "Add/Modify Group" with a name, and waits for the group selector to show it.
+void nameGroup(Session& s, HWND window, const char* name) {
     HWND dialog = s.user().waitFor("Add/Modify Group");
     ASSERT_NE(dialog, nullptr);
     SetDlgItemTextA(dialog, IDC_GROUP_NAME, name);
     User::answer(dialog, IDOK);
-    Sleep(300);
+    waitUntil([&] { return User::text(window, IDC_GROUP) == name; });
 }
 
 ctlite::AddressBook load(const std::string& path) {
@@ -447,26 +469,24 @@ ctlite::AddressBook load(const std::string& path) {
 
 }  // namespace
 
-TEST(Ctlite, GroupsAreAddedRenamedAndDeleted) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
-    // Groups 1 and 2 cannot be deleted: nothing is asked.
+TEST_F(CtliteThreePeople, GroupsAreAddedRenamedAndDeleted) {
+    // Groups 1 and 2 cannot be deleted: nothing is asked. The Add dialog, asked for
+    // next, comes up once the Delete command has been handled.
     Session::command(window, ID_GROUP_DELETE);
-    EXPECT_EQ(s.user().waitFor("Confirmation", 1), nullptr);
     Session::command(window, ID_GROUP_ADD);
-    nameGroup(s, "Friends & Co");
+    ASSERT_NE(s.user().waitFor("Add/Modify Group"), nullptr);
+    EXPECT_EQ(s.user().waitFor("Confirmation", 0), nullptr);
+    nameGroup(s, window, "Friends & Co");
     EXPECT_EQ(User::text(window, IDC_GROUP), "Friends & Co");
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 3);
     EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));
 
     Session::command(window, ID_GROUP_RENAME);
-    nameGroup(s, "Club");
+    nameGroup(s, window, "Club");
     EXPECT_EQ(User::text(window, IDC_GROUP), "Club");
     Session::chooseGroup(window, 0);
     Session::command(window, ID_GROUP_RENAME);
-    nameGroup(s, "Family");
+    nameGroup(s, window, "Family");
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 
@@ -477,8 +497,7 @@ TEST(Ctlite, GroupsAreAddedRenamedAndDeleted) {
     EXPECT_EQ(back.group(0).entries().count(), 3);
 }
 
-TEST(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
-    Session s;
+TEST_F(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
     ctlite::AddressBook book;
     for (int g = 2; g < 5; ++g)
         book.addGroup("G" + std::to_string(g + 1));
@@ -498,7 +517,7 @@ TEST(Ctlite, DeletingGroupThreeOfFiveKeepsEveryOtherEntryOnce) {
         User::messageText(box),
         "Do you really want to delete this group? All the entries in this group will be lost.");
     User::answer(box, IDYES);
-    Sleep(300);
+    waitUntil([&] { return SendDlgItemMessageA(window, IDC_GROUP, CB_GETCOUNT, 0, 0) == 4; });
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCOUNT, 0, 0), 4);
     EXPECT_EQ(User::text(window, IDC_GROUP), "Personal");
     User::press(window, IDOK);
@@ -528,11 +547,7 @@ void chooseFile(Session& s, const char* title, const std::string& path) {
 
 }  // namespace
 
-TEST(Ctlite, FileOpenOfAMissingFileStaysOnTheBook) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, FileOpenOfAMissingFileStaysOnTheBook) {
     std::string missing = s.dataPath() + "-missing.dat";
     Session::command(window, ID_FILE_OPEN);
     chooseFile(s, "Open", missing);
@@ -547,8 +562,7 @@ TEST(Ctlite, FileOpenOfAMissingFileStaysOnTheBook) {
     EXPECT_EQ(s.wait(), 0u);
 }
 
-TEST(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
-    Session s;
+TEST_F(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
     s.writeBook(threePeople());
     std::string other = s.dataPath() + "-other.dat";
     ctlite::DataFile(platform::systemFileSystem(), other).save(threePeople());
@@ -568,10 +582,13 @@ TEST(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
     std::string copy = s.dataPath() + "-copy.dat";
     Session::command(window, ID_FILE_SAVE_AS);
     chooseFile(s, "Save As", copy);
-    Sleep(300);
-    char title[512] = "";
-    GetWindowTextA(window, title, sizeof title);
-    EXPECT_EQ(std::string(title), kCaptionPrefix + copy);
+    auto title = [&] {
+        char text[512] = "";
+        GetWindowTextA(window, text, sizeof text);
+        return std::string(text);
+    };
+    waitUntil([&] { return title() == kCaptionPrefix + copy; });
+    EXPECT_EQ(title(), kCaptionPrefix + copy);
     EXPECT_EQ(load(copy).group(0).entries().count(), 3);
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
@@ -579,60 +596,52 @@ TEST(Ctlite, FileNewOverAnExistingBookAsksFirstAndSaveAsWritesTheCopy) {
     DeleteFileA(copy.c_str());
 }
 
-TEST(Ctlite, ASecondStartActivatesTheFirstAndEnds) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, ASecondStartActivatesTheFirstAndEnds) {
     ShowWindow(window, SW_MINIMIZE);  // goes to the tray
-    Sleep(500);
+    waitUntil([&] { return !Session::visible(window); });
     EXPECT_FALSE(IsWindowVisible(window));
     Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
     EXPECT_EQ(second.wait(20000), 0u);
     EXPECT_TRUE(IsWindow(window));  // the first copy runs on
     // A double-click on the tray icon shows the window again.
     PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_LBUTTONDBLCLK);
-    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
-        Sleep(50);
+    waitUntil([&] { return Session::visible(window); });
     EXPECT_TRUE(IsWindowVisible(window));
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 }
 
-TEST(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
-    Session s;
+TEST_F(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
     s.writeBook(lockedBook("pw"));
     setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
     s.startOnly();
     // It starts hidden, with no prompt.
     EXPECT_EQ(s.user().waitFor("Contavo Lite", 3, IDC_PASSWORD), nullptr);
     HWND window = nullptr;
-    for (int i = 0; i < 100 && !window; ++i) {
+    waitUntil([&] {
         window = FindWindowA(nullptr, (kCaptionPrefix + s.dataPath()).c_str());
-        Sleep(50);
-    }
+        return window != nullptr;
+    });
     ASSERT_NE(window, nullptr);
-    for (int i = 0; i < 100 && IsWindowVisible(window); ++i)
-        Sleep(50);
+    waitUntil([&] { return !Session::visible(window); });
     EXPECT_FALSE(IsWindowVisible(window));
     Session::command(window, ID_TRAY_SHOW);
     HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
     ASSERT_NE(prompt, nullptr);
-    enterPassword(prompt, "pw");
-    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
-        Sleep(50);
+    enterPassword(s, prompt, "pw");
+    waitUntil([&] { return Session::visible(window); });
     EXPECT_TRUE(IsWindowVisible(window));
-    // Minimising saves; showing again does not ask.
+    // Minimising saves (before the window hides); showing again does not ask.
     std::remove(s.dataPath().c_str());
     ShowWindow(window, SW_MINIMIZE);
-    Sleep(500);
+    waitUntil([&] { return !Session::visible(window); });
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
     Session::command(window, ID_TRAY_SHOW);
-    for (int i = 0; i < 100 && !IsWindowVisible(window); ++i)
-        Sleep(50);
+    waitUntil([&] { return Session::visible(window); });
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(s.user().waitFor("Contavo Lite", 1, IDC_PASSWORD), nullptr);
+    // A prompt would have come before the window showed.
+    EXPECT_EQ(s.user().waitFor("Contavo Lite", 0, IDC_PASSWORD), nullptr);
     Session::command(window, ID_TRAY_EXIT);
     EXPECT_EQ(s.wait(), 0u);
     ctlite::AddressBook back;
@@ -640,8 +649,7 @@ TEST(Ctlite, MinimisingSavesAndStartingInTheTrayDefersThePassword) {
     EXPECT_EQ(back.password(), "pw");
 }
 
-TEST(Ctlite, PostStartsThePosterWithTheEntrysValues) {
-    Session s;
+TEST_F(Ctlite, PostStartsThePosterWithTheEntrysValues) {
     ctlite::AddressBook book = threePeople();
     book.labels().set(ctlite::Label::Mobile, "Cell:");
     s.writeBook(book);
@@ -661,10 +669,10 @@ TEST(Ctlite, PostStartsThePosterWithTheEntrysValues) {
                           (folder + "\\ctlitepost.exe").c_str(), FALSE));
     Session::command(window, ID_ENTRY_POST);
     std::string recorded;
-    for (int i = 0; i < 100 && recorded.empty(); ++i) {
-        Sleep(100);
+    waitUntil([&] {
         recorded = readAll(folder + "\\arguments.txt");
-    }
+        return !recorded.empty();
+    });
     ctlite::AddressBook saved = load(s.dataPath());
     const ctlite::Entry* cy = nullptr;
     for (int p = 1; p <= saved.group(0).entries().count(); ++p)
@@ -678,18 +686,14 @@ TEST(Ctlite, PostStartsThePosterWithTheEntrysValues) {
     DeleteFileA((folder + "\\arguments.txt").c_str());
 }
 
-TEST(Ctlite, EscapeNeverClosesAndTheSessionEndSaves) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, EscapeNeverClosesAndTheSessionEndSaves) {
     PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
     Session::command(window, IDCANCEL);
-    Sleep(300);
-    EXPECT_TRUE(IsWindowVisible(window));
-    // The About box, from the system menu.
+    // The About box, from the system menu. Posted after Escape and Cancel, it comes
+    // up once both have been handled: the window must still be showing then.
     PostMessageA(window, WM_SYSCOMMAND, 16, 0);
     HWND about = s.user().waitFor("About Contavo Lite");
+    EXPECT_TRUE(IsWindowVisible(window));
     ASSERT_NE(about, nullptr);
     User::answer(about, IDOK);
     // Windows is ending: the program agrees and saves.
@@ -700,12 +704,8 @@ TEST(Ctlite, EscapeNeverClosesAndTheSessionEndSaves) {
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
 }
 
-TEST(Ctlite, BackupCopiesTheFileAsSaved) {
-    Session s;
-    s.writeBook(threePeople());
+TEST_F(CtliteThreePeople, BackupCopiesTheFileAsSaved) {
     std::string saved = readAll(s.dataPath());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
     SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 0, 0);
     User::press(window, IDC_DELETE);  // an unsaved change
     HWND box = s.user().waitFor("Confirmation");
@@ -714,8 +714,8 @@ TEST(Ctlite, BackupCopiesTheFileAsSaved) {
     std::string backup = s.dataPath() + "-backup.dat";
     Session::command(window, ID_FILE_BACKUP);
     chooseFile(s, "Backup", backup);
-    Sleep(300);
-    EXPECT_EQ(readAll(backup), saved);  // the file on disk, not the unsaved change
+    waitUntil([&] { return exists(backup); });  // written whole, under its name at once
+    EXPECT_EQ(readAll(backup), saved);          // the file on disk, not the unsaved change
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
     DeleteFileA(backup.c_str());
@@ -725,22 +725,17 @@ namespace {
 
 // The visible pop-up menu window of this desktop, or null.
 HWND waitForPopupMenu() {
-    for (int i = 0; i < 100; ++i) {
-        HWND menu = FindWindowA("#32768", nullptr);
-        if (menu && IsWindowVisible(menu))
-            return menu;
-        Sleep(50);
-    }
-    return nullptr;
+    HWND menu = nullptr;
+    waitUntil([&] {
+        menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    });
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
 
 }  // namespace
 
-TEST(Ctlite, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
-    Session s;
-    s.writeBook(threePeople());
-    HWND window = s.start();
-    ASSERT_NE(window, nullptr);
+TEST_F(CtliteThreePeople, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
     std::string picture = s.dataPath().substr(0, s.dataPath().size() - 8) + "face.bmp";
     testing_support::writeBytes(picture, "BM");
     User::press(window, IDC_ADD);
@@ -750,24 +745,22 @@ TEST(Ctlite, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
     PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_BROWSE)));
     chooseFile(s, "Open", picture);
-    for (int i = 0; i < 100 && User::text(page, IDC_EDIT_PICTURE).empty(); ++i)
-        Sleep(50);
+    waitUntil([&] { return !User::text(page, IDC_EDIT_PICTURE).empty(); });
     EXPECT_EQ(User::text(page, IDC_EDIT_PICTURE), picture);
     User::answer(sheet, IDCANCEL);
 
     // In the tray, a right click on the icon opens its menu; its last item ends the
     // program the way the Exit button does (the book is saved).
     ShowWindow(window, SW_MINIMIZE);
-    for (int i = 0; i < 100 && IsWindowVisible(window); ++i)
-        Sleep(50);
+    waitUntil([&] { return !Session::visible(window); });
     std::remove(s.dataPath().c_str());
     PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_RBUTTONUP);
     HWND menu = waitForPopupMenu();
     ASSERT_NE(menu, nullptr);
-    for (int key : {VK_UP, VK_RETURN}) {
+    // The menu's loop takes the keys in the order they were posted.
+    for (int key : {VK_UP, VK_RETURN})
         PostMessageA(menu, WM_KEYDOWN, key, 0);
-        Sleep(200);
-    }
     EXPECT_EQ(s.wait(), 0u);
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
+    DeleteFileA(picture.c_str());
 }

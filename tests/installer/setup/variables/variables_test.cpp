@@ -4,7 +4,7 @@
 
 #include "installer/setup/variables/processor_type.h"
 #include "installer/setup/variables/text_substitution.h"
-#include "tests/setup/fake_system_facts.h"
+#include "tests/installer/setup/variables/fake_system_facts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/installer/fake_uninstall_host.h"
+#include "tests/installer/uninstall/fake_uninstall_host.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "tests/outside/jpeg_maker.h"
+#include "tests/support/jpeg_maker.h"
 
 #include <cstdio>
 #include <cstdlib>

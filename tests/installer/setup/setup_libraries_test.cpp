@@ -14,9 +14,9 @@
 #include "installer/setup/mp3_library.h"
 #include "installer/setup/plugin_library.h"
 #include "outside/jpeg/vxjpeg.h"
-#include "tests/outside/jpeg_maker.h"
+#include "tests/support/jpeg_maker.h"
 #include "tests/support/temp_dir.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace testing_support;
 

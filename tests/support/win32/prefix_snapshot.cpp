@@ -1,4 +1,4 @@
-#include "tests/win32/prefix_snapshot.h"
+#include "tests/support/win32/prefix_snapshot.h"
 
 #include <cstdint>
 #include <cstdio>

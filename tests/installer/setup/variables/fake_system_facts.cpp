@@ -1,4 +1,4 @@
-#include "tests/setup/fake_system_facts.h"
+#include "tests/installer/setup/variables/fake_system_facts.h"
 
 #include <cstdlib>
 

@@ -9,12 +9,13 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "installer/common/log_context.h"
 #include "installer/common/pending_deletion.h"
 #include "installer/common/uninstall_log.h"
-#include "tests/win32/driver.h"
+#include "tests/support/win32/driver.h"
 
 using namespace vortix;
 using namespace testing_support;
@@ -262,48 +263,70 @@ TEST(Vxuninst, WithoutNoRemoveItAsksToBeDeletedAtRestart) {
 
 namespace {
 
-Started start(Installation& i, const std::string& options) {
-    return launch("\"" + i.writeUninstaller() + "\" " + options);
-}
+// An installation whose uninstaller a test runs with its windows, answering them as a
+// user would. A run the test leaves unfinished is ended with the test.
+class VxuninstWindows : public testing::Test {
+protected:
+    ~VxuninstWindows() override {
+        if (run_.process.hProcess) {
+            TerminateProcess(run_.process.hProcess, 9);
+            run_.wait();
+        }
+    }
+
+    // Writes the uninstaller, starts it and waits for its first window: the
+    // confirmation (or the report of a damaged log).
+    HWND start(const std::string& options = "/NOREMOVE", bool damage = false) {
+        run_ = launch("\"" + i.writeUninstaller("", damage) + "\" " + options);
+        user_ = std::make_unique<User>(run_.process.dwProcessId);
+        return user_->waitFor("Vortix Uninstaller");
+    }
+
+    bool started() const { return run_.process.hProcess != nullptr; }
+    User& user() { return *user_; }
+    DWORD wait() { return run_.wait(); }
+
+    Installation i;
+
+private:
+    Started run_;
+    std::unique_ptr<User> user_;
+};
 
 }  // namespace
 
-TEST(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
-    Installation i;
+TEST_F(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
     writeAll(i.app() + "\\Data\\my notes.txt", "the user's own");
     std::string backup = i.root() + "\\backup of three.dll";
     writeAll(backup, "backed up");
     i.log.recordBackup(BackupRecord{backup, i.root() + "\\Shared\\three.dll", 0, 0, 0, 0}.line());
-    Started run = start(i, "/NOREMOVE");
-    ASSERT_NE(run.process.hProcess, nullptr);
-    User user(run.process.dwProcessId);
-
-    HWND box = user.waitFor("Vortix Uninstaller");
+    HWND box = start();
+    ASSERT_TRUE(started());
     ASSERT_NE(box, nullptr) << "no confirmation";
     EXPECT_EQ(User::messageText(box),
               "This will remove " + i.product() + " from your system, do you want to continue?");
     User::answer(box, IDYES);
 
     // Shared files, last recorded first: missing.dll (no count), then one.dll (count 1).
-    HWND question = user.waitFor("Remove shared file");
+    HWND question = user().waitFor("Remove shared file");
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(User::text(question, 1003),
               "Shared file " + i.root() +
                   "\\Shared\\missing.dll doesn't seem to be used by any programs. "
                   "Do you want to remove this file?");
     User::answer(question, 1006);  // No
-    question = user.waitFor("Remove shared file");
+    question = user().waitFor("Remove shared file");
     ASSERT_NE(question, nullptr);
     EXPECT_NE(User::text(question, 1003).find("one.dll"), std::string::npos);
     User::answer(question, 1005);  // Yes
 
     // The backup question: a message box (its text in control 0xFFFF) over the progress window.
-    box = user.waitFor("Vortix Uninstaller", 20, 0xFFFF);
+    box = user().waitFor("Vortix Uninstaller", 20, 0xFFFF);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box).rfind("Vortix Installer has taken backup copies", 0), 0u);
     User::answer(box, IDNO);
 
-    HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
+    HWND progress = user().waitFor("Vortix Uninstaller", 20, 1016);
     ASSERT_NE(progress, nullptr);
     ASSERT_TRUE(User::waitEnabled(progress, 1017)) << "the run did not finish";
     EXPECT_EQ(User::text(progress, 1016), "Removing " + i.product() + " from your system...");
@@ -313,7 +336,7 @@ TEST(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, marker))) << marker;
 
     User::press(progress, 1000);  // Details...
-    HWND details = user.waitFor("Details");
+    HWND details = user().waitFor("Details");
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(User::text(details, 1009),
               "Couldn't remove following directories:\r\n" + i.app() + "\\Data\r\n" + i.app() +
@@ -324,7 +347,7 @@ TEST(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
                   i.key().substr(i.key().find('-') + 1) + "\r\n");
     User::answer(details, IDOK);
     User::press(progress, 1017);  // Close
-    EXPECT_EQ(run.wait(), 1u);
+    EXPECT_EQ(wait(), 1u);
 
     std::string shared = i.root() + "\\Shared\\";
     EXPECT_TRUE(exists(shared + "missing.dll"));  // No
@@ -333,59 +356,52 @@ TEST(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
     EXPECT_EQ(readAll(shared + "three.dll"), "shared");  // no restore
 }
 
-TEST(VxuninstWindows, YesToAllAndNoToAll) {
-    for (int answer : {1007, 1008}) {
-        Installation i;
-        Started run = start(i, "/NOREMOVE");
-        User user(run.process.dwProcessId);
-        HWND box = user.waitFor("Vortix Uninstaller");
-        ASSERT_NE(box, nullptr);
-        User::answer(box, IDYES);
-        HWND question = user.waitFor("Remove shared file");
-        ASSERT_NE(question, nullptr);
-        User::answer(question, answer);
-        HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
-        ASSERT_TRUE(User::waitEnabled(progress, 1017));
-        EXPECT_FALSE(user.waitFor("Remove shared file", 0))
-            << "asked again after answering for all";
-        User::press(progress, 1017);
-        EXPECT_EQ(run.wait(), 1u);
-        std::string shared = i.root() + "\\Shared\\";
-        bool removed = answer == 1007;
-        EXPECT_EQ(!exists(shared + "missing.dll"), removed);
-        EXPECT_EQ(!exists(shared + "one.dll"), removed);
-        if (!removed) {
-            EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"), 0u);
-        }
+// Yes to all (1007) and No to all (1008) answer every shared file at once.
+class VxuninstAnswerForAll : public VxuninstWindows, public testing::WithParamInterface<int> {};
+
+TEST_P(VxuninstAnswerForAll, YesToAllAndNoToAll) {
+    const int answer = GetParam();
+    HWND box = start();
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    HWND question = user().waitFor("Remove shared file");
+    ASSERT_NE(question, nullptr);
+    User::answer(question, answer);
+    HWND progress = user().waitFor("Vortix Uninstaller", 20, 1016);
+    ASSERT_TRUE(User::waitEnabled(progress, 1017));
+    EXPECT_FALSE(user().waitFor("Remove shared file", 0)) << "asked again after answering for all";
+    User::press(progress, 1017);
+    EXPECT_EQ(wait(), 1u);
+    std::string shared = i.root() + "\\Shared\\";
+    bool removed = answer == 1007;
+    EXPECT_EQ(!exists(shared + "missing.dll"), removed);
+    EXPECT_EQ(!exists(shared + "one.dll"), removed);
+    if (!removed) {
+        EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"), 0u);
     }
 }
 
-TEST(VxuninstWindows, DeclinedConfirmationChangesNothing) {
-    Installation i;
-    Started run = start(i, "/NOREMOVE");
-    User user(run.process.dwProcessId);
-    HWND box = user.waitFor("Vortix Uninstaller");
+INSTANTIATE_TEST_SUITE_P(YesAndNo, VxuninstAnswerForAll, testing::Values(1007, 1008));
+
+TEST_F(VxuninstWindows, DeclinedConfirmationChangesNothing) {
+    HWND box = start();
     ASSERT_NE(box, nullptr);
     User::press(box, IDNO);
-    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_EQ(wait(), 0u);
     EXPECT_TRUE(i.untouched());
 }
 
-TEST(VxuninstWindows, DamagedLogIsReported) {
-    Installation i;
-    Started run = launch("\"" + i.writeUninstaller("", true) + "\"");
-    ASSERT_NE(run.process.hProcess, nullptr);
-    User user(run.process.dwProcessId);
-    HWND box = user.waitFor("Vortix Uninstaller");
+TEST_F(VxuninstWindows, DamagedLogIsReported) {
+    HWND box = start("", true);
+    ASSERT_TRUE(started());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box), "Uninstallation information corrupt. Aborting.");
     User::press(box, IDOK);
-    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_EQ(wait(), 0u);
     EXPECT_TRUE(i.untouched());
 }
 
-TEST(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
-    Installation i;
+TEST_F(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
     // Three installed files with a version resource (1.2.3.4), each with a backup.
     std::string program = windowsPath(EXIT_CODE_EXE);
     for (const char* name : {"same.exe", "changed.exe", "missing.exe"}) {
@@ -412,23 +428,21 @@ TEST(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
     HANDLE held = CreateFileA((i.app() + "\\app.exe").c_str(), GENERIC_READ, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
 
-    Started run = start(i, "/NOREMOVE");
-    User user(run.process.dwProcessId);
-    HWND box = user.waitFor("Vortix Uninstaller");
+    HWND box = start();
     ASSERT_NE(box, nullptr);
     User::answer(box, IDYES);
     for (int question = 0; question < 2; ++question) {
-        HWND shared = user.waitFor("Remove shared file");
+        HWND shared = user().waitFor("Remove shared file");
         ASSERT_NE(shared, nullptr);
         User::answer(shared, 1006);
     }
-    box = user.waitFor("Vortix Uninstaller", 20, 0xFFFF);
+    box = user().waitFor("Vortix Uninstaller", 20, 0xFFFF);
     ASSERT_NE(box, nullptr);
     User::answer(box, IDYES);  // restore the backups
-    HWND progress = user.waitFor("Vortix Uninstaller", 20, 1016);
+    HWND progress = user().waitFor("Vortix Uninstaller", 20, 1016);
     ASSERT_TRUE(User::waitEnabled(progress, 1017));
     User::press(progress, 1000);
-    HWND details = user.waitFor("Details");
+    HWND details = user().waitFor("Details");
     ASSERT_NE(details, nullptr);
     EXPECT_EQ(User::text(details, 1009)
                   .rfind("Couldn't delete following files:\r\n" + i.app() +
@@ -439,7 +453,7 @@ TEST(VxuninstWindows, BackupsAreRestoredOverUnchangedAndMissingFiles) {
         << User::text(details, 1009);
     User::answer(details, IDOK);
     User::press(progress, 1017);
-    EXPECT_EQ(run.wait(), 1u);
+    EXPECT_EQ(wait(), 1u);
     CloseHandle(held);
 
     EXPECT_EQ(readAll(i.root() + "\\same.exe"), "backup");
