@@ -25,6 +25,8 @@ Outcome DataFile::checkWritable() {
 }
 
 Outcome DataFile::replaceContents(std::string_view bytes) {
+    if (bytes.size() > dataformat::kMaxFileSize)
+        return failures::kTooLargeToSave;
     switch (platform::replaceWholeFile(fs_, path_, bytes)) {
         case WriteOutcome::Ok: return std::nullopt;
         case WriteOutcome::CannotCreate: return failures::kReadingFileFailed;
@@ -36,6 +38,10 @@ Outcome DataFile::replaceContents(std::string_view bytes) {
 Outcome DataFile::save(const AddressBook& book) {
     if (Outcome refused = checkWritable())
         return refused;
+    // Checked before the image is made, so that a book too large to save costs
+    // no memory for it.
+    if (dataformat::fileImageSize(book) > dataformat::kMaxFileSize)
+        return failures::kTooLargeToSave;
     std::string image;
     try {
         image = dataformat::fileImage(book);

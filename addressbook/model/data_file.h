@@ -29,6 +29,10 @@ inline constexpr Failure kReadOnly{
     "File is set to Read-only, can't write to the file.\nSave Failed.", "Error", false};
 inline constexpr Failure kWritingFileFailed{
     "Writing file failed. The file on disk was left as it was.", "Error", false};
+inline constexpr Failure kTooLargeToSave{
+    "The address book is too large to be saved: its file could not be read again.\n"
+    "The file on disk was left as it was.",
+    "Error", false};
 inline constexpr Failure kInternal31{"Internal Error!(code:31)", "Error code:31", true};
 inline constexpr Failure kCannotOpen{"Fatal error executing the program : can't open file",
                                      "Fatal Error", true};
@@ -62,7 +66,8 @@ public:
     const std::string& path() const { return path_; }
     bool exists();
 
-    // Writes the whole book: group section and trailer.
+    // Writes the whole book: group section and trailer. No write makes a file
+    // larger than the reader takes (kTooLargeToSave; the file stays as it was).
     Outcome save(const AddressBook& book);
     // Replaces the trailer of the file on disk (or adds one) and keeps its group section.
     Outcome writeTrailer(const AddressBook& book);

@@ -293,6 +293,33 @@ void appendTrailer(std::string& out, const AddressBook& book) {
     out.append(book.group(1).name());
 }
 
+std::size_t recordSize(const Entry& entry) {
+    std::size_t size = kRecordFieldCount;
+    for (int slot = 0; slot < kRecordFieldCount; ++slot)
+        size += entry.get(kRecordOrder[slot]).size();
+    return size;
+}
+
+std::size_t fileImageSize(const AddressBook& book) {
+    std::size_t size = 0;
+    for (int g = 0; g < book.groupCount(); ++g) {
+        const Group& group = book.group(g);
+        if (g >= 1)
+            size += 1;
+        if (g >= 2)
+            size += group.name().size() + 1;
+        const GroupList& list = group.entries();
+        if (list.count() == 0)
+            size += recordSize(g == 1 ? Entry(EntryPlaceholder()) : Entry());
+        for (int position = 1; position <= list.count(); ++position)
+            size += recordSize(*list.find(position));
+    }
+    size += 1 + rotatePrintable(book.password(), kPasswordRotation).size();
+    for (int i = 0; i < kLabelCount; ++i)
+        size += 1 + book.labels().get(static_cast<Label>(i)).size();
+    return size + 1 + book.group(0).name().size() + 1 + book.group(1).name().size();
+}
+
 std::string fileImage(const AddressBook& book) {
     std::size_t estimate = 64 * 18;
     for (int g = 0; g < book.groupCount(); ++g)

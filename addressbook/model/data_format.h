@@ -73,7 +73,8 @@ inline constexpr std::array<char, kRecordFieldCount> kSeparatorSequence = makeSe
 // The trailer's eighteen fields: password, fifteen labels, names of groups 1 and 2.
 inline constexpr int kTrailerFieldCount = 18;
 
-// A file is refused above this size; a book of 100,000 entries takes about 12 MB.
+// A file is refused above this size, by the reader and by every writer; a book
+// of 100,000 entries takes about 12 MB.
 inline constexpr std::size_t kMaxFileSize = 64u << 20;
 // Groups past this number are not read (a list of groups cannot show more).
 inline constexpr int kMaxGroups = 32767;
@@ -85,6 +86,11 @@ void appendRecord(std::string& out, const Entry& entry);
 void appendGroupSection(std::string& out, const AddressBook& book);
 // The trailer, from its first 0x0E; the password is stored scrambled.
 void appendTrailer(std::string& out, const AddressBook& book);
+// The bytes of one record.
+std::size_t recordSize(const Entry& entry);
+// The size of fileImage(book), without making it; a book whose file would be
+// larger than kMaxFileSize cannot be saved, as its file could not be read back.
+std::size_t fileImageSize(const AddressBook& book);
 // Group section and trailer: the whole file.
 std::string fileImage(const AddressBook& book);
 // The 53-byte file of a new book: a "{ EMPTY }" record, 0x07, the same record again.

@@ -292,3 +292,29 @@ TEST(DataFile, UnreadableTrailerIsToldApartFromAMissingOne) {
     EXPECT_FALSE(other.hasPassword());
     EXPECT_FALSE(DataFile(system(), dir.file("none.dat")).readTrailer(other).unreadable);
 }
+
+TEST(DataFile, NoSaveWritesAFileTheReaderWouldRefuse) {
+    // A book whose file comes to exactly the largest size the reader takes, then one byte more.
+    TempDir dir;
+    std::string path = dir.file("data.dat");
+    AddressBook book;
+    const std::string quarter(dataformat::kMaxFileSize / 4, 'n');
+    for (int i = 0; i < 3; ++i)
+        book.group(0).entries().insert(1, makeEntry({{Field::Note, quarter}}));
+    std::size_t rest = dataformat::kMaxFileSize - dataformat::fileImageSize(book) -
+                       dataformat::recordSize(Entry());
+    book.group(0).entries().insert(1, makeEntry({{Field::Note, std::string(rest, 'n')}}));
+    ASSERT_EQ(dataformat::fileImageSize(book), dataformat::kMaxFileSize);
+
+    ASSERT_FALSE(DataFile(system(), path).save(book));
+    EXPECT_EQ(loadFile(path).group(0).entries().count(), 4);
+
+    writeBytes(path, "old book");
+    book.group(0).entries().insert(1, Entry());  // a blank record costs its separators alone
+    ASSERT_GT(dataformat::fileImageSize(book), dataformat::kMaxFileSize);
+    Outcome refused = DataFile(system(), path).save(book);
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->message.find("too large to be saved"), std::string::npos);
+    EXPECT_FALSE(refused->endsProgram);
+    EXPECT_EQ(readBytes(path), "old book");
+}

@@ -154,6 +154,21 @@ TEST(DataTool, CopyWritesTheWholeBookOrNothing) {
     EXPECT_EQ(run({"copy", in}).status, 2);
 }
 
+TEST(DataTool, CopyRefusesABookTooLargeToReadBack) {
+    // Two bytes a record in, eighteen out: 8 MiB would save as 72 MiB.
+    TempDir dir;
+    std::string in = dir.file("in.dat"), out = dir.file("out.dat");
+    std::string image;
+    for (int i = 0; i < (4 << 20); ++i)
+        image += "a\x01";
+    writeBytes(in, image);
+    writeBytes(out, "old out");
+    ToolRun r = run({"copy", in, out});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("too large to be saved"), std::string::npos) << r.err;
+    EXPECT_EQ(readBytes(out), "old out");
+}
+
 TEST(Cp1252, MapsEveryByteToUtf8) {
     EXPECT_EQ(utf8FromCp1252("abc"), "abc");
     EXPECT_EQ(utf8FromCp1252("\xE9\xFF"), "\u00e9\u00ff");
