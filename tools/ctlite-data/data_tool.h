@@ -5,7 +5,8 @@
 //   ctlite-data check FILE      report what would not read back; status 0 only when clean
 //   ctlite-data copy IN OUT     load and save, as the program does on exit
 //
-// Exit status: 0 done, 1 the file has problems (check), 2 usage or file error.
+// Exit status: 0 done, 1 the file has problems (check), 2 usage or file error,
+// 3 copy wrote OUT but IN was damaged, so OUT is not the same book (see kChanged).
 #pragma once
 
 #include <iosfwd>

@@ -154,6 +154,48 @@ TEST(DataTool, CopyWritesTheWholeBookOrNothing) {
     EXPECT_EQ(run({"copy", in}).status, 2);
 }
 
+TEST(DataTool, CopyOfADamagedBookSaysWhatChanged) {
+    TempDir dir;
+    std::string in = dir.file("in.dat"), out = dir.file("out.dat");
+    writeBytes(in,
+               "Ann\x05"
+               "Acme\x05\x05"
+               "x\x01\x04");  // an extra sub-separator
+    ToolRun r = run({"copy", in, out});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("written, but not the same book"), std::string::npos) << r.err;
+    EXPECT_FALSE(readBytes(out).empty());
+}
+
+TEST(DataTool, CheckSaysWhatWouldNotReadBack) {
+    std::string ann, bea;
+    dataformat::appendRecord(ann, makeEntry({{Field::FirstName, "Ann"}}));
+    dataformat::appendRecord(bea, makeEntry({{Field::FirstName, "Bea"}}));
+    struct Case {
+        const char* name;
+        std::string image;
+        const char* difference;
+    } cases[] = {
+        {"no second group", ann + bea, "group 2 (\"Business\"): 0 entries become 1"},
+        {"an empty user group's blank record",
+         ann + "\x07" + bea +
+             "\x07"
+             "G\x18" +
+             ann + bea,
+         ""},
+    };
+    for (const Case& c : cases) {
+        ProblemList problems = checkImage(c.image);
+        std::string all;
+        for (const Problem& p : problems.kept())
+            all += p.text + "\n";
+        if (*c.difference == '\0')
+            EXPECT_TRUE(problems.empty()) << c.name << ": " << all;
+        else
+            EXPECT_NE(all.find(c.difference), std::string::npos) << c.name << ": " << all;
+    }
+}
+
 TEST(DataTool, CopyRefusesABookTooLargeToReadBack) {
     // Two bytes a record in, eighteen out: 8 MiB would save as 72 MiB.
     TempDir dir;
