@@ -79,6 +79,20 @@ TEST(NameList, OrderIgnoresCaseAndListOrder) {
               (std::vector<std::string>{"Alpha", "Bravo", "charlie", "delta"}));
 }
 
+TEST(NameList, NamesThatDifferOnlyInCaseKeepListOrder) {
+    // Inserted oldest first, so the list holds them newest first: bob, BOB, Bob.
+    GroupList list;
+    for (const char* n : {"Bob", "BOB", "bob"})
+        list.insert(1, makeEntry({{Field::FirstName, n}, {Field::CompanyName, n}}));
+    const std::vector<std::string> newestFirst{"bob", "BOB", "Bob"};
+    for (SortMode mode : {SortMode::LastName, SortMode::Company}) {
+        NameList names(list, mode);
+        EXPECT_EQ(texts(names), newestFirst) << static_cast<int>(mode);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            EXPECT_EQ(names.lines()[i].index, static_cast<int>(i));
+    }
+}
+
 TEST(NameList, QuickSearch) {
     GroupList list = sampleGroup();
     NameList names(list, SortMode::LastName);
