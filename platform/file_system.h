@@ -45,6 +45,10 @@ public:
     // reaches the disk before this returns.
     virtual bool replace(const std::string& from, const std::string& to) = 0;
     virtual bool remove(const std::string& path) = 0;
+    // Gives `to` the access rights `from` has: its mode and, where the system allows,
+    // its owner (POSIX), or its access control list (Windows). True when `from` does
+    // not exist: a new file keeps the rights it was made with.
+    virtual bool copyAccess(const std::string& from, const std::string& to) = 0;
     // False only when the status cannot be read; a missing path is not an error.
     virtual bool status(const std::string& path, PathStatus& out) = 0;
 };

@@ -3,6 +3,8 @@
 
 #include "platform/file_system.h"
 
+#include <vector>
+
 namespace platform {
 namespace {
 
@@ -96,6 +98,23 @@ public:
     }
 
     bool remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    bool copyAccess(const std::string& from, const std::string& to) override {
+        // A file moved over another keeps its own descriptor, not the one it replaces.
+        DWORD needed = 0;
+        GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+        if (needed == 0) {
+            DWORD error = GetLastError();
+            // No file, or a file system without access control lists: nothing to keep.
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                   error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+        }
+        std::vector<char> descriptor(needed);
+        if (!GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                              &needed))
+            return false;
+        return SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data()) != 0;
+    }
 
     bool status(const std::string& path, PathStatus& out) override {
         out = PathStatus{};

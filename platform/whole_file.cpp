@@ -45,19 +45,27 @@ WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::stri
     std::unique_ptr<File> file;
     // A write killed part-way leaves its temporary file behind; the next write
     // takes the next free name rather than touching it.
-    for (int attempt = 0; attempt < 1000 && !file; ++attempt) {
+    int attempt = 0;
+    for (; attempt < 1000 && !file; ++attempt) {
         temporary = path + ".~" + std::to_string(attempt);
         file = fs.open(temporary, OpenMode::CreateNew);
     }
     if (!file)
         return WriteOutcome::CannotCreate;
-    bool written = file->write(bytes.data(), bytes.size()) && file->sync();
+    // The old file's rights before any of its new bytes: a private book stays private.
+    bool written =
+        fs.copyAccess(path, temporary) && file->write(bytes.data(), bytes.size()) && file->sync();
     bool closed = file->close();
     file.reset();
-    if (written && closed && fs.replace(temporary, path))
-        return WriteOutcome::Ok;
-    fs.remove(temporary);
-    return WriteOutcome::WriteFailed;
+    if (!written || !closed || !fs.replace(temporary, path)) {
+        fs.remove(temporary);
+        return WriteOutcome::WriteFailed;
+    }
+    // The names passed over were left by writes that never finished (one program
+    // holds a book at a time); now that the file is whole they can go.
+    for (int stale = 0; stale < attempt - 1; ++stale)
+        fs.remove(path + ".~" + std::to_string(stale));
+    return WriteOutcome::Ok;
 }
 
 }  // namespace platform

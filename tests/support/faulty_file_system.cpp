@@ -60,6 +60,10 @@ bool FaultyFileSystem::remove(const std::string& path) {
     return !fault() && real_.remove(path);
 }
 
+bool FaultyFileSystem::copyAccess(const std::string& from, const std::string& to) {
+    return !fault() && real_.copyAccess(from, to);
+}
+
 bool FaultyFileSystem::status(const std::string& path, platform::PathStatus& out) {
     return !fault() && real_.status(path, out);
 }

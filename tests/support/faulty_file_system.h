@@ -29,6 +29,7 @@ public:
     std::unique_ptr<platform::File> open(const std::string& path, platform::OpenMode mode) override;
     bool replace(const std::string& from, const std::string& to) override;
     bool remove(const std::string& path) override;
+    bool copyAccess(const std::string& from, const std::string& to) override;
     bool status(const std::string& path, platform::PathStatus& out) override;
 
     // True when this call must fail; throws for a crash.

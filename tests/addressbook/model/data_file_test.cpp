@@ -259,26 +259,6 @@ TEST(DataFile, InterruptedWritesLeaveTheOldFileByteIdentical) {
     }
 }
 
-TEST(WholeFile, TemporaryFilesNeverReuseAnExistingFile) {
-    TempDir dir;
-    std::string path = dir.file("data.dat");
-    writeBytes(path + ".~0", "somebody else's file");
-    ASSERT_EQ(platform::replaceWholeFile(system(), path, "new"), platform::WriteOutcome::Ok);
-    EXPECT_EQ(readBytes(path), "new");
-    EXPECT_EQ(readBytes(path + ".~0"), "somebody else's file");
-}
-
-TEST(WholeFile, OversizedFilesAreRefused) {
-    TempDir dir;
-    writeBytes(dir.file("big"), std::string(1000, 'x'));
-    platform::FileBytes out;
-    EXPECT_EQ(platform::readWholeFile(system(), dir.file("big"), 999, out),
-              platform::ReadOutcome::TooLarge);
-    EXPECT_EQ(platform::readWholeFile(system(), dir.file("big"), 1000, out),
-              platform::ReadOutcome::Ok);
-    EXPECT_EQ(out.size(), 1000u);
-}
-
 TEST(DataFile, UnreadableTrailerIsToldApartFromAMissingOne) {
     TempDir dir;
     DataFile file(system(), dir.file("data.dat"));
