@@ -1045,7 +1045,7 @@ std::string DescriptionProblem::text() const {
 }
 
 bool parsePackageDescription(std::string_view text, const std::string& path, PackageContents& out,
-                             DescriptionProblem& problem) {
+                             DescriptionProblem& problem, std::vector<std::string>* inputs) {
     out = PackageContents{};
     try {
         // toml11 can read past the end of its buffer on malformed UTF-8 in a string,
@@ -1069,6 +1069,8 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
         fs::path folder = fs::path(path).parent_path();
         Reader reader(path, folder.empty() ? fs::path(".") : folder);
         readDescription(reader, root, out);
+        if (inputs != nullptr)
+            *inputs = reader.inputs();
         return true;
     } catch (const Refusal& refusal) {
         problem = {refusal.file, refusal.line, refusal.message};
@@ -1085,7 +1087,7 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
 }
 
 bool readPackageDescription(const std::string& path, PackageContents& out,
-                            DescriptionProblem& problem) {
+                            DescriptionProblem& problem, std::vector<std::string>* inputs) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
     if (in)
@@ -1094,7 +1096,7 @@ bool readPackageDescription(const std::string& path, PackageContents& out,
         problem = {path, 0, "cannot read the description"};
         return false;
     }
-    return parsePackageDescription(bytes.str(), path, out, problem);
+    return parsePackageDescription(bytes.str(), path, out, problem, inputs);
 }
 
 }  // namespace vortix

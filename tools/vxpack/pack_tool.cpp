@@ -53,9 +53,31 @@ bool parseArguments(const std::vector<std::string>& args, Arguments& a, std::str
     return true;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
+// The input that writing `output` would replace, or null. A file that does not exist
+// yet is no input. Files are compared by identity, not by name, so "./x", "x" and
+// a link to x all count as x.
+const std::string* inputAt(const std::string& output, const std::vector<std::string>& inputs) {
     std::error_code error;
-    return fs::equivalent(a, b, error);
+    if (!fs::exists(output, error))
+        return nullptr;
+    for (const std::string& input : inputs) {
+        if (fs::equivalent(output, input, error))
+            return &input;
+    }
+    return nullptr;
+}
+
+// Refuses (on `err`) any of `outputs` that is one of `inputs`.
+bool outputsSpareInputs(const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, std::ostream& err) {
+    for (const std::string& output : outputs) {
+        if (const std::string* input = inputAt(output, inputs)) {
+            err << "vxpack: writing " << output << " would replace the input " << *input
+                << "; choose another output\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -76,14 +98,14 @@ int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, 
         err << "vxpack: " << why << "\n" << kUsage;
         return 1;
     }
-    if (sameFile(a.output, a.description) || sameFile(a.output, a.stub)) {
-        err << "vxpack: the output " << a.output << " would replace one of the inputs\n";
+    std::vector<std::string> inputs = {a.description, a.stub};
+    if (!outputsSpareInputs({a.output}, inputs, err))
         return 1;
-    }
 
     PackageContents contents;
     DescriptionProblem problem;
-    if (!readPackageDescription(a.description, contents, problem)) {
+    std::vector<std::string> named;
+    if (!readPackageDescription(a.description, contents, problem, &named)) {
         err << "vxpack: " << problem.text() << "\n";
         return 1;
     }
@@ -106,11 +128,27 @@ int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, 
         return 1;
     }
 
-    // Volumes first: a finished program never points at volumes not yet written.
+    // The volumes lie beside the program, which must not take one of their names.
     fs::path folder = fs::path(a.output).parent_path();
-    std::vector<std::string> written;
+    std::vector<std::string> volumes;
     for (std::size_t i = 0; i < built.volumes.size(); ++i) {
-        std::string path = (folder / volumeFileName(i + 1)).string();
+        if (fs::path(a.output).filename() == volumeFileName(i + 1)) {
+            err << "vxpack: " << a.output << " is the name of volume " << i + 1
+                << "; choose another output\n";
+            return 1;
+        }
+        volumes.push_back((folder / volumeFileName(i + 1)).string());
+    }
+    inputs.insert(inputs.end(), named.begin(), named.end());
+    std::vector<std::string> outputs = volumes;
+    outputs.push_back(a.output);
+    if (!outputsSpareInputs(outputs, inputs, err))
+        return 1;
+
+    // Volumes first: a finished program never points at volumes not yet written.
+    std::vector<std::string> written;
+    for (std::size_t i = 0; i < volumes.size(); ++i) {
+        const std::string& path = volumes[i];
         if (platform::replaceWholeFile(fs, path, built.volumes[i]) != platform::WriteOutcome::Ok) {
             err << "vxpack: cannot write " << path << "\n";
             return 1;

@@ -168,6 +168,7 @@ std::string Reader::existingFile(const toml::value& v) const {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         refuse(v, "the file \"" + path + "\" does not exist");
+    inputs_.push_back(path);
     return path;
 }
 

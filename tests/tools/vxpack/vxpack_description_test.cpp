@@ -780,6 +780,75 @@ TEST(VxpackTool, ErrorsLeaveEveryFileAsItWas) {
     EXPECT_NE(missing.err.find("cannot read the setup program"), std::string::npos);
 }
 
+namespace {
+
+// A description that reads a packaged file, a language set, a licence and a file
+// named like the second volume, and a builder that asks for two volumes.
+class OverwriteFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(folder.path("out"));
+        writeBytes(folder.path("licence.txt"), "Terms\n");
+        writeBytes(folder.path("vxsetup.exe"), "STUB");
+        writeBytes(folder.path("out/Vortix Installer package #2"), "old volume two");
+        std::string head = Folder::head();
+        head.replace(0, 10, "[package]\nlicence = \"licence.txt\"\n");
+        writeBytes(folder.path("setup.toml"),
+                   head +
+                       "[[files]]\nsource = \"payload/ctlite.exe\"\ntarget = \"a\"\n"
+                       "[[files]]\nsource = \"out/Vortix Installer package #2\"\ntarget = "
+                       "\"b\"\n");
+    }
+    ToolRun runWithOutput(const std::string& output) {
+        auto build = [](std::string_view, const PackageContents&) {
+            BuiltPackage built;
+            built.program = "NEW program";
+            built.volumes = {"NEW volume one", "NEW volume two"};
+            return built;
+        };
+        return runTool(
+            {folder.path("setup.toml"), "--stub", folder.path("vxsetup.exe"), "-o", output}, build);
+    }
+    Folder folder;
+};
+
+}  // namespace
+
+TEST_F(OverwriteFixture, OutputsThatAreInputsAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::string output;  // as given to -o
+        std::string input;   // the input it would replace, named in the message
+    };
+    const Case cases[] = {
+        {folder.path("payload/./ctlite.exe"), folder.path("payload/ctlite.exe")},
+        {folder.path("out/../english.txt"), folder.path("english.txt")},
+        {folder.path("licence.txt"), folder.path("licence.txt")},
+        // The program is new, but its second volume is a packaged file.
+        {folder.path("out/setup.exe"), folder.path("out/Vortix Installer package #2")},
+    };
+    for (const Case& c : cases) {
+        std::string before = readBytes(c.input);
+        ToolRun run = runWithOutput(c.output);
+        EXPECT_EQ(run.status, 1) << c.output;
+        EXPECT_NE(run.err.find(c.input), std::string::npos) << run.err;
+        EXPECT_EQ(readBytes(c.input), before) << c.output;
+        EXPECT_FALSE(std::filesystem::exists(folder.path("out/Vortix Installer package #1")))
+            << c.output;
+    }
+}
+
+TEST_F(OverwriteFixture, TheProgramCannotTakeAVolumesName) {
+    writeBytes(folder.path("setup.toml"), Folder::head());
+    ToolRun run = runWithOutput(folder.path("out/Vortix Installer package #1"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Vortix Installer package #1"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path("out/Vortix Installer package #1")));
+
+    ToolRun fine = runWithOutput(folder.path("out/setup.exe"));
+    ASSERT_EQ(fine.status, 0) << fine.err;
+    EXPECT_EQ(readBytes(folder.path("out/Vortix Installer package #2")), "NEW volume two");
+}
+
 // The reference page's example is a real description.
 TEST(VxpackDescription, TheReferenceExampleParses) {
     std::string page = readBytes(std::string(VXPACK_SOURCE_DIR) + "/docs/package-description.md");
