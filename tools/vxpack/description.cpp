@@ -26,6 +26,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/whole_file.h"
 #include "platform/windows1252.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pe_version.h"
@@ -38,6 +39,10 @@ namespace fs = std::filesystem;
 using namespace vxpack;
 
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+// A description of tens of thousands of files is a few MiB; the parser holds many
+// times the text's size, so a larger one (or an endless device) is refused unread.
+constexpr std::size_t kMaxDescription = 8u << 20;
+constexpr std::uint64_t kMinVolumeSize = 4096;
 
 const Names kStages = {{"language", 1},         {"welcome", 2},     {"licence", 3},
                        {"license", 3},          {"information", 4}, {"system_information", 5},
@@ -788,7 +793,14 @@ void readSettings(Reader& reader, Table& t, PackageContents& out) {
         out.licenceText = pageText(reader, *licence);
     if (const toml::value* information = t.get("information"))
         out.informationText = pageText(reader, *information);
-    out.volumeSize = t.number("volume_size", 0, UINT64_MAX >> 1, 0);
+    // A few kilobytes at least: smaller volumes only make a file for every handful of
+    // bytes, which no medium needs.
+    if (const toml::value* size = t.get("volume_size")) {
+        out.volumeSize = reader.number(*size, 0, UINT64_MAX >> 1);
+        if (out.volumeSize != 0 && out.volumeSize < kMinVolumeSize)
+            reader.refuse(*size, "volume_size must be 0 (one file) or at least " +
+                                     std::to_string(kMinVolumeSize) + " bytes");
+    }
 }
 
 void readLanguages(Reader& reader, Table& top, const toml::value* defaultName,
@@ -1068,6 +1080,7 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
         toml::value root = toml::parse(in, path);
         fs::path folder = fs::path(path).parent_path();
         Reader reader(path, folder.empty() ? fs::path(".") : folder);
+        refuseIntegersPast64Bits(reader, root);
         readDescription(reader, root, out);
         if (inputs != nullptr)
             *inputs = reader.inputs();
@@ -1088,15 +1101,17 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
 
 bool readPackageDescription(const std::string& path, PackageContents& out,
                             DescriptionProblem& problem, std::vector<std::string>* inputs) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in)
-        bytes << in.rdbuf();
-    if (!in) {
-        problem = {path, 0, "cannot read the description"};
-        return false;
+    platform::FileBytes bytes;
+    switch (platform::readWholeFile(platform::systemFileSystem(), path, kMaxDescription, bytes)) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::TooLarge:
+            problem = {path, 0,
+                       "the description is larger than " + std::to_string(kMaxDescription >> 20) +
+                           " MiB, the most vxpack reads"};
+            return false;
+        default: problem = {path, 0, "cannot read the description"}; return false;
     }
-    return parsePackageDescription(bytes.str(), path, out, problem, inputs);
+    return parsePackageDescription(bytes.view(), path, out, problem, inputs);
 }
 
 }  // namespace vortix

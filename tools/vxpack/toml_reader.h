@@ -170,5 +170,9 @@ void forEachTable(Reader& reader, Table& parent, const std::string& key, const s
 std::vector<std::string> textList(Reader& reader, const toml::value& v);
 // Paths of files that must exist now.
 std::vector<std::string> pathList(Reader& reader, const toml::value& v);
+// toml11 clamps a decimal, octal or hexadecimal integer past 64 bits to the nearest
+// limit and lets a binary one wrap, without a word. Every integer under `v` is read
+// again from its text, and one that does not fit is refused at its line.
+void refuseIntegersPast64Bits(const Reader& reader, const toml::value& v);
 
 }  // namespace vortix::vxpack

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/windows1252.h"
+#include "tests/support/allocation_meter.h"
 #include "tests/support/temp_dir.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pack_tool.h"
@@ -373,6 +374,16 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         {"colour = \"blue\"\n", 10, "unknown key \"colour\" in [[languages]]"},
         {"[colours]\nback = 1\n", 10, "unknown key \"colours\" in the description"},
         {"[package.update]\nfrom = 2.0\n", 11, "expected a string"},
+        // Integers past 64 bits, which the TOML layer would clamp or wrap.
+        {"[[stage_open]]\nstage = 99_999_999_999_999_999_999\npath = \"x\"\n", 11,
+         "99_999_999_999_999_999_999 does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = -9223372036854775809\npath = \"x\"\n", 11,
+         "does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = 0x1_0000_0000_0000_0000\npath = \"x\"\n", 11,
+         "does not fit in 64 bits"},
+        {"[registry.HKLM.\"Software\"]\nvalues = [\n  { type = \"binary\", data = [1,\n 0b1" +
+             std::string(64, '0') + "] },\n]\n",
+         13, "does not fit in 64 bits"},
         // Syntax errors, with a reason even where toml11 gives it only in its picture.
         {"name = \"x\n", 10, ""},
         {"[[package.install_types]]\ncaption =ni\"x\"\n", 11, ""},
@@ -451,6 +462,47 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
     DescriptionProblem noLanguage =
         folder.refusal("[package]\nproduct = \"P\"\ncreate_uninstaller = false\n", false);
     EXPECT_NE(noLanguage.message.find("[[languages]]"), std::string::npos);
+}
+
+TEST(VxpackDescription, VolumeSizesAreZeroOrAtLeastAFewKilobytes) {
+    Folder folder;
+    struct Case {
+        std::string value;
+        std::string refusal;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"0", ""},
+        {"1", "0 (one file) or at least 4096 bytes"},
+        {"4095", "0 (one file) or at least 4096 bytes"},
+        {"4096", ""},
+        {"0x7FFF_FFFF_FFFF_FFFF", ""},
+        {"9223372036854775808", "does not fit in 64 bits"},
+    };
+    for (const Case& c : cases) {
+        std::string text = Folder::head();
+        text.replace(0, 10, "[package]\nvolume_size = " + c.value + "\n");
+        PackageContents out;
+        DescriptionProblem problem;
+        bool read = folder.parse(text, out, problem, false);
+        EXPECT_EQ(read, c.refusal.empty()) << c.value << ": " << problem.text();
+        if (!read) {
+            EXPECT_EQ(problem.line, 2u) << c.value;
+            EXPECT_NE(problem.message.find(c.refusal), std::string::npos) << problem.text();
+        }
+    }
+}
+
+TEST(VxpackDescription, AnOversizedDescriptionIsRefusedUnread) {
+    Folder folder;
+    std::string huge = Folder::head() + "# " + std::string(8u << 20, 'x') + "\n";
+    writeBytes(folder.path("setup.toml"), huge);
+    PackageContents out;
+    DescriptionProblem problem;
+    testing_support::AllocationMeter meter;
+    EXPECT_FALSE(readPackageDescription(folder.path("setup.toml"), out, problem));
+    EXPECT_NE(problem.message.find("larger than 8 MiB"), std::string::npos) << problem.text();
+    // Its size alone refuses it: not a byte of it is read.
+    EXPECT_LT(meter.peakBytes(), 1u << 20);
 }
 
 TEST(VxpackDescription, TextFilesAreCheckedWhereTheyLie) {
