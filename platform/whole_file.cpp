@@ -40,8 +40,8 @@ ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t m
     return ReadOutcome::Ok;
 }
 
-WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-    std::string temporary;
+WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::string_view bytes,
+                             std::string& temporary) {
     std::unique_ptr<File> file;
     // A write killed part-way leaves its temporary file behind; the next write
     // takes the next free name rather than touching it.
@@ -54,7 +54,18 @@ WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::stri
     bool written = file->write(bytes.data(), bytes.size()) && file->sync();
     bool closed = file->close();
     file.reset();
-    if (written && closed && fs.replace(temporary, path))
+    if (written && closed)
+        return WriteOutcome::Ok;
+    fs.remove(temporary);
+    return WriteOutcome::WriteFailed;
+}
+
+WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+    std::string temporary;
+    WriteOutcome outcome = writeFileBeside(fs, path, bytes, temporary);
+    if (outcome != WriteOutcome::Ok)
+        return outcome;
+    if (fs.replace(temporary, path))
         return WriteOutcome::Ok;
     fs.remove(temporary);
     return WriteOutcome::WriteFailed;

@@ -4,6 +4,7 @@
 
 #include "platform/whole_file.h"
 #include "tools/vxpack/description.h"
+#include "tools/vxpack/output_set.h"
 
 namespace vortix {
 namespace {
@@ -145,23 +146,34 @@ int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, 
     if (!outputsSpareInputs(outputs, inputs, err))
         return 1;
 
-    // Volumes first: a finished program never points at volumes not yet written.
-    std::vector<std::string> written;
-    for (std::size_t i = 0; i < volumes.size(); ++i) {
-        const std::string& path = volumes[i];
-        if (platform::replaceWholeFile(fs, path, built.volumes[i]) != platform::WriteOutcome::Ok) {
-            err << "vxpack: cannot write " << path << "\n";
+    // Everything is written beside its place before anything takes its place, so a
+    // full disk or a kill part-way leaves the old program and volumes as they were.
+    // Volumes move first: a finished program never points at volumes not yet there.
+    OutputSet set(fs);
+    for (std::size_t i = 0; i <= volumes.size(); ++i) {
+        bool program = i == volumes.size();
+        const std::string& path = program ? a.output : volumes[i];
+        if (!set.add(path, program ? std::string_view(built.program) : built.volumes[i])) {
+            err << "vxpack: cannot write " << path << "; every file is as it was\n";
             return 1;
         }
-        written.push_back(path);
     }
-    if (platform::replaceWholeFile(fs, a.output, built.program) != platform::WriteOutcome::Ok) {
-        err << "vxpack: cannot write " << a.output << "\n";
+    std::string failed;
+    if (!set.commit(failed)) {
+        err << "vxpack: cannot move the new " << failed << " into place";
+        std::vector<std::string> moved = set.moved();
+        if (moved.empty()) {
+            err << "; every file is as it was\n";
+        } else {
+            err << "; these were replaced already, so the set is mixed: build again\n";
+            for (const std::string& path : moved)
+                err << "  " << path << "\n";
+        }
         return 1;
     }
     out << "vxpack: wrote " << a.output << " (" << built.program.size() << " bytes)\n";
-    for (std::size_t i = 0; i < written.size(); ++i)
-        out << "vxpack: wrote " << written[i] << " (" << built.volumes[i].size() << " bytes)\n";
+    for (std::size_t i = 0; i < volumes.size(); ++i)
+        out << "vxpack: wrote " << volumes[i] << " (" << built.volumes[i].size() << " bytes)\n";
     return 0;
 }
 

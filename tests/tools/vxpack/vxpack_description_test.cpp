@@ -7,6 +7,7 @@
 
 #include "platform/windows1252.h"
 #include "tests/support/allocation_meter.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pack_tool.h"
@@ -899,6 +900,99 @@ TEST_F(OverwriteFixture, TheProgramCannotTakeAVolumesName) {
     ToolRun fine = runWithOutput(folder.path("out/setup.exe"));
     ASSERT_EQ(fine.status, 0) << fine.err;
     EXPECT_EQ(readBytes(folder.path("out/Vortix Installer package #2")), "NEW volume two");
+}
+
+namespace {
+
+// Tells whether a crash came in the middle of moving a file into place, where a
+// kill can always leave some files new and others old.
+class ReplaceWatch : public platform::FileSystem {
+public:
+    explicit ReplaceWatch(platform::FileSystem& real) : real_(real) {}
+    std::unique_ptr<platform::File> open(const std::string& path,
+                                         platform::OpenMode mode) override {
+        return real_.open(path, mode);
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        inReplace = true;
+        bool done = real_.replace(from, to);
+        inReplace = false;
+        return done;
+    }
+    bool remove(const std::string& path) override { return real_.remove(path); }
+    bool status(const std::string& path, platform::PathStatus& out) override {
+        return real_.status(path, out);
+    }
+    bool inReplace = false;
+
+private:
+    platform::FileSystem& real_;
+};
+
+}  // namespace
+
+TEST(VxpackTool, AFailedWriteLeavesTheProgramAndEveryVolumeAsTheyWere) {
+    using testing_support::FaultyFileSystem;
+    Folder folder;
+    writeBytes(folder.path("setup.toml"), Folder::head());
+    writeBytes(folder.path("vxsetup.exe"), "STUB");
+    struct Output {
+        std::string name, before, after;
+    };
+    const Output outputs[] = {{"setup.exe", "old program", "new program"},
+                              {"Vortix Installer package #1", "old volume one", "new volume one"},
+                              {"Vortix Installer package #2", "old volume two", "new volume two"}};
+    auto build = [](std::string_view, const PackageContents&) {
+        BuiltPackage built;
+        built.program = "new program";
+        built.volumes = {"new volume one", "new volume two"};
+        return built;
+    };
+    std::vector<std::string> args = {folder.path("setup.toml"), "--stub",
+                                     folder.path("vxsetup.exe"), "-o", folder.path("setup.exe")};
+    auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder.path(".")),
+                             std::filesystem::directory_iterator());
+    };
+    for (const Output& o : outputs)
+        writeBytes(folder.path(o.name), o.before);
+    const auto before = entries();
+    for (auto fault : {FaultyFileSystem::Fault::Fail, FaultyFileSystem::Fault::Crash}) {
+        for (int at = 1;; ++at) {
+            // A killed run leaves its temporary files behind for someone to delete.
+            for (const auto& entry : std::filesystem::directory_iterator(folder.path("."))) {
+                if (entry.path().string().find(".~") != std::string::npos)
+                    std::filesystem::remove(entry.path());
+            }
+            for (const Output& o : outputs)
+                writeBytes(folder.path(o.name), o.before);
+            FaultyFileSystem faulty(platform::systemFileSystem(), at, fault);
+            ReplaceWatch watch(faulty);
+            std::ostringstream out, err;
+            int status = 1;
+            try {
+                status = runPackTool(args, watch, out, err, build);
+            } catch (const testing_support::SimulatedCrash&) {
+                if (watch.inReplace)
+                    continue;  // killed between two moves: nothing can help that
+            }
+            // Every file is old, but for a fault the write got past (a temporary name
+            // that could not be taken) and for those the message says were replaced.
+            for (const Output& o : outputs) {
+                bool replaced = status == 0 || err.str().find("  " + folder.path(o.name) + "\n") !=
+                                                   std::string::npos;
+                EXPECT_EQ(readBytes(folder.path(o.name)), replaced ? o.after : o.before)
+                    << o.name << ", fault at call " << at << ": " << err.str();
+            }
+            if (fault == FaultyFileSystem::Fault::Fail) {
+                EXPECT_EQ(entries(), before) << "temporary files left, fault at call " << at;
+            }
+            if (!faulty.tripped()) {
+                EXPECT_EQ(status, 0) << err.str();
+                break;
+            }
+        }
+    }
 }
 
 // The reference page's example is a real description.
