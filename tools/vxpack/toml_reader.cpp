@@ -202,8 +202,8 @@ void refuseIntegersPast64Bits(const Reader& reader, const toml::value& v) {
         for (const toml::value& item : v.as_array())
             refuseIntegersPast64Bits(reader, item);
     } else if (v.is_table()) {
-        for (const auto& [key, item] : v.as_table())
-            refuseIntegersPast64Bits(reader, item);
+        for (const auto& [key, item] : inFileOrder(v))  // the first in the file is named
+            refuseIntegersPast64Bits(reader, *item);
     }
 }
 

@@ -380,6 +380,9 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
          "99_999_999_999_999_999_999 does not fit in 64 bits"},
         {"[[stage_open]]\nstage = -9223372036854775809\npath = \"x\"\n", 11,
          "does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = -9223372036854775809\npath = 99999999999999999999\n"
+         "verb = 99999999999999999999\nparameters = 99999999999999999999\n",
+         11, "does not fit in 64 bits"},
         {"[[stage_open]]\nstage = 0x1_0000_0000_0000_0000\npath = \"x\"\n", 11,
          "does not fit in 64 bits"},
         {"[registry.HKLM.\"Software\"]\nvalues = [\n  { type = \"binary\", data = [1,\n 0b1" +
