@@ -979,19 +979,38 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
 // thousand levels overflow the stack. No description needs more than a handful, so
 // deeper nesting (or a line with that many dots) is refused before toml11 sees it.
 // Brackets and dots inside strings and comments do not count.
+//
+// toml11 also doubles a signed 64-bit place value for every digit of a binary integer,
+// which overflows from the 63rd digit on, so longer binary integers are refused here.
 constexpr int kMaxNesting = 64;
+constexpr std::size_t kMaxBinaryDigits = 62;
 
-bool nestingWithinLimit(std::string_view text, std::size_t& line) {
+// Empty when toml11 may be given `text`; else why not, at `line`.
+std::string screenBeforeParsing(std::string_view text, std::size_t& line) {
+    const std::string tooDeep =
+        "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep";
     int depth = 0, dots = 0;
     line = 1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '\n') {
+        if (c == '0' && i + 1 < text.size() && text[i + 1] == 'b' &&
+            (i == 0 ||
+             !(std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '_'))) {
+            std::size_t digits = 0, end = i + 2;
+            for (; end < text.size() && (text[end] == '0' || text[end] == '1' || text[end] == '_');
+                 ++end)
+                digits += text[end] != '_';
+            if (digits > kMaxBinaryDigits)
+                return "the integer " + std::string(text.substr(i, end - i)) +
+                       " does not fit in 64 bits (binary integers are read up to " +
+                       std::to_string(kMaxBinaryDigits) + " digits)";
+            i = end - 1;
+        } else if (c == '\n') {
             ++line;
             dots = 0;
         } else if (c == '.') {
             if (++dots > kMaxNesting)
-                return false;
+                return tooDeep;
         } else if (c == '#') {
             while (i + 1 < text.size() && text[i + 1] != '\n')
                 ++i;
@@ -1021,12 +1040,12 @@ bool nestingWithinLimit(std::string_view text, std::size_t& line) {
             }
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxNesting)
-                return false;
+                return tooDeep;
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
         }
     }
-    return true;
+    return {};
 }
 
 // toml11's messages run over several lines with a picture of the line at fault; the
@@ -1070,10 +1089,9 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
             return false;
         }
         std::size_t line;
-        if (!nestingWithinLimit(text, line)) {
-            problem = {
-                path, line,
-                "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep"};
+        std::string refusal = screenBeforeParsing(text, line);
+        if (!refusal.empty()) {
+            problem = {path, line, refusal};
             return false;
         }
         std::istringstream in{std::string(text)};
