@@ -40,13 +40,12 @@ ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t m
     return ReadOutcome::Ok;
 }
 
-WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-    std::string temporary;
+WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::string_view bytes,
+                             std::string& temporary) {
     std::unique_ptr<File> file;
     // A write killed part-way leaves its temporary file behind; the next write
     // takes the next free name rather than touching it.
-    int attempt = 0;
-    for (; attempt < 1000 && !file; ++attempt) {
+    for (int attempt = 0; attempt < 1000 && !file; ++attempt) {
         temporary = path + ".~" + std::to_string(attempt);
         file = fs.open(temporary, OpenMode::CreateNew);
     }
@@ -57,13 +56,25 @@ WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::stri
         fs.copyAccess(path, temporary) && file->write(bytes.data(), bytes.size()) && file->sync();
     bool closed = file->close();
     file.reset();
-    if (!written || !closed || !fs.replace(temporary, path)) {
+    if (written && closed)
+        return WriteOutcome::Ok;
+    fs.remove(temporary);
+    return WriteOutcome::WriteFailed;
+}
+
+WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+    std::string temporary;
+    WriteOutcome outcome = writeFileBeside(fs, path, bytes, temporary);
+    if (outcome != WriteOutcome::Ok)
+        return outcome;
+    if (!fs.replace(temporary, path)) {
         fs.remove(temporary);
         return WriteOutcome::WriteFailed;
     }
     // The names passed over were left by writes that never finished (one program
     // holds a book at a time); now that the file is whole they can go.
-    for (int stale = 0; stale < attempt - 1; ++stale)
+    int used = std::stoi(temporary.substr(path.size() + 2));
+    for (int stale = 0; stale < used; ++stale)
         fs.remove(path + ".~" + std::to_string(stale));
     return WriteOutcome::Ok;
 }

@@ -39,4 +39,10 @@ enum class WriteOutcome { Ok, CannotCreate, WriteFailed };
 // temporary one.
 WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes);
 
+// The first half of replaceWholeFile, for files that must take their places together:
+// writes `bytes` to a new file beside `path`, named in `temporary`, and brings it to
+// the disk; `path` itself is not touched. On failure nothing is left behind.
+WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::string_view bytes,
+                             std::string& temporary);
+
 }  // namespace platform

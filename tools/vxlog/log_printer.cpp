@@ -10,6 +10,29 @@ namespace {
 // Larger than any uninstaller with its log.
 constexpr std::size_t kMaxUninstallerSize = 256u << 20;
 
+// A text from the log as it may reach a terminal: control bytes (and the five bytes
+// Windows-1252 leaves undefined) become \xHH, so a hostile log cannot move the
+// cursor, retitle the window or clear the screen. Letters, Windows-1252 ones
+// included, and backslashes in paths are left as they are.
+std::string shown(std::string_view text) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        bool control = byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D ||
+                       byte == 0x8F || byte == 0x90 || byte == 0x9D;
+        if (!control) {
+            out += c;
+            continue;
+        }
+        out += "\\x";
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 0xF];
+    }
+    return out;
+}
+
 std::string_view keyFlagText(std::uint32_t flag) {
     switch (flag) {
         case kKeyExisted: return "existed, kept";
@@ -22,10 +45,10 @@ std::string_view keyFlagText(std::uint32_t flag) {
 void printNode(const RegistryKeyNode& node, int depth, std::ostream& out) {
     std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
     for (const RegistryValueRecord& value : node.values)
-        out << indent << "value \"" << value.name << "\" ("
+        out << indent << "value \"" << shown(value.name) << "\" ("
             << (value.flag == kValueKept ? "kept" : "deleted") << ")\n";
     for (const RegistryKeyNode& subkey : node.subkeys) {
-        out << indent << subkey.name << "\\  [" << keyFlagText(subkey.flag) << "]\n";
+        out << indent << shown(subkey.name) << "\\  [" << keyFlagText(subkey.flag) << "]\n";
         printNode(subkey, depth + 1, out);
     }
 }
@@ -33,26 +56,26 @@ void printNode(const RegistryKeyNode& node, int depth, std::ostream& out) {
 void printList(std::string_view title, const std::vector<std::string>& lines, std::ostream& out) {
     out << title << " (" << lines.size() << ")\n";
     for (const std::string& line : lines)
-        out << "  " << line << "\n";
+        out << "  " << shown(line) << "\n";
 }
 
 }  // namespace
 
 void printLog(const UninstallLog& log, std::ostream& out) {
-    out << "Product: " << log.productName << "\n";
-    out << "Format: " << log.formatTag << "\n";
+    out << "Product: " << shown(log.productName) << "\n";
+    out << "Format: " << shown(log.formatTag) << "\n";
     out << "Program run first: "
-        << (log.runsPreUninstallProgram() ? log.preUninstallProgram : std::string("(none)"))
+        << (log.runsPreUninstallProgram() ? shown(log.preUninstallProgram) : std::string("(none)"))
         << "\n";
     printList("Shared files", log.shared, out);
     out << "Backups (" << log.backupLines.size() << ")\n";
     for (const std::string& line : log.backupLines) {
         if (std::optional<BackupRecord> backup = BackupRecord::parse(line))
-            out << "  " << backup->filePath << " <- " << backup->backupCopy << "  version "
-                << backup->versionHigh << "." << backup->versionLow << "  time " << backup->timeHigh
-                << "." << backup->timeLow << "\n";
+            out << "  " << shown(backup->filePath) << " <- " << shown(backup->backupCopy)
+                << "  version " << backup->versionHigh << "." << backup->versionLow << "  time "
+                << backup->timeHigh << "." << backup->timeLow << "\n";
         else
-            out << "  (not a backup line) " << line << "\n";
+            out << "  (not a backup line) " << shown(line) << "\n";
     }
     printList("Files", log.files, out);
     printList("Directories", log.directories, out);

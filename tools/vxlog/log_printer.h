@@ -1,7 +1,8 @@
 // vxlog: shows what an uninstaller will do.
 //
 //   vxlog show FILE    the log appended to an uninstaller: header, every section
-//                      and the registry tree with its flags
+//                      and the registry tree with its flags; control bytes in the
+//                      log's texts are shown as \xHH, never sent to the terminal
 //
 // Exit status: 0 done, 1 the log is missing or damaged, 2 usage or file error.
 #pragma once

@@ -26,6 +26,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/whole_file.h"
 #include "platform/windows1252.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pe_version.h"
@@ -38,6 +39,10 @@ namespace fs = std::filesystem;
 using namespace vxpack;
 
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+// A description of tens of thousands of files is a few MiB; the parser holds many
+// times the text's size, so a larger one (or an endless device) is refused unread.
+constexpr std::size_t kMaxDescription = 8u << 20;
+constexpr std::uint64_t kMinVolumeSize = 4096;
 
 const Names kStages = {{"language", 1},         {"welcome", 2},     {"licence", 3},
                        {"license", 3},          {"information", 4}, {"system_information", 5},
@@ -788,7 +793,14 @@ void readSettings(Reader& reader, Table& t, PackageContents& out) {
         out.licenceText = pageText(reader, *licence);
     if (const toml::value* information = t.get("information"))
         out.informationText = pageText(reader, *information);
-    out.volumeSize = t.number("volume_size", 0, UINT64_MAX >> 1, 0);
+    // A few kilobytes at least: smaller volumes only make a file for every handful of
+    // bytes, which no medium needs.
+    if (const toml::value* size = t.get("volume_size")) {
+        out.volumeSize = reader.number(*size, 0, UINT64_MAX >> 1);
+        if (out.volumeSize != 0 && out.volumeSize < kMinVolumeSize)
+            reader.refuse(*size, "volume_size must be 0 (one file) or at least " +
+                                     std::to_string(kMinVolumeSize) + " bytes");
+    }
 }
 
 void readLanguages(Reader& reader, Table& top, const toml::value* defaultName,
@@ -967,19 +979,38 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
 // thousand levels overflow the stack. No description needs more than a handful, so
 // deeper nesting (or a line with that many dots) is refused before toml11 sees it.
 // Brackets and dots inside strings and comments do not count.
+//
+// toml11 also doubles a signed 64-bit place value for every digit of a binary integer,
+// which overflows from the 63rd digit on, so longer binary integers are refused here.
 constexpr int kMaxNesting = 64;
+constexpr std::size_t kMaxBinaryDigits = 62;
 
-bool nestingWithinLimit(std::string_view text, std::size_t& line) {
+// Empty when toml11 may be given `text`; else why not, at `line`.
+std::string screenBeforeParsing(std::string_view text, std::size_t& line) {
+    const std::string tooDeep =
+        "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep";
     int depth = 0, dots = 0;
     line = 1;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '\n') {
+        if (c == '0' && i + 1 < text.size() && text[i + 1] == 'b' &&
+            (i == 0 ||
+             !(std::isalnum(static_cast<unsigned char>(text[i - 1])) || text[i - 1] == '_'))) {
+            std::size_t digits = 0, end = i + 2;
+            for (; end < text.size() && (text[end] == '0' || text[end] == '1' || text[end] == '_');
+                 ++end)
+                digits += text[end] != '_';
+            if (digits > kMaxBinaryDigits)
+                return "the integer " + std::string(text.substr(i, end - i)) +
+                       " does not fit in 64 bits (binary integers are read up to " +
+                       std::to_string(kMaxBinaryDigits) + " digits)";
+            i = end - 1;
+        } else if (c == '\n') {
             ++line;
             dots = 0;
         } else if (c == '.') {
             if (++dots > kMaxNesting)
-                return false;
+                return tooDeep;
         } else if (c == '#') {
             while (i + 1 < text.size() && text[i + 1] != '\n')
                 ++i;
@@ -1009,12 +1040,12 @@ bool nestingWithinLimit(std::string_view text, std::size_t& line) {
             }
         } else if (c == '[' || c == '{') {
             if (++depth > kMaxNesting)
-                return false;
+                return tooDeep;
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
         }
     }
-    return true;
+    return {};
 }
 
 // toml11's messages run over several lines with a picture of the line at fault; the
@@ -1045,7 +1076,7 @@ std::string DescriptionProblem::text() const {
 }
 
 bool parsePackageDescription(std::string_view text, const std::string& path, PackageContents& out,
-                             DescriptionProblem& problem) {
+                             DescriptionProblem& problem, std::vector<std::string>* inputs) {
     out = PackageContents{};
     try {
         // toml11 can read past the end of its buffer on malformed UTF-8 in a string,
@@ -1058,17 +1089,19 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
             return false;
         }
         std::size_t line;
-        if (!nestingWithinLimit(text, line)) {
-            problem = {
-                path, line,
-                "arrays, tables or keys nested more than " + std::to_string(kMaxNesting) + " deep"};
+        std::string refusal = screenBeforeParsing(text, line);
+        if (!refusal.empty()) {
+            problem = {path, line, refusal};
             return false;
         }
         std::istringstream in{std::string(text)};
         toml::value root = toml::parse(in, path);
         fs::path folder = fs::path(path).parent_path();
         Reader reader(path, folder.empty() ? fs::path(".") : folder);
+        refuseIntegersPast64Bits(reader, root);
         readDescription(reader, root, out);
+        if (inputs != nullptr)
+            *inputs = reader.inputs();
         return true;
     } catch (const Refusal& refusal) {
         problem = {refusal.file, refusal.line, refusal.message};
@@ -1085,16 +1118,18 @@ bool parsePackageDescription(std::string_view text, const std::string& path, Pac
 }
 
 bool readPackageDescription(const std::string& path, PackageContents& out,
-                            DescriptionProblem& problem) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (in)
-        bytes << in.rdbuf();
-    if (!in) {
-        problem = {path, 0, "cannot read the description"};
-        return false;
+                            DescriptionProblem& problem, std::vector<std::string>* inputs) {
+    platform::FileBytes bytes;
+    switch (platform::readWholeFile(platform::systemFileSystem(), path, kMaxDescription, bytes)) {
+        case platform::ReadOutcome::Ok: break;
+        case platform::ReadOutcome::TooLarge:
+            problem = {path, 0,
+                       "the description is larger than " + std::to_string(kMaxDescription >> 20) +
+                           " MiB, the most vxpack reads"};
+            return false;
+        default: problem = {path, 0, "cannot read the description"}; return false;
     }
-    return parsePackageDescription(bytes.str(), path, out, problem);
+    return parsePackageDescription(bytes.view(), path, out, problem, inputs);
 }
 
 }  // namespace vortix

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "installer/package/package.h"
 
@@ -24,13 +25,17 @@ struct DescriptionProblem {
 // Reads the description at `path` into `out`. Relative paths in it are taken from
 // the description's folder; the texts and language sets it names are read now, the
 // payload files only checked for existence (the builder reads them). On failure
-// `out` holds nothing useful and `problem` says why.
+// `out` holds nothing useful and `problem` says why. `inputs`, when given, receives
+// every host file the description names (what the build reads besides the
+// description and the stub), so that no output is written over one of them.
 bool readPackageDescription(const std::string& path, PackageContents& out,
-                            DescriptionProblem& problem);
+                            DescriptionProblem& problem,
+                            std::vector<std::string>* inputs = nullptr);
 
 // The same for a description already in memory; `path` names it in messages and
 // gives the folder relative paths start from.
 bool parsePackageDescription(std::string_view text, const std::string& path, PackageContents& out,
-                             DescriptionProblem& problem);
+                             DescriptionProblem& problem,
+                             std::vector<std::string>* inputs = nullptr);
 
 }  // namespace vortix

@@ -4,6 +4,7 @@
 
 #include "platform/whole_file.h"
 #include "tools/vxpack/description.h"
+#include "tools/vxpack/output_set.h"
 
 namespace vortix {
 namespace {
@@ -53,9 +54,31 @@ bool parseArguments(const std::vector<std::string>& args, Arguments& a, std::str
     return true;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
+// The input that writing `output` would replace, or null. A file that does not exist
+// yet is no input. Files are compared by identity, not by name, so "./x", "x" and
+// a link to x all count as x.
+const std::string* inputAt(const std::string& output, const std::vector<std::string>& inputs) {
     std::error_code error;
-    return fs::equivalent(a, b, error);
+    if (!fs::exists(output, error))
+        return nullptr;
+    for (const std::string& input : inputs) {
+        if (fs::equivalent(output, input, error))
+            return &input;
+    }
+    return nullptr;
+}
+
+// Refuses (on `err`) any of `outputs` that is one of `inputs`.
+bool outputsSpareInputs(const std::vector<std::string>& outputs,
+                        const std::vector<std::string>& inputs, std::ostream& err) {
+    for (const std::string& output : outputs) {
+        if (const std::string* input = inputAt(output, inputs)) {
+            err << "vxpack: writing " << output << " would replace the input " << *input
+                << "; choose another output\n";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -76,14 +99,14 @@ int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, 
         err << "vxpack: " << why << "\n" << kUsage;
         return 1;
     }
-    if (sameFile(a.output, a.description) || sameFile(a.output, a.stub)) {
-        err << "vxpack: the output " << a.output << " would replace one of the inputs\n";
+    std::vector<std::string> inputs = {a.description, a.stub};
+    if (!outputsSpareInputs({a.output}, inputs, err))
         return 1;
-    }
 
     PackageContents contents;
     DescriptionProblem problem;
-    if (!readPackageDescription(a.description, contents, problem)) {
+    std::vector<std::string> named;
+    if (!readPackageDescription(a.description, contents, problem, &named)) {
         err << "vxpack: " << problem.text() << "\n";
         return 1;
     }
@@ -106,24 +129,51 @@ int runPackTool(const std::vector<std::string>& args, platform::FileSystem& fs, 
         return 1;
     }
 
-    // Volumes first: a finished program never points at volumes not yet written.
+    // The volumes lie beside the program, which must not take one of their names.
     fs::path folder = fs::path(a.output).parent_path();
-    std::vector<std::string> written;
+    std::vector<std::string> volumes;
     for (std::size_t i = 0; i < built.volumes.size(); ++i) {
-        std::string path = (folder / volumeFileName(i + 1)).string();
-        if (platform::replaceWholeFile(fs, path, built.volumes[i]) != platform::WriteOutcome::Ok) {
-            err << "vxpack: cannot write " << path << "\n";
+        if (fs::path(a.output).filename() == volumeFileName(i + 1)) {
+            err << "vxpack: " << a.output << " is the name of volume " << i + 1
+                << "; choose another output\n";
             return 1;
         }
-        written.push_back(path);
+        volumes.push_back((folder / volumeFileName(i + 1)).string());
     }
-    if (platform::replaceWholeFile(fs, a.output, built.program) != platform::WriteOutcome::Ok) {
-        err << "vxpack: cannot write " << a.output << "\n";
+    inputs.insert(inputs.end(), named.begin(), named.end());
+    std::vector<std::string> outputs = volumes;
+    outputs.push_back(a.output);
+    if (!outputsSpareInputs(outputs, inputs, err))
+        return 1;
+
+    // Everything is written beside its place before anything takes its place, so a
+    // full disk or a kill part-way leaves the old program and volumes as they were.
+    // Volumes move first: a finished program never points at volumes not yet there.
+    OutputSet set(fs);
+    for (std::size_t i = 0; i <= volumes.size(); ++i) {
+        bool program = i == volumes.size();
+        const std::string& path = program ? a.output : volumes[i];
+        if (!set.add(path, program ? std::string_view(built.program) : built.volumes[i])) {
+            err << "vxpack: cannot write " << path << "; every file is as it was\n";
+            return 1;
+        }
+    }
+    std::string failed;
+    if (!set.commit(failed)) {
+        err << "vxpack: cannot move the new " << failed << " into place";
+        std::vector<std::string> moved = set.moved();
+        if (moved.empty()) {
+            err << "; every file is as it was\n";
+        } else {
+            err << "; these were replaced already, so the set is mixed: build again\n";
+            for (const std::string& path : moved)
+                err << "  " << path << "\n";
+        }
         return 1;
     }
     out << "vxpack: wrote " << a.output << " (" << built.program.size() << " bytes)\n";
-    for (std::size_t i = 0; i < written.size(); ++i)
-        out << "vxpack: wrote " << written[i] << " (" << built.volumes[i].size() << " bytes)\n";
+    for (std::size_t i = 0; i < volumes.size(); ++i)
+        out << "vxpack: wrote " << volumes[i] << " (" << built.volumes[i].size() << " bytes)\n";
     return 0;
 }
 

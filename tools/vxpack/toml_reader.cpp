@@ -148,6 +148,65 @@ std::vector<std::string> pathList(Reader& reader, const toml::value& v) {
     return out;
 }
 
+namespace {
+
+// Whether the TOML integer `token` (sign, 0x/0o/0b prefix, underscores) lies within
+// 64-bit signed range. A token that cannot be read here is left to toml11's verdict.
+bool fitsIn64Bits(std::string_view token) {
+    bool negative = false;
+    if (!token.empty() && (token[0] == '+' || token[0] == '-')) {
+        negative = token[0] == '-';
+        token.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (token.size() > 2 && token[0] == '0' &&
+        std::string_view("xob").find(token[1]) != std::string_view::npos) {
+        base = token[1] == 'x' ? 16 : token[1] == 'o' ? 8 : 2;
+        token.remove_prefix(2);
+    }
+    const std::uint64_t limit = negative ? std::uint64_t(1) << 63 : (std::uint64_t(1) << 63) - 1;
+    std::uint64_t value = 0;
+    for (char c : token) {
+        unsigned digit;
+        if (c == '_')
+            continue;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return true;
+        if (digit >= base)
+            return true;
+        if (value > (limit - digit) / base)
+            return false;
+        value = value * base + digit;
+    }
+    return true;
+}
+
+}  // namespace
+
+void refuseIntegersPast64Bits(const Reader& reader, const toml::value& v) {
+    if (v.is_integer()) {
+        toml::source_location at = v.location();
+        const std::string& line = at.line_str();
+        if (at.column() == 0 || at.column() > line.size())
+            return;
+        std::string_view token = std::string_view(line).substr(at.column() - 1, at.region());
+        if (!fitsIn64Bits(token))
+            reader.refuse(v, "the integer " + std::string(token) + " does not fit in 64 bits");
+    } else if (v.is_array()) {
+        for (const toml::value& item : v.as_array())
+            refuseIntegersPast64Bits(reader, item);
+    } else if (v.is_table()) {
+        for (const auto& [key, item] : inFileOrder(v))  // the first in the file is named
+            refuseIntegersPast64Bits(reader, *item);
+    }
+}
+
 std::string Reader::hostPath(const toml::value& v) const {
     expect(v, toml::value_t::string, "a path");
     const std::string& given = v.as_string().str;
@@ -168,6 +227,7 @@ std::string Reader::existingFile(const toml::value& v) const {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
         refuse(v, "the file \"" + path + "\" does not exist");
+    inputs_.push_back(path);
     return path;
 }
 

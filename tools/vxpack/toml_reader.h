@@ -145,7 +145,8 @@ public:
     // A host path from the description, relative ones taken from its folder, in the
     // form the system's narrow file functions take.
     std::string hostPath(const toml::value& v) const;
-    // As hostPath, for a file that must exist now.
+    // As hostPath, for a file that must exist now. Every such file is an input of the
+    // build and is remembered in inputs().
     std::string existingFile(const toml::value& v) const;
 
     // A text file named by `v`: UTF-8 to Windows-1252, line ends made CR LF.
@@ -153,10 +154,13 @@ public:
     std::string fileBytes(const toml::value& v, const std::string& path) const;
 
     const std::string& file() const { return file_; }
+    // The host files the description has named so far, as resolved.
+    const std::vector<std::string>& inputs() const { return inputs_; }
 
 private:
     std::string file_;
     std::filesystem::path folder_;
+    mutable std::vector<std::string> inputs_;
 };
 
 // Calls `each` for every table of the array `key` of `parent` (absent: none), and
@@ -166,5 +170,9 @@ void forEachTable(Reader& reader, Table& parent, const std::string& key, const s
 std::vector<std::string> textList(Reader& reader, const toml::value& v);
 // Paths of files that must exist now.
 std::vector<std::string> pathList(Reader& reader, const toml::value& v);
+// toml11 clamps a decimal, octal or hexadecimal integer past 64 bits to the nearest
+// limit and lets a binary one wrap, without a word. Every integer under `v` is read
+// again from its text, and one that does not fit is refused at its line.
+void refuseIntegersPast64Bits(const Reader& reader, const toml::value& v);
 
 }  // namespace vortix::vxpack

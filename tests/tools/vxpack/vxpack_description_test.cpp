@@ -6,6 +6,8 @@
 #include <sstream>
 
 #include "platform/windows1252.h"
+#include "tests/support/allocation_meter.h"
+#include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tools/vxpack/language_file.h"
 #include "tools/vxpack/pack_tool.h"
@@ -373,6 +375,19 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         {"colour = \"blue\"\n", 10, "unknown key \"colour\" in [[languages]]"},
         {"[colours]\nback = 1\n", 10, "unknown key \"colours\" in the description"},
         {"[package.update]\nfrom = 2.0\n", 11, "expected a string"},
+        // Integers past 64 bits, which the TOML layer would clamp or wrap.
+        {"[[stage_open]]\nstage = 99_999_999_999_999_999_999\npath = \"x\"\n", 11,
+         "99_999_999_999_999_999_999 does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = -9223372036854775809\npath = \"x\"\n", 11,
+         "does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = -9223372036854775809\npath = 99999999999999999999\n"
+         "verb = 99999999999999999999\nparameters = 99999999999999999999\n",
+         11, "does not fit in 64 bits"},
+        {"[[stage_open]]\nstage = 0x1_0000_0000_0000_0000\npath = \"x\"\n", 11,
+         "does not fit in 64 bits"},
+        {"[registry.HKLM.\"Software\"]\nvalues = [\n  { type = \"binary\", data = [1,\n 0b1" +
+             std::string(64, '0') + "] },\n]\n",
+         13, "does not fit in 64 bits"},
         // Syntax errors, with a reason even where toml11 gives it only in its picture.
         {"name = \"x\n", 10, ""},
         {"[[package.install_types]]\ncaption =ni\"x\"\n", 11, ""},
@@ -451,6 +466,47 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
     DescriptionProblem noLanguage =
         folder.refusal("[package]\nproduct = \"P\"\ncreate_uninstaller = false\n", false);
     EXPECT_NE(noLanguage.message.find("[[languages]]"), std::string::npos);
+}
+
+TEST(VxpackDescription, VolumeSizesAreZeroOrAtLeastAFewKilobytes) {
+    Folder folder;
+    struct Case {
+        std::string value;
+        std::string refusal;  // empty: accepted
+    };
+    const Case cases[] = {
+        {"0", ""},
+        {"1", "0 (one file) or at least 4096 bytes"},
+        {"4095", "0 (one file) or at least 4096 bytes"},
+        {"4096", ""},
+        {"0x7FFF_FFFF_FFFF_FFFF", ""},
+        {"9223372036854775808", "does not fit in 64 bits"},
+    };
+    for (const Case& c : cases) {
+        std::string text = Folder::head();
+        text.replace(0, 10, "[package]\nvolume_size = " + c.value + "\n");
+        PackageContents out;
+        DescriptionProblem problem;
+        bool read = folder.parse(text, out, problem, false);
+        EXPECT_EQ(read, c.refusal.empty()) << c.value << ": " << problem.text();
+        if (!read) {
+            EXPECT_EQ(problem.line, 2u) << c.value;
+            EXPECT_NE(problem.message.find(c.refusal), std::string::npos) << problem.text();
+        }
+    }
+}
+
+TEST(VxpackDescription, AnOversizedDescriptionIsRefusedUnread) {
+    Folder folder;
+    std::string huge = Folder::head() + "# " + std::string(8u << 20, 'x') + "\n";
+    writeBytes(folder.path("setup.toml"), huge);
+    PackageContents out;
+    DescriptionProblem problem;
+    testing_support::AllocationMeter meter;
+    EXPECT_FALSE(readPackageDescription(folder.path("setup.toml"), out, problem));
+    EXPECT_NE(problem.message.find("larger than 8 MiB"), std::string::npos) << problem.text();
+    // Its size alone refuses it: not a byte of it is read.
+    EXPECT_LT(meter.peakBytes(), 1u << 20);
 }
 
 TEST(VxpackDescription, TextFilesAreCheckedWhereTheyLie) {
@@ -778,6 +834,173 @@ TEST(VxpackTool, ErrorsLeaveEveryFileAsItWas) {
     ToolRun missing = runTool(noStub, build);
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read the setup program"), std::string::npos);
+}
+
+namespace {
+
+// A description that reads a packaged file, a language set, a licence and a file
+// named like the second volume, and a builder that asks for two volumes.
+class OverwriteFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(folder.path("out"));
+        writeBytes(folder.path("licence.txt"), "Terms\n");
+        writeBytes(folder.path("vxsetup.exe"), "STUB");
+        writeBytes(folder.path("out/Vortix Installer package #2"), "old volume two");
+        std::string head = Folder::head();
+        head.replace(0, 10, "[package]\nlicence = \"licence.txt\"\n");
+        writeBytes(folder.path("setup.toml"),
+                   head +
+                       "[[files]]\nsource = \"payload/ctlite.exe\"\ntarget = \"a\"\n"
+                       "[[files]]\nsource = \"out/Vortix Installer package #2\"\ntarget = "
+                       "\"b\"\n");
+    }
+    ToolRun runWithOutput(const std::string& output) {
+        auto build = [](std::string_view, const PackageContents&) {
+            BuiltPackage built;
+            built.program = "NEW program";
+            built.volumes = {"NEW volume one", "NEW volume two"};
+            return built;
+        };
+        return runTool(
+            {folder.path("setup.toml"), "--stub", folder.path("vxsetup.exe"), "-o", output}, build);
+    }
+    Folder folder;
+};
+
+}  // namespace
+
+TEST_F(OverwriteFixture, OutputsThatAreInputsAreRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        std::string output;  // as given to -o
+        std::string input;   // the input it would replace, named in the message
+    };
+    const Case cases[] = {
+        {folder.path("payload/./ctlite.exe"), folder.path("payload/ctlite.exe")},
+        {folder.path("out/../english.txt"), folder.path("english.txt")},
+        {folder.path("licence.txt"), folder.path("licence.txt")},
+        // The program is new, but its second volume is a packaged file.
+        {folder.path("out/setup.exe"), folder.path("out/Vortix Installer package #2")},
+    };
+    for (const Case& c : cases) {
+        std::string before = readBytes(c.input);
+        ToolRun run = runWithOutput(c.output);
+        EXPECT_EQ(run.status, 1) << c.output;
+        // Named as the description resolves it: in the system's own separators.
+        std::string named = std::filesystem::path(c.input).lexically_normal().string();
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+        EXPECT_EQ(readBytes(c.input), before) << c.output;
+        EXPECT_FALSE(std::filesystem::exists(folder.path("out/Vortix Installer package #1")))
+            << c.output;
+    }
+}
+
+TEST_F(OverwriteFixture, TheProgramCannotTakeAVolumesName) {
+    writeBytes(folder.path("setup.toml"), Folder::head());
+    ToolRun run = runWithOutput(folder.path("out/Vortix Installer package #1"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Vortix Installer package #1"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path("out/Vortix Installer package #1")));
+
+    ToolRun fine = runWithOutput(folder.path("out/setup.exe"));
+    ASSERT_EQ(fine.status, 0) << fine.err;
+    EXPECT_EQ(readBytes(folder.path("out/Vortix Installer package #2")), "NEW volume two");
+}
+
+namespace {
+
+// Tells whether a crash came in the middle of moving a file into place, where a
+// kill can always leave some files new and others old.
+class ReplaceWatch : public platform::FileSystem {
+public:
+    explicit ReplaceWatch(platform::FileSystem& real) : real_(real) {}
+    std::unique_ptr<platform::File> open(const std::string& path,
+                                         platform::OpenMode mode) override {
+        return real_.open(path, mode);
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        inReplace = true;
+        bool done = real_.replace(from, to);
+        inReplace = false;
+        return done;
+    }
+    bool remove(const std::string& path) override { return real_.remove(path); }
+    bool copyAccess(const std::string& from, const std::string& to) override {
+        return real_.copyAccess(from, to);
+    }
+    bool status(const std::string& path, platform::PathStatus& out) override {
+        return real_.status(path, out);
+    }
+    bool inReplace = false;
+
+private:
+    platform::FileSystem& real_;
+};
+
+}  // namespace
+
+TEST(VxpackTool, AFailedWriteLeavesTheProgramAndEveryVolumeAsTheyWere) {
+    using testing_support::FaultyFileSystem;
+    Folder folder;
+    writeBytes(folder.path("setup.toml"), Folder::head());
+    writeBytes(folder.path("vxsetup.exe"), "STUB");
+    struct Output {
+        std::string name, before, after;
+    };
+    const Output outputs[] = {{"setup.exe", "old program", "new program"},
+                              {"Vortix Installer package #1", "old volume one", "new volume one"},
+                              {"Vortix Installer package #2", "old volume two", "new volume two"}};
+    auto build = [](std::string_view, const PackageContents&) {
+        BuiltPackage built;
+        built.program = "new program";
+        built.volumes = {"new volume one", "new volume two"};
+        return built;
+    };
+    std::vector<std::string> args = {folder.path("setup.toml"), "--stub",
+                                     folder.path("vxsetup.exe"), "-o", folder.path("setup.exe")};
+    auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder.path(".")),
+                             std::filesystem::directory_iterator());
+    };
+    for (const Output& o : outputs)
+        writeBytes(folder.path(o.name), o.before);
+    const auto before = entries();
+    for (auto fault : {FaultyFileSystem::Fault::Fail, FaultyFileSystem::Fault::Crash}) {
+        for (int at = 1;; ++at) {
+            // A killed run leaves its temporary files behind for someone to delete.
+            for (const auto& entry : std::filesystem::directory_iterator(folder.path("."))) {
+                if (entry.path().string().find(".~") != std::string::npos)
+                    std::filesystem::remove(entry.path());
+            }
+            for (const Output& o : outputs)
+                writeBytes(folder.path(o.name), o.before);
+            FaultyFileSystem faulty(platform::systemFileSystem(), at, fault);
+            ReplaceWatch watch(faulty);
+            std::ostringstream out, err;
+            int status = 1;
+            try {
+                status = runPackTool(args, watch, out, err, build);
+            } catch (const testing_support::SimulatedCrash&) {
+                if (watch.inReplace)
+                    continue;  // killed between two moves: nothing can help that
+            }
+            // Every file is old, but for a fault the write got past (a temporary name
+            // that could not be taken) and for those the message says were replaced.
+            for (const Output& o : outputs) {
+                bool replaced = status == 0 || err.str().find("  " + folder.path(o.name) + "\n") !=
+                                                   std::string::npos;
+                EXPECT_EQ(readBytes(folder.path(o.name)), replaced ? o.after : o.before)
+                    << o.name << ", fault at call " << at << ": " << err.str();
+            }
+            if (fault == FaultyFileSystem::Fault::Fail) {
+                EXPECT_EQ(entries(), before) << "temporary files left, fault at call " << at;
+            }
+            if (!faulty.tripped()) {
+                EXPECT_EQ(status, 0) << err.str();
+                break;
+            }
+        }
+    }
 }
 
 // The reference page's example is a real description.
