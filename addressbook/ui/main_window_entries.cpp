@@ -123,7 +123,7 @@ void MainWindow::onEdit() {
 void MainWindow::onDelete() {
     std::string lineText;
     int index = selectedEntryIndex(&lineText);
-    if (SendMessageA(item(IDC_NAME_LIST), LB_GETCURSEL, 0, 0) == LB_ERR) {
+    if (sendItem(IDC_NAME_LIST, LB_GETCURSEL) == LB_ERR) {
         fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
     } else if (index != kNoEntry &&
                fw::messageBox(handle(), "Do you really want to delete [" + lineText + "] ?",

@@ -19,13 +19,13 @@ void MainWindow::selectGroup(int index) {
     book_.setCurrentGroupIndex(index);
     EnableMenuItem(GetMenu(handle()), ID_GROUP_DELETE,
                    MF_BYCOMMAND | (index >= 2 ? MF_ENABLED : MF_GRAYED));
-    SendMessageA(item(IDC_GROUP), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    sendItem(IDC_GROUP, CB_SETCURSEL, static_cast<WPARAM>(index));
     fillNameList();
     updateCaptions();
 }
 
 void MainWindow::onGroupChanged() {
-    LRESULT index = SendMessageA(item(IDC_GROUP), CB_GETCURSEL, 0, 0);
+    LRESULT index = sendItem(IDC_GROUP, CB_GETCURSEL);
     if (index != CB_ERR)
         selectGroup(static_cast<int>(index));
 }

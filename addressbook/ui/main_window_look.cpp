@@ -81,14 +81,13 @@ void MainWindow::setUpButtons() {
     for (const Face& face : kFaces) {
         HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0,
                                    LR_LOADMAP3DCOLORS);
-        SendMessageA(item(face.control), BM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(bitmap));
+        sendItem(face.control, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
         addTip(face.control, face.tip);
     }
     for (auto [control, icon, tip] : {std::tuple{IDC_BACK, IDI_BACK, IDS_TIP_BACK},
                                       std::tuple{IDC_NEXT, IDI_NEXT, IDS_TIP_NEXT}}) {
         HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
-        SendMessageA(item(control), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+        setItemIcon(control, static_cast<HICON>(image));
         addTip(control, tip);
         enableItem(control, false);
     }
