@@ -10,7 +10,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config dpkg-dev
+  build-essential cmake ninja-build pkg-config dpkg-dev ccache
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-x86-64-dev mingw-w64-i686-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb xauth imagemagick xdotool liblnk-utils zip nsis bc

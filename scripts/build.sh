@@ -7,12 +7,15 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 WERROR="${CONTAVO_WERROR:-OFF}"
 JOBS="$(nproc)"
+# Compiler cache: several checkouts of the tree share their objects.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+LAUNCH=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-cmake -S . -B build/native -G Ninja -DCONTAVO_WERROR="$WERROR" >/dev/null
+cmake -S . -B build/native -G Ninja -DCONTAVO_WERROR="$WERROR" "${LAUNCH[@]}" >/dev/null
 cmake --build build/native -j "$JOBS"
 
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DCONTAVO_WERROR="$WERROR" >/dev/null
+  -DCONTAVO_WERROR="$WERROR" "${LAUNCH[@]}" >/dev/null
 cmake --build build/windows -j "$JOBS"
 
 # Make the Wine prefix once, before anything runs in it.
