@@ -82,6 +82,8 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
             groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));
         book.workingEntry().clear();
+    } catch (const dataformat::TooDamaged&) {
+        result.failure = failures::kTooDamaged;
     } catch (const std::bad_alloc&) {
         result.failure = failures::kSevere001;
     }

@@ -39,6 +39,9 @@ inline constexpr Failure kCannotOpen{"Fatal error executing the program : can't 
 inline constexpr Failure kTooLarge{
     "Fatal error executing the program : the file is too large to be an address book",
     "Fatal Error", true};
+inline constexpr Failure kTooDamaged{
+    "Fatal error executing the program : the file is too damaged to be an address book",
+    "Fatal Error", true};
 inline constexpr Failure kMissingFile{"Error executing the program : missing file(data.dat)",
                                       "Error", true};
 inline constexpr Failure kSevere001{
