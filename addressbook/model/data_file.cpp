@@ -30,6 +30,7 @@ Outcome DataFile::replaceContents(std::string_view bytes) {
     switch (platform::replaceWholeFile(fs_, path_, bytes)) {
         case WriteOutcome::Ok: return std::nullopt;
         case WriteOutcome::CannotCreate: return failures::kReadingFileFailed;
+        case WriteOutcome::NoTemporaryName: return failures::kNoTemporaryName;
         case WriteOutcome::WriteFailed: return failures::kWritingFileFailed;
     }
     return failures::kWritingFileFailed;
