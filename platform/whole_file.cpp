@@ -45,12 +45,16 @@ WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::strin
     std::unique_ptr<File> file;
     // A write killed part-way leaves its temporary file behind; the next write
     // takes the next free name rather than touching it.
-    for (int attempt = 0; attempt < 1000 && !file; ++attempt) {
+    for (int attempt = 0; attempt < kTemporaryNames && !file; ++attempt) {
         temporary = path + ".~" + std::to_string(attempt);
         file = fs.open(temporary, OpenMode::CreateNew);
+        // Only a name that is taken is worth passing over.
+        PathStatus status;
+        if (!file && (!fs.status(temporary, status) || !status.exists))
+            return WriteOutcome::CannotCreate;
     }
     if (!file)
-        return WriteOutcome::CannotCreate;
+        return WriteOutcome::NoTemporaryName;
     // The old file's rights before any of its new bytes: a private book stays private.
     bool written =
         fs.copyAccess(path, temporary) && file->write(bytes.data(), bytes.size()) && file->sync();

@@ -29,7 +29,14 @@ private:
 ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t maxBytes,
                           FileBytes& out);
 
-enum class WriteOutcome { Ok, CannotCreate, WriteFailed };
+enum class WriteOutcome {
+    Ok,
+    CannotCreate,     // no file can be made beside the target (folder missing or closed)
+    NoTemporaryName,  // every temporary name is taken by files earlier writes left
+    WriteFailed,
+};
+// Temporary names tried beside a file: PATH.~0 to PATH.~(kTemporaryNames - 1).
+inline constexpr int kTemporaryNames = 1000;
 
 // Replaces the contents of `path` so that, whatever happens part-way (a crash, a
 // kill, a full disk), the file holds either its complete old contents or the

@@ -30,6 +30,7 @@ Outcome DataFile::replaceContents(std::string_view bytes) {
     switch (platform::replaceWholeFile(fs_, path_, bytes)) {
         case WriteOutcome::Ok: return std::nullopt;
         case WriteOutcome::CannotCreate: return failures::kReadingFileFailed;
+        case WriteOutcome::NoTemporaryName: return failures::kNoTemporaryName;
         case WriteOutcome::WriteFailed: return failures::kWritingFileFailed;
     }
     return failures::kWritingFileFailed;
@@ -82,6 +83,8 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
             groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));
         book.workingEntry().clear();
+    } catch (const dataformat::TooDamaged&) {
+        result.failure = failures::kTooDamaged;
     } catch (const std::bad_alloc&) {
         result.failure = failures::kSevere001;
     }

@@ -29,6 +29,11 @@ inline constexpr Failure kReadOnly{
     "File is set to Read-only, can't write to the file.\nSave Failed.", "Error", false};
 inline constexpr Failure kWritingFileFailed{
     "Writing file failed. The file on disk was left as it was.", "Error", false};
+inline constexpr Failure kNoTemporaryName{
+    "Writing file failed: the temporary names beside the file (ending in .~0 to .~999) are all\n"
+    "taken by files that earlier, unfinished writes left behind. Delete them and save again.\n"
+    "The file on disk was left as it was.",
+    "Error", false};
 inline constexpr Failure kTooLargeToSave{
     "The address book is too large to be saved: its file could not be read again.\n"
     "The file on disk was left as it was.",
@@ -38,6 +43,9 @@ inline constexpr Failure kCannotOpen{"Fatal error executing the program : can't 
                                      "Fatal Error", true};
 inline constexpr Failure kTooLarge{
     "Fatal error executing the program : the file is too large to be an address book",
+    "Fatal Error", true};
+inline constexpr Failure kTooDamaged{
+    "Fatal error executing the program : the file is too damaged to be an address book",
     "Fatal Error", true};
 inline constexpr Failure kMissingFile{"Error executing the program : missing file(data.dat)",
                                       "Error", true};

@@ -45,7 +45,10 @@ std::string describe(const char* what, std::size_t offset) {
 class SectionReader {
 public:
     SectionReader(std::string_view file, ProblemList& problems)
-        : text_(file), problems_(problems), controls_(file) {}
+        : text_(file),
+          problems_(problems),
+          controls_(file),
+          allowance_(damageAllowance(file.size())) {}
 
     GroupSection read() {
         GroupSection section;
@@ -226,24 +229,44 @@ private:
                 damaged = true;  // chunks k+1 .. found-1 are missing; pos_ stays on the terminator
             }
         }
-        if (damaged)
+        if (damaged) {
+            chargeDamage(kDamagedRecordCost);
             problems_.add(recordStart, describe("damaged record", recordStart));
+        }
         if (reserved)
             problems_.add(recordStart,
                           describe("record with control bytes inside a field", recordStart));
         return Entry(values);
     }
 
+    void chargeDamage(std::size_t cost) {
+        if (cost > allowance_)
+            throw TooDamaged();
+        allowance_ -= cost;
+    }
+
     std::string_view text_;
     ProblemList& problems_;
     ControlScanner controls_;
+    std::size_t allowance_;
     std::size_t controlsAt_ = SIZE_MAX;  // where the scanner stands after a sound record
     std::size_t pos_ = 0;
 };
 
 }  // namespace
 
-void appendRecord(std::string& out, const Entry& entry) {
+namespace {
+
+// Counts what the writer would append, so that the size of a file is known
+// before any memory is spent on it, by the same code that writes it.
+struct ByteCounter {
+    std::size_t size = 0;
+    void push_back(char) { ++size; }
+    void append(std::string_view text) { size += text.size(); }
+};
+
+template <typename Out>
+void writeRecord(Out& out, const Entry& entry) {
     for (const Chunk& chunk : kChunks) {
         for (int f = 0; f < chunk.fieldCount; ++f) {
             if (f > 0)
@@ -254,16 +277,8 @@ void appendRecord(std::string& out, const Entry& entry) {
     }
 }
 
-namespace {
-
-void appendEntries(std::string& out, const GroupList& list) {
-    for (int position = 1; position <= list.count(); ++position)
-        appendRecord(out, *list.find(position));
-}
-
-}  // namespace
-
-void appendGroupSection(std::string& out, const AddressBook& book) {
+template <typename Out>
+void writeGroupSection(Out& out, const AddressBook& book) {
     for (int g = 0; g < book.groupCount(); ++g) {
         const Group& group = book.group(g);
         if (g == 1) {
@@ -273,14 +288,16 @@ void appendGroupSection(std::string& out, const AddressBook& book) {
             out.append(group.name());
             out.push_back(kGroupNameEnd);
         }
-        if (group.entries().count() == 0)
-            appendRecord(out, g == 1 ? Entry(EntryPlaceholder()) : Entry());
-        else
-            appendEntries(out, group.entries());
+        const GroupList& list = group.entries();
+        if (list.count() == 0)
+            writeRecord(out, g == 1 ? Entry(EntryPlaceholder()) : Entry());
+        for (int position = 1; position <= list.count(); ++position)
+            writeRecord(out, *list.find(position));
     }
 }
 
-void appendTrailer(std::string& out, const AddressBook& book) {
+template <typename Out>
+void writeTrailer(Out& out, const AddressBook& book) {
     out.push_back(kTrailerMark);
     out.append(rotatePrintable(book.password(), kPasswordRotation));
     for (int i = 0; i < kLabelCount; ++i) {
@@ -293,41 +310,36 @@ void appendTrailer(std::string& out, const AddressBook& book) {
     out.append(book.group(1).name());
 }
 
+}  // namespace
+
+void appendRecord(std::string& out, const Entry& entry) {
+    writeRecord(out, entry);
+}
+void appendGroupSection(std::string& out, const AddressBook& book) {
+    writeGroupSection(out, book);
+}
+void appendTrailer(std::string& out, const AddressBook& book) {
+    writeTrailer(out, book);
+}
+
 std::size_t recordSize(const Entry& entry) {
-    std::size_t size = kRecordFieldCount;
-    for (int slot = 0; slot < kRecordFieldCount; ++slot)
-        size += entry.get(kRecordOrder[slot]).size();
-    return size;
+    ByteCounter counter;
+    writeRecord(counter, entry);
+    return counter.size;
 }
 
 std::size_t fileImageSize(const AddressBook& book) {
-    std::size_t size = 0;
-    for (int g = 0; g < book.groupCount(); ++g) {
-        const Group& group = book.group(g);
-        if (g >= 1)
-            size += 1;
-        if (g >= 2)
-            size += group.name().size() + 1;
-        const GroupList& list = group.entries();
-        if (list.count() == 0)
-            size += recordSize(g == 1 ? Entry(EntryPlaceholder()) : Entry());
-        for (int position = 1; position <= list.count(); ++position)
-            size += recordSize(*list.find(position));
-    }
-    size += 1 + rotatePrintable(book.password(), kPasswordRotation).size();
-    for (int i = 0; i < kLabelCount; ++i)
-        size += 1 + book.labels().get(static_cast<Label>(i)).size();
-    return size + 1 + book.group(0).name().size() + 1 + book.group(1).name().size();
+    ByteCounter counter;
+    writeGroupSection(counter, book);
+    writeTrailer(counter, book);
+    return counter.size;
 }
 
 std::string fileImage(const AddressBook& book) {
-    std::size_t estimate = 64 * 18;
-    for (int g = 0; g < book.groupCount(); ++g)
-        estimate += 128 * static_cast<std::size_t>(book.group(g).entries().count()) + 64;
     std::string out;
-    out.reserve(estimate);
-    appendGroupSection(out, book);
-    appendTrailer(out, book);
+    out.reserve(fileImageSize(book));
+    writeGroupSection(out, book);
+    writeTrailer(out, book);
     return out;
 }
 
@@ -346,6 +358,10 @@ std::string newGroupImage(std::string_view name) {
     out.push_back(kGroupNameEnd);
     appendRecord(out, Entry());
     return out;
+}
+
+std::size_t damageAllowance(std::size_t fileSize) {
+    return 4 * fileSize + kDamageAllowanceBase;
 }
 
 std::size_t trailerStart(std::string_view file) {

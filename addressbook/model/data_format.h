@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,6 +101,22 @@ std::string newGroupImage(std::string_view name);
 
 // ---- reading ----
 
+// A damaged record may be two bytes long and still become an entry of its own,
+// which takes about a hundred bytes of memory; a file of little else would take
+// fifty times its size. The reader charges each damaged record this much and
+// refuses the file once the charges pass its allowance, four times the file's
+// size plus a fixed amount: only a file whose damaged records average under 32
+// bytes each reaches it, and the records of a real book are longer.
+inline constexpr std::size_t kDamagedRecordCost = 128;
+inline constexpr std::size_t kDamageAllowanceBase = 1u << 20;
+std::size_t damageAllowance(std::size_t fileSize);
+
+// Thrown by the readers for a file past its damage allowance.
+class TooDamaged : public std::exception {
+public:
+    const char* what() const noexcept override { return "file too damaged to be read"; }
+};
+
 // Where the trailer starts (its 0x0E), or the size of the file when there is none.
 std::size_t trailerStart(std::string_view file);
 
@@ -111,7 +128,8 @@ struct GroupSection {
 // The groups of a file, read up to its trailer in one pass. Each group's entries
 // come out in the reverse of file order (each record is inserted at position 1).
 // Blank records: dropped in group 1, kept in group 2, read as the placeholder in
-// later groups. Throws std::bad_alloc when memory runs out.
+// later groups. Throws TooDamaged past the damage allowance and std::bad_alloc when
+// memory runs out.
 GroupSection readGroupSection(std::string_view file, ProblemList& problems);
 
 struct Trailer {

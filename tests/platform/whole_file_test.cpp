@@ -26,9 +26,11 @@ class RecordingFileSystem : public platform::FileSystem {
 public:
     std::vector<std::string> steps;
     std::set<std::string> failing;
+    int opensTried = 0;
 
     std::unique_ptr<platform::File> open(const std::string& path,
                                          platform::OpenMode mode) override {
+        ++opensTried;
         auto file = real().open(path, mode);
         if (!file)
             return nullptr;
@@ -120,6 +122,19 @@ TEST_F(WholeFileWrite, LeftoversOfKilledWritesArePassedOverThenRemoved) {
     EXPECT_EQ(platform::replaceWholeFile(fs, path, "newer"), platform::WriteOutcome::WriteFailed);
     EXPECT_EQ(readBytes(path + ".~0"), "a killed write's bytes");
     EXPECT_EQ(dir.count(), 2);
+}
+
+TEST_F(WholeFileWrite, EveryTemporaryNameTakenIsToldApartFromAFolderThatTakesNothing) {
+    writeBytes(path, "old");
+    for (int n = 0; n < platform::kTemporaryNames; ++n)
+        writeBytes(path + ".~" + std::to_string(n), "left");
+    EXPECT_EQ(platform::replaceWholeFile(fs, path, "new"), platform::WriteOutcome::NoTemporaryName);
+    EXPECT_EQ(readBytes(path), "old");
+
+    fs.opensTried = 0;
+    EXPECT_EQ(platform::replaceWholeFile(fs, dir.file("missing/data.dat"), "new"),
+              platform::WriteOutcome::CannotCreate);
+    EXPECT_EQ(fs.opensTried, 1);  // not a thousand
 }
 
 TEST(WholeFileRead, OversizedFilesAreRefused) {

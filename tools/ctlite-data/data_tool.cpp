@@ -72,7 +72,12 @@ bool loadBook(platform::FileSystem& fs, const std::string& path, AddressBook& bo
     platform::FileBytes image;
     if (!readInput(fs, path, image, err))
         return false;
-    dataformat::readFile(image.view(), book, problems);
+    try {
+        dataformat::readFile(image.view(), book, problems);
+    } catch (const dataformat::TooDamaged&) {
+        reportFailure(err, path, failures::kTooDamaged);
+        return false;
+    }
     return true;
 }
 

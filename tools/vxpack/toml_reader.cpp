@@ -13,15 +13,27 @@ namespace {
 constexpr std::uintmax_t kMaxTextFile = 16u << 20;
 }  // namespace
 
+std::size_t offsetOf(const toml::value& v) {
+    auto* region = dynamic_cast<const toml::detail::region*>(toml::detail::get_region(v));
+    if (region == nullptr)
+        return SIZE_MAX;
+    return static_cast<std::size_t>(region->first() - region->begin());
+}
+
+std::string sourceText(const toml::value& v) {
+    const toml::detail::region_base* region = toml::detail::get_region(v);
+    return region != nullptr && region->is_ok() ? region->str() : std::string();
+}
+
 std::vector<std::pair<std::string, const toml::value*>> inFileOrder(const toml::value& table) {
-    std::vector<std::pair<std::string, const toml::value*>> entries;
+    std::vector<std::tuple<std::size_t, std::string, const toml::value*>> keyed;
     for (const auto& [key, value] : table.as_table())
-        entries.emplace_back(key, &value);
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        auto la = a.second->location(), lb = b.second->location();
-        return std::make_tuple(la.line(), la.column(), a.first) <
-               std::make_tuple(lb.line(), lb.column(), b.first);
-    });
+        keyed.emplace_back(offsetOf(value), key, &value);
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<std::pair<std::string, const toml::value*>> entries;
+    entries.reserve(keyed.size());
+    for (auto& [offset, key, value] : keyed)
+        entries.emplace_back(std::move(key), value);
     return entries;
 }
 
@@ -191,13 +203,9 @@ bool fitsIn64Bits(std::string_view token) {
 
 void refuseIntegersPast64Bits(const Reader& reader, const toml::value& v) {
     if (v.is_integer()) {
-        toml::source_location at = v.location();
-        const std::string& line = at.line_str();
-        if (at.column() == 0 || at.column() > line.size())
-            return;
-        std::string_view token = std::string_view(line).substr(at.column() - 1, at.region());
+        std::string token = sourceText(v);
         if (!fitsIn64Bits(token))
-            reader.refuse(v, "the integer " + std::string(token) + " does not fit in 64 bits");
+            reader.refuse(v, "the integer " + token + " does not fit in 64 bits");
     } else if (v.is_array()) {
         for (const toml::value& item : v.as_array())
             refuseIntegersPast64Bits(reader, item);

@@ -24,9 +24,17 @@ struct Refusal {
     std::string message;
 };
 
+// toml11 counts the lines up to a value each time its location is asked for, so
+// only a refusal asks; the order of keys and the text of a value come from where
+// the value stands in the description, which costs nothing.
 inline std::size_t lineOf(const toml::value& v) {
     return v.location().line();
 }
+// Where a value starts in the description, in bytes (values toml11 made up, such as
+// the tables of dotted keys, come last).
+std::size_t offsetOf(const toml::value& v);
+// A value as it is written in the description ("0x1F", "1_000").
+std::string sourceText(const toml::value& v);
 
 const char* typeName(const toml::value& v);
 

@@ -4,6 +4,7 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "tests/support/allocation_meter.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -49,7 +50,7 @@ TEST(HostileFile, MillionsOfGroupMarksStayBounded) {
 
 TEST(HostileFile, EveryReservedByteRepeatedLoadsQuietly) {
     for (int c : {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x0C, 0x11, 0x13, 0x16, 0x18}) {
-        Loaded l = load(std::string(200'000, static_cast<char>(c)));
+        Loaded l = load(std::string(2'000, static_cast<char>(c)));
         EXPECT_EQ(l.book.groupCount(), 2) << c;
         // Nothing that was read holds a reserved byte.
         std::string again = fileImage(l.book);
@@ -193,4 +194,37 @@ TEST(HostileFile, DamagedFileIsNotRewrittenByLoading) {
     EXPECT_FALSE(result.failure);
     EXPECT_FALSE(result.problems.empty());
     EXPECT_EQ(testing_support::readBytes(path), image);
+}
+
+// Records of two bytes each would be 50 times the file in memory: such a file is
+// refused before its damage passes its allowance. A real book whose every record
+// lost a byte is still read whole.
+TEST(HostileFile, DamageIsReadOnlyWithinItsAllowance) {
+    testing_support::TempDir dir;
+    std::string path = dir.file("data.dat");
+    std::string hostile;
+    for (int i = 0; i < 2'000'000; ++i)
+        hostile += "a\x01";
+    testing_support::writeBytes(path, hostile);
+    {
+        testing_support::AllocationMeter meter;
+        AddressBook book;
+        LoadResult result = DataFile(platform::systemFileSystem(), path).load(book);
+        ASSERT_TRUE(result.failure);
+        EXPECT_EQ(result.failure->message, failures::kTooDamaged.message);
+        EXPECT_EQ(book.group(0).entries().count(), 0);  // the book is left as it was
+        EXPECT_LE(meter.peakBytes(), hostile.size() + damageAllowance(hostile.size()));
+    }
+
+    std::string worn;
+    for (int i = 0; i < 20'000; ++i) {
+        std::string r = record(makeEntry({{Field::FirstName, "Ann" + std::to_string(i)},
+                                          {Field::HomePhone, "555-0100"},
+                                          {Field::City, "Rome"}}));
+        r.erase(r.find('\x03'), 1);
+        worn += r;
+    }
+    Loaded l = load(worn);
+    EXPECT_EQ(l.book.group(0).entries().count(), 20'000);
+    EXPECT_GE(l.problems.total(), 20'000u);
 }

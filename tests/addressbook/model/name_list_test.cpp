@@ -113,6 +113,12 @@ TEST(NameList, QuickSearch) {
     NameList t(tricky, SortMode::LastName);
     EXPECT_EQ(t.lines()[t.quickSearch("smi").line].text, "Smith");
     EXPECT_EQ(t.lines()[t.quickSearch("SM").line].text, "Sm");
+    // A text between two lines selects neither: the next line does not start with it.
+    GroupList gap;
+    for (const char* n : {"Adams", "Cole"})
+        gap.insert(1, makeEntry({{Field::LastName, n}}));
+    EXPECT_EQ(NameList(gap, SortMode::LastName).quickSearch("b").action,
+              QuickSearch::Action::KeepSelection);
 }
 
 TEST(NameList, LineOfEntry) {

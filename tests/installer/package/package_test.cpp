@@ -293,6 +293,23 @@ TEST(PackageTest, DamagedEndsAreRefused) {
     std::string longEnd = good;
     longEnd.replace(longEnd.size() - 4, 4, std::string("\xe9\x03\0\0", 4));
     EXPECT_EQ(openPackage(*memoryStream(longEnd)).failure, PackageFailure::SizeMismatch);
+    // The TOC no longer where it says it is: its own offset word, or the pointer to
+    // it at the end, moved by a word either way.
+    std::uint64_t endLength = static_cast<unsigned char>(good[good.size() - 4]) |
+                              static_cast<unsigned char>(good[good.size() - 3]) << 8;
+    std::size_t pointerAt = good.size() - 8 - static_cast<std::size_t>(endLength);
+    std::uint32_t tocOffset = 0;
+    for (int i = 3; i >= 0; --i)
+        tocOffset = tocOffset << 8 | static_cast<unsigned char>(good[pointerAt + i]);
+    for (int delta : {-4, 4}) {
+        std::string moved = good;
+        std::size_t self = tocOffset + toc::kSelfOffset + 3;  // big-endian low byte
+        moved[self] = static_cast<char>(moved[self] + delta);
+        EXPECT_EQ(openPackage(*memoryStream(moved)).failure, PackageFailure::SizeMismatch) << delta;
+        moved = good;
+        moved[pointerAt] = static_cast<char>(moved[pointerAt] + delta);
+        EXPECT_EQ(openPackage(*memoryStream(moved)).failure, PackageFailure::SizeMismatch) << delta;
+    }
     // A script block that no longer opens.
     std::string spoiled = good;
     spoiled[kStub.size() + 5] ^= 0x40;
@@ -322,6 +339,24 @@ TEST(PackageTest, LiesInTheTocFailCleanly) {
     toc.set(toc::kFontCount, 3);
     toc.set(toc::kFontOffset, static_cast<std::uint32_t>(b->package.program.size() - 2));
     EXPECT_FALSE(readPieceList(*stream, toc, toc::kFontCount, toc::kFontOffset, false));
+}
+
+TEST(PackageTest, APieceListMayEndAtTheVeryEndOfTheStream) {
+    for (bool withIdentifiers : {false, true}) {
+        std::string head = withIdentifiers ? std::string("\0\0\0\x07", 4) : std::string();
+        std::string program = "xxxx" + head + std::string("\0\0\0\x03", 4) + "abc";
+        Toc toc;
+        toc.set(toc::kFontCount, 1);
+        toc.set(toc::kFontOffset, 4);
+        auto exact = readPieceList(*memoryStream(program), toc, toc::kFontCount, toc::kFontOffset,
+                                   withIdentifiers);
+        ASSERT_TRUE(exact) << withIdentifiers;
+        EXPECT_EQ((*exact)[0].extent.offset, program.size() - 3);
+        EXPECT_EQ((*exact)[0].extent.length, 3u);
+        // One byte short of its length: refused.
+        EXPECT_FALSE(readPieceList(*memoryStream(program.substr(0, program.size() - 1)), toc,
+                                   toc::kFontCount, toc::kFontOffset, withIdentifiers));
+    }
 }
 
 TEST(PackageTest, AStretchDeclaredBeyondTheVolumesCostsNoMoreThanWhatIsThere) {

@@ -67,10 +67,14 @@ private:
 
 }  // namespace
 
-TEST(VxpackDescription, FullExampleFillsTheModel) {
-    Folder folder;
-    writeBytes(folder.path("licence.txt"), "Terms\nMore terms\n");
-    std::string text = R"(
+// The complete example, read once; each feature is checked by a test of its own so
+// that a failure names what broke.
+class FullExample : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new Folder;
+        writeBytes(folder_->path("licence.txt"), "Terms\nMore terms\n");
+        std::string text = R"(
 [package]
 product = "Contavo Lite"
 window_title = "Contavo Lite Setup"
@@ -211,10 +215,28 @@ storage = "external"
 target = "<InstallDir>\\data.cab"
 component = 2
 )";
-    PackageContents c;
-    DescriptionProblem problem;
-    ASSERT_TRUE(folder.parse(text, c, problem, false)) << problem.text();
 
+        contents_ = new PackageContents;
+        DescriptionProblem problem;
+        parsed_ = folder_->parse(text, *contents_, problem, false);
+        problemText_ = new std::string(problem.text());
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        delete contents_;
+        delete problemText_;
+    }
+    void SetUp() override { ASSERT_TRUE(parsed_) << *problemText_; }
+
+    static inline Folder* folder_ = nullptr;
+    static inline PackageContents* contents_ = nullptr;
+    static inline bool parsed_ = false;
+    static inline std::string* problemText_ = nullptr;
+    const PackageContents& c = *contents_;
+    const Folder& folder = *folder_;
+};
+
+TEST_F(FullExample, PackageSettings) {
     const PackageSettings& s = c.script.settings;
     EXPECT_EQ(s.productName, "Contavo Lite");
     EXPECT_EQ(s.installDirectory, "<ProgramFiles>\\Contavo Lite");
@@ -240,14 +262,18 @@ component = 2
     EXPECT_EQ(c.volumeSize, 1457664u);
     // Not given: the bytes the packaged files take.
     EXPECT_EQ(s.requiredSize, 3500u);
+}
 
+TEST_F(FullExample, LanguagesAndPieces) {
     ASSERT_EQ(c.languages.size(), 1u);
     EXPECT_EQ(c.languages[0].identifier, 1033u);
     EXPECT_EQ(c.languages[0].lines[4], "&Next >");
     EXPECT_EQ(c.uninstallerProgram, folder.path("vxuninst.exe"));
     ASSERT_EQ(c.wizardBitmaps.size(), 1u);
     EXPECT_EQ(c.wizardBitmaps[0].identifier, 7u);
+}
 
+TEST_F(FullExample, RegistryTree) {
     // Registry: roots by index, keys in the order written.
     const RegistryItemKey& hkcu = c.script.registry[1];
     ASSERT_EQ(hkcu.subkeys.size(), 1u);
@@ -264,7 +290,9 @@ component = 2
     EXPECT_EQ(key.subkeys[0].name, "Zeta");
     EXPECT_EQ(key.subkeys[1].name, "Alpha");
     EXPECT_EQ(c.script.registry[2].subkeys[0].values[0].data, "Contavo.Book");
+}
 
+TEST_F(FullExample, ShortcutsIniTextEditsAndStages) {
     ASSERT_EQ(c.script.shortcuts.size(), 1u);
     EXPECT_EQ(c.script.shortcuts[0].icon, "<InstallDir>\\ctlite.exe,1");
     EXPECT_EQ(c.script.iniItems[0].keyAndValue, "Sort=2");
@@ -273,7 +301,9 @@ component = 2
     EXPECT_EQ(c.script.stageFileOperations[0].stage, 13u);
     EXPECT_EQ(c.script.stageFileOperations[0].action, 2u);
     EXPECT_EQ(c.script.stageOpenItems[0].verb, "explore");
+}
 
+TEST_F(FullExample, UserVariables) {
     ASSERT_EQ(c.script.userVariables.size(), 2u);
     const UserVariable& old = c.script.userVariables[0];
     EXPECT_EQ(old.source, UserVariableSource::Registry);
@@ -284,7 +314,9 @@ component = 2
     EXPECT_EQ(search.kind, UserVariableKind::Number);
     EXPECT_EQ(search.field2, "<WindowsDir><\\0>C:\\");
     EXPECT_EQ(search.options, kVarNoDriveSearch);
+}
 
+TEST_F(FullExample, ComponentsAndTheirSizes) {
     // Components: numbered depth first; sizes not given add up their files.
     ASSERT_EQ(c.script.components.size(), 2u);
     const Component& program = c.script.components[0];
@@ -295,7 +327,9 @@ component = 2
     EXPECT_EQ(program.children[0].flags, kComponentSelected);
     EXPECT_EQ(program.children[0].size, 500u);
     EXPECT_EQ(c.script.components[1].size, 99u);
+}
 
+TEST_F(FullExample, FilesAndTheirRecords) {
     ASSERT_EQ(c.files.size(), 3u);
     const PackagedFile& exe = c.files[0].record;
     EXPECT_TRUE(std::filesystem::equivalent(c.files[0].source, folder.path("payload/ctlite.exe")));

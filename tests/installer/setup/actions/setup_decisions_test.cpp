@@ -173,6 +173,7 @@ TEST(RegistryData, ConversionByTypeCode) {
     EXPECT_EQ(dword->bytes, "\x78\x56\x34\x12"s);
     EXPECT_EQ(convertRegistryData(1, "4294967295")->bytes, "\xff\xff\xff\xff"s);
     EXPECT_EQ(convertRegistryData(1, "-1")->bytes, "\xff\xff\xff\xff"s);
+    EXPECT_EQ(convertRegistryData(1, "-2147483648")->bytes, "\x00\x00\x00\x80"s);
 
     std::optional<RegistryData> text = convertRegistryData(2, "C:\\App");
     ASSERT_TRUE(text);
