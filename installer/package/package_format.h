@@ -58,7 +58,15 @@ inline constexpr std::uint32_t kFileCount = 184, kFileAreaOffset = 188;
 inline constexpr std::uint32_t kInstalledKilobytes = 196, kPackedKilobytes = 204, kFileTotal = 208,
                                kVolumeTotal = 220;
 inline constexpr std::uint32_t kSelfOffset = 228;
+// The mark every further volume of this build ends with (high and low word); 0 in
+// a package whose volumes carry none.
+inline constexpr std::uint32_t kVolumeMarkHigh = 232, kVolumeMarkLow = 236;
 }  // namespace toc
+
+// Each further volume ends with 8 bytes after its share of the stream: the volume
+// mark of its build, big-endian, so that setup never reads on from a volume that a
+// different build left under the same name.
+inline constexpr std::size_t kVolumeMarkSize = 8;
 
 inline constexpr std::uint32_t kPackageFormatVersion = 1;
 

@@ -77,6 +77,8 @@ OpenedPackage openPackage(PackageStream& stream) {
             ends.push_back(bigEndian(table.data() + 4 * v));
         if (!stream.setVolumeEnds(std::move(ends)))
             return opened;
+        stream.setVolumeMark(std::uint64_t{opened.toc.word(toc::kVolumeMarkHigh)} << 32 |
+                             opened.toc.word(toc::kVolumeMarkLow));
     }
     std::uint32_t scriptOffset = opened.toc.word(toc::kScriptOffset);
     std::uint32_t scriptLength = opened.toc.word(toc::kScriptLength);

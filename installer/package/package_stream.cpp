@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "installer/package/package_format.h"
+
 namespace vortix {
 
 PackageStream::PackageStream(std::unique_ptr<platform::File> program, VolumeOpener openVolume)
@@ -21,15 +23,32 @@ bool PackageStream::setVolumeEnds(std::vector<std::uint32_t> ends) {
     return true;
 }
 
-int PackageStream::firstMissingVolume() {
+PackageStream::VolumeState PackageStream::stateOf(platform::File* file, std::size_t volume) const {
+    std::uint64_t length = ends_[volume] - ends_[volume - 1], actual = 0;
+    if (file == nullptr || !file->size(actual) || actual < length)
+        return VolumeState::Missing;
+    if (volumeMark_ == 0)
+        return VolumeState::Present;
+    unsigned char mark[kVolumeMarkSize];
+    std::size_t got = 0;
+    if (actual != length + kVolumeMarkSize || !file->seek(length) ||
+        !file->read(reinterpret_cast<char*>(mark), sizeof mark, got) || got != sizeof mark)
+        return VolumeState::OtherBuild;
+    std::uint64_t found = 0;
+    for (unsigned char byte : mark)
+        found = found << 8 | byte;
+    return found == volumeMark_ ? VolumeState::Present : VolumeState::OtherBuild;
+}
+
+PackageStream::VolumeCheck PackageStream::checkVolumes() {
     for (std::size_t volume = 1; volume < ends_.size(); ++volume) {
         std::unique_ptr<platform::File> file =
             openVolume_ ? openVolume_(static_cast<int>(volume)) : nullptr;
-        std::uint64_t actual = 0;
-        if (!file || !file->size(actual) || actual < ends_[volume] - ends_[volume - 1])
-            return static_cast<int>(volume);
+        VolumeState state = stateOf(file.get(), volume);
+        if (state != VolumeState::Present)
+            return {static_cast<int>(volume), state};
     }
-    return 0;
+    return {};
 }
 
 bool PackageStream::read(std::uint64_t offset, char* out, std::size_t size) {
@@ -79,11 +98,10 @@ bool PackageStream::readInVolume(std::size_t volume, std::uint64_t offset, char*
             openNumber_ = 0;
             if (openVolume_)
                 volume_ = openVolume_(static_cast<int>(volume));
-            if (!volume_)
+            if (stateOf(volume_.get(), volume) != VolumeState::Present) {
+                volume_.reset();
                 return false;
-            std::uint64_t actual = 0;
-            if (!volume_->size(actual) || actual < ends_[volume] - ends_[volume - 1])
-                return false;
+            }
             openNumber_ = volume;
         }
         file = volume_.get();

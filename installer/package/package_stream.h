@@ -27,9 +27,17 @@ public:
     bool setVolumeEnds(std::vector<std::uint32_t> ends);
     std::uint64_t size() const { return ends_.back(); }
 
-    // The number of the first further volume that cannot be opened or is shorter
-    // than the table says; 0 when all are there.
-    int firstMissingVolume();
+    // The mark each further volume must end with; 0 for volumes without one.
+    void setVolumeMark(std::uint64_t mark) { volumeMark_ = mark; }
+
+    enum class VolumeState { Present, Missing, OtherBuild };
+    struct VolumeCheck {
+        int number = 0;  // the first further volume not present; 0 when all are
+        VolumeState state = VolumeState::Present;
+    };
+    // Opens each further volume in turn: missing when it cannot be opened or is
+    // shorter than the table says, of another build when its mark differs.
+    VolumeCheck checkVolumes();
 
     // Exactly `size` bytes from `offset`, or false.
     bool read(std::uint64_t offset, char* out, std::size_t size);
@@ -37,12 +45,14 @@ public:
     bool read(std::uint64_t offset, std::size_t size, std::string& out);
 
 private:
+    VolumeState stateOf(platform::File* file, std::size_t volume) const;
     bool readInVolume(std::size_t volume, std::uint64_t offset, char* out, std::size_t size);
 
     std::unique_ptr<platform::File> program_;
     VolumeOpener openVolume_;
     std::uint64_t programSize_ = 0;
     std::vector<std::uint64_t> ends_;
+    std::uint64_t volumeMark_ = 0;
     std::size_t openNumber_ = 0;  // volume held in volume_ (0: none)
     std::unique_ptr<platform::File> volume_;
 };

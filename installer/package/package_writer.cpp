@@ -22,6 +22,15 @@ void putWord(std::string& out, std::uint32_t value) {
         out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
+// The mark of a build's volumes: a hash of the bytes they share out, so that a
+// build with other files marks its volumes otherwise (never 0, which means "none").
+std::uint64_t volumeMarkOf(std::string_view fileArea) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;  // 64-bit FNV-1a
+    for (char byte : fileArea)
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001b3ull;
+    return hash == 0 ? 1 : hash;
+}
+
 void putLittleWord(std::string& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -212,7 +221,17 @@ BuiltPackage build(std::string_view stub, const PackageContents& c) {
         layout.toc.set(toc::kFileAreaOffset, layout.offset());
         layout.append(files.bytes);
     } else {
-        volumeCount = (files.bytes.size() + c.volumeSize - 1) / c.volumeSize;
+        if (c.volumeSize <= kVolumeMarkSize)
+            throw BuildError("a volume must hold more than its 8-byte mark");
+        // Each volume holds its share of the stream, then the mark of this build.
+        std::size_t share = c.volumeSize - kVolumeMarkSize;
+        volumeCount = (files.bytes.size() + share - 1) / share;
+        std::uint64_t mark = volumeMarkOf(files.bytes);
+        std::string markBytes;
+        putWord(markBytes, static_cast<std::uint32_t>(mark >> 32));
+        putWord(markBytes, static_cast<std::uint32_t>(mark));
+        layout.toc.set(toc::kVolumeMarkHigh, static_cast<std::uint32_t>(mark >> 32));
+        layout.toc.set(toc::kVolumeMarkLow, static_cast<std::uint32_t>(mark));
         // The table of volume ends: the program file first, then each volume.
         std::size_t tableOffset = layout.bytes().size();
         std::size_t programSize = tableOffset + 4 * (volumeCount + 1) + tail;
@@ -222,9 +241,9 @@ BuiltPackage build(std::string_view stub, const PackageContents& c) {
         std::string table;
         putWord(table, offsetWord(programSize));
         for (std::size_t v = 0; v < volumeCount; ++v) {
-            std::size_t begin = v * c.volumeSize;
-            std::size_t length = std::min<std::size_t>(c.volumeSize, files.bytes.size() - begin);
-            built.volumes.push_back(files.bytes.substr(begin, length));
+            std::size_t begin = v * share;
+            std::size_t length = std::min<std::size_t>(share, files.bytes.size() - begin);
+            built.volumes.push_back(files.bytes.substr(begin, length) + markBytes);
             putWord(table, offsetWord(programSize + begin + length));
         }
         layout.append(table);

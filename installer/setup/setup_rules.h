@@ -44,6 +44,10 @@ inline constexpr std::string_view kNoRegistryDestinationText =
 // A further volume is not beside the setup program (the name is filled in).
 inline constexpr std::string_view kMissingVolumeText =
     "Couldn't find \"%s\" beside the setup program.";
+// A further volume beside the setup program was made by another build of it.
+inline constexpr std::string_view kOtherBuildVolumeText =
+    "\"%s\" beside the setup program belongs to another build of it. Put the volumes "
+    "made with this setup program beside it and start it again.";
 inline constexpr std::string_view kInitialisingText =
     "Vortix Installer is initialising. Please wait.";
 inline constexpr std::string_view kGraphicsFailedText =

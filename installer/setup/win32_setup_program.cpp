@@ -118,9 +118,12 @@ bool SetupProgram::readPackage() {
     if (!packageAllowsRun(settings, silent_))
         return false;
     // Every volume must be beside the program before anything is installed.
-    if (int missing = stream_->firstMissingVolume()) {
-        messages_.error(formatText(kMissingVolumeText,
-                                   {std::string(kVolumeNamePrefix) + std::to_string(missing)}));
+    PackageStream::VolumeCheck volumes = stream_->checkVolumes();
+    if (volumes.number != 0) {
+        bool otherBuild = volumes.state == PackageStream::VolumeState::OtherBuild;
+        messages_.error(
+            formatText(otherBuild ? kOtherBuildVolumeText : kMissingVolumeText,
+                       {std::string(kVolumeNamePrefix) + std::to_string(volumes.number)}));
         return false;
     }
     expandSystemPathsOnce(package_.script, variables_);

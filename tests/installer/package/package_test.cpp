@@ -268,10 +268,33 @@ TEST(PackageTest, FileAreaCanSpreadOverVolumes) {
     std::vector<std::string> missingLast(b->package.volumes.begin(), b->package.volumes.end() - 1);
     auto partial = memoryStream(b->package.program, missingLast);
     ASSERT_EQ(openPackage(*partial).failure, PackageFailure::None);
-    EXPECT_EQ(partial->firstMissingVolume(), static_cast<int>(b->package.volumes.size()));
-    EXPECT_EQ(stream->firstMissingVolume(), 0);
+    EXPECT_EQ(partial->checkVolumes().number, static_cast<int>(b->package.volumes.size()));
+    EXPECT_EQ(stream->checkVolumes().number, 0);
     readFiles(*partial, opened.toc, failed);
     EXPECT_TRUE(failed);
+}
+
+TEST(PackageTest, AVolumeOfAnotherBuildIsNeverReadOn) {
+    auto ours = buildSample(1000);
+    ASSERT_EQ(ours->package.error, "");
+    // Another build whose volumes are as long but hold other bytes.
+    auto theirs = buildSample(1000);
+    std::vector<std::string> mixed = ours->package.volumes;
+    std::string& second = mixed[1];
+    second.replace(0, 1, 1, static_cast<char>(second[0] ^ 1));
+    second.replace(second.size() - kVolumeMarkSize, kVolumeMarkSize,
+                   std::string(kVolumeMarkSize, '\x5a'));
+    auto stream = memoryStream(ours->package.program, mixed);
+    OpenedPackage opened = openPackage(*stream);
+    ASSERT_EQ(opened.failure, PackageFailure::None);
+    PackageStream::VolumeCheck check = stream->checkVolumes();
+    EXPECT_EQ(check.number, 2);
+    EXPECT_EQ(check.state, PackageStream::VolumeState::OtherBuild);
+    bool failed = false;
+    readFiles(*stream, opened.toc, failed);
+    EXPECT_TRUE(failed);
+    // The same files give the same mark: a rebuild's volumes may be mixed freely.
+    EXPECT_EQ(ours->package.volumes, theirs->package.volumes);
 }
 
 TEST(PackageTest, ProgramWithoutPackageIsASizeMismatch) {
