@@ -301,6 +301,12 @@ TEST(DataFile, NoSaveWritesAFileTheReaderWouldRefuse) {
     EXPECT_EQ(readBytes(path), "old book");
 }
 
+TEST(DataFile, AMillionPersonalEntriesFitTheFile) {
+    // A hundredth of such a book, a hundred times over, with room to spare.
+    std::size_t hundredth = dataformat::fileImageSize(testing_support::generatedBook(10000, 4));
+    EXPECT_LT(hundredth * 100 * 3 / 2, dataformat::kMaxFileSize) << hundredth;
+}
+
 TEST(DataFile, RunningOutOfMemoryWhileSavingIsReportedAndKeepsTheFile) {
     TempDir dir;
     std::string path = dir.file("data.dat");
