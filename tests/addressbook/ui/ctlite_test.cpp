@@ -764,3 +764,45 @@ TEST_F(CtliteThreePeople, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
     DeleteFileA(picture.c_str());
 }
+
+TEST_F(Ctlite, LongPasswordsControlBytesAndGroupNamesStopAtTheEdit) {
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    Session::command(window, ID_OPTIONS_PASSWORD);
+    HWND setup = s.user().waitFor("Password Setup");
+    ASSERT_NE(setup, nullptr);
+    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
+        EXPECT_EQ(SendDlgItemMessageA(setup, id, EM_GETLIMITTEXT, 0, 0), 49) << id;
+    SetDlgItemTextA(setup, IDC_NEW_PASSWORD, "tab\there");
+    SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "tab\there");
+    User::press(setup, IDOK);
+    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "A password can hold at most 49 characters and no control characters.\n\nPlease "
+              "try again.");
+    User::answer(box, IDOK);
+    User::answer(setup, IDCANCEL);
+    Session::command(window, ID_GROUP_RENAME);
+    HWND name = s.user().waitFor("Add/Modify Group");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(name, IDC_GROUP_NAME, EM_GETLIMITTEXT, 0, 0), 49);
+    User::answer(name, IDCANCEL);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
+    EXPECT_FALSE(back.hasPassword());  // nothing was stored
+
+    s.writeBook(lockedBook("pw"));
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(prompt, IDC_PASSWORD, EM_GETLIMITTEXT, 0, 0), 49);
+    enterPassword(s, prompt, "pw");
+    window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
