@@ -9,6 +9,9 @@ namespace ctlite {
 namespace {
 
 constexpr UINT kAboutSystemCommand = 16;
+// What Enter sends: the dialog's default command, which no button carries, so that
+// Enter never presses Exit.
+constexpr int kEnterKey = 0x6FFF;
 
 // The maker's pages.
 constexpr char kManualAddress[] = "http://www.example.com/contavo-lite/manual.htm";
@@ -19,6 +22,8 @@ constexpr char kProductAddress[] = "http://www.example.com/contavo/";
 const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_GROUP, CBN_SELCHANGE, &MainWindow::onGroupChanged},
     {IDC_QUICK_SEARCH, EN_CHANGE, &MainWindow::onQuickSearch},
+    {IDC_QUICK_SEARCH, EN_SETFOCUS, &MainWindow::onQuickSearchFocus},
+    {kEnterKey, BN_CLICKED, &MainWindow::onEnterKey},
     {IDC_ADD, BN_CLICKED, &MainWindow::onAdd},
     {ID_ENTRY_ADD, 0, &MainWindow::onAdd},
     {ID_ENTRY_EDIT, 0, &MainWindow::onEdit},
@@ -93,6 +98,7 @@ BOOL MainWindow::onInit() {
 
     placeWindow();
     setUpButtons();
+    SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
 
     char directory[MAX_PATH] = "";
     DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
@@ -181,6 +187,12 @@ void MainWindow::endProgram() {
 void MainWindow::endQuietly() {
     closedEarly_ = true;
     end(IDCANCEL);
+}
+
+void MainWindow::onEnterKey() {
+    // In the name list Enter edits the selected entry, as a double-click does.
+    if (GetFocus() == item(IDC_NAME_LIST))
+        onEdit();
 }
 
 INT_PTR MainWindow::ignoreOtherCommands(WPARAM, LPARAM) {

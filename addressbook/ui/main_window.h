@@ -43,6 +43,7 @@ private:
     BOOL onInit() override;
     void placeWindow();
     void onExit();
+    void onEnterKey();
     void onEscape() {}  // Escape never closes the window
     void showFailure(const Failure& failure);
     void endProgram();
@@ -81,6 +82,9 @@ private:
     void checkSortItem();
     int selectedEntryIndex(std::string* lineText = nullptr) const;
     void onQuickSearch();
+    void onQuickSearchFocus();
+    // The list box's line that shows names_'s line `line`, or -1.
+    LRESULT listLineOf(std::size_t line) const;
     void onAdd();
     void onEdit();
     void onDelete();
@@ -123,6 +127,7 @@ private:
     CSingleInstance instance_;
     CTrayIcon tray_;
     SortMode sortMode_ = kDefaultSortMode;
+    NameList names_{GroupList(), kDefaultSortMode};  // the lines the name list shows
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
     HBITMAP groupIcon_ = nullptr, entryIcon_ = nullptr;

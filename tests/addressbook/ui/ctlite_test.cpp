@@ -806,3 +806,42 @@ TEST_F(Ctlite, LongPasswordsControlBytesAndGroupNamesStopAtTheEdit) {
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 }
+
+TEST_F(CtliteThreePeople, EnterEditsInTheListAndNeverEndsTheProgram) {
+    HWND search = GetDlgItem(window, IDC_QUICK_SEARCH), list = GetDlgItem(window, IDC_NAME_LIST);
+    SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
+    waitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == 1; });
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);  // bob Adams
+    // Enter in Quick Search, then in the name list: the editor opens on bob.
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(search), TRUE);
+    PostMessageA(search, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    HWND sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr) << "the program ended on Enter";
+    EXPECT_EQ(User::text(currentPage(sheet), IDC_EDIT_FIRST), "bob");
+    User::answer(sheet, IDCANCEL);
+    // A click into Quick Search selects all of its text, as the keyboard does.
+    auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    };
+    auto selection = [&] {
+        DWORD start = 0, end = 0;
+        SendMessageA(search, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        return std::pair<DWORD, DWORD>(start, end);
+    };
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    waitUntil([&] { return focus() == list; });
+    SendMessageA(search, EM_SETSEL, 0, 0);
+    PostMessageA(search, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(search, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    waitUntil([&] { return focus() == search && selection() == std::pair<DWORD, DWORD>(0, 2); });
+    EXPECT_EQ(focus(), search);
+    EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>(0, 2)));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
