@@ -100,14 +100,16 @@ BOOL MainWindow::onInit() {
     setUpButtons();
     SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
 
-    char directory[MAX_PATH] = "";
-    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    book_.setDataPath(std::string(directory, n < 100 ? n : 100) + "\\data.dat");
+    // The whole folder, however long.
+    std::string directory(GetCurrentDirectoryA(0, nullptr), '\0');
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
+    directory.resize(n < directory.size() ? n : 0);
+    book_.setDataPath(directory + "\\data.dat");
     DataFile file(platform::systemFileSystem(), book_.dataPath());
     bool justCreated = false;
     if (!file.exists()) {
-        if (Outcome failure = file.createNew()) {
-            showFailure(*failure);
+        if (file.createNew()) {
+            showFailure(failures::kCannotOpen);  // the book cannot be had
             endProgram();
             return TRUE;
         }

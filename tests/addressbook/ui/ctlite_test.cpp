@@ -49,11 +49,20 @@ public:
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
         RemoveDirectoryA(folder_.c_str());
+        for (auto parent = parents_.rbegin(); parent != parents_.rend(); ++parent)
+            RemoveDirectoryA(parent->c_str());
         DeleteFileA(windowsDirectoryFile("ctlite.INI").c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite");
     }
 
     std::string dataPath() const { return folder_ + "\\data.dat"; }
+
+    // The program starts in a new folder inside this one from now on.
+    void moveInto(const std::string& name) {
+        parents_.push_back(folder_);
+        folder_ += "\\" + name;
+        CreateDirectoryA(folder_.c_str(), nullptr);
+    }
 
     void writeBook(const ctlite::AddressBook& book) {
         ctlite::DataFile(platform::systemFileSystem(), dataPath()).save(book);
@@ -113,6 +122,7 @@ public:
 
 private:
     std::string folder_;
+    std::vector<std::string> parents_;
     Started run_;
     std::unique_ptr<User> user_;
 };
@@ -844,4 +854,26 @@ TEST_F(CtliteThreePeople, EnterEditsInTheListAndNeverEndsTheProgram) {
     EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>(0, 2)));
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, ADataFolderLongerThanAHundredCharactersIsUsedWhole) {
+    s.moveInto(std::string(60, 'a'));
+    s.moveInto(std::string(60, 'b'));
+    ASSERT_GT(s.dataPath().size(), 130u);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr) << "no window titled " << s.dataPath();
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(load(s.dataPath()).groupCount(), 2);
+}
+
+TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
+    // Nothing can be made in the kernel's process folder, whoever asks.
+    Started run = launch("\"" + windowsPath(CTLITE_EXE) + "\"", "Z:\\proc");
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Fatal Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
+    User::answer(box, IDOK);
+    EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
 }
