@@ -22,6 +22,18 @@
 
 namespace ctlite {
 
+// The wait cursor for as long as a book is loaded or saved.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 class MainWindow : public fw::DialogImpl<MainWindow> {
 public:
     static const fw::CommandEntry<MainWindow> kCommands[];
@@ -66,6 +78,9 @@ private:
     void keepDamagedCopy(const ProblemList& problems);
     // Saves the book (group section and trailer); shows the failure and returns false.
     bool save();
+    Outcome writeBook();
+    // Before another book replaces this one: saves it, or asks whether to go on without.
+    bool saveOrGoOnWithout();
     void showBookInTitle();
     void onSave();
     void onFileNew();

@@ -877,3 +877,62 @@ TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
     User::answer(box, IDOK);
     EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
 }
+
+namespace {
+
+void setReadOnly(Session& s, bool readOnly) {
+    SetFileAttributesA(s.dataPath().c_str(),
+                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
+
+const char kReadOnlyMessage[] = "File is set to Read-only, can't write to the file.\nSave Failed.";
+
+}  // namespace
+
+TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
+    setReadOnly(s, true);
+    // Add a Group shows the save's own message.
+    Session::command(window, ID_GROUP_ADD);
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), kReadOnlyMessage);
+    User::answer(box, IDOK);
+    // File Open: asked whether to go on without saving; No stays on the book.
+    std::string other = s.dataPath() + "-other.dat";
+    ctlite::AddressBook two;
+    two.group(0).entries().insert(1, makeEntry({{ctlite::Field::FirstName, "Zoe"}}));
+    ctlite::DataFile(platform::systemFileSystem(), other).save(two);
+    const std::string question = std::string(kReadOnlyMessage) +
+                                 "\n\nThe address book on screen could not be saved. Go on "
+                                 "without saving it?";
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), question);
+    User::answer(box, IDNO);
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    // A file that cannot be read is reported, and the book stays.
+    HANDLE held = CreateFileA(other.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              other + " could not be read. The address book on screen stays open.");
+    User::answer(box, IDOK);
+    CloseHandle(held);
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    // Yes opens the other book.
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    Session::waitForLines(window, {"Zoe "});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Zoe "}));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    setReadOnly(s, false);
+    DeleteFileA(other.c_str());
+}
