@@ -48,12 +48,17 @@ bool CSingleInstance::IsAnotherInstanceRunning() const {
 }
 
 bool CSingleInstance::PublishMainWindow(HWND mainWindow) {
-    if (IsAnotherInstanceRunning())
+    // The lock goes whatever happens, or later copies would wait for ever.
+    if (IsAnotherInstanceRunning()) {
+        release();
         return false;
+    }
     sharedMemory = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
                                       SharedMemoryName().c_str());
-    if (!sharedMemory)
+    if (!sharedMemory) {
+        release();
         return false;
+    }
     if (void* view = MapViewOfFile(sharedMemory, FILE_MAP_ALL_ACCESS, 0, 0, 4)) {
         WaitForSingleObject(memoryMutex_, INFINITE);
         *static_cast<std::uint32_t*>(view) =

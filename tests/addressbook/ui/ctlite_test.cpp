@@ -936,3 +936,25 @@ TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
     setReadOnly(s, false);
     DeleteFileA(other.c_str());
 }
+
+TEST_F(CtliteThreePeople, AFailedPublishLetsLaterCopiesRun) {
+    // The shared memory's name taken by another kind of object: this copy cannot
+    // publish its window, and a later copy must not wait for it for ever.
+    User::press(window, IDOK);
+    ASSERT_EQ(s.wait(), 0u);
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "CSingleInstance_MMF_ctlite");
+    ASSERT_NE(squatter, nullptr);
+    window = s.start();
+    ASSERT_NE(window, nullptr);
+    Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"",
+                            s.dataPath().substr(0, s.dataPath().size() - 9));
+    User secondUser(second.process.dwProcessId);
+    HWND secondWindow = secondUser.waitFor(kCaptionPrefix + s.dataPath());
+    EXPECT_NE(secondWindow, nullptr) << "the second copy hangs";
+    if (secondWindow)
+        User::press(secondWindow, IDOK);
+    EXPECT_EQ(second.wait(20000), 0u);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    CloseHandle(squatter);
+}
