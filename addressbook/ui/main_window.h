@@ -53,8 +53,14 @@ private:
 
     // ---- start-up, exit, help (main_window.cpp)
     BOOL onInit() override;
+    // The shell's restart comes under a registered message number, outside the tables.
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void placeWindow();
     void onExit();
+    // Saves for an exit; a failure is shown with the window in view (false).
+    bool saveForExit();
+    // The exit sequence after the save: positions, then the dialog ends.
+    void finishExit();
     void onEnterKey();
     void onEscape() {}  // Escape never closes the window
     void showFailure(const Failure& failure);
@@ -128,9 +134,13 @@ private:
     INT_PTR onRightButtonUp(WPARAM, LPARAM);
 
     // ---- the tray (main_window_tray.cpp)
-    void showTrayIcon();
+    // False when the shell refused the icon: the window must then stay in view.
+    bool showTrayIcon();
+    INT_PTR onTaskbarCreated();
     void hideInTray();
     void onShowFromTray();
+    // Asks for the password of a locked book; a refusal ends the program (false).
+    bool unlockOrEnd();
     void onTrayExit();
     void onTraySettings() {}  // the settings window comes later
     INT_PTR onTrayNotify(WPARAM, LPARAM);
@@ -143,6 +153,10 @@ private:
     CTrayIcon tray_;
     SortMode sortMode_ = kDefaultSortMode;
     NameList names_{GroupList(), kDefaultSortMode};  // the lines the name list shows
+    UINT taskbarCreated_ = 0;
+    bool maximizedBeforeTray_ = false;
+    bool savedForSessionEnd_ = false;
+    bool showingFromTray_ = false;
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
     HBITMAP groupIcon_ = nullptr, entryIcon_ = nullptr;

@@ -2,12 +2,16 @@
 #include <windows.h>
 // (after windows.h)
 #include <prsht.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
@@ -775,6 +779,87 @@ TEST_F(CtliteThreePeople, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
     DeleteFileA(picture.c_str());
 }
 
+// ---- faults a user met in the main window
+
+namespace {
+
+// Stands in for the shell's notification area: a window of the shell's own class,
+// made last and topmost so that Shell_NotifyIcon finds it first. It counts the
+// icons it is asked to add and remove, and accepts them or not. Its own thread
+// answers, whatever the test is waiting for.
+class FakeNotificationArea {
+public:
+    explicit FakeNotificationArea(bool accepting) : accept(accepting) {
+        thread_ = std::thread([this] { run(); });
+        waitUntil([&] { return window_.load() != nullptr; });
+    }
+    ~FakeNotificationArea() {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+
+    std::atomic<bool> accept;
+    std::atomic<int> added{0}, removed{0};
+
+private:
+    void run() {
+        WNDCLASSA type{};
+        type.lpfnWndProc = &FakeNotificationArea::procedure;
+        type.hInstance = GetModuleHandleA(nullptr);
+        type.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&type);
+        HWND window = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0,
+                                      nullptr, nullptr, type.hInstance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_ = window;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+    }
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self =
+            reinterpret_cast<FakeNotificationArea*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == WM_COPYDATA) {
+            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (data->dwData == NIM_ADD) {
+                ++self->added;
+                return self->accept ? TRUE : FALSE;
+            }
+            if (data->dwData == NIM_DELETE)
+                ++self->removed;
+            return TRUE;
+        }
+        if (message == WM_CLOSE) {
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
+
+void setReadOnly(Session& s, bool readOnly) {
+    SetFileAttributesA(s.dataPath().c_str(),
+                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
+
+const char kReadOnlyMessage[] = "File is set to Read-only, can't write to the file.\nSave Failed.";
+
+// The main window of a copy that starts hidden in the tray.
+HWND waitForHiddenWindow(Session& s) {
+    HWND window = nullptr;
+    waitUntil([&] {
+        window = FindWindowA(nullptr, (kCaptionPrefix + s.dataPath()).c_str());
+        return window != nullptr && !Session::visible(window);
+    });
+    return window;
+}
+
+}  // namespace
+
 TEST_F(Ctlite, LongPasswordsControlBytesAndGroupNamesStopAtTheEdit) {
     s.writeBook(threePeople());
     HWND window = s.start();
@@ -867,28 +952,6 @@ TEST_F(Ctlite, ADataFolderLongerThanAHundredCharactersIsUsedWhole) {
     EXPECT_EQ(load(s.dataPath()).groupCount(), 2);
 }
 
-TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
-    // Nothing can be made in the kernel's process folder, whoever asks.
-    Started run = launch("\"" + windowsPath(CTLITE_EXE) + "\"", "Z:\\proc");
-    User user(run.process.dwProcessId);
-    HWND box = user.waitFor("Fatal Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
-    User::answer(box, IDOK);
-    EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
-}
-
-namespace {
-
-void setReadOnly(Session& s, bool readOnly) {
-    SetFileAttributesA(s.dataPath().c_str(),
-                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-}
-
-const char kReadOnlyMessage[] = "File is set to Read-only, can't write to the file.\nSave Failed.";
-
-}  // namespace
-
 TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
     setReadOnly(s, true);
     // Add a Group shows the save's own message.
@@ -937,6 +1000,125 @@ TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
     DeleteFileA(other.c_str());
 }
 
+TEST_F(CtliteThreePeople, TheSessionEndSavesAtTheQuestionAndMayBeStopped) {
+    auto askToEnd = [&] {
+        return std::async(std::launch::async,
+                          [&] { return SendMessageA(window, WM_QUERYENDSESSION, 0, 0); });
+    };
+    setReadOnly(s, true);
+    auto refused = askToEnd();
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              std::string(kReadOnlyMessage) +
+                  "\n\nEnd the Windows session without saving the address book?");
+    User::answer(box, IDNO);
+    EXPECT_EQ(refused.get(), FALSE);
+    setReadOnly(s, false);
+    std::remove(s.dataPath().c_str());
+    EXPECT_EQ(askToEnd().get(), TRUE);
+    EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);  // saved at the question
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, APositionOffEveryScreenIsNotUsedAndTrayExitKeepsMaximized) {
+    s.writeBook(threePeople());
+    WritePrivateProfileStringA("Contavo Lite", "x", "-3000", "ctlite.INI");
+    WritePrivateProfileStringA("Contavo Lite", "y", "100", "ctlite.INI");
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 464) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 423) / 2);
+    ShowWindow(window, SW_MAXIMIZE);
+    ShowWindow(window, SW_MINIMIZE);  // to the tray
+    waitUntil([&] { return !Session::visible(window); });
+    Session::command(window, ID_TRAY_EXIT);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "Maximized", 9, "ctlite.INI"), 1u);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "x", 9, "ctlite.INI"),
+              static_cast<UINT>(r.left));
+}
+
+TEST_F(CtliteThreePeople, ATrayExitWhoseSaveFailsComesBackIntoView) {
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
+    setReadOnly(s, true);
+    Session::command(window, ID_TRAY_EXIT);
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), kReadOnlyMessage);
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_FALSE(IsIconic(window));
+    User::answer(box, IDOK);
+    setReadOnly(s, false);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, WithoutANotificationAreaTheWindowIsNeverHidden) {
+    FakeNotificationArea shell(/*accept=*/false);
+    s.writeBook(lockedBook("pw"));
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
+    // No icon at start-up: the window stays, and asks first for the password.
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    enterPassword(s, prompt, "pw");
+    HWND window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    EXPECT_GE(shell.added.load(), 1);
+    // Minimised without an icon, it stays on the taskbar.
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return shell.added.load() >= 2; });
+    EXPECT_TRUE(Session::visible(window));
+    // With an icon it hides; when the shell restarts, the icon comes back ...
+    shell.accept = true;
+    ShowWindow(window, SW_RESTORE);
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
+    ASSERT_FALSE(Session::visible(window));
+    int before = shell.added;
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    SendMessageA(window, taskbarCreated, 0, 0);
+    EXPECT_EQ(shell.added.load(), before + 1);
+    EXPECT_FALSE(Session::visible(window));
+    // ... or, refused, the window comes back into view.
+    shell.accept = false;
+    SendMessageA(window, taskbarCreated, 0, 0);
+    waitUntil([&] { return Session::visible(window); });
+    EXPECT_TRUE(Session::visible(window));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, ASecondStartShowsTheFirstFromTheTrayThroughItsPassword) {
+    FakeNotificationArea shell(/*accept=*/true);
+    s.writeBook(lockedBook("pw"));
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
+    s.startOnly();
+    HWND window = waitForHiddenWindow(s);
+    ASSERT_NE(window, nullptr);
+    Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
+    EXPECT_EQ(second.wait(20000), 0u);
+    // The first copy asks for the password of its locked book before it shows.
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_FALSE(Session::visible(window));
+    enterPassword(s, prompt, "pw");
+    waitUntil([&] {
+        return Session::visible(window) && GetForegroundWindow() == window &&
+               shell.removed.load() == shell.added.load();
+    });
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+    EXPECT_EQ(shell.removed.load(), shell.added.load());  // no icon left behind
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
 TEST_F(CtliteThreePeople, AFailedPublishLetsLaterCopiesRun) {
     // The shared memory's name taken by another kind of object: this copy cannot
     // publish its window, and a later copy must not wait for it for ever.
@@ -957,4 +1139,15 @@ TEST_F(CtliteThreePeople, AFailedPublishLetsLaterCopiesRun) {
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
     CloseHandle(squatter);
+}
+
+TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
+    // Nothing can be made in the kernel's process folder, whoever asks.
+    Started run = launch("\"" + windowsPath(CTLITE_EXE) + "\"", "Z:\\proc");
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Fatal Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
+    User::answer(box, IDOK);
+    EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
 }
