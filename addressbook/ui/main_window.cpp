@@ -200,15 +200,15 @@ INT_PTR MainWindow::onQueryEndSession(WPARAM, LPARAM) {
                                    "\n\nEnd the Windows session without saving the address book?",
                                std::string(failure->title).c_str(),
                                MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
-    savedForSessionEnd_ = agree;
+    sessionEndAgreed_ = agree;
     SetWindowLongPtrA(handle(), DWLP_MSGRESULT, agree);
     return TRUE;
 }
 
 INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
-    if (ending && (savedForSessionEnd_ || saveForExit()))
+    if (ending && (sessionEndAgreed_ || saveForExit()))
         finishExit();
-    savedForSessionEnd_ = false;
+    sessionEndAgreed_ = false;
     return FALSE;
 }
 

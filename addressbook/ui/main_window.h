@@ -155,7 +155,7 @@ private:
     NameList names_{GroupList(), kDefaultSortMode};  // the lines the name list shows
     UINT taskbarCreated_ = 0;
     bool maximizedBeforeTray_ = false;
-    bool savedForSessionEnd_ = false;
+    bool sessionEndAgreed_ = false;  // saved at the question, or ending without was chosen
     bool showingFromTray_ = false;
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;

@@ -616,8 +616,13 @@ TEST_F(CtliteThreePeople, ASecondStartActivatesTheFirstAndEnds) {
     EXPECT_FALSE(IsWindowVisible(window));
     Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
     EXPECT_EQ(second.wait(20000), 0u);
-    EXPECT_TRUE(IsWindow(window));  // the first copy runs on
+    // The first copy runs on, and comes out of the tray to the front.
+    waitUntil([&] { return Session::visible(window) && GetForegroundWindow() == window; });
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
     // A double-click on the tray icon shows the window again.
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
     PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_LBUTTONDBLCLK);
     waitUntil([&] { return Session::visible(window); });
     EXPECT_TRUE(IsWindowVisible(window));
