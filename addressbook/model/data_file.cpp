@@ -43,18 +43,24 @@ Outcome DataFile::save(const AddressBook& book) {
     // no memory for it.
     if (dataformat::fileImageSize(book) > dataformat::kMaxFileSize)
         return failures::kTooLargeToSave;
-    std::string image;
     try {
-        image = dataformat::fileImage(book);
+        return replaceContents(dataformat::fileImage(book));
     } catch (const std::bad_alloc&) {
-        return failures::kInternal31;
+        return failures::kNoMemoryToSave;
     }
-    return replaceContents(image);
 }
 
 Outcome DataFile::writeTrailer(const AddressBook& book) {
     if (Outcome refused = checkWritable())
         return refused;
+    try {
+        return replaceTrailer(book);
+    } catch (const std::bad_alloc&) {
+        return failures::kNoMemoryToSave;
+    }
+}
+
+Outcome DataFile::replaceTrailer(const AddressBook& book) {
     platform::FileBytes bytes;
     ReadOutcome read = platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes);
     std::string image;
@@ -118,13 +124,17 @@ Outcome DataFile::appendGroup(std::string_view name) {
     platform::FileBytes bytes;
     if (platform::readWholeFile(fs_, path_, dataformat::kMaxFileSize, bytes) != ReadOutcome::Ok)
         return failures::kReadingFileFailed;
-    std::string image = bytes.str();
-    std::size_t start = dataformat::trailerStart(image);
-    std::string trailer = image.substr(start);
-    image.resize(start);
-    image += dataformat::newGroupImage(name);
-    image += trailer;
-    return replaceContents(image);
+    try {
+        std::string image = bytes.str();
+        std::size_t start = dataformat::trailerStart(image);
+        std::string trailer = image.substr(start);
+        image.resize(start);
+        image += dataformat::newGroupImage(name);
+        image += trailer;
+        return replaceContents(image);
+    } catch (const std::bad_alloc&) {
+        return failures::kNoMemoryToSave;
+    }
 }
 
 bool DataFile::backupTo(const std::string& target) {

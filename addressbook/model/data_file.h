@@ -38,7 +38,10 @@ inline constexpr Failure kTooLargeToSave{
     "The address book is too large to be saved: its file could not be read again.\n"
     "The file on disk was left as it was.",
     "Error", false};
-inline constexpr Failure kInternal31{"Internal Error!(code:31)", "Error code:31", true};
+inline constexpr Failure kNoMemoryToSave{
+    "There is not enough memory to save the address book.\n"
+    "The file on disk was left as it was; close other programs and save again.",
+    "Error", false};
 inline constexpr Failure kCannotOpen{"Fatal error executing the program : can't open file",
                                      "Fatal Error", true};
 inline constexpr Failure kTooLarge{
@@ -76,6 +79,8 @@ public:
 
     // Writes the whole book: group section and trailer. No write makes a file
     // larger than the reader takes (kTooLargeToSave; the file stays as it was).
+    // Running out of memory fails the write (kNoMemoryToSave); the book in memory
+    // and the file on disk stay as they were.
     Outcome save(const AddressBook& book);
     // Replaces the trailer of the file on disk (or adds one) and keeps its group section.
     Outcome writeTrailer(const AddressBook& book);
@@ -99,6 +104,7 @@ public:
 private:
     Outcome checkWritable();
     Outcome replaceContents(std::string_view bytes);
+    Outcome replaceTrailer(const AddressBook& book);
 
     platform::FileSystem& fs_;
     std::string path_;

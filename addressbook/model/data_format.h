@@ -74,9 +74,10 @@ inline constexpr std::array<char, kRecordFieldCount> kSeparatorSequence = makeSe
 // The trailer's eighteen fields: password, fifteen labels, names of groups 1 and 2.
 inline constexpr int kTrailerFieldCount = 18;
 
-// A file is refused above this size, by the reader and by every writer; a book
-// of 100,000 entries takes about 12 MB.
-inline constexpr std::size_t kMaxFileSize = 64u << 20;
+// A file is refused above this size, by the reader and by every writer. A
+// personal book of a million entries (about 120 bytes each) takes about 120 MB,
+// so this leaves room for long notes.
+inline constexpr std::size_t kMaxFileSize = 256u << 20;
 // Groups past this number are not read (a list of groups cannot show more).
 inline constexpr int kMaxGroups = 32767;
 

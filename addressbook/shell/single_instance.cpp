@@ -12,7 +12,7 @@ HANDLE sharedMemory = nullptr;
 
 }  // namespace
 
-CSingleInstance::CSingleInstance() {
+CSingleInstance::CSingleInstance(UINT showCommand) : showCommand_(showCommand) {
     namedMutex_ = CreateMutexA(nullptr, FALSE, "ZQ_Instance_Checker_Mutex");
     memoryMutex_ = CreateMutexA(nullptr, FALSE, nullptr);
     // Held from here until the window is published (or this copy gives up), so
@@ -48,12 +48,17 @@ bool CSingleInstance::IsAnotherInstanceRunning() const {
 }
 
 bool CSingleInstance::PublishMainWindow(HWND mainWindow) {
-    if (IsAnotherInstanceRunning())
+    // The lock goes whatever happens, or later copies would wait for ever.
+    if (IsAnotherInstanceRunning()) {
+        release();
         return false;
+    }
     sharedMemory = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4,
                                       SharedMemoryName().c_str());
-    if (!sharedMemory)
+    if (!sharedMemory) {
+        release();
         return false;
+    }
     if (void* view = MapViewOfFile(sharedMemory, FILE_MAP_ALL_ACCESS, 0, 0, 4)) {
         WaitForSingleObject(memoryMutex_, INFINITE);
         *static_cast<std::uint32_t*>(view) =
@@ -80,10 +85,14 @@ bool CSingleInstance::ActivateOtherInstance() {
         reinterpret_cast<HWND>(static_cast<std::uintptr_t>(*static_cast<std::uint32_t*>(view)));
     ReleaseMutex(memoryMutex_);
     if (handle) {
+        // The first copy may take the foreground itself, and shows itself through its
+        // own steps (a locked book asks for its password; its tray icon goes).
+        DWORD process = 0;
+        GetWindowThreadProcessId(handle, &process);
+        AllowSetForegroundWindow(process);
         HWND popup = GetLastActivePopup(handle);
-        if (IsIconic(handle))
-            ShowWindow(handle, SW_RESTORE);
         SetForegroundWindow(popup ? popup : handle);
+        PostMessageA(handle, WM_COMMAND, MAKEWPARAM(showCommand_, 0), 0);
     }
     UnmapViewOfFile(view);
     CloseHandle(mapping);

@@ -10,7 +10,9 @@ namespace ctlite {
 
 class CSingleInstance {
 public:
-    CSingleInstance();
+    // `showCommand`: the command that a second copy sends the first copy's window,
+    // which then shows itself as from its tray icon.
+    explicit CSingleInstance(UINT showCommand);
     ~CSingleInstance();
     CSingleInstance(const CSingleInstance&) = delete;
     CSingleInstance& operator=(const CSingleInstance&) = delete;
@@ -27,6 +29,7 @@ private:
 
     HANDLE namedMutex_ = nullptr;
     HANDLE memoryMutex_ = nullptr;
+    UINT showCommand_;
     bool locked_ = false;
 };
 

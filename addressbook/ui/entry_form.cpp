@@ -4,8 +4,10 @@ namespace ctlite {
 
 std::string typedFromStored(std::string_view stored) {
     std::string text(stored);
+    // Only a doubled first "&" is the stored form; text stored otherwise (an import
+    // keeps "Smith & Sons" as it stands) shows unchanged.
     std::size_t at = text.find('&');
-    if (at != std::string::npos)
+    if (at != std::string::npos && at + 1 < text.size() && text[at + 1] == '&')
         text.erase(at, 1);
     return text;
 }

@@ -9,7 +9,7 @@ namespace ctlite {
 
 // First name, last name and company name hold their first "&" doubled ("&&"), so
 // that a label showing them does not take it for a mnemonic.
-std::string typedFromStored(std::string_view stored);  // the first "&" removed
+std::string typedFromStored(std::string_view stored);  // a doubled first "&" made single
 std::string storedFromTyped(std::string_view typed);   // an "&" added before the first one
 
 // OK is enabled while the first name or the company name is not empty.

@@ -1,5 +1,6 @@
 #include "addressbook/ui/group_name_dialog.h"
 
+#include "addressbook/model/address_book.h"
 #include "addressbook/ui/resource.h"
 
 namespace ctlite {
@@ -15,6 +16,8 @@ bool GroupNameDialog::run(HWND owner) {
 }
 
 BOOL GroupNameDialog::onInit() {
+    // The data file gives back no longer name: the edit takes no more.
+    sendItem(IDC_GROUP_NAME, EM_LIMITTEXT, kMaxNameLength);
     setItemText(IDC_GROUP_NAME, name_);
     return TRUE;
 }

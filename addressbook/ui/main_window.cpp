@@ -9,6 +9,9 @@ namespace ctlite {
 namespace {
 
 constexpr UINT kAboutSystemCommand = 16;
+// What Enter sends: the dialog's default command, which no button carries, so that
+// Enter never presses Exit.
+constexpr int kEnterKey = 0x6FFF;
 
 // The maker's pages.
 constexpr char kManualAddress[] = "http://www.example.com/contavo-lite/manual.htm";
@@ -19,6 +22,8 @@ constexpr char kProductAddress[] = "http://www.example.com/contavo/";
 const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_GROUP, CBN_SELCHANGE, &MainWindow::onGroupChanged},
     {IDC_QUICK_SEARCH, EN_CHANGE, &MainWindow::onQuickSearch},
+    {IDC_QUICK_SEARCH, EN_SETFOCUS, &MainWindow::onQuickSearchFocus},
+    {kEnterKey, BN_CLICKED, &MainWindow::onEnterKey},
     {IDC_ADD, BN_CLICKED, &MainWindow::onAdd},
     {ID_ENTRY_ADD, 0, &MainWindow::onAdd},
     {ID_ENTRY_EDIT, 0, &MainWindow::onEdit},
@@ -68,7 +73,10 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {0, nullptr},
 };
 
-MainWindow::MainWindow() : profile_("ctlite.INI", kProduct), registry_("SOFTWARE\\Contavo Lite") {}
+MainWindow::MainWindow()
+    : profile_("ctlite.INI", kProduct),
+      registry_("SOFTWARE\\Contavo Lite"),
+      instance_(ID_TRAY_SHOW) {}
 
 MainWindow::~MainWindow() {
     if (icon_)
@@ -93,15 +101,19 @@ BOOL MainWindow::onInit() {
 
     placeWindow();
     setUpButtons();
+    SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 
-    char directory[MAX_PATH] = "";
-    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
-    book_.setDataPath(std::string(directory, n < 100 ? n : 100) + "\\data.dat");
+    // The whole folder, however long.
+    std::string directory(GetCurrentDirectoryA(0, nullptr), '\0');
+    DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
+    directory.resize(n < directory.size() ? n : 0);
+    book_.setDataPath(directory + "\\data.dat");
     DataFile file(platform::systemFileSystem(), book_.dataPath());
     bool justCreated = false;
     if (!file.exists()) {
-        if (Outcome failure = file.createNew()) {
-            showFailure(*failure);
+        if (file.createNew()) {
+            showFailure(failures::kCannotOpen);  // the book cannot be had
             endProgram();
             return TRUE;
         }
@@ -120,7 +132,9 @@ void MainWindow::placeWindow() {
     std::optional<int> x = profile_.find("x"), y = profile_.find("y");
     int width = profile_.getInt("width", 460), height = profile_.getInt("height", 420);
     int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    if (x && y && (*y < screenHeight || *x < screenWidth)) {
+    // Only a place some monitor shows (one may have been removed since).
+    RECT saved{x.value_or(0), y.value_or(0), x.value_or(0) + width, y.value_or(0) + height};
+    if (x && y && MonitorFromRect(&saved, MONITOR_DEFAULTTONULL)) {
         MoveWindow(handle(), *x, *y, width, height, TRUE);
         return;
     }
@@ -130,13 +144,41 @@ void MainWindow::placeWindow() {
 // ---- exit
 
 void MainWindow::onExit() {
+    if (saveForExit())
+        finishExit();  // else the window stays open
+}
+
+bool MainWindow::saveForExit() {
+    Outcome failure = writeBook();
+    if (!failure)
+        return true;
+    // A failed exit from the tray leaves the user a way back: the window, in view.
+    if (!IsWindowVisible(handle()) || IsIconic(handle())) {
+        onShowFromTray();
+        if (closedEarly_)
+            return false;  // the password was refused
+    }
+    showFailure(*failure);
+    return false;
+}
+
+void MainWindow::finishExit() {
     tray_.HideIcon();
-    if (!save())
-        return;  // the window stays open
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(handle(), &placement);
-    const RECT& r = placement.rcNormalPosition;
+    // In screen coordinates, as the next start places the window. The restored
+    // position is in workspace coordinates, which start at the work area.
+    RECT r = placement.rcNormalPosition;
+    if (IsWindowVisible(handle()) && !IsIconic(handle()) && !IsZoomed(handle())) {
+        GetWindowRect(handle(), &r);
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+                       monitor.rcWork.top - monitor.rcMonitor.top);
+    }
     profile_.setInt("x", r.left);
     profile_.setInt("y", r.top);
     profile_.setInt("width", r.right - r.left);
@@ -150,20 +192,33 @@ INT_PTR MainWindow::onClose(WPARAM, LPARAM) {
 }
 
 INT_PTR MainWindow::onQueryEndSession(WPARAM, LPARAM) {
-    SetWindowLongPtrA(handle(), DWLP_MSGRESULT, TRUE);  // always agree
+    // Saved at the question, so that a failure can still stop the session.
+    BOOL agree = TRUE;
+    if (Outcome failure = writeBook())
+        agree = fw::messageBox(handle(),
+                               std::string(failure->message) +
+                                   "\n\nEnd the Windows session without saving the address book?",
+                               std::string(failure->title).c_str(),
+                               MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+    sessionEndAgreed_ = agree;
+    SetWindowLongPtrA(handle(), DWLP_MSGRESULT, agree);
     return TRUE;
 }
 
 INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
-    if (ending)
-        onExit();
+    if (ending && (sessionEndAgreed_ || saveForExit()))
+        finishExit();
+    sessionEndAgreed_ = false;
     return FALSE;
 }
 
 INT_PTR MainWindow::onDestroy(WPARAM, LPARAM) {
     if (!fatal_ && !closedEarly_) {
         profile_.setInt("SelectedGroup", book_.currentGroupIndex());
-        profile_.setInt("Maximized", IsZoomed(handle()) ? 1 : 0);
+        // From the tray: as the window was before it went there.
+        bool maximized =
+            IsWindowVisible(handle()) ? IsZoomed(handle()) != FALSE : maximizedBeforeTray_;
+        profile_.setInt("Maximized", maximized ? 1 : 0);
     }
     return FALSE;
 }
@@ -181,6 +236,20 @@ void MainWindow::endProgram() {
 void MainWindow::endQuietly() {
     closedEarly_ = true;
     end(IDCANCEL);
+}
+
+bool MainWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (taskbarCreated_ && message == taskbarCreated_) {
+        result = onTaskbarCreated();
+        return true;
+    }
+    return fw::DialogImpl<MainWindow>::dispatch(message, wParam, lParam, result);
+}
+
+void MainWindow::onEnterKey() {
+    // In the name list Enter edits the selected entry, as a double-click does.
+    if (GetFocus() == item(IDC_NAME_LIST))
+        onEdit();
 }
 
 INT_PTR MainWindow::ignoreOtherCommands(WPARAM, LPARAM) {

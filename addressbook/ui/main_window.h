@@ -22,6 +22,18 @@
 
 namespace ctlite {
 
+// The wait cursor for as long as a book is loaded or saved.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 class MainWindow : public fw::DialogImpl<MainWindow> {
 public:
     static const fw::CommandEntry<MainWindow> kCommands[];
@@ -41,8 +53,15 @@ private:
 
     // ---- start-up, exit, help (main_window.cpp)
     BOOL onInit() override;
+    // The shell's restart comes under a registered message number, outside the tables.
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void placeWindow();
     void onExit();
+    // Saves for an exit; a failure is shown with the window in view (false).
+    bool saveForExit();
+    // The exit sequence after the save: positions, then the dialog ends.
+    void finishExit();
+    void onEnterKey();
     void onEscape() {}  // Escape never closes the window
     void showFailure(const Failure& failure);
     void endProgram();
@@ -65,6 +84,9 @@ private:
     void keepDamagedCopy(const ProblemList& problems);
     // Saves the book (group section and trailer); shows the failure and returns false.
     bool save();
+    Outcome writeBook();
+    // Before another book replaces this one: saves it, or asks whether to go on without.
+    bool saveOrGoOnWithout();
     void showBookInTitle();
     void onSave();
     void onFileNew();
@@ -81,6 +103,9 @@ private:
     void checkSortItem();
     int selectedEntryIndex(std::string* lineText = nullptr) const;
     void onQuickSearch();
+    void onQuickSearchFocus();
+    // The list box's line that shows names_'s line `line`, or -1.
+    LRESULT listLineOf(std::size_t line) const;
     void onAdd();
     void onEdit();
     void onDelete();
@@ -109,9 +134,13 @@ private:
     INT_PTR onRightButtonUp(WPARAM, LPARAM);
 
     // ---- the tray (main_window_tray.cpp)
-    void showTrayIcon();
+    // False when the shell refused the icon: the window must then stay in view.
+    bool showTrayIcon();
+    INT_PTR onTaskbarCreated();
     void hideInTray();
     void onShowFromTray();
+    // Asks for the password of a locked book; a refusal ends the program (false).
+    bool unlockOrEnd();
     void onTrayExit();
     void onTraySettings() {}  // the settings window comes later
     INT_PTR onTrayNotify(WPARAM, LPARAM);
@@ -123,6 +152,11 @@ private:
     CSingleInstance instance_;
     CTrayIcon tray_;
     SortMode sortMode_ = kDefaultSortMode;
+    NameList names_{GroupList(), kDefaultSortMode};  // the lines the name list shows
+    UINT taskbarCreated_ = 0;
+    bool maximizedBeforeTray_ = false;
+    bool sessionEndAgreed_ = false;  // saved at the question, or ending without was chosen
+    bool showingFromTray_ = false;
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
     HBITMAP groupIcon_ = nullptr, entryIcon_ = nullptr;

@@ -39,9 +39,9 @@ void MainWindow::fillNameList() {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     // Lines go in already in order, which keeps a sorted list box fast.
-    NameList names(book_.currentGroup().entries(), sortMode_);
-    SendMessageA(list, LB_INITSTORAGE, names.size(), names.size() * 24);
-    for (const NameLine& line : names.lines()) {
+    names_ = NameList(book_.currentGroup().entries(), sortMode_);
+    SendMessageA(list, LB_INITSTORAGE, names_.size(), names_.size() * 24);
+    for (const NameLine& line : names_.lines()) {
         LRESULT at =
             SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.text.c_str()));
         if (at >= 0)
@@ -74,17 +74,30 @@ int MainWindow::selectedEntryIndex(std::string* lineText) const {
 }
 
 void MainWindow::onQuickSearch() {
-    std::string text = itemText(IDC_QUICK_SEARCH);
-    HWND list = item(IDC_NAME_LIST);
-    if (text.empty()) {
-        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        return;
-    }
-    // The first line from the top that begins with the text, without regard to case.
-    LRESULT found = SendMessageA(list, LB_FINDSTRING, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(text.c_str()));
-    if (found != LB_ERR)
-        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    QuickSearch search = names_.quickSearch(itemText(IDC_QUICK_SEARCH));
+    if (search.action == QuickSearch::Action::ClearSelection)
+        sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(-1));
+    else if (search.action == QuickSearch::Action::Select)
+        sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(listLineOf(search.line)));
+}
+
+LRESULT MainWindow::listLineOf(std::size_t line) const {
+    // The list box keeps the model's order unless its own sorting disagrees.
+    auto index = static_cast<LRESULT>(names_.lines().at(line).index);
+    LRESULT count = sendItem(IDC_NAME_LIST, LB_GETCOUNT);
+    auto at = static_cast<LRESULT>(line);
+    if (at < count && sendItem(IDC_NAME_LIST, LB_GETITEMDATA, static_cast<WPARAM>(at)) == index)
+        return at;
+    for (LRESULT i = 0; i < count; ++i)
+        if (sendItem(IDC_NAME_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i)) == index)
+            return i;
+    return -1;
+}
+
+void MainWindow::onQuickSearchFocus() {
+    // All of the text, by mouse as by keyboard: posted, so that it comes after a
+    // click has placed the caret.
+    PostMessageA(item(IDC_QUICK_SEARCH), EM_SETSEL, 0, -1);
 }
 
 void MainWindow::onAdd() {

@@ -1,10 +1,12 @@
 #include "addressbook/ui/main_window.h"
 
+#include "addressbook/model/data_format.h"
 #include "addressbook/ui/password_dialogs.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
 #include "framework/file_dialog.h"
 #include "platform/file_system.h"
+#include "platform/whole_file.h"
 
 namespace ctlite {
 namespace {
@@ -44,7 +46,11 @@ bool MainWindow::openBook(bool justCreated, int groupToSelect, bool atStartUp) {
         }
         book_.setLocked(false);
     }
-    LoadResult loaded = file.load(book_, justCreated);
+    LoadResult loaded;
+    {
+        WaitCursor wait;
+        loaded = file.load(book_, justCreated);
+    }
     if (loaded.failure) {
         showFailure(*loaded.failure);
         endProgram();
@@ -80,14 +86,32 @@ void MainWindow::keepDamagedCopy(const ProblemList& problems) {
     fw::messageBox(handle(), text, "Error", MB_OK | MB_ICONWARNING);
 }
 
+Outcome MainWindow::writeBook() {
+    WaitCursor wait;
+    return DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_);
+}
+
 bool MainWindow::save() {
-    if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_)) {
+    if (Outcome failure = writeBook()) {
         showFailure(*failure);
         if (failure->endsProgram)
             endProgram();
         return false;
     }
     return true;
+}
+
+bool MainWindow::saveOrGoOnWithout() {
+    Outcome failure = writeBook();
+    if (!failure)
+        return true;
+    // A book that cannot be saved (a read-only file) must not trap the user in it.
+    return fw::messageBox(handle(),
+                          std::string(failure->message) +
+                              "\n\nThe address book on screen could not be saved. Go on "
+                              "without saving it?",
+                          std::string(failure->title).c_str(),
+                          MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 void MainWindow::onSave() {
@@ -108,8 +132,8 @@ void MainWindow::onFileNew() {
                        *path + " already exists.\nReplace it with a new, empty address book?",
                        "Confirmation", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    if (!save())
-        return;  // the book on screen is kept first
+    if (!saveOrGoOnWithout())
+        return;  // the book on screen stays
     if (Outcome failure = file.createNew()) {
         showFailure(*failure);
         return;
@@ -127,8 +151,24 @@ void MainWindow::onFileOpen() {
                        "Error", MB_OK | MB_ICONERROR);
         return;
     }
-    if (!save())
-        return;  // nothing is lost by opening another book
+    {
+        // A file that cannot be read is reported before the book on screen is given up.
+        platform::FileBytes probe;
+        platform::ReadOutcome read = platform::readWholeFile(platform::systemFileSystem(), *path,
+                                                             dataformat::kMaxFileSize, probe);
+        if (read != platform::ReadOutcome::Ok) {
+            fw::messageBox(handle(),
+                           *path +
+                               (read == platform::ReadOutcome::TooLarge
+                                    ? " is too large to be an address book."
+                                    : " could not be read.") +
+                               " The address book on screen stays open.",
+                           "Error", MB_OK | MB_ICONERROR);
+            return;
+        }
+    }
+    if (!saveOrGoOnWithout())
+        return;  // the book on screen stays
     book_.setDataPath(*path);
     openBook(/*justCreated=*/false, 0, /*atStartUp=*/false);
 }

@@ -31,10 +31,8 @@ void MainWindow::onGroupChanged() {
 }
 
 void MainWindow::onAddGroup() {
-    if (Outcome failure = DataFile(platform::systemFileSystem(), book_.dataPath()).save(book_)) {
-        fw::messageBox(handle(), "Add group failed", nullptr, MB_OK);
-        return;
-    }
+    if (!save())
+        return;  // the save's own message was shown
     GroupNameDialog dialog;
     if (!dialog.run(handle()))
         return;
@@ -79,7 +77,11 @@ void MainWindow::onRenameGroup() {
 }
 
 void MainWindow::reloadGroups(int groupToSelect) {
-    LoadResult loaded = DataFile(platform::systemFileSystem(), book_.dataPath()).load(book_);
+    LoadResult loaded;
+    {
+        WaitCursor wait;
+        loaded = DataFile(platform::systemFileSystem(), book_.dataPath()).load(book_);
+    }
     if (loaded.failure) {
         showFailure(*loaded.failure);
         if (loaded.failure->endsProgram)

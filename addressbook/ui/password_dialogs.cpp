@@ -15,6 +15,12 @@ bool PasswordPromptDialog::ask(HWND owner) {
     return runModal(IDD_PASSWORD_PROMPT, owner) == IDOK;
 }
 
+BOOL PasswordPromptDialog::onInit() {
+    // No stored password is longer; a longer text could never match.
+    sendItem(IDC_PASSWORD, EM_LIMITTEXT, kMaxNameLength);
+    return TRUE;
+}
+
 void PasswordPromptDialog::onProceed() {
     switch (prompt_.attempt(itemText(IDC_PASSWORD))) {
         case PasswordPrompt::Result::Accepted: end(IDOK); break;
@@ -40,6 +46,8 @@ bool PasswordSetupDialog::run(HWND owner) {
 }
 
 BOOL PasswordSetupDialog::onInit() {
+    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
+        sendItem(id, EM_LIMITTEXT, kMaxNameLength);
     if (current_.empty()) {
         enableItem(IDC_OLD_PASSWORD, false);
         enableItem(IDC_OLD_PASSWORD_LABEL, false);
@@ -58,6 +66,12 @@ void PasswordSetupDialog::onOk() {
             fw::messageBox(handle(),
                            "The new and confirmed password don't match.\n\nPlease try again.",
                            nullptr, MB_OK);
+            break;
+        case PasswordChange::Unstorable:
+            fw::messageBox(handle(),
+                           "A password can hold at most 49 characters and no control characters."
+                           "\n\nPlease try again.",
+                           nullptr, MB_OK | MB_ICONEXCLAMATION);
             break;
         case PasswordChange::Accepted:
             newPassword_ = newPassword;

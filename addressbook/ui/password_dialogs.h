@@ -17,6 +17,7 @@ public:
     bool ask(HWND owner);
 
 private:
+    BOOL onInit() override;
     void onProceed();
     void onCancel() { end(IDCANCEL); }
 

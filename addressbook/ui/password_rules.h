@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "addressbook/model/address_book.h"
+
 namespace ctlite {
 
 class PasswordPrompt {
@@ -24,7 +26,18 @@ private:
     int wrongTries_ = 0;
 };
 
-enum class PasswordChange { Accepted, WrongOld, Mismatch };
+// Unstorable: the data file would not give the password back as typed (longer
+// than kMaxNameLength, or holding a byte below 0x20), so it could never be entered.
+enum class PasswordChange { Accepted, WrongOld, Mismatch, Unstorable };
+
+inline bool storablePassword(std::string_view password) {
+    if (password.size() > kMaxNameLength)
+        return false;
+    for (char c : password)
+        if (static_cast<unsigned char>(c) < 0x20)
+            return false;
+    return true;
+}
 
 inline PasswordChange checkPasswordChange(std::string_view current, std::string_view old,
                                           std::string_view newPassword,
@@ -33,6 +46,8 @@ inline PasswordChange checkPasswordChange(std::string_view current, std::string_
         return PasswordChange::WrongOld;
     if (newPassword != confirmation)
         return PasswordChange::Mismatch;
+    if (!storablePassword(newPassword))
+        return PasswordChange::Unstorable;
     return PasswordChange::Accepted;
 }
 

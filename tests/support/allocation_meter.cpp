@@ -13,8 +13,11 @@ constexpr std::size_t kHeader = alignof(std::max_align_t);
 std::atomic<bool> metering{false};
 std::atomic<long long> held{0};
 std::atomic<long long> peak{0};
+std::atomic<std::size_t> refuseOver{static_cast<std::size_t>(-1)};
 
 void* allocate(std::size_t size) {
+    if (metering.load(std::memory_order_relaxed) && size > refuseOver.load())
+        throw std::bad_alloc();
     auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
     if (!block)
         throw std::bad_alloc();
@@ -39,9 +42,10 @@ void release(void* pointer) {
 
 }  // namespace
 
-AllocationMeter::AllocationMeter() {
+AllocationMeter::AllocationMeter(std::size_t refuseBlocksOver) {
     held = 0;
     peak = 0;
+    refuseOver = refuseBlocksOver;
     metering = true;
 }
 

@@ -9,11 +9,13 @@
 #include "addressbook/model/data_format.h"
 #include "addressbook/model/password.h"
 #include "platform/whole_file.h"
+#include "tests/support/allocation_meter.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/temp_dir.h"
 
 using namespace ctlite;
+using testing_support::AllocationMeter;
 using testing_support::FaultyFileSystem;
 using testing_support::makeEntry;
 using testing_support::readBytes;
@@ -296,5 +298,28 @@ TEST(DataFile, NoSaveWritesAFileTheReaderWouldRefuse) {
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->message.find("too large to be saved"), std::string::npos);
     EXPECT_FALSE(refused->endsProgram);
+    EXPECT_EQ(readBytes(path), "old book");
+}
+
+TEST(DataFile, AMillionPersonalEntriesFitTheFile) {
+    // A hundredth of such a book, a hundred times over, with room to spare.
+    std::size_t hundredth = dataformat::fileImageSize(testing_support::generatedBook(10000, 4));
+    EXPECT_LT(hundredth * 100 * 3 / 2, dataformat::kMaxFileSize) << hundredth;
+}
+
+TEST(DataFile, RunningOutOfMemoryWhileSavingIsReportedAndKeepsTheFile) {
+    TempDir dir;
+    std::string path = dir.file("data.dat");
+    writeBytes(path, "old book");
+    AddressBook book;
+    book.group(0).entries().insert(1, makeEntry({{Field::Note, std::string(1 << 20, 'n')}}));
+    Outcome saved;
+    {
+        AllocationMeter lowMemory(64 << 10);  // no block over 64 KB
+        saved = DataFile(system(), path).save(book);
+    }
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->message.substr(0, 26), "There is not enough memory");
+    EXPECT_FALSE(saved->endsProgram);
     EXPECT_EQ(readBytes(path), "old book");
 }

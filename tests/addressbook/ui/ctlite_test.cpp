@@ -2,12 +2,16 @@
 #include <windows.h>
 // (after windows.h)
 #include <prsht.h>
+#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
@@ -49,11 +53,20 @@ public:
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
         RemoveDirectoryA(folder_.c_str());
+        for (auto parent = parents_.rbegin(); parent != parents_.rend(); ++parent)
+            RemoveDirectoryA(parent->c_str());
         DeleteFileA(windowsDirectoryFile("ctlite.INI").c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite");
     }
 
     std::string dataPath() const { return folder_ + "\\data.dat"; }
+
+    // The program starts in a new folder inside this one from now on.
+    void moveInto(const std::string& name) {
+        parents_.push_back(folder_);
+        folder_ += "\\" + name;
+        CreateDirectoryA(folder_.c_str(), nullptr);
+    }
 
     void writeBook(const ctlite::AddressBook& book) {
         ctlite::DataFile(platform::systemFileSystem(), dataPath()).save(book);
@@ -113,6 +126,7 @@ public:
 
 private:
     std::string folder_;
+    std::vector<std::string> parents_;
     Started run_;
     std::unique_ptr<User> user_;
 };
@@ -602,8 +616,13 @@ TEST_F(CtliteThreePeople, ASecondStartActivatesTheFirstAndEnds) {
     EXPECT_FALSE(IsWindowVisible(window));
     Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
     EXPECT_EQ(second.wait(20000), 0u);
-    EXPECT_TRUE(IsWindow(window));  // the first copy runs on
+    // The first copy runs on, and comes out of the tray to the front.
+    waitUntil([&] { return Session::visible(window) && GetForegroundWindow() == window; });
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
     // A double-click on the tray icon shows the window again.
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
     PostMessageA(window, WM_TRAY_NOTIFY, IDR_SYSTEMTRAY, WM_LBUTTONDBLCLK);
     waitUntil([&] { return Session::visible(window); });
     EXPECT_TRUE(IsWindowVisible(window));
@@ -763,4 +782,377 @@ TEST_F(CtliteThreePeople, BrowseFillsThePictureAndTheTrayMenuChoosesExit) {
     EXPECT_EQ(s.wait(), 0u);
     EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);
     DeleteFileA(picture.c_str());
+}
+
+// ---- faults a user met in the main window
+
+namespace {
+
+// Stands in for the shell's notification area: a window of the shell's own class,
+// made last and topmost so that Shell_NotifyIcon finds it first. It counts the
+// icons it is asked to add and remove, and accepts them or not. Its own thread
+// answers, whatever the test is waiting for.
+class FakeNotificationArea {
+public:
+    explicit FakeNotificationArea(bool accepting) : accept(accepting) {
+        thread_ = std::thread([this] { run(); });
+        waitUntil([&] { return window_.load() != nullptr; });
+    }
+    ~FakeNotificationArea() {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+
+    std::atomic<bool> accept;
+    std::atomic<int> added{0}, removed{0};
+
+private:
+    void run() {
+        WNDCLASSA type{};
+        type.lpfnWndProc = &FakeNotificationArea::procedure;
+        type.hInstance = GetModuleHandleA(nullptr);
+        type.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&type);
+        HWND window = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0,
+                                      nullptr, nullptr, type.hInstance, nullptr);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_ = window;
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+    }
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self =
+            reinterpret_cast<FakeNotificationArea*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (self && message == WM_COPYDATA) {
+            auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (data->dwData == NIM_ADD) {
+                ++self->added;
+                return self->accept ? TRUE : FALSE;
+            }
+            if (data->dwData == NIM_DELETE)
+                ++self->removed;
+            return TRUE;
+        }
+        if (message == WM_CLOSE) {
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
+
+void setReadOnly(Session& s, bool readOnly) {
+    SetFileAttributesA(s.dataPath().c_str(),
+                       readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+}
+
+const char kReadOnlyMessage[] = "File is set to Read-only, can't write to the file.\nSave Failed.";
+
+// The main window of a copy that starts hidden in the tray.
+HWND waitForHiddenWindow(Session& s) {
+    HWND window = nullptr;
+    waitUntil([&] {
+        window = FindWindowA(nullptr, (kCaptionPrefix + s.dataPath()).c_str());
+        return window != nullptr && !Session::visible(window);
+    });
+    return window;
+}
+
+}  // namespace
+
+TEST_F(Ctlite, LongPasswordsControlBytesAndGroupNamesStopAtTheEdit) {
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    Session::command(window, ID_OPTIONS_PASSWORD);
+    HWND setup = s.user().waitFor("Password Setup");
+    ASSERT_NE(setup, nullptr);
+    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
+        EXPECT_EQ(SendDlgItemMessageA(setup, id, EM_GETLIMITTEXT, 0, 0), 49) << id;
+    SetDlgItemTextA(setup, IDC_NEW_PASSWORD, "tab\there");
+    SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "tab\there");
+    User::press(setup, IDOK);
+    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "A password can hold at most 49 characters and no control characters.\n\nPlease "
+              "try again.");
+    User::answer(box, IDOK);
+    User::answer(setup, IDCANCEL);
+    Session::command(window, ID_GROUP_RENAME);
+    HWND name = s.user().waitFor("Add/Modify Group");
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(name, IDC_GROUP_NAME, EM_GETLIMITTEXT, 0, 0), 49);
+    User::answer(name, IDCANCEL);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).readTrailer(back);
+    EXPECT_FALSE(back.hasPassword());  // nothing was stored
+
+    s.writeBook(lockedBook("pw"));
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(SendDlgItemMessageA(prompt, IDC_PASSWORD, EM_GETLIMITTEXT, 0, 0), 49);
+    enterPassword(s, prompt, "pw");
+    window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(CtliteThreePeople, EnterEditsInTheListAndNeverEndsTheProgram) {
+    HWND search = GetDlgItem(window, IDC_QUICK_SEARCH), list = GetDlgItem(window, IDC_NAME_LIST);
+    SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
+    waitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == 1; });
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 1);  // bob Adams
+    // Enter in Quick Search, then in the name list: the editor opens on bob.
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(search), TRUE);
+    PostMessageA(search, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+    HWND sheet = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(sheet, nullptr) << "the program ended on Enter";
+    EXPECT_EQ(User::text(currentPage(sheet), IDC_EDIT_FIRST), "bob");
+    User::answer(sheet, IDCANCEL);
+    // A click into Quick Search selects all of its text, as the keyboard does.
+    auto focus = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    };
+    auto selection = [&] {
+        DWORD start = 0, end = 0;
+        SendMessageA(search, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        return std::pair<DWORD, DWORD>(start, end);
+    };
+    PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    waitUntil([&] { return focus() == list; });
+    SendMessageA(search, EM_SETSEL, 0, 0);
+    PostMessageA(search, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(search, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    waitUntil([&] { return focus() == search && selection() == std::pair<DWORD, DWORD>(0, 2); });
+    EXPECT_EQ(focus(), search);
+    EXPECT_EQ(selection(), (std::pair<DWORD, DWORD>(0, 2)));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, ADataFolderLongerThanAHundredCharactersIsUsedWhole) {
+    s.moveInto(std::string(60, 'a'));
+    s.moveInto(std::string(60, 'b'));
+    ASSERT_GT(s.dataPath().size(), 130u);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr) << "no window titled " << s.dataPath();
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(load(s.dataPath()).groupCount(), 2);
+}
+
+TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
+    setReadOnly(s, true);
+    // Add a Group shows the save's own message.
+    Session::command(window, ID_GROUP_ADD);
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), kReadOnlyMessage);
+    User::answer(box, IDOK);
+    // File Open: asked whether to go on without saving; No stays on the book.
+    std::string other = s.dataPath() + "-other.dat";
+    ctlite::AddressBook two;
+    two.group(0).entries().insert(1, makeEntry({{ctlite::Field::FirstName, "Zoe"}}));
+    ctlite::DataFile(platform::systemFileSystem(), other).save(two);
+    const std::string question = std::string(kReadOnlyMessage) +
+                                 "\n\nThe address book on screen could not be saved. Go on "
+                                 "without saving it?";
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), question);
+    User::answer(box, IDNO);
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    // A file that cannot be read is reported, and the book stays.
+    HANDLE held = CreateFileA(other.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              other + " could not be read. The address book on screen stays open.");
+    User::answer(box, IDOK);
+    CloseHandle(held);
+    EXPECT_EQ(Session::lines(window).size(), 3u);
+    // Yes opens the other book.
+    Session::command(window, ID_FILE_OPEN);
+    chooseFile(s, "Open", other);
+    box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    Session::waitForLines(window, {"Zoe "});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Zoe "}));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    setReadOnly(s, false);
+    DeleteFileA(other.c_str());
+}
+
+TEST_F(CtliteThreePeople, TheSessionEndSavesAtTheQuestionAndMayBeStopped) {
+    auto askToEnd = [&] {
+        return std::async(std::launch::async,
+                          [&] { return SendMessageA(window, WM_QUERYENDSESSION, 0, 0); });
+    };
+    setReadOnly(s, true);
+    auto refused = askToEnd();
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              std::string(kReadOnlyMessage) +
+                  "\n\nEnd the Windows session without saving the address book?");
+    User::answer(box, IDNO);
+    EXPECT_EQ(refused.get(), FALSE);
+    setReadOnly(s, false);
+    std::remove(s.dataPath().c_str());
+    EXPECT_EQ(askToEnd().get(), TRUE);
+    EXPECT_EQ(load(s.dataPath()).group(0).entries().count(), 3);  // saved at the question
+    SendMessageA(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, APositionOffEveryScreenIsNotUsedAndTrayExitKeepsMaximized) {
+    s.writeBook(threePeople());
+    WritePrivateProfileStringA("Contavo Lite", "x", "-3000", "ctlite.INI");
+    WritePrivateProfileStringA("Contavo Lite", "y", "100", "ctlite.INI");
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 464) / 2);
+    EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 423) / 2);
+    ShowWindow(window, SW_MAXIMIZE);
+    ShowWindow(window, SW_MINIMIZE);  // to the tray
+    waitUntil([&] { return !Session::visible(window); });
+    Session::command(window, ID_TRAY_EXIT);
+    EXPECT_EQ(s.wait(), 0u);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "Maximized", 9, "ctlite.INI"), 1u);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "x", 9, "ctlite.INI"),
+              static_cast<UINT>(r.left));
+}
+
+TEST_F(CtliteThreePeople, ATrayExitWhoseSaveFailsComesBackIntoView) {
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
+    setReadOnly(s, true);
+    Session::command(window, ID_TRAY_EXIT);
+    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), kReadOnlyMessage);
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_FALSE(IsIconic(window));
+    User::answer(box, IDOK);
+    setReadOnly(s, false);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, WithoutANotificationAreaTheWindowIsNeverHidden) {
+    FakeNotificationArea shell(/*accept=*/false);
+    s.writeBook(lockedBook("pw"));
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
+    // No icon at start-up: the window stays, and asks first for the password.
+    s.startOnly();
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    enterPassword(s, prompt, "pw");
+    HWND window = s.user().waitFor(kCaptionPrefix + s.dataPath());
+    ASSERT_NE(window, nullptr);
+    EXPECT_GE(shell.added.load(), 1);
+    // Minimised without an icon, it stays on the taskbar.
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return shell.added.load() >= 2; });
+    EXPECT_TRUE(Session::visible(window));
+    // With an icon it hides; when the shell restarts, the icon comes back ...
+    shell.accept = true;
+    ShowWindow(window, SW_RESTORE);
+    ShowWindow(window, SW_MINIMIZE);
+    waitUntil([&] { return !Session::visible(window); });
+    ASSERT_FALSE(Session::visible(window));
+    int before = shell.added;
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    SendMessageA(window, taskbarCreated, 0, 0);
+    EXPECT_EQ(shell.added.load(), before + 1);
+    EXPECT_FALSE(Session::visible(window));
+    // ... or, refused, the window comes back into view.
+    shell.accept = false;
+    SendMessageA(window, taskbarCreated, 0, 0);
+    waitUntil([&] { return Session::visible(window); });
+    EXPECT_TRUE(Session::visible(window));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(Ctlite, ASecondStartShowsTheFirstFromTheTrayThroughItsPassword) {
+    FakeNotificationArea shell(/*accept=*/true);
+    s.writeBook(lockedBook("pw"));
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Minimize", 1);
+    s.startOnly();
+    HWND window = waitForHiddenWindow(s);
+    ASSERT_NE(window, nullptr);
+    Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
+    EXPECT_EQ(second.wait(20000), 0u);
+    // The first copy asks for the password of its locked book before it shows.
+    HWND prompt = s.user().waitFor("Contavo Lite", 20, IDC_PASSWORD);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_FALSE(Session::visible(window));
+    enterPassword(s, prompt, "pw");
+    waitUntil([&] {
+        return Session::visible(window) && GetForegroundWindow() == window &&
+               shell.removed.load() == shell.added.load();
+    });
+    EXPECT_TRUE(Session::visible(window));
+    EXPECT_EQ(GetForegroundWindow(), window);
+    EXPECT_EQ(shell.removed.load(), shell.added.load());  // no icon left behind
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
+TEST_F(CtliteThreePeople, AFailedPublishLetsLaterCopiesRun) {
+    // The shared memory's name taken by another kind of object: this copy cannot
+    // publish its window, and a later copy must not wait for it for ever.
+    User::press(window, IDOK);
+    ASSERT_EQ(s.wait(), 0u);
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "CSingleInstance_MMF_ctlite");
+    ASSERT_NE(squatter, nullptr);
+    window = s.start();
+    ASSERT_NE(window, nullptr);
+    Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"",
+                            s.dataPath().substr(0, s.dataPath().size() - 9));
+    User secondUser(second.process.dwProcessId);
+    HWND secondWindow = secondUser.waitFor(kCaptionPrefix + s.dataPath());
+    EXPECT_NE(secondWindow, nullptr) << "the second copy hangs";
+    if (secondWindow)
+        User::press(secondWindow, IDOK);
+    EXPECT_EQ(second.wait(20000), 0u);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    CloseHandle(squatter);
+}
+
+TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
+    // Nothing can be made in the kernel's process folder, whoever asks.
+    Started run = launch("\"" + windowsPath(CTLITE_EXE) + "\"", "Z:\\proc");
+    User user(run.process.dwProcessId);
+    HWND box = user.waitFor("Fatal Error", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
+    User::answer(box, IDOK);
+    EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
 }

@@ -15,6 +15,24 @@ TEST(EntryForm, AmpersandsOfTheNameFields) {
     EXPECT_EQ(typedFromStored(""), "");
 }
 
+TEST(EntryForm, ASingleAmpersandAsImportStoresItSurvivesEditing) {
+    const struct {
+        const char* stored;
+        const char* shown;
+        const char* storedAgain;
+    } cases[] = {
+        {"Smith & Sons", "Smith & Sons", "Smith && Sons"},
+        {"A & B && C", "A & B && C", "A && B && C"},
+        {"Tail&", "Tail&", "Tail&&"},
+        {"&", "&", "&&"},
+        {"&&", "&", "&&"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(typedFromStored(c.stored), c.shown) << c.stored;
+        EXPECT_EQ(storedFromTyped(typedFromStored(c.stored)), c.storedAgain) << c.stored;
+    }
+}
+
 TEST(EntryForm, OkAndEmailRules) {
     EXPECT_FALSE(entryMayBeStored("", ""));
     EXPECT_TRUE(entryMayBeStored("A", ""));

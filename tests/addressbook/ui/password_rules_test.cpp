@@ -18,3 +18,20 @@ TEST(PasswordSetup, Checks) {
     EXPECT_EQ(checkPasswordChange("old", "old", "n", "m"), PasswordChange::Mismatch);
     EXPECT_EQ(checkPasswordChange("old", "old", "", ""), PasswordChange::Accepted);  // removes it
 }
+
+TEST(PasswordSetup, RefusesWhatTheFileWouldNotGiveBack) {
+    const std::string longest(kMaxNameLength, 'x'), tooLong(kMaxNameLength + 1, 'x');
+    const struct {
+        std::string password;
+        PasswordChange expected;
+    } cases[] = {
+        {longest, PasswordChange::Accepted},
+        {tooLong, PasswordChange::Unstorable},
+        {"tab\there", PasswordChange::Unstorable},
+        {std::string("nul\0", 4), PasswordChange::Unstorable},
+        {"\x1F", PasswordChange::Unstorable},
+        {"caf\xE9 ~", PasswordChange::Accepted},  // kept as it is, only rotated
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(checkPasswordChange("", "", c.password, c.password), c.expected) << c.password;
+}
