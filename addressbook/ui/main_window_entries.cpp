@@ -13,6 +13,7 @@ void MainWindow::readRegistrySettings() {
     DWORD sort = registry_.getDword("Sort").value_or(static_cast<DWORD>(kDefaultSortMode));
     sortMode_ = sort <= 2 ? static_cast<SortMode>(sort) : kDefaultSortMode;
     checkSortItem();
+    readDisplaySettings();
 }
 
 void MainWindow::checkSortItem() {

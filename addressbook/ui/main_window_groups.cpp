@@ -22,6 +22,7 @@ void MainWindow::selectGroup(int index) {
     sendItem(IDC_GROUP, CB_SETCURSEL, static_cast<WPARAM>(index));
     fillNameList();
     updateCaptions();
+    hideDisplay();
 }
 
 void MainWindow::onGroupChanged() {

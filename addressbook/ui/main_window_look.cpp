@@ -37,7 +37,6 @@ constexpr int kNotYetAvailable[] = {
     ID_COPY_LETTER,
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
-    ID_OPTIONS_LABELS,
 };
 
 }  // namespace
@@ -89,7 +88,6 @@ void MainWindow::setUpButtons() {
         HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
         setItemIcon(control, static_cast<HICON>(image));
         addTip(control, tip);
-        enableItem(control, false);
     }
     HMENU menu = GetMenu(handle());
     for (int id : kNotYetAvailable) {
@@ -124,6 +122,7 @@ INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
         MoveWindow(item(id), button.left, client.bottom - 10 - height, button.right - button.left,
                    height, TRUE);
     }
+    display_.refit();
     InvalidateRect(handle(), nullptr, TRUE);
     return FALSE;
 }
