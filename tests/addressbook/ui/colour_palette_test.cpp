@@ -33,9 +33,11 @@ TEST(ColourPalette, ChoosingTheOldestMakesItYoungestAndAgesTheRest) {
     EXPECT_EQ(p.age(10), 20);  // (255, 251, 240)
     p.choose(10);
     EXPECT_EQ(p.age(10), 1);
-    for (int i = 0; i < ColourPalette::kSize; ++i)
-        if (i != 10)
+    for (int i = 0; i < ColourPalette::kSize; ++i) {
+        if (i != 10) {
             EXPECT_EQ(p.age(i), before[i] + 1) << i;
+        }
+    }
     expectPermutation(p);
 }
 
