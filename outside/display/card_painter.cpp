@@ -22,6 +22,7 @@ constexpr int kMargin = 10;
 constexpr int kMark = 14;  // a hotspot mark's side
 constexpr int kMarkGap = 4;
 constexpr int kRowHeight = 16;
+constexpr int kNarrowestRows = 180;  // the least width for the rows beside the picture
 
 COLORREF blend(COLORREF from, COLORREF to, int percent) {
     auto mix = [&](int a, int b) { return a + (b - a) * percent / 100; };
@@ -205,8 +206,10 @@ extern "C" __declspec(dllexport) DisplayResult
         DeleteObject(pen);
     }
 
-    // The picture at the left of the body; the rows beside it.
+    // The picture at the left of the body; the rows beside it, or under it when
+    // beside it they would have too little room.
     const int top = header.bottom + 8;
+    int y = top;
     int left = area.left + kMargin;
     result.pictureLeft = left;
     result.pictureTop = top;
@@ -215,8 +218,11 @@ extern "C" __declspec(dllexport) DisplayResult
         RECT border{left - 1, top - 1, left + settings->pictureWidth + 1,
                     top + settings->pictureHeight + 1};
         frame(dc, border, blend(paper, ink, 30));
-        left += settings->pictureWidth + kMargin;
         pictureBottom = top + settings->pictureHeight + 2;
+        if (area.right - kMargin - (left + settings->pictureWidth + kMargin) >= kNarrowestRows)
+            left += settings->pictureWidth + kMargin;
+        else
+            y = pictureBottom + 6;
     }
 
     Row rows[] = {
@@ -243,7 +249,6 @@ extern "C" __declspec(dllexport) DisplayResult
     if (!empty(texts->homepage))
         labelWidth = std::max(labelWidth, static_cast<int>(linkLabel.cx));
     const int valueLeft = left + labelWidth + 8, right = area.right - kMargin;
-    int y = top;
     for (const Row& row : rows) {
         if (row.value.find_first_not_of(' ') == std::string::npos)
             continue;

@@ -83,4 +83,11 @@ TEST_F(CardPainter, LeavesRoomForThePictureAndUsesTheBackground) {
     // Without a picture the rows move over into its place.
     in.pictureWidth = in.pictureHeight = 0;
     EXPECT_LE(card.draw(in).result.homepage.left, r.homepage.left - 64);
+    // On a narrow card they go under the picture.
+    in.width = 200;
+    in.pictureWidth = 64;
+    in.pictureHeight = 48;
+    DisplayResult narrow = card.draw(in).result;
+    EXPECT_GE(narrow.homepage.top, narrow.pictureTop + 48);
+    EXPECT_LT(narrow.homepage.left, r.homepage.left);
 }
