@@ -99,7 +99,7 @@ BOOL MainWindow::onInit() {
         return TRUE;
     placeWindow();
     setUpButtons();
-    setUpNameListControls();
+    setUpCustomControls();
 
     char directory[MAX_PATH] = "";
     DWORD n = GetCurrentDirectoryA(sizeof directory, directory);

@@ -129,7 +129,7 @@ private:
     void hideDisplay();
     void onNameSelected();
     void storeDisplayPlacement();
-    void setUpNameListControls();
+    void setUpCustomControls();
     void onFieldLabels();
 
     AddressBook book_;

@@ -3,6 +3,7 @@
 #include "addressbook/ui/field_label_editor.h"
 #include "addressbook/ui/name_list_controls.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/small_controls.h"
 #include "framework/application.h"
 
 namespace ctlite {
@@ -90,7 +91,9 @@ void MainWindow::storeDisplayPlacement() {
     profile_.setInt("DisplayMaximized", display_.maximized() ? 1 : 0);
 }
 
-void MainWindow::setUpNameListControls() {
+void MainWindow::setUpCustomControls() {
+    for (int caption : {IDC_GROUP_LABEL, IDC_QUICK_SEARCH_LABEL, IDC_LIST_CAPTION})
+        attachCaptionLabel(item(caption), GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE));
     attachNameList(item(IDC_NAME_LIST));
     attachRepeatButton(item(IDC_NEXT), item(IDC_NAME_LIST), kStepNext);
     attachRepeatButton(item(IDC_BACK), item(IDC_NAME_LIST), kStepPrevious);

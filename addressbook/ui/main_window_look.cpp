@@ -6,6 +6,7 @@
 
 #include "addressbook/ui/list_drawing.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/small_controls.h"
 
 namespace ctlite {
 namespace {
@@ -78,9 +79,8 @@ void MainWindow::setUpButtons() {
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     };
     for (const Face& face : kFaces) {
-        HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0,
-                                   LR_LOADMAP3DCOLORS);
-        sendItem(face.control, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0, 0);
+        attachHoverButton(item(face.control), static_cast<HBITMAP>(bitmap));
         addTip(face.control, face.tip);
     }
     for (auto [control, icon, tip] : {std::tuple{IDC_BACK, IDI_BACK, IDS_TIP_BACK},

@@ -151,3 +151,8 @@
 
 // The name list's menu
 #define IDR_LISTBOX 226
+
+// The colour buttons' popup
+#define IDD_COLOUR_POPUP 5100
+#define IDC_POPUP_COLOUR_FIRST 5101  // 5101..5120: the twenty palette colours
+#define IDC_POPUP_OTHER 5121
