@@ -88,7 +88,10 @@ bool DisplayWindow::create(HWND main, Entry& currentEntry, const FieldLabels& la
     currentEntry_ = &currentEntry;
     labels_ = &labels;
     // By its full path: a library of the same name in the current folder is never used.
-    std::string path = programFolder() + kDisplayLibraryName;
+    std::string folder = programFolder();
+    if (folder.empty())
+        return false;
+    std::string path = folder + kDisplayLibraryName;
     library_ = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!library_)
         return false;
@@ -243,7 +246,7 @@ INT_PTR DisplayWindow::onPaint(WPARAM, LPARAM) {
     const Entry& e = entry_;
     std::string first(e.get(Field::FirstName)), last(e.get(Field::LastName));
     std::string fullName = first + " " + last, cityLine = e.cityLine();
-    auto text = [&](Field f) { return e.get(f).data(); };
+    auto text = [&](Field f) { return e.c_str(f); };
     DisplayTexts texts{first.c_str(),
                        last.c_str(),
                        fullName.c_str(),

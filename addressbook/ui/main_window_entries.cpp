@@ -52,6 +52,7 @@ void MainWindow::fillNameList() {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     SetCursor(previous);
+    hideDisplay();  // no line is selected now: the card would show a stale entry
 }
 
 void MainWindow::updateCaptions() {

@@ -22,7 +22,6 @@ void MainWindow::selectGroup(int index) {
     sendItem(IDC_GROUP, CB_SETCURSEL, static_cast<WPARAM>(index));
     fillNameList();
     updateCaptions();
-    hideDisplay();
 }
 
 void MainWindow::onGroupChanged() {

@@ -390,8 +390,10 @@ TEST_F(NameListControls, DeleteAndEnterKeysAndTheContextMenu) {
     HWND box = user->waitFor("Confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box), "Do you really want to delete [Bo ] ?");
+    EXPECT_TRUE(IsWindowVisible(card));
     User::answer(box, IDYES);
     EXPECT_TRUE(waitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 2; }));
+    EXPECT_FALSE(IsWindowVisible(card));  // it showed the deleted entry
     User::press(window, IDOK);
     EXPECT_EQ(run.wait(), 0u);
 }
@@ -431,4 +433,41 @@ TEST_F(NameListControls, FieldLabelEditorDefaultOkAndCancel) {
     ctlite::AddressBook back;
     ctlite::DataFile(platform::systemFileSystem(), folder + "\\data.dat").readTrailer(back);
     EXPECT_EQ(back.labels().get(Label::WorkPhone), "Office:");
+}
+
+TEST_F(Display, HandCursorOnlyOverAHomepage) {
+    // The card library draws the same rows here as in the program: a work phone, then
+    // the homepage.
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Ann"},
+                               {Field::LastName, "Smith"},
+                               {Field::WorkPhone, "555-0100"},
+                               {Field::Homepage, "http://x.example"}},
+                              {{Field::FirstName, "Bob"}, {Field::WorkPhone, "555-0100"}}})),
+              nullptr);
+    auto cursorAt = [&](POINT at) {
+        SendMessageA(card, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        SendMessageA(card, WM_SETCURSOR, reinterpret_cast<WPARAM>(card),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        GetCursorInfo(&info);
+        return info.hCursor;
+    };
+    select(0, "Ann Smith");
+    UpdateWindow(card);
+    RECT client;
+    GetClientRect(card, &client);
+    CardInput in;
+    in.width = client.right;
+    in.height = client.bottom;
+    in.maximized = true;
+    in.homepage = "http://x.example";
+    POINT homepage = centre(library.draw(in).result.homepage);
+    const POINT nothing{client.right / 2, client.bottom - 5};
+    const HCURSOR normal = cursorAt(nothing);  // the program's own arrow
+    ASSERT_TRUE(waitUntil([&] { return cursorAt(homepage) != normal; }));
+    EXPECT_EQ(cursorAt(nothing), normal);
+    EXPECT_NE(cursorAt(centre(layout(true).close)), normal);  // over a mark
+    select(1, "Bob ");
+    EXPECT_TRUE(waitUntil([&] { return cursorAt(homepage) == normal; }));
 }
