@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the main window with the display card and a
-# photo, in the dark colours (the defaults) and a light scheme:
-# docs/display-card-dark.png and docs/display-card-light.png. The photo is drawn
+# Takes the README's pictures of the main window: as it opens (docs/main-window.png),
+# and with the display card and a photo, in the dark colours (the defaults) and a
+# light scheme (docs/display-card-dark.png, docs/display-card-light.png). The photo is drawn
 # here (ImageMagick); the book is written by tools/screenshots/card_demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +26,7 @@ convert -size 96x112 gradient:'#7fa6cc'-'#e3ecf5' \
 # A main window roomy enough for the card's rows beside the photo.
 printf '[Contavo Lite]\r\nx=10\r\ny=10\r\nwidth=700\r\nheight=500\r\n' >"$WINEPREFIX/drive_c/windows/ctlite.INI"
 key='HKCU\Software\Contavo Lite'
-shoot() {  # NAME BACKGROUND TEXT LINK (COLORREF values)
+shoot() {  # FILE BACKGROUND TEXT LINK (COLORREF values) [select]
   "$wine_run" reg add "$key" /v Color_Background /t REG_DWORD /d "$2" /f >/dev/null
   "$wine_run" reg add "$key" /v Color_Text /t REG_DWORD /d "$3" /f >/dev/null
   "$wine_run" reg add "$key" /v Color_Link /t REG_DWORD /d "$4" /f >/dev/null
@@ -38,14 +38,15 @@ shoot() {  # NAME BACKGROUND TEXT LINK (COLORREF values)
       xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
     done
     sleep 1
-    "$2" explorer /desktop=ContavoLite,720x520 "$4" select
+    [ "$6" = select ] && "$2" explorer /desktop=ContavoLite,720x520 "$4" select
     sleep 1.5
     import -window root -crop 720x520+0+0 "$5"
     wineserver -k
   ' _ "$demo" "$wine_run" "$program" "$PWD/$build/tools/screenshots/card_demo.exe" \
-    "$PWD/docs/display-card-$1.png"
+    "$PWD/docs/$1.png" "${5:-}"
 }
-shoot dark 0 16777215 65280
-shoot light 15660270 2107424 11557406
+shoot display-card-dark 0 16777215 65280 select
+shoot display-card-light 15660270 2107424 11557406 select
+shoot main-window 0 16777215 65280
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
-echo "docs/display-card-dark.png docs/display-card-light.png"
+echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png"
