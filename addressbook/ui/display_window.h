@@ -7,7 +7,8 @@
 
 #include <windows.h>
 
-#include <optional>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "addressbook/model/entry.h"
@@ -89,8 +90,14 @@ private:
 
     PictureKind pictureKind_ = PictureKind::None;
     bool pictureLoaded_ = false;
-    std::optional<Picture> picture_;
+    std::shared_ptr<const Picture> picture_;
     HPALETTE palette_ = nullptr;
+    struct FileStamp {
+        std::uint64_t size = 0, written = 0;
+    };
+    std::shared_ptr<const Picture> lastDecoded_;
+    std::string lastPath_;
+    FileStamp lastStamp_;
 
     RECT hotspots_[kHotspotCount] = {};
     std::string creator_, comments_;

@@ -471,3 +471,25 @@ TEST_F(Display, HandCursorOnlyOverAHomepage) {
     select(1, "Bob ");
     EXPECT_TRUE(waitUntil([&] { return cursorAt(homepage) == normal; }));
 }
+
+TEST_F(Display, ThePhotoIsReadAgainWhenItsFileChanges) {
+    const COLORREF red = RGB(220, 20, 20), green = RGB(20, 200, 40);
+    const std::string photo = file("photo.bmp");
+    writeAll(photo, solidBmp(40, 30, red));
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Ann"}, {Field::Picture, photo}},
+                              {{Field::FirstName, "Bob"}}})),
+              nullptr);
+    DisplayResult where = layout(true);
+    POINT inPicture{where.pictureLeft + 20, where.pictureTop + 15};
+    select(0, "Ann ");
+    EXPECT_TRUE(waitUntil([&] { return closeTo(pixel(inPicture), red); }));
+    select(1, "Bob ");
+    EXPECT_TRUE(waitUntil([&] { return !closeTo(pixel(inPicture), red); }));
+    select(0, "Ann ");  // the same file: the photo kept from before
+    EXPECT_TRUE(waitUntil([&] { return closeTo(pixel(inPicture), red); }));
+    select(1, "Bob ");
+    writeAll(photo, solidBmp(44, 32, green));  // another size, another time of writing
+    select(0, "Ann ");
+    EXPECT_TRUE(waitUntil([&] { return closeTo(pixel(inPicture), green); }))
+        << std::hex << pixel(inPicture);
+}
