@@ -5,6 +5,7 @@
 #include <string>
 
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/small_controls.h"
 #include "addressbook/ui/web_address.h"
 
 namespace ctlite {
@@ -22,17 +23,18 @@ std::string classesRootDefault(const std::string& key) {
 
 }  // namespace
 
-void openWebAddress(HWND owner, const char* address) {
-    if (reinterpret_cast<INT_PTR>(
-            ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL)) > 32)
-        return;
+int openWebAddress(HWND owner, const char* address) {
+    auto shell = static_cast<int>(reinterpret_cast<INT_PTR>(
+        ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL)));
+    if (shell > 32)
+        return shell;
     // The shell could not: use the command of the ".htm" class itself.
     std::string htmlClass = classesRootDefault(".htm");
     if (htmlClass.empty())
-        return;
+        return shell;
     std::string command = classesRootDefault(htmlClass + "\\shell\\open\\command");
     if (command.empty())
-        return;
+        return shell;
     std::string commandLine = browserCommandLine(command, address);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -43,35 +45,28 @@ void openWebAddress(HWND owner, const char* address) {
                        &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+        return 33;  // opened, as the shell would have
     }
+    return shell;
 }
 
 const fw::CommandEntry<AboutBox> AboutBox::kCommands[] = {
     {IDOK, BN_CLICKED, &AboutBox::onOk},
     {IDCANCEL, BN_CLICKED, &AboutBox::onOk},
-    {IDC_ABOUT_LINK, STN_CLICKED, &AboutBox::onLink},
     {0, 0, nullptr},
-};
-const fw::MessageEntry<AboutBox> AboutBox::kMessages[] = {
-    {WM_CTLCOLORSTATIC, &AboutBox::onStaticColour},
-    {0, nullptr},
 };
 
 void AboutBox::run(HWND owner) {
     runModal(IDD_ABOUT, owner);
 }
 
-void AboutBox::onLink() {
-    openWebAddress(handle(), kMakerAddress);
-}
-
-INT_PTR AboutBox::onStaticColour(WPARAM wParam, LPARAM lParam) {
-    if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != IDC_ABOUT_LINK)
-        return FALSE;
-    HDC dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, RGB(0, 0, 255));  // a link
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+BOOL AboutBox::onInit() {
+    LinkOptions link;
+    link.colours = {RGB(0, 0, 255), RGB(0, 255, 0), RGB(0, 255, 0)};
+    link.underline = true;
+    link.fitToText = true;
+    attachLinkLabel(item(IDC_ABOUT_LINK), kMakerAddress, link);
+    return TRUE;
 }
 
 }  // namespace ctlite

@@ -8,17 +8,16 @@ namespace ctlite {
 class AboutBox : public fw::DialogImpl<AboutBox> {
 public:
     static const fw::CommandEntry<AboutBox> kCommands[];
-    static const fw::MessageEntry<AboutBox> kMessages[];
 
     void run(HWND owner);
 
 private:
+    BOOL onInit() override;
     void onOk() { end(IDOK); }
-    void onLink();
-    INT_PTR onStaticColour(WPARAM wParam, LPARAM lParam);
 };
 
 // Opens a web address: the shell first, else the ".htm" class's own command.
-void openWebAddress(HWND owner, const char* address);
+// Returns the shell's result: above 32 when the address was opened either way.
+int openWebAddress(HWND owner, const char* address);
 
 }  // namespace ctlite

@@ -28,6 +28,10 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_ENTRY_ADD, 0, &MainWindow::onAdd},
     {ID_ENTRY_EDIT, 0, &MainWindow::onEdit},
     {IDC_NAME_LIST, LBN_DBLCLK, &MainWindow::onEdit},
+    {IDC_NAME_LIST, LBN_SELCHANGE, &MainWindow::onNameSelected},
+    {IDC_BACK, BN_CLICKED, &MainWindow::onNameSelected},
+    {IDC_NEXT, BN_CLICKED, &MainWindow::onNameSelected},
+    {ID_OPTIONS_LABELS, 0, &MainWindow::onFieldLabels},
     {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
     {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
     {ID_FILE_SAVE, 0, &MainWindow::onSave},
@@ -99,8 +103,11 @@ BOOL MainWindow::onInit() {
     SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
+    if (!createDisplay())
+        return TRUE;
     placeWindow();
     setUpButtons();
+    setUpCustomControls();
     SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 
@@ -120,7 +127,8 @@ BOOL MainWindow::onInit() {
         justCreated = true;
     }
     int saved = profile_.getInt("SelectedGroup", 0);
-    openBook(justCreated, saved, /*atStartUp=*/true);
+    if (openBook(justCreated, saved, /*atStartUp=*/true))
+        placeDisplay();
     return TRUE;
 }
 
@@ -164,6 +172,7 @@ bool MainWindow::saveForExit() {
 
 void MainWindow::finishExit() {
     tray_.HideIcon();
+    storeDisplayPlacement();
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(handle(), &placement);

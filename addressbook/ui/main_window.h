@@ -7,6 +7,7 @@
 //   main_window_groups.cpp   the group selector and the group commands
 //   main_window_look.cpp     buttons, tooltips, layout, painting and owner drawing
 //   main_window_tray.cpp     hiding in the notification area and coming back
+//   main_window_display.cpp  the display card beside the name list
 #pragma once
 
 #include <optional>
@@ -17,6 +18,8 @@
 #include "addressbook/model/name_list.h"
 #include "addressbook/shell/single_instance.h"
 #include "addressbook/shell/tray_icon.h"
+#include "addressbook/ui/display_colours.h"
+#include "addressbook/ui/display_window.h"
 #include "framework/dialog.h"
 #include "framework/settings_store.h"
 
@@ -146,6 +149,18 @@ private:
     INT_PTR onTrayNotify(WPARAM, LPARAM);
     INT_PTR onTimer(WPARAM, LPARAM);
 
+    // ---- the display card (main_window_display.cpp)
+    // Makes the card; without its library the program ends (false).
+    bool createDisplay();
+    void readDisplaySettings();
+    RECT controlRect(int id) const;
+    void placeDisplay();
+    void hideDisplay();
+    void onNameSelected();
+    void storeDisplayPlacement();
+    void setUpCustomControls();
+    void onFieldLabels();
+
     AddressBook book_;
     fw::Profile profile_;
     fw::UserRegistryKey registry_;
@@ -160,6 +175,10 @@ private:
     HWND tooltip_ = nullptr;
     HICON icon_ = nullptr;
     HBITMAP groupIcon_ = nullptr, entryIcon_ = nullptr;
+    DisplayWindow display_;
+    DisplayColours displayColours_;
+    std::string displayFont_;
+    bool displayPlacedFromProfile_ = false;
     bool fatal_ = false;
     bool closedEarly_ = false;
 };

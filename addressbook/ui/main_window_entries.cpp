@@ -13,6 +13,7 @@ void MainWindow::readRegistrySettings() {
     DWORD sort = registry_.getDword("Sort").value_or(static_cast<DWORD>(kDefaultSortMode));
     sortMode_ = sort <= 2 ? static_cast<SortMode>(sort) : kDefaultSortMode;
     checkSortItem();
+    readDisplaySettings();
 }
 
 void MainWindow::checkSortItem() {
@@ -51,6 +52,7 @@ void MainWindow::fillNameList() {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     SetCursor(previous);
+    hideDisplay();  // no line is selected now: the card would show a stale entry
 }
 
 void MainWindow::updateCaptions() {

@@ -6,6 +6,7 @@
 
 #include "addressbook/ui/list_drawing.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/small_controls.h"
 
 namespace ctlite {
 namespace {
@@ -37,7 +38,6 @@ constexpr int kNotYetAvailable[] = {
     ID_COPY_LETTER,
     ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
-    ID_OPTIONS_LABELS,
 };
 
 }  // namespace
@@ -79,9 +79,8 @@ void MainWindow::setUpButtons() {
         SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     };
     for (const Face& face : kFaces) {
-        HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0,
-                                   LR_LOADMAP3DCOLORS);
-        sendItem(face.control, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        HANDLE bitmap = LoadImageA(instance, MAKEINTRESOURCEA(face.bitmap), IMAGE_BITMAP, 0, 0, 0);
+        attachHoverButton(item(face.control), static_cast<HBITMAP>(bitmap));
         addTip(face.control, face.tip);
     }
     for (auto [control, icon, tip] : {std::tuple{IDC_BACK, IDI_BACK, IDS_TIP_BACK},
@@ -89,7 +88,6 @@ void MainWindow::setUpButtons() {
         HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
         setItemIcon(control, static_cast<HICON>(image));
         addTip(control, tip);
-        enableItem(control, false);
     }
     HMENU menu = GetMenu(handle());
     for (int id : kNotYetAvailable) {
@@ -124,6 +122,7 @@ INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
         MoveWindow(item(id), button.left, client.bottom - 10 - height, button.right - button.left,
                    height, TRUE);
     }
+    display_.refit();
     InvalidateRect(handle(), nullptr, TRUE);
     return FALSE;
 }

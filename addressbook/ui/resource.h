@@ -139,3 +139,20 @@
 #define IDD_ABOUT 100
 #define IDC_ABOUT_LINK 1300
 #define IDC_ABOUT_EMAIL 1301
+
+// The display card's menu
+#define IDR_DISPLAY 300
+#define ID_DISPLAY_ABOUT 32880
+
+// Field Label Editor
+#define IDD_FIELD_LABELS 250
+#define IDC_LABEL_EDIT_FIRST 1400  // 1400..1414: the fifteen captions, in label order
+#define IDC_LABELS_DEFAULT 1415
+
+// The name list's menu
+#define IDR_LISTBOX 226
+
+// The colour buttons' popup
+#define IDD_COLOUR_POPUP 5100
+#define IDC_POPUP_COLOUR_FIRST 5101  // 5101..5120: the twenty palette colours
+#define IDC_POPUP_OTHER 5121

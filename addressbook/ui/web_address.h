@@ -9,4 +9,8 @@ namespace ctlite {
 // The browser command for `address` made from the ".htm" class's open command.
 std::string browserCommandLine(const std::string& openCommand, const std::string& address);
 
+// Why a link could not be opened, from the shell's result code, for the message
+// "Unable to open hyperlink:" of a link label.
+std::string hyperlinkFailureReason(int code);
+
 }  // namespace ctlite

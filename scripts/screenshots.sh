@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of the main window: as it opens (docs/main-window.png),
+# and with the display card and a photo, in the dark colours (the defaults) and a
+# light scheme (docs/display-card-dark.png, docs/display-card-light.png). The photo is drawn
+# here (ImageMagick); the book is written by tools/screenshots/card_demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=build/windows
+cmake --build "$build" --target ctlite ctlitedisplay card_demo >/dev/null
+export WINEPREFIX="$PWD/$build/wineprefix"
+wine_run="$PWD/$build/wine-run.sh"
+program="$PWD/$build/addressbook/ui/ctlite.exe"
+demo="$PWD/build/shots"
+rm -rf "$demo" && mkdir -p "$demo"
+
+# A portrait: head and shoulders on a soft sky.
+convert -size 96x112 gradient:'#7fa6cc'-'#e3ecf5' \
+  -fill '#2f4f6f' -draw 'ellipse 48,118 42,40 180,360' \
+  -fill '#e9bf9a' -draw 'rectangle 41,62 55,80' \
+  -fill '#f2cfae' -draw 'ellipse 48,46 19,23 0,360' \
+  -fill '#5a3a22' -draw 'ellipse 48,32 21,14 180,360' \
+  -quality 90 "$demo/ann.jpg"
+"$wine_run" "$build/tools/screenshots/card_demo.exe" book "Z:${demo//\//\\}" ann.jpg
+
+# A main window roomy enough for the card's rows beside the photo.
+printf '[Contavo Lite]\r\nx=10\r\ny=10\r\nwidth=700\r\nheight=500\r\n' >"$WINEPREFIX/drive_c/windows/ctlite.INI"
+key='HKCU\Software\Contavo Lite'
+shoot() {  # FILE BACKGROUND TEXT LINK (COLORREF values) [select]
+  "$wine_run" reg add "$key" /v Color_Background /t REG_DWORD /d "$2" /f >/dev/null
+  "$wine_run" reg add "$key" /v Color_Text /t REG_DWORD /d "$3" /f >/dev/null
+  "$wine_run" reg add "$key" /v Color_Link /t REG_DWORD /d "$4" /f >/dev/null
+  wineserver -k 2>/dev/null || true
+  scripts/with-display.sh bash -c '
+    cd "$1" && "$2" explorer /desktop=ContavoLite,720x520 "$3" &
+    for _ in $(seq 60); do
+      sleep 0.5
+      xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
+    done
+    sleep 1
+    [ "$6" = select ] && "$2" explorer /desktop=ContavoLite,720x520 "$4" select
+    sleep 1.5
+    import -window root -crop 720x520+0+0 "$5"
+    wineserver -k
+  ' _ "$demo" "$wine_run" "$program" "$PWD/$build/tools/screenshots/card_demo.exe" \
+    "$PWD/docs/$1.png" "${5:-}"
+}
+shoot display-card-dark 0 16777215 65280 select
+shoot display-card-light 15660270 2107424 11557406 select
+shoot main-window 0 16777215 65280
+"$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
+echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png"
