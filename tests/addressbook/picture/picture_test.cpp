@@ -32,7 +32,7 @@ std::string fixture(const std::string& name) {
 }
 
 // A .bmp file made field by field, so that each test can lie in one place.
-struct BmpSpec {
+struct BmpShape {
     std::int32_t width = 5, height = 3;
     unsigned bitCount = 8;
     std::uint32_t compression = 0;
@@ -43,7 +43,7 @@ struct BmpSpec {
     bool honestOffset = true;
 };
 
-std::string makeBmp(const BmpSpec& b) {
+std::string makeBmp(const BmpShape& b) {
     int entries = b.tableEntries >= 0 ? b.tableEntries : (b.bitCount <= 8 ? 1 << b.bitCount : 0);
     std::uint32_t masks = b.compression == 3 && b.headerSize == 40 ? 12 : 0;
     std::uint32_t rows = static_cast<std::uint32_t>(b.height < 0 ? -b.height : b.height);
@@ -104,10 +104,10 @@ TEST(PictureKind, OnlyBmpAndJpgAfterTheLastDotInAnyCase) {
 TEST(ReadBmp, EveryBitCountAndTableShape) {
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpShape shape;
         std::size_t paletteSize;
     };
-    BmpSpec oneBit, fourBit, eightBitTen, twentyFour, bitFields16, bitFields32, topDown, v4Header,
+    BmpShape oneBit, fourBit, eightBitTen, twentyFour, bitFields16, bitFields32, topDown, v4Header,
         trueColourWithTable, gapBeforeRows;
     oneBit.bitCount = 1;
     fourBit.bitCount = 4;
@@ -130,7 +130,7 @@ TEST(ReadBmp, EveryBitCountAndTableShape) {
     const Case cases[] = {
         {"1 bit", oneBit, 2},
         {"4 bits", fourBit, 16},
-        {"8 bits, colours used 0", BmpSpec{}, 256},
+        {"8 bits, colours used 0", BmpShape{}, 256},
         {"8 bits, 10 colours used", eightBitTen, 10},
         {"24 bits", twentyFour, 0},
         {"16 bits, bit fields", bitFields16, 0},
@@ -142,32 +142,32 @@ TEST(ReadBmp, EveryBitCountAndTableShape) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string file = makeBmp(c.spec);
+        std::string file = makeBmp(c.shape);
         std::optional<Picture> p = readBmp(file);
         ASSERT_TRUE(p);
-        EXPECT_EQ(p->width, c.spec.width);
+        EXPECT_EQ(p->width, c.shape.width);
         EXPECT_EQ(p->height, 3);
         EXPECT_EQ(p->palette.size(), c.paletteSize);
         if (c.paletteSize > 1) {
             EXPECT_EQ(p->palette[1], (Rgb{1, 2, 3}));  // swapped into red, green, blue
         }
         // The info block is a plain 40-byte header, the masks, the table.
-        std::size_t masks = c.spec.compression == 3 ? 12 : 0;
+        std::size_t masks = c.shape.compression == 3 ? 12 : 0;
         ASSERT_EQ(p->info.size(), 40 + masks + 4 * c.paletteSize);
         EXPECT_EQ(at32(p->info, 0), 40u);
-        EXPECT_EQ(signed32(p->info, 8), c.spec.height);
+        EXPECT_EQ(signed32(p->info, 8), c.shape.height);
         EXPECT_EQ(at32(p->info, 32), c.paletteSize);
         // The rows are the file's last bytes.
         EXPECT_EQ(p->bits, file.substr(file.size() - p->bits.size()));
-        std::uint32_t stride = (5 * c.spec.bitCount + 31) / 32 * 4;
+        std::uint32_t stride = (5 * c.shape.bitCount + 31) / 32 * 4;
         EXPECT_EQ(p->bits.size(), stride * 3);
     }
 }
 
 TEST(ReadBmp, ADataOffsetThatDoesNotFitIsNotBelieved) {
-    BmpSpec spec;
-    spec.honestOffset = false;  // zero: inside the headers
-    std::string file = makeBmp(spec);
+    BmpShape shape;
+    shape.honestOffset = false;  // zero: inside the headers
+    std::string file = makeBmp(shape);
     std::optional<Picture> p = readBmp(file);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->bits, file.substr(14 + 40 + 1024));
@@ -178,12 +178,12 @@ TEST(ReadBmp, ADataOffsetThatDoesNotFitIsNotBelieved) {
 }
 
 TEST(ReadBmp, HostileOrShortFilesGiveNoPicture) {
-    auto lie = [](std::size_t at, std::uint32_t value, BmpSpec spec = {}) {
-        std::string f = makeBmp(spec);
+    auto lie = [](std::size_t at, std::uint32_t value, BmpShape shape = {}) {
+        std::string f = makeBmp(shape);
         put32(f, at, value);
         return f;
     };
-    BmpSpec twentyFour;
+    BmpShape twentyFour;
     twentyFour.bitCount = 24;
     const struct {
         const char* what;
@@ -210,8 +210,8 @@ TEST(ReadBmp, HostileOrShortFilesGiveNoPicture) {
     for (const auto& c : cases)
         EXPECT_FALSE(readBmp(c.file)) << c.what;
     // Every file cut short anywhere.
-    for (BmpSpec spec : {BmpSpec{}, twentyFour}) {
-        std::string whole = makeBmp(spec);
+    for (BmpShape shape : {BmpShape{}, twentyFour}) {
+        std::string whole = makeBmp(shape);
         ASSERT_TRUE(readBmp(whole));
         for (std::size_t n = 0; n < whole.size(); ++n)
             ASSERT_FALSE(readBmp(whole.substr(0, n))) << n << " of " << whole.size();
