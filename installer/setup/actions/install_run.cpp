@@ -274,15 +274,17 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         // The backup copy is this run's too: a rollback takes it back (before the
         // moved-aside file, which may be in use, goes back over it).
         if (!aside.empty())
-            originals_.keep(path, aside, KeptAs::MovedAside);
+            originals_.keep(path, aside, KeptAs::MovedAside, oldAttributes);
         if (backup)
-            originals_.keep(path, backup->backupCopy, KeptAs::Backup);
+            originals_.keep(path, backup->backupCopy, KeptAs::Backup, oldAttributes);
         // The file waiting for the restart is recorded, and the rollback's removal
         // takes it: a copy brings it back afterwards.
         if (atRestart)
-            keptForRollback = originals_.keepCopy(host_, path, KeptAs::CopyOfPendingTarget);
+            keptForRollback =
+                originals_.keepCopy(host_, path, KeptAs::CopyOfPendingTarget, oldAttributes);
         else if (aside.empty() && !backup)
-            keptForRollback = originals_.keepCopy(host_, path);
+            keptForRollback =
+                originals_.keepCopy(host_, path, KeptAs::TemporaryCopy, oldAttributes);
         if (!keptForRollback) {
             originals_.forgetSince(host_, keptMark);
             if (atRestart)

@@ -15,7 +15,8 @@ bool isTemporary(KeptAs kind) {
 
 }  // namespace
 
-bool ReplacedFiles::keepCopy(InstallHost& host, const std::string& path, KeptAs kind) {
+bool ReplacedFiles::keepCopy(InstallHost& host, const std::string& path, KeptAs kind,
+                             std::optional<std::uint32_t> attributes) {
     std::string copy = host.newReplacementFile();
     if (copy.empty())
         return false;
@@ -23,12 +24,13 @@ bool ReplacedFiles::keepCopy(InstallHost& host, const std::string& path, KeptAs 
         host.deleteFile(copy);
         return false;
     }
-    keep(path, copy, kind);
+    keep(path, copy, kind, attributes);
     return true;
 }
 
-void ReplacedFiles::keep(const std::string& path, const std::string& copy, KeptAs kind) {
-    kept_.push_back({path, copy, kind});
+void ReplacedFiles::keep(const std::string& path, const std::string& copy, KeptAs kind,
+                         std::optional<std::uint32_t> attributes) {
+    kept_.push_back({path, copy, kind, attributes});
 }
 
 void ReplacedFiles::forgetSince(InstallHost& host, std::size_t mark) {
@@ -50,7 +52,11 @@ void ReplacedFiles::restore(InstallHost& host, bool pendingTargets,
         // The new file may be read-only; the old one brings its own attributes back.
         if (std::optional<std::uint32_t> attributes = host.attributes(it->path))
             host.setAttributes(it->path, *attributes & ~kAttributeReadOnly);
-        if (host.moveOver(it->copy, it->path) && it->kind == KeptAs::MovedAside)
+        if (!host.moveOver(it->copy, it->path))
+            continue;
+        if (it->attributes)
+            host.setAttributes(it->path, *it->attributes);
+        if (it->kind == KeptAs::MovedAside)
             cancelDeletion(it->copy);
     }
     kept_ = std::move(left);

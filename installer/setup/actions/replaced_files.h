@@ -4,7 +4,9 @@
 // temporary directory go once the installation completes.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +27,18 @@ struct KeptOriginal {
     std::string path;  // where the file was
     std::string copy;  // where its old content is now
     KeptAs kind;
+    // The attributes it had, given back with it (the run clears read-only to replace it).
+    std::optional<std::uint32_t> attributes;
 };
 
 class ReplacedFiles {
 public:
     // Copies the file to a new temporary file and keeps it; false when the copy
     // cannot be made (nothing kept then).
-    bool keepCopy(InstallHost& host, const std::string& path, KeptAs kind = KeptAs::TemporaryCopy);
-    void keep(const std::string& path, const std::string& copy, KeptAs kind);
+    bool keepCopy(InstallHost& host, const std::string& path, KeptAs kind = KeptAs::TemporaryCopy,
+                  std::optional<std::uint32_t> attributes = std::nullopt);
+    void keep(const std::string& path, const std::string& copy, KeptAs kind,
+              std::optional<std::uint32_t> attributes = std::nullopt);
     // The files kept since `mark` (a size of kept()) were not replaced after all:
     // their entries go, and the copies made for the rollback with them.
     void forgetSince(InstallHost& host, std::size_t mark);

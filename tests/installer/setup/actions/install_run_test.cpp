@@ -664,7 +664,7 @@ TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
             m.addFile("C:\\App\\app.exe");
             m.addFile("C:\\App\\new.txt");
             FakeInstallFile& lib = m.host.addFile("C:\\App\\lib.dll", "old lib");
-            lib.attributes = kAttributeHidden;
+            lib.attributes = kAttributeHidden | kAttributeReadOnly;
             lib.lastWritten = 77;
             m.host.addFile("C:\\App\\app.exe", "old app").inUse = true;
         };
@@ -674,7 +674,8 @@ TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
         EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").content, "data0");
         restore(aborted);
         EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").content, "old lib");
-        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").attributes, kAttributeHidden);
+        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").attributes,
+                  kAttributeHidden | kAttributeReadOnly);
         EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").lastWritten, 77u);
         EXPECT_EQ(aborted.host.file("C:\\App\\app.exe").content, "old app");
         EXPECT_FALSE(aborted.host.hasFile("C:\\App\\app.exe.delete_on_reboot0"));
