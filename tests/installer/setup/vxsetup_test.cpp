@@ -1079,3 +1079,34 @@ shared = true
     EXPECT_EQ(runSetup(package, "/SILENT", "key:HKEY_CURRENT_USER\\Software\\VxNoUn\\Broken"), 0u);
     expectNoDifferences(before, {});
 }
+
+TEST(Vxsetup, AProductNameWithABackslashStillKeepsASingleInstance) {
+    PackageMaker maker("backslash");
+    maker.file("control.ocx", "not a library at all");
+    Package package = maker.build(R"(
+[package]
+product = 'Vx\Slash'
+window_title = "VxSlash"
+install_dir = '<ProgramFiles>\VxSlash'
+
+[[files]]
+source = "control.ocx"
+target = '<InstallDir>\control.ocx'
+register = true
+)");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    // The failed registration holds the first copy open at its question.
+    HWND box = user.waitFor("Vx\\Slash Setup", 60, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    // "\" makes a mutex name a namespace, which the system refuses; the second copy
+    // still finds the first and ends.
+    Started second = launch("\"" + package.setup + "\"", package.directory);
+    EXPECT_EQ(second.wait(30000), 0u);
+    TerminateProcess(second.process.hProcess, 0);
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(uninstall("Vx_Slash"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(programFiles() + "\\VxSlash"));
+}
