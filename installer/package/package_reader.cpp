@@ -64,6 +64,12 @@ OpenedPackage openPackage(PackageStream& stream) {
     if (opened.toc.word(toc::kSelfOffset) != tocOffset)
         return opened;
 
+    // A later engine's package may lay out anything differently: refused by its
+    // version before any of it is read.
+    if (opened.toc.word(toc::kFormatVersion) > kPackageFormatVersion) {
+        opened.failure = PackageFailure::NewerFormat;
+        return opened;
+    }
     opened.failure = PackageFailure::Unreadable;
     std::uint32_t volumes = opened.toc.word(toc::kVolumeCount);
     if (volumes > 0) {

@@ -16,6 +16,7 @@ enum class PackageFailure {
     None,
     SizeMismatch,  // the end length, the TOC length or the TOC's own offset do not fit
     Unreadable,    // the script block cannot be read, opened or parsed
+    NewerFormat,   // made for a later engine: its format version is past kPackageFormatVersion
 };
 
 struct OpenedPackage {

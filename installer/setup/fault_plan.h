@@ -1,8 +1,8 @@
 // Failures a test can ask the setup program to meet on purpose, where the system
 // under test (Wine, running as an administrator) would never refuse: a registry
 // key that cannot be created, a directory without write permission, an
-// uninstaller that cannot be written. Read from the environment variable
-// VXSETUP_FAULTS as ";"-separated items:
+// uninstaller that cannot be written. Only the test build of the program reads
+// them, from the environment variable VXSETUP_FAULTS, as ";"-separated items:
 //
 //   key:PATH        creating the key ROOT\PATH (e.g. HKEY_CURRENT_USER\Software\X) fails
 //   nowrite:DIR     creating files in the directory DIR is refused with access denied
@@ -31,5 +31,9 @@ public:
 private:
     std::vector<std::string> keys_, directories_, files_, inUse_;
 };
+
+// The plan of this build of the program: VXSETUP_FAULTS in the test build, and
+// always empty in the product (fault_seam_test.cpp or fault_seam_product.cpp).
+FaultPlan faultPlanOfThisBuild();
 
 }  // namespace vortix

@@ -2,8 +2,10 @@
 
 #include <cctype>
 
+#include "installer/common/local_path.h"
 #include "installer/package/language_entries.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
 
@@ -39,6 +41,14 @@ std::string languageWindowTitle(const LanguageSet& set, const PackageSettings& s
     return formatText(
         entry(set.lines, update ? LanguageEntry::UpdateTitle : LanguageEntry::SetupTitle),
         {settings.productName});
+}
+
+std::string programFolderPath(std::string_view setting, std::string_view programsFolder) {
+    if (setting.empty() || isPlainLocalPath(setting))
+        return std::string(setting);
+    while (!setting.empty() && setting.front() == '\\')
+        setting.remove_prefix(1);
+    return joinPath(programsFolder, setting);
 }
 
 bool packageAllowsRun(const PackageSettings& settings, bool silent) {

@@ -48,6 +48,10 @@ inline constexpr std::string_view kMissingVolumeText =
 inline constexpr std::string_view kOtherBuildVolumeText =
     "\"%s\" beside the setup program belongs to another build of it. Put the volumes "
     "made with this setup program beside it and start it again.";
+// A package made for a later engine (its format version, then the one this reads).
+inline constexpr std::string_view kNewerFormatText =
+    "This package was made for a newer version of Vortix Installer (package format %s; this "
+    "program reads format %s and older). Aborting.";
 inline constexpr std::string_view kInitialisingText =
     "Vortix Installer is initialising. Please wait.";
 inline constexpr std::string_view kGraphicsFailedText =
@@ -62,6 +66,10 @@ inline constexpr int kMp3Extract = -1, kMp3Bind = -2, kJpegExtract = -3, kJpegBi
 // The main window could not be made (a code of our own, beside the others).
 inline constexpr int kMainWindow = -11;
 }  // namespace init
+
+// The program folder for the shortcuts: a name (or a relative path) goes under the
+// Programs folder, a full local path stays as it is.
+std::string programFolderPath(std::string_view setting, std::string_view programsFolder);
 
 // A silent run cannot ask for the user's name: such a package is refused.
 bool packageAllowsRun(const PackageSettings& settings, bool silent);

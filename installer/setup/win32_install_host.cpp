@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "framework/message_loop.h"
+#include "installer/common/text_fold.h"
+#include "installer/common/win32_system_libraries.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/package_entries.h"
 #include "platform/file_system.h"
@@ -103,8 +105,14 @@ CreateResult Win32InstallHost::createNewFile(const std::string& path) {
     }
 }
 
+bool Win32InstallHost::inUse(const std::string& path) const {
+    // The file in use is known by its path only until it is renamed: the file that
+    // then takes its place is a new one.
+    return faults_.fileInUse(path) && !movedAway_.count(upperCased(path));
+}
+
 bool Win32InstallHost::deleteFile(const std::string& path) {
-    if (faults_.fileInUse(path))
+    if (inUse(path))
         return false;
     return DeleteFileA(path.c_str()) != 0;
 }
@@ -143,22 +151,23 @@ std::optional<std::uint64_t> Win32InstallHost::lastWriteTime(const std::string& 
 
 VersionInfo Win32InstallHost::versionInfo(const std::string& path) {
     VersionInfo info;
+    const VersionLibrary* version = versionLibrary();
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = version ? version->infoSize(path.c_str(), &ignored) : 0;
     if (size == 0)
         return info;
     std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
+    if (!version->info(path.c_str(), 0, size, block.data()))
         return info;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+    if (version->query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
         length >= sizeof(VS_FIXEDFILEINFO)) {
         info.versionHigh = fixed->dwFileVersionMS;
         info.versionLow = fixed->dwFileVersionLS;
     }
     WORD* translation = nullptr;
-    if (VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+    if (version->query(block.data(), "\\VarFileInfo\\Translation",
                        reinterpret_cast<void**>(&translation), &length) &&
         translation && length >= 4) {
         info.language = translation[0];
@@ -166,7 +175,7 @@ VersionInfo Win32InstallHost::versionInfo(const std::string& path) {
         wsprintfA(query, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0],
                   translation[1]);
         char* description = nullptr;
-        if (VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&description), &length) &&
+        if (version->query(block.data(), query, reinterpret_cast<void**>(&description), &length) &&
             description && length > 0)
             info.description.assign(description, strnlen(description, length));
     }
@@ -186,11 +195,23 @@ bool Win32InstallHost::copyFile(const std::string& from, const std::string& to) 
 }
 
 bool Win32InstallHost::moveFile(const std::string& from, const std::string& to) {
-    return MoveFileA(from.c_str(), to.c_str()) != 0;
+    if (!MoveFileA(from.c_str(), to.c_str()))
+        return false;
+    if (inUse(from))
+        movedAway_.insert(upperCased(from));
+    return true;
+}
+
+bool Win32InstallHost::moveOver(const std::string& from, const std::string& to) {
+    // A loaded program can be renamed but never replaced.
+    if (inUse(to))
+        return false;
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 UseTest Win32InstallHost::openExclusive(const std::string& path) {
-    if (faults_.fileInUse(path))
+    if (inUse(path))
         return UseTest::InUse;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

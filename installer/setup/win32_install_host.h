@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ public:
     std::string languageName(std::uint32_t language) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool moveFile(const std::string& from, const std::string& to) override;
+    bool moveOver(const std::string& from, const std::string& to) override;
     UseTest openExclusive(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;
@@ -110,6 +112,7 @@ public:
 
 private:
     std::string wininitPath() const;
+    bool inUse(const std::string& path) const;
 
     InstallSources sources_;
     SetupMessages& messages_;
@@ -117,6 +120,7 @@ private:
     Mp3Library* mp3_;
     JpegLibrary* jpeg_;
     const FaultPlan& faults_;
+    std::set<std::string> movedAway_;  // upper-cased paths of files in use, renamed since
     HKEY shared_ = nullptr;
     // Key handles handed out, with the path the fault plan knows them by.
     struct OpenKey {

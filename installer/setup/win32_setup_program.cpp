@@ -3,14 +3,19 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <new>
+
 #include "framework/message_loop.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/actions/stage_file_operation.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/uninstall/uninstall_run.h"
+#include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
 
@@ -46,11 +51,19 @@ std::string windowsDirectory() {
     return path;
 }
 
-std::string environment(const char* name) {
-    char value[4096] = "";
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length < sizeof value ? std::string(value, length) : std::string();
-}
+// The uninstaller's own run, undoing a rollback log held in memory rather than in
+// an uninstaller program's file.
+class RollbackHost final : public Win32Host {
+public:
+    explicit RollbackHost(std::string file) : file_(std::move(file)) {}
+    bool readOwnFile(std::string& bytes) override {
+        bytes = file_;
+        return true;
+    }
+
+private:
+    std::string file_;
+};
 
 // The modeless "initialising" box shown while the package's pieces are loaded.
 class InitialisingBox : public fw::DialogImpl<InitialisingBox> {};
@@ -62,7 +75,7 @@ SetupProgram::SetupProgram(HINSTANCE instance, const std::string& commandLine)
       silent_(isSilentCommandLine(commandLine)),
       ownPath_(ownProgramPath()),
       ownDirectory_(directoryOf(ownPath_)),
-      faults_(FaultPlan::parse(environment("VXSETUP_FAULTS"))),
+      faults_(faultPlanOfThisBuild()),
       variables_(facts_),
       messages_(silent_) {}
 
@@ -73,9 +86,26 @@ SetupProgram::~SetupProgram() {
 }
 
 int SetupProgram::run() {
+    try {
+        return runToTheEnd();
+    } catch (const std::bad_alloc&) {
+        // Half an installation never stays: what was done is undone. The text comes
+        // from the language set when one is loaded.
+        std::string text =
+            pieces_ ? entry(pieces_->language().lines, LanguageEntry::OutOfMemory) : std::string();
+        messages_.error(text.empty() ? std::string(kOutOfMemoryText) : text);
+        if (host_)
+            rollBack();
+        cleanUp();
+        return 0;
+    }
+}
+
+int SetupProgram::runToTheEnd() {
     CoInitialize(nullptr);
     if (!readPackage()) {
-        messages_.error(kCannotReadTocText);
+        if (!refusedByVersion_)
+            messages_.error(kCannotReadTocText);
         return 0;
     }
     if (!claimSingleInstance())
@@ -87,8 +117,9 @@ int SetupProgram::run() {
         return 0;
     }
     // Stages 1 to 11 show no page in this program yet: their actions and the
-    // plug-in's entry points run in turn, then the installation.
-    for (int stage = 1; stage <= 11; ++stage)
+    // plug-in's entry points run in turn, then the installation. A silent run has no
+    // wizard: it installs straight through.
+    for (int stage = 1; stage <= 11 && !silent_; ++stage)
         if (!runStage(stage)) {
             rollBack();
             cleanUp();
@@ -112,6 +143,12 @@ bool SetupProgram::readPackage() {
     package_ = openPackage(*stream_);
     if (package_.failure == PackageFailure::SizeMismatch)
         messages_.error(kSizeMismatchText);
+    if (package_.failure == PackageFailure::NewerFormat) {
+        messages_.error(
+            formatText(kNewerFormatText, {std::to_string(package_.toc.word(toc::kFormatVersion)),
+                                          std::to_string(kPackageFormatVersion)}));
+        refusedByVersion_ = true;
+    }
     if (package_.failure != PackageFailure::None)
         return false;
     PackageSettings& settings = package_.script.settings;
@@ -130,7 +167,10 @@ bool SetupProgram::readPackage() {
     variables_.setUserVariables(package_.script.userVariables);
     variables_.setDefaultShortcutFolder(settings.shortcutFolder);
     variables_.setInstallDir(settings.installDirectory);
-    variables_.setShortcutDir(settings.shortcutFolder);
+    // A folder name goes under the Programs folder the shortcuts are made in.
+    std::optional<std::string> programs = variables_.lookup(
+        settings.options & kOptionAllUsersShortcuts ? "<ProgramsNt>" : "<Programs>");
+    variables_.setShortcutDir(programFolderPath(settings.shortcutFolder, programs.value_or("")));
     messages_.setPackageTitle(settings.windowTitle);
     return readFileRecords();
 }
@@ -150,7 +190,14 @@ bool SetupProgram::claimSingleInstance() {
     const PackageSettings& settings = package_.script.settings;
     std::string name = settings.productName + "mutex";
     mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!mutex_) {
+        // A "\" in the product name reads as a namespace and the name is refused.
+        for (char& c : name)
+            if (c == '\\')
+                c = '_';
+        mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
+    }
+    if (!mutex_ || GetLastError() != ERROR_ALREADY_EXISTS)
         return true;
     HWND running = FindWindowA(SetupWindow::kClassName, settings.windowTitle.c_str());
     if (!running)
@@ -167,10 +214,10 @@ int SetupProgram::initialise() {
                                               messages_, variables_);
     if ((settings.options & kOptionDestinationFromRegistry)) {
         const RegistryLocation& from = settings.destinationSource;
-        std::optional<RegistryValue> value = facts_.registryValue(
+        std::optional<std::string> value = variables_.registryText(
             from.root, variables_.expandUser(from.keyPath), variables_.expandUser(from.valueName));
-        if (value && !value->data.empty()) {
-            variables_.setInstallDir(value->data);
+        if (value && !value->empty()) {
+            variables_.setInstallDir(*value);
         } else if (variables_.installDir().empty()) {
             messages_.error(kNoRegistryDestinationText);
             return init::kNoDestination;
@@ -243,27 +290,14 @@ void SetupProgram::runStageActions(int stage) {
         ShellExecuteA(window_.handle(), item.verb == "explore" ? "explore" : "open", path.c_str(),
                       parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL);
     }
+    const PackageSettings& settings = package_.script.settings;
+    std::string backupTo = settings.options & kOptionBackup ? variables_.installDir() : "";
     for (const StageFileOperation& op : package_.script.stageFileOperations) {
         if (static_cast<int>(op.stage) != stage || !variables_.holds(op.condition))
             continue;
-        std::string source = variables_.expandAll(op.source);
-        std::string target = variables_.expandAll(op.target);
-        switch (static_cast<StageFileAction>(op.action)) {
-            case StageFileAction::Copy:
-                // What the stage leaves behind is removed with the installation.
-                if (CopyFileA(source.c_str(), target.c_str(), FALSE))
-                    log_.recordFile(target);
-                break;
-            case StageFileAction::Move:
-            case StageFileAction::Rename:
-                if (MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED))
-                    log_.recordFile(target);
-                break;
-            case StageFileAction::Delete:
-                SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(source.c_str());
-                break;
-        }
+        runStageFileOperation(*host_, log_, originals_, static_cast<StageFileAction>(op.action),
+                              variables_.expandAll(op.source), variables_.expandAll(op.target),
+                              backupTo);
     }
 }
 
@@ -293,7 +327,7 @@ bool SetupProgram::install() {
     recorder_->setInstallDirectory(variables_.installDir());
     run_ = std::make_unique<InstallRun>(
         host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},
-        choices);
+        choices, originals_);
     InstallResult result = run_->run();
     if (!result.completed || !callPlugin(12)) {
         rollBack();
@@ -312,6 +346,8 @@ bool SetupProgram::install() {
     // No finish page in this run: the files waiting for the next restart are handed
     // to the system now, or the temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);
+    // Complete: the copies kept for a rollback are no longer needed.
+    originals_.discard(host);
     afterInstallation(result);
     run_.reset();
     return true;
@@ -367,16 +403,23 @@ void SetupProgram::rollBack() {
     const PackageSettings& settings = package_.script.settings;
     bool update = (settings.options & kOptionUpdate) != 0;
     bool createsUninstaller = (settings.options & kOptionCreateUninstaller) != 0;
+    Win32InstallHost& host = *host_;
+    auto cancelDeletion = [&host](const std::string& path) { cancelDeletionAtRestart(host, path); };
+    // The files the run replaced go back first, so that the backup folder is empty
+    // again when the uninstaller removes the directories the run made.
+    originals_.restore(host, false, cancelDeletion);
+    log_.rollback = true;
     switch (rollbackAction(update, createsUninstaller, log_)) {
-        case RollbackAction::RemoveRecordedFiles:
-            for (const std::string& file : log_.files()) {
-                SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(file.c_str());
-            }
-            // Deepest first: a directory goes once what was made inside it is gone.
-            for (auto it = log_.directories().rbegin(); it != log_.directories().rend(); ++it)
-                RemoveDirectoryA(it->c_str());
+        case RollbackAction::RemoveRecordedFiles: {
+            // No uninstaller program of its own: the records are undone here, all of
+            // them (shared counts, files, directories, registry), as the uninstaller would.
+            std::string text = log_.buildText(settings.productName, "");
+            RollbackHost undo(withLog("MZ", text, clockKeyDraw()));
+            UninstallOptions options;
+            options.silent = options.noRemove = true;
+            runUninstall(undo, options);
             break;
+        }
         case RollbackAction::RunInstalledUninstaller: {
             std::string installed = uninstallerPath(windowsDirectory(), settings.productName);
             runUninstallerAndWait(installed);
@@ -393,7 +436,6 @@ void SetupProgram::rollBack() {
                                         image) != platform::ReadOutcome::Ok ||
                 image.size() == 0)
                 break;
-            log_.rollback = true;
             std::string text = log_.buildText(settings.productName, "");
             std::string program = withLog(image.view(), text, clockKeyDraw());
             if (platform::replaceWholeFile(platform::systemFileSystem(), extracted, program) !=
@@ -404,6 +446,8 @@ void SetupProgram::rollBack() {
             break;
         }
     }
+    // A file that waited for the restart stayed in place; the removal just took it.
+    originals_.restore(host, true, cancelDeletion);
 }
 
 void SetupProgram::cleanUp() {

@@ -35,6 +35,7 @@ public:
     int run();
 
 private:
+    int runToTheEnd();
     bool readPackage();
     // False when another copy is running (it was brought to the front).
     bool claimSingleInstance();
@@ -74,6 +75,9 @@ private:
     std::unique_ptr<ProgressPage> page_;
 
     LogContext log_;
+    // What the run and its stages replaced, kept until the installation completes.
+    ReplacedFiles originals_;
+    bool refusedByVersion_ = false;
     std::unique_ptr<Win32InstallHost> host_;
     std::unique_ptr<PluginRecorder> recorder_;
     std::unique_ptr<PluginCallbacks> callbacks_;

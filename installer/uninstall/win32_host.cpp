@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/message_loop.h"
+#include "installer/common/win32_system_libraries.h"
 #include "installer/uninstall/resource.h"
 
 namespace vortix {
@@ -132,14 +133,15 @@ std::optional<FileStamp> Win32Host::stamp(const std::string& path) {
     stamp.timeHigh = data.ftLastWriteTime.dwHighDateTime;
     stamp.timeLow = data.ftLastWriteTime.dwLowDateTime;
     // A file without a version resource counts as version 0.0.0.0.
+    const VersionLibrary* version = versionLibrary();
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    DWORD size = version ? version->infoSize(path.c_str(), &ignored) : 0;
     if (size) {
         std::vector<char> info(size);
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT fixedSize = 0;
-        if (GetFileVersionInfoA(path.c_str(), 0, size, info.data()) &&
-            VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
+        if (version->info(path.c_str(), 0, size, info.data()) &&
+            version->query(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
             fixed) {
             stamp.versionHigh = fixed->dwFileVersionMS;
             stamp.versionLow = fixed->dwFileVersionLS;

@@ -90,6 +90,9 @@ public:
     // Replaces `to` when it exists.
     virtual bool copyFile(const std::string& from, const std::string& to) = 0;
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    // Moves `from` over `to`, replacing it in one step when both lie on one volume
+    // (a rename): `to` is the old file or the new one, never a part of either.
+    virtual bool moveOver(const std::string& from, const std::string& to) = 0;
     virtual UseTest openExclusive(const std::string& path) = 0;
     // Nothing when the file cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;

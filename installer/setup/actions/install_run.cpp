@@ -3,6 +3,7 @@
 #include "installer/common/local_path.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include "installer/common/pending_deletion.h"
@@ -19,6 +20,26 @@ namespace vortix {
 namespace {
 
 constexpr std::uint32_t kAttributeSystem = 0x04;
+
+// A file being written: deleted when the write does not finish (a failure, or an
+// exception on the way out), kept once released.
+class PartialFile {
+public:
+    PartialFile(InstallHost& host, std::string path) : host_(host), path_(std::move(path)) {}
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    ~PartialFile() {
+        if (!path_.empty() && host_.fileExists(path_)) {
+            host_.setAttributes(path_, 0);
+            host_.deleteFile(path_);
+        }
+    }
+    void release() { path_.clear(); }
+
+private:
+    InstallHost& host_;
+    std::string path_;
+};
 // The scratch-file names tried in one directory before the test gives up.
 constexpr int kScratchAttempts = 10000;
 
@@ -58,12 +79,14 @@ KeyCreate createWithFallback(InstallHost& host, KeyHandle parent, const std::str
 }  // namespace
 
 InstallRun::InstallRun(InstallHost& host, TextExpander& expander, LogContext& log,
-                       InstallPackage package, InstallChoices choices, KeyDraw draw)
+                       InstallPackage package, InstallChoices choices, ReplacedFiles& originals,
+                       KeyDraw draw)
     : host_(host),
       expander_(expander),
       log_(log),
       package_(package),
       choices_(std::move(choices)),
+      originals_(originals),
       draw_(std::move(draw)) {}
 
 std::string InstallRun::text(LanguageEntry k) const {
@@ -80,6 +103,17 @@ std::string InstallRun::uninstallerFile() const {
 }
 
 InstallResult InstallRun::run() {
+    try {
+        return runPhases();
+    } catch (const std::bad_alloc&) {
+        // Whatever was done so far is in the log and in the kept originals: the
+        // caller rolls it back.
+        host_.showMessage(text(LanguageEntry::OutOfMemory), MessageIcon::Error);
+        return InstallResult();
+    }
+}
+
+InstallResult InstallRun::runPhases() {
     const std::uint32_t options = package_.script.settings.options;
     InstallResult result;
     if (!installFiles(result))
@@ -156,9 +190,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // A target that is not a plain path on a local drive (relative, a network or
     // device path, one that climbs with "..") could land anywhere: refused.
     if (!isPlainLocalPath(path)) {
-        host_.showMessage("Couldn't install " + path +
-                              ": the target is not a plain path on a local drive - skipping file",
-                          MessageIcon::Error);
+        host_.showMessage(notLocalPathMessage(path), MessageIcon::Error);
         return FileOutcome::Skipped;
     }
     host_.setStatus(text(LanguageEntry::CopyingFile) + path);
@@ -185,27 +217,35 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
                           MessageIcon::Error);
         return FileOutcome::Skipped;
     }
+    const bool existed = host_.fileExists(path);
     const bool shared = file.options & kFileShared;
     if (shared)
-        steps.countSharedFile(path);
+        steps.countSharedFile(path, existed);
 
-    const bool existed = host_.fileExists(path);
+    std::optional<BackupRecord> backup;
+    std::uint32_t oldAttributes = 0;
     if (existed) {
         if ((file.options & kFileCompareVersions) && !overwriteAllowed(path, file))
             return FileOutcome::Skipped;
         if (settings.options & kOptionBackup)
-            steps.backUp(path, choices_.installDirectory, file.versionHigh, file.versionLow,
-                         file.lastWritten.value);
-        if (!(file.options & kFileCompareVersions))
-            steps.removeFile(path);
-        else if (std::optional<std::uint32_t> attributes = host_.attributes(path))
-            host_.setAttributes(path, *attributes & ~kAttributeReadOnly);
+            backup = steps.copyForBackup(path, choices_.installDirectory);
+        oldAttributes = host_.attributes(path).value_or(0);
+        // Cleared so that the new file can take its place (and given back if it does not).
+        host_.setAttributes(path, oldAttributes & ~kAttributeReadOnly);
     }
+    // The old file stays as it was: its attributes back, the backup copy gone.
+    auto leaveAsItWas = [&] {
+        if (backup)
+            steps.removeFile(backup->backupCopy);
+        if (existed)
+            host_.setAttributes(path, oldAttributes);
+    };
 
     // A target in use: moved aside (NT family), replaced at the next restart, or
     // tried again as the user says.
-    std::string writeTo = path, aside;
+    std::string aside;
     bool atRestart = false;
+    std::string writeTo;
     // Only a file that was there and is still there can be in use.
     while (existed && host_.fileExists(path) && host_.openExclusive(path) == UseTest::InUse) {
         if (host_.isNtFamily()) {
@@ -220,39 +260,81 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             atRestart = true;
             break;
         }
-        if (!host_.askRetryCancel(formatText(text(LanguageEntry::FileInUse), {path})))
+        if (!host_.askRetryCancel(formatText(text(LanguageEntry::FileInUse), {path}))) {
+            leaveAsItWas();
             return FileOutcome::Skipped;
+        }
     }
+
+    // What was there is kept until the installation completes, so that an abort puts
+    // it back: the moved-aside file, the backup copy, or a copy of its own.
+    const std::size_t keptMark = originals_.kept().size();
+    if (existed) {
+        bool keptForRollback = true;
+        // The backup copy is this run's too: a rollback takes it back (before the
+        // moved-aside file, which may be in use, goes back over it).
+        if (!aside.empty())
+            originals_.keep(path, aside, KeptAs::MovedAside, oldAttributes);
+        if (backup)
+            originals_.keep(path, backup->backupCopy, KeptAs::Backup, oldAttributes);
+        // The file waiting for the restart is recorded, and the rollback's removal
+        // takes it: a copy brings it back afterwards.
+        if (atRestart)
+            keptForRollback =
+                originals_.keepCopy(host_, path, KeptAs::CopyOfPendingTarget, oldAttributes);
+        else if (aside.empty() && !backup)
+            keptForRollback =
+                originals_.keepCopy(host_, path, KeptAs::TemporaryCopy, oldAttributes);
+        if (!keptForRollback) {
+            originals_.forgetSince(host_, keptMark);
+            if (atRestart)
+                host_.deleteFile(writeTo);
+            if (!aside.empty())
+                host_.moveFile(aside, path);
+            leaveAsItWas();
+            return skipUnwritten(path, existed);
+        }
+    }
+
+    // The data goes to a new file beside the target and takes the target's place
+    // only when it is whole: a damaged member, a full disk or a volume that cannot
+    // be read leaves the file that was there as it was.
+    if (!atRestart)
+        writeTo = besideName(path, [this](const std::string& n) { return host_.fileExists(n); });
+    PartialFile partial(host_, writeTo);
+    bool written = file.dataSize == 0 && file.storage != FileStorage::External
+                       ? host_.writeFile(writeTo, std::string())
+                       : host_.writeFileData(index, file, writeTo);
+    if (written) {
+        if (file.created.set || file.lastWritten.set)
+            host_.setTimes(
+                writeTo,
+                file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
+                file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
+                                     : std::nullopt);
+        host_.setAttributes(writeTo, (oldAttributes & kAttributeSystem) |
+                                         (file.attributes & (kAttributeReadOnly | kAttributeHidden |
+                                                             kAttributeArchive)));
+        written = atRestart || host_.moveOver(writeTo, path);
+    }
+    if (!written) {
+        if (!aside.empty())
+            host_.moveFile(aside, path);  // back in its place rather than lost at the restart
+        originals_.forgetSince(host_, keptMark);
+        leaveAsItWas();
+        return skipUnwritten(path, existed);
+    }
+    partial.release();
 
     // A file that was there before is the user's; the uninstaller leaves it.
     if (!shared && !(file.options & kFileNoLog) && (!existed || atRestart))
         log_.recordFile(path);
-
-    bool written = file.dataSize == 0 && file.storage != FileStorage::External
-                       ? host_.writeFile(writeTo, std::string())
-                       : host_.writeFileData(index, file, writeTo);
-    if (!written) {
-        if (atRestart)
-            host_.deleteFile(writeTo);
-        if (!aside.empty()) {
-            // The old file goes back in its place rather than being lost at the restart.
-            host_.deleteFile(path);
-            host_.moveFile(aside, path);
-        }
-        return FileOutcome::Skipped;
-    }
-
-    if (file.created.set || file.lastWritten.set)
-        host_.setTimes(
-            writeTo,
-            file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
-            file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
-                                 : std::nullopt);
-    // A file made new has no system bit to keep: its attributes need not be read.
-    std::uint32_t kept =
-        existed || atRestart ? host_.attributes(writeTo).value_or(0) & kAttributeSystem : 0;
-    host_.setAttributes(writeTo, kept | (file.attributes & (kAttributeReadOnly | kAttributeHidden |
-                                                            kAttributeArchive)));
+    // The uninstaller puts the backup back only over the file as this run left it:
+    // the line carries the time that file really has.
+    if (backup)
+        steps.recordBackup(*backup, file.versionHigh, file.versionLow,
+                           atRestart ? file.lastWritten.value
+                                     : host_.lastWriteTime(path).value_or(file.lastWritten.value));
 
     if (atRestart)
         result.pendingReplacements.push_back({path, writeTo});
@@ -268,6 +350,14 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             jpegFiles_.push_back(path);
     }
     return FileOutcome::Installed;
+}
+
+InstallRun::FileOutcome InstallRun::skipUnwritten(const std::string& path, bool existed) {
+    host_.showMessage(
+        existed ? "Couldn't write " + path + " - the file that was there is kept, skipping file"
+                : "Couldn't write " + path + " - skipping file",
+        MessageIcon::Error);
+    return FileOutcome::Skipped;
 }
 
 bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& file) {
@@ -413,7 +503,13 @@ void InstallRun::writeIniEntries() {
         std::size_t equals = keyAndValue.find('=');
         if (equals == std::string::npos)
             continue;
-        if (!host_.writeProfileString(expander_.expand(item.file), expander_.expand(item.section),
+        // A bare or relative name would land wherever the profile functions put it.
+        std::string file = expander_.expand(item.file);
+        if (!isPlainLocalPath(file)) {
+            host_.showMessage(notLocalPathMessage(file), MessageIcon::Error);
+            continue;
+        }
+        if (!host_.writeProfileString(file, expander_.expand(item.section),
                                       keyAndValue.substr(0, equals),
                                       keyAndValue.substr(equals + 1)))
             failed = true;
@@ -430,6 +526,10 @@ void InstallRun::editTextFiles() {
         if (!expander_.holds(item.condition))
             continue;
         std::string file = expander_.expand(item.file);
+        if (!isPlainLocalPath(file)) {
+            host_.showMessage(notLocalPathMessage(file), MessageIcon::Error);
+            continue;
+        }
         std::string directory = directoryOf(file);
         if (directory.size() >= 4)
             steps.createDirectories(directory, true);
@@ -456,6 +556,10 @@ void InstallRun::makeShortcuts(InstallResult& result) {
         if (!host_.fileExists(shortcut.target) && !host_.directoryExists(shortcut.target))
             continue;
         shortcut.file = expander_.expand(item.shortcutFile);
+        if (!isPlainLocalPath(shortcut.file)) {
+            host_.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
+            continue;
+        }
         shortcut.arguments = expander_.expand(item.arguments);
         shortcut.workingDirectory = expander_.expand(item.workingDirectory);
         if (!item.icon.empty()) {
@@ -483,6 +587,10 @@ bool InstallRun::makeUninstallShortcut() {
     ShortcutSpec shortcut;
     shortcut.file = joinPath(choices_.shortcutFolder,
                              uninstallShortcutName(package_.script.settings.productName));
+    if (!isPlainLocalPath(shortcut.file)) {
+        host_.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
+        return false;
+    }
     if (host_.fileExists(shortcut.file))
         return true;
     shortcut.target = uninstallerFile();
@@ -554,19 +662,23 @@ void InstallRun::mergeLog() {
 }
 
 void InstallRun::cancelDeletionAtRestart(const std::string& path) {
-    if (host_.isNtFamily()) {
-        std::optional<std::vector<std::string>> pairs = host_.pendingFileRenames();
+    vortix::cancelDeletionAtRestart(host_, path);
+}
+
+void cancelDeletionAtRestart(InstallHost& host, const std::string& path) {
+    if (host.isNtFamily()) {
+        std::optional<std::vector<std::string>> pairs = host.pendingFileRenames();
         if (!pairs)
             return;
         if (std::optional<std::vector<std::string>> kept = withoutPendingDeletion(*pairs, path))
-            host_.setPendingFileRenames(*kept);
+            host.setPendingFileRenames(*kept);
         return;
     }
-    std::optional<std::string> ini = host_.readWininit();
+    std::optional<std::string> ini = host.readWininit();
     if (!ini)
         return;
-    if (std::optional<std::string> kept = withoutWininitDeletion(*ini, host_.shortPath(path)))
-        host_.writeWininit(*kept);
+    if (std::optional<std::string> kept = withoutWininitDeletion(*ini, host.shortPath(path)))
+        host.writeWininit(*kept);
 }
 
 void handOverPendingReplacements(InstallHost& host,

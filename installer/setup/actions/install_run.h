@@ -15,6 +15,7 @@
 #include "installer/package/language_entries.h"
 #include "installer/package/package.h"
 #include "installer/setup/actions/install_host.h"
+#include "installer/setup/actions/replaced_files.h"
 
 namespace vortix {
 
@@ -55,10 +56,12 @@ struct InstallPackage {
 
 class InstallRun {
 public:
+    // `originals` keeps what the run replaces until the installation completes.
     InstallRun(InstallHost& host, TextExpander& expander, LogContext& log, InstallPackage package,
-               InstallChoices choices, KeyDraw draw = clockKeyDraw());
+               InstallChoices choices, ReplacedFiles& originals, KeyDraw draw = clockKeyDraw());
 
-    // Every phase in order. Failure messages are shown where they happen.
+    // Every phase in order. Failure messages are shown where they happen; running
+    // out of memory shows the language set's text for it and fails the run.
     InstallResult run();
 
     // After each plug-in stage that follows the installation: the uninstall
@@ -71,9 +74,12 @@ public:
     bool uninstallShortcutDone() const { return uninstallShortcutDone_; }
 
 private:
+    InstallResult runPhases();
     bool installFiles(InstallResult& result);
     enum class FileOutcome { Installed, Skipped, Fatal };
     FileOutcome installFile(std::size_t index, InstallResult& result);
+    // Tells the user the new data could not be written (the old file kept).
+    FileOutcome skipUnwritten(const std::string& path, bool existed);
     bool selected(const PackagedFile& file) const;
     bool writePrivilegeRefused(const std::string& directory);
     bool overwriteAllowed(const std::string& path, const PackagedFile& file);
@@ -96,6 +102,7 @@ private:
     LogContext& log_;
     InstallPackage package_;
     InstallChoices choices_;
+    ReplacedFiles& originals_;
     KeyDraw draw_;
     std::vector<std::string> mp3Files_, jpegFiles_;
     // Directories already made (or found) and found writable in this run: many files
@@ -105,6 +112,9 @@ private:
     int registryFailures_ = 0;
     bool uninstallShortcutDone_ = false;
 };
+
+// Withdraws a deletion at the next restart that was asked for the path.
+void cancelDeletionAtRestart(InstallHost& host, const std::string& path);
 
 // Hands the pending replacements to the system: each temporary file is moved
 // over its target at the next restart, through wininit.ini's [Rename] section

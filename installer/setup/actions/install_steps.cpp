@@ -1,5 +1,6 @@
 #include "installer/setup/actions/install_steps.h"
 
+#include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/windows_path.h"
 
 namespace vortix {
@@ -54,31 +55,47 @@ bool InstallSteps::createDirectories(const std::string& path, bool quiet) {
     return true;
 }
 
-bool InstallSteps::countSharedFile(const std::string& path) {
+bool InstallSteps::countSharedFile(const std::string& path, bool fileIsThere) {
     if (!host_.openSharedCounts())
         return false;
-    std::uint32_t count = host_.sharedCount(path).value_or(0);
+    std::uint32_t count = host_.sharedCount(path).value_or(fileIsThere ? 1 : 0);
     host_.setSharedCount(path, count + 1);
     host_.closeSharedCounts();
     log_.recordShared(path);
     return true;
 }
 
-bool InstallSteps::backUp(const std::string& path, const std::string& installDirectory,
-                          std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t time) {
+std::optional<BackupRecord> InstallSteps::copyForBackup(const std::string& path,
+                                                        const std::string& installDirectory) {
     std::string folder = joinPath(installDirectory, "Backup");
     if (!createDirectories(folder, true))
-        return false;
+        return std::nullopt;
     BackupRecord record;
-    record.backupCopy = joinPath(folder, fileNameOf(path));
+    // An earlier copy of a file of the same name (another folder, or an earlier
+    // installation) keeps its own: each line names the copy it restores from.
+    record.backupCopy = backupCopyName(
+        folder, fileNameOf(path), [this](const std::string& n) { return host_.fileExists(n); });
     record.filePath = path;
     if (!host_.copyFile(path, record.backupCopy))
-        return false;
+        return std::nullopt;
+    return record;
+}
+
+void InstallSteps::recordBackup(BackupRecord record, std::uint32_t versionHigh,
+                                std::uint32_t versionLow, std::uint64_t time) {
     record.versionHigh = static_cast<std::int32_t>(versionHigh);
     record.versionLow = static_cast<std::int32_t>(versionLow);
     record.timeHigh = static_cast<std::int32_t>(static_cast<std::uint32_t>(time >> 32));
     record.timeLow = static_cast<std::int32_t>(static_cast<std::uint32_t>(time));
     log_.recordBackup(record.line());
+}
+
+bool InstallSteps::backUp(const std::string& path, const std::string& installDirectory,
+                          std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t time) {
+    std::optional<BackupRecord> record = copyForBackup(path, installDirectory);
+    if (!record)
+        return false;
+    recordBackup(std::move(*record), versionHigh, versionLow, time);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "installer/common/log_context.h"
@@ -23,14 +24,22 @@ public:
     // quiet, a failure is shown.
     bool createDirectories(const std::string& path, bool quiet);
 
-    // Adds 1 to the path's SharedDLLs count (a missing count is 0) and records it
-    // as shared; false, with nothing counted or recorded, when the counts cannot be
-    // opened.
-    bool countSharedFile(const std::string& path);
+    // Adds 1 to the path's SharedDLLs count and records it as shared; false, with
+    // nothing counted or recorded, when the counts cannot be opened. A missing count
+    // is 0, unless `fileIsThere`: a file already on the machine without a count was
+    // put there by a program that did not count it, which is one user already.
+    bool countSharedFile(const std::string& path, bool fileIsThere = false);
 
-    // Copies the file to installDirectory\Backup\ under its own name (the folder
-    // made when missing) and records the backup line with the version and time
-    // given. False when the copy could not be made; nothing is recorded then.
+    // Copies the file to installDirectory\Backup\ (the folder made when missing)
+    // under its own name, or a numbered one when an earlier copy has that name.
+    // The record names both files; its version and time are the caller's. Nothing
+    // when the copy could not be made.
+    std::optional<BackupRecord> copyForBackup(const std::string& path,
+                                              const std::string& installDirectory);
+    // The backup line, with the version and last-write time given.
+    void recordBackup(BackupRecord record, std::uint32_t versionHigh, std::uint32_t versionLow,
+                      std::uint64_t time);
+    // Both: false when the copy could not be made; nothing is recorded then.
     bool backUp(const std::string& path, const std::string& installDirectory,
                 std::uint32_t versionHigh, std::uint32_t versionLow, std::uint64_t time);
 

@@ -62,6 +62,38 @@ std::string inUseAsideName(const std::string& path,
     }
 }
 
+std::string notLocalPathMessage(std::string_view path) {
+    return "Couldn't install " + std::string(path) +
+           ": the target is not a plain path on a local drive - skipping file";
+}
+
+std::string besideName(const std::string& path,
+                       const std::function<bool(const std::string&)>& taken) {
+    for (std::uint32_t n = 0;; ++n) {
+        std::string name = path + ".vxnew" + std::to_string(n);
+        if (!taken(name))
+            return name;
+    }
+}
+
+std::string backupCopyName(std::string_view folder, std::string_view name,
+                           const std::function<bool(const std::string&)>& taken) {
+    std::string first = joinPath(folder, name);
+    if (!taken(first))
+        return first;
+    std::size_t dot = name.rfind('.');
+    if (dot == 0)
+        dot = std::string_view::npos;  // ".profile" is all name
+    std::string_view stem = name.substr(0, dot);
+    std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
+    for (std::uint32_t n = 2;; ++n) {
+        std::string path = joinPath(
+            folder, std::string(stem) + " (" + std::to_string(n) + ")" + std::string(extension));
+        if (!taken(path))
+            return path;
+    }
+}
+
 std::string scratchFileName(std::string_view directory, std::uint32_t number) {
     return joinPath(directory, std::to_string(number) + ".tmp");
 }

@@ -38,6 +38,20 @@ IconField splitIconField(std::string_view field);
 std::string inUseAsideName(const std::string& path,
                            const std::function<bool(const std::string&)>& taken);
 
+// Why a path is refused: it is not a plain path on a local drive (relative, a
+// network or device path, one that climbs with ".."), so it could land anywhere.
+std::string notLocalPathMessage(std::string_view path);
+
+// Where a file's new data is written before it is moved over its target: beside
+// it, path + ".vxnew" + the first number from 0 that `taken` does not claim.
+std::string besideName(const std::string& path,
+                       const std::function<bool(const std::string&)>& taken);
+
+// The backup copy of a file called `name` in `folder`: the name itself, or when
+// that is taken, the name with " (2)", " (3)"... before its extension.
+std::string backupCopyName(std::string_view folder, std::string_view name,
+                           const std::function<bool(const std::string&)>& taken);
+
 // A scratch file of the write-privilege test: in `directory`, named by `number`.
 std::string scratchFileName(std::string_view directory, std::uint32_t number);
 

@@ -82,6 +82,8 @@ public:
     // Nothing when the key or the value cannot be read.
     virtual std::optional<RegistryValue> registryValue(std::uint32_t root, const std::string& key,
                                                        const std::string& name) = 0;
+    // The environment variables ("%NAME%") of a REG_EXPAND_SZ text replaced.
+    virtual std::string expandEnvironment(const std::string& text) { return text; }
 
     // ---- private profile (INI) files; a file name without a path is in the Windows directory
     virtual std::string iniString(const std::string& file, const std::string& section,

@@ -167,6 +167,15 @@ void Variables::setInstallDir(std::string path) {
     installDir_ = withoutTrailingBackslash(std::move(path));
 }
 
+std::optional<std::string> Variables::registryText(std::uint32_t root, const std::string& key,
+                                                   const std::string& name) {
+    std::optional<RegistryValue> stored = facts_.registryValue(root, key, name);
+    std::optional<std::string> text = stored ? textOf(*stored) : std::nullopt;
+    if (text && stored->type == kRegistryTypeExpandString)
+        text = facts_.expandEnvironment(*text);
+    return text;
+}
+
 void Variables::setShortcutDir(std::string path) {
     shortcutDir_ = withoutTrailingBackslash(std::move(path));
 }

@@ -63,6 +63,12 @@ public:
     // not in angle brackets.
     int setVariable(const std::string& name, std::int64_t value);
 
+    // A registry value read as text: a REG_SZ up to its NUL, a REG_EXPAND_SZ with
+    // its environment variables expanded; nothing for a value of another type or
+    // one that cannot be read.
+    std::optional<std::string> registryText(std::uint32_t root, const std::string& key,
+                                            const std::string& name);
+
     // Whether an item with this condition is installed on this machine now.
     bool holds(const Condition& condition);
 

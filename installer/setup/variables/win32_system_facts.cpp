@@ -268,6 +268,18 @@ std::optional<RegistryValue> Win32SystemFacts::registryValue(std::uint32_t root,
     return std::nullopt;
 }
 
+std::string Win32SystemFacts::expandEnvironment(const std::string& text) {
+    DWORD size = ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+    if (size == 0)
+        return text;
+    std::string out(size, '\0');
+    DWORD got = ExpandEnvironmentStringsA(text.c_str(), out.data(), size);
+    if (got == 0 || got > size)
+        return text;
+    out.resize(got - 1);  // without its NUL
+    return out;
+}
+
 std::string Win32SystemFacts::iniString(const std::string& file, const std::string& section,
                                         const std::string& key, const std::string& fallback) {
     std::vector<char> buffer(1024);

@@ -23,6 +23,7 @@ public:
     bool registryKeyExists(std::uint32_t root, const std::string& key) override;
     std::optional<RegistryValue> registryValue(std::uint32_t root, const std::string& key,
                                                const std::string& name) override;
+    std::string expandEnvironment(const std::string& text) override;
     std::string iniString(const std::string& file, const std::string& section,
                           const std::string& key, const std::string& fallback) override;
     std::int32_t iniNumber(const std::string& file, const std::string& section,

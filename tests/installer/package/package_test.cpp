@@ -337,6 +337,15 @@ TEST(PackageTest, DamagedEndsAreRefused) {
     std::string spoiled = good;
     spoiled[kStub.size() + 5] ^= 0x40;
     EXPECT_EQ(openPackage(*memoryStream(spoiled)).failure, PackageFailure::Unreadable);
+    // A package of a later format is refused by its version, even with a script this
+    // reader could not open; one of this format reads.
+    std::size_t tocAt = openPackage(*memoryStream(good)).toc.word(toc::kSelfOffset);
+    std::string later = spoiled;
+    later[tocAt + toc::kFormatVersion + 3] = static_cast<char>(kPackageFormatVersion + 1);
+    EXPECT_EQ(openPackage(*memoryStream(later)).failure, PackageFailure::NewerFormat);
+    later = good;
+    later[tocAt + toc::kFormatVersion + 3] = static_cast<char>(kPackageFormatVersion);
+    EXPECT_EQ(openPackage(*memoryStream(later)).failure, PackageFailure::None);
 }
 
 TEST(PackageTest, LiesInTheTocFailCleanly) {

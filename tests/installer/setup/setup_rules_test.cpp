@@ -64,3 +64,13 @@ TEST(FaultPlan, ItemsAreMatchedWithoutRegardToCase) {
     EXPECT_FALSE(none.keyFails(""));
     EXPECT_FALSE(none.fileFails("C:\\a.txt"));
 }
+
+TEST(SetupRules, ProgramFolderIsANameUnderTheProgramsFolder) {
+    const char* programs = "C:\\Users\\u\\Start Menu\\Programs";
+    EXPECT_EQ(programFolderPath("Contavo Lite", programs),
+              "C:\\Users\\u\\Start Menu\\Programs\\Contavo Lite");
+    EXPECT_EQ(programFolderPath("\\Vortix\\Contavo", programs),
+              "C:\\Users\\u\\Start Menu\\Programs\\Vortix\\Contavo");
+    EXPECT_EQ(programFolderPath("D:\\Menu\\Contavo", programs), "D:\\Menu\\Contavo");
+    EXPECT_EQ(programFolderPath("", programs), "");
+}

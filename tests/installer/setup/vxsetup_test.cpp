@@ -3,9 +3,14 @@
 // aborted installations rolled back; the Wine prefix is compared before and after.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/jpeg_maker.h"
@@ -18,7 +23,9 @@ namespace {
 
 const std::string kWork = windowsPath(VXSETUP_WORK);
 const std::string kVxpack = windowsPath(VXPACK_EXE);
+// The test build of the setup program, which also reads VXSETUP_FAULTS.
 const std::string kStub = windowsPath(VXSETUP_EXE);
+const std::string kProductStub = windowsPath(VXSETUP_PRODUCT_EXE);
 const std::string kUninstaller = windowsPath(VXUNINST_EXE);
 const std::string kEnglish = windowsPath(ENGLISH_SET);
 const std::string kVersioned = windowsPath(EXIT_CODE_EXE);  // carries version 1.2.3.4
@@ -27,6 +34,19 @@ const std::string kMp3Double = windowsPath(MP3_DOUBLE_DLL);
 const std::string kJpegLibrary = windowsPath(VXJPEG_DLL);
 
 const char* kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char* kSharedDlls = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+// Every Windows has the shared-file counts' key; a fresh Wine prefix has not, and the
+// first installation that counts a file would make it. Made here, before any
+// picture of the prefix is taken, so that no test depends on another having run.
+const bool kSharedCountsKeyExists = [] {
+    HKEY key = nullptr;
+    bool made = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, nullptr, 0, KEY_READ, nullptr,
+                                &key, nullptr) == ERROR_SUCCESS;
+    if (made)
+        RegCloseKey(key);
+    return made;
+}();
 
 std::string windowsDirectory() {
     char directory[MAX_PATH] = "";
@@ -69,10 +89,16 @@ struct Package {
     std::string name, directory, setup;
 };
 
+std::string programsFolder() {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, path);
+    return path;
+}
+
 // A package folder with a description and its files, built by vxpack.exe.
 class PackageMaker {
 public:
-    explicit PackageMaker(const std::string& name) {
+    explicit PackageMaker(const std::string& name, const std::string& stub = kStub) : stub_(stub) {
         package_.name = name;
         package_.directory = kWork + "\\" + name;
         CreateDirectoryA(kWork.c_str(), nullptr);
@@ -92,13 +118,14 @@ public:
                            description;
         file("setup.toml", toml);
         Started packer =
-            launch("\"" + kVxpack + "\" setup.toml --stub \"" + kStub + "\" -o setup.exe",
+            launch("\"" + kVxpack + "\" setup.toml --stub \"" + stub_ + "\" -o setup.exe",
                    package_.directory);
         EXPECT_EQ(packer.wait(), 0u) << "vxpack refused:\n" << toml;
         return package_;
     }
 
 private:
+    std::string stub_;
     Package package_;
 };
 
@@ -218,7 +245,7 @@ TEST(Vxsetup, SilentInstallThenTheUninstallerLeavesThePrefixAsItWas) {
 [package]
 product = "VxTest"
 install_dir = '<ProgramFiles>\VxTest'
-shortcut_folder = '<ProgramsDir>\VxTest'
+shortcut_folder = "VxTest"
 uninstall_shortcut = true
 
 [registry.HKCU.'Software\VxTest']
@@ -314,6 +341,9 @@ shared = true
     EXPECT_EQ(readAll(edited), "line one\r\ninserted\r\nline two\r\n");
     std::string uninstaller = installedUninstaller("VxTest");
     ASSERT_TRUE(exists(uninstaller));
+    // The program folder named by the package lies under the Programs folder.
+    EXPECT_TRUE(exists(programsFolder() + "\\VxTest\\Read Me.lnk"));
+    EXPECT_TRUE(exists(programsFolder() + "\\VxTest\\Uninstall VxTest.lnk"));
 
     // The installed uninstaller removes it all; the restart takes the old copy of
     // the file that was in use, and the uninstaller itself.
@@ -365,8 +395,8 @@ struct ForcedFailure {
 };
 
 // A package whose installation fails on purpose at one step, after it has already
-// made files, directories, keys and values.
-Package rollbackPackage(const std::string& name, bool withPlugin) {
+// made files, directories, keys and values, and replaced files that were there.
+Package rollbackPackage(const std::string& name, bool withPlugin, bool backup = false) {
     PackageMaker maker(name);
     maker.file("one.txt", "first file");
     maker.file("two.txt", "second file");
@@ -375,6 +405,8 @@ Package rollbackPackage(const std::string& name, bool withPlugin) {
 product = "VxRoll"
 install_dir = '<ProgramFiles>\VxRoll'
 shortcut_folder = '<ProgramsDir>\VxRoll'
+backup = )" + std::string(backup ? "true" : "false") +
+                              R"(
 
 [registry.HKCU.'Software\VxRoll']
 values = [{ name = "Made", data = "yes" }]
@@ -388,6 +420,10 @@ file = '<ShortcutDir>\One.lnk'
 [[files]]
 source = "one.txt"
 target = '<InstallDir>\one.txt'
+attributes = ["read_only"]
+[[files]]
+source = "two.txt"
+target = '<InstallDir>\other\one.txt'
 [[files]]
 source = "two.txt"
 target = '<InstallDir>\locked\deeper\two.txt'
@@ -401,9 +437,9 @@ shared = true
 
 }  // namespace
 
-class VxsetupRollback : public testing::TestWithParam<int> {};
+class VxsetupRollback : public testing::TestWithParam<std::tuple<int, bool>> {};
 
-TEST_P(VxsetupRollback, AnAbortedInstallationLeavesThePrefixAsItWas) {
+TEST_P(VxsetupRollback, AnAbortedInstallationOverFilesThatWereThereLeavesThePrefixAsItWas) {
     std::string dir = programFiles() + "\\VxRoll";
     std::string uninstaller = installedUninstaller("VxRoll");
     const ForcedFailure failures[] = {
@@ -412,9 +448,17 @@ TEST_P(VxsetupRollback, AnAbortedInstallationLeavesThePrefixAsItWas) {
         {"uninstaller", "file:" + uninstaller, nullptr},
         {"plugin", "", "3"},
     };
-    const ForcedFailure& failure = failures[GetParam()];
+    const ForcedFailure& failure = failures[std::get<0>(GetParam())];
+    const bool backup = std::get<1>(GetParam());
     Package package =
-        rollbackPackage(std::string("roll-") + failure.name, failure.pluginResult != nullptr);
+        rollbackPackage(std::string("roll-") + failure.name + (backup ? "-backup" : ""),
+                        failure.pluginResult != nullptr, backup);
+    // Two files of the same name that the installation replaces (one read-only).
+    CreateDirectoryA(dir.c_str(), nullptr);
+    CreateDirectoryA((dir + "\\other").c_str(), nullptr);
+    writeAll(dir + "\\one.txt", "the user's own one");
+    SetFileAttributesA((dir + "\\one.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    writeAll(dir + "\\other\\one.txt", "the user's other one");
     PrefixSnapshot before = takeSnapshot(kNotCompared);
     std::string log = package.directory + "\\plugin.log";
     DeleteFileA(log.c_str());
@@ -424,17 +468,27 @@ TEST_P(VxsetupRollback, AnAbortedInstallationLeavesThePrefixAsItWas) {
     SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint11", nullptr);
     SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
     if (failure.pluginResult) {
-        // The stage refused after everything was installed, the uninstaller too.
+        // The stage after the installation refused, once everything was installed.
+        // A silent run has no wizard: the stages before the installation never ran.
         std::string calls = readAll(log);
         EXPECT_NE(calls.find("AdvancedEntry"), std::string::npos) << calls;
         EXPECT_NE(calls.find("EntryPoint11"), std::string::npos) << calls;
+        EXPECT_EQ(calls.find("EntryPoint10"), std::string::npos) << calls;
         EXPECT_EQ(calls.find("EntryPoint12"), std::string::npos) << calls;
     }
     expectNoDifferences(before, {});
+    EXPECT_EQ(readAll(dir + "\\one.txt"), "the user's own one");
+    EXPECT_EQ(readAll(dir + "\\other\\one.txt"), "the user's other one");
     EXPECT_FALSE(exists(uninstaller));
+    SetFileAttributesA((dir + "\\one.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA((dir + "\\one.txt").c_str());
+    DeleteFileA((dir + "\\other\\one.txt").c_str());
+    RemoveDirectoryA((dir + "\\other").c_str());
+    RemoveDirectoryA(dir.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(EachForcedFailure, VxsetupRollback, testing::Range(0, 4));
+INSTANTIATE_TEST_SUITE_P(EachForcedFailureWithAndWithoutBackup, VxsetupRollback,
+                         testing::Combine(testing::Range(0, 4), testing::Bool()));
 
 TEST(Vxsetup, TheRollbackPackageInstallsWhenNothingFails) {
     // The counterpart of the forced failures: the same package goes all the way.
@@ -624,12 +678,17 @@ target = '<InstallDir>\photo.jpg'
     std::string calls = readAll(log);
     std::vector<std::string> expected = {"MP3Init",      "MP3SetExternalValues", "MP3SetDevice",
                                          "MP3Open",      "MP3SetPriority",       "MP3Play",
-                                         "MP3Stop",      "AdvancedEntry",        "EntryPoint1",
-                                         "EntryPoint1_5"};
-    for (int n = 2; n <= 13; ++n)
-        expected.push_back("EntryPoint" + std::to_string(n));
+                                         "MP3Stop",      "AdvancedEntry",        "EntryPoint11",
+                                         "EntryPoint12", "EntryPoint13"};
     for (const std::string& name : expected)
         EXPECT_NE(calls.find(name + " "), std::string::npos) << name << " not called:\n" << calls;
+    // A silent run has no wizard: it installs straight through, and only the stages
+    // from the installation on run (their entry points 11 to 13).
+    std::vector<std::string> wizard = {"EntryPoint1_5"};
+    for (int n = 1; n <= 10; ++n)
+        wizard.push_back("EntryPoint" + std::to_string(n));
+    for (const std::string& name : wizard)
+        EXPECT_EQ(calls.find(name + " "), std::string::npos) << name << " called:\n" << calls;
     EXPECT_NE(calls.find(dir), std::string::npos) << "<InstallDir> not answered:\n" << calls;
 
     // The pictures the program itself converted were temporary files: none is left (the
@@ -734,3 +793,320 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeCase{2, "2.0.0.0", false}, ModeCase{3, "2.0.0.0", true},
                     ModeCase{4, "2.0.0.0", true}, ModeCase{6, "2.0.0.0", true},
                     ModeCase{4, "1.0.0.0", false}, ModeCase{6, "1.0.0.0", false}));
+
+namespace {
+
+// The bytes of the setup program, with `change` made to them.
+void patchFile(const std::string& path, const std::function<void(std::string&)>& change) {
+    std::string bytes = readAll(path);
+    change(bytes);
+    writeAll(path, bytes);
+}
+
+std::uint32_t littleEndianAt(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+void deleteAll(const std::vector<std::string>& files, const std::vector<std::string>& folders) {
+    for (const std::string& file : files) {
+        SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(file.c_str());
+    }
+    for (const std::string& folder : folders)
+        RemoveDirectoryA(folder.c_str());
+}
+
+}  // namespace
+
+TEST(Vxsetup, SharedFileThatWasThereWithoutACountOutlivesInstallUninstallAndRollback) {
+    std::string shared = windowsDirectory() + "\\system32\\vxshare-theirs.dll";
+    auto make = [](const std::string& name, const std::string& product) {
+        PackageMaker maker(name);
+        maker.file("theirs.dll", "our copy");
+        return maker.build(R"(
+[package]
+product = ")" + product + R"("
+install_dir = '<ProgramFiles>\)" +
+                           product + R"('
+
+[registry.HKCU.'Software\)" +
+                           product + R"(']
+values = [{ name = "Made", data = "yes" }]
+
+[[files]]
+source = "theirs.dll"
+target = '<SystemDir>\vxshare-theirs.dll'
+shared = true
+)");
+    };
+    Package installed = make("share-install", "VxShareA");
+    Package aborted = make("share-abort", "VxShareB");
+    for (Package* package : {&installed, &aborted}) {
+        SCOPED_TRACE(package->name);
+        writeAll(shared, "another program's copy");
+        if (package == &installed) {
+            // Counted as one user already: this installation makes two, and its
+            // removal leaves one and the file.
+            EXPECT_EQ(runSetup(*package), 1u);
+            EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared), std::optional<DWORD>(2));
+            EXPECT_EQ(uninstall("VxShareA"), 1u);
+            simulateRestart();
+        } else {
+            // Rolled back: the file comes back as it was.
+            EXPECT_EQ(runSetup(*package, "/SILENT", "key:HKEY_CURRENT_USER\\Software\\VxShareB"),
+                      0u);
+            EXPECT_EQ(readAll(shared), "another program's copy");
+        }
+        EXPECT_TRUE(exists(shared));
+        EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared), std::optional<DWORD>(1));
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_SET_VALUE, &key),
+                  ERROR_SUCCESS);
+        RegDeleteValueA(key, shared.c_str());
+        RegCloseKey(key);
+    }
+    deleteAll({shared}, {});
+}
+
+TEST(Vxsetup, DamagedMemberOverAnExistingFileKeepsItAndSaysSo) {
+    std::string dir = programFiles() + "\\VxDamaged";
+    PackageMaker maker("damaged");
+    // Bytes that do not compress, so that a changed byte lies in the data itself.
+    std::string noise;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        state = state * 1103515245u + 12345u;
+        noise.push_back(static_cast<char>(state >> 24));
+    }
+    maker.file("data.bin", noise);
+    Package package = maker.build(R"(
+[package]
+product = "VxDamaged"
+install_dir = '<ProgramFiles>\VxDamaged'
+
+[[files]]
+source = "data.bin"
+target = '<InstallDir>\data.bin'
+)");
+    // The file's data is the last compressed member of the package.
+    patchFile(package.setup, [](std::string& bytes) {
+        std::size_t member = bytes.rfind(std::string("\x1f\x8b\x08", 3));
+        ASSERT_NE(member, std::string::npos);
+        bytes[member + 2000] ^= 0x5A;
+    });
+    CreateDirectoryA(dir.c_str(), nullptr);
+    writeAll(dir + "\\data.bin", "the user's data");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    HWND box = user.waitFor("VxDamaged Setup", 60, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Couldn't write " + dir +
+                                          "\\data.bin - the file that was there is kept, "
+                                          "skipping file");
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(readAll(dir + "\\data.bin"), "the user's data");
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*.vxnew*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a part file was left: " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    EXPECT_EQ(uninstall("VxDamaged"), 1u);
+    simulateRestart();
+    EXPECT_EQ(readAll(dir + "\\data.bin"), "the user's data");
+    deleteAll({dir + "\\data.bin"}, {dir});
+}
+
+namespace {
+
+// The libraries a program imports at load time, from its import table, upper-cased.
+std::vector<std::string> importedLibraries(const std::string& program) {
+    std::vector<std::string> names;
+    HMODULE image = LoadLibraryExA(program.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!image)
+        return names;
+    auto base = reinterpret_cast<const BYTE*>(image);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         imports.VirtualAddress && entry->Name; ++entry) {
+        std::string name = reinterpret_cast<const char*>(base + entry->Name);
+        for (char& c : name)
+            c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+        names.push_back(name);
+    }
+    FreeLibrary(image);
+    return names;
+}
+
+std::string manifestOf(const std::string& program) {
+    HMODULE image = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!image)
+        return {};
+    std::string text;
+    if (HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
+        HGLOBAL loaded = LoadResource(image, found);
+        text.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(image, found));
+    }
+    FreeLibrary(image);
+    return text;
+}
+
+}  // namespace
+
+// Both programs run elevated from folders anyone can write to (a downloads folder; the
+// temporary folder during a rollback). A library they import at load time that is not
+// one of the system's known libraries would be taken from beside them. Under Wine a
+// planted library cannot be told apart this way (Wine's own user32 imports
+// version.dll), so the import tables themselves are checked.
+TEST(Vxsetup, NeitherProgramImportsALibraryThatCouldBePlantedBesideIt) {
+    // The system's known libraries, and the common controls, which the manifest
+    // takes from the system's side-by-side store.
+    const std::vector<std::string> system = {"ADVAPI32.DLL", "COMCTL32.DLL", "GDI32.DLL",
+                                             "KERNEL32.DLL", "MSVCRT.DLL",   "OLE32.DLL",
+                                             "SHELL32.DLL",  "USER32.DLL",   "SHLWAPI.DLL"};
+    for (const std::string& program : {kProductStub, kStub, kUninstaller}) {
+        SCOPED_TRACE(program);
+        std::vector<std::string> imported = importedLibraries(program);
+        EXPECT_FALSE(imported.empty());
+        for (const std::string& name : imported)
+            EXPECT_NE(std::find(system.begin(), system.end(), name), system.end()) << name;
+        std::string manifest = manifestOf(program);
+        EXPECT_NE(manifest.find("requireAdministrator"), std::string::npos) << manifest;
+        EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos)
+            << manifest;
+    }
+}
+
+TEST(Vxsetup, TheProductIgnoresTestFaultsAndRefusesALaterPackageFormatByVersion) {
+    PackageMaker maker("product", kProductStub);
+    maker.file("a.txt", "a");
+    Package package = maker.build(R"(
+[package]
+product = "VxProduct"
+install_dir = '<ProgramFiles>\VxProduct'
+
+[[files]]
+source = "a.txt"
+target = '<InstallDir>\a.txt'
+)");
+    std::string dir = programFiles() + "\\VxProduct";
+    // The test build would find the folder refusing writes and abort.
+    EXPECT_EQ(runSetup(package, "/SILENT", "nowrite:" + dir), 1u);
+    EXPECT_EQ(readAll(dir + "\\a.txt"), "a");
+    EXPECT_EQ(uninstall("VxProduct"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(dir));
+
+    // The format version (the TOC's third word) of a later engine.
+    patchFile(package.setup, [](std::string& bytes) {
+        std::uint32_t endLength = littleEndianAt(bytes, bytes.size() - 4);
+        if (endLength == 0xFFFFFFFFu)
+            endLength = 0;
+        std::uint32_t toc = littleEndianAt(bytes, bytes.size() - 8 - endLength);
+        bytes[toc + 8 + 3] = 2;
+    });
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Installer");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "This package was made for a newer version of Vortix Installer (package format 2; "
+              "this program reads format 1 and older). Aborting.");
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(20000), 0u);
+    EXPECT_FALSE(exists(dir));
+}
+
+TEST(Vxsetup, DestinationFromTheRegistryIsReadAsText) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\VxDest", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const char where[] = "%SystemDrive%\\VxDest";
+    RegSetValueExA(key, "Dir", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(where),
+                   sizeof where);
+    RegCloseKey(key);
+    PackageMaker maker("destination");
+    maker.file("a.txt", "a");
+    Package package = maker.build(R"(
+[package]
+product = "VxDest"
+destination_from_registry = { root = "HKCU", key = 'Software\VxDest', value = "Dir" }
+
+[[files]]
+source = "a.txt"
+target = '<InstallDir>\a.txt'
+)");
+    EXPECT_EQ(runSetup(package), 1u);
+    EXPECT_EQ(readAll("C:\\VxDest\\a.txt"), "a");
+    EXPECT_EQ(uninstall("VxDest"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists("C:\\VxDest"));
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VxDest");
+}
+
+TEST(Vxsetup, APackageWithoutAnUninstallerRollsBackAllItRecorded) {
+    PackageMaker maker("no-uninstaller");
+    maker.file("a.txt", "a");
+    Package package = maker.build(R"(
+[package]
+product = "VxNoUn"
+install_dir = '<ProgramFiles>\VxNoUn'
+create_uninstaller = false
+
+[registry.HKCU.'Software\VxNoUn']
+values = [{ name = "Made", data = "yes" }]
+[registry.HKCU.'Software\VxNoUn'.subkeys.Broken]
+values = [{ name = "Never", data = "no" }]
+
+[[files]]
+source = "a.txt"
+target = '<InstallDir>\a.txt'
+[[files]]
+source = "a.txt"
+target = '<SystemDir>\vxnoun-shared.txt'
+shared = true
+)");
+    PrefixSnapshot before = takeSnapshot(kNotCompared);
+    // Files, a shared count, a key and a value are made before the failing key: all go.
+    EXPECT_EQ(runSetup(package, "/SILENT", "key:HKEY_CURRENT_USER\\Software\\VxNoUn\\Broken"), 0u);
+    expectNoDifferences(before, {});
+}
+
+TEST(Vxsetup, AProductNameWithABackslashStillKeepsASingleInstance) {
+    PackageMaker maker("backslash");
+    maker.file("control.ocx", "not a library at all");
+    Package package = maker.build(R"(
+[package]
+product = 'Vx\Slash'
+window_title = "VxSlash"
+install_dir = '<ProgramFiles>\VxSlash'
+
+[[files]]
+source = "control.ocx"
+target = '<InstallDir>\control.ocx'
+register = true
+)");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    // The failed registration holds the first copy open at its question.
+    HWND box = user.waitFor("Vx\\Slash Setup", 60, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    // "\" makes a mutex name a namespace, which the system refuses; the second copy
+    // still finds the first and ends.
+    Started second = launch("\"" + package.setup + "\"", package.directory);
+    EXPECT_EQ(second.wait(30000), 0u);
+    TerminateProcess(second.process.hProcess, 0);
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(uninstall("Vx_Slash"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(programFiles() + "\\VxSlash"));
+}

@@ -1,5 +1,6 @@
 #include "tests/installer/setup/actions/fake_install_host.h"
 
+#include <new>
 #include <stdexcept>
 
 namespace testing_support {
@@ -171,6 +172,20 @@ bool FakeInstallHost::moveFile(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool FakeInstallHost::moveOver(const std::string& from, const std::string& to) {
+    auto it = files.find(upperCased(from));
+    if (it == files.end() || !directoryExists(parentOf(upperCased(to))))
+        return false;
+    auto target = files.find(upperCased(to));
+    if (target != files.end() &&
+        (target->second.inUse || (target->second.attributes & kAttributeReadOnly)))
+        return false;
+    FakeInstallFile moved = it->second;
+    files.erase(it);
+    files[upperCased(to)] = moved;
+    return true;
+}
+
 UseTest FakeInstallHost::openExclusive(const std::string& path) {
     auto it = files.find(upperCased(path));
     if (it == files.end())
@@ -196,6 +211,7 @@ bool FakeInstallHost::writeFile(const std::string& path, const std::string& byte
     if (it != files.end() && (it->second.inUse || (it->second.attributes & kAttributeReadOnly)))
         return false;
     files[upper].content = bytes;
+    files[upper].lastWritten = now;
     return true;
 }
 
@@ -208,8 +224,12 @@ std::string FakeInstallHost::newReplacementFile() {
 
 bool FakeInstallHost::writeFileData(std::size_t index, const PackagedFile&,
                                     const std::string& path) {
-    if (failingData.count(index))
+    if (failingData.count(index) || exhaustingData.count(index)) {
+        files[upperCased(path)].content = "cut off";  // part of the data made it
+        if (exhaustingData.count(index))
+            throw std::bad_alloc();
         return false;
+    }
     auto it = packageData.find(index);
     return writeFile(path, it == packageData.end() ? "data" + std::to_string(index) : it->second);
 }
@@ -306,6 +326,9 @@ bool FakeInstallHost::convertJpeg(const std::string& jpgPath, const std::string&
 
 bool FakeInstallHost::deleteAtRestart(const std::string& path) {
     deletedAtRestart.push_back(path);
+    if (!pendingRenames)
+        pendingRenames.emplace();
+    pendingRenames->insert(pendingRenames->end(), {"\\??\\" + path, ""});
     return true;
 }
 

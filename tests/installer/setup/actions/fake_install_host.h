@@ -47,6 +47,7 @@ public:
     // ---- the machine
     std::uint32_t ticks = 1000;
     std::uint64_t ownTime = 0;
+    std::uint64_t now = 0;  // the last-write time a file gets when it is written
     bool ntFamily = true;
     std::map<std::string, FakeInstallFile> files;  // by upper-cased path
     std::set<std::string> directories;             // upper-cased
@@ -56,6 +57,7 @@ public:
     int newFileCalls = 0;
     std::map<std::size_t, std::string> packageData;  // file index -> bytes
     std::set<std::size_t> failingData;               // writing these fails
+    std::set<std::size_t> exhaustingData;            // writing these runs out of memory
     std::set<std::size_t> missingExternal;
     bool sharedCountsOpen = true;
     std::map<std::string, std::uint32_t> sharedCounts;  // upper-cased
@@ -117,6 +119,7 @@ public:
     std::string languageName(std::uint32_t language) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool moveFile(const std::string& from, const std::string& to) override;
+    bool moveOver(const std::string& from, const std::string& to) override;
     UseTest openExclusive(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;

@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "installer/common/uninstall_log.h"
+#include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/plugin_recorder.h"
+#include "installer/setup/actions/stage_file_operation.h"
 #include "tests/installer/setup/actions/fake_install_host.h"
 
 using namespace vortix;
@@ -28,6 +30,7 @@ struct Machine {
     FakeInstallHost host;
     FakeExpander expander;
     LogContext log;
+    ReplacedFiles originals;
     Script script;
     std::vector<PackagedFile> files;
     std::vector<std::string> texts = std::vector<std::string>(141);
@@ -59,7 +62,7 @@ struct Machine {
     }
 
     InstallResult run() {
-        InstallRun install(host, expander, log, {script, files, texts}, choices);
+        InstallRun install(host, expander, log, {script, files, texts}, choices, originals);
         return install.run();
     }
 
@@ -95,7 +98,9 @@ TEST(InstallRun, NewFilesAreRecordedFilesThatWereThereAreNot) {
     // The extracted program is gone once the log is in the installed uninstaller.
     EXPECT_FALSE(s.host.hasFile(kExtracted));
     EXPECT_TRUE(s.log.uninstallerWritten);
-    // No scratch file of the write test is left behind.
+    // No scratch file of the write test is left behind, and once the installation is
+    // complete no copy kept for a rollback.
+    s.originals.discard(s.host);
     for (const auto& [path, file] : s.host.files)
         EXPECT_EQ(path.find(".TMP"), std::string::npos) << path;
 }
@@ -313,7 +318,9 @@ TEST(InstallRun, SkippedFilesAndFileSelection) {
     s.host.missingExternal = {0};
     s.host.failingData = {4};
     ASSERT_TRUE(s.run().completed);
-    EXPECT_EQ(s.host.messages, std::vector<std::string>{"Couldn't read ext.dat - skipping file"});
+    EXPECT_EQ(s.host.messages,
+              (std::vector<std::string>{"Couldn't read ext.dat - skipping file",
+                                        "Couldn't write C:\\App\\fails.dat - skipping file"}));
     for (const char* skipped : {"ext", "second-type", "unselected", "not-here"})
         EXPECT_FALSE(s.host.hasFile("C:\\App\\"s + skipped + ".dat")) << skipped;
     EXPECT_TRUE(s.host.hasFile("C:\\App\\ok.dat"));
@@ -422,7 +429,7 @@ TEST(InstallRun, IniEntriesAndTextFileEdits) {
 
     Machine failing;
     failing.host.profileFails = true;
-    failing.script.iniItems = {{"a.ini", "S", "a=1", {}}, {"a.ini", "S", "b=2", {}}};
+    failing.script.iniItems = {{"C:\\a.ini", "S", "a=1", {}}, {"C:\\a.ini", "S", "b=2", {}}};
     ASSERT_TRUE(failing.run().completed);
     EXPECT_EQ(failing.host.messages, std::vector<std::string>{"[135]"});
 }
@@ -569,4 +576,215 @@ TEST(PluginRecorder, ResultsAndRecords) {
         std::vector<std::string>{"C:\\App\\Backup\\own.dll\tC:\\App\\own.dll\t196608\t5\t2\t3"});
     EXPECT_EQ(written.registry.roots[2].subkeys.at(0).subkeys.at(0).flag, kKeyRecorded);
     EXPECT_EQ(written.registry.roots[1].subkeys.at(0).subkeys.at(0).values.at(0).name, "v");
+}
+
+// ---------------------------------------------------------------- what was there before
+
+namespace {
+
+// No file of the run's own making is left beside the targets or in the temporary folder.
+void expectNoLeftovers(const FakeInstallHost& host) {
+    for (const auto& [path, file] : host.files) {
+        EXPECT_EQ(path.find(".VXNEW"), std::string::npos) << path;
+        EXPECT_FALSE(path.rfind("C:\\TEMP\\", 0) == 0 && path.find(".TMP") != std::string::npos)
+            << path;
+    }
+}
+
+void restore(Machine& m) {
+    m.originals.restore(m.host, false,
+                        [&](const std::string& p) { cancelDeletionAtRestart(m.host, p); });
+    m.originals.restore(m.host, true, [](const std::string&) {});
+}
+
+}  // namespace
+
+TEST(InstallRun, NewDataThatCannotBeWrittenLeavesTheFileThatWasThere) {
+    struct Case {
+        const char* name;
+        std::uint32_t fileOptions;
+        bool backup, inUse;
+    };
+    for (const Case& c : {Case{"plain", 0, false, false},
+                          Case{"compare versions", kFileCompareVersions, false, false},
+                          Case{"with backup", 0, true, false}, Case{"in use", 0, false, true}}) {
+        SCOPED_TRACE(c.name);
+        Machine m;
+        if (c.backup)
+            m.script.settings.options |= kOptionBackup;
+        m.addFile("C:\\App\\lib.dll", c.fileOptions);
+        m.addFile("C:\\App\\new.dll");
+        FakeInstallFile& old = m.host.addFile("C:\\App\\lib.dll", "the user's");
+        old.attributes = kAttributeReadOnly;
+        old.inUse = c.inUse;
+        m.host.failingData = {0, 1};
+        ASSERT_TRUE(m.run().completed);
+        EXPECT_EQ(m.host.file("C:\\App\\lib.dll").content, "the user's");
+        EXPECT_EQ(m.host.file("C:\\App\\lib.dll").attributes, kAttributeReadOnly);
+        EXPECT_FALSE(m.host.hasFile("C:\\App\\new.dll"));
+        EXPECT_EQ(m.host.messages,
+                  (std::vector<std::string>{
+                      "Couldn't write C:\\App\\lib.dll - the file that was there is kept, "
+                      "skipping file",
+                      "Couldn't write C:\\App\\new.dll - skipping file"}));
+        EXPECT_FALSE(m.host.hasFile("C:\\App\\Backup\\lib.dll"));
+        EXPECT_FALSE(m.host.hasFile("C:\\App\\lib.dll.delete_on_reboot0"));
+        EXPECT_TRUE(m.host.deletedAtRestart.empty());
+        EXPECT_TRUE(m.originals.kept().empty());
+        UninstallLog log = m.installedLog();
+        EXPECT_TRUE(log.files.empty());
+        EXPECT_TRUE(log.backupLines.empty());
+        expectNoLeftovers(m.host);
+    }
+}
+
+TEST(InstallRun, RunningOutOfMemoryFailsTheRunAndLeavesNoPartFile) {
+    Machine m;
+    m.addFile("C:\\App\\first.dat");
+    m.addFile("C:\\App\\lib.dll");
+    m.host.addFile("C:\\App\\lib.dll", "the user's");
+    m.host.exhaustingData = {1};
+    EXPECT_FALSE(m.run().completed);
+    EXPECT_EQ(m.host.messages, std::vector<std::string>{"[11]"});
+    EXPECT_EQ(m.host.file("C:\\App\\lib.dll").content, "the user's");
+    EXPECT_FALSE(m.host.hasFile(kUninstaller));
+    // What was done stays recorded for the rollback.
+    EXPECT_EQ(m.log.files(), std::vector<std::string>{"C:\\App\\first.dat"});
+    restore(m);
+    expectNoLeftovers(m.host);
+}
+
+TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
+    for (bool backup : {false, true}) {
+        SCOPED_TRACE(backup ? "with backup" : "without backup");
+        auto prepare = [backup](Machine& m) {
+            if (backup)
+                m.script.settings.options |= kOptionBackup;
+            m.addFile("C:\\App\\lib.dll").attributes = kAttributeReadOnly;
+            m.addFile("C:\\App\\app.exe");
+            m.addFile("C:\\App\\new.txt");
+            FakeInstallFile& lib = m.host.addFile("C:\\App\\lib.dll", "old lib");
+            lib.attributes = kAttributeHidden | kAttributeReadOnly;
+            lib.lastWritten = 77;
+            m.host.addFile("C:\\App\\app.exe", "old app").inUse = true;
+        };
+        Machine aborted;
+        prepare(aborted);
+        ASSERT_TRUE(aborted.run().completed);
+        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").content, "data0");
+        restore(aborted);
+        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").content, "old lib");
+        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").attributes,
+                  kAttributeHidden | kAttributeReadOnly);
+        EXPECT_EQ(aborted.host.file("C:\\App\\lib.dll").lastWritten, 77u);
+        EXPECT_EQ(aborted.host.file("C:\\App\\app.exe").content, "old app");
+        EXPECT_FALSE(aborted.host.hasFile("C:\\App\\app.exe.delete_on_reboot0"));
+        // The moved-aside file's deletion at the restart is withdrawn.
+        EXPECT_EQ(aborted.host.pendingRenames, std::vector<std::string>());
+        EXPECT_FALSE(aborted.host.hasFile("C:\\App\\Backup\\lib.dll"));
+        // The new file is the uninstaller's to remove (it is recorded).
+        EXPECT_EQ(aborted.installedLog().files, std::vector<std::string>{"C:\\App\\new.txt"});
+        expectNoLeftovers(aborted.host);
+
+        Machine completed;
+        prepare(completed);
+        ASSERT_TRUE(completed.run().completed);
+        completed.originals.discard(completed.host);
+        expectNoLeftovers(completed.host);
+        EXPECT_EQ(completed.host.hasFile("C:\\App\\Backup\\lib.dll"), backup);
+        EXPECT_EQ(completed.host.file("C:\\App\\lib.dll").content, "data0");
+    }
+}
+
+TEST(InstallRun, SharedFileAlreadyThereWithoutACountCountsAsOneUserAlready) {
+    Machine m;
+    m.addFile("C:\\WINDOWS\\SYSTEM\\theirs.dll", kFileShared);
+    m.addFile("C:\\WINDOWS\\SYSTEM\\counted.dll", kFileShared);
+    m.addFile("C:\\WINDOWS\\SYSTEM\\new.dll", kFileShared);
+    m.host.addFile("C:\\WINDOWS\\SYSTEM\\theirs.dll", "another program's");
+    m.host.addFile("C:\\WINDOWS\\SYSTEM\\counted.dll", "counted");
+    m.host.sharedCounts[upperCased("C:\\WINDOWS\\SYSTEM\\counted.dll")] = 3;
+    ASSERT_TRUE(m.run().completed);
+    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\theirs.dll")), 2u);
+    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\counted.dll")), 4u);
+    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\new.dll")), 1u);
+}
+
+TEST(InstallRun, BackupCopiesOfTheSameNameEachKeepTheirOwnAndTheTimeTheFileHas) {
+    Machine m;
+    m.script.settings.options |= kOptionBackup;
+    m.host.now = 0x0000000500000006ull;
+    m.addFile("C:\\App\\lib.dll").versionLow = 2;
+    m.addFile("C:\\App\\Sub\\lib.dll").lastWritten = {true, 0x0000000700000008ull};
+    m.addFile("C:\\App\\Data\\.profile");
+    m.host.addFile("C:\\App\\lib.dll", "top");
+    m.host.addFile("C:\\App\\Sub\\lib.dll", "sub");
+    m.host.addFile("C:\\App\\Data\\.profile", "profile");
+    m.host.addFile("C:\\App\\Backup\\.profile", "an earlier installation's");
+    ASSERT_TRUE(m.run().completed);
+    EXPECT_EQ(m.host.file("C:\\App\\Backup\\lib.dll").content, "top");
+    EXPECT_EQ(m.host.file("C:\\App\\Backup\\lib (2).dll").content, "sub");
+    EXPECT_EQ(m.host.file("C:\\App\\Backup\\.profile (2)").content, "profile");
+    EXPECT_EQ(m.host.file("C:\\App\\Backup\\.profile").content, "an earlier installation's");
+    EXPECT_EQ(m.installedLog().backupLines,
+              (std::vector<std::string>{
+                  "C:\\App\\Backup\\lib.dll\tC:\\App\\lib.dll\t0\t2\t5\t6",
+                  "C:\\App\\Backup\\lib (2).dll\tC:\\App\\Sub\\lib.dll\t0\t0\t7\t8",
+                  "C:\\App\\Backup\\.profile (2)\tC:\\App\\Data\\.profile\t0\t0\t5\t6"}));
+}
+
+TEST(InstallRun, IniTextAndShortcutFilesHoldToPlainLocalPaths) {
+    Machine m;
+    m.addFile("C:\\App\\app.exe");
+    m.script.iniItems = {{"app.ini", "S", "a=1", {}}, {"C:\\App\\..\\..\\x.ini", "S", "a=1", {}}};
+    m.script.textEdits = {{1, "\\\\server\\share\\autoexec.bat", "", "x", {}}};
+    m.script.shortcuts = {{"C:\\App\\app.exe", "Contavo\\App.lnk", "", "", "", {}}};
+    ASSERT_TRUE(m.run().completed);
+    EXPECT_EQ(m.host.messages,
+              (std::vector<std::string>{notLocalPathMessage("app.ini"),
+                                        notLocalPathMessage("C:\\App\\..\\..\\x.ini"),
+                                        notLocalPathMessage("\\\\server\\share\\autoexec.bat"),
+                                        notLocalPathMessage("Contavo\\App.lnk")}));
+    EXPECT_TRUE(m.host.profiles.empty());
+    EXPECT_TRUE(m.host.shortcuts.empty());
+}
+
+TEST(StageFileOperation, KeepsWhatWasThereAndRecordsOnlyWhatItMade) {
+    FakeInstallHost host;
+    LogContext log;
+    ReplacedFiles originals;
+    host.addFile("C:\\Src\\a.cfg", "packaged a");
+    host.addFile("C:\\Src\\b.cfg", "packaged b");
+    host.addFile("C:\\App\\a.cfg", "the user's a").lastWritten = 9;
+    host.addFile("C:\\App\\gone.txt", "deleted by the stage");
+    host.now = 42;
+    using A = StageFileAction;
+    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Copy, "C:\\Src\\a.cfg",
+                                    "C:\\App\\a.cfg", "C:\\App"),
+              StageOutcome::Done);
+    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Move, "C:\\Src\\b.cfg",
+                                    "C:\\App\\b.cfg", ""),
+              StageOutcome::Done);
+    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Delete, "C:\\App\\gone.txt", "", ""),
+              StageOutcome::Done);
+    for (const char* bad : {"..\\x.cfg", "\\\\server\\x.cfg", "C:\\App\\..\\x.cfg"})
+        EXPECT_EQ(runStageFileOperation(host, log, originals, A::Copy, "C:\\Src\\a.cfg", bad, ""),
+                  StageOutcome::Refused);
+    EXPECT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.file("C:\\App\\a.cfg").content, "packaged a");
+    EXPECT_EQ(host.file("C:\\App\\b.cfg").content, "packaged b");
+    EXPECT_EQ(host.file("C:\\App\\Backup\\a.cfg").content, "the user's a");
+    log.registryWritten = true;
+    std::variant<UninstallLog, LogError> read = parseLogText(log.buildText("P", ""));
+    ASSERT_TRUE(std::holds_alternative<UninstallLog>(read));
+    // Only the file the stage made is removed with the installation.
+    EXPECT_EQ(std::get<UninstallLog>(read).files, std::vector<std::string>{"C:\\App\\b.cfg"});
+    EXPECT_EQ(std::get<UninstallLog>(read).backupLines.size(), 1u);
+
+    // An aborted installation puts all three back.
+    originals.restore(host, false, [](const std::string&) {});
+    EXPECT_EQ(host.file("C:\\App\\a.cfg").content, "the user's a");
+    EXPECT_EQ(host.file("C:\\Src\\b.cfg").content, "packaged b");
+    EXPECT_EQ(host.file("C:\\App\\gone.txt").content, "deleted by the stage");
+    EXPECT_FALSE(host.hasFile("C:\\App\\Backup\\a.cfg"));
 }

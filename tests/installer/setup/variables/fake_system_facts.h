@@ -33,6 +33,16 @@ public:
     std::set<std::string> files;  // full paths of the files that exist
     std::vector<std::string> drives{"C:\\", "D:\\"};
 
+    // "%NAME%" -> value, for REG_EXPAND_SZ texts
+    std::map<std::string, std::string> environment;
+    std::string expandEnvironment(const std::string& text) override {
+        std::string out = text;
+        for (const auto& [name, value] : environment)
+            for (std::size_t at; (at = out.find("%" + name + "%")) != std::string::npos;)
+                out.replace(at, name.size() + 2, value);
+        return out;
+    }
+
     void setString(std::uint32_t root, const std::string& key, const std::string& name,
                    const std::string& text);
     void setDword(std::uint32_t root, const std::string& key, const std::string& name,

@@ -367,3 +367,18 @@ TEST(ProcessorType, CodesByVendorFamilyAndModel) {
 }
 
 }  // namespace
+
+TEST(UserVariables, RegistryValuesReadAsTextByType) {
+    FakeSystemFacts facts;
+    facts.setString(kRootLocalMachine, "Software\\Ann", "Dir", "C:\\Ann");
+    facts.registry[{kRootLocalMachine, "SOFTWARE\\ANN"}]["EXPANDED"] = {
+        kRegistryTypeExpandString, std::string("%SystemDrive%\\Ann\0", 18)};
+    facts.setDword(kRootLocalMachine, "Software\\Ann", "Count", 7);
+    facts.environment["SystemDrive"] = "D:";
+    Variables vars(facts);
+    // The terminating NUL is not part of the text.
+    EXPECT_EQ(vars.registryText(kRootLocalMachine, "Software\\Ann", "Dir"), "C:\\Ann");
+    EXPECT_EQ(vars.registryText(kRootLocalMachine, "Software\\Ann", "Expanded"), "D:\\Ann");
+    EXPECT_EQ(vars.registryText(kRootLocalMachine, "Software\\Ann", "Count"), std::nullopt);
+    EXPECT_EQ(vars.registryText(kRootLocalMachine, "Software\\Ann", "None"), std::nullopt);
+}

@@ -1,0 +1,72 @@
+#include "installer/setup/actions/replaced_files.h"
+
+namespace vortix {
+namespace {
+
+void deleteCopy(InstallHost& host, const std::string& path) {
+    if (std::optional<std::uint32_t> attributes = host.attributes(path))
+        host.setAttributes(path, *attributes & ~kAttributeReadOnly);
+    host.deleteFile(path);
+}
+
+bool isTemporary(KeptAs kind) {
+    return kind == KeptAs::TemporaryCopy || kind == KeptAs::CopyOfPendingTarget;
+}
+
+}  // namespace
+
+bool ReplacedFiles::keepCopy(InstallHost& host, const std::string& path, KeptAs kind,
+                             std::optional<std::uint32_t> attributes) {
+    std::string copy = host.newReplacementFile();
+    if (copy.empty())
+        return false;
+    if (!host.copyFile(path, copy)) {
+        host.deleteFile(copy);
+        return false;
+    }
+    keep(path, copy, kind, attributes);
+    return true;
+}
+
+void ReplacedFiles::keep(const std::string& path, const std::string& copy, KeptAs kind,
+                         std::optional<std::uint32_t> attributes) {
+    kept_.push_back({path, copy, kind, attributes});
+}
+
+void ReplacedFiles::forgetSince(InstallHost& host, std::size_t mark) {
+    while (kept_.size() > mark) {
+        if (isTemporary(kept_.back().kind))
+            deleteCopy(host, kept_.back().copy);
+        kept_.pop_back();
+    }
+}
+
+void ReplacedFiles::restore(InstallHost& host, bool pendingTargets,
+                            const std::function<void(const std::string&)>& cancelDeletion) {
+    std::vector<KeptOriginal> left;
+    for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+        if ((it->kind == KeptAs::CopyOfPendingTarget) != pendingTargets) {
+            left.insert(left.begin(), *it);
+            continue;
+        }
+        // The new file may be read-only; the old one brings its own attributes back.
+        if (std::optional<std::uint32_t> attributes = host.attributes(it->path))
+            host.setAttributes(it->path, *attributes & ~kAttributeReadOnly);
+        if (!host.moveOver(it->copy, it->path))
+            continue;
+        if (it->attributes)
+            host.setAttributes(it->path, *it->attributes);
+        if (it->kind == KeptAs::MovedAside)
+            cancelDeletion(it->copy);
+    }
+    kept_ = std::move(left);
+}
+
+void ReplacedFiles::discard(InstallHost& host) {
+    for (const KeptOriginal& original : kept_)
+        if (isTemporary(original.kind))
+            deleteCopy(host, original.copy);
+    kept_.clear();
+}
+
+}  // namespace vortix
