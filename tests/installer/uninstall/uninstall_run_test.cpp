@@ -175,6 +175,17 @@ TEST(UninstallRun, SharedFileQuestionAnswers) {
                   "Shared file C:\\WINDOWS\\SYSTEM\\x.dll doesn't seem to be used by any programs. "
                   "Do you want to remove this file?"),
         i.host.shown.end());
+
+    // A file another program still uses drops from 2 to 1, stays, and asks nothing.
+    Installation two;
+    two.addShared("two.dll", 2);
+    two.host.yesNoAnswers = {true};
+    two.run("");
+    EXPECT_EQ(two.host.sharedCounts.at(upperCased(kSystem + "two.dll")), 1u);
+    EXPECT_TRUE(two.host.hasFile(kSystem + "two.dll"));
+    EXPECT_EQ(std::count_if(two.host.shown.begin(), two.host.shown.end(),
+                            [](const std::string& s) { return s.rfind("Shared file ", 0) == 0; }),
+              0);
 }
 
 TEST(UninstallRun, NoSharedFilesNoSharedCountsKey) {

@@ -195,7 +195,7 @@ UseTest FakeInstallHost::openExclusive(const std::string& path) {
 
 std::optional<std::string> FakeInstallHost::readFile(const std::string& path) {
     auto it = files.find(upperCased(path));
-    if (it == files.end() || it->second.inUse)
+    if (it == files.end() || it->second.inUse || it->second.unreadable)
         return std::nullopt;
     return it->second.content;
 }

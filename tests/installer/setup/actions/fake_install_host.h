@@ -21,7 +21,8 @@ struct FakeInstallFile {
     std::uint32_t attributes = 0;
     std::uint64_t created = 0, lastWritten = 0;
     VersionInfo version;
-    bool inUse = false;  // open elsewhere: cannot be opened exclusively or deleted
+    bool inUse = false;       // open elsewhere: cannot be opened exclusively or deleted
+    bool unreadable = false;  // reading is refused (its rights), writing is not
 };
 
 struct FakeRegistryKey {

@@ -414,8 +414,10 @@ TEST(InstallRun, IniEntriesAndTextFileEdits) {
                          {"app.ini", "Main", "no equals sign", {}}};
     s.script.textEdits = {{1, "C:\\Boot\\start.bat", "", "CALL <InstallDir>\\run.bat", {}},
                           {4, "C:\\busy.bat", "", "x", {}},
-                          {1, "C:\\locked.bat", "", "x", {}}};
+                          {1, "C:\\locked.bat", "", "x", {}},
+                          {1, "C:\\private.bat", "", "x", {}}};
     s.host.addFile("C:\\locked.bat", "keep me").inUse = true;
+    s.host.addFile("C:\\private.bat", "keep me too").unreadable = true;
     ASSERT_TRUE(s.run().completed);
     EXPECT_EQ(s.host.profiles.at("C:\\App\\app.ini/Main").at("Dir"), "C:\\App");
     EXPECT_EQ(s.host.profiles.size(), 1u);
@@ -423,6 +425,7 @@ TEST(InstallRun, IniEntriesAndTextFileEdits) {
     EXPECT_EQ(s.host.file("C:\\Boot\\start.bat").content, "\r\nCALL C:\\App\\run.bat");
     EXPECT_FALSE(s.host.hasFile("C:\\busy.bat"));
     EXPECT_EQ(s.host.file("C:\\locked.bat").content, "keep me");
+    EXPECT_EQ(s.host.file("C:\\private.bat").content, "keep me too");  // never replaced
     UninstallLog log = s.installedLog();
     EXPECT_TRUE(contains(log.directories, "C:\\Boot"));  // the directory is recorded
     EXPECT_TRUE(log.files.empty());                      // edits are not
