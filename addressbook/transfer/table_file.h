@@ -1,0 +1,76 @@
+// Comma-separated and tab-delimited files: one line per entry, sixteen values in a
+// fixed order, no header line. Files are written and read as text: a line feed is
+// a carriage return and line feed on disk.
+//
+// Writing: every value of a CSV line is in double quotes, unescaped; a tab line
+// has the values with a tab between them. A value the plain format cannot carry
+// (a double quote in CSV; a tab or a line break in a tab file) is found first
+// (findUncarried) so the caller can say so; it is then written as other programs
+// expect it: CSV doubles the quote, a tab file turns the tab or line break into a blank.
+//
+// Reading takes what other programs write as well: values in double quotes or not,
+// quotes doubled inside them, line breaks inside quoted values, the last line with
+// or without a line feed. A line ends an unquoted value.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addressbook/model/entry.h"
+#include "addressbook/model/group_list.h"
+
+namespace ctlite::transfer {
+
+enum class TableFormat { Csv, Tab };
+
+inline constexpr int kTableColumnCount = 16;
+
+// The fields of a line, in file order (the two formats swap home and work phone).
+const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format);
+
+// A value the format cannot carry as it stands.
+struct UncarriedValue {
+    int position;  // in the group, from 1
+    Field field;
+};
+
+struct UncarriedValues {
+    std::size_t count = 0;
+    std::vector<UncarriedValue> first;  // the first few, to name them
+};
+
+// Values of the group's entries (placeholder left out) that the plain format cannot carry.
+UncarriedValues findUncarried(const GroupList& list, TableFormat format);
+
+// The file's bytes for every entry of the group in stored order (position 1 first).
+// The placeholder of an empty group is not an entry and is not written.
+std::string writeTable(const GroupList& list, TableFormat format);
+// One entry's line, appended to `out` (text-mode line ends).
+void appendTableLine(std::string& out, const Entry& entry, TableFormat format);
+
+// The records of a file, found once; values are handed out as read (8-bit, line
+// breaks as single line feeds, of any length).
+class TableReader {
+public:
+    TableReader(std::string_view fileBytes, TableFormat format);
+
+    TableFormat format() const { return format_; }
+    // Records in the file; a blank line is not a record.
+    int recordCount() const { return static_cast<int>(starts_.size()); }
+    // The values of record `index` (from 0) into `values`.
+    void record(int index, std::vector<std::string>& values) const;
+
+private:
+    // Reads one record starting at `at`; returns the offset after it.
+    std::size_t readRecord(std::size_t at, std::vector<std::string>* values) const;
+    std::size_t readValue(std::size_t at, std::string* value) const;
+
+    TableFormat format_;
+    std::string text_;  // the file with CR LF read as LF
+    std::vector<std::size_t> starts_;
+};
+
+}  // namespace ctlite::transfer
