@@ -30,6 +30,8 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_FILE_OPEN, 0, &MainWindow::onFileOpen},
     {ID_FILE_SAVE_AS, 0, &MainWindow::onFileSaveAs},
     {ID_FILE_BACKUP, 0, &MainWindow::onBackup},
+    {ID_FILE_IMPORT, 0, &MainWindow::onImport},
+    {ID_FILE_EXPORT, 0, &MainWindow::onExport},
     {ID_GROUP_ADD, 0, &MainWindow::onAddGroup},
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},

@@ -7,6 +7,7 @@
 //   main_window_groups.cpp   the group selector and the group commands
 //   main_window_look.cpp     buttons, tooltips, layout, painting and owner drawing
 //   main_window_tray.cpp     hiding in the notification area and coming back
+//   main_window_transfer.cpp Import and Export
 #pragma once
 
 #include <optional>
@@ -98,6 +99,12 @@ private:
     void onAddGroup();
     void onDeleteGroup();
     void onRenameGroup();
+
+    // ---- import and export (main_window_transfer.cpp)
+    void onImport();
+    void onExport();
+    // The group that receives an import, chosen in "Import to"; -1 when none.
+    int chooseImportGroup();
 
     // ---- look (main_window_look.cpp)
     void setUpButtons();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "addressbook/transfer/file_choice.h"
 #include "addressbook/transfer/table_import.h"
 #include "tests/support/book_builder.h"
 
@@ -138,4 +139,35 @@ TEST(TableReader, LongValuesAreReadWholeAndCutOnlyOutsideTheNote) {
     EXPECT_EQ(summary.values.valuesCut, 1u);
     EXPECT_EQ(into.find(1)->get(Field::City).size(), kMaxImportedValue);
     EXPECT_EQ(into.find(1)->get(Field::Note), longText);
+}
+
+TEST(FileChoice, ExtensionsAndFormatsOfChosenFiles) {
+    struct ExportCase {
+        const char* typed;
+        int filter;
+        const char* path;
+    } exports[] = {
+        {"list", 1, "list.csv"},
+        {"list.CSV", 1, "list.CSV.csv"},
+        {"list.csv.old", 1, "list.csv.old"},
+        {"list", 2, "list.txt"},
+        {"list.tab", 3, "list.tab"},
+        {"cards", 4, "cards.vcf"},
+    };
+    for (const ExportCase& c : exports)
+        EXPECT_EQ(exportPath(c.typed, c.filter), c.path) << c.typed << " " << c.filter;
+    EXPECT_EQ(exportKind(3), FileKind::Tab);
+    EXPECT_EQ(exportKind(4), FileKind::VCard);
+
+    struct ImportCase {
+        const char* path;
+        int filter;
+        FileKind kind;
+    } imports[] = {
+        {"C:\\A.CSV", 2, FileKind::Csv},      {"C:\\old.csv\\people.txt", 1, FileKind::Tab},
+        {"phone.VCF", 1, FileKind::VCard},    {"contacts", 2, FileKind::Tab},
+        {"contacts.dat", 3, FileKind::VCard},
+    };
+    for (const ImportCase& c : imports)
+        EXPECT_EQ(importKind(c.path, c.filter), c.kind) << c.path;
 }
