@@ -65,11 +65,11 @@ void appendTabValue(std::string& out, std::string_view value) {
     }
 }
 
-bool isPlaceholderOnly(const GroupList& list) {
-    return list.count() == 1 && list.find(1)->isPlaceholder();
-}
-
 }  // namespace
+
+bool holdsOnlyThePlaceholder(const GroupList& list) {
+    return list.count() == 1 && *list.find(1) == EntryPlaceholder();
+}
 
 const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format) {
     return format == TableFormat::Csv ? kCsvColumns : kTabColumns;
@@ -77,7 +77,7 @@ const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format) {
 
 UncarriedValues findUncarried(const GroupList& list, TableFormat format) {
     UncarriedValues found;
-    if (isPlaceholderOnly(list))
+    if (holdsOnlyThePlaceholder(list))
         return found;
     for (int position = 1; position <= list.count(); ++position) {
         const Entry& entry = *list.find(position);
@@ -110,7 +110,7 @@ void appendTableLine(std::string& out, const Entry& entry, TableFormat format) {
 
 std::string writeTable(const GroupList& list, TableFormat format) {
     std::string out;
-    if (isPlaceholderOnly(list))
+    if (holdsOnlyThePlaceholder(list))
         return out;
     std::size_t estimate = 0;
     for (int position = 1; position <= list.count(); ++position)

@@ -42,6 +42,9 @@ struct UncarriedValues {
     std::vector<UncarriedValue> first;  // the first few, to name them
 };
 
+// A group with no entries of its own holds the bare "{ EMPTY }" entry; it is not exported.
+bool holdsOnlyThePlaceholder(const GroupList& list);
+
 // Values of the group's entries (placeholder left out) that the plain format cannot carry.
 UncarriedValues findUncarried(const GroupList& list, TableFormat format);
 

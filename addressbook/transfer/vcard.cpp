@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "addressbook/model/text.h"
+#include "addressbook/transfer/table_file.h"
 #include "addressbook/ui/entry_form.h"
 #include "platform/windows1252.h"
 
@@ -470,7 +471,7 @@ void appendVCard(std::string& out, const Entry& entry, std::string_view groupNam
 
 std::string writeVCards(const GroupList& list, std::string_view groupName) {
     std::string out;
-    if (list.count() == 1 && list.find(1)->isPlaceholder())
+    if (holdsOnlyThePlaceholder(list))
         return out;
     for (int position = 1; position <= list.count(); ++position)
         appendVCard(out, *list.find(position), groupName);

@@ -73,6 +73,10 @@ TEST(TableWriter, KeepsStoredFormAndStoredOrderAndLineBreaksInCsv) {
 TEST(TableWriter, EmptyGroupAndPlaceholderGiveAnEmptyFile) {
     EXPECT_EQ(writeTable(GroupList(), TableFormat::Csv), "");
     EXPECT_EQ(writeTable(groupOf({EntryPlaceholder()}), TableFormat::Tab), "");
+    // A contact that only shares the placeholder's first name is exported.
+    Entry named = EntryPlaceholder();
+    named.set(Field::City, "Oslo");
+    EXPECT_NE(writeTable(groupOf({named}), TableFormat::Tab), "");
 }
 
 TEST(TableWriter, NamesWhatThePlainFormatCannotCarryAndWritesItSoItReadsBack) {
