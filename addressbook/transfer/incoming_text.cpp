@@ -106,4 +106,17 @@ std::string storedValue(std::string_view value, Encoding encoding, Field field,
     return stored;
 }
 
+std::string_view storedValue(std::string_view value, Encoding encoding, Field field,
+                             ValueCounts& counts, std::string& scratch) {
+    bool plain = value.size() <= kMaxImportedValue || field == Field::Note;
+    for (std::size_t i = 0; plain && i < value.size(); ++i) {
+        auto c = static_cast<unsigned char>(value[i]);
+        plain = c != '\n' && (c < 0x80 || encoding == Encoding::Windows1252);
+    }
+    if (plain)
+        return value;
+    scratch = storedValue(value, encoding, field, counts);
+    return scratch;
+}
+
 }  // namespace ctlite::transfer

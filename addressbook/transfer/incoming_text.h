@@ -42,5 +42,9 @@ std::size_t windows1252FromUtf8(std::string_view utf8, std::string& out);
 // kMaxImportedValue unless it is the note.
 std::string storedValue(std::string_view value, Encoding encoding, Field field,
                         ValueCounts& counts);
+// The same, without a copy when the value needs no change: the result is `value`
+// itself, or text kept in `scratch`.
+std::string_view storedValue(std::string_view value, Encoding encoding, Field field,
+                             ValueCounts& counts, std::string& scratch);
 
 }  // namespace ctlite::transfer

@@ -1,5 +1,7 @@
 #include "addressbook/transfer/table_file.h"
 
+#include <cstring>
+
 namespace ctlite::transfer {
 namespace {
 
@@ -24,29 +26,22 @@ bool carried(std::string_view value, TableFormat format) {
     return value.find_first_of("\t\r\n") == std::string_view::npos;
 }
 
-// Text mode: a line feed goes to disk as carriage return and line feed.
-void appendAsText(std::string& out, std::string_view value) {
-    std::size_t from = 0;
-    for (std::size_t lf = value.find('\n'); lf != std::string_view::npos;
-         from = lf + 1, lf = value.find('\n', from)) {
-        out.append(value, from, lf - from);
-        out += "\r\n";
-    }
-    out.append(value, from);
-}
-
 void appendCsvValue(std::string& out, std::string_view value) {
     out += '"';
-    if (value.find('"') == std::string_view::npos) {
-        appendAsText(out, value);
+    // Most values hold neither a quote nor a line feed: one look, one copy.
+    std::size_t special = 0;
+    while (special < value.size() && value[special] != '"' && value[special] != '\n')
+        ++special;
+    if (special == value.size()) {
+        out.append(value);
     } else {
-        std::string doubled;
         for (char c : value) {
             if (c == '"')
-                doubled += '"';
-            doubled += c;
+                out += '"';
+            else if (c == '\n')
+                out += '\r';  // text mode
+            out += c;
         }
-        appendAsText(out, doubled);
     }
     out += '"';
 }
@@ -93,16 +88,44 @@ UncarriedValues findUncarried(const GroupList& list, TableFormat format) {
 
 void appendTableLine(std::string& out, const Entry& entry, TableFormat format) {
     const auto& columns = tableColumns(format);
+    std::array<std::string_view, kTableColumnCount> values;
+    std::size_t length = 0;
+    bool plain = true;
     for (int i = 0; i < kTableColumnCount; ++i) {
-        std::string_view value = entry.get(columns[i]);
+        values[i] = entry.get(columns[i]);
+        length += values[i].size();
+        plain =
+            plain && carried(values[i], format) && values[i].find('\n') == std::string_view::npos;
+    }
+    if (plain) {
+        // The usual line: its length known, written in one piece.
+        const bool csv = format == TableFormat::Csv;
+        std::size_t at = out.size();
+        out.resize(at + length + (csv ? 3 * kTableColumnCount + 1 : kTableColumnCount + 1));
+        char* p = out.data() + at;
+        for (int i = 0; i < kTableColumnCount; ++i) {
+            if (i > 0)
+                *p++ = csv ? ',' : '\t';
+            if (csv)
+                *p++ = '"';
+            std::memcpy(p, values[i].data(), values[i].size());
+            p += values[i].size();
+            if (csv)
+                *p++ = '"';
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        return;
+    }
+    for (int i = 0; i < kTableColumnCount; ++i) {
         if (format == TableFormat::Csv) {
             if (i > 0)
                 out += ',';
-            appendCsvValue(out, value);
+            appendCsvValue(out, values[i]);
         } else {
             if (i > 0)
                 out += '\t';
-            appendTabValue(out, value);
+            appendTabValue(out, values[i]);
         }
     }
     out += "\r\n";
@@ -112,13 +135,11 @@ std::string writeTable(const GroupList& list, TableFormat format) {
     std::string out;
     if (holdsOnlyThePlaceholder(list))
         return out;
-    std::size_t estimate = 0;
-    for (int position = 1; position <= list.count(); ++position)
-        for (Field field : kCsvColumns)
-            estimate += list.find(position)->get(field).size() + 3;
-    out.reserve(estimate + 2 * static_cast<std::size_t>(list.count()));
-    for (int position = 1; position <= list.count(); ++position)
+    for (int position = 1; position <= list.count(); ++position) {
+        if (position == 2)  // room for lines like the first: one allocation, not dozens
+            out.reserve(out.size() * static_cast<std::size_t>(list.count()) * 5 / 4);
         appendTableLine(out, *list.find(position), format);
+    }
     return out;
 }
 
@@ -128,9 +149,11 @@ TableReader::TableReader(std::string_view fileBytes, TableFormat format) : forma
         fileBytes.remove_prefix(3);
     // Read as text: carriage return and line feed are one line feed.
     text_.reserve(fileBytes.size());
-    for (std::size_t i = 0; i < fileBytes.size(); ++i)
-        if (!(fileBytes[i] == '\r' && i + 1 < fileBytes.size() && fileBytes[i + 1] == '\n'))
-            text_ += fileBytes[i];
+    std::size_t from = 0;
+    for (std::size_t cr = fileBytes.find("\r\n"); cr != std::string_view::npos;
+         from = cr + 1, cr = fileBytes.find("\r\n", from))
+        text_.append(fileBytes, from, cr - from);
+    text_.append(fileBytes, from);
     std::size_t at = 0;
     while (at < text_.size()) {
         if (text_[at] == '\n') {  // a blank line
@@ -138,23 +161,30 @@ TableReader::TableReader(std::string_view fileBytes, TableFormat format) : forma
             continue;
         }
         starts_.push_back(at);
-        at = readRecord(at, nullptr);
+        std::size_t count = 0;
+        at = readRecord(at, nullptr, count);
     }
 }
 
 void TableReader::record(int index, std::vector<std::string>& values) const {
-    values.clear();
+    std::size_t count = 0;
     if (index >= 0 && index < recordCount())
-        readRecord(starts_[static_cast<std::size_t>(index)], &values);
+        readRecord(starts_[static_cast<std::size_t>(index)], &values, count);
+    values.resize(count);
 }
 
-std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* values) const {
+std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* values,
+                                    std::size_t& count) const {
     for (;;) {
+        // The strings of an earlier record are filled again: no allocation for most values.
         std::string* value = nullptr;
         if (values) {
-            values->emplace_back();
-            value = &values->back();
+            if (count == values->size())
+                values->emplace_back();
+            value = &(*values)[count];
+            value->clear();
         }
+        ++count;
         at = readValue(at, value);
         if (at >= text_.size())
             return at;
@@ -189,9 +219,12 @@ std::size_t TableReader::readValue(std::size_t at, std::string* value) const {
         }
     }
     // Unquoted text (or what follows a closing quote) runs to the delimiter or the line end.
-    std::size_t stop = at;
-    while (stop < end && text_[stop] != delimiter && text_[stop] != '\n')
-        ++stop;
+    const char* begin = text_.data();
+    const char* p = begin + at;
+    const char* last = begin + end;
+    while (p < last && *p != delimiter && *p != '\n')
+        ++p;
+    std::size_t stop = static_cast<std::size_t>(p - begin);
     if (value)
         value->append(text_, at, stop - at);
     return stop < end && text_[stop] == delimiter ? stop + 1 : stop;

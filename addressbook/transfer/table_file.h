@@ -67,8 +67,10 @@ public:
     void record(int index, std::vector<std::string>& values) const;
 
 private:
-    // Reads one record starting at `at`; returns the offset after it.
-    std::size_t readRecord(std::size_t at, std::vector<std::string>* values) const;
+    // Reads one record starting at `at` into `values` (when given) from `count` on,
+    // counting the values; returns the offset after the record.
+    std::size_t readRecord(std::size_t at, std::vector<std::string>* values,
+                           std::size_t& count) const;
     std::size_t readValue(std::size_t at, std::string* value) const;
 
     TableFormat format_;

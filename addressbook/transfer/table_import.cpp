@@ -70,8 +70,8 @@ Entry entryFromValues(const std::vector<std::string>& values, const ImportMappin
         if (!field || values[static_cast<std::size_t>(i)].empty())
             continue;
         auto slot = static_cast<std::size_t>(*field);
-        texts[slot] = storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts);
-        fields[slot] = texts[slot];
+        fields[slot] =
+            storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts, texts[slot]);
     }
     return Entry(fields);
 }
