@@ -32,6 +32,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_FILE_BACKUP, 0, &MainWindow::onBackup},
     {ID_FILE_IMPORT, 0, &MainWindow::onImport},
     {ID_FILE_EXPORT, 0, &MainWindow::onExport},
+    {ID_ENTRY_EXPORT_VCARD, 0, &MainWindow::onExportEntry},
     {ID_GROUP_ADD, 0, &MainWindow::onAddGroup},
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},

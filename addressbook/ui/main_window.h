@@ -103,6 +103,9 @@ private:
     // ---- import and export (main_window_transfer.cpp)
     void onImport();
     void onExport();
+    void onExportEntry();  // the selected entry as one vCard
+    // Writes an exported file whole (an old one stays as it was on failure) and says how it went.
+    void finishExport(const std::string& path, const std::string& bytes);
     // The group that receives an import, chosen in "Import to"; -1 when none.
     int chooseImportGroup();
 

@@ -1,5 +1,7 @@
 #include "addressbook/ui/main_window.h"
 
+#include <cstring>
+
 #include "addressbook/model/data_format.h"
 #include "addressbook/transfer/file_choice.h"
 #include "addressbook/transfer/table_file.h"
@@ -80,8 +82,40 @@ void MainWindow::onExport() {
             return;
         bytes = transfer::writeTable(list, format);
     }
+    finishExport(path, bytes);
+}
+
+void MainWindow::onExportEntry() {
+    int index = selectedEntryIndex();
+    Entry entry;
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, entry) ||
+        entry == EntryPlaceholder()) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK);
+        return;
+    }
+    fw::FileDialogOptions options;
+    options.title = "Export";
+    options.filter = std::string("vCard (*.vcf)\0*.vcf\0", 15);
+    options.defaultExtension = "vcf";
+    options.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    // A file name from the person's name, without the characters names of files cannot hold.
+    for (char c : typedFromStored(entry.firstNameDisplay()))
+        if (!std::strchr("\\/:*?\"<>|", c) && static_cast<unsigned char>(c) >= 0x20)
+            options.defaultName += c;
+    while (!options.defaultName.empty() && options.defaultName.back() == ' ')
+        options.defaultName.pop_back();
+    std::optional<std::string> path = fw::askFileToSave(handle(), options);
+    if (!path)
+        return;
+    std::string bytes;
+    transfer::appendVCard(bytes, entry, book_.groupName(book_.currentGroupIndex()));
+    finishExport(*path, bytes);
+}
+
+void MainWindow::finishExport(const std::string& path, const std::string& bytes) {
     // Written beside and moved into place: a failed export leaves an old file as it was.
-    if (platform::replaceWholeFile(fs, path, bytes) != platform::WriteOutcome::Ok) {
+    if (platform::replaceWholeFile(platform::systemFileSystem(), path, bytes) !=
+        platform::WriteOutcome::Ok) {
         fw::messageBox(handle(),
                        "The file could not be written:\n" + path + "\nNothing was exported.",
                        "Export", MB_OK | MB_ICONERROR);

@@ -962,3 +962,56 @@ TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
             << "group " << group + 1;
     DeleteFileA(file.c_str());
 }
+
+TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
+    std::string cards = s.dataPath() + "-in.vcf";
+    writeAll(cards,
+             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Li;Wei \xE5\xB0\x8F;;;\r\nFN:Wei Li\r\n"
+             "NOTE:says \"hi\"\r\nEND:VCARD\r\n"
+             "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Ott;Eva\r\nTEL;CELL:123\r\nEND:VCARD\r\n");
+    Session::command(window, ID_FILE_IMPORT);
+    chooseFile(s, "Import", cards);
+    HWND to = s.user().waitFor("Import to");
+    ASSERT_NE(to, nullptr);
+    pick(to, IDC_IMPORT_GROUPS, 1, true);
+    User::answer(to, IDOK);
+    HWND told = s.user().waitFor("Import", 20, 0xFFFF);  // no mapping: the fields are named
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "2 entries imported.\n1 values held characters this program cannot show; 1 "
+              "characters were replaced by \"?\".");
+    User::answer(told, IDOK);
+    // Business held only its placeholder, which stays behind the imported entries.
+    std::vector<std::string> lines = {"{ EMPTY } ", "Eva Ott", "Wei ? Li"};
+    Session::waitForLines(window, lines);
+    EXPECT_EQ(Session::lines(window), lines);
+
+    // The note's double quote cannot go into a plain comma-separated file: asked first.
+    std::string csv = s.dataPath() + "-business.csv";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 0, csv);
+    HWND asked = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(User::messageText(asked).substr(0, 60),
+              "1 value holds a double quote, which a comma-separated file c");
+    EXPECT_NE(User::messageText(asked).find("(the first: Note of Li, Wei ?)"), std::string::npos)
+        << User::messageText(asked);
+    User::answer(asked, IDNO);
+    EXPECT_FALSE(exists(csv));
+
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 1, 0);  // Eva Ott
+    std::string card = s.dataPath() + "-eva.vcf";
+    Session::command(window, ID_ENTRY_EXPORT_VCARD);
+    chooseFile(s, "Export", card);
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(User::messageText(done), "Export Complete");
+    User::answer(done, IDOK);
+    EXPECT_EQ(readAll(card),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ott;Eva;;;\r\nFN:Eva Ott\r\nTEL;TYPE=CELL:123\r\n"
+              "CATEGORIES:Business\r\nEND:VCARD\r\n");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    for (const std::string& f : {cards, card})
+        DeleteFileA(f.c_str());
+}
