@@ -327,8 +327,9 @@ TEST_F(DataToolTransfer, RefusesBadRequestsAndKeepsTheBookWhole) {
             runWithInput({"import", path, "-", "--format", "csv", "--group", "1"}, "Zed\n", faulty);
         if (!faulty.tripped())
             break;
-        if (r.status != 0)
+        if (r.status != 0) {
             EXPECT_EQ(readBytes(path), before) << "failure at call " << at;
+        }
         writeBytes(path, before);
     }
 }
