@@ -10,6 +10,7 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/incoming_text.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/table_import.h"
 #include "addressbook/transfer/vcard.h"
@@ -343,7 +344,14 @@ int commandImport(const TransferOptions& options, platform::FileSystem& fs, std:
             return kError;
         }
     } else {
-        index = book.addGroup(*options.newGroup);
+        // A name typed in a UTF-8 terminal is held in the book's code page.
+        std::string name = *options.newGroup;
+        if (transfer::detectEncoding(name) == transfer::Encoding::Utf8) {
+            std::string converted;
+            transfer::windows1252FromUtf8(name, converted);
+            name = converted;
+        }
+        index = book.addGroup(name);
     }
     std::string bytes;
     if (!readTransferInput(fs, inPath, in, bytes, err))

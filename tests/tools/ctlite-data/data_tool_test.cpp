@@ -283,7 +283,8 @@ TEST_F(DataToolTransfer, ImportAddsToAGroupOrANewOneAndSaysWhatItRead) {
               "cut to 254 characters, 0 characters replaced by \"?\" in 0 values\n");
     std::string vcf = dir.file("in.vcf");
     writeBytes(vcf, "BEGIN:VCARD\r\nFN:\xE6\x9D\x8E Li\r\nEND:VCARD\r\n");
-    ToolRun fresh = run({"import", path, vcf, "--format", "vcard", "--new-group", "Phone"});
+    ToolRun fresh =
+        run({"import", path, vcf, "--format", "vcard", "--new-group", "Ph\xC3\xB6ne"});  // UTF-8
     ASSERT_EQ(fresh.status, 0) << fresh.err;
     EXPECT_NE(fresh.out.find("1 characters replaced by \"?\" in 1 values"), std::string::npos);
 
@@ -291,7 +292,7 @@ TEST_F(DataToolTransfer, ImportAddsToAGroupOrANewOneAndSaysWhatItRead) {
     ASSERT_EQ(book.groupCount(), 4);
     EXPECT_EQ(book.group(2).entries().find(1)->get(Field::CompanyName), "Acme");
     EXPECT_EQ(book.group(2).entries().count(), 3);
-    EXPECT_EQ(book.groupName(3), "Phone");
+    EXPECT_EQ(book.groupName(3), "Ph\xF6ne");
     EXPECT_EQ(book.group(3).entries().find(1)->get(Field::FirstName), "? Li");
 }
 
