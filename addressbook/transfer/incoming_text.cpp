@@ -1,6 +1,7 @@
 #include "addressbook/transfer/incoming_text.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/windows1252.h"
 
@@ -44,6 +45,15 @@ Encoding detectEncoding(std::string_view bytes) {
         return Encoding::Utf8;
     bool above = false;
     for (std::size_t at = 0; at < bytes.size();) {
+        // Plain ASCII, eight bytes at a look.
+        std::uint64_t word;
+        if (at + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            if ((word & 0x8080808080808080u) == 0) {
+                at += sizeof word;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(bytes[at]) < 0x80) {
             ++at;
             continue;

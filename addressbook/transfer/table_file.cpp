@@ -150,20 +150,42 @@ TableReader::TableReader(std::string_view fileBytes, TableFormat format) : forma
     // Read as text: carriage return and line feed are one line feed.
     text_.reserve(fileBytes.size());
     std::size_t from = 0;
-    for (std::size_t cr = fileBytes.find("\r\n"); cr != std::string_view::npos;
-         from = cr + 1, cr = fileBytes.find("\r\n", from))
-        text_.append(fileBytes, from, cr - from);
-    text_.append(fileBytes, from);
-    std::size_t at = 0;
-    while (at < text_.size()) {
-        if (text_[at] == '\n') {  // a blank line
-            ++at;
-            continue;
+    for (std::size_t cr = fileBytes.find('\r'); cr != std::string_view::npos;
+         cr = fileBytes.find('\r', cr + 1)) {
+        if (cr + 1 < fileBytes.size() && fileBytes[cr + 1] == '\n') {
+            text_.append(fileBytes, from, cr - from);
+            from = cr + 1;
         }
-        starts_.push_back(at);
-        std::size_t count = 0;
-        at = readRecord(at, nullptr, count);
     }
+    text_.append(fileBytes, from);
+}
+
+std::size_t TableReader::skipBlankLines(std::size_t at) const {
+    while (at < text_.size() && text_[at] == '\n')
+        ++at;
+    return at;
+}
+
+int TableReader::recordCount() const {
+    if (!found_) {
+        for (std::size_t at = skipBlankLines(0); at < text_.size(); at = skipBlankLines(at)) {
+            starts_.push_back(at);
+            std::size_t count = 0;
+            at = readRecord(at, nullptr, count);
+        }
+        found_ = true;
+    }
+    return static_cast<int>(starts_.size());
+}
+
+bool TableReader::Pass::next(std::vector<std::string>& values) {
+    at_ = reader_.skipBlankLines(at_);
+    if (at_ >= reader_.text_.size())
+        return false;
+    std::size_t count = 0;
+    at_ = reader_.readRecord(at_, &values, count);
+    values.resize(count);
+    return true;
 }
 
 void TableReader::record(int index, std::vector<std::string>& values) const {

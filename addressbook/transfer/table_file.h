@@ -61,10 +61,22 @@ public:
     TableReader(std::string_view fileBytes, TableFormat format);
 
     TableFormat format() const { return format_; }
-    // Records in the file; a blank line is not a record.
-    int recordCount() const { return static_cast<int>(starts_.size()); }
+    // Records in the file; a blank line is not a record. The first call finds them.
+    int recordCount() const;
     // The values of record `index` (from 0) into `values`.
     void record(int index, std::vector<std::string>& values) const;
+
+    // Reads the records in file order, one pass, without finding them first: the
+    // first into `values`, then each next one; false after the last.
+    class Pass {
+    public:
+        explicit Pass(const TableReader& reader) : reader_(reader) {}
+        bool next(std::vector<std::string>& values);
+
+    private:
+        const TableReader& reader_;
+        std::size_t at_ = 0;
+    };
 
 private:
     // Reads one record starting at `at` into `values` (when given) from `count` on,
@@ -72,10 +84,13 @@ private:
     std::size_t readRecord(std::size_t at, std::vector<std::string>* values,
                            std::size_t& count) const;
     std::size_t readValue(std::size_t at, std::string* value) const;
+    // The start of the record at or after `at`, past blank lines; the text's size at its end.
+    std::size_t skipBlankLines(std::size_t at) const;
 
     TableFormat format_;
     std::string text_;  // the file with CR LF read as LF
-    std::vector<std::size_t> starts_;
+    mutable std::vector<std::size_t> starts_;
+    mutable bool found_ = false;
 };
 
 }  // namespace ctlite::transfer

@@ -80,9 +80,8 @@ ImportSummary importTable(const TableReader& reader, const ImportMapping& mappin
                           Encoding encoding, GroupList& into) {
     ImportSummary summary;
     std::vector<std::string> values;
-    into.reserve(static_cast<std::size_t>(into.count() + reader.recordCount()));
-    for (int r = 0; r < reader.recordCount(); ++r) {
-        reader.record(r, values);
+    TableReader::Pass pass(reader);
+    while (pass.next(values)) {
         ++summary.records;
         Entry entry = entryFromValues(values, mapping, encoding, summary.values);
         if (entry.isEmpty()) {
