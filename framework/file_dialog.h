@@ -16,10 +16,20 @@ struct FileDialogOptions {
     const char* defaultExtension = nullptr;
     std::string defaultName;
     DWORD flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    // The filter shown first, from 1.
+    DWORD filterIndex = 1;
+};
+
+// The chosen path and the filter (from 1) that was shown when the user chose it.
+struct FileChoice {
+    std::string path;
+    int filterIndex;
 };
 
 // The chosen path, or nothing on Cancel.
 std::optional<std::string> askFileToOpen(HWND owner, const FileDialogOptions& options);
 std::optional<std::string> askFileToSave(HWND owner, const FileDialogOptions& options);
+std::optional<FileChoice> chooseFileToOpen(HWND owner, const FileDialogOptions& options);
+std::optional<FileChoice> chooseFileToSave(HWND owner, const FileDialogOptions& options);
 
 }  // namespace fw

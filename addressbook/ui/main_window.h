@@ -8,6 +8,7 @@
 //   main_window_look.cpp     buttons, tooltips, layout, painting and owner drawing
 //   main_window_tray.cpp     hiding in the notification area and coming back
 //   main_window_display.cpp  the display card beside the name list
+//   main_window_transfer.cpp Import and Export
 #pragma once
 
 #include <optional>
@@ -126,6 +127,15 @@ private:
     void onAddGroup();
     void onDeleteGroup();
     void onRenameGroup();
+
+    // ---- import and export (main_window_transfer.cpp)
+    void onImport();
+    void onExport();
+    void onExportEntry();  // the selected entry as one vCard
+    // Writes an exported file whole (an old one stays as it was on failure) and says how it went.
+    void finishExport(const std::string& path, const std::string& bytes);
+    // The group that receives an import, chosen in "Import to"; -1 when none.
+    int chooseImportGroup();
 
     // ---- look (main_window_look.cpp)
     void setUpButtons();

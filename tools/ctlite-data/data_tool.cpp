@@ -2,10 +2,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include <iostream>
+#include <istream>
+#include <iterator>
+#include <optional>
 #include <ostream>
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/incoming_text.h"
+#include "addressbook/transfer/table_file.h"
+#include "addressbook/transfer/table_import.h"
+#include "addressbook/transfer/vcard.h"
 #include "platform/whole_file.h"
 #include "platform/windows1252.h"
 
@@ -34,6 +42,11 @@ void usage(std::ostream& err) {
            "       ctlite-data show FILE\n"
            "       ctlite-data check FILE\n"
            "       ctlite-data copy IN OUT\n"
+           "       ctlite-data export BOOK --group N --format csv|tab|vcard OUT\n"
+           "       ctlite-data import BOOK IN --format csv|tab|vcard (--group N | --new-group "
+           "NAME)\n"
+           "groups are numbered from 1 as the window lists them; OUT or IN - is standard "
+           "output or input\n"
            "exit status: 0 done, 1 problems found (check), 2 usage or file error,\n"
            "             3 copy written, but IN was damaged and OUT holds what could be read\n";
 }
@@ -173,6 +186,207 @@ int commandCopy(platform::FileSystem& fs, const std::string& in, const std::stri
     return kDone;
 }
 
+// ---- export and import
+
+enum class TransferFormat { Csv, Tab, VCard };
+
+struct TransferOptions {
+    std::optional<TransferFormat> format;
+    std::optional<int> group;  // from 1
+    std::optional<std::string> newGroup;
+    std::vector<std::string> operands;  // what is not an option, in order
+};
+
+// Parses "--format F", "--group N" and "--new-group NAME" among the operands;
+// false on anything it does not know.
+bool parseTransferOptions(const std::vector<std::string>& args, TransferOptions& options) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        bool hasValue = i + 1 < args.size();
+        if (a == "--format" && hasValue) {
+            const std::string& f = args[++i];
+            if (f == "csv")
+                options.format = TransferFormat::Csv;
+            else if (f == "tab")
+                options.format = TransferFormat::Tab;
+            else if (f == "vcard")
+                options.format = TransferFormat::VCard;
+            else
+                return false;
+        } else if (a == "--group" && hasValue) {
+            const std::string& n = args[++i];
+            if (n.empty() || n.size() > 6 || n.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            options.group = std::stoi(n);
+        } else if (a == "--new-group" && hasValue) {
+            options.newGroup = args[++i];
+        } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+            return false;
+        } else {
+            options.operands.push_back(a);
+        }
+    }
+    return options.format.has_value();
+}
+
+transfer::TableFormat tableFormat(TransferFormat format) {
+    return format == TransferFormat::Csv ? transfer::TableFormat::Csv : transfer::TableFormat::Tab;
+}
+
+const char* fieldName(Field field) {
+    return kFieldKeys[static_cast<int>(field)];
+}
+
+// Loads a book that may be written back: a damaged one is refused, so that no
+// import saves what could be read over what could not.
+bool loadBookToChange(platform::FileSystem& fs, const std::string& path, AddressBook& book,
+                      std::ostream& err) {
+    ProblemList problems;
+    if (!loadBook(fs, path, book, problems, err))
+        return false;
+    if (!problems.empty()) {
+        reportProblems(err, path, problems);
+        err << "ctlite-data: " << path
+            << ": damaged; nothing imported (\"ctlite-data copy\" rescues what can be read)\n";
+        return false;
+    }
+    return true;
+}
+
+int commandExport(const TransferOptions& options, platform::FileSystem& fs, std::ostream& out,
+                  std::ostream& err) {
+    if (options.operands.size() != 2 || !options.group || options.newGroup)
+        return -1;
+    const std::string& bookPath = options.operands[0];
+    const std::string& outPath = options.operands[1];
+    AddressBook book;
+    ProblemList problems;
+    if (!loadBook(fs, bookPath, book, problems, err))
+        return kError;
+    reportProblems(err, bookPath, problems);
+    int index = *options.group - 1;
+    if (index < 0 || index >= book.groupCount()) {
+        err << "ctlite-data: " << bookPath << ": there is no group " << *options.group << " (1 to "
+            << book.groupCount() << ")\n";
+        return kError;
+    }
+    const GroupList& list = book.group(index).entries();
+    std::string bytes;
+    if (*options.format == TransferFormat::VCard) {
+        bytes = transfer::writeVCards(list, book.groupName(index));
+    } else {
+        transfer::TableFormat format = tableFormat(*options.format);
+        transfer::UncarriedValues uncarried = transfer::findUncarried(list, format);
+        if (uncarried.count) {
+            err << "ctlite-data: " << uncarried.count
+                << (format == transfer::TableFormat::Csv
+                        ? " values hold a double quote, which a plain comma-separated file "
+                          "cannot carry; it is written doubled (\"\"), as spreadsheets read it:"
+                        : " values hold a tab or a line break, which a tab-delimited file "
+                          "cannot carry; each is written as a blank:");
+            for (const transfer::UncarriedValue& v : uncarried.first)
+                err << " entry " << v.position << " " << fieldName(v.field) << ";";
+            err << (uncarried.count > uncarried.first.size() ? " ...\n" : "\n");
+        }
+        bytes = transfer::writeTable(list, format);
+    }
+    if (outPath == "-") {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            err << "ctlite-data: writing to standard output failed\n";
+            return kError;
+        }
+        return kDone;
+    }
+    switch (platform::replaceWholeFile(fs, outPath, bytes)) {
+        case platform::WriteOutcome::Ok: return kDone;
+        case platform::WriteOutcome::CannotCreate:
+            err << "ctlite-data: " << outPath << ": cannot be created\n";
+            return kError;
+        case platform::WriteOutcome::WriteFailed:
+            err << "ctlite-data: " << outPath << ": writing failed; the file was left as it was\n";
+            return kError;
+    }
+    return kError;
+}
+
+bool readTransferInput(platform::FileSystem& fs, const std::string& path, std::istream& in,
+                       std::string& bytes, std::ostream& err) {
+    if (path != "-") {
+        platform::FileBytes image;
+        if (!readInput(fs, path, image, err))
+            return false;
+        bytes = image.str();
+        return true;
+    }
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > dataformat::kMaxFileSize) {
+            reportFailure(err, "standard input", failures::kTooLarge);
+            return false;
+        }
+    }
+    return true;
+}
+
+int commandImport(const TransferOptions& options, platform::FileSystem& fs, std::istream& in,
+                  std::ostream& out, std::ostream& err) {
+    if (options.operands.size() != 2 || options.group.has_value() == options.newGroup.has_value())
+        return -1;
+    const std::string& bookPath = options.operands[0];
+    const std::string& inPath = options.operands[1];
+    AddressBook book;
+    if (!loadBookToChange(fs, bookPath, book, err))
+        return kError;
+    int index;
+    if (options.group) {
+        index = *options.group - 1;
+        if (index < 0 || index >= book.groupCount()) {
+            err << "ctlite-data: " << bookPath << ": there is no group " << *options.group
+                << " (1 to " << book.groupCount() << ")\n";
+            return kError;
+        }
+    } else {
+        // A name typed in a UTF-8 terminal is held in the book's code page.
+        std::string name = *options.newGroup;
+        if (transfer::detectEncoding(name) == transfer::Encoding::Utf8) {
+            std::string converted;
+            transfer::windows1252FromUtf8(name, converted);
+            name = converted;
+        }
+        index = book.addGroup(name);
+    }
+    std::string bytes;
+    if (!readTransferInput(fs, inPath, in, bytes, err))
+        return kError;
+    GroupList& list = book.group(index).entries();
+    transfer::ImportSummary summary;
+    if (*options.format == TransferFormat::VCard) {
+        summary = transfer::importVCards(bytes, list);
+    } else {
+        transfer::TableFormat format = tableFormat(*options.format);
+        transfer::TableReader reader(bytes, format);
+        summary = transfer::importTable(reader, transfer::ImportMapping::exportOrder(format),
+                                        transfer::detectEncoding(bytes), list);
+    }
+    if (Outcome failure = DataFile(fs, bookPath).save(book)) {
+        reportFailure(err, bookPath, *failure);
+        return kError;
+    }
+    out << (inPath == "-" ? std::string("standard input") : inPath) << ": " << summary.records
+        << (*options.format == TransferFormat::VCard ? " cards" : " records") << " read, "
+        << summary.entries << " entries added to group " << index + 1 << " ("
+        << platform::utf8FromCp1252(book.groupName(index)) << ")";
+    if (summary.blank)
+        out << ", " << summary.blank << " without text left out";
+    out << "; " << summary.values.valuesCut << " values cut to " << transfer::kMaxImportedValue
+        << " characters, " << summary.values.charactersReplaced
+        << " characters replaced by \"?\" in " << summary.values.valuesChanged << " values\n";
+    return kDone;
+}
+
 }  // namespace
 
 namespace {
@@ -266,6 +480,20 @@ ProblemList checkImage(std::string_view image) {
 
 int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
                 std::ostream& err) {
+    return runDataTool(args, fs, std::cin, out, err);
+}
+
+int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::istream& in,
+                std::ostream& out, std::ostream& err) {
+    if (!args.empty() && (args[0] == "export" || args[0] == "import")) {
+        TransferOptions options;
+        int status = -1;
+        if (parseTransferOptions(args, options))
+            status = args[0] == "export" ? commandExport(options, fs, out, err)
+                                         : commandImport(options, fs, in, out, err);
+        if (status >= 0)
+            return status;
+    }
     if (args.size() == 2 && args[0] == "new")
         return commandNew(fs, args[1], err);
     if (args.size() == 2 && args[0] == "show")

@@ -4,6 +4,10 @@
 //   ctlite-data show FILE       the book as JSON lines (never the password)
 //   ctlite-data check FILE      report what would not read back; status 0 only when clean
 //   ctlite-data copy IN OUT     load and save, as the program does on exit
+//   ctlite-data export BOOK --group N --format csv|tab|vcard OUT
+//   ctlite-data import BOOK IN --format csv|tab|vcard (--group N | --new-group NAME)
+//                               one group to a file, or a file's entries into the book
+//                               (saved whole or not at all); "-" is standard output or input
 //
 // Exit status: 0 done, 1 the file has problems (check), 2 usage or file error,
 // 3 copy wrote OUT but IN was damaged, so OUT is not the same book (see kChanged).
@@ -19,6 +23,9 @@
 
 namespace ctlite {
 
+int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::istream& in,
+                std::ostream& out, std::ostream& err);
+// Standard input for "-".
 int runDataTool(const std::vector<std::string>& args, platform::FileSystem& fs, std::ostream& out,
                 std::ostream& err);
 

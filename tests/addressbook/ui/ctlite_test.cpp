@@ -15,6 +15,8 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/table_file.h"
+#include "addressbook/transfer/vcard.h"
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
 #include "poster/poster_arguments.h"
@@ -1155,4 +1157,253 @@ TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
     EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
     User::answer(box, IDOK);
     EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
+}
+
+// ---- Import and Export
+
+namespace {
+
+// The file dialog's type list: picks the filter at `index` (from 0) as a user would.
+void chooseFilter(HWND dialog, int index) {
+    HWND types = GetDlgItem(dialog, 0x470);
+    SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // The dialog takes the choice when the list closes on it.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(types));
+}
+
+void chooseFileOfType(Session& s, const char* title, int filter, const std::string& path) {
+    HWND dialog = s.user().waitFor(title);
+    ASSERT_NE(dialog, nullptr) << "no file dialog " << title;
+    chooseFilter(dialog, filter);
+    for (int id : {0x47C, 0x480})
+        SetDlgItemTextA(dialog, id, path.c_str());
+    User::answer(dialog, IDOK);
+}
+
+// Picks a row of a list box or combo box in another process and tells its dialog.
+void pick(HWND dialog, int id, int row, bool combo) {
+    HWND control = GetDlgItem(dialog, id);
+    SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+std::vector<std::string> listRows(HWND dialog, int id) {
+    HWND list = GetDlgItem(dialog, id);
+    std::vector<std::string> rows;
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[512] = L"";
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char text[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+// A click on the upper (up) or lower half of the spin control.
+void spin(HWND dialog, bool up) {
+    HWND control = GetDlgItem(dialog, IDC_IMPORT_SPIN);
+    RECT r;
+    GetClientRect(control, &r);
+    LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+std::vector<std::string> firstNames(const ctlite::GroupList& list) {
+    std::vector<std::string> names;
+    for (int p = 1; p <= list.count(); ++p)
+        names.emplace_back(list.find(p)->get(ctlite::Field::FirstName));
+    return names;
+}
+
+// Runs File Import on `file` up to the Import dialog, into group `group` or, when
+// `newGroup` is given, a new group of that name.
+HWND importUpToMapping(Session& s, HWND window, const std::string& file, int group,
+                       const char* newGroup = nullptr) {
+    Session::command(window, ID_FILE_IMPORT);
+    chooseFile(s, "Import", file);
+    HWND to = s.user().waitFor("Import to");
+    EXPECT_NE(to, nullptr);
+    if (!to)
+        return nullptr;
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_NEW_NAME)));
+    if (newGroup) {
+        SendDlgItemMessageA(to, IDC_IMPORT_EXISTING, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendDlgItemMessageA(to, IDC_IMPORT_NEW, BM_SETCHECK, BST_CHECKED, 0);
+        User::press(to, IDC_IMPORT_NEW);
+        waitUntil([&] { return IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_NEW_NAME)) != FALSE; });
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_GROUPS)));
+        SetDlgItemTextA(to, IDC_IMPORT_NEW_NAME, newGroup);
+    } else {
+        pick(to, IDC_IMPORT_GROUPS, group, true);
+    }
+    User::answer(to, IDOK);
+    return s.user().waitFor("Import", 20, IDC_IMPORT_MAP);
+}
+
+}  // namespace
+
+TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
+    std::string base = s.dataPath() + "-export";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 0, base);  // CSV; ".csv" is added
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(User::messageText(done), "Export Complete");
+    User::answer(done, IDOK);
+    ctlite::AddressBook onDisk = load(s.dataPath());
+    EXPECT_EQ(readAll(base + ".csv"),
+              ctlite::transfer::writeTable(onDisk.group(0).entries(),
+                                           ctlite::transfer::TableFormat::Csv));
+
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 3, base);  // vCard
+    done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    User::answer(done, IDOK);
+    EXPECT_EQ(readAll(base + ".vcf"),
+              ctlite::transfer::writeVCards(onDisk.group(0).entries(), "Personal"));
+
+    // A file that cannot be created is reported, not completed.
+    std::string nowhere = s.dataPath() + "-missing-folder\\list.txt";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 1, nowhere);
+    HWND failed = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(User::messageText(failed),
+              "The file could not be written:\n" + nowhere + "\nNothing was exported.");
+    User::answer(failed, IDOK);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    DeleteFileA((base + ".csv").c_str());
+    DeleteFileA((base + ".vcf").c_str());
+}
+
+TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\",\"1\"\r\n\"B\",\"2\"\r\n\"C\",\"3\"\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 0, "Imported");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(listRows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"A", "1"}));
+    EXPECT_EQ(listRows(dialog, IDC_IMPORT_MAP), (std::vector<std::string>{"<none>", "<none>"}));
+
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);  // First Name:
+    waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_MAP, LB_GETCURSEL, 0, 0), 0);
+    pick(dialog, IDC_IMPORT_VALUES, 1, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
+    ASSERT_NE(used, nullptr);
+    EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
+    User::answer(used, IDOK);
+    pick(dialog, IDC_IMPORT_FIELDS, 4, true);  // Work:
+    waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[1] == "Work:"; });
+    EXPECT_EQ(listRows(dialog, IDC_IMPORT_MAP), (std::vector<std::string>{"First Name:", "Work:"}));
+
+    spin(dialog, false);  // before the first record
+    HWND end = s.user().waitFor("Opps", 20, 0xFFFF);
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(User::messageText(end), "You have reached the end of the list");
+    User::answer(end, IDOK);
+    spin(dialog, true);
+    waitUntil([&] { return User::text(dialog, IDC_IMPORT_RECORD) == "List# 2"; });
+    EXPECT_EQ(User::text(dialog, IDC_IMPORT_RECORD), "List# 2");
+    EXPECT_EQ(listRows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"B", "2"}));
+
+    User::answer(dialog, IDOK);
+    Session::waitForLines(window, {"A ", "B ", "C "});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"A ", "B ", "C "}));
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 3);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.groupCount(), 4);
+    EXPECT_EQ(back.groupName(3), "Imported");
+    // Saved once and read back: the file order reversed once more.
+    EXPECT_EQ(firstNames(back.group(3).entries()), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(back.group(3).entries().find(3)->get(ctlite::Field::WorkPhone), "3");
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
+    std::string file = s.dataPath() + "-in.txt";
+    writeAll(file, "A\nB\nC\n");
+    // Business, and Friends, a user group: each holds only its placeholder.
+    for (int group : {1, 2}) {
+        HWND dialog = importUpToMapping(s, window, file, group);
+        ASSERT_NE(dialog, nullptr);
+        pick(dialog, IDC_IMPORT_VALUES, 0, false);
+        pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+        waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+        User::answer(dialog, IDOK);
+        waitUntil([&] { return Session::lines(window).size() == 4; });
+        EXPECT_EQ(Session::lines(window).size(), 4u) << "group " << group + 1;
+    }
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    // In memory C, B, A, placeholder; saved in that order and read back reversed.
+    ctlite::AddressBook back = load(s.dataPath());
+    for (int group : {1, 2})
+        EXPECT_EQ(firstNames(back.group(group).entries()),
+                  (std::vector<std::string>{"{ EMPTY }", "A", "B", "C"}))
+            << "group " << group + 1;
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
+    std::string cards = s.dataPath() + "-in.vcf";
+    writeAll(cards,
+             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Li;Wei \xE5\xB0\x8F;;;\r\nFN:Wei Li\r\n"
+             "NOTE:says \"hi\"\r\nEND:VCARD\r\n"
+             "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Ott;Eva\r\nTEL;CELL:123\r\nEND:VCARD\r\n");
+    Session::command(window, ID_FILE_IMPORT);
+    chooseFile(s, "Import", cards);
+    HWND to = s.user().waitFor("Import to");
+    ASSERT_NE(to, nullptr);
+    pick(to, IDC_IMPORT_GROUPS, 1, true);
+    User::answer(to, IDOK);
+    HWND told = s.user().waitFor("Import", 20, 0xFFFF);  // no mapping: the fields are named
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "2 entries imported.\n1 values held characters this program cannot show; 1 "
+              "characters were replaced by \"?\".");
+    User::answer(told, IDOK);
+    // Business held only its placeholder, which stays behind the imported entries.
+    std::vector<std::string> lines = {"{ EMPTY } ", "Eva Ott", "Wei ? Li"};
+    Session::waitForLines(window, lines);
+    EXPECT_EQ(Session::lines(window), lines);
+
+    // The note's double quote cannot go into a plain comma-separated file: asked first.
+    std::string csv = s.dataPath() + "-business.csv";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 0, csv);
+    HWND asked = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(User::messageText(asked).substr(0, 60),
+              "1 value holds a double quote, which a comma-separated file c");
+    EXPECT_NE(User::messageText(asked).find("(the first: Note of Li, Wei ?)"), std::string::npos)
+        << User::messageText(asked);
+    User::answer(asked, IDNO);
+    EXPECT_FALSE(exists(csv));
+
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 1, 0);  // Eva Ott
+    std::string card = s.dataPath() + "-eva.vcf";
+    Session::command(window, ID_ENTRY_EXPORT_VCARD);
+    chooseFile(s, "Export", card);
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(User::messageText(done), "Export Complete");
+    User::answer(done, IDOK);
+    EXPECT_EQ(readAll(card),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ott;Eva;;;\r\nFN:Eva Ott\r\nTEL;TYPE=CELL:123\r\n"
+              "CATEGORIES:Business\r\nEND:VCARD\r\n");
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+    for (const std::string& f : {cards, card})
+        DeleteFileA(f.c_str());
 }

@@ -219,3 +219,118 @@ TEST(Cp1252, MapsEveryByteToUtf8) {
         EXPECT_NO_THROW(
             nlohmann::json(utf8FromCp1252(std::string(1, static_cast<char>(c)))).dump());
 }
+
+// ---- export and import
+
+namespace {
+
+ToolRun runWithInput(std::vector<std::string> args, const std::string& input,
+                     platform::FileSystem& fs = platform::systemFileSystem()) {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    int status = runDataTool(args, fs, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class DataToolTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AddressBook book;
+        int g = book.addGroup("Friends");
+        book.group(g).entries().insert(
+            1, makeEntry({{Field::FirstName, "Ann"}, {Field::Note, "say \"hi\""}}));
+        book.group(g).entries().insert(1, makeEntry({{Field::FirstName, "Bob"}}));
+        ASSERT_FALSE(DataFile(platform::systemFileSystem(), path).save(book));
+    }
+    AddressBook load() {
+        AddressBook book;
+        DataFile file(platform::systemFileSystem(), path);
+        file.readTrailer(book);
+        EXPECT_FALSE(file.load(book).failure);
+        return book;
+    }
+    TempDir dir;
+    std::string path = dir.file("book.dat");
+};
+
+}  // namespace
+
+TEST_F(DataToolTransfer, ExportWritesEachFormatToAFileOrStandardOutput) {
+    ToolRun csv = run({"export", path, "--group", "3", "--format", "csv", "-"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.out.substr(0, 8), "\"\",\"Ann\"");  // stored order, as loaded
+    EXPECT_NE(csv.out.find("\"say \"\"hi\"\"\""), std::string::npos);
+    EXPECT_NE(csv.err.find("1 values hold a double quote"), std::string::npos) << csv.err;
+    EXPECT_NE(csv.err.find("entry 1 note"), std::string::npos) << csv.err;
+
+    std::string vcf = dir.file("out.vcf");
+    ASSERT_EQ(run({"export", path, "--format", "vcard", "--group", "3", vcf}).status, 0);
+    std::string cards = readBytes(vcf);
+    EXPECT_EQ(cards.substr(0, 13), "BEGIN:VCARD\r\n");
+    EXPECT_NE(cards.find("CATEGORIES:Friends\r\n"), std::string::npos);
+
+    ToolRun empty = run({"export", path, "--group", "1", "--format", "tab", "-"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(DataToolTransfer, ImportAddsToAGroupOrANewOneAndSaysWhatItRead) {
+    ToolRun added =
+        runWithInput({"import", path, "-", "--format", "tab", "--group", "3"}, "Acme\tCy\n");
+    ASSERT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out,
+              "standard input: 1 records read, 1 entries added to group 3 (Friends); 0 values "
+              "cut to 254 characters, 0 characters replaced by \"?\" in 0 values\n");
+    std::string vcf = dir.file("in.vcf");
+    writeBytes(vcf, "BEGIN:VCARD\r\nFN:\xE6\x9D\x8E Li\r\nEND:VCARD\r\n");
+    ToolRun fresh =
+        run({"import", path, vcf, "--format", "vcard", "--new-group", "Ph\xC3\xB6ne"});  // UTF-8
+    ASSERT_EQ(fresh.status, 0) << fresh.err;
+    EXPECT_NE(fresh.out.find("1 characters replaced by \"?\" in 1 values"), std::string::npos);
+
+    AddressBook book = load();
+    ASSERT_EQ(book.groupCount(), 4);
+    EXPECT_EQ(book.group(2).entries().find(1)->get(Field::CompanyName), "Acme");
+    EXPECT_EQ(book.group(2).entries().count(), 3);
+    EXPECT_EQ(book.groupName(3), "Ph\xF6ne");
+    EXPECT_EQ(book.group(3).entries().find(1)->get(Field::FirstName), "? Li");
+}
+
+TEST_F(DataToolTransfer, RefusesBadRequestsAndKeepsTheBookWhole) {
+    std::string before = readBytes(path);
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"no such group", {"export", path, "--group", "4", "--format", "csv", "-"}},
+        {"group and new group",
+         {"import", path, "-", "--format", "csv", "--group", "1", "--new-group", "X"}},
+        {"no format", {"import", path, "-", "--group", "1"}},
+        {"unknown format", {"export", path, "--group", "1", "--format", "xls", "-"}},
+        {"missing input",
+         {"import", path, dir.file("none.csv"), "--format", "csv", "--group", "1"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(runWithInput(c.args, "a,b\n").status, 2) << c.name;
+        EXPECT_EQ(readBytes(path), before) << c.name;
+    }
+    // A damaged book is not saved over.
+    writeBytes(path, before.substr(0, 5) + "\x05\x05" + before.substr(5));
+    ToolRun damaged = runWithInput({"import", path, "-", "--format", "csv", "--group", "1"}, "a\n");
+    EXPECT_EQ(damaged.status, 2);
+    EXPECT_NE(damaged.err.find("nothing imported"), std::string::npos) << damaged.err;
+    // A write that fails part-way leaves the book as it was.
+    writeBytes(path, before);
+    for (int at = 1; at < 40; ++at) {
+        testing_support::FaultyFileSystem faulty(platform::systemFileSystem(), at,
+                                                 testing_support::FaultyFileSystem::Fault::Fail);
+        ToolRun r =
+            runWithInput({"import", path, "-", "--format", "csv", "--group", "1"}, "Zed\n", faulty);
+        if (!faulty.tripped())
+            break;
+        if (r.status != 0) {
+            EXPECT_EQ(readBytes(path), before) << "failure at call " << at;
+        }
+        writeBytes(path, before);
+    }
+}

@@ -1,0 +1,255 @@
+#include "addressbook/transfer/table_file.h"
+
+#include <cstring>
+
+namespace ctlite::transfer {
+namespace {
+
+constexpr std::array<Field, kTableColumnCount> kCsvColumns = {
+    Field::CompanyName,   Field::FirstName, Field::LastName,    Field::HomePhone,
+    Field::WorkPhone,     Field::FaxNumber, Field::MobilePhone, Field::PagerNumber,
+    Field::StreetAddress, Field::City,      Field::State,       Field::ZipCode,
+    Field::EmailAddress,  Field::Homepage,  Field::Picture,     Field::Note,
+};
+constexpr std::array<Field, kTableColumnCount> kTabColumns = {
+    Field::CompanyName,   Field::FirstName, Field::LastName,    Field::WorkPhone,
+    Field::HomePhone,     Field::FaxNumber, Field::MobilePhone, Field::PagerNumber,
+    Field::StreetAddress, Field::City,      Field::State,       Field::ZipCode,
+    Field::EmailAddress,  Field::Homepage,  Field::Picture,     Field::Note,
+};
+
+constexpr std::size_t kNamedUncarried = 5;
+
+bool carried(std::string_view value, TableFormat format) {
+    if (format == TableFormat::Csv)
+        return value.find('"') == std::string_view::npos;
+    return value.find_first_of("\t\r\n") == std::string_view::npos;
+}
+
+void appendCsvValue(std::string& out, std::string_view value) {
+    out += '"';
+    // Most values hold neither a quote nor a line feed: one look, one copy.
+    std::size_t special = 0;
+    while (special < value.size() && value[special] != '"' && value[special] != '\n')
+        ++special;
+    if (special == value.size()) {
+        out.append(value);
+    } else {
+        for (char c : value) {
+            if (c == '"')
+                out += '"';
+            else if (c == '\n')
+                out += '\r';  // text mode
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendTabValue(std::string& out, std::string_view value) {
+    if (carried(value, TableFormat::Tab)) {
+        out.append(value);
+        return;
+    }
+    // One blank for each tab and each line break (CR LF, CR or LF).
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        char c = value[i];
+        if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n')
+            continue;
+        out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+    }
+}
+
+}  // namespace
+
+bool holdsOnlyThePlaceholder(const GroupList& list) {
+    return list.count() == 1 && *list.find(1) == EntryPlaceholder();
+}
+
+const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format) {
+    return format == TableFormat::Csv ? kCsvColumns : kTabColumns;
+}
+
+UncarriedValues findUncarried(const GroupList& list, TableFormat format) {
+    UncarriedValues found;
+    if (holdsOnlyThePlaceholder(list))
+        return found;
+    for (int position = 1; position <= list.count(); ++position) {
+        const Entry& entry = *list.find(position);
+        for (Field field : tableColumns(format))
+            if (!carried(entry.get(field), format)) {
+                ++found.count;
+                if (found.first.size() < kNamedUncarried)
+                    found.first.push_back({position, field});
+            }
+    }
+    return found;
+}
+
+void appendTableLine(std::string& out, const Entry& entry, TableFormat format) {
+    const auto& columns = tableColumns(format);
+    std::array<std::string_view, kTableColumnCount> values;
+    std::size_t length = 0;
+    bool plain = true;
+    for (int i = 0; i < kTableColumnCount; ++i) {
+        values[i] = entry.get(columns[i]);
+        length += values[i].size();
+        plain =
+            plain && carried(values[i], format) && values[i].find('\n') == std::string_view::npos;
+    }
+    if (plain) {
+        // The usual line: its length known, written in one piece.
+        const bool csv = format == TableFormat::Csv;
+        std::size_t at = out.size();
+        out.resize(at + length + (csv ? 3 * kTableColumnCount + 1 : kTableColumnCount + 1));
+        char* p = out.data() + at;
+        for (int i = 0; i < kTableColumnCount; ++i) {
+            if (i > 0)
+                *p++ = csv ? ',' : '\t';
+            if (csv)
+                *p++ = '"';
+            std::memcpy(p, values[i].data(), values[i].size());
+            p += values[i].size();
+            if (csv)
+                *p++ = '"';
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        return;
+    }
+    for (int i = 0; i < kTableColumnCount; ++i) {
+        if (format == TableFormat::Csv) {
+            if (i > 0)
+                out += ',';
+            appendCsvValue(out, values[i]);
+        } else {
+            if (i > 0)
+                out += '\t';
+            appendTabValue(out, values[i]);
+        }
+    }
+    out += "\r\n";
+}
+
+std::string writeTable(const GroupList& list, TableFormat format) {
+    std::string out;
+    if (holdsOnlyThePlaceholder(list))
+        return out;
+    for (int position = 1; position <= list.count(); ++position) {
+        if (position == 2)  // room for lines like the first: one allocation, not dozens
+            out.reserve(out.size() * static_cast<std::size_t>(list.count()) * 5 / 4);
+        appendTableLine(out, *list.find(position), format);
+    }
+    return out;
+}
+
+TableReader::TableReader(std::string_view fileBytes, TableFormat format) : format_(format) {
+    // A byte-order mark is not text.
+    if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF")
+        fileBytes.remove_prefix(3);
+    // Read as text: carriage return and line feed are one line feed.
+    text_.reserve(fileBytes.size());
+    std::size_t from = 0;
+    for (std::size_t cr = fileBytes.find('\r'); cr != std::string_view::npos;
+         cr = fileBytes.find('\r', cr + 1)) {
+        if (cr + 1 < fileBytes.size() && fileBytes[cr + 1] == '\n') {
+            text_.append(fileBytes, from, cr - from);
+            from = cr + 1;
+        }
+    }
+    text_.append(fileBytes, from);
+}
+
+std::size_t TableReader::skipBlankLines(std::size_t at) const {
+    while (at < text_.size() && text_[at] == '\n')
+        ++at;
+    return at;
+}
+
+int TableReader::recordCount() const {
+    if (!found_) {
+        for (std::size_t at = skipBlankLines(0); at < text_.size(); at = skipBlankLines(at)) {
+            starts_.push_back(at);
+            std::size_t count = 0;
+            at = readRecord(at, nullptr, count);
+        }
+        found_ = true;
+    }
+    return static_cast<int>(starts_.size());
+}
+
+bool TableReader::Pass::next(std::vector<std::string>& values) {
+    at_ = reader_.skipBlankLines(at_);
+    if (at_ >= reader_.text_.size())
+        return false;
+    std::size_t count = 0;
+    at_ = reader_.readRecord(at_, &values, count);
+    values.resize(count);
+    return true;
+}
+
+void TableReader::record(int index, std::vector<std::string>& values) const {
+    std::size_t count = 0;
+    if (index >= 0 && index < recordCount())
+        readRecord(starts_[static_cast<std::size_t>(index)], &values, count);
+    values.resize(count);
+}
+
+std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* values,
+                                    std::size_t& count) const {
+    for (;;) {
+        // The strings of an earlier record are filled again: no allocation for most values.
+        std::string* value = nullptr;
+        if (values) {
+            if (count == values->size())
+                values->emplace_back();
+            value = &(*values)[count];
+            value->clear();
+        }
+        ++count;
+        at = readValue(at, value);
+        if (at >= text_.size())
+            return at;
+        if (text_[at] == '\n')
+            return at + 1;
+    }
+}
+
+std::size_t TableReader::readValue(std::size_t at, std::string* value) const {
+    const char delimiter = format_ == TableFormat::Csv ? ',' : '\t';
+    const std::size_t end = text_.size();
+    if (format_ == TableFormat::Csv && at < end && text_[at] == '"') {
+        // In quotes: up to the closing quote; a doubled quote is one quote.
+        ++at;
+        for (;;) {
+            std::size_t quote = text_.find('"', at);
+            if (quote == std::string::npos) {  // never closed: the rest of the file
+                if (value)
+                    value->append(text_, at, std::string::npos);
+                return end;
+            }
+            if (value)
+                value->append(text_, at, quote - at);
+            at = quote + 1;
+            if (at < end && text_[at] == '"') {
+                if (value)
+                    *value += '"';
+                ++at;
+                continue;
+            }
+            break;
+        }
+    }
+    // Unquoted text (or what follows a closing quote) runs to the delimiter or the line end.
+    const char* begin = text_.data();
+    const char* p = begin + at;
+    const char* last = begin + end;
+    while (p < last && *p != delimiter && *p != '\n')
+        ++p;
+    std::size_t stop = static_cast<std::size_t>(p - begin);
+    if (value)
+        value->append(text_, at, stop - at);
+    return stop < end && text_[stop] == delimiter ? stop + 1 : stop;
+}
+
+}  // namespace ctlite::transfer

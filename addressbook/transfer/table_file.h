@@ -1,0 +1,96 @@
+// Comma-separated and tab-delimited files: one line per entry, sixteen values in a
+// fixed order, no header line. Files are written and read as text: a line feed is
+// a carriage return and line feed on disk.
+//
+// Writing: every value of a CSV line is in double quotes, unescaped; a tab line
+// has the values with a tab between them. A value the plain format cannot carry
+// (a double quote in CSV; a tab or a line break in a tab file) is found first
+// (findUncarried) so the caller can say so; it is then written as other programs
+// expect it: CSV doubles the quote, a tab file turns the tab or line break into a blank.
+//
+// Reading takes what other programs write as well: values in double quotes or not,
+// quotes doubled inside them, line breaks inside quoted values, the last line with
+// or without a line feed. A line ends an unquoted value.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addressbook/model/entry.h"
+#include "addressbook/model/group_list.h"
+
+namespace ctlite::transfer {
+
+enum class TableFormat { Csv, Tab };
+
+inline constexpr int kTableColumnCount = 16;
+
+// The fields of a line, in file order (the two formats swap home and work phone).
+const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format);
+
+// A value the format cannot carry as it stands.
+struct UncarriedValue {
+    int position;  // in the group, from 1
+    Field field;
+};
+
+struct UncarriedValues {
+    std::size_t count = 0;
+    std::vector<UncarriedValue> first;  // the first few, to name them
+};
+
+// A group with no entries of its own holds the bare "{ EMPTY }" entry; it is not exported.
+bool holdsOnlyThePlaceholder(const GroupList& list);
+
+// Values of the group's entries (placeholder left out) that the plain format cannot carry.
+UncarriedValues findUncarried(const GroupList& list, TableFormat format);
+
+// The file's bytes for every entry of the group in stored order (position 1 first).
+// The placeholder of an empty group is not an entry and is not written.
+std::string writeTable(const GroupList& list, TableFormat format);
+// One entry's line, appended to `out` (text-mode line ends).
+void appendTableLine(std::string& out, const Entry& entry, TableFormat format);
+
+// The records of a file, found once; values are handed out as read (8-bit, line
+// breaks as single line feeds, of any length).
+class TableReader {
+public:
+    TableReader(std::string_view fileBytes, TableFormat format);
+
+    TableFormat format() const { return format_; }
+    // Records in the file; a blank line is not a record. The first call finds them.
+    int recordCount() const;
+    // The values of record `index` (from 0) into `values`.
+    void record(int index, std::vector<std::string>& values) const;
+
+    // Reads the records in file order, one pass, without finding them first: the
+    // first into `values`, then each next one; false after the last.
+    class Pass {
+    public:
+        explicit Pass(const TableReader& reader) : reader_(reader) {}
+        bool next(std::vector<std::string>& values);
+
+    private:
+        const TableReader& reader_;
+        std::size_t at_ = 0;
+    };
+
+private:
+    // Reads one record starting at `at` into `values` (when given) from `count` on,
+    // counting the values; returns the offset after the record.
+    std::size_t readRecord(std::size_t at, std::vector<std::string>* values,
+                           std::size_t& count) const;
+    std::size_t readValue(std::size_t at, std::string* value) const;
+    // The start of the record at or after `at`, past blank lines; the text's size at its end.
+    std::size_t skipBlankLines(std::size_t at) const;
+
+    TableFormat format_;
+    std::string text_;  // the file with CR LF read as LF
+    mutable std::vector<std::size_t> starts_;
+    mutable bool found_ = false;
+};
+
+}  // namespace ctlite::transfer

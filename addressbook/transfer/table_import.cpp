@@ -1,0 +1,97 @@
+#include "addressbook/transfer/table_import.h"
+
+namespace ctlite::transfer {
+namespace {
+
+std::optional<Label> labelOf(Field field) {
+    switch (field) {
+        case Field::CompanyName: return Label::CompanyName;
+        case Field::FirstName: return Label::FirstName;
+        case Field::LastName: return Label::LastName;
+        case Field::WorkPhone: return Label::WorkPhone;
+        case Field::HomePhone: return Label::HomePhone;
+        case Field::FaxNumber: return Label::Fax;
+        case Field::PagerNumber: return Label::Pager;
+        case Field::MobilePhone: return Label::Mobile;
+        case Field::StreetAddress: return Label::StreetAddress;
+        case Field::City: return Label::City;
+        case Field::State: return Label::State;
+        case Field::ZipCode: return Label::ZipCode;
+        case Field::Country: return Label::Country;
+        case Field::EmailAddress: return Label::EmailAddress;
+        case Field::Homepage: return Label::Homepage;
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
+std::string mappingText(Field field, const FieldLabels& labels) {
+    if (field == Field::Picture)
+        return "BMP";
+    if (field == Field::Note)
+        return "Note";
+    std::optional<Label> label = labelOf(field);
+    return label ? labels.get(*label) : std::string(kNoTarget);
+}
+
+ImportMapping ImportMapping::exportOrder(TableFormat format) {
+    ImportMapping mapping(kTableColumnCount);
+    for (int i = 0; i < kTableColumnCount; ++i)
+        mapping.targets_[static_cast<std::size_t>(i)] =
+            tableColumns(format)[static_cast<std::size_t>(i)];
+    return mapping;
+}
+
+std::optional<int> ImportMapping::userOf(Field field) const {
+    for (std::size_t i = 0; i < targets_.size(); ++i)
+        if (targets_[i] == field)
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
+bool ImportMapping::assign(int index, std::optional<Field> field) {
+    if (field) {
+        std::optional<int> user = userOf(*field);
+        if (user && *user != index)
+            return false;
+    }
+    targets_.at(static_cast<std::size_t>(index)) = field;
+    return true;
+}
+
+Entry entryFromValues(const std::vector<std::string>& values, const ImportMapping& mapping,
+                      Encoding encoding, ValueCounts& counts) {
+    FieldValues fields{};
+    std::array<std::string, kFieldCount> texts;
+    int n = std::min(static_cast<int>(values.size()), mapping.valueCount());
+    for (int i = 0; i < n; ++i) {
+        std::optional<Field> field = mapping.target(i);
+        if (!field || values[static_cast<std::size_t>(i)].empty())
+            continue;
+        auto slot = static_cast<std::size_t>(*field);
+        fields[slot] =
+            storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts, texts[slot]);
+    }
+    return Entry(fields);
+}
+
+ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
+                          Encoding encoding, GroupList& into) {
+    ImportSummary summary;
+    std::vector<std::string> values;
+    TableReader::Pass pass(reader);
+    while (pass.next(values)) {
+        ++summary.records;
+        Entry entry = entryFromValues(values, mapping, encoding, summary.values);
+        if (entry.isEmpty()) {
+            ++summary.blank;
+            continue;
+        }
+        into.pushFront(std::move(entry));
+        ++summary.entries;
+    }
+    return summary;
+}
+
+}  // namespace ctlite::transfer

@@ -1,0 +1,28 @@
+// vCard files: written as vCard 3.0 (UTF-8, CR LF, lines folded at 75 octets), read
+// as versions 2.1, 3.0 and 4.0 write them (folded lines, quoted-printable values
+// and charsets of 2.1, grouped properties such as item1.TEL, 4.0's tel: values).
+//
+// An entry is one card: N, FN, ORG, one TEL for each phone with HOME, WORK, CELL,
+// FAX or PAGER, ADR, EMAIL, URL, NOTE, and the group as CATEGORIES. Names go out
+// as the user typed them (the stored "&&" undone) and come back in stored form.
+// On reading, a second value for a field that is already filled (a second mobile
+// number, a second address) goes to the note rather than being lost.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "addressbook/model/group_list.h"
+#include "addressbook/transfer/table_import.h"
+
+namespace ctlite::transfer {
+
+void appendVCard(std::string& out, const Entry& entry, std::string_view groupName);
+// Every entry of the group in stored order; the placeholder of an empty group is left out.
+std::string writeVCards(const GroupList& list, std::string_view groupName);
+
+// Every card of the file as an entry at the front of `into`, as importTable does.
+// `records` counts the cards.
+ImportSummary importVCards(std::string_view fileBytes, GroupList& into);
+
+}  // namespace ctlite::transfer

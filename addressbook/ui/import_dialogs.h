@@ -1,0 +1,72 @@
+// The two dialogs of File Import: "Import to" (which group receives the entries)
+// and "Import" (which field each value of a line goes to, with paging through the
+// file's records to check the choice).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "addressbook/model/field_labels.h"
+#include "addressbook/model/group_list.h"
+#include "addressbook/transfer/table_import.h"
+#include "framework/dialog.h"
+
+namespace ctlite {
+
+class ImportToDialog : public fw::DialogImpl<ImportToDialog> {
+public:
+    static const fw::CommandEntry<ImportToDialog> kCommands[];
+
+    explicit ImportToDialog(std::vector<std::string> groupNames)
+        : groupNames_(std::move(groupNames)) {}
+    bool run(HWND owner);
+
+    bool newGroup() const { return newGroup_; }
+    int groupIndex() const { return groupIndex_; }
+    const std::string& newGroupName() const { return newGroupName_; }
+
+private:
+    BOOL onInit() override;
+    void onChoice();
+    void onOk();
+    void onCancel() { end(IDCANCEL); }
+
+    std::vector<std::string> groupNames_;
+    bool newGroup_ = false;
+    int groupIndex_ = 0;
+    std::string newGroupName_;
+};
+
+class ImportDialog : public fw::DialogImpl<ImportDialog> {
+public:
+    static const fw::CommandEntry<ImportDialog> kCommands[];
+    static const fw::MessageEntry<ImportDialog> kMessages[];
+
+    ImportDialog(const transfer::TableReader& reader, transfer::Encoding encoding,
+                 const FieldLabels& labels, GroupList& target)
+        : reader_(reader), encoding_(encoding), labels_(labels), target_(target) {}
+    // True when the file was imported into the target group.
+    bool run(HWND owner);
+    const transfer::ImportSummary& summary() const { return summary_; }
+
+private:
+    BOOL onInit() override;
+    void showRecord(int index);
+    void onValueSelected();
+    void onTargetSelected();
+    void onFieldChosen();
+    INT_PTR onNotify(WPARAM, LPARAM);
+    void onOk();
+    void onCancel() { end(IDCANCEL); }
+    std::string targetText(std::optional<Field> field) const;
+
+    const transfer::TableReader& reader_;
+    transfer::Encoding encoding_;
+    const FieldLabels& labels_;
+    GroupList& target_;
+    transfer::ImportMapping mapping_;
+    transfer::ImportSummary summary_;
+    int record_ = 0;
+};
+
+}  // namespace ctlite

@@ -1,0 +1,133 @@
+#include "addressbook/transfer/table_import.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/book_builder.h"
+
+using namespace ctlite;
+using namespace ctlite::transfer;
+using testing_support::makeEntry;
+
+TEST(ImportMapping, AFieldTakesOneValueAndAValueMayChangeItsField) {
+    ImportMapping mapping(3);
+    EXPECT_TRUE(mapping.assign(0, Field::HomePhone));
+    EXPECT_TRUE(mapping.assign(1, Field::Homepage));  // not refused for sharing a beginning
+    EXPECT_FALSE(mapping.assign(2, Field::HomePhone));
+    EXPECT_FALSE(mapping.target(2).has_value());
+    EXPECT_TRUE(mapping.assign(0, Field::HomePhone));  // the row's own field again
+    EXPECT_TRUE(mapping.assign(0, std::nullopt));
+    EXPECT_TRUE(mapping.assign(2, Field::HomePhone));
+    EXPECT_EQ(mapping.userOf(Field::HomePhone), 2);
+}
+
+TEST(ImportMapping, DropDownTextsAreTheCaptionsThenBmpAndNote) {
+    FieldLabels labels;
+    labels.set(Label::HomePhone, "Home");
+    EXPECT_EQ(mappingText(Field::FirstName, labels), "First Name:");
+    EXPECT_EQ(mappingText(Field::HomePhone, labels), "Home");
+    EXPECT_EQ(mappingText(Field::Picture, labels), "BMP");
+    EXPECT_EQ(mappingText(Field::Note, labels), "Note");
+}
+
+TEST(TableImport, RecordsGoToTheFrontInReverseFileOrderBeforeWhatTheGroupHeld) {
+    struct Case {
+        const char* name;
+        GroupList group;
+        std::vector<std::string> expected;  // first names, position 1 first
+    } cases[2];
+    cases[0].name = "group holding X";
+    cases[0].group.insert(1, makeEntry({{Field::FirstName, "X"}}));
+    cases[0].expected = {"C", "B", "A", "X"};
+    cases[1].name = "group holding only the placeholder";
+    cases[1].group.insert(1, EntryPlaceholder());
+    cases[1].expected = {"C", "B", "A", std::string(kPlaceholderText)};
+    for (Case& c : cases) {
+        TableReader reader("A,1\nB,2\n\nC,3", TableFormat::Csv);
+        ImportMapping mapping(2);
+        mapping.assign(0, Field::FirstName);
+        ImportSummary summary = importTable(reader, mapping, Encoding::Windows1252, c.group);
+        EXPECT_EQ(summary.records, 3u) << c.name;
+        std::vector<std::string> names;
+        for (int p = 1; p <= c.group.count(); ++p)
+            names.emplace_back(c.group.find(p)->get(Field::FirstName));
+        EXPECT_EQ(names, c.expected) << c.name;
+    }
+}
+
+TEST(TableImport, RecordsWithoutTextAddNothingAndExtraValuesAreDropped) {
+    TableReader reader("a,b,c,d\n,,\nx\n", TableFormat::Csv);
+    ImportMapping mapping(2);
+    mapping.assign(0, Field::FirstName);
+    mapping.assign(1, Field::LastName);
+    GroupList into;
+    ImportSummary summary = importTable(reader, mapping, Encoding::Windows1252, into);
+    EXPECT_EQ(summary.records, 3u);
+    EXPECT_EQ(summary.entries, 2u);
+    EXPECT_EQ(summary.blank, 1u);
+    EXPECT_EQ(into.find(2)->get(Field::LastName), "b");
+    EXPECT_EQ(into.find(1)->get(Field::FirstName), "x");
+}
+
+TEST(TableImport, ExportThenImportGivesTheSameEntries) {
+    std::uint32_t seed = 7;
+    GroupList original;
+    for (int i = 0; i < 50; ++i) {
+        Entry e = testing_support::randomEntry(seed);
+        e.set(Field::Country, "");    // not exported
+        e.set(Field::GroupName, "");  // never in a file
+        if (!e.isEmpty() && !e.isPlaceholder())
+            original.insert(1, e);
+    }
+    for (TableFormat format : {TableFormat::Csv, TableFormat::Tab}) {
+        GroupList back;
+        std::string file = writeTable(original, format);
+        TableReader reader(file, format);
+        importTable(reader, ImportMapping::exportOrder(format), detectEncoding(file), back);
+        ASSERT_EQ(back.count(), original.count());
+        for (int p = 1; p <= original.count(); ++p) {
+            const Entry& want = *original.find(original.count() + 1 - p);
+            Entry got = *back.find(p);
+            if (format == TableFormat::Tab)  // line breaks and tabs became blanks
+                for (Field f : tableColumns(format)) {
+                    std::string flat;
+                    std::string_view v = want.get(f);
+                    for (std::size_t i = 0; i < v.size(); ++i)
+                        if (!(v[i] == '\r' && i + 1 < v.size() && v[i + 1] == '\n'))
+                            flat += (v[i] == '\t' || v[i] == '\r' || v[i] == '\n') ? ' ' : v[i];
+                    EXPECT_EQ(got.get(f), flat.substr(0, f == Field::Note ? flat.size() : 254));
+                }
+            else
+                for (Field f : tableColumns(format))
+                    EXPECT_EQ(got.get(f),
+                              want.get(f).substr(0, f == Field::Note ? std::string::npos : 254));
+        }
+    }
+}
+
+TEST(IncomingText, Utf8FilesAreConvertedAndWhatTheCodePageLacksIsCounted) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Encoding encoding;
+    } detection[] = {
+        {"ascii", "abc", Encoding::Windows1252},
+        {"utf-8", "Caf\xC3\xA9", Encoding::Utf8},
+        {"bom",
+         "\xEF\xBB\xBF"
+         "abc",
+         Encoding::Utf8},
+        {"1252", "Caf\xE9", Encoding::Windows1252},
+        {"overlong", "\xC0\xAF", Encoding::Windows1252},
+    };
+    for (const Case& c : detection)
+        EXPECT_EQ(detectEncoding(c.bytes), c.encoding) << c.name;
+
+    ValueCounts counts;
+    EXPECT_EQ(storedValue("Caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\xF0\x9F\x98\x80", Encoding::Utf8,
+                          Field::City, counts),
+              "Caf\xE9 \x80 ??");
+    EXPECT_EQ(counts.valuesChanged, 1u);
+    EXPECT_EQ(counts.charactersReplaced, 2u);
+    EXPECT_EQ(storedValue("a\nb\rc\r\nd", Encoding::Windows1252, Field::Note, counts),
+              "a\r\nb\rc\r\nd");
+}

@@ -1,0 +1,187 @@
+#include "addressbook/transfer/vcard.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/support/book_builder.h"
+
+using namespace ctlite;
+using namespace ctlite::transfer;
+using testing_support::makeEntry;
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos;
+         from = at + 2, at = text.find("\r\n", from))
+        lines.push_back(text.substr(from, at - from));
+    EXPECT_EQ(from, text.size()) << "the text ends with CR LF";
+    return lines;
+}
+
+Entry readOne(const std::string& card, ImportSummary* summary = nullptr) {
+    GroupList into;
+    ImportSummary s = importVCards(card, into);
+    if (summary)
+        *summary = s;
+    EXPECT_EQ(into.count(), 1);
+    return into.count() ? *into.find(1) : Entry();
+}
+
+}  // namespace
+
+TEST(VCardWriter, WritesVersion3WithEscapesTypesAndTheGroup) {
+    Entry e = makeEntry({{Field::FirstName, "Ann"},
+                         {Field::LastName, "Smith"},
+                         {Field::CompanyName, "Smith && Sons; Ltd"},
+                         {Field::MobilePhone, "555"},
+                         {Field::WorkPhone, "666"},
+                         {Field::City, "Paris"},
+                         {Field::Note, "a,b\\c\r\nd"},
+                         {Field::EmailAddress, "ann@x"}});
+    std::string out;
+    appendVCard(out, e, "Friends, old");
+    EXPECT_EQ(linesOf(out), (std::vector<std::string>{
+                                "BEGIN:VCARD", "VERSION:3.0", "N:Smith;Ann;;;", "FN:Ann Smith",
+                                "ORG:Smith & Sons\\; Ltd", "TEL;TYPE=WORK:666", "TEL;TYPE=CELL:555",
+                                "ADR:;;;Paris;;;", "EMAIL;TYPE=INTERNET:ann@x",
+                                "NOTE:a\\,b\\\\c\\nd", "CATEGORIES:Friends\\, old", "END:VCARD"}));
+}
+
+TEST(VCardWriter, FoldsLongLinesWithoutSplittingCharacters) {
+    std::string note;
+    for (int i = 0; i < 100; ++i)
+        note += "\xE9";  // two octets each in UTF-8
+    std::string out;
+    appendVCard(out, makeEntry({{Field::FirstName, "A"}, {Field::Note, note}}), "");
+    std::string unfolded;
+    for (const std::string& line : linesOf(out)) {
+        EXPECT_LE(line.size(), 75u) << line;
+        if (!line.empty() && line[0] == ' ')
+            unfolded += line.substr(1);
+        else
+            unfolded += "\n" + line;
+        EXPECT_NE(static_cast<unsigned char>(line.back()), 0xC3u) << "a character was split";
+    }
+    std::string expected = "\nNOTE:";
+    for (int i = 0; i < 100; ++i)
+        expected += "\xC3\xA9";
+    EXPECT_NE(unfolded.find(expected + "\n"), std::string::npos);
+}
+
+TEST(VCardReader, ReadsWhatEachVersionWrites) {
+    struct Case {
+        const char* name;
+        std::string card;
+        std::vector<std::pair<Field, std::string>> expected;
+    } cases[] = {
+        {"2.1 quoted-printable with charset and bare types",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:M\xFCller;J\xF6rg\r\n"
+         "TEL;CELL;VOICE:+49 1\r\nTEL;WORK;FAX:+49 2\r\n"
+         "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Zeile =C3=BCber=0D=0A=\r\nzwei\r\n"
+         "END:VCARD\r\n",
+         {{Field::LastName, "M\xFCller"},
+          {Field::FirstName, "J\xF6rg"},
+          {Field::MobilePhone, "+49 1"},
+          {Field::FaxNumber, "+49 2"},
+          {Field::Note,
+           "Zeile \xFC"
+           "ber\r\nzwei"}}},
+        {"3.0 folded, grouped and escaped",
+         "BEGIN:VCARD\nVERSION:3.0\nFN:Bob\nN:Stone;Bob;;;\nitem1.TEL;type=HOME,voice:11\n"
+         "item1.X-ABLabel:_$!<Home>!$_\nADR;TYPE=work:;Suite 5;1 Main\\, St;Town;;99;US\n"
+         "ORG:Acme;Sales\nNOTE:long \n line\\nnext\nEND:VCARD\n",
+         {{Field::LastName, "Stone"},
+          {Field::FirstName, "Bob"},
+          {Field::HomePhone, "11"},
+          {Field::StreetAddress, "1 Main, St, Suite 5"},
+          {Field::City, "Town"},
+          {Field::ZipCode, "99"},
+          {Field::Country, "US"},
+          {Field::CompanyName, "Acme, Sales"},
+          {Field::Note, "long line\r\nnext"}}},
+        {"4.0 tel: values, quoted types, several of one kind",
+         "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Cy\r\nTEL;VALUE=uri;TYPE=\"cell,voice\":tel:+1-555\r\n"
+         "TEL;TYPE=cell:tel:+1-777\r\nEMAIL:a@x\r\nEMAIL:b@x\r\nURL:http://x\r\nEND:VCARD\r\n",
+         {{Field::FirstName, "Cy"},
+          {Field::MobilePhone, "+1-555"},
+          {Field::EmailAddress, "a@x"},
+          {Field::Homepage, "http://x"},
+          {Field::Note, "Mobile phone: +1-777\r\nE-mail: b@x"}}},
+        {"company card: the formatted name is the company",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:Smith & Sons\r\nORG:Smith & Sons\r\n"
+         "END:VCARD\r\n",
+         {{Field::CompanyName, "Smith && Sons"}}},
+    };
+    for (const Case& c : cases) {
+        Entry want = makeEntry({});
+        for (const auto& [field, text] : c.expected)
+            want.set(field, text);
+        EXPECT_EQ(readOne(c.card), want) << c.name;
+    }
+}
+
+TEST(VCardReader, TextOutsideTheCodePageBecomesQuestionMarksAndIsCounted) {
+    ImportSummary summary;
+    Entry e = readOne(
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xE6\x9D\x8E \xE5\xB0\x8F\xE9\xBE\x99\r\n"
+        "NOTE:caf\xC3\xA9 \xF0\x9F\x98\x80\r\nEND:VCARD\r\n",
+        &summary);
+    EXPECT_EQ(e.get(Field::FirstName), "? ??");
+    EXPECT_EQ(e.get(Field::Note), "caf\xE9 ?");
+    EXPECT_EQ(summary.values.valuesChanged, 2u);
+    EXPECT_EQ(summary.values.charactersReplaced, 4u);
+}
+
+TEST(VCardReader, CardsInFileOrderGoToTheFrontAndBrokenFilesEnd) {
+    GroupList into;
+    into.insert(1, makeEntry({{Field::FirstName, "X"}}));
+    ImportSummary s = importVCards(
+        "junk\r\nBEGIN:VCARD\r\nFN:A\r\nAGENT:BEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\n"
+        "FN:B\r\nEND:VCARD\r\nBEGIN:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:C",
+        into);
+    EXPECT_EQ(s.records, 4u);
+    EXPECT_EQ(s.blank, 1u);
+    std::vector<std::string> names;
+    for (int p = 1; p <= into.count(); ++p)
+        names.emplace_back(into.find(p)->get(Field::FirstName));
+    EXPECT_EQ(names, (std::vector<std::string>{"C", "B", "A", "X"}));
+}
+
+TEST(VCardReader, WhatWeWriteReadsBackTheSame) {
+    std::uint32_t seed = 11;
+    GroupList original;
+    for (int i = 0; i < 60; ++i) {
+        Entry e = testing_support::randomEntry(seed);
+        e.set(Field::Picture, "");    // not carried
+        e.set(Field::GroupName, "");  // the group is chosen on import
+        if (!e.isEmpty() && !e.isPlaceholder())
+            original.insert(1, e);
+    }
+    GroupList back;
+    importVCards(writeVCards(original, "Friends"), back);
+    ASSERT_EQ(back.count(), original.count());
+    for (int p = 1; p <= original.count(); ++p) {
+        Entry want = *original.find(original.count() + 1 - p);
+        Entry got = *back.find(p);
+        for (int f = 0; f < kFieldCount; ++f) {
+            auto field = static_cast<Field>(f);
+            std::string expected;  // a carriage return alone is a line break too
+            std::string_view text = want.get(field);
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                expected += text[i];
+                if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+                    expected += '\n';
+            }
+            if (field != Field::Note) {  // surrounding blanks are not kept, nor long values
+                std::size_t a = expected.find_first_not_of(" \t");
+                std::size_t b = expected.find_last_not_of(" \t");
+                expected = a == std::string::npos ? "" : expected.substr(a, b - a + 1);
+            }
+            EXPECT_EQ(got.get(field), expected) << "entry " << p << " field " << f;
+        }
+    }
+}
