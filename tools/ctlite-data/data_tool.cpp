@@ -304,6 +304,11 @@ int commandExport(const TransferOptions& options, platform::FileSystem& fs, std:
         case platform::WriteOutcome::CannotCreate:
             err << "ctlite-data: " << outPath << ": cannot be created\n";
             return kError;
+        case platform::WriteOutcome::NoTemporaryName:
+            err << "ctlite-data: " << outPath
+                << ": every temporary name beside it (.~0 to .~999) is taken by files earlier "
+                   "writes left; delete them and try again\n";
+            return kError;
         case platform::WriteOutcome::WriteFailed:
             err << "ctlite-data: " << outPath << ": writing failed; the file was left as it was\n";
             return kError;
