@@ -1108,6 +1108,9 @@ TEST_F(Ctlite, ASecondStartShowsTheFirstFromTheTrayThroughItsPassword) {
     s.startOnly();
     HWND window = waitForHiddenWindow(s);
     ASSERT_NE(window, nullptr);
+    // In the tray for good: its icon is there (the caption alone comes before the load).
+    waitUntil([&] { return shell.added.load() > 0 && !Session::visible(window); });
+    ASSERT_GT(shell.added.load(), 0);
     Started second = launch("\"" + windowsPath(CTLITE_EXE) + "\"");
     EXPECT_EQ(second.wait(20000), 0u);
     // The first copy asks for the password of its locked book before it shows.
