@@ -264,8 +264,9 @@ void MainWindow::onEnterKey() {
         onEdit();
 }
 
-INT_PTR MainWindow::ignoreOtherCommands(WPARAM, LPARAM) {
-    // Commands not in the table (and those not yet available) do nothing.
+INT_PTR MainWindow::ignoreOtherCommands(WPARAM command, LPARAM) {
+    // The thirteen copy commands share one handler; other commands do nothing.
+    runCopyCommand(LOWORD(command));
     return TRUE;
 }
 

@@ -171,6 +171,11 @@ private:
     void setUpCustomControls();
     void onFieldLabels();
 
+    // ---- the copy commands (main_window_copy.cpp)
+    // Runs the copy command `id` of any of the three menus; false for other ids.
+    bool runCopyCommand(int id);
+    void putOnClipboard(const std::string& text);
+
     AddressBook book_;
     fw::Profile profile_;
     fw::UserRegistryKey registry_;
