@@ -127,6 +127,7 @@ private:
     void onAddGroup();
     void onDeleteGroup();
     void onRenameGroup();
+    void onSwapEntries();
 
     // ---- import and export (main_window_transfer.cpp)
     void onImport();

@@ -21,7 +21,6 @@ constexpr int kNotYetAvailable[] = {
     ID_PRINT_ALL_FIRST,
     ID_PRINT_ALL_LAST,
     ID_PRINT_ALL_COMPANY,
-    ID_GROUP_SWAP,
     ID_OPTIONS_SETTINGS,
 };
 

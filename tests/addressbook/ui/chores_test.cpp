@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/addressbook/ui/ctlite_session.h"
 
@@ -33,6 +35,9 @@ std::string copyWith(HWND window, int command) {
     return clipboardText();
 }
 
+// The three people's book open in the main window (a suite name of this file's own).
+class Chores : public CtliteThreePeople {};
+
 void selectLine(HWND window, int line) {
     SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_NAME_LIST, LBN_SELCHANGE),
@@ -41,7 +46,7 @@ void selectLine(HWND window, int line) {
 
 }  // namespace
 
-TEST_F(CtliteThreePeople, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
+TEST_F(Chores, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     // Before any line is chosen the commands copy an empty entry.
     EXPECT_EQ(copyWith(window, ID_COPY_LETTER), " \r\n\r\n\r\n");
     EXPECT_EQ(copyWith(window, ID_COPY_FULL_NAME), " ");
@@ -64,7 +69,7 @@ TEST_F(CtliteThreePeople, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     EXPECT_EQ(s.wait(), 0u);
 }
 
-TEST_F(CtliteThreePeople, ACopyWhileTheClipboardIsHeldSaysSo) {
+TEST_F(Chores, ACopyWhileTheClipboardIsHeldSaysSo) {
     selectLine(window, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
     Session::command(window, ID_COPY_FULL_NAME);
@@ -77,4 +82,129 @@ TEST_F(CtliteThreePeople, ACopyWhileTheClipboardIsHeldSaysSo) {
     EXPECT_EQ(copyWith(window, ID_COPY_FULL_NAME), "Ann Smith");
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
+}
+
+namespace {
+
+std::vector<std::string> rows(HWND dialog, int id) {
+    std::vector<std::string> out;
+    LRESULT count = SendDlgItemMessageW(dialog, id, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[256] = L"";
+        SendDlgItemMessageW(dialog, id, LB_GETTEXT, static_cast<WPARAM>(i),
+                            reinterpret_cast<LPARAM>(wide));
+        char text[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        out.push_back(text);
+    }
+    return out;
+}
+
+// The Group Editor as a user works it: pick lines and groups, press buttons.
+class GroupEditorWindow {
+public:
+    GroupEditorWindow(Session& s, HWND main) : s_(s) {
+        Session::command(main, ID_GROUP_SWAP);
+        dialog = s.user().waitFor("Group Editor");
+    }
+
+    void chooseGroup(int combo, int index) {
+        SendDlgItemMessageA(dialog, combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, combo)));
+    }
+    // Selects the line and presses the button; waits for the lists to change.
+    void press(int list, const std::string& line, int button) {
+        std::vector<std::string> lines = rows(dialog, list);
+        auto at = std::find(lines.begin(), lines.end(), line);
+        ASSERT_NE(at, lines.end()) << line;
+        SendDlgItemMessageA(dialog, list, LB_SETCURSEL, static_cast<WPARAM>(at - lines.begin()), 0);
+        auto before = state();
+        User::press(dialog, button);
+        waitUntil([&] { return state() != before; });
+    }
+    std::vector<std::string> state() const {
+        std::vector<std::string> out = rows(dialog, IDC_EDITOR_LEFT_LIST);
+        out.push_back("|" + User::text(dialog, IDC_EDITOR_LEFT_COUNT) + "|" +
+                      User::text(dialog, IDC_EDITOR_RIGHT_COUNT) + "|");
+        for (const std::string& r : rows(dialog, IDC_EDITOR_RIGHT_LIST))
+            out.push_back(r);
+        return out;
+    }
+    // Answers the message box the last step brought up, giving back its text.
+    std::string answer(const char* title) const {
+        // The box may share the editor's own caption.
+        HWND box = nullptr;
+        waitUntil([&] {
+            for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", title)) != nullptr;)
+                if (w != dialog && IsWindowVisible(w))
+                    box = w;
+            return box != nullptr;
+        });
+        if (!box)
+            return "<no box>";
+        std::string text = User::messageText(box);
+        User::answer(box, IDOK);
+        return text;
+    }
+
+    HWND dialog = nullptr;
+
+private:
+    Session& s_;
+};
+
+}  // namespace
+
+TEST_F(Chores, TheGroupEditorMovesAndCopiesAndOkKeepsEmptiedGroups) {
+    GroupEditorWindow editor(s, window);
+    ASSERT_NE(editor.dialog, nullptr);
+    using Rows = std::vector<std::string>;
+    EXPECT_EQ(editor.state(), (Rows{"Ann Smith", "bob Adams", "Cy Miller", "|3|1|", "{ EMPTY } "}));
+    // The same group on both sides is refused and the drop-down goes back.
+    editor.chooseGroup(IDC_EDITOR_RIGHT_GROUP, 0);
+    EXPECT_EQ(editor.answer("Group Editor"), "You can't swap entries between the same groups");
+    waitUntil([&] {
+        return SendDlgItemMessageA(editor.dialog, IDC_EDITOR_RIGHT_GROUP, CB_GETCURSEL, 0, 0) == 1;
+    });
+    EXPECT_EQ(SendDlgItemMessageA(editor.dialog, IDC_EDITOR_RIGHT_GROUP, CB_GETCURSEL, 0, 0), 1);
+    editor.chooseGroup(IDC_EDITOR_RIGHT_GROUP, 2);  // Friends: its placeholder only
+    waitUntil([&] {
+        return User::text(editor.dialog, IDC_EDITOR_RIGHT_COUNT) == "1" &&
+               rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"{ EMPTY } "};
+    });
+    // Cy takes the placeholder's place; Ann is copied, then moved: she is there twice.
+    editor.press(IDC_EDITOR_LEFT_LIST, "Cy Miller", IDC_EDITOR_MOVE_RIGHT);
+    EXPECT_EQ(editor.state(), (Rows{"Ann Smith", "bob Adams", "|2|1|", "Cy Miller"}));
+    editor.press(IDC_EDITOR_LEFT_LIST, "Ann Smith", IDC_EDITOR_COPY_RIGHT);
+    editor.press(IDC_EDITOR_LEFT_LIST, "Ann Smith", IDC_EDITOR_MOVE_RIGHT);
+    // Company sort lists only Cy, who has a company.
+    PostMessageA(GetDlgItem(editor.dialog, IDC_EDITOR_SORT_COMPANY), BM_CLICK, 0, 0);
+    waitUntil([&] { return rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"Acme"}; });
+    EXPECT_EQ(editor.state(), (Rows{"|1|3|", "Acme"}));
+    PostMessageA(GetDlgItem(editor.dialog, IDC_EDITOR_SORT_FIRST), BM_CLICK, 0, 0);
+    waitUntil([&] { return rows(editor.dialog, IDC_EDITOR_LEFT_LIST) == Rows{"bob Adams"}; });
+    editor.press(IDC_EDITOR_LEFT_LIST, "bob Adams", IDC_EDITOR_MOVE_RIGHT);
+    EXPECT_EQ(editor.state(),
+              (Rows{"{ EMPTY }", "|0|4|", "Ann Smith", "Ann Smith", "bob Adams", "Cy Miller"}));
+    // The empty group's line cannot be moved.
+    SendDlgItemMessageA(editor.dialog, IDC_EDITOR_LEFT_LIST, LB_SETCURSEL, 0, 0);
+    PostMessageA(editor.dialog, WM_COMMAND, MAKEWPARAM(IDC_EDITOR_MOVE_RIGHT, BN_CLICKED), 0);
+    EXPECT_EQ(editor.answer("Opps..."), "Can't swap { EMPTY }");
+    User::answer(editor.dialog, IDOK);
+    // The main window shows group 1 again: only its blank entry, which lists no line.
+    waitUntil([&] { return Session::caption(window) == "Name List [1 entry]"; });
+    EXPECT_EQ(Session::caption(window), "Name List [1 entry]");
+    EXPECT_EQ(Session::lines(window), Rows{});
+    User::press(window, IDOK);
+    ASSERT_EQ(s.wait(), 0u);
+    ctlite::AddressBook back;
+    ASSERT_FALSE(ctlite::DataFile(platform::systemFileSystem(), s.dataPath()).load(back).failure);
+    EXPECT_EQ(back.group(0).entries().count(), 0);  // its blank record keeps no entry
+    Rows friends;
+    const ctlite::GroupList& list = back.group(2).entries();
+    for (int p = 1; p <= list.count(); ++p)
+        friends.emplace_back(list.find(p)->get(ctlite::Field::FirstName));
+    // Each newcomer went on top (bob, Ann, Ann, Cy); a load reverses the saved order.
+    EXPECT_EQ(friends, (Rows{"Cy", "Ann", "Ann", "bob"}));
 }
