@@ -46,6 +46,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
     {ID_GROUP_SWAP, 0, &MainWindow::onSwapEntries},
+    {IDC_FIND, BN_CLICKED, &MainWindow::onFind},
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_ENTRY_POST, 0, &MainWindow::onPost},
     {ID_HELP_MANUAL, 0, &MainWindow::onManual},

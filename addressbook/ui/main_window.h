@@ -11,6 +11,7 @@
 //   main_window_transfer.cpp Import and Export
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "addressbook/shell/tray_icon.h"
 #include "addressbook/ui/display_colours.h"
 #include "addressbook/ui/display_window.h"
+#include "addressbook/ui/search_dialog.h"
 #include "framework/dialog.h"
 #include "framework/settings_store.h"
 
@@ -172,6 +174,10 @@ private:
     void setUpCustomControls();
     void onFieldLabels();
 
+    // ---- the Search dialog (main_window_search.cpp)
+    void onFind();
+    void showFound(const FindResult& result);
+
     // ---- the copy commands (main_window_copy.cpp)
     // Runs the copy command `id` of any of the three menus; false for other ids.
     bool runCopyCommand(int id);
@@ -197,6 +203,7 @@ private:
     bool displayPlacedFromProfile_ = false;
     bool fatal_ = false;
     bool closedEarly_ = false;
+    std::unique_ptr<SearchDialog> search_;  // kept after closing until the next Find
 };
 
 }  // namespace ctlite

@@ -16,7 +16,6 @@ constexpr int kNotYetAvailable[] = {
     IDC_CALL,
     IDC_EMAIL,
     IDC_PRINT,
-    IDC_FIND,
     ID_FILE_PRINT_SELECTED,
     ID_PRINT_ALL_FIRST,
     ID_PRINT_ALL_LAST,

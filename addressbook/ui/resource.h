@@ -186,3 +186,13 @@
 #define IDC_EDITOR_SORT_FIRST 1510  // 1510..1512: first name, last name, company name
 #define IDC_EDITOR_SORT_LAST 1511
 #define IDC_EDITOR_SORT_COMPANY 1512
+
+// Search
+#define IDD_SEARCH 147
+#define IDC_SEARCH_TEXT 1520
+#define IDC_SEARCH_FIND 1521
+#define IDC_SEARCH_NAMES 1522  // 1522..1524: the search modes in their order
+#define IDC_SEARCH_ALL_FIELDS 1523
+#define IDC_SEARCH_COMPANY 1524
+#define IDC_SEARCH_ALL_GROUPS 1525
+#define IDC_SEARCH_RESULT 1526

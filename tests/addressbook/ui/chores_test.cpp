@@ -208,3 +208,94 @@ TEST_F(Chores, TheGroupEditorMovesAndCopiesAndOkKeepsEmptiedGroups) {
     // Each newcomer went on top (bob, Ann, Ann, Cy); a load reverses the saved order.
     EXPECT_EQ(friends, (Rows{"Cy", "Ann", "Ann", "bob"}));
 }
+
+namespace {
+
+// Smiths in each of three groups, and a company in the first.
+ctlite::AddressBook smithsEverywhere() {
+    using ctlite::Field;
+    ctlite::AddressBook book;
+    book.group(0).entries().insert(
+        1, makeEntry({{Field::FirstName, "Ann"}, {Field::LastName, "Smith"}}));
+    book.group(0).entries().insert(1, makeEntry({{Field::FirstName, "Cy"},
+                                                 {Field::LastName, "Miller"},
+                                                 {Field::CompanyName, "Acme"}}));
+    book.group(1).entries().insert(1, makeEntry({{Field::FirstName, "Ann"},
+                                                 {Field::LastName, "Smithers"},
+                                                 {Field::CompanyName, "Smith & Co"}}));
+    int friends = book.addGroup("Friends");
+    book.group(friends).entries().insert(
+        1, makeEntry({{Field::FirstName, "Joanna"}, {Field::LastName, "Smith"}}));
+    return book;
+}
+
+// An empty folder: each test writes its own book.
+class Searching : public Ctlite {};
+
+std::string selectedLine(HWND window) {
+    LRESULT line = SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0);
+    std::vector<std::string> lines = Session::lines(window);
+    return line >= 0 && line < static_cast<LRESULT>(lines.size()) ? lines[line] : "<none>";
+}
+
+}  // namespace
+
+TEST_F(Searching, SearchFindsNamesInEveryGroupInTurnThenStartsOver) {
+    s.writeBook(smithsEverywhere());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    Session::command(window, ID_SORT_COMPANY);
+    Session::waitForLines(window, {"Acme"});
+    User::press(window, IDC_FIND);
+    HWND search = s.user().waitFor("Search");
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_FIND)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(search, IDC_SEARCH_FIND)));
+    EXPECT_EQ(SendDlgItemMessageA(search, IDC_SEARCH_ALL_GROUPS, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SetDlgItemTextA(search, IDC_SEARCH_TEXT, "smith");
+    ASSERT_TRUE(User::waitEnabled(search, IDC_SEARCH_FIND));
+    struct Step {
+        const char* result;
+        int group;
+        const char* line;
+    };
+    // Names mode shows a company list in first-name mode, without storing it as "Sort".
+    const Step steps[] = {
+        {"Result : Match found", 0, "Ann Smith"},
+        {"Result : Match found", 1, "Ann Smithers"},
+        {"Result : Match found", 2, "Joanna Smith"},
+        {"Result : Cannot find smith", 2, "Joanna Smith"},
+        {"Result : Match found", 0, "Ann Smith"},
+    };
+    for (const Step& step : steps) {
+        SetDlgItemTextA(search, IDC_SEARCH_RESULT, "");
+        User::press(search, IDC_SEARCH_FIND);
+        waitUntil([&] { return !User::text(search, IDC_SEARCH_RESULT).empty(); });
+        EXPECT_EQ(User::text(search, IDC_SEARCH_RESULT), step.result);
+        EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), step.group);
+        EXPECT_EQ(selectedLine(window), step.line);
+    }
+    EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite", "Sort"), 2u);
+    // Company mode switches the list to companies; without All Groups it stays in group 1.
+    PostMessageA(GetDlgItem(search, IDC_SEARCH_COMPANY), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(search, IDC_SEARCH_ALL_GROUPS), BM_CLICK, 0, 0);
+    waitUntil(
+        [&] { return SendDlgItemMessageA(search, IDC_SEARCH_ALL_GROUPS, BM_GETCHECK, 0, 0) == 0; });
+    auto find = [&](const char* text) {
+        SetDlgItemTextA(search, IDC_SEARCH_TEXT, text);
+        SetDlgItemTextA(search, IDC_SEARCH_RESULT, "");
+        User::press(search, IDC_SEARCH_FIND);
+        waitUntil([&] { return !User::text(search, IDC_SEARCH_RESULT).empty(); });
+        return User::text(search, IDC_SEARCH_RESULT);
+    };
+    EXPECT_EQ(find("acme"), "Result : Match found");
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Acme"}));
+    EXPECT_EQ(selectedLine(window), "Acme");
+    EXPECT_EQ(find("SMITH &"), "Result : Cannot find SMITH &");  // only in group 2
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 0);
+    // Cancel closes it and gives the Find button back.
+    User::answer(search, IDCANCEL);
+    EXPECT_TRUE(User::waitEnabled(window, IDC_FIND));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
