@@ -1,6 +1,7 @@
 #include "addressbook/ui/group_editor.h"
 
 #include "addressbook/model/group_swap.h"
+#include "addressbook/ui/program_name.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
 
@@ -8,15 +9,6 @@ namespace ctlite {
 namespace {
 
 constexpr char kTitle[] = "Group Editor";
-
-// Internal failures are titled with the program's own name, as its other reports.
-std::string programName() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string name = path;
-    name = name.substr(name.find_last_of("\\/") + 1);
-    return name.substr(0, name.rfind('.'));
-}
 
 }  // namespace
 

@@ -178,6 +178,14 @@ private:
     void onFind();
     void showFound(const FindResult& result);
 
+    // ---- printing (main_window_print.cpp)
+    void onPrintButton();
+    void onPrintSelected();
+    void onPrintAllFirst() { printAll(SortMode::FirstName); }
+    void onPrintAllLast() { printAll(SortMode::LastName); }
+    void onPrintAllCompany() { printAll(SortMode::Company); }
+    void printAll(SortMode key);
+
     // ---- the copy commands (main_window_copy.cpp)
     // Runs the copy command `id` of any of the three menus; false for other ids.
     bool runCopyCommand(int id);

@@ -15,11 +15,6 @@ namespace {
 constexpr int kNotYetAvailable[] = {
     IDC_CALL,
     IDC_EMAIL,
-    IDC_PRINT,
-    ID_FILE_PRINT_SELECTED,
-    ID_PRINT_ALL_FIRST,
-    ID_PRINT_ALL_LAST,
-    ID_PRINT_ALL_COMPANY,
     ID_OPTIONS_SETTINGS,
 };
 

@@ -299,3 +299,29 @@ TEST_F(Searching, SearchFindsNamesInEveryGroupInTurnThenStartsOver) {
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 }
+
+TEST_F(Chores, PrintingTheSelectedEntryWantsALineAndThePrintButtonOpensItsMenu) {
+    Session::command(window, ID_FILE_PRINT_SELECTED);
+    HWND box = s.user().waitFor("Print");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box), "Please select an entry first.");
+    User::answer(box, IDOK);
+    // The popup opens with its top-left at the button's lower-left corner.
+    User::press(window, IDC_PRINT);
+    HWND menu = nullptr;
+    waitUntil([&] {
+        menu = FindWindowA("#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    });
+    ASSERT_TRUE(menu && IsWindowVisible(menu));
+    RECT button{}, popup{};
+    GetWindowRect(GetDlgItem(window, IDC_PRINT), &button);
+    GetWindowRect(menu, &popup);
+    EXPECT_EQ(popup.left, button.left);
+    EXPECT_EQ(popup.top, button.bottom);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    waitUntil([&] { return !IsWindowVisible(menu); });
+    EXPECT_FALSE(IsWindowVisible(menu));
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
