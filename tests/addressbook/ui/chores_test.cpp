@@ -325,3 +325,30 @@ TEST_F(Chores, PrintingTheSelectedEntryWantsALineAndThePrintButtonOpensItsMenu) 
     User::press(window, IDOK);
     EXPECT_EQ(s.wait(), 0u);
 }
+
+// Prints to the default printer: run by print_to_pdf.sh, which brings up a PDF printer
+// and reads the printed pages back.
+TEST_F(Chores, PrintAllAndTheSelectedEntryOnTheDefaultPrinter) {
+    if (!getenv("CTLITE_PRINT_TEST"))
+        GTEST_SKIP() << "prints only when print_to_pdf.sh reads the pages back";
+    auto confirmPrintDialog = [&](int button) {
+        HWND dialog = s.user().waitFor("Print");
+        ASSERT_NE(dialog, nullptr);
+        User::answer(dialog, button);
+    };
+    Session::command(window, ID_PRINT_ALL_LAST);
+    confirmPrintDialog(IDOK);
+    const std::vector<std::string> byLastName{"Adams, bob", "Miller, Cy", "Smith, Ann"};
+    Session::waitForLines(window, byLastName);
+    EXPECT_EQ(Session::lines(window), byLastName);
+    EXPECT_TRUE(GetMenuState(GetMenu(window), ID_SORT_LAST, MF_BYCOMMAND) & MF_CHECKED);
+    // A cancelled Print dialog prints nothing and leaves the order as it is.
+    Session::command(window, ID_PRINT_ALL_COMPANY);
+    confirmPrintDialog(IDCANCEL);
+    selectLine(window, 1);  // Miller, Cy
+    Session::command(window, ID_FILE_PRINT_SELECTED);
+    confirmPrintDialog(IDOK);
+    EXPECT_EQ(Session::lines(window), byLastName);
+    User::press(window, IDOK);
+    EXPECT_EQ(s.wait(), 0u);
+}
