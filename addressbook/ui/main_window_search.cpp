@@ -14,8 +14,10 @@ void MainWindow::onFind() {
             return result;
         },
         [this] { enableItem(IDC_FIND, true); });
-    if (search_->open(handle()))
-        enableItem(IDC_FIND, false);
+    // Off before the dialog shows, so that it is never seen with Find still on.
+    enableItem(IDC_FIND, false);
+    if (!search_->open(handle()))
+        enableItem(IDC_FIND, true);
 }
 
 void MainWindow::showFound(const FindResult& result) {

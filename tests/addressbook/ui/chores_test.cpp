@@ -292,6 +292,12 @@ TEST_F(Searching, SearchFindsNamesInEveryGroupInTurnThenStartsOver) {
     EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Acme"}));
     EXPECT_EQ(selectedLine(window), "Acme");
     EXPECT_EQ(find("SMITH &"), "Result : Cannot find SMITH &");  // only in group 2
+    // Enter in the text presses "Find next", the dialog's default button.
+    SetDlgItemTextA(search, IDC_SEARCH_TEXT, "zzz");
+    SetDlgItemTextA(search, IDC_SEARCH_RESULT, "");
+    PostMessageA(GetDlgItem(search, IDC_SEARCH_TEXT), WM_KEYDOWN, VK_RETURN, 1);
+    waitUntil([&] { return !User::text(search, IDC_SEARCH_RESULT).empty(); });
+    EXPECT_EQ(User::text(search, IDC_SEARCH_RESULT), "Result : Cannot find zzz");
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 0);
     // Cancel closes it and gives the Find button back.
     User::answer(search, IDCANCEL);
