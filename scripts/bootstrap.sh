@@ -18,6 +18,7 @@ PACKAGES=(
   clang clang-14 libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libtoml11-dev
   python3-vobject
+  cups cups-bsd printer-driver-cups-pdf poppler-utils
 )
 
 log() { printf '[bootstrap] %s\n' "$*"; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the main window: as it opens (docs/main-window.png),
 # and with the display card and a photo, in the dark colours (the defaults) and a
-# light scheme (docs/display-card-dark.png, docs/display-card-light.png). The photo is drawn
+# light scheme (docs/display-card-dark.png, docs/display-card-light.png), and the Group Editor
+# and Search dialogs opened from the keyboard (docs/group-editor.png, docs/search.png). The photo is drawn
 # here (ImageMagick); the book is written by tools/screenshots/card_demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,5 +49,22 @@ shoot() {  # FILE BACKGROUND TEXT LINK (COLORREF values) [select]
 shoot display-card-dark 0 16777215 65280 select
 shoot display-card-light 15660270 2107424 11557406 select
 shoot main-window 0 16777215 65280
+# The dialogs: Group, Swap Entries (Alt+G, S), then Find (Alt+F).
+wineserver -k 2>/dev/null || true
+scripts/with-display.sh bash -c '
+  cd "$1" && "$2" explorer /desktop=ContavoLite,720x520 "$3" &
+  for _ in $(seq 60); do
+    sleep 0.5
+    xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
+  done
+  sleep 1
+  xdotool windowactivate --sync "$(xdotool search --name "^Contavo Lite - " | head -1)" 2>/dev/null || true
+  xdotool key --clearmodifiers alt+g; sleep 0.5; xdotool key s; sleep 1.5
+  import -window root -crop 720x520+0+0 "$4/group-editor.png"
+  xdotool key Escape; sleep 1
+  xdotool key --clearmodifiers alt+f; sleep 1.5
+  import -window root -crop 720x520+0+0 "$4/search.png"
+  wineserver -k
+' _ "$demo" "$wine_run" "$program" "$PWD/docs"
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
-echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png"
+echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png docs/group-editor.png docs/search.png"

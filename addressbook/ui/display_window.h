@@ -36,6 +36,8 @@ public:
     // What the card shows.
     void setEntry(const Entry& entry, const std::string& groupName);
     void setGroupName(const std::string& groupName) { groupName_ = groupName; }
+    // The entry last shown (empty before the first).
+    const Entry& entry() const { return entry_; }
     void setAppearance(const DisplayColours& colours, const std::string& fontFace);
     // The picture is read again at the next paint.
     void clearPicture() { pictureLoaded_ = false; }

@@ -45,6 +45,13 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_GROUP_ADD, 0, &MainWindow::onAddGroup},
     {ID_GROUP_DELETE, 0, &MainWindow::onDeleteGroup},
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
+    {ID_GROUP_SWAP, 0, &MainWindow::onSwapEntries},
+    {IDC_FIND, BN_CLICKED, &MainWindow::onFind},
+    {IDC_PRINT, BN_CLICKED, &MainWindow::onPrintButton},
+    {ID_FILE_PRINT_SELECTED, 0, &MainWindow::onPrintSelected},
+    {ID_PRINT_ALL_FIRST, 0, &MainWindow::onPrintAllFirst},
+    {ID_PRINT_ALL_LAST, 0, &MainWindow::onPrintAllLast},
+    {ID_PRINT_ALL_COMPANY, 0, &MainWindow::onPrintAllCompany},
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_ENTRY_POST, 0, &MainWindow::onPost},
     {ID_HELP_MANUAL, 0, &MainWindow::onManual},
@@ -264,8 +271,9 @@ void MainWindow::onEnterKey() {
         onEdit();
 }
 
-INT_PTR MainWindow::ignoreOtherCommands(WPARAM, LPARAM) {
-    // Commands not in the table (and those not yet available) do nothing.
+INT_PTR MainWindow::ignoreOtherCommands(WPARAM command, LPARAM) {
+    // The thirteen copy commands share one handler; other commands do nothing.
+    runCopyCommand(LOWORD(command));
     return TRUE;
 }
 

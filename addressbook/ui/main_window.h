@@ -11,6 +11,7 @@
 //   main_window_transfer.cpp Import and Export
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "addressbook/shell/tray_icon.h"
 #include "addressbook/ui/display_colours.h"
 #include "addressbook/ui/display_window.h"
+#include "addressbook/ui/search_dialog.h"
 #include "framework/dialog.h"
 #include "framework/settings_store.h"
 
@@ -127,6 +129,7 @@ private:
     void onAddGroup();
     void onDeleteGroup();
     void onRenameGroup();
+    void onSwapEntries();
 
     // ---- import and export (main_window_transfer.cpp)
     void onImport();
@@ -171,6 +174,23 @@ private:
     void setUpCustomControls();
     void onFieldLabels();
 
+    // ---- the Search dialog (main_window_search.cpp)
+    void onFind();
+    void showFound(const FindResult& result);
+
+    // ---- printing (main_window_print.cpp)
+    void onPrintButton();
+    void onPrintSelected();
+    void onPrintAllFirst() { printAll(SortMode::FirstName); }
+    void onPrintAllLast() { printAll(SortMode::LastName); }
+    void onPrintAllCompany() { printAll(SortMode::Company); }
+    void printAll(SortMode key);
+
+    // ---- the copy commands (main_window_copy.cpp)
+    // Runs the copy command `id` of any of the three menus; false for other ids.
+    bool runCopyCommand(int id);
+    void putOnClipboard(const std::string& text);
+
     AddressBook book_;
     fw::Profile profile_;
     fw::UserRegistryKey registry_;
@@ -191,6 +211,7 @@ private:
     bool displayPlacedFromProfile_ = false;
     bool fatal_ = false;
     bool closedEarly_ = false;
+    std::unique_ptr<SearchDialog> search_;  // kept after closing until the next Find
 };
 
 }  // namespace ctlite

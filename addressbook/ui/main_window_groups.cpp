@@ -1,5 +1,6 @@
 #include "addressbook/ui/main_window.h"
 
+#include "addressbook/ui/group_editor.h"
 #include "addressbook/ui/group_name_dialog.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
@@ -74,6 +75,12 @@ void MainWindow::onRenameGroup() {
     SendMessageA(selector, CB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(book_.groupName(index).c_str()));
     SendMessageA(selector, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void MainWindow::onSwapEntries() {
+    GroupEditor(book_).run(handle());
+    // Moves and copies are kept however the editor was closed.
+    selectGroup(book_.currentGroupIndex());
 }
 
 void MainWindow::reloadGroups(int groupToSelect) {

@@ -1,0 +1,79 @@
+// The copy commands of the Entry menu, the name list's menu and the card's menu.
+#include <cstring>
+
+#include "addressbook/model/copy_text.h"
+#include "addressbook/ui/main_window.h"
+#include "addressbook/ui/resource.h"
+#include "framework/application.h"
+
+namespace ctlite {
+namespace {
+
+struct CopyCommand {
+    int id;
+    CopyPiece piece;
+};
+
+// The three menus send the same command ids.
+constexpr CopyCommand kCopyCommands[] = {
+    {ID_COPY_FULL_NAME, CopyPiece::FullName},
+    {ID_COPY_COMPANY, CopyPiece::CompanyName},
+    {ID_COPY_EMAIL, CopyPiece::EmailAddress},
+    {ID_COPY_WORK_PHONE, CopyPiece::WorkPhone},
+    {ID_COPY_HOME_PHONE, CopyPiece::HomePhone},
+    {ID_COPY_MOBILE, CopyPiece::MobilePhone},
+    {ID_COPY_PAGER, CopyPiece::PagerNumber},
+    {ID_COPY_FAX, CopyPiece::FaxNumber},
+    {ID_COPY_STREET, CopyPiece::StreetAddress},
+    {ID_COPY_HOMEPAGE, CopyPiece::Homepage},
+    {ID_COPY_NOTE, CopyPiece::Note},
+    {ID_COPY_ALL, CopyPiece::AllFields},
+    {ID_COPY_LETTER, CopyPiece::LetterAddress},
+};
+
+}  // namespace
+
+bool MainWindow::runCopyCommand(int id) {
+    for (const CopyCommand& command : kCopyCommands) {
+        if (command.id != id)
+            continue;
+        if (command.piece == CopyPiece::LetterAddress) {
+            // The letter goes to the selected line's entry as it is now in the book.
+            Entry selected;
+            int index = selectedEntryIndex();
+            if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, selected))
+                selected.clear();
+            putOnClipboard(copyText(selected, command.piece));
+        } else {
+            // The other commands copy what the card shows.
+            putOnClipboard(copyText(display_.entry(), command.piece));
+        }
+        return true;
+    }
+    return false;
+}
+
+void MainWindow::putOnClipboard(const std::string& text) {
+    if (!OpenClipboard(handle())) {
+        fw::messageBox(handle(), "Unexpected error", "Error", MB_OK | MB_ICONERROR);
+        return;
+    }
+    EmptyClipboard();
+    bool handedOver = false;
+    if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1)) {
+        if (void* bytes = GlobalLock(block)) {
+            std::memcpy(bytes, text.c_str(), text.size() + 1);
+            GlobalUnlock(block);
+            // The clipboard owns the block once it takes it.
+            handedOver = SetClipboardData(CF_TEXT, block) != nullptr;
+        }
+        if (!handedOver)
+            GlobalFree(block);
+    }
+    CloseClipboard();
+    // A copy that did not reach the clipboard is not passed over in silence.
+    if (!handedOver)
+        fw::messageBox(handle(), "Unexpected error", "Error", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace ctlite
