@@ -116,15 +116,12 @@ int SetupProgram::runToTheEnd() {
         cleanUp();
         return 0;
     }
-    // Stages 1 to 11 show no page in this program yet: their actions and the
-    // plug-in's entry points run in turn, then the installation. A silent run has no
-    // wizard: it installs straight through.
-    for (int stage = 1; stage <= 11 && !silent_; ++stage)
-        if (!runStage(stage)) {
-            rollBack();
-            cleanUp();
-            return 0;
-        }
+    // A silent run has no wizard: it installs straight through.
+    if (!silent_ && !leadToTheInstallation()) {
+        rollBack();
+        cleanUp();
+        return 0;
+    }
     bool installed = install();
     cleanUp();
     return installed ? 1 : 0;
@@ -266,19 +263,85 @@ int SetupProgram::initialise() {
     return 0;
 }
 
-bool SetupProgram::callPlugin(int stage) {
+bool SetupProgram::pageBuilt(int stage) {
+    return stage == 2 || stage == kProgressStage;
+}
+
+bool SetupProgram::leadToTheInstallation() {
+    PageSet pages(package_.script.settings.pages);
+    for (int stage = kFirstStage; stage <= kLastStage; ++stage)
+        if (!pageBuilt(stage))
+            pages.passOver(stage);
+    StageNavigator wizard(pages, *this);
+    WizardStop stop = wizard.start();
+    while (stop.kind == WizardStop::Page && stop.stage != kProgressStage) {
+        switch (showPage(stop.stage, pages, wizard.canGoBack())) {
+            case PageChoice::Next: stop = wizard.next(); break;
+            case PageChoice::Back: stop = wizard.back(); break;
+            default: stop = {WizardStop::Aborted, stop.stage}; break;
+        }
+    }
+    for (auto& [stage, page] : pages_)
+        page->hide();
+    pages_.clear();
+    return stop.kind == WizardStop::Page;
+}
+
+PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBack) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    WizardPage::Texts texts;
+    texts.back = entry(lines, LanguageEntry::Back);
+    texts.next = entry(lines, pages.nextCaption(stage));
+    texts.cancel = entry(lines, LanguageEntry::Cancel);
+    int templateId = IDD_WELCOME_PAGE;
+    if (stage == 2) {
+        texts.heading = entry(lines, LanguageEntry::WelcomeHeading);
+        texts.prompt = formatText(entry(lines, LanguageEntry::WelcomeText),
+                                  {package_.script.settings.productName});
+    }
+    for (auto& [shown, page] : pages_)
+        if (shown != stage)
+            page->hide();
+    std::unique_ptr<WizardPage>& page = pages_[stage];
+    if (!page)
+        page = std::make_unique<WizardPage>();
+    if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
+        messages_.error("Load template failed");
+        return PageChoice::Cancel;
+    }
+    std::string question = entry(lines, LanguageEntry::QuitQuestion);
+    return page->waitForChoice(messages_,
+                               question.empty() ? "Do your really want to exit setup?" : question);
+}
+
+StageAnswer SetupProgram::runStage(int stage, Direction direction) {
+    // The progress stage's actions and entry point belong to the installation.
+    if (stage >= kProgressStage)
+        return StageAnswer::GoOn;
+    if (direction == Direction::Forward)
+        runStageActions(stage);
+    return callPlugin(stage, direction);
+}
+
+StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     PluginLibrary& plugin = pieces_->plugin();
     if (!plugin.loaded())
-        return true;
+        return StageAnswer::GoOn;
     HWND window = window_.handle();
+    int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
-    if (stage == 2) {
-        if (plugin.entryPoint1_5)
-            result = plugin.entryPoint1_5(window, pieces_->language().identifier, VXPLUGIN_FORWARD);
-    } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
-        result = plugin.stage[stage](window, VXPLUGIN_FORWARD);
+    try {
+        if (stage == 2) {
+            if (plugin.entryPoint1_5)
+                result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
+        } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+            result = plugin.stage[stage](window, how);
+        }
+    } catch (...) {
+        // A plug-in that fails with an exception leaves its stage showing nothing.
+        return StageAnswer::ShowsNothing;
     }
-    return result == VXPLUGIN_GO_ON;
+    return stageAnswerOf(result);
 }
 
 void SetupProgram::runStageActions(int stage) {
@@ -299,11 +362,6 @@ void SetupProgram::runStageActions(int stage) {
                               variables_.expandAll(op.source), variables_.expandAll(op.target),
                               backupTo);
     }
-}
-
-bool SetupProgram::runStage(int stage) {
-    runStageActions(stage);
-    return callPlugin(stage);
 }
 
 bool SetupProgram::install() {
@@ -329,7 +387,8 @@ bool SetupProgram::install() {
         host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},
         choices, originals_);
     InstallResult result = run_->run();
-    if (!result.completed || !callPlugin(12)) {
+    // Nothing before the installation can be gone back to: only an abort counts.
+    if (!result.completed || callPlugin(12) == StageAnswer::Abort) {
         rollBack();
         return false;
     }
@@ -337,7 +396,7 @@ bool SetupProgram::install() {
     // The stages after the installation: the finish (13) and the last step (14).
     for (int stage = 13; stage <= 14; ++stage) {
         runStageActions(stage);
-        if (!callPlugin(stage)) {
+        if (callPlugin(stage) == StageAnswer::Abort) {
             rollBack();
             return false;
         }
@@ -454,6 +513,7 @@ void SetupProgram::cleanUp() {
     if (host_)
         host_->setView(nullptr);
     page_.reset();
+    pages_.clear();
     if (pieces_)
         pieces_->release();
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +24,12 @@
 #include "installer/setup/win32_plugin_callbacks.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
+#include "installer/setup/win32_wizard_page.h"
+#include "installer/setup/wizard_stages.h"
 
 namespace vortix {
 
-class SetupProgram {
+class SetupProgram : private StageHooks {
 public:
     SetupProgram(HINSTANCE instance, const std::string& commandLine);
     ~SetupProgram();
@@ -44,9 +47,16 @@ private:
     int initialise();
     bool readFileRecords();
 
-    // The stages around the installation; false when the plug-in aborts.
-    bool runStage(int stage);
-    bool callPlugin(int stage);
+    // The wizard's pages up to the progress page: false when the user cancelled
+    // or the plug-in aborted.
+    bool leadToTheInstallation();
+    PageChoice showPage(int stage, const PageSet& pages, bool canGoBack);
+    // The pages this program has built so far; the others are passed over.
+    static bool pageBuilt(int stage);
+
+    // One stage: its actions (forwards) and the plug-in's entry point.
+    StageAnswer runStage(int stage, Direction direction) override;
+    StageAnswer callPlugin(int stage, Direction direction = Direction::Forward);
     void runStageActions(int stage);
     bool install();
     void afterInstallation(const InstallResult& result);
@@ -73,6 +83,7 @@ private:
     HANDLE mutex_ = nullptr;
     SetupWindow window_;
     std::unique_ptr<ProgressPage> page_;
+    std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
 
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.

@@ -1110,3 +1110,121 @@ register = true
     simulateRestart();
     EXPECT_FALSE(exists(programFiles() + "\\VxSlash"));
 }
+
+namespace {
+
+constexpr int kHeading = 31;
+
+// The page the setup window of `title` shows, once it shows one with a heading.
+HWND waitForPage(const std::string& title) {
+    HWND page = nullptr;
+    waitUntil(
+        [&] {
+            HWND window = FindWindowA("VortixInstaller", title.c_str());
+            page = window ? FindWindowExA(window, nullptr, "VIDialogTemplate", nullptr) : nullptr;
+            return page && IsWindowVisible(page) && GetDlgItem(page, kHeading);
+        },
+        std::chrono::seconds(60));
+    return page;
+}
+
+// An interactive run of a package with the welcome page.
+class VxsetupWelcome : public testing::Test {
+protected:
+    Package make(const std::string& name, const std::string& pieces = "") {
+        PackageMaker maker(name);
+        maker.file("read.txt", "welcome");
+        return maker.build(R"(
+[package]
+product = "VxWelcome"
+install_dir = '<ProgramFiles>\VxWelcome'
+pages = ["welcome"]
+
+[[files]]
+source = "read.txt"
+target = '<InstallDir>\read.txt'
+)",
+                           pieces);
+    }
+    std::string dir = programFiles() + "\\VxWelcome";
+};
+
+}  // namespace
+
+TEST_F(VxsetupWelcome, CancelAnsweredNoKeepsThePageYesEndsWithNothingInstalled) {
+    Package package = make("welcome-cancel");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    HWND page = waitForPage("VxWelcome");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(User::text(page, kHeading), "Welcome");
+    // The only page before the installation: Next installs, and there is no Back.
+    EXPECT_EQ(User::text(page, IDOK), "&Install");
+    EXPECT_EQ(User::text(page, IDCANCEL), "Cancel");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 3)));
+
+    User::press(page, IDCANCEL);
+    HWND box = user.waitFor("VxWelcome Setup", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(User::messageText(box).find("Do you really want to quit Setup?"), std::string::npos);
+    EXPECT_FALSE(IsWindowEnabled(page));  // while the question is open
+    User::answer(box, IDNO);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(page) != FALSE; }));
+    EXPECT_TRUE(IsWindowVisible(page));
+    EXPECT_EQ(User::text(page, kHeading), "Welcome");
+
+    User::press(page, IDCANCEL);
+    box = user.waitFor("VxWelcome Setup", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    EXPECT_EQ(setup.wait(), 0u);
+    EXPECT_FALSE(exists(dir));
+    EXPECT_FALSE(exists(installedUninstaller("VxWelcome")));
+}
+
+TEST_F(VxsetupWelcome, APluginStageThatSendsTheUserBackReturnsToThePage) {
+    Package package = make("welcome-back", "plugin_library = '" + kPluginDouble + "'");
+    std::string log = package.directory + "\\plugin.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint3", "2");  // stage 4
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint3", nullptr);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
+    HWND page = waitForPage("VxWelcome");
+    ASSERT_NE(page, nullptr);
+    User::press(page, IDOK);
+    // Stage 4 sends the user back: stage 3 sees the return, the welcome page shows
+    // again, and nothing was aborted.
+    ASSERT_TRUE(waitUntil([&] {
+        std::string calls = exists(log) ? readAll(log) : "";
+        return calls.find("EntryPoint2 ") != calls.rfind("EntryPoint2 ");
+    }));
+    std::string calls = readAll(log);
+    std::size_t forward = calls.find("EntryPoint3 ");
+    ASSERT_NE(forward, std::string::npos) << calls;
+    std::size_t back = calls.find("EntryPoint2 ", forward);
+    ASSERT_NE(back, std::string::npos) << calls;
+    EXPECT_EQ(calls.substr(calls.find(" -> ", forward) - 1, 6), "0 -> 2") << calls;
+    EXPECT_EQ(calls.substr(calls.find(" -> ", back) - 1, 6), "1 -> 1") << calls;
+    EXPECT_EQ(calls.find("EntryPoint4 "), std::string::npos) << calls;
+    EXPECT_TRUE(IsWindowVisible(page));
+    EXPECT_EQ(User::text(page, kHeading), "Welcome");
+    EXPECT_EQ(WaitForSingleObject(setup.process.hProcess, 0), DWORD{WAIT_TIMEOUT});  // running
+    TerminateProcess(setup.process.hProcess, 0);
+    setup.wait();
+    EXPECT_FALSE(exists(dir));
+}
+
+TEST_F(VxsetupWelcome, NextInstalls) {
+    Package package = make("welcome-next");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    HWND page = waitForPage("VxWelcome");
+    ASSERT_NE(page, nullptr);
+    User::press(page, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(readAll(dir + "\\read.txt"), "welcome");
+    EXPECT_EQ(uninstall("VxWelcome"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(dir));
+}
