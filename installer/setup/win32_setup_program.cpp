@@ -2,10 +2,12 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <new>
 
 #include "framework/message_loop.h"
+#include "installer/common/local_path.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
@@ -14,6 +16,7 @@
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
@@ -264,7 +267,7 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::pageBuilt(int stage) {
-    return stage == 2 || stage == kProgressStage;
+    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage == kProgressStage;
 }
 
 bool SetupProgram::leadToTheInstallation() {
@@ -298,20 +301,208 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         texts.heading = entry(lines, LanguageEntry::WelcomeHeading);
         texts.prompt = formatText(entry(lines, LanguageEntry::WelcomeText),
                                   {package_.script.settings.productName});
+    } else if (stage == 3) {
+        templateId = IDD_TEXT_PAGE;
+        texts.heading = entry(lines, LanguageEntry::LicenceHeading);
+        texts.prompt = entry(lines, LanguageEntry::LicenceText);
+        texts.question = entry(lines, LanguageEntry::LicenceQuestion);
+        // Accepting and declining; declining ends the installation without a question.
+        texts.next = entry(lines, LanguageEntry::Yes);
+        texts.cancel = entry(lines, LanguageEntry::No);
+        texts.askBeforeCancel = false;
+    } else if (stage == 4) {
+        templateId = IDD_TEXT_PAGE;
+        texts.heading = entry(lines, LanguageEntry::InformationHeading);
+        texts.prompt = entry(lines, LanguageEntry::InformationText);
+    } else if (stage == 6) {
+        templateId = IDD_USER_PAGE;
+        texts.heading = entry(lines, LanguageEntry::UserHeading);
+        texts.prompt = entry(lines, LanguageEntry::UserText);
+    } else if (stage == 7) {
+        templateId = IDD_DESTINATION_PAGE;
+        texts.heading = entry(lines, LanguageEntry::DestinationHeading);
+        texts.prompt = entry(lines, LanguageEntry::DestinationText);
     }
     for (auto& [shown, page] : pages_)
         if (shown != stage)
             page->hide();
     std::unique_ptr<WizardPage>& page = pages_[stage];
-    if (!page)
+    bool fresh = !page;
+    if (fresh)
         page = std::make_unique<WizardPage>();
     if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
         messages_.error("Load template failed");
         return PageChoice::Cancel;
     }
+    if (fresh && (stage == 3 || stage == 4))
+        showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);
+    if (stage == 6)
+        prepareUserPage(*page, fresh);
+    if (stage == 7)
+        prepareDestinationPage(*page, fresh);
     std::string question = entry(lines, LanguageEntry::QuitQuestion);
     return page->waitForChoice(messages_,
                                question.empty() ? "Do your really want to exit setup?" : question);
+}
+
+namespace {
+
+std::string controlText(HWND window, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    std::string value = text;
+    while (!value.empty() && value.back() == ' ')
+        value.pop_back();
+    while (!value.empty() && value.front() == ' ')
+        value.erase(0, 1);
+    return value;
+}
+
+// The free bytes of the drive `path` lies on; nothing when there is no such drive.
+std::optional<std::uint64_t> freeSpaceOf(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':')
+        return std::nullopt;
+    std::string root = path.substr(0, 2) + "\\";
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
+
+std::string loggedOnUser() {
+    char name[256] = "";
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
+std::string registeredOrganization() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "";
+    char value[256] = "";
+    DWORD size = sizeof value - 1, type = 0;
+    LONG result = RegQueryValueExA(key, "RegisteredOrganization", nullptr, &type,
+                                   reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS && type == REG_SZ ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+void SetupProgram::prepareUserPage(WizardPage& page, bool fresh) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    const std::uint32_t options = package_.script.settings.options;
+    HWND window = page.handle();
+    bool nameRequired = (options & kOptionRequireUserName) != 0;
+    bool companyRequired = (options & kOptionRequireUserCompany) != 0;
+    bool nameShown = nameRequired || (options & kOptionShowUserName);
+    bool companyShown = companyRequired || (options & kOptionShowUserCompany);
+    if (fresh) {
+        SetDlgItemTextA(window, IDC_USER_NAME_LABEL,
+                        entry(lines, LanguageEntry::UserNameLabel).c_str());
+        SetDlgItemTextA(window, IDC_USER_COMPANY_LABEL,
+                        entry(lines, LanguageEntry::CompanyLabel).c_str());
+        // The earlier entries, else the logged-on user and the registered company.
+        std::string name = variables_.userName();
+        std::string company = variables_.userCompany();
+        SetDlgItemTextA(window, IDC_USER_NAME, (name.empty() ? loggedOnUser() : name).c_str());
+        SetDlgItemTextA(window, IDC_USER_COMPANY,
+                        (company.empty() ? registeredOrganization() : company).c_str());
+        for (int id : {IDC_USER_NAME_LABEL, IDC_USER_NAME})
+            ShowWindow(GetDlgItem(window, id), nameShown ? SW_SHOW : SW_HIDE);
+        for (int id : {IDC_USER_COMPANY_LABEL, IDC_USER_COMPANY})
+            ShowWindow(GetDlgItem(window, id), companyShown ? SW_SHOW : SW_HIDE);
+    }
+    // Next stays disabled while a required field is empty.
+    auto complete = [=] {
+        return (!nameRequired || !controlText(window, IDC_USER_NAME).empty()) &&
+               (!companyRequired || !controlText(window, IDC_USER_COMPANY).empty());
+    };
+    page.onControl = [=](int) { EnableWindow(GetDlgItem(window, IDOK), complete()); };
+    page.onControl(0);
+    page.validate = [this, window, complete, nameShown, companyShown] {
+        if (!complete())
+            return false;
+        variables_.setUserName(nameShown ? controlText(window, IDC_USER_NAME) : "");
+        variables_.setUserCompany(companyShown ? controlText(window, IDC_USER_COMPANY) : "");
+        return true;
+    };
+}
+
+void SetupProgram::prepareDestinationPage(WizardPage& page, bool fresh) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    const std::uint64_t required = package_.script.settings.requiredSize;
+    HWND window = page.handle();
+    if (fresh) {
+        SetDlgItemTextA(window, IDC_FOLDER_LABEL,
+                        entry(lines, LanguageEntry::DestinationFolderLabel).c_str());
+        SetDlgItemTextA(window, IDC_BROWSE, entry(lines, LanguageEntry::Browse).c_str());
+        SetDlgItemTextA(window, IDC_FOLDER, variables_.installDir().c_str());
+    }
+    // The space the installation needs against what the chosen drive has free.
+    auto showSpace = [window, &lines, required] {
+        std::optional<std::uint64_t> free = freeSpaceOf(controlText(window, IDC_FOLDER));
+        std::string text = entry(lines, LanguageEntry::SpaceRequiredLabel) + " " +
+                           sizeText(required) + "\r\n" +
+                           entry(lines, LanguageEntry::SpaceAvailableLabel) + " " +
+                           (free ? sizeText(*free) : std::string("-"));
+        SetDlgItemTextA(window, IDC_SPACE, text.c_str());
+    };
+    showSpace();
+    page.onControl = [window, &lines, showSpace](int control) {
+        if (control == IDC_BROWSE) {
+            std::string title = entry(lines, LanguageEntry::ChooseFolderPrompt);
+            BROWSEINFOA browse{};
+            browse.hwndOwner = window;
+            browse.lpszTitle = title.c_str();
+            browse.ulFlags = BIF_RETURNONLYFSDIRS;
+            if (LPITEMIDLIST chosen = SHBrowseForFolderA(&browse)) {
+                char path[MAX_PATH] = "";
+                if (SHGetPathFromIDListA(chosen, path))
+                    SetDlgItemTextA(window, IDC_FOLDER, path);
+                CoTaskMemFree(chosen);
+            }
+        }
+        showSpace();
+    };
+    page.validate = [this, window, &lines, required] {
+        std::string folder = controlText(window, IDC_FOLDER);
+        while (folder.size() > 3 && folder.back() == '\\')
+            folder.pop_back();
+        std::optional<std::uint64_t> free = freeSpaceOf(folder);
+        if (!isPlainLocalPath(folder) || folder.size() < 3) {
+            messages_.show(entry(lines, LanguageEntry::FullPathNeeded), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        if (!free) {
+            messages_.show(entry(lines, LanguageEntry::DestinationNotValid), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        if (*free < required) {
+            messages_.show(entry(lines, LanguageEntry::NotEnoughSpace), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        variables_.setInstallDir(folder);
+        return true;
+    };
+}
+
+void SetupProgram::showDocument(WizardPage& page, std::uint32_t presentWord) {
+    const PackageSettings& settings = package_.script.settings;
+    std::optional<std::string> text = readSealedText(*stream_, package_.toc, presentWord);
+    if (!text) {
+        // The page stays empty.
+        messages_.error(entry(pieces_->language().lines, LanguageEntry::TextUnreadable));
+        return;
+    }
+    std::string section = languageSection(*text, pieces_->language().identifier,
+                                          (settings.options & kOptionMultilingual) != 0,
+                                          SectionStart::SkipOneLineEnd);
+    page.setDocument(section, !(settings.options & kOptionPlainTextLicence));
 }
 
 StageAnswer SetupProgram::runStage(int stage, Direction direction) {

@@ -51,6 +51,11 @@ private:
     // or the plug-in aborted.
     bool leadToTheInstallation();
     PageChoice showPage(int stage, const PageSet& pages, bool canGoBack);
+    // The licence or information text in the page's document control.
+    void showDocument(WizardPage& page, std::uint32_t presentWord);
+    // The fields, their first values and the checks on Next of these pages.
+    void prepareUserPage(WizardPage& page, bool fresh);
+    void prepareDestinationPage(WizardPage& page, bool fresh);
     // The pages this program has built so far; the others are passed over.
     static bool pageBuilt(int stage);
 

@@ -1113,16 +1113,19 @@ register = true
 
 namespace {
 
-constexpr int kHeading = 31;
+constexpr int kBack = 3, kHeading = 31, kDocument = 33;
 
-// The page the setup window of `title` shows, once it shows one with a heading.
+// The wizard page the setup window of `title` shows (the others are hidden).
 HWND waitForPage(const std::string& title) {
     HWND page = nullptr;
     waitUntil(
         [&] {
             HWND window = FindWindowA("VortixInstaller", title.c_str());
-            page = window ? FindWindowExA(window, nullptr, "VIDialogTemplate", nullptr) : nullptr;
-            return page && IsWindowVisible(page) && GetDlgItem(page, kHeading);
+            page = nullptr;
+            while (window && (page = FindWindowExA(window, page, "VIDialogTemplate", nullptr)))
+                if (IsWindowVisible(page) && GetDlgItem(page, kHeading))
+                    return true;
+            return false;
         },
         std::chrono::seconds(60));
     return page;
@@ -1161,7 +1164,7 @@ TEST_F(VxsetupWelcome, CancelAnsweredNoKeepsThePageYesEndsWithNothingInstalled) 
     // The only page before the installation: Next installs, and there is no Back.
     EXPECT_EQ(User::text(page, IDOK), "&Install");
     EXPECT_EQ(User::text(page, IDCANCEL), "Cancel");
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 3)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kBack)));
 
     User::press(page, IDCANCEL);
     HWND box = user.waitFor("VxWelcome Setup", 20, 0xFFFF);
@@ -1227,4 +1230,128 @@ TEST_F(VxsetupWelcome, NextInstalls) {
     EXPECT_EQ(uninstall("VxWelcome"), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(dir));
+}
+
+TEST(VxsetupLicence, RichTextOfTheLanguageBackFromInformationAndDecliningEndsAtOnce) {
+    PackageMaker maker("licence");
+    maker.file("read.txt", "terms");
+    maker.file("licence.rtf",
+               "<LangID=1033>\n{\\rtf1\\ansi English {\\b terms}\\par}\n</LangID=1033>"
+               "<LangID=1031>\nDeutsch</LangID=1031>");
+    maker.file("information.txt", "Read me first.");
+    Package package = maker.build(R"(
+[package]
+product = "VxLicence"
+install_dir = '<ProgramFiles>\VxLicence'
+pages = ["licence", "information"]
+multilingual = true
+licence = "licence.rtf"
+information = "information.txt"
+
+[[files]]
+source = "read.txt"
+target = '<InstallDir>\read.txt'
+)");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    HWND licence = waitForPage("VxLicence");
+    ASSERT_NE(licence, nullptr);
+    EXPECT_EQ(User::text(licence, kHeading), "Licence Agreement");
+    EXPECT_EQ(User::text(licence, IDOK), "Yes");
+    EXPECT_EQ(User::text(licence, IDCANCEL), "No");
+    // The English section, as rich text.
+    std::string document = User::text(licence, kDocument);
+    EXPECT_EQ(document.substr(0, 13), "English terms") << document;
+
+    User::press(licence, IDOK);
+    HWND information = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        information = waitForPage("VxLicence");
+        return information != licence;
+    }));
+    EXPECT_EQ(User::text(information, kHeading), "Information");
+    EXPECT_EQ(User::text(information, IDOK), "&Install");
+    EXPECT_EQ(User::text(information, kDocument).substr(0, 14), "Read me first.");
+    ASSERT_TRUE(User::waitEnabled(information, kBack));
+
+    User::press(information, kBack);
+    ASSERT_TRUE(waitUntil([&] { return waitForPage("VxLicence") == licence; }));
+    EXPECT_FALSE(IsWindowVisible(information));
+    // Declining needs no question.
+    User::press(licence, IDCANCEL);
+    EXPECT_EQ(setup.wait(), 0u);
+    EXPECT_FALSE(exists(programFiles() + "\\VxLicence"));
+}
+
+TEST(VxsetupUserAndDestination, EntriesAreCheckedKeptAcrossBackAndUsed) {
+    constexpr int kFolder = 35, kSpace = 37, kUserName = 39, kCompany = 42;
+    PackageMaker maker("user-destination");
+    maker.file("read.txt", "moved");
+    Package package = maker.build(R"(
+[package]
+product = "VxUser"
+install_dir = '<ProgramFiles>\VxUser'
+pages = ["user_information", "destination"]
+user_name = "required"
+user_company = "shown"
+
+[registry.HKCU.'Software\VxUser']
+values = [{ name = "Owner", data = "<UserName>|<UserCompany>" }]
+
+[[files]]
+source = "read.txt"
+target = '<InstallDir>\read.txt'
+)");
+    const std::string elsewhere = "C:\\VxElsewhere";
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    User user(setup.process.dwProcessId);
+    HWND userPage = waitForPage("VxUser");
+    ASSERT_NE(userPage, nullptr);
+    EXPECT_EQ(User::text(userPage, kHeading), "User Information");
+    char loggedOn[256] = "";
+    DWORD size = sizeof loggedOn;
+    GetUserNameA(loggedOn, &size);
+    EXPECT_EQ(User::text(userPage, kUserName), loggedOn);
+    // The name is required: Next waits for it.
+    SetDlgItemTextA(userPage, kUserName, "");
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowEnabled(GetDlgItem(userPage, IDOK)); }));
+    SetDlgItemTextA(userPage, kUserName, "Ada Lovelace");
+    SetDlgItemTextA(userPage, kCompany, "Analytical");
+    ASSERT_TRUE(User::waitEnabled(userPage, IDOK));
+    User::press(userPage, IDOK);
+
+    HWND destination = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (destination = waitForPage("VxUser")) != userPage; }));
+    EXPECT_EQ(User::text(destination, kHeading), "Destination Folder");
+    EXPECT_EQ(User::text(destination, kFolder), programFiles() + "\\VxUser");
+    EXPECT_EQ(User::text(destination, IDOK), "&Install");
+    EXPECT_EQ(User::text(destination, kSpace).rfind("Space required: 0 KB\r\nSpace available: ", 0),
+              0u)
+        << User::text(destination, kSpace);
+    // A path without a drive is refused, and the page stays as it was.
+    SetDlgItemTextA(destination, kFolder, "relative\\folder");
+    User::press(destination, IDOK);
+    HWND box = user.waitFor("VxUser Setup", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(User::messageText(box).find("full path"), std::string::npos);
+    User::answer(box, IDOK);
+    EXPECT_EQ(waitForPage("VxUser"), destination);
+
+    // Back to the user page, the entries kept; then on with another folder.
+    User::press(destination, kBack);
+    ASSERT_TRUE(waitUntil([&] { return waitForPage("VxUser") == userPage; }));
+    EXPECT_EQ(User::text(userPage, kUserName), "Ada Lovelace");
+    User::press(userPage, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return waitForPage("VxUser") == destination; }));
+    EXPECT_EQ(User::text(destination, kFolder), "relative\\folder");
+    SetDlgItemTextA(destination, kFolder, elsewhere.c_str());
+    User::press(destination, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(readAll(elsewhere + "\\read.txt"), "moved");
+    DWORD type = 0;
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, "Software\\VxUser", "Owner", type),
+              std::string("Ada Lovelace|Analytical") + '\0');
+    EXPECT_EQ(uninstall("VxUser"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(elsewhere));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\VxUser"));
 }
