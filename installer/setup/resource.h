@@ -10,6 +10,7 @@
 #define IDD_TEXT_PAGE 105
 #define IDD_DESTINATION_PAGE 106
 #define IDD_USER_PAGE 107
+#define IDD_FINISH_PAGE 108
 
 // The controls every wizard page has (besides IDOK and IDCANCEL).
 #define IDC_BACK 3
@@ -27,6 +28,12 @@
 #define IDC_USER_NAME 39
 #define IDC_USER_COMPANY_LABEL 41
 #define IDC_USER_COMPANY 42
+// The finish page.
+#define IDC_RESTART_CAPTION 43
+#define IDC_RESTART_NOW 44
+#define IDC_RESTART_LATER 45
+#define IDC_OPEN_FIRST 46
+#define IDC_OPEN_SECOND 47
 #define IDC_PROGRESS 40
 #define IDC_INITIALISING_TEXT 1000
 

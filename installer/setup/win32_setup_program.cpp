@@ -267,7 +267,7 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::pageBuilt(int stage) {
-    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage == kProgressStage;
+    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= kProgressStage;
 }
 
 bool SetupProgram::leadToTheInstallation() {
@@ -584,21 +584,30 @@ bool SetupProgram::install() {
         return false;
     }
     run_->mergeLog();
-    // The stages after the installation: the finish (13) and the last step (14).
-    for (int stage = 13; stage <= 14; ++stage) {
-        runStageActions(stage);
-        if (callPlugin(stage) == StageAnswer::Abort) {
-            rollBack();
-            return false;
-        }
-        run_->mergeLog();
+    // The finish stage (13), its page, then the last step (14).
+    runStageActions(kFinishStage);
+    if (callPlugin(kFinishStage) == StageAnswer::Abort) {
+        rollBack();
+        return false;
     }
-    // No finish page in this run: the files waiting for the next restart are handed
-    // to the system now, or the temporary copies would be left behind for good.
+    run_->mergeLog();
+    const PackageSettings& settings = package_.script.settings;
+    bool restartNeeded = (settings.options & kOptionRestart) || result.restartNeeded();
+    Finish finish = finishWithoutPage(result);
+    if (!silent_ && (settings.pages & kPageFinish))
+        finish = showFinishPage(restartNeeded);
+    runStageActions(kFinishStage + 1);
+    if (callPlugin(kFinishStage + 1) == StageAnswer::Abort) {
+        rollBack();
+        return false;
+    }
+    run_->mergeLog();
+    // The files waiting for the next restart are handed to the system now, or the
+    // temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);
     // Complete: the copies kept for a rollback are no longer needed.
     originals_.discard(host);
-    afterInstallation(result);
+    afterInstallation(finish);
     run_.reset();
     return true;
 }
@@ -610,28 +619,90 @@ void SetupProgram::openItem(const std::string& path) {
                   directory.empty() ? nullptr : directory.c_str(), SW_SHOWNORMAL);
 }
 
-void SetupProgram::afterInstallation(const InstallResult& result) {
+SetupProgram::Finish SetupProgram::finishWithoutPage(const InstallResult& result) const {
     const PackageSettings& settings = package_.script.settings;
+    Finish finish;
     bool restart = (settings.options & kOptionRestart) || result.restartNeeded();
-    if (silent_ && restart && (settings.options & kOptionSilentRestart)) {
-        HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-            TOKEN_PRIVILEGES privileges{};
-            privileges.PrivilegeCount = 1;
-            LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
-            privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-            CloseHandle(token);
-        }
-        cleanUp();
-        ExitWindowsEx(EWX_REBOOT, 0);
+    finish.restart = silent_ && restart && (settings.options & kOptionSilentRestart);
+    for (std::size_t i = 0; i < finish.open.size(); ++i) {
+        const AfterInstallItem& item = settings.afterInstall[i];
+        finish.open[i] = silent_ ? item.silentOpen : item.shown && item.checked;
+    }
+    return finish;
+}
+
+SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
+    const PackageSettings& settings = package_.script.settings;
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    bool update = (settings.options & kOptionUpdate) != 0;
+    std::string text = update ? settings.updateFinishText : settings.finishText;
+    WizardPage::Texts texts;
+    texts.heading = entry(lines, LanguageEntry::CompleteHeading);
+    texts.prompt = text.empty() ? entry(lines, LanguageEntry::CompleteText)
+                                : formatText(text, {settings.productName});
+    texts.back = entry(lines, LanguageEntry::Back);
+    texts.next = entry(lines, LanguageEntry::Finish);
+    texts.cancel = entry(lines, LanguageEntry::Cancel);
+    // Nothing is left to cancel: closing the window finishes as the page stands.
+    texts.askBeforeCancel = false;
+    WizardPage page;
+    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false))
+        return {};
+    if (page_)
+        ShowWindow(page_->handle(), SW_HIDE);
+    HWND window = page.handle();
+    EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
+    SetDlgItemTextA(window, IDC_RESTART_CAPTION,
+                    entry(lines, LanguageEntry::RestartNeeded).c_str());
+    SetDlgItemTextA(window, IDC_RESTART_NOW, entry(lines, LanguageEntry::RestartNow).c_str());
+    SetDlgItemTextA(window, IDC_RESTART_LATER, entry(lines, LanguageEntry::RestartLater).c_str());
+    CheckRadioButton(window, IDC_RESTART_NOW, IDC_RESTART_LATER, IDC_RESTART_NOW);
+    for (int id : {IDC_RESTART_CAPTION, IDC_RESTART_NOW, IDC_RESTART_LATER})
+        ShowWindow(GetDlgItem(window, id), restartNeeded ? SW_SHOW : SW_HIDE);
+    EnableWindow(GetDlgItem(window, IDC_RESTART_LATER),
+                 !(settings.options & kOptionInsistOnRestart));
+    const int boxes[] = {IDC_OPEN_FIRST, IDC_OPEN_SECOND};
+    const LanguageEntry captions[] = {LanguageEntry::OpenProgramNow, LanguageEntry::ShowReadMe};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const AfterInstallItem& item = settings.afterInstall[i];
+        bool shown = item.shown && !item.path.empty();
+        SetDlgItemTextA(window, boxes[i], entry(lines, captions[i]).c_str());
+        CheckDlgButton(window, boxes[i], shown && item.checked ? BST_CHECKED : BST_UNCHECKED);
+        ShowWindow(GetDlgItem(window, boxes[i]), shown ? SW_SHOW : SW_HIDE);
+    }
+    page.waitForChoice(messages_, "");
+    Finish finish;
+    finish.restart = restartNeeded && IsDlgButtonChecked(window, IDC_RESTART_NOW) == BST_CHECKED;
+    for (std::size_t i = 0; i < 2; ++i)
+        finish.open[i] = IsWindowVisible(GetDlgItem(window, boxes[i])) &&
+                         IsDlgButtonChecked(window, boxes[i]) == BST_CHECKED;
+    page.hide();
+    return finish;
+}
+
+void SetupProgram::restartWindows() {
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    cleanUp();
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+void SetupProgram::afterInstallation(const Finish& finish) {
+    if (finish.restart) {
+        restartWindows();
         return;
     }
-    for (const AfterInstallItem& item : settings.afterInstall) {
-        bool chosen = silent_ ? item.silentOpen : item.shown && item.checked;
-        if (chosen && !item.path.empty())
-            openItem(item.path);
-    }
+    const PackageSettings& settings = package_.script.settings;
+    for (std::size_t i = 0; i < finish.open.size(); ++i)
+        if (finish.open[i] && !settings.afterInstall[i].path.empty())
+            openItem(settings.afterInstall[i].path);
 }
 
 void SetupProgram::runUninstallerAndWait(const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -64,7 +65,17 @@ private:
     StageAnswer callPlugin(int stage, Direction direction = Direction::Forward);
     void runStageActions(int stage);
     bool install();
-    void afterInstallation(const InstallResult& result);
+    // What happens once the installation is complete: a restart, or the
+    // after-installation items opened.
+    struct Finish {
+        bool restart = false;
+        std::array<bool, 2> open{};
+    };
+    Finish finishWithoutPage(const InstallResult& result) const;
+    // The finish page: the restart question when one is needed, and the two items.
+    Finish showFinishPage(bool restartNeeded);
+    void afterInstallation(const Finish& finish);
+    void restartWindows();
     void openItem(const std::string& path);
 
     void rollBack();

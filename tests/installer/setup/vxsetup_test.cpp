@@ -29,6 +29,7 @@ const std::string kProductStub = windowsPath(VXSETUP_PRODUCT_EXE);
 const std::string kUninstaller = windowsPath(VXUNINST_EXE);
 const std::string kEnglish = windowsPath(ENGLISH_SET);
 const std::string kVersioned = windowsPath(EXIT_CODE_EXE);  // carries version 1.2.3.4
+const std::string kRecordArguments = windowsPath(RECORD_ARGUMENTS_EXE);
 const std::string kPluginDouble = windowsPath(PLUGIN_DOUBLE_DLL);
 const std::string kMp3Double = windowsPath(MP3_DOUBLE_DLL);
 const std::string kJpegLibrary = windowsPath(VXJPEG_DLL);
@@ -1354,4 +1355,60 @@ target = '<InstallDir>\read.txt'
     simulateRestart();
     EXPECT_FALSE(exists(elsewhere));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\VxUser"));
+}
+
+TEST(VxsetupFinish, TheRestartQuestionAndTheTickedItemOpenedAfterFinish) {
+    constexpr int kRestartNow = 44, kRestartLater = 45, kOpenFirst = 46, kOpenSecond = 47;
+    PackageMaker maker("finish");
+    CopyFileA(kRecordArguments.c_str(), maker.file("run.exe", "").c_str(), FALSE);
+    Package package = maker.build(R"(
+[package]
+product = "VxFinish"
+install_dir = '<ProgramFiles>\VxFinish'
+pages = ["finish"]
+restart_needed = true
+finish_text = "%s is ready."
+
+[[package.after_install]]
+path = '<InstallDir>\run.exe'
+shown = true
+[[package.after_install]]
+path = '<InstallDir>\run.exe'
+checked = true
+
+[[files]]
+source = "run.exe"
+target = '<InstallDir>\run.exe'
+)");
+    const std::string dir = programFiles() + "\\VxFinish";
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    HWND page = waitForPage("VxFinish");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(User::text(page, kHeading), "Setup Complete");
+    EXPECT_EQ(User::text(page, 30), "VxFinish is ready.");
+    EXPECT_EQ(User::text(page, IDOK), "&Finish");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kBack)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDCANCEL)));
+    // The restart is offered, "now" first, "later" allowed.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kRestartNow)));
+    EXPECT_EQ(SendMessageA(GetDlgItem(page, kRestartNow), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, kRestartLater)));
+    // The first item has its box (not ticked); the second has none and stays shut.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kOpenFirst)));
+    EXPECT_EQ(User::text(page, kOpenFirst), "&Open the program now");
+    EXPECT_EQ(SendMessageA(GetDlgItem(page, kOpenFirst), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, kOpenSecond)));
+    EXPECT_TRUE(exists(dir + "\\run.exe"));  // installed before the page shows
+
+    SendMessageA(GetDlgItem(page, kRestartNow), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageA(GetDlgItem(page, kRestartLater), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageA(GetDlgItem(page, kOpenFirst), BM_SETCHECK, BST_CHECKED, 0);
+    User::press(page, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    std::string opened = dir + "\\arguments.txt";
+    EXPECT_TRUE(waitUntil([&] { return exists(opened); }));
+    DeleteFileA(opened.c_str());
+    EXPECT_EQ(uninstall("VxFinish"), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(dir));
 }
