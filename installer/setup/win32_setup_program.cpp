@@ -245,7 +245,9 @@ int SetupProgram::initialise() {
     if (code < 0)
         return code;
     PluginLibrary& plugin = pieces_->plugin();
-    if (plugin.loaded()) {
+    // A silent run has no window: the plug-in is not handed one to draw in (a null
+    // window's drawing context would be the whole screen's).
+    if (plugin.loaded() && !silent_) {
         if (plugin.entryPoint0) {
             HDC dc = GetDC(window_.handle());
             plugin.entryPoint0(window_.handle(), dc);

@@ -684,8 +684,9 @@ target = '<InstallDir>\photo.jpg'
     for (const std::string& name : expected)
         EXPECT_NE(calls.find(name + " "), std::string::npos) << name << " not called:\n" << calls;
     // A silent run has no wizard: it installs straight through, and only the stages
-    // from the installation on run (their entry points 11 to 13).
-    std::vector<std::string> wizard = {"EntryPoint1_5"};
+    // from the installation on run (their entry points 11 to 13). Nor has it a window
+    // to hand to EntryPoint0.
+    std::vector<std::string> wizard = {"EntryPoint0", "EntryPoint1_5"};
     for (int n = 1; n <= 10; ++n)
         wizard.push_back("EntryPoint" + std::to_string(n));
     for (const std::string& name : wizard)
