@@ -236,6 +236,8 @@ int SetupProgram::initialise() {
             // The package's own title: a second copy looks for the window by it.
             if (window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
                 messages_.setOwner(window_.handle());
+                if (window_.backgroundFailed())
+                    messages_.show(kGraphicsBackgroundFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
                 window_.show();
             } else {
                 code = init::kMainWindow;
