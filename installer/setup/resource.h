@@ -11,6 +11,7 @@
 #define IDD_DESTINATION_PAGE 106
 #define IDD_USER_PAGE 107
 #define IDD_FINISH_PAGE 108
+#define IDD_SUMMARY_PAGE 109
 
 // The controls every wizard page has (besides IDOK and IDCANCEL).
 #define IDC_BACK 3
@@ -34,6 +35,8 @@
 #define IDC_RESTART_LATER 45
 #define IDC_OPEN_FIRST 46
 #define IDC_OPEN_SECOND 47
+// The summary page's text.
+#define IDC_SUMMARY 48
 #define IDC_PROGRESS 40
 #define IDC_INITIALISING_TEXT 1000
 

@@ -271,7 +271,7 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::pageBuilt(int stage) {
-    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= kProgressStage;
+    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= 11;
 }
 
 bool SetupProgram::leadToTheInstallation() {
@@ -326,6 +326,10 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         templateId = IDD_DESTINATION_PAGE;
         texts.heading = entry(lines, LanguageEntry::DestinationHeading);
         texts.prompt = entry(lines, LanguageEntry::DestinationText);
+    } else if (stage == 11) {
+        templateId = IDD_SUMMARY_PAGE;
+        texts.heading = entry(lines, LanguageEntry::ReadyHeading);
+        texts.prompt = entry(lines, LanguageEntry::ReadyText);
     }
     for (auto& [shown, page] : pages_)
         if (shown != stage)
@@ -344,6 +348,8 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         prepareUserPage(*page, fresh);
     if (stage == 7)
         prepareDestinationPage(*page, fresh);
+    if (stage == 11)
+        SetDlgItemTextA(page->handle(), IDC_SUMMARY, summary().c_str());
     std::string question = entry(lines, LanguageEntry::QuitQuestion);
     return page->waitForChoice(messages_,
                                question.empty() ? "Do your really want to exit setup?" : question);
@@ -393,6 +399,20 @@ std::string registeredOrganization() {
 }
 
 }  // namespace
+
+std::string SetupProgram::summary() const {
+    const PackageSettings& settings = package_.script.settings;
+    SummaryFacts facts;
+    // The installation type and components pages are not shown yet: the typical
+    // type stands.
+    facts.typeOrComponentsShown = (settings.pages & (kPageInstallType | kPageComponents)) != 0;
+    facts.typeCaption = settings.installTypes[0].caption;
+    facts.requiredBytes = settings.requiredSize;
+    facts.freeBytes = freeSpaceOf(variables_.installDir()).value_or(0);
+    facts.destination = variables_.installDir();
+    facts.programFolder = variables_.shortcutDir();
+    return summaryText(settings.summary, facts);
+}
 
 void SetupProgram::prepareUserPage(WizardPage& page, bool fresh) {
     const std::vector<std::string>& lines = pieces_->language().lines;

@@ -57,6 +57,8 @@ private:
     // The fields, their first values and the checks on Next of these pages.
     void prepareUserPage(WizardPage& page, bool fresh);
     void prepareDestinationPage(WizardPage& page, bool fresh);
+    // The summary page's text: the choices made on the pages before it.
+    std::string summary() const;
     // The pages this program has built so far; the others are passed over.
     static bool pageBuilt(int stage);
 

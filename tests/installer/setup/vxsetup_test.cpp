@@ -1284,7 +1284,7 @@ target = '<InstallDir>\read.txt'
     EXPECT_FALSE(exists(programFiles() + "\\VxLicence"));
 }
 
-TEST(VxsetupUserAndDestination, EntriesAreCheckedKeptAcrossBackAndUsed) {
+TEST(VxsetupUserAndDestination, EntriesAreCheckedKeptAcrossBackSummarisedAndUsed) {
     constexpr int kFolder = 35, kSpace = 37, kUserName = 39, kCompany = 42;
     PackageMaker maker("user-destination");
     maker.file("read.txt", "moved");
@@ -1292,9 +1292,17 @@ TEST(VxsetupUserAndDestination, EntriesAreCheckedKeptAcrossBackAndUsed) {
 [package]
 product = "VxUser"
 install_dir = '<ProgramFiles>\VxUser'
-pages = ["user_information", "destination"]
+pages = ["user_information", "destination", "summary"]
 user_name = "required"
 user_company = "shown"
+shortcut_folder = 'C:\VxMenu'
+
+[package.summary]
+heading = "Summary"
+required_space = "Needed:"
+available_space = "Free:"
+destination = "Folder:"
+program_folder = "Menu:"
 
 [registry.HKCU.'Software\VxUser']
 values = [{ name = "Owner", data = "<UserName>|<UserCompany>" }]
@@ -1325,7 +1333,7 @@ target = '<InstallDir>\read.txt'
     ASSERT_TRUE(waitUntil([&] { return (destination = waitForPage("VxUser")) != userPage; }));
     EXPECT_EQ(User::text(destination, kHeading), "Destination Folder");
     EXPECT_EQ(User::text(destination, kFolder), programFiles() + "\\VxUser");
-    EXPECT_EQ(User::text(destination, IDOK), "&Install");
+    EXPECT_EQ(User::text(destination, IDOK), "&Next >");
     EXPECT_EQ(User::text(destination, kSpace).rfind("Space required: 0 KB\r\nSpace available: ", 0),
               0u)
         << User::text(destination, kSpace);
@@ -1347,6 +1355,16 @@ target = '<InstallDir>\read.txt'
     EXPECT_EQ(User::text(destination, kFolder), "relative\\folder");
     SetDlgItemTextA(destination, kFolder, elsewhere.c_str());
     User::press(destination, IDOK);
+    // The summary of the choices, then the installation.
+    HWND summary = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (summary = waitForPage("VxUser")) != destination; }));
+    EXPECT_EQ(User::text(summary, IDOK), "&Install");
+    std::string text = User::text(summary, 48);
+    EXPECT_EQ(text.rfind("Summary\r\n=======\r\n\r\nNeeded: 0 KB\r\nFree: ", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\n\r\nFolder:\r\n" + elsewhere + "\r\n\r\nMenu:\r\nC:\\VxMenu"),
+              std::string::npos)
+        << text;
+    User::press(summary, IDOK);
     EXPECT_EQ(setup.wait(), 1u);
     EXPECT_EQ(readAll(elsewhere + "\\read.txt"), "moved");
     DWORD type = 0;
