@@ -205,7 +205,7 @@ enum class WindowStyle : std::uint32_t {
     PopupCaption = 1,  // maximised pop-up with a caption
     WorkArea = 2,      // pop-up covering the work area
     FullScreen = 3,    // pop-up covering the whole screen
-    NoBackground = 4,  // invisible pop-up, no background
+    NoBackground = 4,  // no background: a captioned window the size of the page
 };
 
 // Option bits of the package.

@@ -4,7 +4,8 @@
 // any of them may be missing.
 //
 // Calls, in order:
-//   EntryPoint0(main window, its drawing context)     once, at initialisation
+//   EntryPoint0(main window, its drawing context)     once, at initialisation (not in
+//                                                     silent runs: they have no window)
 //   AdvancedEntry(callbacks)                           once, before the first stage
 //   EntryPoint1 (stage 1), EntryPoint1_5 (stage 2, with the language),
 //   EntryPoint2 .. EntryPoint9 (stages 3 .. 10), EntryPoint10 .. EntryPoint13

@@ -6,11 +6,37 @@
 #define IDD_INITIALISING 101
 #define IDD_ABOUT 102
 #define IDD_PROGRESS_PAGE 103
+#define IDD_WELCOME_PAGE 104
+#define IDD_TEXT_PAGE 105
+#define IDD_DESTINATION_PAGE 106
+#define IDD_USER_PAGE 107
+#define IDD_FINISH_PAGE 108
+#define IDD_SUMMARY_PAGE 109
 
 // The controls every wizard page has (besides IDOK and IDCANCEL).
 #define IDC_BACK 3
 #define IDC_STATUS 20
 #define IDC_PROMPT 30
+#define IDC_HEADING 31
+#define IDC_QUESTION 32
+#define IDC_DOCUMENT 33
+// The destination and user information pages.
+#define IDC_FOLDER_LABEL 34
+#define IDC_FOLDER 35
+#define IDC_BROWSE 36
+#define IDC_SPACE 37
+#define IDC_USER_NAME_LABEL 38
+#define IDC_USER_NAME 39
+#define IDC_USER_COMPANY_LABEL 41
+#define IDC_USER_COMPANY 42
+// The finish page.
+#define IDC_RESTART_CAPTION 43
+#define IDC_RESTART_NOW 44
+#define IDC_RESTART_LATER 45
+#define IDC_OPEN_FIRST 46
+#define IDC_OPEN_SECOND 47
+// The summary page's text.
+#define IDC_SUMMARY 48
 #define IDC_PROGRESS 40
 #define IDC_INITIALISING_TEXT 1000
 

@@ -56,6 +56,8 @@ inline constexpr std::string_view kInitialisingText =
     "Vortix Installer is initialising. Please wait.";
 inline constexpr std::string_view kGraphicsFailedText =
     "Graphics initialization failed. Dialog image will not be shown";
+// The main window's background could not be prepared.
+inline constexpr std::string_view kGraphicsBackgroundFailedText = "Graphics initialization failed";
 
 // Initialisation failure codes.
 namespace init {

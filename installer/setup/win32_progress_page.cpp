@@ -6,6 +6,7 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/setup/win32_wizard_page.h"
 
 namespace vortix {
 
@@ -34,26 +35,7 @@ bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& text
     texts_ = &texts;
     if (!registerClass(instance) || !createModeless(IDD_PROGRESS_PAGE, parent))
         return false;
-    // Centred in the main window; a main window smaller than the page (the one
-    // without a background) grows to hold it, staying in the middle of the screen.
-    RECT client, page;
-    GetClientRect(parent, &client);
-    GetWindowRect(handle(), &page);
-    int width = page.right - page.left, height = page.bottom - page.top;
-    if (client.right < width || client.bottom < height) {
-        RECT frame{0, 0, width, height};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_EXSTYLE)));
-        int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
-        SetWindowPos(parent, nullptr, (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth, frameHeight,
-                     SWP_NOZORDER);
-        GetClientRect(parent, &client);
-    }
-    int x = client.right > width ? (client.right - width) / 2 : 0;
-    int y = client.bottom > height ? (client.bottom - height) / 2 : 0;
-    SetWindowPos(handle(), HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    UpdateWindow(handle());
+    placePage(parent, handle());
     return true;
 }
 

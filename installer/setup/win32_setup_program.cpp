@@ -2,10 +2,12 @@
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <new>
 
 #include "framework/message_loop.h"
+#include "installer/common/local_path.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
@@ -14,6 +16,7 @@
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
@@ -116,15 +119,12 @@ int SetupProgram::runToTheEnd() {
         cleanUp();
         return 0;
     }
-    // Stages 1 to 11 show no page in this program yet: their actions and the
-    // plug-in's entry points run in turn, then the installation. A silent run has no
-    // wizard: it installs straight through.
-    for (int stage = 1; stage <= 11 && !silent_; ++stage)
-        if (!runStage(stage)) {
-            rollBack();
-            cleanUp();
-            return 0;
-        }
+    // A silent run has no wizard: it installs straight through.
+    if (!silent_ && !leadToTheInstallation()) {
+        rollBack();
+        cleanUp();
+        return 0;
+    }
     bool installed = install();
     cleanUp();
     return installed ? 1 : 0;
@@ -236,6 +236,8 @@ int SetupProgram::initialise() {
             // The package's own title: a second copy looks for the window by it.
             if (window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
                 messages_.setOwner(window_.handle());
+                if (window_.backgroundFailed())
+                    messages_.show(kGraphicsBackgroundFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
                 window_.show();
             } else {
                 code = init::kMainWindow;
@@ -245,7 +247,9 @@ int SetupProgram::initialise() {
     if (code < 0)
         return code;
     PluginLibrary& plugin = pieces_->plugin();
-    if (plugin.loaded()) {
+    // A silent run has no window: the plug-in is not handed one to draw in (a null
+    // window's drawing context would be the whole screen's).
+    if (plugin.loaded() && !silent_) {
         if (plugin.entryPoint0) {
             HDC dc = GetDC(window_.handle());
             plugin.entryPoint0(window_.handle(), dc);
@@ -266,19 +270,293 @@ int SetupProgram::initialise() {
     return 0;
 }
 
-bool SetupProgram::callPlugin(int stage) {
+bool SetupProgram::pageBuilt(int stage) {
+    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= 11;
+}
+
+bool SetupProgram::leadToTheInstallation() {
+    PageSet pages(package_.script.settings.pages);
+    for (int stage = kFirstStage; stage <= kLastStage; ++stage)
+        if (!pageBuilt(stage))
+            pages.passOver(stage);
+    StageNavigator wizard(pages, *this);
+    WizardStop stop = wizard.start();
+    while (stop.kind == WizardStop::Page && stop.stage != kProgressStage) {
+        switch (showPage(stop.stage, pages, wizard.canGoBack())) {
+            case PageChoice::Next: stop = wizard.next(); break;
+            case PageChoice::Back: stop = wizard.back(); break;
+            default: stop = {WizardStop::Aborted, stop.stage}; break;
+        }
+    }
+    for (auto& [stage, page] : pages_)
+        page->hide();
+    pages_.clear();
+    return stop.kind == WizardStop::Page;
+}
+
+PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBack) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    WizardPage::Texts texts;
+    texts.back = entry(lines, LanguageEntry::Back);
+    texts.next = entry(lines, pages.nextCaption(stage));
+    texts.cancel = entry(lines, LanguageEntry::Cancel);
+    int templateId = IDD_WELCOME_PAGE;
+    if (stage == 2) {
+        texts.heading = entry(lines, LanguageEntry::WelcomeHeading);
+        texts.prompt = formatText(entry(lines, LanguageEntry::WelcomeText),
+                                  {package_.script.settings.productName});
+    } else if (stage == 3) {
+        templateId = IDD_TEXT_PAGE;
+        texts.heading = entry(lines, LanguageEntry::LicenceHeading);
+        texts.prompt = entry(lines, LanguageEntry::LicenceText);
+        texts.question = entry(lines, LanguageEntry::LicenceQuestion);
+        // Accepting and declining; declining ends the installation without a question.
+        texts.next = entry(lines, LanguageEntry::Yes);
+        texts.cancel = entry(lines, LanguageEntry::No);
+        texts.askBeforeCancel = false;
+    } else if (stage == 4) {
+        templateId = IDD_TEXT_PAGE;
+        texts.heading = entry(lines, LanguageEntry::InformationHeading);
+        texts.prompt = entry(lines, LanguageEntry::InformationText);
+    } else if (stage == 6) {
+        templateId = IDD_USER_PAGE;
+        texts.heading = entry(lines, LanguageEntry::UserHeading);
+        texts.prompt = entry(lines, LanguageEntry::UserText);
+    } else if (stage == 7) {
+        templateId = IDD_DESTINATION_PAGE;
+        texts.heading = entry(lines, LanguageEntry::DestinationHeading);
+        texts.prompt = entry(lines, LanguageEntry::DestinationText);
+    } else if (stage == 11) {
+        templateId = IDD_SUMMARY_PAGE;
+        texts.heading = entry(lines, LanguageEntry::ReadyHeading);
+        texts.prompt = entry(lines, LanguageEntry::ReadyText);
+    }
+    for (auto& [shown, page] : pages_)
+        if (shown != stage)
+            page->hide();
+    std::unique_ptr<WizardPage>& page = pages_[stage];
+    bool fresh = !page;
+    if (fresh)
+        page = std::make_unique<WizardPage>();
+    if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
+        messages_.error("Load template failed");
+        return PageChoice::Cancel;
+    }
+    if (fresh && (stage == 3 || stage == 4))
+        showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);
+    if (stage == 6)
+        prepareUserPage(*page, fresh);
+    if (stage == 7)
+        prepareDestinationPage(*page, fresh);
+    if (stage == 11)
+        SetDlgItemTextA(page->handle(), IDC_SUMMARY, summary().c_str());
+    std::string question = entry(lines, LanguageEntry::QuitQuestion);
+    return page->waitForChoice(messages_,
+                               question.empty() ? "Do your really want to exit setup?" : question);
+}
+
+namespace {
+
+std::string controlText(HWND window, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    std::string value = text;
+    while (!value.empty() && value.back() == ' ')
+        value.pop_back();
+    while (!value.empty() && value.front() == ' ')
+        value.erase(0, 1);
+    return value;
+}
+
+// The free bytes of the drive `path` lies on; nothing when there is no such drive.
+std::optional<std::uint64_t> freeSpaceOf(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':')
+        return std::nullopt;
+    std::string root = path.substr(0, 2) + "\\";
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
+
+std::string loggedOnUser() {
+    char name[256] = "";
+    DWORD size = sizeof name;
+    return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
+std::string registeredOrganization() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return "";
+    char value[256] = "";
+    DWORD size = sizeof value - 1, type = 0;
+    LONG result = RegQueryValueExA(key, "RegisteredOrganization", nullptr, &type,
+                                   reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS && type == REG_SZ ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+std::string SetupProgram::summary() const {
+    const PackageSettings& settings = package_.script.settings;
+    SummaryFacts facts;
+    // The installation type and components pages are not shown yet: the typical
+    // type stands.
+    facts.typeOrComponentsShown = (settings.pages & (kPageInstallType | kPageComponents)) != 0;
+    facts.typeCaption = settings.installTypes[0].caption;
+    facts.requiredBytes = settings.requiredSize;
+    facts.freeBytes = freeSpaceOf(variables_.installDir()).value_or(0);
+    facts.destination = variables_.installDir();
+    facts.programFolder = variables_.shortcutDir();
+    return summaryText(settings.summary, facts);
+}
+
+void SetupProgram::prepareUserPage(WizardPage& page, bool fresh) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    const std::uint32_t options = package_.script.settings.options;
+    HWND window = page.handle();
+    bool nameRequired = (options & kOptionRequireUserName) != 0;
+    bool companyRequired = (options & kOptionRequireUserCompany) != 0;
+    bool nameShown = nameRequired || (options & kOptionShowUserName);
+    bool companyShown = companyRequired || (options & kOptionShowUserCompany);
+    if (fresh) {
+        SetDlgItemTextA(window, IDC_USER_NAME_LABEL,
+                        entry(lines, LanguageEntry::UserNameLabel).c_str());
+        SetDlgItemTextA(window, IDC_USER_COMPANY_LABEL,
+                        entry(lines, LanguageEntry::CompanyLabel).c_str());
+        // The earlier entries, else the logged-on user and the registered company.
+        std::string name = variables_.userName();
+        std::string company = variables_.userCompany();
+        SetDlgItemTextA(window, IDC_USER_NAME, (name.empty() ? loggedOnUser() : name).c_str());
+        SetDlgItemTextA(window, IDC_USER_COMPANY,
+                        (company.empty() ? registeredOrganization() : company).c_str());
+        for (int id : {IDC_USER_NAME_LABEL, IDC_USER_NAME})
+            ShowWindow(GetDlgItem(window, id), nameShown ? SW_SHOW : SW_HIDE);
+        for (int id : {IDC_USER_COMPANY_LABEL, IDC_USER_COMPANY})
+            ShowWindow(GetDlgItem(window, id), companyShown ? SW_SHOW : SW_HIDE);
+    }
+    // Next stays disabled while a required field is empty.
+    auto complete = [=] {
+        return (!nameRequired || !controlText(window, IDC_USER_NAME).empty()) &&
+               (!companyRequired || !controlText(window, IDC_USER_COMPANY).empty());
+    };
+    page.onControl = [=](int) { EnableWindow(GetDlgItem(window, IDOK), complete()); };
+    page.onControl(0);
+    page.validate = [this, window, complete, nameShown, companyShown] {
+        if (!complete())
+            return false;
+        variables_.setUserName(nameShown ? controlText(window, IDC_USER_NAME) : "");
+        variables_.setUserCompany(companyShown ? controlText(window, IDC_USER_COMPANY) : "");
+        return true;
+    };
+}
+
+void SetupProgram::prepareDestinationPage(WizardPage& page, bool fresh) {
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    const std::uint64_t required = package_.script.settings.requiredSize;
+    HWND window = page.handle();
+    if (fresh) {
+        SetDlgItemTextA(window, IDC_FOLDER_LABEL,
+                        entry(lines, LanguageEntry::DestinationFolderLabel).c_str());
+        SetDlgItemTextA(window, IDC_BROWSE, entry(lines, LanguageEntry::Browse).c_str());
+        SetDlgItemTextA(window, IDC_FOLDER, variables_.installDir().c_str());
+    }
+    // The space the installation needs against what the chosen drive has free.
+    auto showSpace = [window, &lines, required] {
+        std::optional<std::uint64_t> free = freeSpaceOf(controlText(window, IDC_FOLDER));
+        std::string text = entry(lines, LanguageEntry::SpaceRequiredLabel) + " " +
+                           sizeText(required) + "\r\n" +
+                           entry(lines, LanguageEntry::SpaceAvailableLabel) + " " +
+                           (free ? sizeText(*free) : std::string("-"));
+        SetDlgItemTextA(window, IDC_SPACE, text.c_str());
+    };
+    showSpace();
+    page.onControl = [window, &lines, showSpace](int control) {
+        if (control == IDC_BROWSE) {
+            std::string title = entry(lines, LanguageEntry::ChooseFolderPrompt);
+            BROWSEINFOA browse{};
+            browse.hwndOwner = window;
+            browse.lpszTitle = title.c_str();
+            browse.ulFlags = BIF_RETURNONLYFSDIRS;
+            if (LPITEMIDLIST chosen = SHBrowseForFolderA(&browse)) {
+                char path[MAX_PATH] = "";
+                if (SHGetPathFromIDListA(chosen, path))
+                    SetDlgItemTextA(window, IDC_FOLDER, path);
+                CoTaskMemFree(chosen);
+            }
+        }
+        showSpace();
+    };
+    page.validate = [this, window, &lines, required] {
+        std::string folder = controlText(window, IDC_FOLDER);
+        while (folder.size() > 3 && folder.back() == '\\')
+            folder.pop_back();
+        std::optional<std::uint64_t> free = freeSpaceOf(folder);
+        if (!isPlainLocalPath(folder) || folder.size() < 3) {
+            messages_.show(entry(lines, LanguageEntry::FullPathNeeded), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        if (!free) {
+            messages_.show(entry(lines, LanguageEntry::DestinationNotValid), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        if (*free < required) {
+            messages_.show(entry(lines, LanguageEntry::NotEnoughSpace), Buttons::Ok,
+                           MB_ICONEXCLAMATION);
+            return false;
+        }
+        variables_.setInstallDir(folder);
+        return true;
+    };
+}
+
+void SetupProgram::showDocument(WizardPage& page, std::uint32_t presentWord) {
+    const PackageSettings& settings = package_.script.settings;
+    std::optional<std::string> text = readSealedText(*stream_, package_.toc, presentWord);
+    if (!text) {
+        // The page stays empty.
+        messages_.error(entry(pieces_->language().lines, LanguageEntry::TextUnreadable));
+        return;
+    }
+    std::string section = languageSection(*text, pieces_->language().identifier,
+                                          (settings.options & kOptionMultilingual) != 0,
+                                          SectionStart::SkipOneLineEnd);
+    page.setDocument(section, !(settings.options & kOptionPlainTextLicence));
+}
+
+StageAnswer SetupProgram::runStage(int stage, Direction direction) {
+    // The progress stage's actions and entry point belong to the installation.
+    if (stage >= kProgressStage)
+        return StageAnswer::GoOn;
+    if (direction == Direction::Forward)
+        runStageActions(stage);
+    return callPlugin(stage, direction);
+}
+
+StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     PluginLibrary& plugin = pieces_->plugin();
     if (!plugin.loaded())
-        return true;
+        return StageAnswer::GoOn;
     HWND window = window_.handle();
+    int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
-    if (stage == 2) {
-        if (plugin.entryPoint1_5)
-            result = plugin.entryPoint1_5(window, pieces_->language().identifier, VXPLUGIN_FORWARD);
-    } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
-        result = plugin.stage[stage](window, VXPLUGIN_FORWARD);
+    try {
+        if (stage == 2) {
+            if (plugin.entryPoint1_5)
+                result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
+        } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+            result = plugin.stage[stage](window, how);
+        }
+    } catch (...) {
+        // A plug-in that fails with an exception leaves its stage showing nothing.
+        return StageAnswer::ShowsNothing;
     }
-    return result == VXPLUGIN_GO_ON;
+    return stageAnswerOf(result);
 }
 
 void SetupProgram::runStageActions(int stage) {
@@ -299,11 +577,6 @@ void SetupProgram::runStageActions(int stage) {
                               variables_.expandAll(op.source), variables_.expandAll(op.target),
                               backupTo);
     }
-}
-
-bool SetupProgram::runStage(int stage) {
-    runStageActions(stage);
-    return callPlugin(stage);
 }
 
 bool SetupProgram::install() {
@@ -329,26 +602,36 @@ bool SetupProgram::install() {
         host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},
         choices, originals_);
     InstallResult result = run_->run();
-    if (!result.completed || !callPlugin(12)) {
+    // Nothing before the installation can be gone back to: only an abort counts.
+    if (!result.completed || callPlugin(12) == StageAnswer::Abort) {
         rollBack();
         return false;
     }
     run_->mergeLog();
-    // The stages after the installation: the finish (13) and the last step (14).
-    for (int stage = 13; stage <= 14; ++stage) {
-        runStageActions(stage);
-        if (!callPlugin(stage)) {
-            rollBack();
-            return false;
-        }
-        run_->mergeLog();
+    // The finish stage (13), its page, then the last step (14).
+    runStageActions(kFinishStage);
+    if (callPlugin(kFinishStage) == StageAnswer::Abort) {
+        rollBack();
+        return false;
     }
-    // No finish page in this run: the files waiting for the next restart are handed
-    // to the system now, or the temporary copies would be left behind for good.
+    run_->mergeLog();
+    const PackageSettings& settings = package_.script.settings;
+    bool restartNeeded = (settings.options & kOptionRestart) || result.restartNeeded();
+    Finish finish = finishWithoutPage(result);
+    if (!silent_ && (settings.pages & kPageFinish))
+        finish = showFinishPage(restartNeeded);
+    runStageActions(kFinishStage + 1);
+    if (callPlugin(kFinishStage + 1) == StageAnswer::Abort) {
+        rollBack();
+        return false;
+    }
+    run_->mergeLog();
+    // The files waiting for the next restart are handed to the system now, or the
+    // temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);
     // Complete: the copies kept for a rollback are no longer needed.
     originals_.discard(host);
-    afterInstallation(result);
+    afterInstallation(finish);
     run_.reset();
     return true;
 }
@@ -360,28 +643,90 @@ void SetupProgram::openItem(const std::string& path) {
                   directory.empty() ? nullptr : directory.c_str(), SW_SHOWNORMAL);
 }
 
-void SetupProgram::afterInstallation(const InstallResult& result) {
+SetupProgram::Finish SetupProgram::finishWithoutPage(const InstallResult& result) const {
     const PackageSettings& settings = package_.script.settings;
+    Finish finish;
     bool restart = (settings.options & kOptionRestart) || result.restartNeeded();
-    if (silent_ && restart && (settings.options & kOptionSilentRestart)) {
-        HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
-            TOKEN_PRIVILEGES privileges{};
-            privileges.PrivilegeCount = 1;
-            LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
-            privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-            CloseHandle(token);
-        }
-        cleanUp();
-        ExitWindowsEx(EWX_REBOOT, 0);
+    finish.restart = silent_ && restart && (settings.options & kOptionSilentRestart);
+    for (std::size_t i = 0; i < finish.open.size(); ++i) {
+        const AfterInstallItem& item = settings.afterInstall[i];
+        finish.open[i] = silent_ ? item.silentOpen : item.shown && item.checked;
+    }
+    return finish;
+}
+
+SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
+    const PackageSettings& settings = package_.script.settings;
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    bool update = (settings.options & kOptionUpdate) != 0;
+    std::string text = update ? settings.updateFinishText : settings.finishText;
+    WizardPage::Texts texts;
+    texts.heading = entry(lines, LanguageEntry::CompleteHeading);
+    texts.prompt = text.empty() ? entry(lines, LanguageEntry::CompleteText)
+                                : formatText(text, {settings.productName});
+    texts.back = entry(lines, LanguageEntry::Back);
+    texts.next = entry(lines, LanguageEntry::Finish);
+    texts.cancel = entry(lines, LanguageEntry::Cancel);
+    // Nothing is left to cancel: closing the window finishes as the page stands.
+    texts.askBeforeCancel = false;
+    WizardPage page;
+    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false))
+        return {};
+    if (page_)
+        ShowWindow(page_->handle(), SW_HIDE);
+    HWND window = page.handle();
+    EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
+    SetDlgItemTextA(window, IDC_RESTART_CAPTION,
+                    entry(lines, LanguageEntry::RestartNeeded).c_str());
+    SetDlgItemTextA(window, IDC_RESTART_NOW, entry(lines, LanguageEntry::RestartNow).c_str());
+    SetDlgItemTextA(window, IDC_RESTART_LATER, entry(lines, LanguageEntry::RestartLater).c_str());
+    CheckRadioButton(window, IDC_RESTART_NOW, IDC_RESTART_LATER, IDC_RESTART_NOW);
+    for (int id : {IDC_RESTART_CAPTION, IDC_RESTART_NOW, IDC_RESTART_LATER})
+        ShowWindow(GetDlgItem(window, id), restartNeeded ? SW_SHOW : SW_HIDE);
+    EnableWindow(GetDlgItem(window, IDC_RESTART_LATER),
+                 !(settings.options & kOptionInsistOnRestart));
+    const int boxes[] = {IDC_OPEN_FIRST, IDC_OPEN_SECOND};
+    const LanguageEntry captions[] = {LanguageEntry::OpenProgramNow, LanguageEntry::ShowReadMe};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const AfterInstallItem& item = settings.afterInstall[i];
+        bool shown = item.shown && !item.path.empty();
+        SetDlgItemTextA(window, boxes[i], entry(lines, captions[i]).c_str());
+        CheckDlgButton(window, boxes[i], shown && item.checked ? BST_CHECKED : BST_UNCHECKED);
+        ShowWindow(GetDlgItem(window, boxes[i]), shown ? SW_SHOW : SW_HIDE);
+    }
+    page.waitForChoice(messages_, "");
+    Finish finish;
+    finish.restart = restartNeeded && IsDlgButtonChecked(window, IDC_RESTART_NOW) == BST_CHECKED;
+    for (std::size_t i = 0; i < 2; ++i)
+        finish.open[i] = IsWindowVisible(GetDlgItem(window, boxes[i])) &&
+                         IsDlgButtonChecked(window, boxes[i]) == BST_CHECKED;
+    page.hide();
+    return finish;
+}
+
+void SetupProgram::restartWindows() {
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid);
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    cleanUp();
+    ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+void SetupProgram::afterInstallation(const Finish& finish) {
+    if (finish.restart) {
+        restartWindows();
         return;
     }
-    for (const AfterInstallItem& item : settings.afterInstall) {
-        bool chosen = silent_ ? item.silentOpen : item.shown && item.checked;
-        if (chosen && !item.path.empty())
-            openItem(item.path);
-    }
+    const PackageSettings& settings = package_.script.settings;
+    for (std::size_t i = 0; i < finish.open.size(); ++i)
+        if (finish.open[i] && !settings.afterInstall[i].path.empty())
+            openItem(settings.afterInstall[i].path);
 }
 
 void SetupProgram::runUninstallerAndWait(const std::string& path) {
@@ -454,6 +799,7 @@ void SetupProgram::cleanUp() {
     if (host_)
         host_->setView(nullptr);
     page_.reset();
+    pages_.clear();
     if (pieces_)
         pieces_->release();
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +25,12 @@
 #include "installer/setup/win32_plugin_callbacks.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
+#include "installer/setup/win32_wizard_page.h"
+#include "installer/setup/wizard_stages.h"
 
 namespace vortix {
 
-class SetupProgram {
+class SetupProgram : private StageHooks {
 public:
     SetupProgram(HINSTANCE instance, const std::string& commandLine);
     ~SetupProgram();
@@ -44,12 +48,36 @@ private:
     int initialise();
     bool readFileRecords();
 
-    // The stages around the installation; false when the plug-in aborts.
-    bool runStage(int stage);
-    bool callPlugin(int stage);
+    // The wizard's pages up to the progress page: false when the user cancelled
+    // or the plug-in aborted.
+    bool leadToTheInstallation();
+    PageChoice showPage(int stage, const PageSet& pages, bool canGoBack);
+    // The licence or information text in the page's document control.
+    void showDocument(WizardPage& page, std::uint32_t presentWord);
+    // The fields, their first values and the checks on Next of these pages.
+    void prepareUserPage(WizardPage& page, bool fresh);
+    void prepareDestinationPage(WizardPage& page, bool fresh);
+    // The summary page's text: the choices made on the pages before it.
+    std::string summary() const;
+    // The pages this program has built so far; the others are passed over.
+    static bool pageBuilt(int stage);
+
+    // One stage: its actions (forwards) and the plug-in's entry point.
+    StageAnswer runStage(int stage, Direction direction) override;
+    StageAnswer callPlugin(int stage, Direction direction = Direction::Forward);
     void runStageActions(int stage);
     bool install();
-    void afterInstallation(const InstallResult& result);
+    // What happens once the installation is complete: a restart, or the
+    // after-installation items opened.
+    struct Finish {
+        bool restart = false;
+        std::array<bool, 2> open{};
+    };
+    Finish finishWithoutPage(const InstallResult& result) const;
+    // The finish page: the restart question when one is needed, and the two items.
+    Finish showFinishPage(bool restartNeeded);
+    void afterInstallation(const Finish& finish);
+    void restartWindows();
     void openItem(const std::string& path);
 
     void rollBack();
@@ -73,6 +101,7 @@ private:
     HANDLE mutex_ = nullptr;
     SetupWindow window_;
     std::unique_ptr<ProgressPage> page_;
+    std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
 
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.

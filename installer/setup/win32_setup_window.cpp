@@ -70,11 +70,9 @@ bool SetupWindow::create(HINSTANCE instance, const std::string& title, WindowSty
     HMENU system = GetSystemMenu(handle(), FALSE);
     AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(system, MF_STRING, IDM_ABOUT, "About...");
-    if (style != WindowStyle::NoBackground && !prepareBackground()) {
+    // The caller says so through the program's message routine.
+    if (style != WindowStyle::NoBackground && !prepareBackground())
         backgroundFailed_ = true;
-        MessageBoxA(handle(), "Graphics initialization failed", title.c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-    }
     return true;
 }
 

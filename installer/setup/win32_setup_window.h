@@ -17,7 +17,7 @@ public:
     static constexpr const char* kClassName = "VortixInstaller";
 
     // Makes the window in the package's style; false when it cannot be made. A
-    // background that cannot be prepared is warned about and left out.
+    // background that cannot be prepared is left out (backgroundFailed()).
     bool create(HINSTANCE instance, const std::string& title, WindowStyle style);
     // Shown maximised for the styles that fill the screen.
     void show();

@@ -38,6 +38,8 @@ public:
     void setShortcutDir(std::string path);
     void setUserName(std::string name) { userName_ = std::move(name); }
     void setUserCompany(std::string company) { userCompany_ = std::move(company); }
+    const std::string& userName() const { return userName_; }
+    const std::string& userCompany() const { return userCompany_; }
     const std::string& installDir() const { return installDir_; }
     const std::string& shortcutDir() const { return shortcutDir_; }
 

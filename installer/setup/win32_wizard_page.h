@@ -1,0 +1,72 @@
+// A wizard page: a child dialog of the main window (window class
+// "VIDialogTemplate") with Back, Next and Cancel, shown until the user picks one.
+// Cancel asks the quit question first; answered No, the page stays as it was.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/dialog.h"
+#include "installer/setup/win32_messages.h"
+
+namespace vortix {
+
+enum class PageChoice { None, Next, Back, Cancel };
+
+// Centres a page in the main window; a main window smaller than the page (the
+// one without a background) grows to hold it, staying in the middle of the screen.
+void placePage(HWND parent, HWND page);
+
+class WizardPage : public fw::DialogImpl<WizardPage> {
+public:
+    static const fw::CommandEntry<WizardPage> kCommands[];
+
+    struct Texts {
+        std::string heading, prompt, question;
+        std::string back, next, cancel;
+        // Cancel asks the quit question first; declining the licence does not.
+        bool askBeforeCancel = true;
+    };
+
+    // Makes the page from `templateId` the first time, shows it again later (with
+    // what the user entered kept), its texts and Back enabled as given.
+    bool show(HINSTANCE instance, HWND parent, int templateId, const Texts& texts, bool canGoBack);
+    void hide();
+
+    // Fills the page's document control (a rich-edit control made in place of the
+    // template's frame): as rich text when `rich` and the control can show it, as
+    // plain text otherwise.
+    void setDocument(const std::string& text, bool rich);
+
+    // What the page's own controls do: called with the Browse button's id when it
+    // is pressed, with 0 when one of the page's fields changes.
+    std::function<void(int control)> onControl;
+    // Checked when Next is pressed: false keeps the page (it said why).
+    std::function<bool()> validate;
+
+    // Runs the program's messages until Next, Back or a confirmed Cancel. A
+    // WM_QUIT counts as Cancel (it is posted again for the loop outside).
+    PageChoice waitForChoice(SetupMessages& messages, const std::string& quitQuestion);
+
+private:
+    void onNext();
+    void onBrowse();
+    void onFieldChanged() { control(0); }
+    void control(int id) {
+        if (onControl)
+            onControl(id);
+    }
+    void onBack();
+    void onCancel() { choice_ = PageChoice::Cancel; }
+
+    PageChoice choice_ = PageChoice::None;
+    bool askBeforeCancel_ = true;
+};
+
+// Whether the version-2 rich-edit library could be loaded (it is tried first,
+// then the older one).
+bool richEditShowsRichText();
+
+}  // namespace vortix

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <utility>
+
+#include "installer/setup/component_choices.h"
+#include "installer/setup/wizard_stages.h"
+#include "installer/setup/wizard_texts.h"
+
+using namespace vortix;
+
+TEST(SizeText, EachUnitAndItsBoundary) {
+    const std::uint64_t KB = 1024, MB = KB * KB, GB = MB * KB, TB = GB * KB;
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 KB"},
+        {500, "0 KB"},
+        {1023, "0 KB"},
+        {1024, "1 KB"},
+        {MB - 1, "1023 KB"},
+        {MB, "1,0 MB"},
+        {1536 * KB, "1,5 MB"},
+        {2 * MB - 1, "1,9 MB"},  // a tenth, never ",10"
+        {GB - 1, "1023,9 MB"},
+        {GB, "1,0 GB"},
+        {5 * GB + 103 * MB, "5,1 GB"},
+        {TB, "1,0 TB"},
+        {2048 * TB + TB / 2, "2048,5 TB"},  // no larger unit
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(sizeText(bytes), text) << bytes;
+}
+
+TEST(LanguageSection, PicksTheCurrentLanguage) {
+    const std::string text =
+        "<LangID=1033>\r\n\r\nEnglish\r\n</LangID=1033><LangID=1031>\r\nDeutsch</LangID=1031>";
+    EXPECT_EQ(languageSection(text, 1033, true), "English\r\n");
+    EXPECT_EQ(languageSection(text, 1031, true), "Deutsch");
+    // The licence keeps a blank line after the first line end.
+    EXPECT_EQ(languageSection(text, 1033, true, SectionStart::SkipOneLineEnd), "\r\nEnglish\r\n");
+    EXPECT_EQ(languageSection("<LangID=7>\nx</LangID=7>", 7, true, SectionStart::SkipOneLineEnd),
+              "x");
+    EXPECT_EQ(languageSection("<LangID=7>x", 7, true, SectionStart::SkipOneLineEnd), "x");
+    // No section for the language, or not a multilingual package: the whole text.
+    EXPECT_EQ(languageSection(text, 1036, true), text);
+    EXPECT_EQ(languageSection(text, 1033, false), text);
+    // "<LangID=10>" is not the section of language 1.
+    EXPECT_EQ(languageSection("<LangID=10>ten</LangID=10>", 1, true), "<LangID=10>ten</LangID=10>");
+}
+
+TEST(Summary, TheLabelsInOrder) {
+    SummaryLabels labels{"Ready",      "Type:",        "Components:",    "Required:",
+                         "Available:", "Destination:", "Program folder:"};
+    SummaryFacts facts;
+    facts.requiredBytes = 1536 * 1024;
+    facts.freeBytes = 500;
+    facts.destination = "C:\\Contavo";
+    facts.programFolder = "Contavo Lite";
+    const std::string tail =
+        "Required: 1,5 MB\r\nAvailable: 0 KB\r\n\r\nDestination:\r\nC:\\Contavo\r\n\r\n"
+        "Program folder:\r\nContavo Lite";
+    EXPECT_EQ(summaryText(labels, facts), "Ready\r\n=====\r\n\r\n" + tail);
+    facts.typeOrComponentsShown = true;
+    facts.typeCaption = "Custom";
+    facts.customType = true;
+    facts.components = {"Program", "Help"};
+    EXPECT_EQ(
+        summaryText(labels, facts),
+        "Ready\r\n=====\r\n\r\nType:\r\nCustom\r\nComponents:\r\n\tProgram\r\n\tHelp\r\n\r\n" +
+            tail);
+}
+
+TEST(Components, FixedTickedAndEarlierChoices) {
+    std::vector<Component> tree(2);
+    tree[0].name = "Program";
+    tree[0].flags = kComponentFixed;
+    tree[0].children.resize(2);
+    tree[0].children[0].name = "Help";
+    tree[0].children[0].flags = kComponentSelected;
+    tree[0].children[0].size = 1536 * 1024;
+    tree[0].children[1].name = "Samples";
+    tree[1].name = "Extras";
+    tree[1].flags = kComponentSelected | kComponentFixed;
+    ComponentChoices choices(tree);
+    ASSERT_EQ(choices.count(), 4u);  // depth first: Program, Help, Samples, Extras
+    EXPECT_EQ(choices.selected(), (std::vector<bool>{true, true, false, true}));
+    choices.choose(0, false);  // fixed stays
+    choices.choose(1, false);
+    choices.choose(2, true);
+    EXPECT_EQ(choices.state(0), ComponentState::Fixed);
+    EXPECT_EQ(choices.chosenNames(), (std::vector<std::string>{"Program", "Samples", "Extras"}));
+    EXPECT_EQ(componentLabel("Help", tree[0].children[0]), "Help (1,5 MB)");
+    EXPECT_EQ(componentLabel("Program", tree[0]), "Program");
+}
+
+// The stages a navigator ran, and the answers its plug-in gives.
+class RecordingHooks : public StageHooks {
+public:
+    StageAnswer runStage(int stage, Direction direction) override {
+        calls.push_back(direction == Direction::Forward ? stage : -stage);
+        auto answer = answers.find(calls.back());
+        if (answer == answers.end())
+            return StageAnswer::GoOn;
+        if (answer->second == StageAnswer::ShowsNothing)
+            throw std::runtime_error("the plug-in failed");
+        return answer->second;
+    }
+    std::vector<int> calls;              // backwards as negative stage numbers
+    std::map<int, StageAnswer> answers;  // by the same numbers
+};
+
+// The shell's side of the bargain: an exception in the plug-in is a stage that
+// shows nothing.
+class CatchingHooks : public StageHooks {
+public:
+    explicit CatchingHooks(StageHooks& inner) : inner_(inner) {}
+    StageAnswer runStage(int stage, Direction direction) override {
+        try {
+            return inner_.runStage(stage, direction);
+        } catch (...) {
+            return StageAnswer::ShowsNothing;
+        }
+    }
+
+private:
+    StageHooks& inner_;
+};
+
+class Navigation : public ::testing::Test {
+protected:
+    WizardStop page(int stage) { return {WizardStop::Page, stage}; }
+    RecordingHooks recorded;
+    CatchingHooks hooks{recorded};
+};
+
+TEST(Stages, PageFlagsToStages) {
+    EXPECT_EQ(PageSet(0).shownStages(), std::vector<int>{12});
+    EXPECT_EQ(PageSet(0xFFF).shownStages(),
+              (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+    EXPECT_EQ(PageSet(kPageWelcome | kPageDestination | kPageFinish).shownStages(),
+              (std::vector<int>{2, 7, 12, 13}));
+    // The custom type brings the components page.
+    EXPECT_EQ(PageSet(kPageInstallType, true).shownStages(), (std::vector<int>{9, 10, 12}));
+    PageSet passed(kPageWelcome | kPageLicence);
+    passed.passOver(3);
+    EXPECT_EQ(passed.shownStages(), (std::vector<int>{2, 12}));
+}
+
+TEST(Stages, InstallCaptionOnTheLastPageBeforeTheInstallation) {
+    PageSet pages(kPageWelcome | kPageDestination | kPageFinish);
+    EXPECT_EQ(pages.nextCaption(2), LanguageEntry::Next);
+    EXPECT_EQ(pages.nextCaption(7), LanguageEntry::Install);
+    EXPECT_EQ(pages.nextCaption(13), LanguageEntry::Next);
+    PageSet custom(kPageInstallType, false);
+    EXPECT_EQ(custom.nextCaption(9), LanguageEntry::Install);
+    custom.setCustomType(true);
+    EXPECT_EQ(custom.nextCaption(9), LanguageEntry::Next);
+}
+
+TEST(StageAnswers, PluginResults) {
+    EXPECT_EQ(stageAnswerOf(1), StageAnswer::GoOn);
+    EXPECT_EQ(stageAnswerOf(2), StageAnswer::GoBack);
+    EXPECT_EQ(stageAnswerOf(0), StageAnswer::Abort);
+    EXPECT_EQ(stageAnswerOf(-1), StageAnswer::Abort);
+}
+
+TEST_F(Navigation, NoPagesGoesStraightToTheProgressPageAndEnds) {
+    PageSet pages(0);
+    StageNavigator wizard(pages, hooks);
+    EXPECT_EQ(wizard.start(), page(12));
+    EXPECT_FALSE(wizard.canGoBack());
+    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Ended, 13}));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+}
+
+TEST_F(Navigation, BackAcrossDisabledPagesRunsThemBackwards) {
+    PageSet pages(kPageWelcome | kPageLicence | kPageDestination | kPageFinish);
+    StageNavigator wizard(pages, hooks);
+    EXPECT_EQ(wizard.start(), page(2));
+    EXPECT_FALSE(wizard.canGoBack());
+    EXPECT_EQ(wizard.back(), page(2));  // nothing before it
+    EXPECT_EQ(wizard.next(), page(3));
+    EXPECT_EQ(wizard.next(), page(7));
+    recorded.calls.clear();
+    EXPECT_EQ(wizard.back(), page(3));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{-7, -6, -5, -4}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(wizard.next(), page(7));
+    EXPECT_EQ(wizard.next(), page(12));
+    EXPECT_FALSE(wizard.canGoBack());  // the installation is not gone back across
+    EXPECT_EQ(wizard.next(), page(13));
+}
+
+TEST_F(Navigation, PluginAnswersForwards) {
+    PageSet pages(kPageWelcome | kPageDestination);
+    StageNavigator wizard(pages, hooks);
+    recorded.answers = {{5, StageAnswer::GoBack}, {3, StageAnswer::ShowsNothing}};
+    EXPECT_EQ(wizard.start(), page(2));
+    recorded.calls.clear();
+    // Stage 5 sends the user back to the welcome page; the stages before it see it.
+    EXPECT_EQ(wizard.next(), page(2));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{3, 4, 5, -4, -3}));
+    recorded.answers = {{7, StageAnswer::ShowsNothing}, {9, StageAnswer::Abort}};
+    // A stage that fails shows nothing, even its own page; a refusal aborts.
+    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Aborted, 9}));
+}
+
+TEST_F(Navigation, GoBackBeforeAnyPageGoesOn) {
+    PageSet pages(kPageDestination);
+    StageNavigator wizard(pages, hooks);
+    recorded.answers = {{2, StageAnswer::GoBack}};
+    EXPECT_EQ(wizard.start(), page(7));
+}
+
+TEST_F(Navigation, AStageRefusingTheReturnStopsIt) {
+    PageSet pages(kPageWelcome | kPageUserInformation | kPageDestination);
+    StageNavigator wizard(pages, hooks);
+    wizard.start();
+    wizard.next();
+    EXPECT_EQ(wizard.next(), page(7));
+    // The page's own stage refuses: the page stays.
+    recorded.answers = {{-7, StageAnswer::GoBack}};
+    EXPECT_EQ(wizard.back(), page(7));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 6, 7}));
+    // A stage without a page refuses (any answer but 1 does, and going back never
+    // aborts): the wizard goes forwards from it again.
+    recorded.answers = {{-4, StageAnswer::Abort}};
+    recorded.calls.clear();
+    EXPECT_EQ(wizard.back(), page(6));
+    EXPECT_EQ(wizard.back(), page(6));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{-7, -6, -5, -4, 5, 6}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 6}));
+}
