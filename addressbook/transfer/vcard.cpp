@@ -267,12 +267,16 @@ std::string unescaped(std::string_view value) {
     return out;
 }
 
+// Blanks at either end go, and so do bytes the book drops anyway: a value made of
+// blanks around such bytes would otherwise turn into blanks only, which a second
+// reading of the exported card trims away.
 std::string trimmed(std::string_view text) {
-    std::size_t a = text.find_first_not_of(" \t");
-    if (a == std::string_view::npos)
+    auto kept = [](char c) { return c != ' ' && c != '\t' && !isReservedByte(c); };
+    auto first = std::find_if(text.begin(), text.end(), kept);
+    if (first == text.end())
         return {};
-    std::size_t b = text.find_last_not_of(" \t");
-    return std::string(text.substr(a, b - a + 1));
+    auto last = std::find_if(text.rbegin(), text.rend(), kept).base();
+    return std::string(first, last);
 }
 
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
