@@ -96,8 +96,11 @@ public:
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     }
 
-    static std::vector<std::string> lines(HWND window) {
-        HWND list = GetDlgItem(window, IDC_NAME_LIST);
+    static std::vector<std::string> lines(HWND window) { return rows(window, IDC_NAME_LIST); }
+
+    // The texts of list box `id` of any window of the program.
+    static std::vector<std::string> rows(HWND window, int id) {
+        HWND list = GetDlgItem(window, id);
         std::vector<std::string> out;
         LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {

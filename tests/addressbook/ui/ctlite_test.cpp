@@ -1049,20 +1049,6 @@ void pick(HWND dialog, int id, int row, bool combo) {
                  reinterpret_cast<LPARAM>(control));
 }
 
-std::vector<std::string> listRows(HWND dialog, int id) {
-    HWND list = GetDlgItem(dialog, id);
-    std::vector<std::string> rows;
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t wide[512] = L"";
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        char text[1024] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        rows.push_back(text);
-    }
-    return rows;
-}
-
 // A click on the upper (up) or lower half of the spin control.
 void spin(HWND dialog, bool up) {
     HWND control = GetDlgItem(dialog, IDC_IMPORT_SPIN);
@@ -1148,12 +1134,13 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     writeAll(file, "\"A\",\"1\"\r\n\"B\",\"2\"\r\n\"C\",\"3\"\r\n");
     HWND dialog = importUpToMapping(s, window, file, 0, "Imported");
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(listRows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"A", "1"}));
-    EXPECT_EQ(listRows(dialog, IDC_IMPORT_MAP), (std::vector<std::string>{"<none>", "<none>"}));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"A", "1"}));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"<none>", "<none>"}));
 
     pick(dialog, IDC_IMPORT_VALUES, 0, false);
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);  // First Name:
-    waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_MAP, LB_GETCURSEL, 0, 0), 0);
     pick(dialog, IDC_IMPORT_VALUES, 1, false);
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);
@@ -1162,8 +1149,9 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
     User::answer(used, IDOK);
     pick(dialog, IDC_IMPORT_FIELDS, 4, true);  // Work:
-    waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[1] == "Work:"; });
-    EXPECT_EQ(listRows(dialog, IDC_IMPORT_MAP), (std::vector<std::string>{"First Name:", "Work:"}));
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "Work:"; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"First Name:", "Work:"}));
 
     spin(dialog, false);  // before the first record
     HWND end = s.user().waitFor("Opps", 20, 0xFFFF);
@@ -1173,7 +1161,7 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     spin(dialog, true);
     waitUntil([&] { return User::text(dialog, IDC_IMPORT_RECORD) == "List# 2"; });
     EXPECT_EQ(User::text(dialog, IDC_IMPORT_RECORD), "List# 2");
-    EXPECT_EQ(listRows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"B", "2"}));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"B", "2"}));
 
     User::answer(dialog, IDOK);
     Session::waitForLines(window, {"A ", "B ", "C "});
@@ -1199,7 +1187,7 @@ TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
         ASSERT_NE(dialog, nullptr);
         pick(dialog, IDC_IMPORT_VALUES, 0, false);
         pick(dialog, IDC_IMPORT_FIELDS, 0, true);
-        waitUntil([&] { return listRows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+        waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
         User::answer(dialog, IDOK);
         waitUntil([&] { return Session::lines(window).size() == 4; });
         EXPECT_EQ(Session::lines(window).size(), 4u) << "group " << group + 1;
