@@ -1,7 +1,9 @@
 #include "installer/setup/win32_volume_prompt.h"
 
+#include <commdlg.h>
+
 #include "framework/dialog.h"
-#include "framework/file_dialog.h"
+#include "installer/common/win32_system_libraries.h"
 #include "installer/package/package_format.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/windows_path.h"
@@ -34,6 +36,20 @@ std::string trimmed(std::string text) {
     while (!text.empty() && text.front() == ' ')
         text.erase(0, 1);
     return text;
+}
+
+// The system's file-open dialog. Its library is no known DLL of every system: it is
+// loaded from the system directory when first needed rather than imported, so that
+// one planted beside the program is never taken.
+bool askFileToOpen(OPENFILENAMEA& dialog) {
+    using OpenFunction = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    static const OpenFunction open = []() -> OpenFunction {
+        HMODULE library = loadSystemLibrary("comdlg32.dll");
+        return library ? reinterpret_cast<OpenFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameA")))
+                       : nullptr;
+    }();
+    return open && open(&dialog);
 }
 
 // A folder as the user typed it, made whole: relative to the current directory,
@@ -107,13 +123,19 @@ private:
     void onBrowse() {
         std::string name = volumeName(number_);
         std::string folder = fullFolder(itemText(IDC_VOLUME_FOLDER));
-        fw::FileDialogOptions options;
-        options.title = name.c_str();
-        options.filter = name + '\0' + name + '\0' + "*.*" + '\0' + "*.*";
-        options.defaultName = folder.empty() ? name : joinPath(folder, name);
-        options.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-        if (std::optional<std::string> chosen = fw::askFileToOpen(handle(), options))
-            setItemText(IDC_VOLUME_FOLDER, fullFolder(directoryOf(*chosen)));
+        std::string filter = name + '\0' + name + '\0' + "*.*" + '\0' + "*.*" + '\0';
+        char path[MAX_PATH * 2] = "";
+        (folder.empty() ? name : joinPath(folder, name)).copy(path, sizeof path - 1);
+        OPENFILENAMEA dialog{};
+        dialog.lStructSize = sizeof dialog;
+        dialog.hwndOwner = handle();
+        dialog.lpstrFilter = filter.c_str();
+        dialog.lpstrFile = path;
+        dialog.nMaxFile = sizeof path;
+        dialog.lpstrTitle = name.c_str();
+        dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+        if (askFileToOpen(dialog))
+            setItemText(IDC_VOLUME_FOLDER, fullFolder(directoryOf(path)));
     }
 
     SetupMessages& messages_;
