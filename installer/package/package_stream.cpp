@@ -40,6 +40,12 @@ PackageStream::VolumeState PackageStream::stateOf(platform::File* file, std::siz
     return found == volumeMark_ ? VolumeState::Present : VolumeState::OtherBuild;
 }
 
+PackageStream::VolumeState PackageStream::checkVolume(platform::File* file, int number) const {
+    if (number < 1 || number > volumeCount())
+        return VolumeState::Missing;
+    return stateOf(file, static_cast<std::size_t>(number));
+}
+
 PackageStream::VolumeCheck PackageStream::checkVolumes() {
     for (std::size_t volume = 1; volume < ends_.size(); ++volume) {
         std::unique_ptr<platform::File> file =

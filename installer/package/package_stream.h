@@ -38,6 +38,11 @@ public:
     // Opens each further volume in turn: missing when it cannot be opened or is
     // shorter than the table says, of another build when its mark differs.
     VolumeCheck checkVolumes();
+    // How many further volumes the stream goes on in.
+    int volumeCount() const { return static_cast<int>(ends_.size()) - 1; }
+    // Whether `file` may serve as further volume `number` (from 1): present when it
+    // holds that volume's share and, in a package with a mark, ends with it.
+    VolumeState checkVolume(platform::File* file, int number) const;
 
     // Exactly `size` bytes from `offset`, or false.
     bool read(std::uint64_t offset, char* out, std::size_t size);

@@ -40,5 +40,14 @@
 #define IDC_PROGRESS 40
 #define IDC_INITIALISING_TEXT 1000
 
+// The prompt for the next volume of the package.
+#define IDD_VOLUME_PROMPT 120
+#define IDC_VOLUME_PROMPT 90
+#define IDC_VOLUME_NAME 91
+#define IDC_VOLUME_LOOK_IN 92
+#define IDC_VOLUME_FOLDER 93
+#define IDC_VOLUME_BROWSE 94
+#define IDC_VOLUME_PROBLEM 95
+
 // The About item added to the main window's system menu.
 #define IDM_ABOUT 0x0110

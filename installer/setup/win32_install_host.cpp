@@ -295,10 +295,19 @@ bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& 
         return false;
     HandleSink sink(target);
     std::string message;
-    bool ok =
-        writeEntry(sources_.stream, sources_.fileData[fileIndex],
-                   file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed,
-                   sink, message);
+    bool ok = false;
+    try {
+        ok = writeEntry(
+            sources_.stream, sources_.fileData[fileIndex],
+            file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed, sink,
+            message);
+    } catch (...) {
+        // The installation is given up while the data is read (the user cancelled the
+        // prompt for a volume): the cut-off file goes before the rollback runs.
+        CloseHandle(target);
+        DeleteFileA(path.c_str());
+        throw;
+    }
     ok = CloseHandle(target) && ok;
     if (!ok)
         DeleteFileA(path.c_str());  // never a cut-off file under the target's name

@@ -101,6 +101,12 @@ int SetupProgram::run() {
             rollBack();
         cleanUp();
         return 0;
+    } catch (const VolumeSearchCancelled&) {
+        // The user gave up on a volume: whatever was installed goes again.
+        if (host_)
+            rollBack();
+        cleanUp();
+        return 0;
     }
 }
 
@@ -133,13 +139,10 @@ int SetupProgram::runToTheEnd() {
 bool SetupProgram::readPackage() {
     std::unique_ptr<platform::File> own =
         platform::systemFileSystem().open(ownPath_, platform::OpenMode::Read);
-    std::string directory = ownDirectory_;
-    stream_ = std::make_unique<PackageStream>(
-        std::move(own), [directory](int number) -> std::unique_ptr<platform::File> {
-            return platform::systemFileSystem().open(
-                directory + "\\" + std::string(kVolumeNamePrefix) + std::to_string(number),
-                platform::OpenMode::Read);
-        });
+    volumes_ = std::make_unique<SetupVolumes>(
+        ownDirectory_, messages_, silent_, [this] { return window_.handle(); },
+        [this] { return pieces_ ? &pieces_->language().lines : nullptr; });
+    stream_ = std::make_unique<PackageStream>(std::move(own), volumes_->opener());
     package_ = openPackage(*stream_);
     if (package_.failure == PackageFailure::SizeMismatch)
         messages_.error(kSizeMismatchText);
@@ -154,15 +157,6 @@ bool SetupProgram::readPackage() {
     PackageSettings& settings = package_.script.settings;
     if (!packageAllowsRun(settings, silent_))
         return false;
-    // Every volume must be beside the program before anything is installed.
-    PackageStream::VolumeCheck volumes = stream_->checkVolumes();
-    if (volumes.number != 0) {
-        bool otherBuild = volumes.state == PackageStream::VolumeState::OtherBuild;
-        messages_.error(
-            formatText(otherBuild ? kOtherBuildVolumeText : kMissingVolumeText,
-                       {std::string(kVolumeNamePrefix) + std::to_string(volumes.number)}));
-        return false;
-    }
     expandSystemPathsOnce(package_.script, variables_);
     variables_.setUserVariables(package_.script.userVariables);
     variables_.setDefaultShortcutFolder(settings.shortcutFolder);
@@ -172,6 +166,9 @@ bool SetupProgram::readPackage() {
         settings.options & kOptionAllUsersShortcuts ? "<ProgramsNt>" : "<Programs>");
     variables_.setShortcutDir(programFolderPath(settings.shortcutFolder, programs.value_or("")));
     messages_.setPackageTitle(settings.windowTitle);
+    // The volumes are found (or asked for) before the file records are read from them.
+    if (!volumes_->prepare(*stream_, package_.toc))
+        return false;
     return readFileRecords();
 }
 

@@ -25,6 +25,7 @@
 #include "installer/setup/win32_plugin_callbacks.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
+#include "installer/setup/win32_volume_prompt.h"
 #include "installer/setup/win32_wizard_page.h"
 #include "installer/setup/wizard_stages.h"
 
@@ -92,6 +93,8 @@ private:
     Variables variables_;
     SetupMessages messages_;
 
+    // Before the stream, which opens its volumes through it.
+    std::unique_ptr<SetupVolumes> volumes_;
     std::unique_ptr<PackageStream> stream_;
     OpenedPackage package_;
     std::vector<PackagedFile> files_;
