@@ -19,6 +19,7 @@
 #include "installer/setup/package_entries.h"
 #include "installer/setup/variables/variables.h"
 #include "installer/setup/variables/win32_system_facts.h"
+#include "installer/setup/component_choices.h"
 #include "installer/setup/win32_install_host.h"
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_package_pieces.h"
@@ -61,6 +62,9 @@ private:
     std::string summary() const;
     // The pages this program has built so far; the others are passed over.
     static bool pageBuilt(int stage);
+    // The user picks the components: on the package's components page, or on the
+    // one the custom type brings.
+    bool componentsChosen() const;
 
     // One stage: its actions (forwards) and the plug-in's entry point.
     StageAnswer runStage(int stage, Direction direction) override;
@@ -102,6 +106,9 @@ private:
     SetupWindow window_;
     std::unique_ptr<ProgressPage> page_;
     std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
+    // The installation type and the components chosen on the wizard's pages.
+    std::uint32_t installType_ = kTypicalType;
+    std::unique_ptr<ComponentChoices> components_;
 
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.
