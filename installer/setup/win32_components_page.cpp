@@ -48,6 +48,32 @@ bool ComponentsPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
            WizardPage::dispatch(message, wParam, lParam, result);
 }
 
+namespace {
+
+// A box of 13 by 13 pixels in the middle of a state image: its frame, and a tick
+// when `ticked`, both in `ink`.
+void drawBox(HDC dc, bool ticked, COLORREF ink) {
+    RECT all{0, 0, kImageSize, kImageSize};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    HPEN pen = CreatePen(PS_SOLID, 1, ink);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetSysColorBrush(COLOR_WINDOW));
+    Rectangle(dc, 1, 1, 14, 14);
+    if (ticked) {
+        // Three strokes a pixel apart make a bold tick.
+        for (int dy = 0; dy < 3; ++dy) {
+            MoveToEx(dc, 4, 7 + dy, nullptr);
+            LineTo(dc, 6, 9 + dy);
+            LineTo(dc, 11, 4 + dy);
+        }
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+}  // namespace
+
 bool ComponentsPage::makeStateImages() {
     if (states_)
         return true;
@@ -56,17 +82,17 @@ bool ComponentsPage::makeStateImages() {
         return false;
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    const UINT looks[kStateImages] = {0, DFCS_BUTTONCHECK, DFCS_BUTTONCHECK | DFCS_CHECKED,
-                                      DFCS_BUTTONCHECK | DFCS_CHECKED | DFCS_INACTIVE};
     bool made = true;
     for (int image = 0; image < kStateImages && made; ++image) {
         HBITMAP bitmap = CreateCompatibleBitmap(screen, kImageSize, kImageSize);
         HGDIOBJ old = SelectObject(dc, bitmap);
-        RECT all{0, 0, kImageSize, kImageSize};
-        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
-        if (looks[image]) {
-            RECT box{1, 1, kImageSize - 2, kImageSize - 2};
-            DrawFrameControl(dc, &box, DFC_BUTTON, looks[image] | DFCS_FLAT);
+        if (image == kNoBox) {
+            RECT all{0, 0, kImageSize, kImageSize};
+            FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+        } else {
+            // A fixed component's box is greyed: it cannot be changed.
+            drawBox(dc, image != kUnticked,
+                    GetSysColor(image == kFixed ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
         }
         SelectObject(dc, old);
         made = ImageList_Add(states_, bitmap, nullptr) == image;
@@ -77,8 +103,8 @@ bool ComponentsPage::makeStateImages() {
     return made;
 }
 
-bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language,
-                          bool multilingual, SetupMessages& messages) {
+bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language, bool multilingual,
+                          SetupMessages& messages) {
     choices_ = &choices;
     language_ = &language;
     multilingual_ = multilingual;
@@ -192,15 +218,14 @@ void ComponentsPage::showDescription(HTREEITEM item) {
     std::size_t component = componentOf(item);
     std::string text;
     if (component < items_.size())
-        text = languageSection(choices_->component(component).description,
-                               language_->identifier, multilingual_);
+        text = languageSection(choices_->component(component).description, language_->identifier,
+                               multilingual_);
     setItemText(IDC_COMPONENT_DESCRIPTION, text);
 }
 
 void ComponentsPage::showSpace() {
-    setItemText(IDC_COMPONENT_SPACE,
-                entry(language_->lines, LanguageEntry::ComponentsSpaceLabel) + " " +
-                    sizeText(choices_->requiredBytes()));
+    setItemText(IDC_COMPONENT_SPACE, entry(language_->lines, LanguageEntry::ComponentsSpaceLabel) +
+                                         " " + sizeText(choices_->requiredBytes()));
 }
 
 }  // namespace vortix

@@ -122,9 +122,11 @@ TEST_F(Components, TickingCarriesToChildrenAndParentsFixedOnesStay) {
         {"a parent ticks its children", {{2, true}}, {true, true, true, true, true}},
         {"and unticks them", {{2, true}, {2, false}}, {true, true, false, false, true}},
         {"a child ticks its parent", {{3, true}}, {true, true, true, true, true}},
-        {"unticking a child leaves its parent", {{3, true}, {3, false}},
+        {"unticking a child leaves its parent",
+         {{3, true}, {3, false}},
          {true, true, true, false, true}},
-        {"a fixed one cannot be unticked, nor its children through it", {{0, false}, {4, false}},
+        {"a fixed one cannot be unticked, nor its children through it",
+         {{0, false}, {4, false}},
          {true, true, false, false, true}},
     };
     for (const Case& c : cases) {
@@ -160,8 +162,9 @@ TEST(InstallTypes, ButtonsCodesAndWhichFilesEachTakes) {
         std::uint32_t mask;
         bool typical, minimal, custom;
     } cases[] = {
-        {0, false, false, true},  {1, true, true, true},  {2, true, false, true},
-        {3, true, true, true},    {4, false, false, true}, {5, true, true, true},
+        {0, false, false, true},          {1, true, true, true},
+        {2, true, false, true},           {3, true, true, true},
+        {4, false, false, true},          {5, true, true, true},
         {0xFFFFFFFEu, true, false, true},
     };
     for (const auto& c : cases) {
@@ -174,8 +177,8 @@ TEST(InstallTypes, ButtonsCodesAndWhichFilesEachTakes) {
 TEST(InstallTypes, CaptionsInTheLanguageOrTheSetsOwn) {
     PackageSettings settings;
     settings.options |= kOptionMultilingual;
-    settings.installTypes[0] = {"<LangID=1031>Standard</LangID=1031><LangID=1033>Typical</LangID=1033>",
-                                "All of it"};
+    settings.installTypes[0] = {
+        "<LangID=1031>Standard</LangID=1031><LangID=1033>Typical</LangID=1033>", "All of it"};
     settings.installTypes[2] = {"Own choice", ""};
     std::vector<std::string> lines(kLanguageEntryCount);
     lines[indexOf(LanguageEntry::Minimal)] = "Minimal";
