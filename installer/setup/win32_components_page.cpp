@@ -104,11 +104,11 @@ bool ComponentsPage::makeStateImages() {
 }
 
 bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language, bool multilingual,
-                          SetupMessages& messages) {
+                          SetupMessages& messages, const FaultPlan& faults) {
     choices_ = &choices;
     language_ = &language;
     multilingual_ = multilingual;
-    HWND tree = item(IDC_COMPONENT_TREE);
+    HWND tree = faults.treeFails("create") ? nullptr : item(IDC_COMPONENT_TREE);
     if (!tree || !makeStateImages()) {
         messages.error(kComponentTreeFailedText);
         return false;
@@ -134,7 +134,7 @@ bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language
         insert.item.state = INDEXTOSTATEIMAGEMASK(stateImageOf(choices.state(i))) | TVIS_EXPANDED;
         items_[i] = reinterpret_cast<HTREEITEM>(
             SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-        if (!items_[i]) {
+        if (!items_[i] || faults.treeFails("insert")) {
             messages.error(kComponentInsertFailedText);
             return false;
         }

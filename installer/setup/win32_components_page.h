@@ -14,6 +14,7 @@
 
 #include "installer/package/package.h"
 #include "installer/setup/component_choices.h"
+#include "installer/setup/fault_plan.h"
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_wizard_page.h"
 
@@ -33,9 +34,10 @@ public:
 
     // Fills the tree from `choices` in the language of `language`; Next then
     // wants at least one component chosen. False when the tree could not be made
-    // or filled (the failure was shown through `messages`).
+    // or filled (the failure was shown through `messages`). `faults` makes the tree
+    // fail on purpose in tests.
     bool fill(ComponentChoices& choices, const LanguageSet& language, bool multilingual,
-              SetupMessages& messages);
+              SetupMessages& messages, const FaultPlan& faults);
 
 protected:
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;

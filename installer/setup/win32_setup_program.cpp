@@ -372,7 +372,7 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
                                                   installType_);
     if (stage == 10 && !static_cast<ComponentsPage&>(*page).fill(
                            *components_, pieces_->language(),
-                           (settings.options & kOptionMultilingual) != 0, messages_))
+                           (settings.options & kOptionMultilingual) != 0, messages_, faults_))
         return PageChoice::Cancel;
     if (fresh && (stage == 3 || stage == 4))
         showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);

@@ -310,3 +310,29 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     EXPECT_EQ(installed(), (std::vector<std::string>{"core", "core-extra", "extras"}));
     uninstallAndCheckGone();
 }
+
+TEST_F(VxsetupChoices, ATreeThatCannotBeMadeOrFilledEndsTheRunWithItsMessage) {
+    // The package's own components page follows the typical type too.
+    Package package = make("choices-tree-fails", R"("install_type", "components")");
+    const std::pair<const char*, const char*> cases[] = {
+        {"tree:create", "Invalid dialog template or tree-view creation failed."},
+        {"tree:insert", "TreeView_InserItem failed"},
+    };
+    for (const auto& [fault, text] : cases) {
+        SetEnvironmentVariableA("VXSETUP_FAULTS", fault);
+        Started setup = launch("\"" + package.setup + "\"", package.directory);
+        SetEnvironmentVariableA("VXSETUP_FAULTS", nullptr);
+        User user(setup.process.dwProcessId);
+        HWND typePage = waitForPage("VxChoices");
+        ASSERT_NE(typePage, nullptr) << fault;
+        EXPECT_EQ(User::text(typePage, IDOK), "&Next >") << fault;
+        User::press(typePage, IDOK);
+        HWND box = user.waitFor("VxChoices Setup", 20, 0xFFFF);
+        ASSERT_NE(box, nullptr) << fault;
+        EXPECT_EQ(User::messageText(box), text);
+        User::answer(box, IDOK);
+        EXPECT_EQ(setup.wait(), 0u) << fault;
+        EXPECT_TRUE(installed().empty()) << fault;
+        EXPECT_FALSE(exists(installedUninstaller("VxChoices"))) << fault;
+    }
+}
