@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,18 +20,33 @@ public:
 
     std::size_t count() const { return states_.size(); }
     ComponentState state(std::size_t index) const { return states_.at(index); }
-    // Ticks or unticks a component; a fixed one stays as it is.
+    bool chosen(std::size_t index) const { return state(index) != ComponentState::Unticked; }
+    const Component& component(std::size_t index) const { return *components_.at(index); }
+    // The component `index` lies in; none for one at the top of the tree.
+    std::optional<std::size_t> parent(std::size_t index) const;
+
+    // Ticks or unticks a component and every component under it. Ticking one also
+    // ticks those it lies in, so that no ticked component hangs under an unticked
+    // one. Fixed components stay as they are, and choosing one changes nothing.
     void choose(std::size_t index, bool ticked);
+    // Ticks a ticked component off, and an unticked one on.
+    void toggle(std::size_t index) { choose(index, !chosen(index)); }
+
     // By component number, as the installation picks files.
     std::vector<bool> selected() const;
-    // The chosen components' names, depth first.
-    std::vector<std::string> chosenNames() const;
+    // The chosen components' names in the language `languageId`, depth first.
+    std::vector<std::string> chosenNames(std::uint32_t languageId, bool multilingual) const;
+    // The bytes the chosen components take. A component's size holds its
+    // children's, so each one counts what is its own.
+    std::uint64_t requiredBytes() const;
 
 private:
-    void add(const std::vector<Component>& components);
+    void add(const std::vector<Component>& components, std::optional<std::size_t> parent);
 
     std::vector<ComponentState> states_;
     std::vector<const Component*> components_;
+    std::vector<std::optional<std::size_t>> parents_;
+    std::vector<std::size_t> ends_;  // one past the last component under each
 };
 
 // A leaf's label: its name followed by " (%s)" with its size.

@@ -35,6 +35,8 @@ FaultPlan FaultPlan::parse(std::string_view text) {
             plan.files_.push_back(value);
         else if (kind == "inuse")
             plan.inUse_.push_back(value);
+        else if (kind == "tree")
+            plan.treeSteps_.push_back(value);
     }
     return plan;
 }
@@ -55,6 +57,10 @@ bool FaultPlan::fileFails(std::string_view path) const {
 
 bool FaultPlan::fileInUse(std::string_view path) const {
     return listed(inUse_, path);
+}
+
+bool FaultPlan::treeFails(std::string_view step) const {
+    return listed(treeSteps_, step);
 }
 
 }  // namespace vortix

@@ -9,6 +9,8 @@
 //   file:PATH       writing the file PATH fails
 //   inuse:PATH      the file PATH is in use the way a loaded program is: it cannot
 //                   be deleted or opened exclusively, but it can be renamed
+//   tree:STEP       the components page's tree fails at STEP: "create" (the tree
+//                   cannot be made) or "insert" (a component cannot be inserted)
 //
 // Paths are compared without regard to case. An empty plan changes nothing.
 #pragma once
@@ -27,9 +29,10 @@ public:
     bool directoryRefusesWrites(std::string_view directory) const;
     bool fileFails(std::string_view path) const;
     bool fileInUse(std::string_view path) const;
+    bool treeFails(std::string_view step) const;
 
 private:
-    std::vector<std::string> keys_, directories_, files_, inUse_;
+    std::vector<std::string> keys_, directories_, files_, inUse_, treeSteps_;
 };
 
 // The plan of this build of the program: VXSETUP_FAULTS in the test build, and

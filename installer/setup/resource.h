@@ -12,6 +12,8 @@
 #define IDD_USER_PAGE 107
 #define IDD_FINISH_PAGE 108
 #define IDD_SUMMARY_PAGE 109
+#define IDD_INSTALL_TYPE_PAGE 112
+#define IDD_COMPONENTS_PAGE 113
 
 // The controls every wizard page has (besides IDOK and IDCANCEL).
 #define IDC_BACK 3
@@ -38,6 +40,18 @@
 // The summary page's text.
 #define IDC_SUMMARY 48
 #define IDC_PROGRESS 40
+// The installation type page: three option buttons, each with its description.
+#define IDC_TYPE_FIRST 60
+#define IDC_TYPE_SECOND 61
+#define IDC_TYPE_THIRD 62
+#define IDC_TYPE_FIRST_TEXT 63
+#define IDC_TYPE_SECOND_TEXT 64
+#define IDC_TYPE_THIRD_TEXT 65
+// The components page.
+#define IDC_COMPONENT_TREE 66
+#define IDC_COMPONENT_DESCRIPTION_FRAME 67
+#define IDC_COMPONENT_DESCRIPTION 68
+#define IDC_COMPONENT_SPACE 69
 #define IDC_INITIALISING_TEXT 1000
 
 // The prompt for the next volume of the package.

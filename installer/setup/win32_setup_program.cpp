@@ -13,9 +13,12 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/stage_file_operation.h"
 #include "installer/setup/actions/windows_path.h"
+#include "installer/setup/install_type_choice.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/setup/win32_components_page.h"
+#include "installer/setup/win32_install_type_page.h"
 #include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
@@ -268,7 +271,12 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::pageBuilt(int stage) {
-    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= 11;
+    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= 9;
+}
+
+bool SetupProgram::componentsChosen() const {
+    return !silent_ &&
+           ((package_.script.settings.pages & kPageComponents) || installType_ == kCustomType);
 }
 
 bool SetupProgram::leadToTheInstallation() {
@@ -276,10 +284,14 @@ bool SetupProgram::leadToTheInstallation() {
     for (int stage = kFirstStage; stage <= kLastStage; ++stage)
         if (!pageBuilt(stage))
             pages.passOver(stage);
+    components_ = std::make_unique<ComponentChoices>(package_.script.components);
     StageNavigator wizard(pages, *this);
     WizardStop stop = wizard.start();
     while (stop.kind == WizardStop::Page && stop.stage != kProgressStage) {
-        switch (showPage(stop.stage, pages, wizard.canGoBack())) {
+        PageChoice choice = showPage(stop.stage, pages, wizard.canGoBack());
+        // The custom type brings the components page into the run, or takes it out.
+        pages.setCustomType(installType_ == kCustomType);
+        switch (choice) {
             case PageChoice::Next: stop = wizard.next(); break;
             case PageChoice::Back: stop = wizard.back(); break;
             default: stop = {WizardStop::Aborted, stop.stage}; break;
@@ -323,6 +335,14 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         templateId = IDD_DESTINATION_PAGE;
         texts.heading = entry(lines, LanguageEntry::DestinationHeading);
         texts.prompt = entry(lines, LanguageEntry::DestinationText);
+    } else if (stage == 9) {
+        templateId = IDD_INSTALL_TYPE_PAGE;
+        texts.heading = entry(lines, LanguageEntry::InstallTypeHeading);
+        texts.prompt = entry(lines, LanguageEntry::InstallTypeText);
+    } else if (stage == 10) {
+        templateId = IDD_COMPONENTS_PAGE;
+        texts.heading = entry(lines, LanguageEntry::ComponentsHeading);
+        texts.prompt = entry(lines, LanguageEntry::ComponentsText);
     } else if (stage == 11) {
         templateId = IDD_SUMMARY_PAGE;
         texts.heading = entry(lines, LanguageEntry::ReadyHeading);
@@ -333,12 +353,24 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
             page->hide();
     std::unique_ptr<WizardPage>& page = pages_[stage];
     bool fresh = !page;
-    if (fresh)
+    if (fresh && stage == 9)
+        page = std::make_unique<InstallTypePage>();
+    else if (fresh && stage == 10)
+        page = std::make_unique<ComponentsPage>();
+    else if (fresh)
         page = std::make_unique<WizardPage>();
     if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
-        messages_.error("Load template failed");
+        messages_.error(stage == 10 ? kComponentTreeFailedText : "Load template failed");
         return PageChoice::Cancel;
     }
+    const PackageSettings& settings = package_.script.settings;
+    if (stage == 9)
+        static_cast<InstallTypePage&>(*page).fill(settings, pieces_->language(), pages,
+                                                  installType_);
+    if (stage == 10 && !static_cast<ComponentsPage&>(*page).fill(
+                           *components_, pieces_->language(),
+                           (settings.options & kOptionMultilingual) != 0, messages_, faults_))
+        return PageChoice::Cancel;
     if (fresh && (stage == 3 || stage == 4))
         showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);
     if (stage == 6)
@@ -399,11 +431,16 @@ std::string registeredOrganization() {
 
 std::string SetupProgram::summary() const {
     const PackageSettings& settings = package_.script.settings;
+    const LanguageSet& language = pieces_->language();
     SummaryFacts facts;
-    // The installation type and components pages are not shown yet: the typical
-    // type stands.
     facts.typeOrComponentsShown = (settings.pages & (kPageInstallType | kPageComponents)) != 0;
-    facts.typeCaption = settings.installTypes[0].caption;
+    facts.typeCaption = installTypeTexts(settings, buttonOfInstallType(installType_),
+                                         language.identifier, language.lines)
+                            .caption;
+    facts.componentsChosen = componentsChosen() && components_;
+    if (facts.componentsChosen)
+        facts.components = components_->chosenNames(language.identifier,
+                                                    (settings.options & kOptionMultilingual) != 0);
     facts.requiredBytes = settings.requiredSize;
     facts.freeBytes = freeSpaceOf(variables_.installDir()).value_or(0);
     facts.destination = variables_.installDir();
@@ -594,6 +631,14 @@ bool SetupProgram::install() {
     choices.installDirectory = variables_.installDir();
     choices.shortcutFolder = variables_.shortcutDir();
     choices.windowsDirectory = windowsDirectory();
+    // The wizard's choices pick the files; a silent run, or one without the type
+    // and components pages, installs every file.
+    const PackageSettings& packageSettings = package_.script.settings;
+    choices.componentSelection =
+        !silent_ && (packageSettings.pages & (kPageInstallType | kPageComponents));
+    choices.installType = installType_;
+    if (componentsChosen() && components_)
+        choices.selectedComponents = components_->selected();
     recorder_->setInstallDirectory(variables_.installDir());
     run_ = std::make_unique<InstallRun>(
         host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},

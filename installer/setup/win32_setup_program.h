@@ -15,6 +15,7 @@
 #include "installer/package/package_reader.h"
 #include "installer/setup/actions/install_run.h"
 #include "installer/setup/actions/plugin_recorder.h"
+#include "installer/setup/component_choices.h"
 #include "installer/setup/fault_plan.h"
 #include "installer/setup/package_entries.h"
 #include "installer/setup/variables/variables.h"
@@ -62,6 +63,9 @@ private:
     std::string summary() const;
     // The pages this program has built so far; the others are passed over.
     static bool pageBuilt(int stage);
+    // The user picks the components: on the package's components page, or on the
+    // one the custom type brings.
+    bool componentsChosen() const;
 
     // One stage: its actions (forwards) and the plug-in's entry point.
     StageAnswer runStage(int stage, Direction direction) override;
@@ -105,6 +109,9 @@ private:
     SetupWindow window_;
     std::unique_ptr<ProgressPage> page_;
     std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
+    // The installation type and the components chosen on the wizard's pages.
+    std::uint32_t installType_ = kTypicalType;
+    std::unique_ptr<ComponentChoices> components_;
 
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.

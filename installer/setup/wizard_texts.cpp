@@ -45,7 +45,7 @@ std::string summaryText(const SummaryLabels& labels, const SummaryFacts& facts) 
         labels.heading + "\r\n" + std::string(labels.heading.size(), '=') + "\r\n\r\n";
     if (facts.typeOrComponentsShown) {
         text += labels.type + "\r\n" + facts.typeCaption + "\r\n";
-        if (facts.customType) {
+        if (facts.componentsChosen) {
             text += labels.components + "\r\n";
             for (const std::string& name : facts.components)
                 text += "\t" + name + "\r\n";

@@ -30,7 +30,9 @@ std::string languageSection(std::string_view text, std::uint32_t languageId, boo
 struct SummaryFacts {
     bool typeOrComponentsShown = false;
     std::string typeCaption;  // the chosen type's
-    bool customType = false;
+    // The user chose the components (the custom type, or the package's own
+    // components page): they are listed.
+    bool componentsChosen = false;
     std::vector<std::string> components;  // the chosen ones, in the current language
     std::uint64_t requiredBytes = 0, freeBytes = 0;
     std::string destination, programFolder;

@@ -774,8 +774,9 @@ void readSettings(Reader& reader, Table& t, PackageContents& out) {
         if (typeCount == s.installTypes.size())
             reader.refuse(a.value(), "a package has at most three installation types");
         InstallType& type = s.installTypes[typeCount++];
-        type.caption = a.requiredText("caption");
-        type.description = a.text("description");
+        type.caption = multilingualText(reader, a.require("caption"));
+        if (const toml::value* description = a.get("description"))
+            type.description = multilingualText(reader, *description);
     });
     if (const toml::value* summary = t.get("summary")) {
         Table a(reader, *summary, "[package.summary]");

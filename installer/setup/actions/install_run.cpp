@@ -89,6 +89,14 @@ InstallRun::InstallRun(InstallHost& host, TextExpander& expander, LogContext& lo
       originals_(originals),
       draw_(std::move(draw)) {}
 
+bool installTypeTakes(std::uint32_t installType, std::uint32_t typeMask) {
+    switch (installType) {
+        case kCustomType: return true;
+        case kTypicalType: return (typeMask & 3u) != 0;
+        default: return (typeMask & 1u) != 0;
+    }
+}
+
 std::string InstallRun::text(LanguageEntry k) const {
     return entry(package_.texts, k);
 }
@@ -162,9 +170,7 @@ bool InstallRun::selected(const PackagedFile& file) const {
     const std::vector<bool>& chosen = choices_.selectedComponents;
     if (file.component < chosen.size() && !chosen[file.component])
         return false;
-    // The typical type takes files of either of the first two types.
-    std::uint32_t mask = choices_.installType == 2 ? 3u : 1u;
-    return (file.typeMask & mask) != 0;
+    return installTypeTakes(choices_.installType, file.typeMask);
 }
 
 bool InstallRun::writePrivilegeRefused(const std::string& directory) {

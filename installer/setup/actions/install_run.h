@@ -19,6 +19,16 @@
 
 namespace vortix {
 
+// The installation types' codes: the type page's first, second and third button.
+inline constexpr std::uint32_t kTypicalType = 2;
+inline constexpr std::uint32_t kMinimalType = 1;
+inline constexpr std::uint32_t kCustomType = 4;
+
+// Whether a file of `typeMask` belongs to the installation type chosen: the
+// typical type takes bit 0 or 1, the minimal type bit 0. The custom type takes
+// every file: the user picked them by component.
+bool installTypeTakes(std::uint32_t installType, std::uint32_t typeMask);
+
 // What the wizard (or the silent defaults) chose, and facts about the machine.
 struct InstallChoices {
     bool silent = false;
@@ -28,7 +38,7 @@ struct InstallChoices {
     // An interactive run in which the user chose a type and components: files are
     // then picked by component and by type mask.
     bool componentSelection = false;
-    std::uint32_t installType = 2;         // 2 typical, 1 the second type, 4 custom
+    std::uint32_t installType = kTypicalType;
     std::vector<bool> selectedComponents;  // by component index; missing: selected
 };
 

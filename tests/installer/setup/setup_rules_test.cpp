@@ -52,7 +52,7 @@ TEST(SetupRules, SilentRunsCannotAskForTheUsersName) {
 TEST(FaultPlan, ItemsAreMatchedWithoutRegardToCase) {
     FaultPlan plan = FaultPlan::parse(
         "key:HKEY_CURRENT_USER\\Software\\X;nowrite:C:\\Dir\\;file:C:\\a.txt;inuse:C:\\b.dll;"
-        "junk;other:x");
+        "junk;other:x;tree:insert");
     EXPECT_TRUE(plan.keyFails("hkey_current_user\\software\\x"));
     EXPECT_FALSE(plan.keyFails("HKEY_CURRENT_USER\\Software"));
     EXPECT_TRUE(plan.directoryRefusesWrites("C:\\DIR"));
@@ -60,6 +60,8 @@ TEST(FaultPlan, ItemsAreMatchedWithoutRegardToCase) {
     EXPECT_TRUE(plan.fileFails("C:\\A.TXT"));
     EXPECT_TRUE(plan.fileInUse("c:\\b.dll"));
     EXPECT_FALSE(plan.fileInUse("C:\\a.txt"));
+    EXPECT_TRUE(plan.treeFails("insert"));
+    EXPECT_FALSE(plan.treeFails("create"));
     FaultPlan none = FaultPlan::parse("");
     EXPECT_FALSE(none.keyFails(""));
     EXPECT_FALSE(none.fileFails("C:\\a.txt"));

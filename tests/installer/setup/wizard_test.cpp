@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
+#include "installer/setup/actions/install_run.h"
 #include "installer/setup/component_choices.h"
+#include "installer/setup/install_type_choice.h"
 #include "installer/setup/wizard_stages.h"
 #include "installer/setup/wizard_texts.h"
 
@@ -62,7 +65,7 @@ TEST(Summary, TheLabelsInOrder) {
     EXPECT_EQ(summaryText(labels, facts), "Ready\r\n=====\r\n\r\n" + tail);
     facts.typeOrComponentsShown = true;
     facts.typeCaption = "Custom";
-    facts.customType = true;
+    facts.componentsChosen = true;
     facts.components = {"Program", "Help"};
     EXPECT_EQ(
         summaryText(labels, facts),
@@ -70,27 +73,125 @@ TEST(Summary, TheLabelsInOrder) {
             tail);
 }
 
-TEST(Components, FixedTickedAndEarlierChoices) {
-    std::vector<Component> tree(2);
-    tree[0].name = "Program";
-    tree[0].flags = kComponentFixed;
-    tree[0].children.resize(2);
-    tree[0].children[0].name = "Help";
-    tree[0].children[0].flags = kComponentSelected;
-    tree[0].children[0].size = 1536 * 1024;
-    tree[0].children[1].name = "Samples";
-    tree[1].name = "Extras";
-    tree[1].flags = kComponentSelected | kComponentFixed;
+// Program (fixed) > Help (ticked, 1,5 MB) and Samples > Pictures; Extras
+// (ticked and fixed), numbered depth first 0 to 4.
+class Components : public ::testing::Test {
+protected:
+    Components() : tree(2) {
+        tree[0].name = "<LangID=1033>Program</LangID=1033><LangID=1031>Programm</LangID=1031>";
+        tree[0].flags = kComponentFixed;
+        tree[0].size = 1536 * 1024 + 300 + 1000;  // its children's and 1000 of its own
+        tree[0].children.resize(2);
+        tree[0].children[0].name = "Help";
+        tree[0].children[0].flags = kComponentSelected;
+        tree[0].children[0].size = 1536 * 1024;
+        tree[0].children[1].name = "Samples";
+        tree[0].children[1].size = 300;
+        tree[0].children[1].children.resize(1);
+        tree[0].children[1].children[0].name = "Pictures";
+        tree[0].children[1].children[0].size = 200;
+        tree[1].name = "Extras";
+        tree[1].flags = kComponentSelected | kComponentFixed;
+        tree[1].size = 7;
+    }
+    std::vector<Component> tree;
+};
+
+TEST_F(Components, DefaultsNamesSizesAndLabels) {
     ComponentChoices choices(tree);
-    ASSERT_EQ(choices.count(), 4u);  // depth first: Program, Help, Samples, Extras
-    EXPECT_EQ(choices.selected(), (std::vector<bool>{true, true, false, true}));
-    choices.choose(0, false);  // fixed stays
-    choices.choose(1, false);
-    choices.choose(2, true);
+    ASSERT_EQ(choices.count(), 5u);
+    EXPECT_EQ(choices.selected(), (std::vector<bool>{true, true, false, false, true}));
     EXPECT_EQ(choices.state(0), ComponentState::Fixed);
-    EXPECT_EQ(choices.chosenNames(), (std::vector<std::string>{"Program", "Samples", "Extras"}));
+    EXPECT_EQ(choices.parent(3), std::optional<std::size_t>(2));
+    EXPECT_EQ(choices.parent(4), std::nullopt);
+    EXPECT_EQ(choices.chosenNames(1031, true),
+              (std::vector<std::string>{"Programm", "Help", "Extras"}));
+    // Each counts what is its own: the program's size holds its children's.
+    EXPECT_EQ(choices.requiredBytes(), 1000 + 1536 * 1024 + 7u);
     EXPECT_EQ(componentLabel("Help", tree[0].children[0]), "Help (1,5 MB)");
     EXPECT_EQ(componentLabel("Program", tree[0]), "Program");
+}
+
+TEST_F(Components, TickingCarriesToChildrenAndParentsFixedOnesStay) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::size_t, bool>> choose;
+        std::vector<bool> chosen;
+    };
+    const Case cases[] = {
+        {"a parent ticks its children", {{2, true}}, {true, true, true, true, true}},
+        {"and unticks them", {{2, true}, {2, false}}, {true, true, false, false, true}},
+        {"a child ticks its parent", {{3, true}}, {true, true, true, true, true}},
+        {"unticking a child leaves its parent",
+         {{3, true}, {3, false}},
+         {true, true, true, false, true}},
+        {"a fixed one cannot be unticked, nor its children through it",
+         {{0, false}, {4, false}},
+         {true, true, false, false, true}},
+    };
+    for (const Case& c : cases) {
+        ComponentChoices choices(tree);
+        for (auto [index, ticked] : c.choose)
+            choices.choose(index, ticked);
+        EXPECT_EQ(choices.selected(), c.chosen) << c.what;
+        EXPECT_EQ(choices.state(0), ComponentState::Fixed) << c.what;
+    }
+}
+
+TEST_F(Components, EarlierChoicesOutliveTheDefaults) {
+    ComponentChoices choices(tree);
+    choices.toggle(1);  // Help off
+    choices.toggle(3);  // Pictures on, and Samples with it
+    // The page reads the same choices when the user comes back to it.
+    EXPECT_EQ(choices.state(1), ComponentState::Unticked);
+    EXPECT_EQ(choices.state(2), ComponentState::Ticked);
+    EXPECT_EQ(choices.chosenNames(1033, true),
+              (std::vector<std::string>{"Program", "Samples", "Pictures", "Extras"}));
+    EXPECT_EQ(choices.requiredBytes(), 1000u + 100 + 200 + 7);
+}
+
+TEST(InstallTypes, ButtonsCodesAndWhichFilesEachTakes) {
+    EXPECT_EQ(installTypeOfButton(0), kTypicalType);
+    EXPECT_EQ(installTypeOfButton(1), kMinimalType);
+    EXPECT_EQ(installTypeOfButton(2), kCustomType);
+    for (std::size_t button = 0; button < kInstallTypeButtons; ++button)
+        EXPECT_EQ(buttonOfInstallType(installTypeOfButton(button)), button);
+    EXPECT_EQ(buttonOfInstallType(3), 0u);
+    // By type mask: typical, minimal, custom.
+    const struct {
+        std::uint32_t mask;
+        bool typical, minimal, custom;
+    } cases[] = {
+        {0, false, false, true},          {1, true, true, true},
+        {2, true, false, true},           {3, true, true, true},
+        {4, false, false, true},          {5, true, true, true},
+        {0xFFFFFFFEu, true, false, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(installTypeTakes(kTypicalType, c.mask), c.typical) << c.mask;
+        EXPECT_EQ(installTypeTakes(kMinimalType, c.mask), c.minimal) << c.mask;
+        EXPECT_EQ(installTypeTakes(kCustomType, c.mask), c.custom) << c.mask;
+    }
+}
+
+TEST(InstallTypes, CaptionsInTheLanguageOrTheSetsOwn) {
+    PackageSettings settings;
+    settings.options |= kOptionMultilingual;
+    settings.installTypes[0] = {
+        "<LangID=1031>Standard</LangID=1031><LangID=1033>Typical</LangID=1033>", "All of it"};
+    settings.installTypes[2] = {"Own choice", ""};
+    std::vector<std::string> lines(kLanguageEntryCount);
+    lines[indexOf(LanguageEntry::Minimal)] = "Minimal";
+    lines[indexOf(LanguageEntry::MinimalText)] = "The least";
+    lines[indexOf(LanguageEntry::CustomText)] = "Pick";
+    EXPECT_EQ(installTypeTexts(settings, 0, 1031, lines).caption, "Standard");
+    EXPECT_EQ(installTypeTexts(settings, 0, 1033, lines).description, "All of it");
+    InstallTypeTexts minimal = installTypeTexts(settings, 1, 1033, lines);
+    EXPECT_EQ(minimal.caption, "Minimal");
+    EXPECT_EQ(minimal.description, "The least");
+    InstallTypeTexts custom = installTypeTexts(settings, 2, 1033, lines);
+    EXPECT_EQ(custom.caption, "Own choice");
+    EXPECT_EQ(custom.description, "Pick");
 }
 
 // The stages a navigator ran, and the answers its plug-in gives.
@@ -230,4 +331,23 @@ TEST_F(Navigation, AStageRefusingTheReturnStopsIt) {
     EXPECT_EQ(wizard.back(), page(6));
     EXPECT_EQ(recorded.calls, (std::vector<int>{-7, -6, -5, -4, 5, 6}));
     EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 6}));
+}
+
+TEST_F(Navigation, TheCustomTypeBringsTheComponentsPageAndTakesItAway) {
+    PageSet pages(kPageInstallType | kPageSummary);
+    StageNavigator wizard(pages, hooks);
+    EXPECT_EQ(wizard.start(), page(9));
+    pages.setCustomType(true);
+    EXPECT_EQ(wizard.next(), page(10));
+    EXPECT_EQ(wizard.next(), page(11));
+    EXPECT_EQ(wizard.back(), page(10));
+    EXPECT_EQ(wizard.back(), page(9));
+    // Another type: the components page is passed over forwards, and not gone
+    // back to either.
+    pages.setCustomType(false);
+    recorded.calls.clear();
+    EXPECT_EQ(wizard.next(), page(11));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{10, 11}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{9, 11}));
+    EXPECT_EQ(wizard.back(), page(9));
 }

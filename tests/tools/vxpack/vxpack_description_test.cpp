@@ -107,6 +107,9 @@ checked = true
 
 [[package.install_types]]
 caption = "Typical"
+[[package.install_types]]
+caption = { 1033 = "Minimal", 1031 = "Minimal" }
+description = { 1033 = "The least", 1031 = "Das Wenigste" }
 
 [pieces]
 uninstaller = "vxuninst.exe"
@@ -257,6 +260,8 @@ TEST_F(FullExample, PackageSettings) {
     EXPECT_FALSE(s.afterInstall[0].silentOpen);
     EXPECT_TRUE(s.afterInstall[1].path.empty());
     EXPECT_EQ(s.installTypes[0].caption, "Typical");
+    EXPECT_EQ(s.installTypes[1].description,
+              "<LangID=1033>The least</LangID=1033><LangID=1031>Das Wenigste</LangID=1031>");
     EXPECT_EQ(s.finishText, "%s is installed.");
     EXPECT_EQ(c.licenceText, "Terms\r\nMore terms\r\n");
     EXPECT_EQ(c.volumeSize, 1457664u);

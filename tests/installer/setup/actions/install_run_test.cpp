@@ -331,6 +331,17 @@ TEST(InstallRun, SkippedFilesAndFileSelection) {
     s.addFile("C:\\App\\second-type.dat").typeMask = 2;
     ASSERT_TRUE(s.run().completed);
     EXPECT_TRUE(s.host.hasFile("C:\\App\\second-type.dat"));
+
+    // The custom type takes what the chosen components hold, whatever the type.
+    s = Machine();
+    s.choices.componentSelection = true;
+    s.choices.installType = kCustomType;
+    s.choices.selectedComponents = {true, false};
+    s.addFile("C:\\App\\second-type.dat").typeMask = 2;
+    s.addFile("C:\\App\\unselected.dat").component = 1;
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_TRUE(s.host.hasFile("C:\\App\\second-type.dat"));
+    EXPECT_FALSE(s.host.hasFile("C:\\App\\unselected.dat"));
 }
 
 TEST(InstallRun, ActiveXFailuresAreReportedOnceAndTheRunGoesOn) {
