@@ -199,7 +199,7 @@ HWND findSetupWindow(const std::string& title) {
     while ((window = FindWindowExA(nullptr, window, "VortixInstaller", nullptr))) {
         char text[256] = "";
         GetWindowTextA(window, text, sizeof text);
-        if (std::string(text).rfind(title, 0) == 0)
+        if (std::string(text).find(title) != std::string::npos)
             return window;
     }
     return nullptr;

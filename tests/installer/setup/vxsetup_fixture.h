@@ -58,8 +58,8 @@ void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::st
 
 // The controls every wizard page has.
 constexpr int kBack = 3, kHeading = 31, kDocument = 33;
-// The setup program's main window whose title begins with `title` (the package's
-// own title, or the language set's made from the product name).
+// The setup program's main window whose title holds `title` (the package's own
+// title, or the language set's made from the product name).
 HWND findSetupWindow(const std::string& title);
 // The wizard page that setup window shows (the others are hidden).
 HWND waitForPage(const std::string& title);

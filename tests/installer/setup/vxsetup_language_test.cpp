@@ -61,6 +61,48 @@ HWND progressPage(HWND window) {
     return page;
 }
 
+// The visible windows of a process and their captions, for a failure's message.
+std::string windowsOf(DWORD processId) {
+    struct Found {
+        DWORD processId;
+        std::string text;
+    } found{processId, ""};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* into = reinterpret_cast<Found*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char caption[256] = "", className[64] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            GetClassNameA(window, className, sizeof className);
+            if (owner != into->processId || !IsWindowVisible(window))
+                return TRUE;
+            into->text += std::string(className) + " \"" + caption + "\" (";
+            for (HWND page = nullptr; (page = FindWindowExA(window, page, nullptr, nullptr));) {
+                char heading[256] = "";
+                GetDlgItemTextA(page, 31, heading, sizeof heading);
+                into->text += std::string(IsWindowVisible(page) ? "shown" : "hidden") + " \"" +
+                              heading + "\", ";
+            }
+            into->text += "); ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.text;
+}
+
+// Ends a setup program a failed test left running, so that the next one (the same
+// product) is not taken for a second copy.
+struct EndsWithTheTest {
+    Started& setup;
+    ~EndsWithTheTest() {
+        if (WaitForSingleObject(setup.process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(setup.process.hProcess, 0);
+            setup.wait();
+        }
+    }
+};
+
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -156,6 +198,7 @@ TEST_P(VxsetupLanguageWalk, EveryPageAfterTheChoiceSpeaksItsLanguage) {
     const LanguageRun& run = GetParam();
     Package package = make(std::string("language-walk-") + run.name);
     Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
     User user(setup.process.dwProcessId);
 
     // The language page: no set is loaded yet, so the package's own words.
@@ -251,6 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, VxsetupLanguageWalk, testing::ValuesIn(kRuns
 TEST_F(VxsetupLanguages, BackReturnsToTheChoiceCancelThereAsksASecondCopyFindsTheWindow) {
     Package package = make("language-back");
     Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
     User user(setup.process.dwProcessId);
     HWND languages = waitForPage(kProduct);
     ASSERT_NE(languages, nullptr);
@@ -279,7 +323,8 @@ TEST_F(VxsetupLanguages, BackReturnsToTheChoiceCancelThereAsksASecondCopyFindsTh
     ASSERT_TRUE(waitUntil([&] { return waitForPage(kProduct) != languages; }));
     HWND window = FindWindowA("VortixInstaller", "Installation von VxLang");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(User::text(waitForPage(kProduct), kHeading), "Willkommen");
+    EXPECT_EQ(User::text(waitForPage(kProduct), kHeading), "Willkommen")
+        << windowsOf(setup.process.dwProcessId);
 
     // A second copy finds the running one although its title is no longer the
     // package's, and brings it back from the task bar.
@@ -314,6 +359,7 @@ TEST_F(VxsetupLanguages, ASetThatCannotBeLoadedIsSaidAndThePageStays) {
     writeAll(package.setup, bytes);
 
     Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
     User user(setup.process.dwProcessId);
     HWND languages = waitForPage(kProduct);
     ASSERT_NE(languages, nullptr);
@@ -331,6 +377,4 @@ TEST_F(VxsetupLanguages, ASetThatCannotBeLoadedIsSaidAndThePageStays) {
     HWND welcome = nextPage(kProduct, languages);
     ASSERT_NE(welcome, nullptr);
     EXPECT_EQ(User::text(welcome, kHeading), "Welcome");
-    TerminateProcess(setup.process.hProcess, 0);
-    setup.wait();
 }
