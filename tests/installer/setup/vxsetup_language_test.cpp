@@ -342,20 +342,37 @@ TEST_F(VxsetupLanguages, BackReturnsToTheChoiceCancelThereAsksASecondCopyFindsTh
     EXPECT_FALSE(exists(dir));
 }
 
+namespace {
+
+// Where the German set lies in a setup program: the offset of its name (after the
+// name's length) and the length of its sealed texts, which follow the identifier.
+struct GermanSet {
+    std::size_t name = std::string::npos, texts = 0, textLength = 0;
+};
+
+GermanSet findGermanSet(const std::string& bytes) {
+    const std::string name = std::string("Deutsch") + std::string("\0\0\x04\x07", 4);
+    GermanSet found;
+    found.name = bytes.rfind(name);
+    if (found.name == std::string::npos || found.name + name.size() + 4 > bytes.size())
+        return {};
+    std::size_t at = found.name + name.size();
+    for (int i = 0; i < 4; ++i)
+        found.textLength = found.textLength << 8 | static_cast<unsigned char>(bytes[at + i]);
+    found.texts = at + 4;
+    return found;
+}
+
+}  // namespace
+
 TEST_F(VxsetupLanguages, ASetThatCannotBeLoadedIsSaidAndThePageStays) {
     Package package = make("language-broken");
     // Damage the German texts: their seal no longer matches.
     std::string bytes = readAll(package.setup);
-    std::string name = std::string("Deutsch") + std::string("\0\0\x04\x07", 4);
-    std::size_t at = bytes.rfind(name);
-    ASSERT_NE(at, std::string::npos);
-    at += name.size();
-    std::size_t length = (static_cast<unsigned char>(bytes[at]) << 24) |
-                         (static_cast<unsigned char>(bytes[at + 1]) << 16) |
-                         (static_cast<unsigned char>(bytes[at + 2]) << 8) |
-                         static_cast<unsigned char>(bytes[at + 3]);
-    ASSERT_LT(at + 4 + length, bytes.size());
-    bytes[at + 4 + length / 2] ^= 0x55;
+    GermanSet german = findGermanSet(bytes);
+    ASSERT_NE(german.name, std::string::npos);
+    ASSERT_LT(german.texts + german.textLength, bytes.size());
+    bytes[german.texts + german.textLength / 2] ^= 0x55;
     writeAll(package.setup, bytes);
 
     Started setup = launch("\"" + package.setup + "\"", package.directory);
@@ -377,4 +394,25 @@ TEST_F(VxsetupLanguages, ASetThatCannotBeLoadedIsSaidAndThePageStays) {
     HWND welcome = nextPage(kProduct, languages);
     ASSERT_NE(welcome, nullptr);
     EXPECT_EQ(User::text(welcome, kHeading), "Welcome");
+}
+
+TEST_F(VxsetupLanguages, ALanguageListThatCannotBeReadEndsTheRun) {
+    Package package = make("language-list-broken");
+    // The German name's length runs past its entry: the list cannot be read.
+    std::string bytes = readAll(package.setup);
+    GermanSet german = findGermanSet(bytes);
+    ASSERT_NE(german.name, std::string::npos);
+    ASSERT_GE(german.name, 4u);
+    bytes.replace(german.name - 4, 4, std::string("\x00\x01\x00\x00", 4));
+    writeAll(package.setup, bytes);
+
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
+    User user(setup.process.dwProcessId);
+    HWND box = user.waitFor(kProduct, 60, 0xFFFF);
+    ASSERT_NE(box, nullptr) << windowsOf(setup.process.dwProcessId);
+    EXPECT_EQ(User::messageText(box), "Unknown error");
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 0u);
+    EXPECT_FALSE(exists(dir));
 }
