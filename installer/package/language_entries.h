@@ -168,16 +168,19 @@ enum class LanguageEntry : std::uint32_t {
     ShortcutFailed = 138,
     WritingUninstaller = 139,
     UninstallerFailed = 140,
+    // The program folder page refusing a name.
+    ProgramFolderMissing = 141,
+    ProgramFolderInvalid = 142,
 };
 
 // Every set has entries 0 to kLanguageEntryCount - 1.
-inline constexpr std::size_t kLanguageEntryCount = 141;
+inline constexpr std::size_t kLanguageEntryCount = 143;
 
 constexpr std::size_t indexOf(LanguageEntry entry) {
     return static_cast<std::size_t>(entry);
 }
 
-static_assert(indexOf(LanguageEntry::UninstallerFailed) + 1 == kLanguageEntryCount,
+static_assert(indexOf(LanguageEntry::ProgramFolderInvalid) + 1 == kLanguageEntryCount,
               "the last entry closes the set");
 
 }  // namespace vortix

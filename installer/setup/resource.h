@@ -12,6 +12,8 @@
 #define IDD_USER_PAGE 107
 #define IDD_FINISH_PAGE 108
 #define IDD_SUMMARY_PAGE 109
+#define IDD_LANGUAGE_PAGE 110
+#define IDD_PROGRAM_FOLDER_PAGE 111
 #define IDD_INSTALL_TYPE_PAGE 112
 #define IDD_COMPONENTS_PAGE 113
 
@@ -40,6 +42,12 @@
 // The summary page's text.
 #define IDC_SUMMARY 48
 #define IDC_PROGRESS 40
+// The language page's list of sets, and the program folder page.
+#define IDC_LANGUAGE_LIST 50
+#define IDC_PROGRAM_FOLDER_LABEL 51
+#define IDC_PROGRAM_FOLDER 52
+#define IDC_EXISTING_FOLDERS_LABEL 53
+#define IDC_EXISTING_FOLDERS 54
 // The installation type page: three option buttons, each with its description.
 #define IDC_TYPE_FIRST 60
 #define IDC_TYPE_SECOND 61

@@ -55,7 +55,8 @@ int PackagePieces::load() {
         return code;
     if ((code = loadPictures()) < 0)
         return code;
-    if (!loadLanguageSet(package_.toc.word(toc::kDefaultLanguage)))
+    bool chosenOnPage = (settings.pages & kPageLanguage) && !messages_.silent();
+    if (!chosenOnPage && !loadLanguageSet(package_.toc.word(toc::kDefaultLanguage)))
         return init::kLanguage;
     bool update = (settings.options & kOptionUpdate) != 0;
     if ((settings.options & kOptionCreateUninstaller) && !update) {

@@ -1,8 +1,9 @@
 // The pieces of the package the setup program loads before its window shows, in
 // this order: bitmaps, fonts, the MP3 and JPEG libraries, the dialog picture, the
 // music, the plug-in library, the pictures, the default language set and the
-// uninstaller. Each is extracted to a temporary file of the run; everything is
-// given back at clean-up.
+// uninstaller; a set the user chooses is loaded later, on the language page.
+// Each is extracted to a temporary file of the run; everything is given back at
+// clean-up.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,13 @@ public:
     PackagePieces& operator=(const PackagePieces&) = delete;
 
     // Every piece in turn: 0, or the failure code (init::...) of the first that fails.
+    // The default language set is among them unless the user chooses one on the
+    // language page (an interactive run of a package that shows it).
     int load();
+    // Loads set `index` of the package (its escapes replaced): it sets
+    // "<LanguageID>" and the message boxes' caption. False when it cannot be read;
+    // the set loaded before then stays.
+    bool loadLanguageSet(std::uint32_t index);
     // The music plays from now (not in a silent run, and only with the MP3 library).
     void startMusic();
     // Stops the music, unloads the libraries, removes the fonts and deletes the
@@ -49,7 +56,6 @@ public:
 private:
     enum class Picture { Ready, NotExtracted, NotConverted };
     Picture preparePicture(Extent extent, std::string& bitmap);
-    bool loadLanguageSet(std::uint32_t index);
     bool extractTemporary(Extent extent, EntryKind kind, const char* extension, std::string& path);
     bool loadFonts();
     int loadPictures();

@@ -47,6 +47,7 @@ BOOL ProgressPage::onInit() {
     setItemText(IDOK, entry(texts_->lines, LanguageEntry::Next));
     for (int id : {IDC_BACK, IDOK, IDCANCEL})
         enableItem(id, false);
+    setItemText(IDC_PROMPT, entry(texts_->lines, LanguageEntry::InstallingText));
     sendItem(IDC_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     return FALSE;
 }

@@ -14,6 +14,7 @@
 #include "installer/setup/actions/stage_file_operation.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/install_type_choice.h"
+#include "installer/setup/program_folder.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
@@ -87,8 +88,6 @@ SetupProgram::SetupProgram(HINSTANCE instance, const std::string& commandLine)
 
 SetupProgram::~SetupProgram() {
     cleanUp();
-    if (mutex_)
-        CloseHandle(mutex_);
 }
 
 int SetupProgram::run() {
@@ -165,9 +164,8 @@ bool SetupProgram::readPackage() {
     variables_.setDefaultShortcutFolder(settings.shortcutFolder);
     variables_.setInstallDir(settings.installDirectory);
     // A folder name goes under the Programs folder the shortcuts are made in.
-    std::optional<std::string> programs = variables_.lookup(
-        settings.options & kOptionAllUsersShortcuts ? "<ProgramsNt>" : "<Programs>");
-    variables_.setShortcutDir(programFolderPath(settings.shortcutFolder, programs.value_or("")));
+    variables_.setShortcutDir(
+        programFolderPath(settings.shortcutFolder, shortcutProgramsFolder(variables_, settings)));
     messages_.setPackageTitle(settings.windowTitle);
     // The volumes are found (or asked for) before the file records are read from them.
     if (!volumes_->prepare(*stream_, package_.toc))
@@ -188,23 +186,8 @@ bool SetupProgram::readFileRecords() {
 
 bool SetupProgram::claimSingleInstance() {
     const PackageSettings& settings = package_.script.settings;
-    std::string name = settings.productName + "mutex";
-    mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-    if (!mutex_) {
-        // A "\" in the product name reads as a namespace and the name is refused.
-        for (char& c : name)
-            if (c == '\\')
-                c = '_';
-        mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-    }
-    if (!mutex_ || GetLastError() != ERROR_ALREADY_EXISTS)
-        return true;
-    HWND running = FindWindowA(SetupWindow::kClassName, settings.windowTitle.c_str());
-    if (!running)
-        return true;
-    ShowWindow(running, IsIconic(running) ? SW_SHOWMAXIMIZED : SW_SHOW);
-    SetForegroundWindow(running);
-    return false;
+    return singleInstance_.claim(settings.productName) ||
+           !SetupInstance::bringForwardRunning(settings.productName, settings.windowTitle);
 }
 
 int SetupProgram::initialise() {
@@ -233,8 +216,10 @@ int SetupProgram::initialise() {
         if (code == 0)
             log_.extractedUninstaller = pieces_->extractedUninstaller();
         if (code == 0 && !silent_) {
-            // The package's own title: a second copy looks for the window by it.
-            if (window_.create(instance_, settings.windowTitle, settings.windowStyle)) {
+            // The language set's title when one is loaded, else the package's. A
+            // second copy finds the window by its published handle.
+            if (window_.create(instance_, messages_.caption(), settings.windowStyle)) {
+                singleInstance_.publish(settings.productName, window_.handle());
                 messages_.setOwner(window_.handle());
                 if (window_.backgroundFailed())
                     messages_.show(kGraphicsBackgroundFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
@@ -271,7 +256,7 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::pageBuilt(int stage) {
-    return (stage >= 2 && stage <= 4) || stage == 6 || stage == 7 || stage >= 9;
+    return stage <= 4 || stage >= 6;
 }
 
 bool SetupProgram::componentsChosen() const {
@@ -310,7 +295,21 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
     texts.next = entry(lines, pages.nextCaption(stage));
     texts.cancel = entry(lines, LanguageEntry::Cancel);
     int templateId = IDD_WELCOME_PAGE;
-    if (stage == 2) {
+    if (stage == 1) {
+        templateId = IDD_LANGUAGE_PAGE;
+        if (!languagePage_) {
+            languagePage_ =
+                std::make_unique<LanguagePage>(*stream_, package_, *pieces_, messages_, window_);
+            // The pages made in another language are made again in the new one.
+            languagePage_->onLanguageChanged = [this] {
+                for (auto it = pages_.begin(); it != pages_.end();)
+                    it = it->first == 1 ? std::next(it) : pages_.erase(it);
+            };
+        }
+        if (!languagePage_->readNames())
+            return PageChoice::Cancel;
+        texts = languagePage_->texts();
+    } else if (stage == 2) {
         texts.heading = entry(lines, LanguageEntry::WelcomeHeading);
         texts.prompt = formatText(entry(lines, LanguageEntry::WelcomeText),
                                   {package_.script.settings.productName});
@@ -335,6 +334,10 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         templateId = IDD_DESTINATION_PAGE;
         texts.heading = entry(lines, LanguageEntry::DestinationHeading);
         texts.prompt = entry(lines, LanguageEntry::DestinationText);
+    } else if (stage == 8) {
+        templateId = IDD_PROGRAM_FOLDER_PAGE;
+        texts.heading = entry(lines, LanguageEntry::ProgramFolderHeading);
+        texts.prompt = entry(lines, LanguageEntry::ProgramFolderText);
     } else if (stage == 9) {
         templateId = IDD_INSTALL_TYPE_PAGE;
         texts.heading = entry(lines, LanguageEntry::InstallTypeHeading);
@@ -377,6 +380,11 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         prepareUserPage(*page, fresh);
     if (stage == 7)
         prepareDestinationPage(*page, fresh);
+    if (stage == 1)
+        languagePage_->prepare(*page, fresh);
+    if (stage == 8)
+        ProgramFolderPage(variables_, package_.script.settings, messages_)
+            .prepare(*page, fresh, lines);
     if (stage == 11)
         SetDlgItemTextA(page->handle(), IDC_SUMMARY, summary().c_str());
     std::string question = entry(lines, LanguageEntry::QuitQuestion);

@@ -21,12 +21,15 @@
 #include "installer/setup/variables/variables.h"
 #include "installer/setup/variables/win32_system_facts.h"
 #include "installer/setup/win32_install_host.h"
+#include "installer/setup/win32_language_page.h"
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_package_pieces.h"
 #include "installer/setup/win32_plugin_callbacks.h"
+#include "installer/setup/win32_program_folder_page.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
 #include "installer/setup/win32_volume_prompt.h"
+#include "installer/setup/win32_single_instance.h"
 #include "installer/setup/win32_wizard_page.h"
 #include "installer/setup/wizard_stages.h"
 
@@ -105,8 +108,9 @@ private:
     std::vector<Extent> fileData_;
     std::unique_ptr<PackagePieces> pieces_;
 
-    HANDLE mutex_ = nullptr;
+    SetupInstance singleInstance_;
     SetupWindow window_;
+    std::unique_ptr<LanguagePage> languagePage_;
     std::unique_ptr<ProgressPage> page_;
     std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
     // The installation type and the components chosen on the wizard's pages.

@@ -76,6 +76,20 @@ bool SetupWindow::create(HINSTANCE instance, const std::string& title, WindowSty
     return true;
 }
 
+void SetupWindow::setTitle(const std::string& title) {
+    title_ = title;
+    if (!handle())
+        return;
+    SetWindowTextA(handle(), title.c_str());
+    // The title is painted into the background once: it is painted again.
+    if (background_) {
+        DeleteObject(background_);
+        background_ = nullptr;
+        backgroundFailed_ = !prepareBackground();
+    }
+    InvalidateRect(handle(), nullptr, FALSE);
+}
+
 void SetupWindow::show() {
     bool maximise = style_ == WindowStyle::Overlapped || style_ == WindowStyle::PopupCaption;
     ShowWindow(handle(), maximise ? SW_SHOWMAXIMIZED : SW_SHOW);

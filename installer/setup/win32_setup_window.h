@@ -21,6 +21,8 @@ public:
     bool create(HINSTANCE instance, const std::string& title, WindowStyle style);
     // Shown maximised for the styles that fill the screen.
     void show();
+    // The caption, and the title painted on the background, become `title`.
+    void setTitle(const std::string& title);
     // True when the painted background could not be prepared.
     bool backgroundFailed() const { return backgroundFailed_; }
 

@@ -18,6 +18,8 @@ const fw::CommandEntry<WizardPage> WizardPage::kCommands[] = {
     {IDC_FOLDER, EN_CHANGE, &WizardPage::onFieldChanged},
     {IDC_USER_NAME, EN_CHANGE, &WizardPage::onFieldChanged},
     {IDC_USER_COMPANY, EN_CHANGE, &WizardPage::onFieldChanged},
+    {IDC_EXISTING_FOLDERS, LBN_SELCHANGE, &WizardPage::onFolderPicked},
+    {IDC_LANGUAGE_LIST, LBN_DBLCLK, &WizardPage::onNext},
     {0, 0, nullptr},
 };
 
@@ -113,6 +115,10 @@ void WizardPage::onNext() {
 
 void WizardPage::onBrowse() {
     control(IDC_BROWSE);
+}
+
+void WizardPage::onFolderPicked() {
+    control(IDC_EXISTING_FOLDERS);
 }
 
 void WizardPage::onBack() {

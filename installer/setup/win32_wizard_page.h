@@ -41,7 +41,8 @@ public:
     void setDocument(const std::string& text, bool rich);
 
     // What the page's own controls do: called with the Browse button's id when it
-    // is pressed, with 0 when one of the page's fields changes.
+    // is pressed, with the list's id when a folder is picked from the existing
+    // ones, with 0 when one of the page's fields changes.
     std::function<void(int control)> onControl;
     // Checked when Next is pressed: false keeps the page (it said why).
     std::function<bool()> validate;
@@ -54,6 +55,7 @@ private:
     void onNext();
     void onBrowse();
     void onFieldChanged() { control(0); }
+    void onFolderPicked();
     void control(int id) {
         if (onControl)
             onControl(id);

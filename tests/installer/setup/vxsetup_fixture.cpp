@@ -13,6 +13,7 @@ const std::string kStub = windowsPath(VXSETUP_EXE);
 const std::string kProductStub = windowsPath(VXSETUP_PRODUCT_EXE);
 const std::string kUninstaller = windowsPath(VXUNINST_EXE);
 const std::string kEnglish = windowsPath(ENGLISH_SET);
+const std::string kDeutsch = windowsPath(DEUTSCH_SET);
 const std::string kVersioned = windowsPath(EXIT_CODE_EXE);  // carries version 1.2.3.4
 const std::string kRecordArguments = windowsPath(RECORD_ARGUMENTS_EXE);
 const std::string kPluginDouble = windowsPath(PLUGIN_DOUBLE_DLL);
@@ -193,12 +194,23 @@ void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::st
     EXPECT_TRUE(unexpected.empty()) << text;
 }
 
+HWND findSetupWindow(const std::string& title) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "VortixInstaller", nullptr))) {
+        char text[256] = "";
+        GetWindowTextA(window, text, sizeof text);
+        if (std::string(text).find(title) != std::string::npos)
+            return window;
+    }
+    return nullptr;
+}
+
 // The wizard page the setup window of `title` shows (the others are hidden).
 HWND waitForPage(const std::string& title) {
     HWND page = nullptr;
     waitUntil(
         [&] {
-            HWND window = FindWindowA("VortixInstaller", title.c_str());
+            HWND window = findSetupWindow(title);
             page = nullptr;
             while (window && (page = FindWindowExA(window, page, "VIDialogTemplate", nullptr)))
                 if (IsWindowVisible(page) && GetDlgItem(page, kHeading))

@@ -15,7 +15,7 @@ namespace vxsetup_testing {
 
 using namespace testing_support;
 
-extern const std::string kWork, kVxpack, kStub, kProductStub, kUninstaller, kEnglish;
+extern const std::string kWork, kVxpack, kStub, kProductStub, kUninstaller, kEnglish, kDeutsch;
 extern const std::string kVersioned;  // carries version 1.2.3.4
 extern const std::string kRecordArguments, kPluginDouble, kMp3Double, kJpegLibrary;
 extern const char* const kSessionManager;
@@ -58,7 +58,10 @@ void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::st
 
 // The controls every wizard page has.
 constexpr int kBack = 3, kHeading = 31, kDocument = 33;
-// The wizard page the setup window of `title` shows (the others are hidden).
+// The setup program's main window whose title holds `title` (the package's own
+// title, or the language set's made from the product name).
+HWND findSetupWindow(const std::string& title);
+// The wizard page that setup window shows (the others are hidden).
 HWND waitForPage(const std::string& title);
 
 }  // namespace vxsetup_testing

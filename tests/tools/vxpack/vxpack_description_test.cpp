@@ -648,29 +648,55 @@ TEST(VxpackDescription, RelativePathsStartAtTheDescriptionsFolder) {
 // A language set must hold every entry the setup program uses, and each formatted
 // entry exactly the conversions the program passes (a stray %s would make it read an
 // argument that is not there).
-TEST(VxpackLanguageSet, EnglishHasEveryEntryWithMatchingConversions) {
-    std::vector<std::string> entries;
-    LanguageFileProblem problem;
-    ASSERT_TRUE(readLanguageEntries(readBytes(kEnglish), entries, problem)) << problem.message;
-    ASSERT_EQ(entries.size(), kLanguageEntryCount);
-    EXPECT_TRUE(checkLanguageEntries(entries, problem)) << problem.message;
-    const auto& formatted = formattedLanguageEntries();
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        EXPECT_FALSE(entries[k].empty()) << "entry " << k;
-        auto it = formatted.find(static_cast<std::uint32_t>(k));
-        EXPECT_EQ(conversionsOf(entries[k]), it == formatted.end() ? "" : it->second)
-            << "entry " << k << ": " << entries[k];
-        EXPECT_EQ(entries[k].find('%') != std::string::npos, it != formatted.end()) << k;
-        // The only escapes the setup program knows.
-        for (std::size_t at = entries[k].find("<\\"); at != std::string::npos;
-             at = entries[k].find("<\\", at + 1)) {
-            std::string escape = entries[k].substr(at, 4);
-            EXPECT_TRUE(escape == "<\\n>" || escape == "<\\t>" || escape == "<\\r>")
-                << "entry " << k << ": " << escape;
+TEST(VxpackLanguageSet, ShippedSetsHaveEveryEntryWithMatchingConversions) {
+    const std::string folder = std::string(VXPACK_SOURCE_DIR) + "/tools/vxpack/languages/";
+    std::vector<std::vector<std::string>> sets;
+    for (const char* name : {"english.txt", "deutsch.txt"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> entries;
+        LanguageFileProblem problem;
+        ASSERT_TRUE(readLanguageEntries(readBytes(folder + name), entries, problem))
+            << problem.line << ": " << problem.message;
+        ASSERT_EQ(entries.size(), kLanguageEntryCount);
+        EXPECT_TRUE(checkLanguageEntries(entries, problem)) << problem.message;
+        const auto& formatted = formattedLanguageEntries();
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            EXPECT_FALSE(entries[k].empty()) << "entry " << k;
+            auto it = formatted.find(static_cast<std::uint32_t>(k));
+            EXPECT_EQ(conversionsOf(entries[k]), it == formatted.end() ? "" : it->second)
+                << "entry " << k << ": " << entries[k];
+            EXPECT_EQ(entries[k].find('%') != std::string::npos, it != formatted.end()) << k;
+            // The only escapes the setup program knows.
+            for (std::size_t at = entries[k].find("<\\"); at != std::string::npos;
+                 at = entries[k].find("<\\", at + 1)) {
+                std::string escape = entries[k].substr(at, 4);
+                EXPECT_TRUE(escape == "<\\n>" || escape == "<\\t>" || escape == "<\\r>")
+                    << "entry " << k << ": " << escape;
+            }
         }
+        sets.push_back(std::move(entries));
     }
-    EXPECT_EQ(entries[8], "%s Setup");
-    EXPECT_EQ(conversionsOf(entries[116]), "ss");
+    const std::vector<std::string>& english = sets[0];
+    const std::vector<std::string>& deutsch = sets[1];
+    EXPECT_EQ(english[8], "%s Setup");
+    EXPECT_EQ(conversionsOf(english[116]), "ss");
+    // The German set is a translation, entry for entry: the same line ends and status
+    // lines followed by a path, in Windows-1252.
+    EXPECT_EQ(deutsch[8], "Installation von %s");
+    EXPECT_EQ(deutsch[0],
+              "<< &Zur\xFC"
+              "ck");
+    for (std::size_t k = 0; k < kLanguageEntryCount; ++k) {
+        auto count = [](const std::string& text) {
+            std::size_t n = 0;
+            for (std::size_t at = text.find("<\\n>"); at != std::string::npos;
+                 at = text.find("<\\n>", at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(count(deutsch[k]), count(english[k])) << "entry " << k;
+        EXPECT_EQ(deutsch[k].back() == ' ', english[k].back() == ' ') << "entry " << k;
+    }
 }
 
 TEST(VxpackLanguageSet, LinesAndConversions) {
