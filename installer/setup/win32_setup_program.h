@@ -28,8 +28,8 @@
 #include "installer/setup/win32_program_folder_page.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
-#include "installer/setup/win32_volume_prompt.h"
 #include "installer/setup/win32_single_instance.h"
+#include "installer/setup/win32_volume_prompt.h"
 #include "installer/setup/win32_wizard_page.h"
 #include "installer/setup/wizard_stages.h"
 
