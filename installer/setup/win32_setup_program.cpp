@@ -238,6 +238,10 @@ int SetupProgram::initialise() {
                 messages_.setOwner(window_.handle());
                 if (window_.backgroundFailed())
                     messages_.show(kGraphicsBackgroundFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
+                window_.setMessageHook(pieces_->plugin().onMessage);
+                // A picture that cannot be loaded is left out of the pages.
+                if (!art_.load(pieces_->dialogPicture(), pieces_->wizardBitmaps()))
+                    messages_.show(kGraphicsFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
                 window_.show();
             } else {
                 code = init::kMainWindow;
@@ -336,8 +340,10 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
             page->hide();
     std::unique_ptr<WizardPage>& page = pages_[stage];
     bool fresh = !page;
-    if (fresh)
+    if (fresh) {
         page = std::make_unique<WizardPage>();
+        page->setLook(&art_, stage, pieces_->pageTemplate(stage));
+    }
     if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
         messages_.error("Load template failed");
         return PageChoice::Cancel;
@@ -582,7 +588,8 @@ void SetupProgram::runStageActions(int stage) {
 bool SetupProgram::install() {
     if (!silent_) {
         page_ = std::make_unique<ProgressPage>();
-        if (!page_->show(instance_, window_.handle(), pieces_->language())) {
+        if (!page_->show(instance_, window_.handle(), pieces_->language(), &art_,
+                         pieces_->pageTemplate(kProgressStage))) {
             messages_.error("Load template failed");
             rollBack();
             return false;
@@ -670,8 +677,12 @@ SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
     // Nothing is left to cancel: closing the window finishes as the page stands.
     texts.askBeforeCancel = false;
     WizardPage page;
-    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false))
+    page.setLook(&art_, kFinishStage, pieces_->pageTemplate(kFinishStage));
+    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false)) {
+        // Installed already: nothing more is asked or opened.
+        messages_.error("Load template failed");
         return {};
+    }
     if (page_)
         ShowWindow(page_->handle(), SW_HIDE);
     HWND window = page.handle();

@@ -22,6 +22,7 @@
 #include "installer/setup/win32_install_host.h"
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_package_pieces.h"
+#include "installer/setup/win32_page_art.h"
 #include "installer/setup/win32_plugin_callbacks.h"
 #include "installer/setup/win32_progress_page.h"
 #include "installer/setup/win32_setup_window.h"
@@ -100,6 +101,7 @@ private:
 
     HANDLE mutex_ = nullptr;
     SetupWindow window_;
+    PageArt art_;  // the dialog picture and wizard bitmaps every page shows
     std::unique_ptr<ProgressPage> page_;
     std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
 
