@@ -115,19 +115,19 @@ void PageArt::paint(HWND page, HDC dc, int stage) const {
     int width = stripWidth(stage, height);
     if (width == 0)
         return;
-    int y = 0;
-    if (picture_.bitmap) {
-        SIZE shown = pictureSize(height);
-        draw(dc, picture_.bitmap, picture_.size, (width - shown.cx) / 2, 0, shown);
-        y = shown.cy;
-    }
-    // The stage's bitmaps below the picture, as many as there is room for.
+    // The stage's bitmaps at the foot of the strip, the picture above them.
+    int bottom = height;
     for (const Picture* bitmap : bitmapsOf(stage)) {
-        SIZE shown = fitted(bitmap->size, width, height - y);
+        SIZE shown = fitted(bitmap->size, width, bottom);
         if (shown.cy <= 0)
             break;
-        draw(dc, bitmap->bitmap, bitmap->size, (width - shown.cx) / 2, y, shown);
-        y += shown.cy;
+        bottom -= shown.cy;
+        draw(dc, bitmap->bitmap, bitmap->size, (width - shown.cx) / 2, bottom, shown);
+    }
+    if (picture_.bitmap) {
+        SIZE shown = fitted(picture_.size, width, bottom);
+        if (shown.cy > 0)
+            draw(dc, picture_.bitmap, picture_.size, (width - shown.cx) / 2, 0, shown);
     }
 }
 

@@ -1,6 +1,6 @@
 // What every wizard page shows besides its controls: the package's dialog picture
-// in a strip down the page's left side, and below it the wizard bitmaps of the
-// page's stage (a bitmap's identifier is the stage whose page shows it; 0 shows
+// in a strip down the page's left side, and at the strip's foot the wizard bitmaps
+// of the page's stage (a bitmap's identifier is the stage whose page shows it; 0 shows
 // on every page), all on the dialog face. The page's controls move right to make
 // room for the strip, so a page from any template (built in or the package's
 // own) gets the same look.

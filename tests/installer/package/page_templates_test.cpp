@@ -65,8 +65,8 @@ TEST_P(PageTemplates, CutShortAnywhereAreRefused) {
 INSTANTIATE_TEST_SUITE_P(Compiled, PageTemplates,
                          testing::Values(Compiled{"Extended", "welcome-page.dlg", 12},
                                          Compiled{"Classic", "broken-page.dlg", 0}),
-                         [](const testing::TestParamInfo<Compiled>& info) {
-                             return std::string(info.param.name);
+                         [](const testing::TestParamInfo<Compiled>& compiled) {
+                             return std::string(compiled.param.name);
                          });
 
 TEST(PageTemplateList, OneStageFromOneToThirteenPerTemplate) {
