@@ -79,14 +79,22 @@ std::vector<const PageArt::Picture*> PageArt::bitmapsOf(int stage) const {
     return shown;
 }
 
-SIZE PageArt::pictureSize(int height) const {
+int PageArt::bitmapsHeight(int stage) const {
+    int height = 0;
+    for (const Picture* bitmap : bitmapsOf(stage))
+        height += fitted(bitmap->size, kWidestStrip, bitmap->size.cy).cy;
+    return height;
+}
+
+// The picture takes the height the stage's bitmaps leave.
+SIZE PageArt::pictureSize(int stage, int height) const {
     if (!picture_.bitmap)
         return {0, 0};
-    return fitted(picture_.size, kWidestStrip, height);
+    return fitted(picture_.size, kWidestStrip, std::max(height - bitmapsHeight(stage), 0));
 }
 
 int PageArt::stripWidth(int stage, int height) const {
-    int width = pictureSize(height).cx;
+    int width = pictureSize(stage, height).cx;
     for (const Picture* bitmap : bitmapsOf(stage))
         width = std::max<int>(width, std::min<int>(bitmap->size.cx, kWidestStrip));
     return width;
@@ -115,19 +123,17 @@ void PageArt::paint(HWND page, HDC dc, int stage) const {
     int width = stripWidth(stage, height);
     if (width == 0)
         return;
-    // The stage's bitmaps at the foot of the strip, the picture above them.
+    // The picture at the top of the strip, the stage's bitmaps at its foot.
+    SIZE shown = pictureSize(stage, height);
+    if (shown.cy > 0)
+        draw(dc, picture_.bitmap, picture_.size, (width - shown.cx) / 2, 0, shown);
     int bottom = height;
     for (const Picture* bitmap : bitmapsOf(stage)) {
-        SIZE shown = fitted(bitmap->size, width, bottom);
-        if (shown.cy <= 0)
+        SIZE size = fitted(bitmap->size, width, bottom - shown.cy);
+        if (size.cy <= 0)
             break;
-        bottom -= shown.cy;
-        draw(dc, bitmap->bitmap, bitmap->size, (width - shown.cx) / 2, bottom, shown);
-    }
-    if (picture_.bitmap) {
-        SIZE shown = fitted(picture_.size, width, bottom);
-        if (shown.cy > 0)
-            draw(dc, picture_.bitmap, picture_.size, (width - shown.cx) / 2, 0, shown);
+        bottom -= size.cy;
+        draw(dc, bitmap->bitmap, bitmap->size, (width - size.cx) / 2, bottom, size);
     }
 }
 

@@ -43,8 +43,10 @@ private:
     std::vector<const Picture*> bitmapsOf(int stage) const;
     // The strip's width on a page `pageHeight` pixels high.
     int stripWidth(int stage, int pageHeight) const;
+    // The height of the stage's bitmaps, one above the other.
+    int bitmapsHeight(int stage) const;
     // The picture's size once fitted into the strip of a page that high.
-    SIZE pictureSize(int pageHeight) const;
+    SIZE pictureSize(int stage, int pageHeight) const;
 
     Picture picture_;
     std::vector<Picture> bitmaps_;
