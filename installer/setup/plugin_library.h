@@ -12,7 +12,18 @@
 //   (stages 11 on), each with the main window, forwards as the wizard moves on and
 //   backwards when the user goes back past the stage.
 //   SystemInformation(page)                            when the system page shows
-//   OnMessage(window, message, wParam, lParam)         for the main window's messages
+//   OnMessage(window, message, wParam, lParam)         every message of the main window
+//                                                     once it is made (from before it
+//                                                     shows until it closes), before the
+//                                                     program handles it
+//
+// What the program catches: a C++ exception thrown by an entry point of a library
+// built with the same MinGW-w64 compiler (GCC's unwinder) counts as a stage that
+// shows nothing (for OnMessage: a message left to the program). Anything else is
+// not caught and ends the program: structured exceptions (an access violation,
+// RaiseException) and the C++ exceptions of other compilers (Visual C++ throws
+// them as structured exceptions), because MinGW-w64's catch (...) does not see
+// them (measured under Wine: RaiseException through catch (...) is unhandled).
 #pragma once
 
 #include <windows.h>
@@ -74,5 +85,6 @@ typedef int(VXPLUGIN_API* PFN_EntryPoint)(HWND mainWindow, int direction);
 typedef int(VXPLUGIN_API* PFN_EntryPoint1_5)(HWND mainWindow, DWORD languageId, int direction);
 // The result is ignored.
 typedef int(VXPLUGIN_API* PFN_SystemInformation)(HWND page);
-// Nonzero when the plug-in has handled the message (the program then leaves it).
+// Nonzero when the plug-in has handled the message: the program then leaves it,
+// and the message's result is 0.
 typedef int(VXPLUGIN_API* PFN_OnMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

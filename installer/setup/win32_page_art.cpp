@@ -5,6 +5,9 @@
 namespace vortix {
 namespace {
 
+// The page's heading, shown bold.
+constexpr int kHeadingControl = 31;
+
 // The strip's widest, in pixels: a larger picture is shown smaller.
 constexpr int kWidestStrip = 200;
 
@@ -52,6 +55,8 @@ int pageHeight(HWND page) {
 }  // namespace
 
 PageArt::~PageArt() {
+    if (headingFont_)
+        DeleteObject(headingFont_);
     if (picture_.bitmap)
         DeleteObject(picture_.bitmap);
     for (Picture& bitmap : bitmaps_)
@@ -101,6 +106,16 @@ int PageArt::stripWidth(int stage, int height) const {
 }
 
 void PageArt::makeRoom(HWND page, int stage) const {
+    if (HWND heading = GetDlgItem(page, kHeadingControl)) {
+        LOGFONTA face{};
+        auto font = reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0));
+        if (!headingFont_ && font && GetObjectA(font, sizeof face, &face)) {
+            face.lfWeight = FW_BOLD;
+            headingFont_ = CreateFontIndirectA(&face);
+        }
+        if (headingFont_)
+            SendMessageA(heading, WM_SETFONT, reinterpret_cast<WPARAM>(headingFont_), FALSE);
+    }
     int width = stripWidth(stage, pageHeight(page));
     if (width == 0)
         return;

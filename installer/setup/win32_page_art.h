@@ -29,7 +29,8 @@ public:
     bool load(const std::string& picturePath, const std::vector<WizardBitmap>& bitmaps);
 
     // Moves the controls of the page of `stage` right by the strip's width and
-    // widens the page by as much; nothing when the page has no art.
+    // widens the page by as much (nothing when the page has no art), and sets the
+    // page's heading (control 31) in the bold face of the page's font.
     void makeRoom(HWND page, int stage) const;
     // Draws the strip of the page of `stage` on the page's face.
     void paint(HWND page, HDC dc, int stage) const;
@@ -50,6 +51,7 @@ private:
 
     Picture picture_;
     std::vector<Picture> bitmaps_;
+    mutable HFONT headingFont_ = nullptr;  // made from the first page's font
 };
 
 // Fills the whole page with the dialog face (WM_ERASEBKGND): the page is a panel

@@ -61,6 +61,8 @@ INT_PTR ProgressPage::onPaint(WPARAM, LPARAM) {
 BOOL ProgressPage::onInit() {
     // Back, Cancel and Next from the language set; Next reads "Next" (no page follows
     // that the user could still change).
+    setItemText(IDC_HEADING, entry(texts_->lines, LanguageEntry::InstallingHeading));
+    setItemText(IDC_PROMPT, entry(texts_->lines, LanguageEntry::InstallingText));
     setItemText(IDC_BACK, entry(texts_->lines, LanguageEntry::Back));
     setItemText(IDCANCEL, entry(texts_->lines, LanguageEntry::Cancel));
     setItemText(IDOK, entry(texts_->lines, LanguageEntry::Next));

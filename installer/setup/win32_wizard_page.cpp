@@ -79,7 +79,11 @@ void placePage(HWND parent, HWND page) {
     GetClientRect(parent, &client);
     GetWindowRect(page, &bounds);
     int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    if (client.right < width || client.bottom < height) {
+    // The window without a background is just the page's size; the others only
+    // grow when the page would not fit.
+    bool fitted = !IsZoomed(parent) && (GetWindowLongPtrA(parent, GWL_STYLE) & WS_CAPTION);
+    if (fitted ? client.right != width || client.bottom != height
+               : client.right < width || client.bottom < height) {
         RECT frame{0, 0, width, height};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_EXSTYLE)));

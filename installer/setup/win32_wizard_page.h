@@ -16,8 +16,9 @@ namespace vortix {
 
 enum class PageChoice { None, Next, Back, Cancel };
 
-// Centres a page in the main window; a main window smaller than the page (the
-// one without a background) grows to hold it, staying in the middle of the screen.
+// Centres a page in the main window. The window without a background (a captioned
+// window that is not maximised) takes just the page's size, in the middle of the
+// screen; another grows to hold a page larger than it.
 void placePage(HWND parent, HWND page);
 
 class WizardPage : public fw::DialogImpl<WizardPage> {

@@ -57,8 +57,9 @@ std::string stringValue(HKEY root, const char* key, const char* name, DWORD& typ
 void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::string>& allowed);
 
 // The controls every wizard page has.
-constexpr int kBack = 3, kHeading = 31, kDocument = 33;
-// The wizard page the setup window of `title` shows (the others are hidden).
+constexpr int kBack = 3, kHeading = 31, kDocument = 33, kProgressBar = 40;
+// The wizard page the setup window of `title` shows (the others are hidden), other
+// than the progress page, which asks nothing.
 HWND waitForPage(const std::string& title);
 
 }  // namespace vxsetup_testing
