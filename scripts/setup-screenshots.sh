@@ -5,26 +5,33 @@
 # listed in tools/screenshots/setup_pages.txt, one picture a page, taken with
 # `import` as scripts/screenshots.sh takes the address book's.
 #
-#   scripts/setup-screenshots.sh [--docs] [OUTPUT-FOLDER]
+#   scripts/setup-screenshots.sh [--docs] [--no-build] [OUTPUT-FOLDER]
 #
 # The pictures go to OUTPUT-FOLDER (build/setup-shots/pages by default) as
 # NN-NAME.png; --docs also copies the pages the table marks to docs/setup-NAME.png.
+# --no-build takes the programs as built (the test `setup_page_screenshots` runs it
+# so, keeping the pictures as its artifacts). It fails when a page of the table
+# does not show.
 # A page added to the wizard gets a line in the table (and, if the package below
 # does not enable it yet, its setting here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 docs=no
-if [ "${1:-}" = --docs ]; then
-  docs=yes
+build_first=yes
+while [ "${1:-}" = --docs ] || [ "${1:-}" = --no-build ]; do
+  [ "$1" = --docs ] && docs=yes
+  [ "$1" = --no-build ] && build_first=no
   shift
-fi
+done
 work="$PWD/build/setup-shots"
 out="${1:-$work/pages}"
 table="$PWD/tools/screenshots/setup_pages.txt"
 build=build/windows
-cmake --build build/native --target vxpack >/dev/null
-cmake --build "$build" --target vxsetup vxuninst setup_tour >/dev/null
+if [ "$build_first" = yes ]; then
+  cmake --build build/native --target vxpack >/dev/null
+  cmake --build "$build" --target vxsetup vxuninst setup_tour >/dev/null
+fi
 export WINEPREFIX="$PWD/$build/wineprefix"
 wine_run="$PWD/$build/wine-run.sh"
 

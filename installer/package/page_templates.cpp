@@ -6,8 +6,8 @@ namespace {
 // Window and dialog styles, as Windows defines them.
 constexpr std::uint32_t kChild = 0x40000000, kPopup = 0x80000000, kCaption = 0x00C00000,
                         kSystemMenu = 0x00080000, kThickFrame = 0x00040000,
-                        kMinimiseBox = 0x00020000, kMaximiseBox = 0x00010000,
-                        kModalFrame = 0x80, kControl = 0x400, kSetFont = 0x40, kShellFont = 0x48;
+                        kMinimiseBox = 0x00020000, kMaximiseBox = 0x00010000, kModalFrame = 0x80,
+                        kControl = 0x400, kSetFont = 0x40, kShellFont = 0x48;
 
 // Reads a template front to back; any read past the end fails the whole walk.
 class TemplateCursor {
@@ -91,7 +91,7 @@ std::optional<std::string> asPageTemplate(std::string_view bytes) {
         cursor.dword();  // extended style
     }
     std::uint32_t items = cursor.word();
-    cursor.skip(8);  // x, y, width, height
+    cursor.skip(8);          // x, y, width, height
     cursor.nameOrOrdinal();  // menu
     std::size_t classAt = cursor.at();
     cursor.nameOrOrdinal();
@@ -100,7 +100,7 @@ std::optional<std::string> asPageTemplate(std::string_view bytes) {
     if ((style & kSetFont) || (style & kShellFont) == kShellFont) {
         cursor.word();  // point size
         if (extended) {
-            cursor.word();  // weight
+            cursor.word();   // weight
             cursor.skip(2);  // italic, character set
         }
         cursor.text();
@@ -111,18 +111,18 @@ std::optional<std::string> asPageTemplate(std::string_view bytes) {
         cursor.alignTo4();
         // Help id, extended style and style; or style and extended style.
         cursor.skip(extended ? 12 : 8);
-        cursor.skip(8);  // x, y, width, height
+        cursor.skip(8);                 // x, y, width, height
         cursor.skip(extended ? 4 : 2);  // id
-        cursor.nameOrOrdinal();  // class
-        cursor.nameOrOrdinal();  // title
-        cursor.skip(cursor.word());  // creation data
+        cursor.nameOrOrdinal();         // class
+        cursor.nameOrOrdinal();         // title
+        cursor.skip(cursor.word());     // creation data
     }
     if (cursor.failed())
         return std::nullopt;
 
     std::string page(bytes.substr(0, classAt));
-    style = (style & ~(kPopup | kCaption | kSystemMenu | kThickFrame | kMinimiseBox |
-                       kMaximiseBox | kModalFrame)) |
+    style = (style & ~(kPopup | kCaption | kSystemMenu | kThickFrame | kMinimiseBox | kMaximiseBox |
+                       kModalFrame)) |
             kChild | kControl;
     setDword(page, styleAt, style);
     for (char c : kPageClassName)

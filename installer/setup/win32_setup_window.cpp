@@ -25,9 +25,12 @@ constexpr int kPageWidth = 480, kPageHeight = 200;
 }  // namespace
 
 const fw::MessageEntry<SetupWindow> SetupWindow::kMessages[] = {
-    {WM_PAINT, &SetupWindow::onPaint},           {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
-    {WM_SYSCOMMAND, &SetupWindow::onSysCommand}, {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
-    {WM_CLOSE, &SetupWindow::onClose},           {WM_CONTEXTMENU, &SetupWindow::onContextMenu},
+    {WM_PAINT, &SetupWindow::onPaint},
+    {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
+    {WM_SYSCOMMAND, &SetupWindow::onSysCommand},
+    {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
+    {WM_CLOSE, &SetupWindow::onClose},
+    {WM_CONTEXTMENU, &SetupWindow::onContextMenu},
     {0, nullptr},
 };
 

@@ -110,8 +110,7 @@ bool createPage(fw::Dialog& page, HINSTANCE instance, HWND parent, int templateI
     if (ownTemplate) {
         // An own template that could not be made ready is empty.
         if (ownTemplate->empty() ||
-            !page.createModeless(reinterpret_cast<const DLGTEMPLATE*>(ownTemplate->data()),
-                                 parent))
+            !page.createModeless(reinterpret_cast<const DLGTEMPLATE*>(ownTemplate->data()), parent))
             return false;
     } else if (!page.createModeless(templateId, parent)) {
         return false;
@@ -132,8 +131,7 @@ INT_PTR WizardPage::onPaint(WPARAM, LPARAM) {
 
 bool WizardPage::show(HINSTANCE instance, HWND parent, int templateId, const Texts& texts,
                       bool canGoBack) {
-    if (!handle() &&
-        !createPage(*this, instance, parent, templateId, ownTemplate_, art_, stage_))
+    if (!handle() && !createPage(*this, instance, parent, templateId, ownTemplate_, art_, stage_))
         return false;
     setItemText(IDC_HEADING, texts.heading);
     setItemText(IDC_PROMPT, texts.prompt);

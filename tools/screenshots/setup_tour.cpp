@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
             std::chrono::seconds(120));
         if (!shown) {
             std::string showing = page ? User::text(page, kHeading) : std::string("none");
-            std::fprintf(stderr, "setup_tour: page \"%s\" (%s) did not show; the page showing: %s\n",
+            std::fprintf(stderr,
+                         "setup_tour: page \"%s\" (%s) did not show; the page showing: %s\n",
                          row.name.c_str(), row.heading.c_str(), showing.c_str());
             TerminateProcess(setup.process.hProcess, 1);
             return 1;

@@ -147,7 +147,8 @@ bool InstallRun::installFiles(InstallResult& result) {
     const std::vector<PackagedFile>& files = package_.files;
     // The bytes of the files this run installs; empty files count one byte each,
     // so that a package of them still moves the bar.
-    auto weight = [](const PackagedFile& file) { return std::max<std::uint64_t>(file.originalSize, 1);
+    auto weight = [](const PackagedFile& file) {
+        return std::max<std::uint64_t>(file.originalSize, 1);
     };
     for (const PackagedFile& file : files)
         if (selected(file) && expander_.holds(file.condition))

@@ -139,11 +139,11 @@ TEST_F(VxsetupLook, APageIsAPanelOnTheDialogFaceWithThePictureAndItsBitmapsBesid
 }
 
 TEST_F(VxsetupLook, ThePackagesOwnWelcomeTemplateMakesThePage) {
-    Package package = make("look-own", "", "dialog_templates = ['welcome.dlg']\nidentifiers = [2]\n",
-                           [](PackageMaker& maker) {
-                               maker.file("welcome.dlg",
-                                          readAll(kTemplates + "\\welcome-page.dlg"));
-                           });
+    Package package =
+        make("look-own", "", "dialog_templates = ['welcome.dlg']\nidentifiers = [2]\n",
+             [](PackageMaker& maker) {
+                 maker.file("welcome.dlg", readAll(kTemplates + "\\welcome-page.dlg"));
+             });
     Started& setup = start(package);
     HWND page = waitForPage("VxLook");
     ASSERT_NE(page, nullptr);
@@ -163,10 +163,11 @@ TEST_F(VxsetupLook, ThePackagesOwnWelcomeTemplateMakesThePage) {
 }
 
 TEST_F(VxsetupLook, ATemplateThatCannotBeMadeAbortsWithNothingInstalled) {
-    Package package = make("look-broken", "", "dialog_templates = ['broken.dlg']\nidentifiers = [2]\n",
-                           [](PackageMaker& maker) {
-                               maker.file("broken.dlg", readAll(kTemplates + "\\broken-page.dlg"));
-                           });
+    Package package =
+        make("look-broken", "", "dialog_templates = ['broken.dlg']\nidentifiers = [2]\n",
+             [](PackageMaker& maker) {
+                 maker.file("broken.dlg", readAll(kTemplates + "\\broken-page.dlg"));
+             });
     Started& setup = start(package);
     User user(setup.process.dwProcessId);
     HWND box = user.waitFor("VxLook Setup", 30, 0xFFFF);
@@ -214,8 +215,8 @@ TEST_F(VxsetupLook, ThePluginSeesTheWindowsMessagesAndKeepsThoseItHandles) {
     ASSERT_NE(page, nullptr);
     HWND window = GetParent(page);
     SendMessageA(window, WM_APP + 7, 5, 6);
-    std::string seen = "OnMessage " + handleText(window) + " " + std::to_string(WM_APP + 7) +
-                       " 5 6 -> 0";
+    std::string seen =
+        "OnMessage " + handleText(window) + " " + std::to_string(WM_APP + 7) + " 5 6 -> 0";
     EXPECT_NE(readAll(log).find(seen), std::string::npos) << readAll(log);
     // Closing the window would ask the quit question; the plug-in took it instead.
     SendMessageA(window, WM_CLOSE, 0, 0);
