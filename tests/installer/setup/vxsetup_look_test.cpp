@@ -247,3 +247,20 @@ TEST_F(VxsetupLook, APictureThatCannotBeLoadedIsLeftOutThroughTheMessageRoutine)
     EXPECT_EQ(uninstall("VxLook"), 1u);
     simulateRestart();
 }
+
+TEST_F(VxsetupLook, WithoutABackgroundTheWindowIsTheCaptionedPageInTheMiddle) {
+    Package package = make("look-no-background", "window = \"no_background\"\n");
+    start(package);
+    HWND page = waitForPage("VxLook");
+    ASSERT_NE(page, nullptr);
+    HWND window = GetParent(page);
+    EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION, 0);
+    RECT client, bounds, frame;
+    GetClientRect(window, &client);
+    GetWindowRect(page, &bounds);
+    EXPECT_EQ(client.right, bounds.right - bounds.left);
+    EXPECT_EQ(client.bottom, bounds.bottom - bounds.top);
+    GetWindowRect(window, &frame);
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+}
