@@ -17,13 +17,18 @@
 //                                                     shows until it closes), before the
 //                                                     program handles it
 //
-// What the program catches: a C++ exception thrown by an entry point of a library
-// built with the same MinGW-w64 compiler (GCC's unwinder) counts as a stage that
-// shows nothing (for OnMessage: a message left to the program). Anything else is
-// not caught and ends the program: structured exceptions (an access violation,
-// RaiseException) and the C++ exceptions of other compilers (Visual C++ throws
-// them as structured exceptions), because MinGW-w64's catch (...) does not see
-// them (measured under Wine: RaiseException through catch (...) is unhandled).
+// What the program catches: an exception in a stage entry point (EntryPoint1 to
+// EntryPoint13) counts as a stage that shows nothing, whether it is a C++ exception
+// of a library built with the same MinGW-w64 compiler (GCC's unwinder, caught by
+// catch (...)) or a structured exception nothing in the library handles (an access
+// violation, RaiseException, the C++ exceptions of other compilers, which are
+// structured exceptions too): MinGW-w64's catch (...) does not see those (measured
+// under Wine: RaiseException through catch (...) is unhandled), so the stage calls
+// run under a guard of their own (win32_plugin_guard.h). In OnMessage only a C++
+// exception is caught (the message is then left to the program): its calls come
+// from inside the system's message dispatch, which must not be jumped out of.
+// EntryPoint0, AdvancedEntry and SystemInformation are not guarded: an exception
+// there ends the program.
 #pragma once
 
 #include <windows.h>

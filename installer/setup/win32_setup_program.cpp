@@ -16,6 +16,7 @@
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
+#include "installer/setup/win32_plugin_guard.h"
 #include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
@@ -551,17 +552,23 @@ StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     HWND window = window_.handle();
     int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
-    try {
-        if (stage == 2) {
-            if (plugin.entryPoint1_5)
-                result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
-        } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
-            result = plugin.stage[stage](window, how);
+    bool thrown = false;
+    auto enter = [&] {
+        try {
+            if (stage == 2) {
+                if (plugin.entryPoint1_5)
+                    result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
+            } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+                result = plugin.stage[stage](window, how);
+            }
+        } catch (...) {
+            thrown = true;
         }
-    } catch (...) {
-        // A plug-in that fails with an exception leaves its stage showing nothing.
+    };
+    // A plug-in that fails with an exception, a C++ one or a structured one,
+    // leaves its stage showing nothing.
+    if (!callGuarded(enter) || thrown)
         return StageAnswer::ShowsNothing;
-    }
     return stageAnswerOf(result);
 }
 

@@ -264,3 +264,23 @@ TEST_F(VxsetupLook, WithoutABackgroundTheWindowIsTheCaptionedPageInTheMiddle) {
     EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 }
+
+TEST_F(VxsetupLook, AStructuredExceptionInAPluginStageCountsAsAStageThatShowsNothing) {
+    Package package = make("look-raise", "", "plugin_library = '" + kPluginDouble + "'\n");
+    std::string log = package.directory + "\\plugin.log";
+    DeleteFileA(log.c_str());
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", log.c_str());
+    // The welcome stage's entry point raises an exception no C++ catch sees.
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint1_5", "raise");
+    Started& setup = start(package);
+    SetEnvironmentVariableA("VX_PLUGIN_RESULT_EntryPoint1_5", nullptr);
+    SetEnvironmentVariableA("VX_DOUBLE_LOG", nullptr);
+    // Its page is passed over, and the run goes on to install.
+    EXPECT_EQ(setup.wait(), 1u);
+    std::string calls = readAll(log);
+    EXPECT_NE(calls.find("EntryPoint1_5 "), std::string::npos) << calls;
+    EXPECT_NE(calls.find("EntryPoint2 "), std::string::npos) << calls;
+    EXPECT_EQ(readAll(dir + "\\read.txt"), "look");
+    EXPECT_EQ(uninstall("VxLook"), 1u);
+    simulateRestart();
+}
