@@ -255,11 +255,15 @@ TEST_F(VxsetupLook, WithoutABackgroundTheWindowIsTheCaptionedPageInTheMiddle) {
     ASSERT_NE(page, nullptr);
     HWND window = GetParent(page);
     EXPECT_NE(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION, 0);
+    // The page shows as it is made; the window takes its size as it is placed.
     RECT client, bounds, frame;
-    GetClientRect(window, &client);
-    GetWindowRect(page, &bounds);
-    EXPECT_EQ(client.right, bounds.right - bounds.left);
-    EXPECT_EQ(client.bottom, bounds.bottom - bounds.top);
+    EXPECT_TRUE(waitUntil([&] {
+        GetClientRect(window, &client);
+        GetWindowRect(page, &bounds);
+        return client.right == bounds.right - bounds.left &&
+               client.bottom == bounds.bottom - bounds.top;
+    })) << client.right
+        << "x" << client.bottom;
     GetWindowRect(window, &frame);
     EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR((frame.top + frame.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
