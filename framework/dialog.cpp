@@ -22,6 +22,15 @@ HWND Dialog::createModeless(int templateId, HWND owner) {
     return hwnd;
 }
 
+HWND Dialog::createModeless(const DLGTEMPLATE* dialogTemplate, HWND owner) {
+    modeless_ = true;
+    HWND hwnd = CreateDialogIndirectParamA(resourceInstance(), dialogTemplate, owner,
+                                           &Dialog::procedure, reinterpret_cast<LPARAM>(this));
+    if (hwnd)
+        ShowWindow(hwnd, SW_SHOW);
+    return hwnd;
+}
+
 void Dialog::end(INT_PTR result) {
     if (!handle())
         return;

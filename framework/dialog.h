@@ -26,6 +26,8 @@ public:
     INT_PTR runModal(int templateId, HWND owner);
     // Makes a modeless dialog, shown; null when it could not be made.
     HWND createModeless(int templateId, HWND owner);
+    // The same from a dialog template in memory (DLGTEMPLATE or DLGTEMPLATEEX).
+    HWND createModeless(const DLGTEMPLATE* dialogTemplate, HWND owner);
     void end(INT_PTR result);
 
 protected:

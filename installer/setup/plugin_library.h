@@ -12,7 +12,23 @@
 //   (stages 11 on), each with the main window, forwards as the wizard moves on and
 //   backwards when the user goes back past the stage.
 //   SystemInformation(page)                            when the system page shows
-//   OnMessage(window, message, wParam, lParam)         for the main window's messages
+//   OnMessage(window, message, wParam, lParam)         every message of the main window
+//                                                     once it is made (from before it
+//                                                     shows until it closes), before the
+//                                                     program handles it
+//
+// What the program catches: an exception in a stage entry point (EntryPoint1 to
+// EntryPoint13) counts as a stage that shows nothing, whether it is a C++ exception
+// of a library built with the same MinGW-w64 compiler (GCC's unwinder, caught by
+// catch (...)) or a structured exception nothing in the library handles (an access
+// violation, RaiseException, the C++ exceptions of other compilers, which are
+// structured exceptions too): MinGW-w64's catch (...) does not see those (measured
+// under Wine: RaiseException through catch (...) is unhandled), so the stage calls
+// run under a guard of their own (win32_plugin_guard.h). In OnMessage only a C++
+// exception is caught (the message is then left to the program): its calls come
+// from inside the system's message dispatch, which must not be jumped out of.
+// EntryPoint0, AdvancedEntry and SystemInformation are not guarded: an exception
+// there ends the program.
 #pragma once
 
 #include <windows.h>
@@ -74,5 +90,6 @@ typedef int(VXPLUGIN_API* PFN_EntryPoint)(HWND mainWindow, int direction);
 typedef int(VXPLUGIN_API* PFN_EntryPoint1_5)(HWND mainWindow, DWORD languageId, int direction);
 // The result is ignored.
 typedef int(VXPLUGIN_API* PFN_SystemInformation)(HWND page);
-// Nonzero when the plug-in has handled the message (the program then leaves it).
+// Nonzero when the plug-in has handled the message: the program then leaves it,
+// and the message's result is 0.
 typedef int(VXPLUGIN_API* PFN_OnMessage)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -65,6 +65,8 @@ inline constexpr int kMp3Extract = -1, kMp3Bind = -2, kJpegExtract = -3, kJpegBi
                      kPicture = -5, kMusic = -6, kPluginExtract = -7, kPluginLoad = -8,
                      kPictureExtract = -9, kPictureConvert = -10, kUninstaller = -15,
                      kLanguage = -16, kNoDestination = -20, kBitmaps = -42, kFonts = -45;
+// The package's page templates or their identifier list could not be read.
+inline constexpr int kPageTemplates = -40, kIdentifiers = -41;
 // The main window could not be made (a code of our own, beside the others).
 inline constexpr int kMainWindow = -11;
 }  // namespace init

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "installer/package/page_templates.h"
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/variables/text_substitution.h"
 #include "platform/file_system.h"
@@ -20,7 +21,9 @@ PackagePieces::PackagePieces(PackageStream& stream, const OpenedPackage& package
 
 int PackagePieces::load() {
     const PackageSettings& settings = package_.script.settings;
-    int code = 0;
+    int code = loadPageTemplates();
+    if (code < 0)
+        return code;
     auto bitmaps =
         readPieceList(stream_, package_.toc, toc::kBitmapCount, toc::kBitmapOffset, true);
     if (!bitmaps)
@@ -30,6 +33,7 @@ int PackagePieces::load() {
         if (!extractTemporary(piece.extent, EntryKind::Stored, ".bmp", path))
             return init::kBitmaps;
         bitmaps_.push_back(path);
+        wizardBitmaps_.push_back({piece.identifier, path});
     }
     if (!loadFonts())
         return init::kFonts;
@@ -98,6 +102,39 @@ bool PackagePieces::bindLibrary(std::uint32_t presentWord, Library& library, int
     if (!bound)
         code = bindCode;
     return bound;
+}
+
+int PackagePieces::loadPageTemplates() {
+    auto list =
+        readPieceList(stream_, package_.toc, toc::kTemplateCount, toc::kTemplateOffset, false);
+    if (!list)
+        return init::kPageTemplates;
+    for (const ListedPiece& piece : *list) {
+        std::string bytes;
+        if (!stream_.read(piece.extent.offset, piece.extent.length, bytes))
+            return init::kPageTemplates;
+        // One that is not a whole template fails when its page is due.
+        pageTemplates_.push_back(asPageTemplate(bytes).value_or(std::string()));
+    }
+    std::uint32_t count = package_.toc.word(toc::kIdentifierCount);
+    std::string words;
+    if (count > stream_.size() / 4 ||
+        !stream_.read(package_.toc.word(toc::kIdentifierOffset), std::size_t{count} * 4, words))
+        return init::kIdentifiers;
+    for (std::size_t at = 0; at < words.size(); at += 4) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = (value << 8) | static_cast<unsigned char>(words[at + i]);
+        identifiers_.push_back(value);
+    }
+    return 0;
+}
+
+const std::string* PackagePieces::pageTemplate(int stage) const {
+    for (std::size_t k = 0; k < pageTemplates_.size() && k < identifiers_.size(); ++k)
+        if (identifiers_[k] == static_cast<std::uint32_t>(stage))
+            return &pageTemplates_[k];
+    return nullptr;
 }
 
 bool PackagePieces::loadFonts() {

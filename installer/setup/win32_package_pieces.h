@@ -19,6 +19,12 @@
 
 namespace vortix {
 
+// A wizard bitmap and the stage whose page shows it (0: every page).
+struct WizardBitmap {
+    std::uint32_t identifier = 0;
+    std::string path;
+};
+
 class PackagePieces {
 public:
     // Temporary files go to `temporaryFolder`. The language set, once loaded, sets
@@ -50,6 +56,11 @@ public:
     // The uninstaller extracted for this run (empty when the package makes none).
     const std::string& extractedUninstaller() const { return extractedUninstaller_; }
     const std::vector<std::string>& bitmaps() const { return bitmaps_; }
+    const std::vector<WizardBitmap>& wizardBitmaps() const { return wizardBitmaps_; }
+    // The package's own template for the page of `stage`, made ready for a page:
+    // null when the page is built in; an empty template when the package's one
+    // is not a whole dialog template.
+    const std::string* pageTemplate(int stage) const;
     const std::vector<std::string>& pictures() const { return pictures_; }
     const std::string& dialogPicture() const { return dialogPicture_; }
 
@@ -58,6 +69,7 @@ private:
     Picture preparePicture(Extent extent, std::string& bitmap);
     bool extractTemporary(Extent extent, EntryKind kind, const char* extension, std::string& path);
     bool loadFonts();
+    int loadPageTemplates();
     int loadPictures();
     template <class Library>
     bool bindLibrary(std::uint32_t presentWord, Library& library, int extractCode, int bindCode,
@@ -72,6 +84,10 @@ private:
     TemporaryFiles temporaries_;
     std::vector<std::string> fonts_;
     std::vector<std::string> bitmaps_, pictures_;
+    std::vector<WizardBitmap> wizardBitmaps_;
+    // Template k replaces the page of stage identifiers_[k].
+    std::vector<std::string> pageTemplates_;
+    std::vector<std::uint32_t> identifiers_;
     std::string dialogPicture_, music_, extractedUninstaller_;
     LanguageSet language_;
     Mp3Library mp3_;

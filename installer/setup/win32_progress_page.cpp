@@ -15,6 +15,14 @@ const fw::CommandEntry<ProgressPage> ProgressPage::kCommands[] = {
     {0, 0, nullptr},
 };
 
+const fw::MessageEntry<ProgressPage> ProgressPage::kMessages[] = {
+    {WM_ERASEBKGND, &ProgressPage::onErase},
+    {WM_PAINT, &ProgressPage::onPaint},
+    {WM_CTLCOLORSTATIC, &ProgressPage::onControlColour},
+    {WM_CTLCOLORDLG, &ProgressPage::onControlColour},
+    {0, nullptr},
+};
+
 bool ProgressPage::registerClass(HINSTANCE instance) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
@@ -31,17 +39,30 @@ bool ProgressPage::registerClass(HINSTANCE instance) {
     return RegisterClassExA(&cls) != 0;
 }
 
-bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& texts) {
+bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& texts,
+                        const PageArt* art, const std::string* ownTemplate) {
     texts_ = &texts;
-    if (!registerClass(instance) || !createModeless(IDD_PROGRESS_PAGE, parent))
+    art_ = art;
+    if (!createPage(*this, instance, parent, IDD_PROGRESS_PAGE, ownTemplate, art, kStage))
         return false;
     placePage(parent, handle());
     return true;
 }
 
+INT_PTR ProgressPage::onPaint(WPARAM, LPARAM) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle(), &paint);
+    if (art_)
+        art_->paint(handle(), dc, kStage);
+    EndPaint(handle(), &paint);
+    return TRUE;
+}
+
 BOOL ProgressPage::onInit() {
     // Back, Cancel and Next from the language set; Next reads "Next" (no page follows
     // that the user could still change).
+    setItemText(IDC_HEADING, entry(texts_->lines, LanguageEntry::InstallingHeading));
+    setItemText(IDC_PROMPT, entry(texts_->lines, LanguageEntry::InstallingText));
     setItemText(IDC_BACK, entry(texts_->lines, LanguageEntry::Back));
     setItemText(IDCANCEL, entry(texts_->lines, LanguageEntry::Cancel));
     setItemText(IDOK, entry(texts_->lines, LanguageEntry::Next));

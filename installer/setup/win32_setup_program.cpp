@@ -20,6 +20,7 @@
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/win32_components_page.h"
 #include "installer/setup/win32_install_type_page.h"
+#include "installer/setup/win32_plugin_guard.h"
 #include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
@@ -223,6 +224,10 @@ int SetupProgram::initialise() {
                 messages_.setOwner(window_.handle());
                 if (window_.backgroundFailed())
                     messages_.show(kGraphicsBackgroundFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
+                window_.setMessageHook(pieces_->plugin().onMessage);
+                // A picture that cannot be loaded is left out of the pages.
+                if (!art_.load(pieces_->dialogPicture(), pieces_->wizardBitmaps()))
+                    messages_.show(kGraphicsFailedText, Buttons::Ok, MB_ICONEXCLAMATION);
                 window_.show();
             } else {
                 code = init::kMainWindow;
@@ -356,12 +361,15 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
             page->hide();
     std::unique_ptr<WizardPage>& page = pages_[stage];
     bool fresh = !page;
-    if (fresh && stage == 9)
-        page = std::make_unique<InstallTypePage>();
-    else if (fresh && stage == 10)
-        page = std::make_unique<ComponentsPage>();
-    else if (fresh)
-        page = std::make_unique<WizardPage>();
+    if (fresh) {
+        if (stage == 9)
+            page = std::make_unique<InstallTypePage>();
+        else if (stage == 10)
+            page = std::make_unique<ComponentsPage>();
+        else
+            page = std::make_unique<WizardPage>();
+        page->setLook(&art_, stage, pieces_->pageTemplate(stage));
+    }
     if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
         messages_.error(stage == 10 ? kComponentTreeFailedText : "Load template failed");
         return PageChoice::Cancel;
@@ -587,17 +595,23 @@ StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     HWND window = window_.handle();
     int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
-    try {
-        if (stage == 2) {
-            if (plugin.entryPoint1_5)
-                result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
-        } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
-            result = plugin.stage[stage](window, how);
+    bool thrown = false;
+    auto enter = [&] {
+        try {
+            if (stage == 2) {
+                if (plugin.entryPoint1_5)
+                    result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
+            } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+                result = plugin.stage[stage](window, how);
+            }
+        } catch (...) {
+            thrown = true;
         }
-    } catch (...) {
-        // A plug-in that fails with an exception leaves its stage showing nothing.
+    };
+    // A plug-in that fails with an exception, a C++ one or a structured one,
+    // leaves its stage showing nothing.
+    if (!callGuarded(enter) || thrown)
         return StageAnswer::ShowsNothing;
-    }
     return stageAnswerOf(result);
 }
 
@@ -624,7 +638,8 @@ void SetupProgram::runStageActions(int stage) {
 bool SetupProgram::install() {
     if (!silent_) {
         page_ = std::make_unique<ProgressPage>();
-        if (!page_->show(instance_, window_.handle(), pieces_->language())) {
+        if (!page_->show(instance_, window_.handle(), pieces_->language(), &art_,
+                         pieces_->pageTemplate(kProgressStage))) {
             messages_.error("Load template failed");
             rollBack();
             return false;
@@ -720,8 +735,12 @@ SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
     // Nothing is left to cancel: closing the window finishes as the page stands.
     texts.askBeforeCancel = false;
     WizardPage page;
-    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false))
+    page.setLook(&art_, kFinishStage, pieces_->pageTemplate(kFinishStage));
+    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false)) {
+        // Installed already: nothing more is asked or opened.
+        messages_.error("Load template failed");
         return {};
+    }
     if (page_)
         ShowWindow(page_->handle(), SW_HIDE);
     HWND window = page.handle();

@@ -24,6 +24,7 @@
 #include "installer/setup/win32_language_page.h"
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_package_pieces.h"
+#include "installer/setup/win32_page_art.h"
 #include "installer/setup/win32_plugin_callbacks.h"
 #include "installer/setup/win32_program_folder_page.h"
 #include "installer/setup/win32_progress_page.h"
@@ -111,6 +112,7 @@ private:
     SetupInstance singleInstance_;
     SetupWindow window_;
     std::unique_ptr<LanguagePage> languagePage_;
+    PageArt art_;  // the dialog picture and wizard bitmaps every page shows
     std::unique_ptr<ProgressPage> page_;
     std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
     // The installation type and the components chosen on the wizard's pages.

@@ -25,10 +25,24 @@ constexpr int kPageWidth = 480, kPageHeight = 200;
 }  // namespace
 
 const fw::MessageEntry<SetupWindow> SetupWindow::kMessages[] = {
-    {WM_PAINT, &SetupWindow::onPaint},           {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
-    {WM_SYSCOMMAND, &SetupWindow::onSysCommand}, {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
-    {WM_CLOSE, &SetupWindow::onClose},           {0, nullptr},
+    {WM_PAINT, &SetupWindow::onPaint},
+    {WM_ERASEBKGND, &SetupWindow::onEraseBackground},
+    {WM_SYSCOMMAND, &SetupWindow::onSysCommand},
+    {WM_DISPLAYCHANGE, &SetupWindow::onDisplayChange},
+    {WM_CLOSE, &SetupWindow::onClose},
+    {WM_CONTEXTMENU, &SetupWindow::onContextMenu},
+    {0, nullptr},
 };
+
+bool SetupWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    // A C++ exception from the plug-in ends in the window layer's guard: the
+    // message then counts as not handled here.
+    if (hook_ && hook_(handle(), message, wParam, lParam) != 0) {
+        result = 0;
+        return true;
+    }
+    return fw::WindowImpl<SetupWindow>::dispatch(message, wParam, lParam, result);
+}
 
 SetupWindow::~SetupWindow() {
     if (background_)
@@ -163,10 +177,33 @@ INT_PTR SetupWindow::onEraseBackground(WPARAM, LPARAM) {
     return 1;  // painted whole in WM_PAINT
 }
 
+void SetupWindow::showAbout() {
+    AboutBox about;
+    about.runModal(IDD_ABOUT, handle());
+}
+
+// The background's menu: "About...", the one way to it where there is no system
+// menu. A page passes its own right clicks and menu key up to here.
+INT_PTR SetupWindow::onContextMenu(WPARAM, LPARAM lParam) {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == -1) {  // from the keyboard: the top left corner of the window
+        at = {0, 0};
+        ClientToScreen(handle(), &at);
+    }
+    SetForegroundWindow(handle());
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, IDM_ABOUT, "About...");
+    UINT chosen = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, handle(), nullptr));
+    DestroyMenu(menu);
+    if (chosen == IDM_ABOUT)
+        showAbout();
+    return 0;
+}
+
 INT_PTR SetupWindow::onSysCommand(WPARAM command, LPARAM lParam) {
     if ((command & 0xFFF0) == IDM_ABOUT) {
-        AboutBox about;
-        about.runModal(IDD_ABOUT, handle());
+        showAbout();
         return 0;
     }
     return DefWindowProcA(handle(), WM_SYSCOMMAND, command, lParam);

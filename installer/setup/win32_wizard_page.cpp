@@ -23,6 +23,14 @@ const fw::CommandEntry<WizardPage> WizardPage::kCommands[] = {
     {0, 0, nullptr},
 };
 
+const fw::MessageEntry<WizardPage> WizardPage::kMessages[] = {
+    {WM_ERASEBKGND, &WizardPage::onErase},
+    {WM_PAINT, &WizardPage::onPaint},
+    {WM_CTLCOLORSTATIC, &WizardPage::onControlColour},
+    {WM_CTLCOLORDLG, &WizardPage::onControlColour},
+    {0, nullptr},
+};
+
 namespace {
 
 // The rich-edit control's class: the version-2 library, else the older one, else a
@@ -73,7 +81,11 @@ void placePage(HWND parent, HWND page) {
     GetClientRect(parent, &client);
     GetWindowRect(page, &bounds);
     int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    if (client.right < width || client.bottom < height) {
+    // The window without a background is just the page's size; the others only
+    // grow when the page would not fit.
+    bool fitted = !IsZoomed(parent) && (GetWindowLongPtrA(parent, GWL_STYLE) & WS_CAPTION);
+    if (fitted ? client.right != width || client.bottom != height
+               : client.right < width || client.bottom < height) {
         RECT frame{0, 0, width, height};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongPtrA(parent, GWL_EXSTYLE)));
@@ -85,14 +97,43 @@ void placePage(HWND parent, HWND page) {
     }
     int x = client.right > width ? (client.right - width) / 2 : 0;
     int y = client.bottom > height ? (client.bottom - height) / 2 : 0;
-    SetWindowPos(page, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    UpdateWindow(page);
+    // The page was drawn where it was made: it is drawn again, whole, where it
+    // now stands, rather than its old pixels copied over (parts of which were
+    // never on the screen).
+    SetWindowPos(page, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOCOPYBITS);
+    RedrawWindow(page, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool createPage(fw::Dialog& page, HINSTANCE instance, HWND parent, int templateId,
+                const std::string* ownTemplate, const PageArt* art, int stage) {
+    if (!ProgressPage::registerClass(instance))
+        return false;
+    if (ownTemplate) {
+        // An own template that could not be made ready is empty.
+        if (ownTemplate->empty() ||
+            !page.createModeless(reinterpret_cast<const DLGTEMPLATE*>(ownTemplate->data()), parent))
+            return false;
+    } else if (!page.createModeless(templateId, parent)) {
+        return false;
+    }
+    if (art)
+        art->makeRoom(page.handle(), stage);
+    return true;
+}
+
+INT_PTR WizardPage::onPaint(WPARAM, LPARAM) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle(), &paint);
+    if (art_)
+        art_->paint(handle(), dc, stage_);
+    EndPaint(handle(), &paint);
+    return TRUE;
 }
 
 bool WizardPage::show(HINSTANCE instance, HWND parent, int templateId, const Texts& texts,
                       bool canGoBack) {
-    if (!handle() &&
-        (!ProgressPage::registerClass(instance) || !createModeless(templateId, parent)))
+    if (!handle() && !createPage(*this, instance, parent, templateId, ownTemplate_, art_, stage_))
         return false;
     setItemText(IDC_HEADING, texts.heading);
     setItemText(IDC_PROMPT, texts.prompt);

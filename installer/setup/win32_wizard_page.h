@@ -10,18 +10,21 @@
 
 #include "framework/dialog.h"
 #include "installer/setup/win32_messages.h"
+#include "installer/setup/win32_page_art.h"
 
 namespace vortix {
 
 enum class PageChoice { None, Next, Back, Cancel };
 
-// Centres a page in the main window; a main window smaller than the page (the
-// one without a background) grows to hold it, staying in the middle of the screen.
+// Centres a page in the main window. The window without a background (a captioned
+// window that is not maximised) takes just the page's size, in the middle of the
+// screen; another grows to hold a page larger than it.
 void placePage(HWND parent, HWND page);
 
 class WizardPage : public fw::DialogImpl<WizardPage> {
 public:
     static const fw::CommandEntry<WizardPage> kCommands[];
+    static const fw::MessageEntry<WizardPage> kMessages[];
 
     struct Texts {
         std::string heading, prompt, question;
@@ -29,6 +32,15 @@ public:
         // Cancel asks the quit question first; declining the licence does not.
         bool askBeforeCancel = true;
     };
+
+    // The page of `stage`: drawn with `art` (when given), and made from
+    // `ownTemplate` (the package's, when given) instead of the built-in template.
+    // Set before the first show().
+    void setLook(const PageArt* art, int stage, const std::string* ownTemplate) {
+        art_ = art;
+        stage_ = stage;
+        ownTemplate_ = ownTemplate;
+    }
 
     // Makes the page from `templateId` the first time, shows it again later (with
     // what the user entered kept), its texts and Back enabled as given.
@@ -62,10 +74,21 @@ private:
     }
     void onBack();
     void onCancel() { choice_ = PageChoice::Cancel; }
+    INT_PTR onErase(WPARAM dc, LPARAM) { return paintPageFace(handle(), dc); }
+    INT_PTR onPaint(WPARAM, LPARAM);
+    INT_PTR onControlColour(WPARAM dc, LPARAM) { return pageFaceColour(dc); }
 
     PageChoice choice_ = PageChoice::None;
     bool askBeforeCancel_ = true;
+    const PageArt* art_ = nullptr;
+    int stage_ = 0;
+    const std::string* ownTemplate_ = nullptr;
 };
+
+// Makes `page` from the package's own template when there is one (an empty one
+// fails), else from the built-in `templateId`; then makes room for its art.
+bool createPage(fw::Dialog& page, HINSTANCE instance, HWND parent, int templateId,
+                const std::string* ownTemplate, const PageArt* art, int stage);
 
 // Whether the version-2 rich-edit library could be loaded (it is tried first,
 // then the older one).

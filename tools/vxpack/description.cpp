@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -26,6 +27,7 @@
 #include <tuple>
 #include <utility>
 
+#include "installer/package/page_templates.h"
 #include "platform/whole_file.h"
 #include "platform/windows1252.h"
 #include "tools/vxpack/language_file.h"
@@ -835,6 +837,11 @@ void readLanguages(Reader& reader, Table& top, const toml::value* defaultName,
     }
 }
 
+std::string readTemplateFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
     Table t(reader, v, "[pieces]");
     auto path = [&](const char* key) {
@@ -851,14 +858,25 @@ void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
         out.pictures = pathList(reader, *pictures);
     if (const toml::value* fonts = t.get("fonts"))
         out.fonts = pathList(reader, *fonts);
-    if (const toml::value* templates = t.get("dialog_templates"))
+    const toml::value* templates = t.get("dialog_templates");
+    if (templates)
         out.dialogTemplates = pathList(reader, *templates);
-    if (const toml::value* ids = t.get("identifiers")) {
+    const toml::value* ids = t.get("identifiers");
+    if (ids) {
         reader.expect(*ids, toml::value_t::array, "an array of integers");
         for (const toml::value& id : ids->as_array())
             out.identifiers.push_back(
                 static_cast<std::uint32_t>(reader.number(id, 0, 0xFFFFFFFFu)));
     }
+    // Identifier k is the stage whose page template k replaces.
+    std::string problem = pageTemplateListProblem(out.dialogTemplates.size(), out.identifiers);
+    if (!problem.empty())
+        reader.refuse(ids ? *ids : *templates, problem);
+    for (const std::string& file : out.dialogTemplates)
+        if (!asPageTemplate(readTemplateFile(file)))
+            reader.refuse(*templates, file +
+                                          " is not a dialog template (the data of a dialog "
+                                          "resource, as a resource compiler writes it)");
     forEachTable(reader, t, "wizard_bitmaps", "[[pieces.wizard_bitmaps]]", [&](Table& b) {
         PackageContents::Bitmap bitmap;
         bitmap.identifier =

@@ -43,10 +43,6 @@ private:
 // The scratch-file names tried in one directory before the test gives up.
 constexpr int kScratchAttempts = 10000;
 
-int percent(std::size_t done, std::size_t total) {
-    return total == 0 ? 100 : static_cast<int>(std::min<std::size_t>(done, total) * 100 / total);
-}
-
 std::size_t countKeys(const RegistryItemKey& key) {
     std::size_t n = key.subkeys.size();
     for (const RegistryItemKey& subkey : key.subkeys)
@@ -103,7 +99,12 @@ std::string InstallRun::text(LanguageEntry k) const {
 
 void InstallRun::status(const std::string& line) {
     host_.setStatus(line);
-    host_.setProgress(0);
+}
+
+void InstallRun::showProgress(int from, int to, std::uint64_t done, std::uint64_t total) {
+    std::uint64_t share = total == 0 ? 1 : std::min(done, total);
+    host_.setProgress(from + static_cast<int>(share * static_cast<std::uint64_t>(to - from) /
+                                              (total == 0 ? 1 : total)));
 }
 
 std::string InstallRun::uninstallerFile() const {
@@ -137,6 +138,7 @@ InstallResult InstallRun::runPhases() {
     editTextFiles();
     makeShortcuts(result);
     status(text(LanguageEntry::WritingUninstaller));
+    host_.setProgress(kRegistryShare);
     if (!writeUninstaller())
         return result;
     host_.setProgress(100);
@@ -151,10 +153,22 @@ InstallResult InstallRun::runPhases() {
 bool InstallRun::installFiles(InstallResult& result) {
     host_.setProgress(0);
     const std::vector<PackagedFile>& files = package_.files;
+    // The bytes of the files this run installs; empty files count one byte each,
+    // so that a package of them still moves the bar.
+    auto weight = [](const PackagedFile& file) {
+        return std::max<std::uint64_t>(file.originalSize, 1);
+    };
+    for (const PackagedFile& file : files)
+        if (selected(file) && expander_.holds(file.condition))
+            bytesTotal_ += weight(file);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (installFile(i, result) == FileOutcome::Fatal)
+        FileOutcome outcome = installFile(i, result);
+        if (outcome == FileOutcome::Fatal)
             return false;
-        host_.setProgress(percent(i + 1, files.size()));
+        if (selected(files[i]) && expander_.holds(files[i].condition)) {
+            bytesDone_ += weight(files[i]);
+            showProgress(0, kFilesShare, bytesDone_, bytesTotal_);
+        }
     }
     if (result.activeXFailures > 0)
         host_.showMessage(
@@ -392,7 +406,6 @@ bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& f
 bool InstallRun::decodeMp3Files() {
     if (mp3Files_.empty())
         return true;
-    host_.setProgress(0);
     if (!host_.mp3Init()) {
         host_.showMessage(text(LanguageEntry::Mp3InitFailed), MessageIcon::Error);
         return false;
@@ -414,13 +427,12 @@ bool InstallRun::decodeMp3Files() {
         log_.recordFile(stem + ".wav");
         host_.mp3Stop();
         steps.removeFile(stem + ".mp3");
-        host_.setProgress(percent(i + 1, mp3Files_.size()));
+        showProgress(kFilesShare, kDecodedShare, i + 1, mp3Files_.size());
     }
     return true;
 }
 
 bool InstallRun::convertJpegFiles() {
-    host_.setProgress(0);
     InstallSteps steps(host_, log_);
     for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
         const std::string& file = jpegFiles_[i];
@@ -432,7 +444,7 @@ bool InstallRun::convertJpegFiles() {
         }
         log_.recordFile(bitmap);
         steps.removeFile(file);
-        host_.setProgress(percent(i + 1, jpegFiles_.size()));
+        showProgress(kDecodedShare, kConvertedShare, i + 1, jpegFiles_.size());
     }
     return true;
 }
@@ -493,7 +505,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
             ++registryFailures_;
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)
             host_.closeKey(*it);
-        host_.setProgress(percent(++keysDone_, keysTotal_));
+        showProgress(kConvertedShare, kRegistryShare, ++keysDone_, keysTotal_);
     }
 }
 

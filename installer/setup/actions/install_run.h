@@ -106,6 +106,13 @@ private:
 
     void status(const std::string& text);
     std::string text(LanguageEntry k) const;
+    // The progress bar runs once over the whole installation and never back: the
+    // packaged files' bytes, as each file is done, take it to kFilesShare; MP3
+    // decoding to kDecodedShare, JPEG converting to kConvertedShare; the registry
+    // keys to kRegistryShare, and the uninstaller to 100.
+    static constexpr int kFilesShare = 80, kDecodedShare = 85, kConvertedShare = 90,
+                         kRegistryShare = 95;
+    void showProgress(int from, int to, std::uint64_t done, std::uint64_t total);
 
     InstallHost& host_;
     TextExpander& expander_;
@@ -119,6 +126,7 @@ private:
     // share a few directories, and each is walked and tested once.
     std::unordered_set<std::string> readyDirectories_;
     std::size_t keysTotal_ = 0, keysDone_ = 0;
+    std::uint64_t bytesTotal_ = 0, bytesDone_ = 0;
     int registryFailures_ = 0;
     bool uninstallShortcutDone_ = false;
 };

@@ -5,6 +5,8 @@
 // Steering (environment variables, read at each call; NAME is an entry point):
 //   VX_PLUGIN_RESULT_NAME=n       the entry point returns n (default 1; OnMessage 0);
 //                                 "raise" raises a Win32 exception (code 0xE0564C58)
+//   VX_PLUGIN_HANDLES=m,n,...     OnMessage returns 1 (handled) for these message
+//                                 numbers (decimal), whatever VX_PLUGIN_RESULT_OnMessage says
 //   VX_PLUGIN_CALLS_NAME=script   callbacks to make during that entry point, after
 //                                 AdvancedEntry has handed the table over. Calls are
 //                                 separated by ";", arguments by "|":
@@ -209,10 +211,16 @@ int VXPLUGIN_API SystemInformation(HWND page) {
 }
 
 int VXPLUGIN_API OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return answer("OnMessage",
-                  handleText(window) + " " + std::to_string(message) + " " +
-                      std::to_string(wParam) + " " + std::to_string(lParam),
-                  0);
+    int result = answer("OnMessage",
+                        handleText(window) + " " + std::to_string(message) + " " +
+                            std::to_string(wParam) + " " + std::to_string(lParam),
+                        0);
+    for (const std::string& handled : split(doubles::environment("VX_PLUGIN_HANDLES"), ','))
+        if (!handled.empty() && std::strtoul(handled.c_str(), nullptr, 10) == message) {
+            doubles::logLine("  handled " + std::to_string(message));
+            return 1;
+        }
+    return result;
 }
 
 }  // extern "C"

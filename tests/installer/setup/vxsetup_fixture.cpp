@@ -213,7 +213,8 @@ HWND waitForPage(const std::string& title) {
             HWND window = findSetupWindow(title);
             page = nullptr;
             while (window && (page = FindWindowExA(window, page, "VIDialogTemplate", nullptr)))
-                if (IsWindowVisible(page) && GetDlgItem(page, kHeading))
+                if (IsWindowVisible(page) && GetDlgItem(page, kHeading) &&
+                    !GetDlgItem(page, kProgressBar))
                     return true;
             return false;
         },

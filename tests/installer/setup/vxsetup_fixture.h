@@ -57,11 +57,12 @@ std::string stringValue(HKEY root, const char* key, const char* name, DWORD& typ
 void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::string>& allowed);
 
 // The controls every wizard page has.
-constexpr int kBack = 3, kHeading = 31, kDocument = 33;
+constexpr int kBack = 3, kHeading = 31, kDocument = 33, kProgressBar = 40;
 // The setup program's main window whose title holds `title` (the package's own
 // title, or the language set's made from the product name).
 HWND findSetupWindow(const std::string& title);
-// The wizard page that setup window shows (the others are hidden).
+// The wizard page that setup window shows (the others are hidden), other than the
+// progress page, which asks nothing.
 HWND waitForPage(const std::string& title);
 
 }  // namespace vxsetup_testing

@@ -1095,3 +1095,38 @@ TEST(VxpackDescription, TheReferenceExampleParses) {
     EXPECT_NE(c.script.settings.options & kOptionMultilingual, 0u);
     EXPECT_EQ(c.informationText.substr(0, 15), "<LangID=1033>\r\n");
 }
+
+TEST(VxpackDescription, PageTemplatesNeedOneStagePerTemplateAndWholeTemplates) {
+    Folder folder;
+    writeBytes(folder.path("welcome.dlg"),
+               readBytes(std::string(VXPACK_SOURCE_DIR) +
+                         "/tests/installer/setup/data/templates/welcome-page.dlg"));
+    writeBytes(folder.path("notes.dlg"), "not a dialog template");
+    auto pieces = [](const std::string& lines) {
+        return "[package]\nproduct = \"P\"\ncreate_uninstaller = false\n[pieces]\n" + lines +
+               "[[languages]]\nname = \"E\"\nfile = \"english.txt\"\n";
+    };
+    PackageContents c;
+    DescriptionProblem problem;
+    writeBytes(folder.path("setup.toml"),
+               pieces("dialog_templates = [\"welcome.dlg\"]\nidentifiers = [2]\n"));
+    ASSERT_TRUE(readPackageDescription(folder.path("setup.toml"), c, problem)) << problem.text();
+    EXPECT_EQ(c.identifiers, std::vector<std::uint32_t>{2});
+
+    const struct {
+        std::string lines;
+        const char* says;
+    } refused[] = {
+        {"dialog_templates = [\"welcome.dlg\"]\n", "1 dialog templates but 0 identifiers"},
+        {"dialog_templates = [\"welcome.dlg\"]\nidentifiers = [2, 3]\n", "but 2 identifiers"},
+        {"dialog_templates = [\"welcome.dlg\"]\nidentifiers = [14]\n", "14 is not a stage"},
+        {"dialog_templates = [\"welcome.dlg\", \"welcome.dlg\"]\nidentifiers = [7, 7]\n",
+         "stage 7"},
+        {"dialog_templates = [\"notes.dlg\"]\nidentifiers = [2]\n", "is not a dialog template"},
+    };
+    for (const auto& r : refused) {
+        DescriptionProblem refusal = folder.refusal(pieces(r.lines), false);
+        EXPECT_NE(refusal.message.find(r.says), std::string::npos) << refusal.message;
+        EXPECT_GE(refusal.line, 5u) << r.lines;
+    }
+}

@@ -802,3 +802,18 @@ TEST(StageFileOperation, KeepsWhatWasThereAndRecordsOnlyWhatItMade) {
     EXPECT_EQ(host.file("C:\\App\\gone.txt").content, "deleted by the stage");
     EXPECT_FALSE(host.hasFile("C:\\App\\Backup\\a.cfg"));
 }
+
+TEST(InstallRun, TheBarFollowsTheFilesBytesAndNeverGoesBack) {
+    Machine s;
+    s.addFile("<InstallDir>\\small.dat").originalSize = 1000;
+    s.addFile("<InstallDir>\\large.dat").originalSize = 3000;
+    // A file this machine does not take counts for nothing.
+    PackagedFile& elsewhere = s.addFile("<InstallDir>\\nt.dat");
+    elsewhere.originalSize = 50000;
+    elsewhere.condition.comparisons.push_back({});
+    elsewhere.condition.comparisons.back().left = "false";
+    ASSERT_TRUE(s.run().completed);
+    // 1000 of 4000 bytes, all of them, the uninstaller, done.
+    EXPECT_EQ(s.host.progress, (std::vector<int>{0, 20, 80, 95, 100}));
+    EXPECT_TRUE(std::is_sorted(s.host.progress.begin(), s.host.progress.end()));
+}
