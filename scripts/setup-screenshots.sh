@@ -59,7 +59,7 @@ product = "Contavo Lite"
 window_title = "Contavo Lite Setup"
 install_dir = '<ProgramFiles>\\Contavo Lite'
 shortcut_folder = "Contavo Lite"
-pages = ["welcome", "licence", "information", "system_information", "user_information",
+pages = ["language", "welcome", "licence", "information", "system_information", "user_information",
          "destination", "program_folder", "install_type", "components", "summary", "finish"]
 window = "full_screen"
 user_name = "required"
@@ -67,6 +67,8 @@ user_company = "shown"
 licence = "licence.txt"
 information = "readme.txt"
 finish_text = "%s is now installed on your computer."
+language_caption = "Choose a Language"
+language_prompt = "Please choose the language for the installation:"
 
 [[package.install_types]]
 caption = "Typical"
@@ -81,6 +83,7 @@ description = "Choose the parts to install."
 [package.summary]
 heading = "Contavo Lite will be installed with these settings:"
 type = "Installation type:"
+components = "Components:"
 required_space = "Space required:"
 available_space = "Space available:"
 destination = "Destination folder:"
@@ -90,6 +93,11 @@ program_folder = "Program folder:"
 name = "English"
 file = '$PWD/tools/vxpack/languages/english.txt'
 
+[[languages]]
+name = "Deutsch"
+id = 1031
+file = '$PWD/tools/vxpack/languages/deutsch.txt'
+
 [pieces]
 uninstaller = '$PWD/$build/installer/uninstall/vxuninst.exe'
 dialog_picture = "side.bmp"
@@ -98,7 +106,19 @@ wizard_bitmaps = [{ id = 2, file = "badge.bmp" }]
 [[components]]
 id = "program"
 name = "Program"
+description = "The address book itself."
 fixed = true
+
+[[components]]
+id = "help"
+name = "Help"
+description = "The manual, opened with F1."
+selected = true
+
+[[components]]
+id = "samples"
+name = "Sample address book"
+description = "A small book to try the program with."
 TOML
   for n in 1 2 3 4 5 6 7 8; do
     printf '[[files]]\nsource = "part%s.dat"\ntarget = '"'"'<InstallDir>\\part%s.dat'"'"'\nstorage = "stored"\n' "$n" "$n"

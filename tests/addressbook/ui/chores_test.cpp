@@ -89,20 +89,6 @@ TEST_F(Chores, ACopyWhileTheClipboardIsHeldSaysSo) {
 
 namespace {
 
-std::vector<std::string> rows(HWND dialog, int id) {
-    std::vector<std::string> out;
-    LRESULT count = SendDlgItemMessageW(dialog, id, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t wide[256] = L"";
-        SendDlgItemMessageW(dialog, id, LB_GETTEXT, static_cast<WPARAM>(i),
-                            reinterpret_cast<LPARAM>(wide));
-        char text[512] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        out.push_back(text);
-    }
-    return out;
-}
-
 // The Group Editor as a user works it: pick lines and groups, press buttons.
 class GroupEditorWindow {
 public:
@@ -118,7 +104,7 @@ public:
     }
     // Selects the line and presses the button; waits for the lists to change.
     void press(int list, const std::string& line, int button) {
-        std::vector<std::string> lines = rows(dialog, list);
+        std::vector<std::string> lines = User::rows(dialog, list);
         auto at = std::find(lines.begin(), lines.end(), line);
         ASSERT_NE(at, lines.end()) << line;
         SendDlgItemMessageA(dialog, list, LB_SETCURSEL, static_cast<WPARAM>(at - lines.begin()), 0);
@@ -127,10 +113,10 @@ public:
         waitUntil([&] { return state() != before; });
     }
     std::vector<std::string> state() const {
-        std::vector<std::string> out = rows(dialog, IDC_EDITOR_LEFT_LIST);
+        std::vector<std::string> out = User::rows(dialog, IDC_EDITOR_LEFT_LIST);
         out.push_back("|" + User::text(dialog, IDC_EDITOR_LEFT_COUNT) + "|" +
                       User::text(dialog, IDC_EDITOR_RIGHT_COUNT) + "|");
-        for (const std::string& r : rows(dialog, IDC_EDITOR_RIGHT_LIST))
+        for (const std::string& r : User::rows(dialog, IDC_EDITOR_RIGHT_LIST))
             out.push_back(r);
         return out;
     }
@@ -174,7 +160,7 @@ TEST_F(Chores, TheGroupEditorMovesAndCopiesAndOkKeepsEmptiedGroups) {
     editor.chooseGroup(IDC_EDITOR_RIGHT_GROUP, 2);  // Friends: its placeholder only
     waitUntil([&] {
         return User::text(editor.dialog, IDC_EDITOR_RIGHT_COUNT) == "1" &&
-               rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"{ EMPTY } "};
+               User::rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"{ EMPTY } "};
     });
     // Cy takes the placeholder's place; Ann is copied, then moved: she is there twice.
     editor.press(IDC_EDITOR_LEFT_LIST, "Cy Miller", IDC_EDITOR_MOVE_RIGHT);
@@ -183,10 +169,10 @@ TEST_F(Chores, TheGroupEditorMovesAndCopiesAndOkKeepsEmptiedGroups) {
     editor.press(IDC_EDITOR_LEFT_LIST, "Ann Smith", IDC_EDITOR_MOVE_RIGHT);
     // Company sort lists only Cy, who has a company.
     PostMessageA(GetDlgItem(editor.dialog, IDC_EDITOR_SORT_COMPANY), BM_CLICK, 0, 0);
-    waitUntil([&] { return rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"Acme"}; });
+    waitUntil([&] { return User::rows(editor.dialog, IDC_EDITOR_RIGHT_LIST) == Rows{"Acme"}; });
     EXPECT_EQ(editor.state(), (Rows{"|1|3|", "Acme"}));
     PostMessageA(GetDlgItem(editor.dialog, IDC_EDITOR_SORT_FIRST), BM_CLICK, 0, 0);
-    waitUntil([&] { return rows(editor.dialog, IDC_EDITOR_LEFT_LIST) == Rows{"bob Adams"}; });
+    waitUntil([&] { return User::rows(editor.dialog, IDC_EDITOR_LEFT_LIST) == Rows{"bob Adams"}; });
     editor.press(IDC_EDITOR_LEFT_LIST, "bob Adams", IDC_EDITOR_MOVE_RIGHT);
     EXPECT_EQ(editor.state(),
               (Rows{"{ EMPTY }", "|0|4|", "Ann Smith", "Ann Smith", "bob Adams", "Cy Miller"}));

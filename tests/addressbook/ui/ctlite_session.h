@@ -99,20 +99,7 @@ public:
     static std::vector<std::string> lines(HWND window) { return rows(window, IDC_NAME_LIST); }
 
     // The texts of list box `id` of any window of the program.
-    static std::vector<std::string> rows(HWND window, int id) {
-        HWND list = GetDlgItem(window, id);
-        std::vector<std::string> out;
-        LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            // Across processes the text comes marshalled as UTF-16.
-            wchar_t wide[512] = L"";
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-            char text[1024] = "";
-            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-            out.push_back(text);
-        }
-        return out;
-    }
+    static std::vector<std::string> rows(HWND window, int id) { return User::rows(window, id); }
 
     // Waits until the name list shows these lines.
     static void waitForLines(HWND window, const std::vector<std::string>& expected) {

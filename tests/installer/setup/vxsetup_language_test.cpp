@@ -19,21 +19,6 @@ constexpr int kPrompt = 30, kStatus = 20;
 constexpr int kLanguageList = 50, kProgramFolderLabel = 51, kProgramFolder = 52,
               kExistingFolders = 54;
 
-// The rows of a list box of another process (its text comes marshalled as UTF-16).
-std::vector<std::string> rows(HWND window, int id) {
-    HWND list = GetDlgItem(window, id);
-    std::vector<std::string> out;
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t wide[512] = L"";
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        char text[1024] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        out.push_back(text);
-    }
-    return out;
-}
-
 // Picks row `row` of a list box as a click would: selected, and its owner told.
 void pick(HWND page, int id, int row) {
     HWND list = GetDlgItem(page, id);
@@ -210,7 +195,8 @@ TEST_P(VxsetupLanguageWalk, EveryPageAfterTheChoiceSpeaksItsLanguage) {
     EXPECT_EQ(User::text(languages, kBack), "<< &Back");
     EXPECT_EQ(User::text(languages, IDCANCEL), "&Cancel");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(languages, kBack)));
-    EXPECT_EQ(rows(languages, kLanguageList), (std::vector<std::string>{"English", "Deutsch"}));
+    EXPECT_EQ(User::rows(languages, kLanguageList),
+              (std::vector<std::string>{"English", "Deutsch"}));
     EXPECT_EQ(SendDlgItemMessageA(languages, kLanguageList, LB_GETCURSEL, 0, 0), 0);
     pick(languages, kLanguageList, run.row);
     User::press(languages, IDOK);
@@ -249,7 +235,7 @@ TEST_P(VxsetupLanguageWalk, EveryPageAfterTheChoiceSpeaksItsLanguage) {
     EXPECT_EQ(User::text(folder, kProgramFolderLabel), run.programFolderLabel);
     EXPECT_EQ(User::text(folder, IDOK), run.install);
     EXPECT_EQ(User::text(folder, kProgramFolder), "VxLang Tools");
-    std::vector<std::string> listed = rows(folder, kExistingFolders);
+    std::vector<std::string> listed = User::rows(folder, kExistingFolders);
     auto at = std::find(listed.begin(), listed.end(), "VxExisting");
     ASSERT_NE(at, listed.end());
     EXPECT_EQ(std::find(listed.begin(), listed.end(), ".VxHidden"), listed.end());
@@ -416,3 +402,140 @@ TEST_F(VxsetupLanguages, ALanguageListThatCannotBeReadEndsTheRun) {
     EXPECT_EQ(setup.wait(), 0u);
     EXPECT_FALSE(exists(dir));
 }
+
+namespace {
+
+// Entry `k` of a language set file as the setup program shows it (the files are
+// UTF-8; the pages are read through the ANSI code page).
+std::string setEntry(const std::string& file, std::size_t k) {
+    std::string text = readAll(file), line;
+    for (std::size_t at = 0, n = 0; at <= text.size(); ++n) {
+        std::size_t end = text.find("\r\n", at);
+        if (n == k) {
+            line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+            break;
+        }
+        if (end == std::string::npos)
+            break;
+        at = end + 2;
+    }
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide, 1024);
+    char ansi[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
+// The headings of the pages in the order a package with every page shows them
+// after the language page: welcome, licence, information, user information,
+// destination, program folder, installation type, components and summary.
+const std::size_t kHeadingEntries[] = {12, 18, 22, 28, 34, 42, 46, 48, 51};
+constexpr std::size_t kSetupTitleEntry = 8, kCompleteHeadingEntry = 56;
+
+struct EveryPageRun {
+    const char* name;
+    int row;
+    const std::string* set;
+};
+
+const EveryPageRun kEveryPageRuns[] = {{"English", 0, &kEnglish}, {"Deutsch", 1, &kDeutsch}};
+
+class VxsetupEveryPage : public VxsetupLanguages,
+                         public testing::WithParamInterface<EveryPageRun> {};
+
+}  // namespace
+
+// A package with every page: chosen in the language page, each page in turn shows
+// its heading from the chosen set, and Next leads on to the finish page.
+TEST_P(VxsetupEveryPage, FromTheLanguagePageToTheFinishPage) {
+    const EveryPageRun& run = GetParam();
+    PackageMaker maker(std::string("every-page-") + run.name);
+    maker.file("program.txt", "program");
+    maker.file("help.txt", "help");
+    maker.file("terms.txt",
+               "<LangID=1033>\r\nTerms.\r\n</LangID=1033>"
+               "<LangID=1031>\r\nBedingungen.\r\n</LangID=1031>");
+    Package package = maker.build(R"(
+[package]
+product = "VxEvery"
+install_dir = '<ProgramFiles>\VxEvery'
+shortcut_folder = "VxEvery"
+pages = ["language", "welcome", "licence", "information", "system_information",
+         "user_information", "destination", "program_folder", "install_type", "components",
+         "summary", "finish"]
+user_name = "shown"
+licence = "terms.txt"
+information = "terms.txt"
+language_caption = "Language / Sprache"
+language_prompt = "Choose your language:"
+
+[[package.install_types]]
+caption = { 1033 = "Typical", 1031 = "Standard" }
+[[package.install_types]]
+caption = { 1033 = "Minimal", 1031 = "Minimal" }
+[[package.install_types]]
+caption = { 1033 = "Custom", 1031 = "Benutzerdefiniert" }
+
+[[languages]]
+name = "Deutsch"
+id = 1031
+file = ')" + kDeutsch + R"('
+
+[[components]]
+id = "program"
+name = { 1033 = "Program", 1031 = "Programm" }
+fixed = true
+[[components]]
+id = "help"
+name = { 1033 = "Help", 1031 = "Hilfe" }
+selected = true
+
+[[files]]
+source = "program.txt"
+target = '<InstallDir>\program.txt'
+component = "program"
+
+[[files]]
+source = "help.txt"
+target = '<InstallDir>\help.txt'
+component = "help"
+)");
+    const std::string product = "VxEvery", folder = programFiles() + "\\VxEvery";
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
+
+    HWND page = waitForPage(product);
+    ASSERT_NE(page, nullptr);
+    pick(page, kLanguageList, run.row);
+    User::press(page, IDOK);
+    std::string title = setEntry(*run.set, kSetupTitleEntry);
+    title.replace(title.find("%s"), 2, product);
+    ASSERT_TRUE(waitUntil([&] { return FindWindowA("VortixInstaller", title.c_str()); }))
+        << title << ": " << windowsOf(setup.process.dwProcessId);
+
+    for (std::size_t entry : kHeadingEntries) {
+        HWND shown = nextPage(product, page);
+        ASSERT_NE(shown, nullptr) << "after " << User::text(page, kHeading);
+        std::string heading = setEntry(*run.set, entry);
+        ASSERT_FALSE(heading.empty()) << "entry " << entry;
+        EXPECT_EQ(User::text(shown, kHeading), heading);
+        ASSERT_TRUE(User::waitEnabled(shown, IDOK));
+        User::press(shown, IDOK);
+        page = shown;
+    }
+    HWND finish = nextPage(product, page);
+    ASSERT_NE(finish, nullptr) << windowsOf(setup.process.dwProcessId);
+    EXPECT_EQ(User::text(finish, kHeading), setEntry(*run.set, kCompleteHeadingEntry));
+    User::press(finish, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_EQ(readAll(folder + "\\program.txt"), "program");
+    EXPECT_EQ(readAll(folder + "\\help.txt"), "help");
+    EXPECT_EQ(uninstall(product), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(folder));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, VxsetupEveryPage, testing::ValuesIn(kEveryPageRuns),
+                         [](const testing::TestParamInfo<EveryPageRun>& named) {
+                             return std::string(named.param.name);
+                         });

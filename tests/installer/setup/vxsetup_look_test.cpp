@@ -154,7 +154,7 @@ TEST_F(VxsetupLook, ThePackagesOwnWelcomeTemplateMakesThePage) {
     // Its common controls carry the language set's texts, as on the built-in page.
     EXPECT_EQ(User::text(page, kHeading), "Welcome");
     EXPECT_EQ(User::text(page, IDOK), "&Install");
-    EXPECT_EQ(GetParent(page), FindWindowA("VortixInstaller", "VxLook"));
+    EXPECT_EQ(GetParent(page), findSetupWindow("VxLook"));
     User::press(page, IDOK);
     EXPECT_EQ(setup.wait(), 1u);
     EXPECT_EQ(readAll(dir + "\\read.txt"), "look");

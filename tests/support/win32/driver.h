@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -64,6 +65,22 @@ public:
     }
     // A message box's own text.
     static std::string messageText(HWND box) { return text(box, 0xFFFF); }
+
+    // The rows of list box `id` of a window of another process.
+    static std::vector<std::string> rows(HWND window, int id) {
+        HWND list = GetDlgItem(window, id);
+        std::vector<std::string> out;
+        LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            // Across processes the text comes marshalled as UTF-16.
+            wchar_t wide[512] = L"";
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            char text[1024] = "";
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+            out.push_back(text);
+        }
+        return out;
+    }
 
     static void press(HWND window, int id) {
         PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
