@@ -293,13 +293,50 @@ bool SetupProgram::leadToTheInstallation() {
     return stop.kind == WizardStop::Page;
 }
 
+namespace {
+
+// The built-in template of each stage's page, and the language set's heading and
+// prompt on it. The language page has its own texts (no set is loaded yet).
+struct BuiltInPage {
+    int stage;
+    int templateId;
+    LanguageEntry heading, prompt;
+};
+
+constexpr BuiltInPage kBuiltInPages[] = {
+    {2, IDD_WELCOME_PAGE, LanguageEntry::WelcomeHeading, LanguageEntry::WelcomeText},
+    {3, IDD_TEXT_PAGE, LanguageEntry::LicenceHeading, LanguageEntry::LicenceText},
+    {4, IDD_TEXT_PAGE, LanguageEntry::InformationHeading, LanguageEntry::InformationText},
+    {6, IDD_USER_PAGE, LanguageEntry::UserHeading, LanguageEntry::UserText},
+    {7, IDD_DESTINATION_PAGE, LanguageEntry::DestinationHeading, LanguageEntry::DestinationText},
+    {8, IDD_PROGRAM_FOLDER_PAGE, LanguageEntry::ProgramFolderHeading,
+     LanguageEntry::ProgramFolderText},
+    {9, IDD_INSTALL_TYPE_PAGE, LanguageEntry::InstallTypeHeading, LanguageEntry::InstallTypeText},
+    {10, IDD_COMPONENTS_PAGE, LanguageEntry::ComponentsHeading, LanguageEntry::ComponentsText},
+    {11, IDD_SUMMARY_PAGE, LanguageEntry::ReadyHeading, LanguageEntry::ReadyText},
+};
+
+const BuiltInPage* builtInPage(int stage) {
+    for (const BuiltInPage& page : kBuiltInPages)
+        if (page.stage == stage)
+            return &page;
+    return nullptr;
+}
+
+}  // namespace
+
 PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBack) {
     const std::vector<std::string>& lines = pieces_->language().lines;
     WizardPage::Texts texts;
     texts.back = entry(lines, LanguageEntry::Back);
     texts.next = entry(lines, pages.nextCaption(stage));
     texts.cancel = entry(lines, LanguageEntry::Cancel);
-    int templateId = IDD_WELCOME_PAGE;
+    const BuiltInPage* builtIn = builtInPage(stage);
+    int templateId = builtIn ? builtIn->templateId : IDD_WELCOME_PAGE;
+    if (builtIn) {
+        texts.heading = entry(lines, builtIn->heading);
+        texts.prompt = entry(lines, builtIn->prompt);
+    }
     if (stage == 1) {
         templateId = IDD_LANGUAGE_PAGE;
         if (!languagePage_) {
@@ -315,46 +352,13 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
             return PageChoice::Cancel;
         texts = languagePage_->texts();
     } else if (stage == 2) {
-        texts.heading = entry(lines, LanguageEntry::WelcomeHeading);
-        texts.prompt = formatText(entry(lines, LanguageEntry::WelcomeText),
-                                  {package_.script.settings.productName});
+        texts.prompt = formatText(texts.prompt, {package_.script.settings.productName});
     } else if (stage == 3) {
-        templateId = IDD_TEXT_PAGE;
-        texts.heading = entry(lines, LanguageEntry::LicenceHeading);
-        texts.prompt = entry(lines, LanguageEntry::LicenceText);
         texts.question = entry(lines, LanguageEntry::LicenceQuestion);
         // Accepting and declining; declining ends the installation without a question.
         texts.next = entry(lines, LanguageEntry::Yes);
         texts.cancel = entry(lines, LanguageEntry::No);
         texts.askBeforeCancel = false;
-    } else if (stage == 4) {
-        templateId = IDD_TEXT_PAGE;
-        texts.heading = entry(lines, LanguageEntry::InformationHeading);
-        texts.prompt = entry(lines, LanguageEntry::InformationText);
-    } else if (stage == 6) {
-        templateId = IDD_USER_PAGE;
-        texts.heading = entry(lines, LanguageEntry::UserHeading);
-        texts.prompt = entry(lines, LanguageEntry::UserText);
-    } else if (stage == 7) {
-        templateId = IDD_DESTINATION_PAGE;
-        texts.heading = entry(lines, LanguageEntry::DestinationHeading);
-        texts.prompt = entry(lines, LanguageEntry::DestinationText);
-    } else if (stage == 8) {
-        templateId = IDD_PROGRAM_FOLDER_PAGE;
-        texts.heading = entry(lines, LanguageEntry::ProgramFolderHeading);
-        texts.prompt = entry(lines, LanguageEntry::ProgramFolderText);
-    } else if (stage == 9) {
-        templateId = IDD_INSTALL_TYPE_PAGE;
-        texts.heading = entry(lines, LanguageEntry::InstallTypeHeading);
-        texts.prompt = entry(lines, LanguageEntry::InstallTypeText);
-    } else if (stage == 10) {
-        templateId = IDD_COMPONENTS_PAGE;
-        texts.heading = entry(lines, LanguageEntry::ComponentsHeading);
-        texts.prompt = entry(lines, LanguageEntry::ComponentsText);
-    } else if (stage == 11) {
-        templateId = IDD_SUMMARY_PAGE;
-        texts.heading = entry(lines, LanguageEntry::ReadyHeading);
-        texts.prompt = entry(lines, LanguageEntry::ReadyText);
     }
     for (auto& [shown, page] : pages_)
         if (shown != stage)
