@@ -8,6 +8,7 @@
 #include "addressbook/model/text.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/ui/entry_form.h"
+#include "platform/hex_digit.h"
 #include "platform/windows1252.h"
 
 namespace ctlite::transfer {
@@ -107,22 +108,13 @@ std::string unquoted(std::string_view text) {
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string quotedPrintable(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        if (text[i] == '=' && i + 2 < text.size() && platform::hexDigitValue(text[i + 1]) >= 0 &&
+            platform::hexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(platform::hexDigitValue(text[i + 1]) * 16 +
+                                     platform::hexDigitValue(text[i + 2]));
             i += 2;
         } else if (text[i] == '=' && i + 1 == text.size()) {
             // a soft line break left at the end

@@ -37,6 +37,8 @@ inline constexpr std::string_view kSizeMismatchText =
     "File size mismatch: This file is corrupted; If you downloaded this file from the "
     "internet, try downloading it again";
 inline constexpr std::string_view kCannotReadTocText = "Couldn't read TOC. Aborting.";
+// A wizard page (built in, or the package's own template) could not be made.
+inline constexpr std::string_view kLoadTemplateFailedText = "Load template failed";
 inline constexpr std::string_view kInitialisationFailedText =
     "Initialization failed. Aborting. Error code: %d";
 inline constexpr std::string_view kNoRegistryDestinationText =

@@ -375,7 +375,8 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         page->setLook(&art_, stage, pieces_->pageTemplate(stage));
     }
     if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
-        messages_.error(stage == 10 ? kComponentTreeFailedText : "Load template failed");
+        messages_.error(stage == 10 ? std::string_view(kComponentTreeFailedText)
+                                    : kLoadTemplateFailedText);
         return PageChoice::Cancel;
     }
     const PackageSettings& settings = package_.script.settings;
@@ -644,7 +645,7 @@ bool SetupProgram::install() {
         page_ = std::make_unique<ProgressPage>();
         if (!page_->show(instance_, window_.handle(), pieces_->language(), &art_,
                          pieces_->pageTemplate(kProgressStage))) {
-            messages_.error("Load template failed");
+            messages_.error(kLoadTemplateFailedText);
             rollBack();
             return false;
         }
@@ -742,7 +743,7 @@ SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
     page.setLook(&art_, kFinishStage, pieces_->pageTemplate(kFinishStage));
     if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false)) {
         // Installed already: nothing more is asked or opened.
-        messages_.error("Load template failed");
+        messages_.error(kLoadTemplateFailedText);
         return {};
     }
     if (page_)

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "platform/hex_digit.h"
+
 namespace vortix::vxpack {
 
 namespace fs = std::filesystem;
@@ -179,17 +181,12 @@ bool fitsIn64Bits(std::string_view token) {
     const std::uint64_t limit = negative ? std::uint64_t(1) << 63 : (std::uint64_t(1) << 63) - 1;
     std::uint64_t value = 0;
     for (char c : token) {
-        unsigned digit;
         if (c == '_')
             continue;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
+        int digitValue = platform::hexDigitValue(c);
+        if (digitValue < 0)
             return true;
+        unsigned digit = static_cast<unsigned>(digitValue);
         if (digit >= base)
             return true;
         if (value > (limit - digit) / base)

@@ -1,24 +1,16 @@
 #include "installer/setup/actions/registry_data.h"
 
+#include "platform/hex_digit.h"
+
 namespace vortix {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 std::optional<std::string> binary(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); i += 3) {
         if (i + 1 >= text.size())
             return std::nullopt;
-        int high = hexDigit(text[i]), low = hexDigit(text[i + 1]);
+        int high = platform::hexDigitValue(text[i]), low = platform::hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out.push_back(static_cast<char>(high << 4 | low));
