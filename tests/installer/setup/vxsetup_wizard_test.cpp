@@ -306,8 +306,8 @@ target = '<InstallDir>\run.exe'
     User::press(page, IDOK);
     EXPECT_EQ(setup.wait(), 1u);
     std::string opened = dir + "\\arguments.txt";
-    EXPECT_TRUE(waitUntil([&] { return exists(opened); }));
-    DeleteFileA(opened.c_str());
+    // The program may still hold its file open when it appears: gone only once deleted.
+    EXPECT_TRUE(waitUntil([&] { return exists(opened) && DeleteFileA(opened.c_str()); }));
     EXPECT_EQ(uninstall("VxFinish"), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(dir));
