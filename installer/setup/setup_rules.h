@@ -37,6 +37,10 @@ inline constexpr std::string_view kSizeMismatchText =
     "File size mismatch: This file is corrupted; If you downloaded this file from the "
     "internet, try downloading it again";
 inline constexpr std::string_view kCannotReadTocText = "Couldn't read TOC. Aborting.";
+// The package's system requirements cannot be read: the package is damaged.
+inline constexpr std::string_view kDamagedRequirementsText =
+    "The system requirements in this package are damaged: the package cannot be installed. If "
+    "you downloaded this file from the internet, try downloading it again.";
 inline constexpr std::string_view kInitialisationFailedText =
     "Initialization failed. Aborting. Error code: %d";
 inline constexpr std::string_view kNoRegistryDestinationText =
