@@ -51,7 +51,9 @@ struct MachineFacts {
 // to the next even number when odd (63.5 MB shows as 64 MB).
 std::uint32_t memoryMegabytes(std::uint64_t bytes);
 
-// "Windows 98 (4.10.2222)", "Windows 2000 SP4", "Windows NT 10.0", ...
+// "Windows 98  (4.10.2222)" (the family name ends in a blank, and the version
+// in brackets starts with one), "Windows ME (4.90.3000)", "Windows 2000 SP4",
+// "Windows NT 10.0", "Windows 32s ".
 std::string operatingSystemText(const OsVersion& os, std::uint32_t servicePack, bool win32s);
 // "Intel PentiumIII(MMX)", "AMD K6-2(MMX)(3DNow!)"; the vendor's text when the
 // type is not known.
