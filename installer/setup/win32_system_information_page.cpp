@@ -97,19 +97,43 @@ void SystemInformationPage::fitColumns() {
     RECT unit{0, 0, 4, 8};
     MapDialogRect(handle(), &unit);
     const int unitPixels = std::max<int>(1, static_cast<int>(unit.right));
-    auto dialogUnits = [unitPixels](int pixels) {
-        return (pixels * 4 + unitPixels - 1) / unitPixels;
-    };
+    // Each column as wide as its widest text and a gap. When the four do not fit
+    // the list, the machine's column gives way (down to a third of the list): a
+    // longer value, a display adapter's name and driver, then pushes on only its
+    // own row, and the list scrolls sideways to show it.
+    const int gap = kColumnGap * unitPixels / 4;
+    std::array<int, kColumns> spans{};
+    int natural = 0;
+    for (std::size_t column = 0; column < kColumns; ++column) {
+        spans[column] = widest[column] + gap;  // the last one's keeps it off the edge
+        natural += spans[column];
+    }
+    RECT client{};
+    GetClientRect(list, &client);
+    // The scroll bars the table will need may not take their room yet: the
+    // sideways one when the columns are wider than the list, the other when the
+    // rows are more than the rest of it holds.
+    RECT outside{};
+    GetWindowRect(list, &outside);
+    const int sidewaysBar = GetSystemMetrics(SM_CYHSCROLL),
+              upwardsBar = GetSystemMetrics(SM_CXVSCROLL);
+    if (outside.bottom - outside.top - client.bottom < sidewaysBar && natural > client.right)
+        client.bottom -= sidewaysBar;
+    LRESULT rowHeight = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+    if (outside.right - outside.left - client.right < upwardsBar && rowHeight > 0 &&
+        rowHeight * static_cast<LRESULT>(table_.rows.size()) > client.bottom)
+        client.right -= upwardsBar;
+    if (natural > client.right)
+        spans[1] = std::max<int>(spans[1] - (natural - client.right),
+                                 std::min<int>(spans[1], client.right / 3));
     std::array<int, kColumns - 1> stops{};
     int at = 0;
     for (std::size_t column = 0; column + 1 < kColumns; ++column) {
-        at += dialogUnits(widest[column]) + kColumnGap;
-        stops[column] = at;
+        at += spans[column];
+        stops[column] = (at * 4 + unitPixels - 1) / unitPixels;
     }
     sendItem(IDC_SYSTEM_LIST, LB_SETTABSTOPS, stops.size(), reinterpret_cast<LPARAM>(stops.data()));
-    // Wider than the list: it scrolls sideways.
-    int width = (at + kColumnGap) * unitPixels / 4 + widest[kColumns - 1];
-    sendItem(IDC_SYSTEM_LIST, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(width));
+    sendItem(IDC_SYSTEM_LIST, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(natural));
 }
 
 bool SystemInformationPage::installAnyway() {
