@@ -184,12 +184,14 @@ std::string driveOf(const std::string& path) {
     return path.substr(0, 2) + "\\";
 }
 
-}  // namespace
-
+// The service pack a "CSDVersion" value gives: the high byte of its low word when
+// the low word is 256 or more.
 std::uint32_t servicePackOf(std::uint32_t csdVersion) {
     std::uint32_t low = csdVersion & 0xFFFF;
     return low >= 256 ? low >> 8 : 0;
 }
+
+}  // namespace
 
 MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirements,
                           const std::string& destination) {

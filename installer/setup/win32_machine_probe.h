@@ -21,8 +21,4 @@ namespace vortix {
 MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirements,
                           const std::string& destination);
 
-// The service pack number a "CSDVersion" value gives: the high byte of its low
-// word when the low word is 256 or more, else 0.
-std::uint32_t servicePackOf(std::uint32_t csdVersion);
-
 }  // namespace vortix
