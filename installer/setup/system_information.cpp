@@ -260,7 +260,8 @@ void softwareRows(TableBuilder& t, const MachineFacts& m, const SystemRequiremen
 }  // namespace
 
 std::uint32_t memoryMegabytes(std::uint64_t bytes) {
-    std::uint64_t megabytes = bytes / kMegabyte;
+    // Past 4 PB the figure stays at the largest even number rather than wrapping.
+    std::uint64_t megabytes = std::min<std::uint64_t>(bytes / kMegabyte, 0xFFFFFFFEu);
     return static_cast<std::uint32_t>(megabytes + (megabytes & 1));
 }
 

@@ -104,6 +104,7 @@ TEST(SystemInformation, MemoryIsWholeMegabytesRoundedToAnEvenNumber) {
         {65 * MB, 66},
         {127 * MB + 1, 128},
         {4096ull * 1024 * MB, 4194304},
+        {~0ull, 4294967294u},
     };
     for (const auto& [bytes, megabytes] : cases)
         EXPECT_EQ(memoryMegabytes(bytes), megabytes) << bytes;
