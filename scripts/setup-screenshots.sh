@@ -89,6 +89,15 @@ available_space = "Space available:"
 destination = "Destination folder:"
 program_folder = "Program folder:"
 
+# Requirements any machine the pictures are taken on meets, so that Next asks nothing.
+[requirements]
+rows = ["operating_system", "memory", "processor", "disk_space", "directx", "display_mode",
+        "wave_output", "midi_output", "display_adapters"]
+memory_mb = 16
+disk_mb = 10
+directx = "3.0"
+display = "640x480x8"
+
 [[languages]]
 name = "English"
 file = '$PWD/tools/vxpack/languages/english.txt'

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "installer/package/system_requirements.h"
 
 namespace vortix {
 
@@ -317,6 +320,9 @@ struct PackageContents {
     std::vector<LanguageSet> languages;        // at least one
     std::uint32_t defaultLanguage = 0;         // index into languages
     std::string licenceText, informationText;  // empty: none
+    // What the system information page checks; nothing: the package asks for
+    // nothing and the entry is left out.
+    std::optional<SystemRequirements> requirements;
     struct File {
         PackagedFile record;  // storage, times, attributes, version, options...
         std::string source;   // host path; for an external file, its name beside the setup program

@@ -6,6 +6,7 @@
 //   language sets       per set: u32 length, u32 name length, name, u32 identifier,
 //                       u32 text length, lines joined by CR LF sealed twice
 //   licence, information  sealed twice
+//   requirements        "key=value" lines, as they are
 //   entries             uninstaller, libraries: gzip members; music, pictures: as stored
 //   fonts               per font: u32 length, gzip member
 //   pictures, bitmaps, dialog templates, identifiers (counted lists)
@@ -30,6 +31,8 @@ namespace vortix {
 inline constexpr std::uint32_t kTocSize = 256;
 inline constexpr std::uint32_t kMaxTocSize = 1000;
 inline constexpr std::uint32_t kMaxEndBlock = 1000;
+// The requirements entry: a few hundred bytes in practice.
+inline constexpr std::uint32_t kMaxRequirementsSize = 64 * 1024;
 inline constexpr std::uint32_t kNoEndBlock = 0xFFFFFFFFu;
 
 // Byte offsets of the TOC's words.
@@ -43,6 +46,9 @@ inline constexpr std::uint32_t kFontCount = 40, kFontOffset = 44;
 inline constexpr std::uint32_t kLicencePresent = 48, kLicenceOffset = 52, kLicenceLength = 56;
 inline constexpr std::uint32_t kInformationPresent = 60, kInformationOffset = 64,
                                kInformationLength = 68;
+// What the package asks of the machine (system_requirements.h): "key=value" lines,
+// CR LF between them, as they are. Length 0: the package asks for nothing.
+inline constexpr std::uint32_t kRequirementsLength = 72, kRequirementsOffset = 76;
 inline constexpr std::uint32_t kJpegPresent = 80, kJpegOffset = 84, kJpegLength = 88;
 inline constexpr std::uint32_t kMp3Present = 92, kMp3Offset = 96, kMp3Length = 100;
 inline constexpr std::uint32_t kPluginPresent = 104, kPluginOffset = 108, kPluginLength = 112;

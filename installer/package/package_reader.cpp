@@ -162,6 +162,17 @@ std::optional<std::string> readSealedText(PackageStream& stream, const Toc& toc,
     return unsealTwice(sealed);
 }
 
+std::optional<SystemRequirements> readRequirements(PackageStream& stream, const Toc& toc) {
+    std::uint32_t length = toc.word(toc::kRequirementsLength);
+    if (length == 0)
+        return SystemRequirements{};
+    std::string bytes;
+    if (length > kMaxRequirementsSize ||
+        !stream.read(toc.word(toc::kRequirementsOffset), length, bytes))
+        return std::nullopt;
+    return decodeRequirements(bytes);
+}
+
 std::optional<std::vector<ListedPiece>> readPieceList(PackageStream& stream, const Toc& toc,
                                                       std::uint32_t countWord,
                                                       std::uint32_t offsetWord,

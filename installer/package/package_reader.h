@@ -9,6 +9,7 @@
 #include "installer/package/package.h"
 #include "installer/package/package_format.h"
 #include "installer/package/package_stream.h"
+#include "installer/package/system_requirements.h"
 
 namespace vortix {
 
@@ -42,6 +43,11 @@ std::optional<LanguageSet> readLanguageSet(PackageStream& stream, const Toc& toc
 // The licence or information text, opened; nothing when absent or unreadable.
 std::optional<std::string> readSealedText(PackageStream& stream, const Toc& toc,
                                           std::uint32_t presentWord);
+
+// What the package asks of the machine: empty requirements when the package has
+// no such entry, nothing when the entry cannot be read, is larger than
+// kMaxRequirementsSize or does not decode.
+std::optional<SystemRequirements> readRequirements(PackageStream& stream, const Toc& toc);
 
 // A counted list of length-prefixed pieces (fonts, pictures, templates) or of
 // identifier + length-prefixed pieces (wizard bitmaps).

@@ -202,6 +202,14 @@ BuiltPackage build(std::string_view stub, const PackageContents& c) {
     if (!c.informationText.empty())
         layout.piece(toc::kInformationPresent, toc::kInformationOffset, toc::kInformationLength,
                      sealTwice(c.informationText, clockKeyDraw()));
+    if (c.requirements) {
+        std::string entry = encodeRequirements(*c.requirements);
+        if (entry.size() > kMaxRequirementsSize)
+            throw BuildError("the system requirements take more than " +
+                             std::to_string(kMaxRequirementsSize / 1024) + " KB");
+        if (!entry.empty())
+            layout.piece(0, toc::kRequirementsOffset, toc::kRequirementsLength, entry);
+    }
     addLibraries(layout, c);
     addCountedLists(layout, c);
 

@@ -34,7 +34,9 @@ inline constexpr std::uint32_t kAllRequirementRows = (1u << kRequirementRowCount
 struct RequiredSoftware {
     std::string name;  // as the row shows it
     std::string key;   // below "Software\", e.g. "Vendor\\Product"
-    bool operator==(const RequiredSoftware&) const = default;
+    bool operator==(const RequiredSoftware& other) const {
+        return name == other.name && key == other.key;
+    }
 };
 
 struct SystemRequirements {
@@ -68,7 +70,9 @@ struct SystemRequirements {
     std::uint32_t videoMemoryMb = 0;  // of the best display adapter
     std::vector<RequiredSoftware> software;
 
-    bool operator==(const SystemRequirements&) const = default;
+    // Every field alike.
+    bool operator==(const SystemRequirements& other) const;
+    bool operator!=(const SystemRequirements& other) const { return !(*this == other); }
 };
 
 // The entry's bytes: "key=value" lines, CR LF between them, only the keys whose

@@ -27,8 +27,9 @@
 // run under a guard of their own (win32_plugin_guard.h). In OnMessage only a C++
 // exception is caught (the message is then left to the program): its calls come
 // from inside the system's message dispatch, which must not be jumped out of.
-// EntryPoint0, AdvancedEntry and SystemInformation are not guarded: an exception
-// there ends the program.
+// SystemInformation runs under the same guard; what it throws leaves the page as
+// it stands. EntryPoint0 and AdvancedEntry are not guarded: an exception there
+// ends the program.
 #pragma once
 
 #include <windows.h>

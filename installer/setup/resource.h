@@ -16,6 +16,7 @@
 #define IDD_PROGRAM_FOLDER_PAGE 111
 #define IDD_INSTALL_TYPE_PAGE 112
 #define IDD_COMPONENTS_PAGE 113
+#define IDD_SYSTEM_PAGE 114
 
 // The controls every wizard page has (besides IDOK and IDCANCEL).
 #define IDC_BACK 3
@@ -60,6 +61,9 @@
 #define IDC_COMPONENT_DESCRIPTION_FRAME 67
 #define IDC_COMPONENT_DESCRIPTION 68
 #define IDC_COMPONENT_SPACE 69
+// The system information page: the table and its Save button.
+#define IDC_SYSTEM_LIST 70
+#define IDC_SYSTEM_SAVE 71
 #define IDC_INITIALISING_TEXT 1000
 
 // The prompt for the next volume of the package.

@@ -39,6 +39,10 @@ inline constexpr std::string_view kSizeMismatchText =
 inline constexpr std::string_view kCannotReadTocText = "Couldn't read TOC. Aborting.";
 // A wizard page (built in, or the package's own template) could not be made.
 inline constexpr std::string_view kLoadTemplateFailedText = "Load template failed";
+// The package's system requirements cannot be read: the package is damaged.
+inline constexpr std::string_view kDamagedRequirementsText =
+    "The system requirements in this package are damaged: the package cannot be installed. If "
+    "you downloaded this file from the internet, try downloading it again.";
 inline constexpr std::string_view kInitialisationFailedText =
     "Initialization failed. Aborting. Error code: %d";
 inline constexpr std::string_view kNoRegistryDestinationText =

@@ -26,20 +26,20 @@ struct DisplayAdapter {
 // variables share the results.
 struct MachineFacts {
     OsVersion os;
-    bool win32s = false;             // Windows 3.x with Win32s
-    std::uint32_t servicePack = 0;   // NT family: from "CSDVersion"
-    std::uint64_t memoryBytes = 0;   // physical memory
-    std::string processorVendor;     // "GenuineIntel", "AuthenticAMD", "CyrixInstead", ...
-    std::uint32_t processorType = 0; // the code of processor_type.h; 0 unknown
+    bool win32s = false;              // Windows 3.x with Win32s
+    std::uint32_t servicePack = 0;    // NT family: from "CSDVersion"
+    std::uint64_t memoryBytes = 0;    // physical memory
+    std::string processorVendor;      // "GenuineIntel", "AuthenticAMD", "CyrixInstead", ...
+    std::uint32_t processorType = 0;  // the code of processor_type.h; 0 unknown
     bool mmx = false, threeDNow = false;
     std::uint32_t processorMhz = 0;
-    std::string destinationDrive;                // "C:\"
-    std::optional<std::uint64_t> freeBytes;      // on that drive; nothing: no such drive
-    std::uint32_t directX = 0;  // major in the low word, minor in the high word; 0 none
-    ScreenMode screen;                  // the mode in use
-    std::vector<ScreenMode> modes;      // every mode the display can be switched to
+    std::string destinationDrive;            // "C:\"
+    std::optional<std::uint64_t> freeBytes;  // on that drive; nothing: no such drive
+    std::uint32_t directX = 0;      // major in the low word, minor in the high word; 0 none
+    ScreenMode screen;              // the mode in use
+    std::vector<ScreenMode> modes;  // every mode the display can be switched to
     std::uint32_t waveOutputs = 0, midiOutputs = 0;
-    bool joystick = false;              // a joystick answers
+    bool joystick = false;  // a joystick answers
     std::vector<DisplayAdapter> adapters;
     // One per required software, in the package's order: its "Version" (else
     // "Installed") value, empty when the key has neither; nothing when the key
@@ -51,7 +51,9 @@ struct MachineFacts {
 // to the next even number when odd (63.5 MB shows as 64 MB).
 std::uint32_t memoryMegabytes(std::uint64_t bytes);
 
-// "Windows 98 (4.10.2222)", "Windows 2000 SP4", "Windows NT 10.0", ...
+// "Windows 98  (4.10.2222)" (the family name ends in a blank, and the version
+// in brackets starts with one), "Windows ME (4.90.3000)", "Windows 2000 SP4",
+// "Windows NT 10.0", "Windows 32s ".
 std::string operatingSystemText(const OsVersion& os, std::uint32_t servicePack, bool win32s);
 // "Intel PentiumIII(MMX)", "AMD K6-2(MMX)(3DNow!)"; the vendor's text when the
 // type is not known.
@@ -78,7 +80,9 @@ SystemInformationTable systemInformationTable(const MachineFacts& machine,
 std::string systemInformationFileText(const std::vector<std::string>& rows);
 
 // "c:\sysinfo.txt", or the first of "c:\sysinfo1.txt", "c:\sysinfo2.txt", ...
-// that does not exist.
+// that does not exist; empty when all of them up to kMaxSystemInformationFiles
+// exist (or `exists` keeps answering yes).
+inline constexpr int kMaxSystemInformationFiles = 9999;
 std::string systemInformationFileName(const std::function<bool(const std::string&)>& exists);
 
 }  // namespace vortix

@@ -20,7 +20,9 @@
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/win32_components_page.h"
 #include "installer/setup/win32_install_type_page.h"
+#include "installer/setup/win32_machine_probe.h"
 #include "installer/setup/win32_plugin_guard.h"
+#include "installer/setup/win32_system_information_page.h"
 #include "installer/setup/wizard_texts.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
@@ -84,6 +86,7 @@ SetupProgram::SetupProgram(HINSTANCE instance, const std::string& commandLine)
       ownPath_(ownProgramPath()),
       ownDirectory_(directoryOf(ownPath_)),
       faults_(faultPlanOfThisBuild()),
+      facts_(system_),
       variables_(facts_),
       messages_(silent_) {}
 
@@ -116,7 +119,7 @@ int SetupProgram::run() {
 int SetupProgram::runToTheEnd() {
     CoInitialize(nullptr);
     if (!readPackage()) {
-        if (!refusedByVersion_)
+        if (!refusalShown_)
             messages_.error(kCannotReadTocText);
         return 0;
     }
@@ -153,7 +156,7 @@ bool SetupProgram::readPackage() {
         messages_.error(
             formatText(kNewerFormatText, {std::to_string(package_.toc.word(toc::kFormatVersion)),
                                           std::to_string(kPackageFormatVersion)}));
-        refusedByVersion_ = true;
+        refusalShown_ = true;
     }
     if (package_.failure != PackageFailure::None)
         return false;
@@ -171,6 +174,15 @@ bool SetupProgram::readPackage() {
     // The volumes are found (or asked for) before the file records are read from them.
     if (!volumes_->prepare(*stream_, package_.toc))
         return false;
+    if (settings.pages & kPageSystemInformation) {
+        std::optional<SystemRequirements> requirements = readRequirements(*stream_, package_.toc);
+        if (!requirements) {
+            messages_.error(kDamagedRequirementsText);
+            refusalShown_ = true;
+            return false;
+        }
+        requirements_ = std::move(*requirements);
+    }
     return readFileRecords();
 }
 
@@ -260,10 +272,6 @@ int SetupProgram::initialise() {
     return 0;
 }
 
-bool SetupProgram::pageBuilt(int stage) {
-    return stage <= 4 || stage >= 6;
-}
-
 bool SetupProgram::componentsChosen() const {
     return !silent_ &&
            ((package_.script.settings.pages & kPageComponents) || installType_ == kCustomType);
@@ -271,9 +279,6 @@ bool SetupProgram::componentsChosen() const {
 
 bool SetupProgram::leadToTheInstallation() {
     PageSet pages(package_.script.settings.pages);
-    for (int stage = kFirstStage; stage <= kLastStage; ++stage)
-        if (!pageBuilt(stage))
-            pages.passOver(stage);
     components_ = std::make_unique<ComponentChoices>(package_.script.components);
     StageNavigator wizard(pages, *this);
     WizardStop stop = wizard.start();
@@ -307,6 +312,7 @@ constexpr BuiltInPage kBuiltInPages[] = {
     {2, IDD_WELCOME_PAGE, LanguageEntry::WelcomeHeading, LanguageEntry::WelcomeText},
     {3, IDD_TEXT_PAGE, LanguageEntry::LicenceHeading, LanguageEntry::LicenceText},
     {4, IDD_TEXT_PAGE, LanguageEntry::InformationHeading, LanguageEntry::InformationText},
+    {5, IDD_SYSTEM_PAGE, LanguageEntry::SystemHeading, LanguageEntry::SystemText},
     {6, IDD_USER_PAGE, LanguageEntry::UserHeading, LanguageEntry::UserText},
     {7, IDD_DESTINATION_PAGE, LanguageEntry::DestinationHeading, LanguageEntry::DestinationText},
     {8, IDD_PROGRAM_FOLDER_PAGE, LanguageEntry::ProgramFolderHeading,
@@ -370,6 +376,8 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
             page = std::make_unique<InstallTypePage>();
         else if (stage == 10)
             page = std::make_unique<ComponentsPage>();
+        else if (stage == 5)
+            page = std::make_unique<SystemInformationPage>();
         else
             page = std::make_unique<WizardPage>();
         page->setLook(&art_, stage, pieces_->pageTemplate(stage));
@@ -389,6 +397,8 @@ PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBac
         return PageChoice::Cancel;
     if (fresh && (stage == 3 || stage == 4))
         showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);
+    if (stage == 5)
+        prepareSystemPage(*page, fresh);
     if (stage == 6)
         prepareUserPage(*page, fresh);
     if (stage == 7)
@@ -467,6 +477,31 @@ std::string SetupProgram::summary() const {
     facts.destination = variables_.installDir();
     facts.programFolder = variables_.shortcutDir();
     return summaryText(settings.summary, facts);
+}
+
+void SetupProgram::prepareSystemPage(WizardPage& page, bool fresh) {
+    if (fresh) {
+        if (!machine_)
+            machine_ = probeMachine(facts_, requirements_, variables_.installDir());
+        const std::vector<std::string>& lines = pieces_->language().lines;
+        static_cast<SystemInformationPage&>(page).fill(
+            systemInformationTable(*machine_, requirements_, package_.script.settings.requiredSize,
+                                   lines),
+            lines, messages_);
+    }
+    // The plug-in may add to the page each time it shows. What it throws is its own
+    // failure: the page shows as it stands.
+    PFN_SystemInformation hook = pieces_->plugin().systemInformation;
+    if (!hook)
+        return;
+    HWND window = page.handle();
+    auto call = [hook, window] {
+        try {
+            hook(window);
+        } catch (...) {
+        }
+    };
+    callGuarded(call);
 }
 
 void SetupProgram::prepareUserPage(WizardPage& page, bool fresh) {

@@ -18,6 +18,8 @@
 #include "installer/setup/component_choices.h"
 #include "installer/setup/fault_plan.h"
 #include "installer/setup/package_entries.h"
+#include "installer/setup/system_information.h"
+#include "installer/setup/variables/cached_system_facts.h"
 #include "installer/setup/variables/variables.h"
 #include "installer/setup/variables/win32_system_facts.h"
 #include "installer/setup/win32_install_host.h"
@@ -65,8 +67,8 @@ private:
     void prepareDestinationPage(WizardPage& page, bool fresh);
     // The summary page's text: the choices made on the pages before it.
     std::string summary() const;
-    // The pages this program has built so far; the others are passed over.
-    static bool pageBuilt(int stage);
+    // The system information page's table, the machine probed the first time.
+    void prepareSystemPage(WizardPage& page, bool fresh);
     // The user picks the components: on the package's components page, or on the
     // one the custom type brings.
     bool componentsChosen() const;
@@ -97,7 +99,9 @@ private:
     bool silent_;
     std::string ownPath_, ownDirectory_;
     FaultPlan faults_;
-    Win32SystemFacts facts_;
+    Win32SystemFacts system_;
+    // The machine's figures, measured once for the variables and the system page.
+    CachedSystemFacts facts_;
     Variables variables_;
     SetupMessages messages_;
 
@@ -107,6 +111,10 @@ private:
     OpenedPackage package_;
     std::vector<PackagedFile> files_;
     std::vector<Extent> fileData_;
+    // What the package asks of the machine, and what the machine has (probed when
+    // the system information page first shows).
+    SystemRequirements requirements_;
+    std::optional<MachineFacts> machine_;
     std::unique_ptr<PackagePieces> pieces_;
 
     SetupInstance singleInstance_;
@@ -122,7 +130,9 @@ private:
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.
     ReplacedFiles originals_;
-    bool refusedByVersion_ = false;
+    // The package was refused with a message of its own (a later format, damaged
+    // requirements): the general one is not shown as well.
+    bool refusalShown_ = false;
     std::unique_ptr<Win32InstallHost> host_;
     std::unique_ptr<PluginRecorder> recorder_;
     std::unique_ptr<PluginCallbacks> callbacks_;

@@ -35,15 +35,11 @@ bool PageSet::shows(int stage) const {
     if (stage == kProgressStage)
         return true;
     std::uint32_t flag = pageFlagOfStage(stage);
-    if (flag == 0 || (passedOver_ & flag))
+    if (flag == 0)
         return false;
     if (stage == 10 && customType_)
         return true;
     return (flags_ & flag) != 0;
-}
-
-void PageSet::passOver(int stage) {
-    passedOver_ |= pageFlagOfStage(stage);
 }
 
 std::vector<int> PageSet::shownStages() const {

@@ -27,9 +27,6 @@ public:
         : flags_(flags), customType_(customType) {}
     bool shows(int stage) const;
     void setCustomType(bool custom) { customType_ = custom; }
-    // Drops the page of a stage that is not built in this program (it then runs
-    // as a stage that shows nothing).
-    void passOver(int stage);
     // The stages that show a page, in order (the progress stage included).
     std::vector<int> shownStages() const;
     // The Next button's caption on the page of `stage`: "Install" when no page up
@@ -38,7 +35,6 @@ public:
 
 private:
     std::uint32_t flags_;
-    std::uint32_t passedOver_ = 0;
     bool customType_;
 };
 

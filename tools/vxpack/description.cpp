@@ -28,6 +28,8 @@
 #include <utility>
 
 #include "installer/package/page_templates.h"
+#include "installer/package/system_requirements.h"
+#include "installer/setup/variables/processor_type.h"
 #include "platform/whole_file.h"
 #include "platform/windows1252.h"
 #include "tools/vxpack/language_file.h"
@@ -837,6 +839,201 @@ void readLanguages(Reader& reader, Table& top, const toml::value* defaultName,
     }
 }
 
+// ---------------------------------------------------------------- requirements
+
+const Names kRequirementRows = {{"operating_system", kRowOperatingSystem},
+                                {"memory", kRowMemory},
+                                {"processor", kRowProcessor},
+                                {"disk_space", kRowDiskSpace},
+                                {"directx", kRowDirectX},
+                                {"display_mode", kRowDisplayMode},
+                                {"wave_output", kRowWaveOutput},
+                                {"midi_output", kRowMidiOutput},
+                                {"joystick", kRowJoystick},
+                                {"display_adapters", kRowDisplayAdapters},
+                                {"installed_software", kRowInstalledSoftware}};
+
+// Any processor of a vendor has a code of its own here, past every type code.
+constexpr std::uint32_t kAnyIntelProcessor = 0xFFFFFFF0u, kAnyAmdProcessor = 0xFFFFFFF1u;
+const Names kProcessors = {{"486", kCpuIntel486},
+                           {"pentium", kCpuPentium},
+                           {"pentium_pro", kCpuPentiumPro},
+                           {"pentium_ii", kCpuPentiumII},
+                           {"celeron", kCpuCeleron},
+                           {"pentium_iii", kCpuPentiumIII},
+                           {"k5", kCpuAmdK5},
+                           {"k6_2", kCpuAmdK6_2},
+                           {"k6_3", kCpuAmdK6_3},
+                           {"athlon", kCpuAmdAthlon},
+                           {"intel", kAnyIntelProcessor},
+                           {"amd", kAnyAmdProcessor}};
+
+// Reads one requirement, its key named in any refusal ("memory_mb: ...").
+template <typename Read>
+auto requirementValue(const std::string& key, Read read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (Refusal& refusal) {
+        refusal.message = "\"" + key + "\": " + refusal.message;
+        throw;
+    }
+}
+
+// "A.B" or "A" (minor 0), or "AxBxC": whole numbers up to `max` between the
+// separators, `count` of them.
+std::vector<std::uint32_t> numberParts(Reader& reader, const toml::value& v, char separator,
+                                       std::size_t count, std::uint32_t max,
+                                       const std::string& form) {
+    if (!v.is_string())
+        reader.refuse(v,
+                      std::string("expected a string such as ") + form + ", found " + typeName(v));
+    std::string text = v.as_string().str;
+    std::vector<std::uint32_t> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find(separator, start);
+        std::string part = text.substr(start, end == std::string::npos ? end : end - start);
+        if (!isDecimal(part, max))
+            reader.refuse(v, "\"" + text + "\" is not of the form " + form + " (numbers up to " +
+                                 std::to_string(max) + ")");
+        parts.push_back(static_cast<std::uint32_t>(std::stoul(part)));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    if (parts.size() > count || (separator == 'x' && parts.size() != count))
+        reader.refuse(v, "\"" + text + "\" is not of the form " + form);
+    parts.resize(count, 0);
+    return parts;
+}
+
+// The [requirements] table. A row whose requirement is given is always shown, so a
+// requirement is never left unchecked; "rows" adds the rows shown for information.
+SystemRequirements readRequirements(Reader& reader, const toml::value& v) {
+    Table t(reader, v, "[requirements]");
+    SystemRequirements r;
+    auto number = [&](const char* key, std::uint32_t min = 0) -> std::uint32_t {
+        return requirementValue(
+            key, [&] { return static_cast<std::uint32_t>(t.number(key, min, 0xFFFFFFFFu, 0)); });
+    };
+    auto flag = [&](const char* key) { return requirementValue(key, [&] { return t.flag(key); }); };
+    auto names = [&](const char* key, const Names& known) {
+        return requirementValue(key, [&] {
+            std::vector<std::uint32_t> codes;
+            if (const toml::value* list = t.get(key)) {
+                reader.expect(*list, toml::value_t::array, "an array of names");
+                for (const toml::value& name : list->as_array())
+                    codes.push_back(reader.choice(name, known));
+            }
+            return codes;
+        });
+    };
+
+    for (std::uint32_t row : names("rows", kRequirementRows))
+        r.rows |= row;
+
+    for (std::uint32_t system : names("systems", {{"95", 95}, {"98", 98}, {"me", 90}, {"nt", 4}})) {
+        r.windows95 |= system == 95;
+        r.windows98 |= system == 98;
+        r.windowsMe |= system == 90;
+        r.windowsNt |= system == 4;
+    }
+    if (const toml::value* systems = t.get("systems"))
+        if (systems->as_array().empty())
+            reader.refuse(*systems,
+                          "\"systems\": an empty list accepts no system; leave it out "
+                          "to accept any");
+    auto onlyFor = [&](bool accepted, const char* key, const char* system) {
+        if (!accepted)
+            t.refuseIfPresent(key, std::string("unless \"systems\" names \"") + system + "\"");
+    };
+    onlyFor(r.windows95, "build_95", "95");
+    onlyFor(r.windows98, "build_98", "98");
+    onlyFor(r.windowsNt, "nt_version", "nt");
+    onlyFor(r.windowsNt, "nt_service_pack", "nt");
+    r.build95 = number("build_95");
+    r.build98 = number("build_98");
+    if (const toml::value* version = t.get("nt_version")) {
+        std::vector<std::uint32_t> parts = requirementValue(
+            "nt_version", [&] { return numberParts(reader, *version, '.', 2, 255, "\"5.0\""); });
+        r.ntMajor = parts[0];
+        r.ntMinor = parts[1];
+    }
+    r.ntServicePack = requirementValue("nt_service_pack", [&] {
+        return static_cast<std::uint32_t>(t.number("nt_service_pack", 0, 255, 0));
+    });
+
+    r.memoryMb = number("memory_mb");
+    for (std::uint32_t code : names("processors", kProcessors)) {
+        if (code == kAnyIntelProcessor)
+            r.anyIntel = true;
+        else if (code == kAnyAmdProcessor)
+            r.anyAmd = true;
+        else if (std::find(r.processorTypes.begin(), r.processorTypes.end(), code) ==
+                 r.processorTypes.end())
+            r.processorTypes.push_back(code);
+    }
+    r.mmx = flag("mmx");
+    r.threeDNow = flag("3dnow");
+    r.processorMhz = number("processor_mhz");
+    r.diskMb = number("disk_mb");
+    if (const toml::value* directx = t.get("directx")) {
+        std::vector<std::uint32_t> parts = requirementValue(
+            "directx", [&] { return numberParts(reader, *directx, '.', 2, 0xFFFF, "\"7.0\""); });
+        r.directXMajor = parts[0];
+        r.directXMinor = parts[1];
+    }
+    if (const toml::value* display = t.get("display")) {
+        std::vector<std::uint32_t> parts = requirementValue("display", [&] {
+            return numberParts(reader, *display, 'x', 3, 0xFFFF, "\"800x600x16\"");
+        });
+        r.displayWidth = parts[0];
+        r.displayHeight = parts[1];
+        r.displayBits = parts[2];
+    }
+    r.waveOutput = flag("wave_output");
+    r.midiOutput = flag("midi_output");
+    r.joystick = flag("joystick");
+    r.videoMemoryMb = number("video_memory_mb");
+    forEachTable(reader, t, "software", "[[requirements.software]]", [&](Table& s) {
+        RequiredSoftware software;
+        software.name = requirementValue("name", [&] { return s.requiredText("name"); });
+        software.key = requirementValue("key", [&] { return s.requiredText("key"); });
+        if (software.name.find_first_of("|\r\n") != std::string::npos)
+            reader.refuse(s.require("name"),
+                          "\"name\": a program's name holds no \"|\" and "
+                          "no line break");
+        if (software.key.find_first_of("\r\n") != std::string::npos ||
+            software.key.front() == '\\' || software.key.back() == '\\')
+            reader.refuse(s.require("key"),
+                          "\"key\": a key below \"Software\\\" holds no line "
+                          "break and neither starts nor ends with a "
+                          "backslash");
+        r.software.push_back(std::move(software));
+    });
+    t.finish();
+
+    bool systems = r.windows95 || r.windows98 || r.windowsMe || r.windowsNt;
+    const std::pair<bool, std::uint32_t> asked[] = {
+        {systems, kRowOperatingSystem},
+        {r.memoryMb != 0, kRowMemory},
+        {!r.processorTypes.empty() || r.anyIntel || r.anyAmd || r.mmx || r.threeDNow ||
+             r.processorMhz != 0,
+         kRowProcessor},
+        {r.diskMb != 0, kRowDiskSpace},
+        {r.directXMajor != 0 || r.directXMinor != 0, kRowDirectX},
+        {r.displayWidth != 0 || r.displayHeight != 0 || r.displayBits != 0, kRowDisplayMode},
+        {r.waveOutput, kRowWaveOutput},
+        {r.midiOutput, kRowMidiOutput},
+        {r.joystick, kRowJoystick},
+        {r.videoMemoryMb != 0, kRowDisplayAdapters},
+        {!r.software.empty(), kRowInstalledSoftware}};
+    for (const auto& [given, row] : asked)
+        if (given)
+            r.rows |= row;
+    return r;
+}
+
 std::string readTemplateFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -945,6 +1142,13 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
 
     if (const toml::value* pieces = top.get("pieces"))
         readPieces(reader, *pieces, out);
+    if (const toml::value* requirements = top.get("requirements")) {
+        if (!(out.script.settings.pages & kPageSystemInformation))
+            reader.refuse(*requirements,
+                          "[requirements] has no use unless [package] pages names "
+                          "\"system_information\", the page that checks them");
+        out.requirements = readRequirements(reader, *requirements);
+    }
     checkPiecesNeeded(reader, package.value(), out);
 
     Script& script = out.script;

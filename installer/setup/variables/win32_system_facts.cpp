@@ -10,7 +10,9 @@
 #include <deque>
 #include <vector>
 
+#include "installer/common/win32_system_libraries.h"
 #include "installer/setup/variables/processor_type.h"
+#include "installer/setup/variables/win32_directx.h"
 
 namespace vortix {
 namespace {
@@ -225,16 +227,58 @@ std::uint64_t Win32SystemFacts::physicalMemoryBytes() {
 }
 
 std::uint32_t Win32SystemFacts::directXVersion() {
-    std::optional<RegistryValue> stored =
-        registryValue(kRootLocalMachine, "SOFTWARE\\Microsoft\\DirectX", "Version");
-    if (!stored || (stored->type != REG_SZ && stored->type != REG_EXPAND_SZ))
+    // Each later version brings an interface the earlier ones lack: they are asked
+    // for one after another, and the libraries are loaded only for the question.
+    ProbeLibrary ddraw("ddraw.dll");
+    auto createDraw = ddraw.function<DirectDrawCreateFunction>("DirectDrawCreate");
+    Held<IDirectDraw> draw;
+    if (!createDraw || FAILED(createDraw(nullptr, draw.out(), nullptr)) || !draw)
         return 0;
-    // "4.MM.NN.BBBB": MM is the major version; DirectX 6.1 has a non-zero NN.
-    unsigned platform = 0, major = 0, sub = 0;
-    if (std::sscanf(stored->data.c_str(), "%u.%u.%u", &platform, &major, &sub) < 2 || major == 0)
-        return 0;
-    std::uint32_t minor = major == 6 && sub != 0 ? 1 : 0;
-    return (minor << 16) | (major & 0xFFFF);
+    auto drawOffers = [&draw](REFIID iid) { return offers(draw.get(), iid); };
+    if (!drawOffers(IID_IDirectDraw2))
+        return 1;
+
+    HINSTANCE program = GetModuleHandleA(nullptr);
+    {
+        ProbeLibrary dinput("dinput.dll");
+        auto createInput = dinput.function<DirectInputCreateFunction>("DirectInputCreateA");
+        Held<IUnknown> input;
+        if (!createInput || FAILED(createInput(program, 0x0500, input.out(), nullptr)) || !input)
+            return 2;
+        if (!offers(input.get(), IID_IDirectInput2A))
+            return 3;
+    }
+    {
+        ProbeLibrary dinput8("dinput8.dll");
+        auto create8 = dinput8.function<DirectInput8CreateFunction>("DirectInput8Create");
+        Held<IUnknown> input8;
+        if (create8 &&
+            SUCCEEDED(create8(program, 0x0800, IID_IDirectInput8A, input8.voidOut(), nullptr)) &&
+            input8)
+            return 8;
+    }
+    if (!drawOffers(IID_IDirectDraw4))
+        return 5;
+    ProbeLibrary dmusic("dmusic.dll");
+    if (!dmusic)
+        return 6;
+    std::uint32_t minor = 0;
+    {
+        // The DirectMusic object is made through COM, which this thread may not
+        // have entered yet; it leaves again only if it entered here.
+        HRESULT entered = CoInitialize(nullptr);
+        Held<IUnknown> music;
+        if (SUCCEEDED(CoCreateInstance(CLSID_DirectMusic, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IDirectMusic, music.voidOut())) &&
+            music)
+            minor = 1;
+        music.reset();
+        if (SUCCEEDED(entered))
+            CoUninitialize();
+    }
+    if (!drawOffers(IID_IDirectDraw7))
+        return (minor << 16) | 6;
+    return 7;
 }
 
 bool Win32SystemFacts::registryKeyExists(std::uint32_t root, const std::string& key) {

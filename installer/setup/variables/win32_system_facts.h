@@ -18,7 +18,7 @@ public:
     std::uint32_t cpuFlags() override;
     ScreenMode screen() override;
     std::uint64_t physicalMemoryBytes() override;
-    // From the "Version" value under HKLM\SOFTWARE\Microsoft\DirectX ("4.09.00.0904").
+    // Probes the interfaces each version brings, from DirectDraw to DirectMusic.
     std::uint32_t directXVersion() override;
     bool registryKeyExists(std::uint32_t root, const std::string& key) override;
     std::optional<RegistryValue> registryValue(std::uint32_t root, const std::string& key,

@@ -427,9 +427,10 @@ std::string setEntry(const std::string& file, std::size_t k) {
 }
 
 // The headings of the pages in the order a package with every page shows them
-// after the language page: welcome, licence, information, user information,
-// destination, program folder, installation type, components and summary.
-const std::size_t kHeadingEntries[] = {12, 18, 22, 28, 34, 42, 46, 48, 51};
+// after the language page: welcome, licence, information, system information,
+// user information, destination, program folder, installation type, components
+// and summary.
+const std::size_t kHeadingEntries[] = {12, 18, 22, 24, 28, 34, 42, 46, 48, 51};
 constexpr std::size_t kSetupTitleEntry = 8, kCompleteHeadingEntry = 56;
 
 struct EveryPageRun {

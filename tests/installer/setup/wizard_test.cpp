@@ -242,9 +242,6 @@ TEST(Stages, PageFlagsToStages) {
               (std::vector<int>{2, 7, 12, 13}));
     // The custom type brings the components page.
     EXPECT_EQ(PageSet(kPageInstallType, true).shownStages(), (std::vector<int>{9, 10, 12}));
-    PageSet passed(kPageWelcome | kPageLicence);
-    passed.passOver(3);
-    EXPECT_EQ(passed.shownStages(), (std::vector<int>{2, 12}));
 }
 
 TEST(Stages, InstallCaptionOnTheLastPageBeforeTheInstallation) {

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "installer/package/package_reader.h"
+#include "installer/package/package_writer.h"
+#include "platform/memory_file.h"
 #include "platform/windows1252.h"
 #include "tests/support/allocation_meter.h"
 #include "tests/support/faulty_file_system.h"
@@ -1129,4 +1132,142 @@ TEST(VxpackDescription, PageTemplatesNeedOneStagePerTemplateAndWholeTemplates) {
         EXPECT_NE(refusal.message.find(r.says), std::string::npos) << refusal.message;
         EXPECT_GE(refusal.line, 5u) << r.lines;
     }
+}
+
+// ---------------------------------------------------------------- [requirements]
+
+namespace {
+
+const std::string kPageHead =
+    "[package]\nproduct = \"P\"\npages = [\"system_information\"]\n"
+    "[pieces]\nuninstaller = \"vxuninst.exe\"\n[[languages]]\nname = \"E\"\n"
+    "file = \"english.txt\"\n";
+
+}  // namespace
+
+TEST(VxpackRequirements, EveryKeyRoundTripsThroughThePackage) {
+    Folder folder;
+    PackageContents contents;
+    DescriptionProblem problem;
+    ASSERT_TRUE(folder.parse(kPageHead + R"(
+[requirements]
+rows = ["operating_system", "installed_software"]
+systems = ["95", "98", "me", "nt"]
+build_95 = 1111
+build_98 = 2222
+nt_version = "4.0"
+nt_service_pack = 6
+memory_mb = 64
+processors = ["pentium_ii", "celeron", "athlon", "intel", "amd", "athlon"]
+mmx = true
+3dnow = true
+processor_mhz = 300
+disk_mb = 100
+directx = "6.1"
+display = "800x600x16"
+wave_output = true
+midi_output = true
+joystick = true
+video_memory_mb = 8
+[[requirements.software]]
+name = "Contavo Lite"
+key = "Contavo\\Lite"
+[[requirements.software]]
+name = "Reader"
+key = "Vendor|Reader"
+)",
+                             contents, problem, false))
+        << problem.text();
+    ASSERT_TRUE(contents.requirements);
+    const SystemRequirements& r = *contents.requirements;
+    // Every row with a requirement is shown, whatever "rows" lists.
+    EXPECT_EQ(r.rows, kAllRequirementRows);
+    EXPECT_TRUE(r.windows95 && r.windows98 && r.windowsMe && r.windowsNt);
+    EXPECT_EQ(r.build98, 2222u);
+    EXPECT_EQ(r.ntMajor, 4u);
+    EXPECT_EQ(r.ntMinor, 0u);
+    EXPECT_EQ(r.ntServicePack, 6u);
+    EXPECT_EQ(r.processorTypes, (std::vector<std::uint32_t>{4, 5, 1024}));
+    EXPECT_TRUE(r.anyIntel && r.anyAmd && r.mmx && r.threeDNow);
+    EXPECT_EQ(r.directXMajor, 6u);
+    EXPECT_EQ(r.directXMinor, 1u);
+    EXPECT_EQ(r.displayBits, 16u);
+    ASSERT_EQ(r.software.size(), 2u);
+    EXPECT_EQ(r.software[0].key, "Contavo\\Lite");
+    EXPECT_EQ(r.software[1].key, "Vendor|Reader");
+
+    BuiltPackage built = buildPackage("MZ stub", contents);
+    ASSERT_EQ(built.error, "");
+    PackageStream stream(std::make_unique<platform::MemoryFile>(built.program), nullptr);
+    OpenedPackage opened = openPackage(stream);
+    ASSERT_EQ(opened.failure, PackageFailure::None);
+    std::optional<SystemRequirements> back = vortix::readRequirements(stream, opened.toc);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(*back == r) << encodeRequirements(*back);
+}
+
+TEST(VxpackRequirements, OnlyTheRowsAskedForAndNoEntryWithoutTheTable) {
+    Folder folder;
+    PackageContents contents;
+    DescriptionProblem problem;
+    ASSERT_TRUE(folder.parse(kPageHead + "[requirements]\nrows = [\"display_adapters\"]\n"
+                                         "directx = \"7\"\n",
+                             contents, problem, false))
+        << problem.text();
+    EXPECT_EQ(contents.requirements->rows, kRowDisplayAdapters | kRowDirectX);
+    EXPECT_EQ(contents.requirements->directXMinor, 0u);
+
+    // The page without [requirements]: the package builds and asks for nothing.
+    ASSERT_TRUE(folder.parse(kPageHead, contents, problem, false)) << problem.text();
+    EXPECT_FALSE(contents.requirements);
+    BuiltPackage built = buildPackage("MZ stub", contents);
+    ASSERT_EQ(built.error, "");
+    PackageStream stream(std::make_unique<platform::MemoryFile>(built.program), nullptr);
+    OpenedPackage opened = openPackage(stream);
+    EXPECT_EQ(opened.toc.word(toc::kRequirementsLength), 0u);
+    EXPECT_TRUE(vortix::readRequirements(stream, opened.toc) == SystemRequirements{});
+}
+
+TEST(VxpackRequirements, BadValuesAreRefusedNamingTheirKey) {
+    Folder folder;
+    struct Case {
+        std::string body;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"rows = [\"memroy\"]", "\"rows\": unknown name \"memroy\""},
+        {"systems = [\"xp\"]", "\"systems\": unknown name \"xp\""},
+        {"systems = []", "\"systems\": an empty list"},
+        {"build_95 = 1000", "\"build_95\" has no use unless \"systems\" names \"95\""},
+        {"systems = [\"98\"]\nnt_version = \"5.0\"", "\"nt_version\" has no use"},
+        {"systems = [\"nt\"]\nnt_version = \"5.0.1\"", "\"nt_version\": \"5.0.1\" is not"},
+        {"systems = [\"nt\"]\nnt_version = 5.0", "\"nt_version\": expected a string"},
+        {"systems = [\"nt\"]\nnt_service_pack = 256", "\"nt_service_pack\": 256 is out of range"},
+        {"memory_mb = -1", "\"memory_mb\": -1 is out of range"},
+        {"memory_mb = 4294967296", "\"memory_mb\": 4294967296 is out of range"},
+        {"memory_mb = \"64\"", "\"memory_mb\": expected an integer"},
+        {"processors = [\"pentium4\"]", "\"processors\": unknown name \"pentium4\""},
+        {"processors = \"athlon\"", "\"processors\": expected an array"},
+        {"mmx = 1", "\"mmx\": expected true or false"},
+        {"directx = \"7.x\"", "\"directx\": \"7.x\" is not of the form"},
+        {"directx = \"70000.0\"", "\"directx\""},
+        {"display = \"800x600\"", "\"display\": \"800x600\" is not of the form"},
+        {"display = \"800 x 600 x 16\"", "\"display\""},
+        {"joystick = \"yes\"", "\"joystick\": expected true or false"},
+        {"video_memory_mb = 1.5", "\"video_memory_mb\": expected an integer"},
+        {"[[requirements.software]]\nname = \"A|B\"\nkey = \"K\"", "\"name\": a program's name"},
+        {"[[requirements.software]]\nname = \"A\"\nkey = \"K\\\\\"", "\"key\": a key below"},
+        {"[[requirements.software]]\nname = \"A\"\nkey = \"K\\n\"", "\"key\": a key below"},
+        {"[[requirements.software]]\nname = \"A\"", "\"key\" is missing"},
+        {"colour_depth = 16", "unknown key \"colour_depth\" in [requirements]"},
+    };
+    for (const Case& c : cases) {
+        DescriptionProblem problem = folder.refusal(kPageHead + "[requirements]\n" + c.body, false);
+        EXPECT_NE(problem.message.find(c.says), std::string::npos) << c.body << "\n"
+                                                                   << problem.text();
+        EXPECT_GT(problem.line, 9u) << c.body;
+    }
+    // Requirements a package never shows are refused rather than left unchecked.
+    DescriptionProblem noPage = folder.refusal("[requirements]\nmemory_mb = 64\n");
+    EXPECT_NE(noPage.message.find("\"system_information\""), std::string::npos) << noPage.text();
 }

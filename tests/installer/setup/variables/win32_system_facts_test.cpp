@@ -57,6 +57,18 @@ TEST_F(Win32Variables, FiguresOfTheMachine) {
     EXPECT_TRUE(vars.holds({kAnySystem, {{"<CPUFlags>", 6, "16"}}}));  // time-stamp counter
 }
 
+TEST_F(Win32Variables, DirectXIsFoundByItsInterfacesAndItsLibrariesAreLetGo) {
+    // Wine's DirectDraw, DirectInput and DirectInput 8 are all there.
+    std::uint32_t version = facts.directXVersion();
+    EXPECT_EQ(version & 0xFFFF, 8u) << std::hex << version;
+    EXPECT_EQ(facts.directXVersion(), version);
+    Variables vars(facts);
+    EXPECT_EQ(vars.numericValue("<DirectXVer>"), std::int64_t{8} << 16);
+    // (Wine's DirectDraw keeps itself loaded once it was, whoever frees it.)
+    for (const char* library : {"dinput.dll", "dinput8.dll"})
+        EXPECT_EQ(GetModuleHandleA(library), nullptr) << library << " is still loaded";
+}
+
 TEST_F(Win32Variables, UserVariablesFromRegistryIniAndFiles) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
