@@ -56,6 +56,18 @@ void simulateRestart();
 std::string stringValue(HKEY root, const char* key, const char* name, DWORD& type);
 void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::string>& allowed);
 
+// Ends a setup program a failed test left running, so that the next one (the same
+// product) is not taken for a second copy.
+struct EndsWithTheTest {
+    Started& setup;
+    ~EndsWithTheTest() {
+        if (WaitForSingleObject(setup.process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(setup.process.hProcess, 0);
+            setup.wait();
+        }
+    }
+};
+
 // The controls every wizard page has.
 constexpr int kBack = 3, kHeading = 31, kDocument = 33, kProgressBar = 40;
 // The setup program's main window whose title holds `title` (the package's own

@@ -76,18 +76,6 @@ std::string windowsOf(DWORD processId) {
     return found.text;
 }
 
-// Ends a setup program a failed test left running, so that the next one (the same
-// product) is not taken for a second copy.
-struct EndsWithTheTest {
-    Started& setup;
-    ~EndsWithTheTest() {
-        if (WaitForSingleObject(setup.process.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(setup.process.hProcess, 0);
-            setup.wait();
-        }
-    }
-};
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }

@@ -23,16 +23,6 @@ const char kSoftwareKey[] = "Software\\VxSystemTest\\Tool";
 const char kNoDirectDraw[] = "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides";
 const char* const kSavedFiles[] = {"C:\\sysinfo.txt", "C:\\sysinfo1.txt"};
 
-struct EndsWithTheTest {
-    Started& setup;
-    ~EndsWithTheTest() {
-        if (WaitForSingleObject(setup.process.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(setup.process.hProcess, 0);
-            setup.wait();
-        }
-    }
-};
-
 std::vector<std::string> columnsOf(const std::string& row) {
     std::vector<std::string> columns;
     for (std::size_t at = 0;;) {
