@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "installer/setup/variables/win32_directx.h"
+#include "installer/setup/volume_search.h"
 
 namespace vortix {
 
@@ -177,13 +178,6 @@ std::vector<DisplayAdapter> displayAdapters() {
     return adapters;
 }
 
-// The root of the drive `path` lies on ("C:\"); empty for a path without a drive.
-std::string driveOf(const std::string& path) {
-    if (path.size() < 2 || path[1] != ':')
-        return std::string();
-    return path.substr(0, 2) + "\\";
-}
-
 // The service pack a "CSDVersion" value gives: the high byte of its low word when
 // the low word is 256 or more.
 std::uint32_t servicePackOf(std::uint32_t csdVersion) {
@@ -192,6 +186,14 @@ std::uint32_t servicePackOf(std::uint32_t csdVersion) {
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> freeSpaceOf(const std::string& path) {
+    std::string root = driveRootOf(path);
+    ULARGE_INTEGER available{};
+    if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
 
 MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirements,
                           const std::string& destination) {
@@ -215,11 +217,8 @@ MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirem
         machine.processorMhz = facts.cpuSpeedMhz();
     }
     if (rows & kRowDiskSpace) {
-        machine.destinationDrive = driveOf(destination);
-        ULARGE_INTEGER available{};
-        if (!machine.destinationDrive.empty() &&
-            GetDiskFreeSpaceExA(machine.destinationDrive.c_str(), &available, nullptr, nullptr))
-            machine.freeBytes = available.QuadPart;
+        machine.destinationDrive = driveRootOf(destination);
+        machine.freeBytes = freeSpaceOf(destination);
     }
     if (rows & kRowDirectX)
         machine.directX = facts.directXVersion();

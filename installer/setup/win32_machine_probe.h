@@ -8,6 +8,8 @@
 // software.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "installer/package/system_requirements.h"
@@ -15,6 +17,10 @@
 #include "installer/setup/variables/system_facts.h"
 
 namespace vortix {
+
+// The free bytes of the drive `path` lies on (volume_search.h's driveRootOf);
+// nothing when there is no such drive.
+std::optional<std::uint64_t> freeSpaceOf(const std::string& path);
 
 // Probes what the rows of `requirements` need (the system version always);
 // `destination` is the installation directory, whose drive's free space counts.

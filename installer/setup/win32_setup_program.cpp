@@ -420,23 +420,7 @@ namespace {
 std::string controlText(HWND window, int id) {
     char text[1024] = "";
     GetDlgItemTextA(window, id, text, sizeof text);
-    std::string value = text;
-    while (!value.empty() && value.back() == ' ')
-        value.pop_back();
-    while (!value.empty() && value.front() == ' ')
-        value.erase(0, 1);
-    return value;
-}
-
-// The free bytes of the drive `path` lies on; nothing when there is no such drive.
-std::optional<std::uint64_t> freeSpaceOf(const std::string& path) {
-    if (path.size() < 2 || path[1] != ':')
-        return std::nullopt;
-    std::string root = path.substr(0, 2) + "\\";
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
-        return std::nullopt;
-    return available.QuadPart;
+    return withoutOuterSpaces(text);
 }
 
 std::string loggedOnUser() {

@@ -15,6 +15,14 @@ struct PublishedWindow {
     std::uint64_t handle;
 };
 
+// A "\" in an object's name reads as a namespace, and the name is refused.
+std::string withoutBackslashes(std::string name) {
+    for (char& c : name)
+        if (c == '\\')
+            c = '_';
+    return name;
+}
+
 bool isSetupWindow(HWND window) {
     char className[64] = "";
     return window && IsWindow(window) && GetClassNameA(window, className, sizeof className) &&
@@ -47,23 +55,14 @@ SetupInstance::~SetupInstance() {
 }
 
 std::string SetupInstance::windowBlockName(const std::string& productName) {
-    std::string name = productName + "window";
-    for (char& c : name)
-        if (c == '\\')
-            c = '_';
-    return name;
+    return withoutBackslashes(productName + "window");
 }
 
 bool SetupInstance::claim(const std::string& productName) {
     std::string name = productName + "mutex";
     mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-    if (!mutex_) {
-        // A "\" in the product name reads as a namespace and the name is refused.
-        for (char& c : name)
-            if (c == '\\')
-                c = '_';
-        mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-    }
+    if (!mutex_)
+        mutex_ = CreateMutexA(nullptr, TRUE, withoutBackslashes(name).c_str());
     return !mutex_ || GetLastError() != ERROR_ALREADY_EXISTS;
 }
 

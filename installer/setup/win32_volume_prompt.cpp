@@ -8,6 +8,7 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/resource.h"
+#include "installer/setup/wizard_texts.h"
 #include "platform/file_system.h"
 
 namespace vortix {
@@ -30,14 +31,6 @@ namespace {
 
 using Offer = std::function<VolumeVerdict(const std::string& folder)>;
 
-std::string trimmed(std::string text) {
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    while (!text.empty() && text.front() == ' ')
-        text.erase(0, 1);
-    return text;
-}
-
 // The system's file-open dialog. Its library is no known DLL of every system: it is
 // loaded from the system directory when first needed rather than imported, so that
 // one planted beside the program is never taken.
@@ -55,7 +48,7 @@ bool askFileToOpen(OPENFILENAMEA& dialog) {
 // A folder as the user typed it, made whole: relative to the current directory,
 // without a closing "\" (a drive's root keeps its own).
 std::string fullFolder(const std::string& typed) {
-    std::string folder = trimmed(typed);
+    std::string folder = withoutOuterSpaces(typed);
     if (folder.empty())
         return folder;
     char full[MAX_PATH * 2] = "";

@@ -59,4 +59,11 @@ std::string summaryText(const SummaryLabels& labels, const SummaryFacts& facts) 
     return text;
 }
 
+std::string withoutOuterSpaces(std::string_view typed) {
+    std::size_t first = typed.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::string();
+    return std::string(typed.substr(first, typed.find_last_not_of(' ') - first + 1));
+}
+
 }  // namespace vortix

@@ -40,4 +40,7 @@ struct SummaryFacts {
 
 std::string summaryText(const SummaryLabels& labels, const SummaryFacts& facts);
 
+// What the user typed in a field, without the spaces around it.
+std::string withoutOuterSpaces(std::string_view typed);
+
 }  // namespace vortix

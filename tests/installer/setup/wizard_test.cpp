@@ -34,6 +34,13 @@ TEST(SizeText, EachUnitAndItsBoundary) {
         EXPECT_EQ(sizeText(bytes), text) << bytes;
 }
 
+TEST(TypedText, LosesOnlyTheSpacesAroundIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""}, {"   ", ""}, {"  C:\\Program Files  ", "C:\\Program Files"}, {"a", "a"}};
+    for (const auto& [typed, kept] : cases)
+        EXPECT_EQ(withoutOuterSpaces(typed), kept) << '"' << typed << '"';
+}
+
 TEST(LanguageSection, PicksTheCurrentLanguage) {
     const std::string text =
         "<LangID=1033>\r\n\r\nEnglish\r\n</LangID=1033><LangID=1031>\r\nDeutsch</LangID=1031>";
