@@ -10,7 +10,7 @@
 
 #include "framework/window.h"
 #include "installer/package/package.h"
-#include "installer/setup/plugin_library.h"
+#include "installer/setup/addons/plugin_library.h"
 
 namespace vortix {
 

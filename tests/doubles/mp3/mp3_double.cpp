@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "installer/setup/mp3_library.h"
+#include "installer/setup/addons/mp3_library.h"
 #include "tests/doubles/double_log.h"
 
 namespace {

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/setup/plugin_library.h"
+#include "installer/setup/addons/plugin_library.h"
 #include "tests/doubles/double_log.h"
 
 namespace {

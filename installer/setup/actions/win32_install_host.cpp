@@ -1,0 +1,646 @@
+#include "installer/setup/actions/win32_install_host.h"
+
+#include <objbase.h>
+#include <ole2.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "framework/message_loop.h"
+#include "installer/common/text_fold.h"
+#include "installer/common/win32_system_libraries.h"
+#include "installer/setup/actions/windows_path.h"
+#include "installer/setup/source/package_entries.h"
+#include "platform/file_system.h"
+#include "platform/whole_file.h"
+
+namespace vortix {
+namespace {
+
+constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr const char* kSessionManagerKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+
+std::uint64_t fromFileTime(const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+FILETIME toFileTime(std::uint64_t value) {
+    FILETIME t;
+    t.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    t.dwLowDateTime = static_cast<DWORD>(value);
+    return t;
+}
+
+std::wstring wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring out(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), length);
+    out.resize(length > 0 ? length - 1 : 0);
+    return out;
+}
+
+}  // namespace
+
+Win32InstallHost::Win32InstallHost(InstallSources sources, SetupMessages& messages,
+                                   ProgressView* view, Mp3Library* mp3, JpegLibrary* jpeg,
+                                   const FaultPlan& faults)
+    : sources_(std::move(sources)),
+      messages_(messages),
+      view_(view),
+      mp3_(mp3),
+      jpeg_(jpeg),
+      faults_(faults) {}
+
+Win32InstallHost::~Win32InstallHost() {
+    closeSharedCounts();
+    for (const OpenKey& open : keys_)
+        RegCloseKey(open.key);
+}
+
+std::uint32_t Win32InstallHost::tickCount() {
+    return GetTickCount();
+}
+
+std::uint64_t Win32InstallHost::ownLastWriteTime() {
+    return lastWriteTime(sources_.setupProgram).value_or(0);
+}
+
+bool Win32InstallHost::fileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32InstallHost::directoryExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CreateResult Win32InstallHost::createDirectory(const std::string& path) {
+    if (faults_.directoryRefusesWrites(directoryOf(path)))
+        return CreateResult::AccessDenied;
+    if (CreateDirectoryA(path.c_str(), nullptr))
+        return CreateResult::Created;
+    switch (GetLastError()) {
+        case ERROR_ALREADY_EXISTS: return CreateResult::Exists;
+        case ERROR_ACCESS_DENIED: return CreateResult::AccessDenied;
+        default: return CreateResult::Failed;
+    }
+}
+
+CreateResult Win32InstallHost::createNewFile(const std::string& path) {
+    if (faults_.directoryRefusesWrites(directoryOf(path)))
+        return CreateResult::AccessDenied;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return CreateResult::Created;
+    }
+    switch (GetLastError()) {
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return CreateResult::Exists;
+        case ERROR_ACCESS_DENIED: return CreateResult::AccessDenied;
+        default: return CreateResult::Failed;
+    }
+}
+
+bool Win32InstallHost::inUse(const std::string& path) const {
+    // The file in use is known by its path only until it is renamed: the file that
+    // then takes its place is a new one.
+    return faults_.fileInUse(path) && !movedAway_.count(upperCased(path));
+}
+
+bool Win32InstallHost::deleteFile(const std::string& path) {
+    if (inUse(path))
+        return false;
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+std::optional<std::uint32_t> Win32InstallHost::attributes(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return a;
+}
+
+bool Win32InstallHost::setAttributes(const std::string& path, std::uint32_t attributes) {
+    return SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool Win32InstallHost::setTimes(const std::string& path, std::optional<std::uint64_t> created,
+                                std::optional<std::uint64_t> lastWritten) {
+    if (!created && !lastWritten)
+        return true;
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME c = toFileTime(created.value_or(0)), w = toFileTime(lastWritten.value_or(0));
+    BOOL ok = SetFileTime(h, created ? &c : nullptr, nullptr, lastWritten ? &w : nullptr);
+    CloseHandle(h);
+    return ok != 0;
+}
+
+std::optional<std::uint64_t> Win32InstallHost::lastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return fromFileTime(data.ftLastWriteTime);
+}
+
+VersionInfo Win32InstallHost::versionInfo(const std::string& path) {
+    VersionInfo info;
+    const VersionLibrary* version = versionLibrary();
+    DWORD ignored = 0;
+    DWORD size = version ? version->infoSize(path.c_str(), &ignored) : 0;
+    if (size == 0)
+        return info;
+    std::vector<char> block(size);
+    if (!version->info(path.c_str(), 0, size, block.data()))
+        return info;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (version->query(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        length >= sizeof(VS_FIXEDFILEINFO)) {
+        info.versionHigh = fixed->dwFileVersionMS;
+        info.versionLow = fixed->dwFileVersionLS;
+    }
+    WORD* translation = nullptr;
+    if (version->query(block.data(), "\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translation), &length) &&
+        translation && length >= 4) {
+        info.language = translation[0];
+        char query[64];
+        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0],
+                  translation[1]);
+        char* description = nullptr;
+        if (version->query(block.data(), query, reinterpret_cast<void**>(&description), &length) &&
+            description && length > 0)
+            info.description.assign(description, strnlen(description, length));
+    }
+    return info;
+}
+
+std::string Win32InstallHost::languageName(std::uint32_t language) {
+    char name[128] = "";
+    VerLanguageNameA(language, name, sizeof name);
+    return name;
+}
+
+bool Win32InstallHost::copyFile(const std::string& from, const std::string& to) {
+    if (faults_.fileFails(to))
+        return false;
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool Win32InstallHost::moveFile(const std::string& from, const std::string& to) {
+    if (!MoveFileA(from.c_str(), to.c_str()))
+        return false;
+    if (inUse(from))
+        movedAway_.insert(upperCased(from));
+    return true;
+}
+
+bool Win32InstallHost::moveOver(const std::string& from, const std::string& to) {
+    // A loaded program can be renamed but never replaced.
+    if (inUse(to))
+        return false;
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+UseTest Win32InstallHost::openExclusive(const std::string& path) {
+    if (inUse(path))
+        return UseTest::InUse;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return UseTest::Free;
+    }
+    switch (GetLastError()) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_INVALID_ACCESS: return UseTest::InUse;
+        default: return UseTest::Failed;
+    }
+}
+
+std::optional<std::string> Win32InstallHost::readFile(const std::string& path) {
+    platform::FileBytes bytes;
+    if (platform::readWholeFile(platform::systemFileSystem(), path, std::size_t{256} << 20,
+                                bytes) != platform::ReadOutcome::Ok)
+        return std::nullopt;
+    return bytes.str();
+}
+
+bool Win32InstallHost::writeFile(const std::string& path, const std::string& bytes) {
+    if (faults_.fileFails(path) || faults_.directoryRefusesWrites(directoryOf(path)))
+        return false;
+    return platform::replaceWholeFile(platform::systemFileSystem(), path, bytes) ==
+           platform::WriteOutcome::Ok;
+}
+
+std::string Win32InstallHost::newReplacementFile() {
+    // Named like the program's own temporary files, but kept: the system moves it
+    // into place at the next restart.
+    for (DWORD n = GetTickCount(), tries = 0; tries < 100000; ++n, ++tries) {
+        std::string path = sources_.temporaryDirectory + "vxw" + std::to_string(n) + ".tmp";
+        if (createNewFile(path) == CreateResult::Created)
+            return path;
+    }
+    return {};
+}
+
+bool Win32InstallHost::externalFileExists(std::size_t, const PackagedFile& file) {
+    return fileExists(sources_.setupDirectory + "\\" + file.externalName);
+}
+
+namespace {
+
+// Writes straight through one handle of the target.
+class HandleSink final : public ByteSink {
+public:
+    explicit HandleSink(HANDLE file) : file_(file) {}
+    bool write(const unsigned char* data, std::size_t size) override {
+        while (size > 0) {
+            DWORD piece = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size), written = 0;
+            if (!WriteFile(file_, data, piece, &written, nullptr) || written != piece)
+                return false;
+            data += piece;
+            size -= piece;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
+bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& file,
+                                     const std::string& path) {
+    if (faults_.fileFails(path))
+        return false;
+    if (file.storage == FileStorage::External)
+        return CopyFileA((sources_.setupDirectory + "\\" + file.externalName).c_str(), path.c_str(),
+                         FALSE) != 0;
+    if (fileIndex >= sources_.fileData.size())
+        return false;
+    HANDLE target = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (target == INVALID_HANDLE_VALUE)
+        return false;
+    HandleSink sink(target);
+    std::string message;
+    bool ok = false;
+    try {
+        ok = writeEntry(
+            sources_.stream, sources_.fileData[fileIndex],
+            file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed, sink,
+            message);
+    } catch (...) {
+        // The installation is given up while the data is read (the user cancelled the
+        // prompt for a volume): the cut-off file goes before the rollback runs.
+        CloseHandle(target);
+        DeleteFileA(path.c_str());
+        throw;
+    }
+    ok = CloseHandle(target) && ok;
+    if (!ok)
+        DeleteFileA(path.c_str());  // never a cut-off file under the target's name
+    return ok;
+}
+
+bool Win32InstallHost::openSharedCounts() {
+    closeSharedCounts();
+    if (faults_.keyFails(std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey))
+        return false;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
+                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &shared_,
+                           nullptr) == ERROR_SUCCESS;
+}
+
+std::optional<std::uint32_t> Win32InstallHost::sharedCount(const std::string& path) {
+    DWORD value = 0, size = sizeof value, type = 0;
+    if (!shared_ ||
+        RegQueryValueExA(shared_, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return value;
+}
+
+bool Win32InstallHost::setSharedCount(const std::string& path, std::uint32_t count) {
+    DWORD value = count;
+    return shared_ &&
+           RegSetValueExA(shared_, path.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+}
+
+void Win32InstallHost::closeSharedCounts() {
+    if (shared_)
+        RegCloseKey(shared_);
+    shared_ = nullptr;
+}
+
+KeyHandle Win32InstallHost::rootKey(RegistryRoot root) {
+    static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+                                  HKEY_USERS};
+    return reinterpret_cast<KeyHandle>(kRoots[static_cast<int>(root)]);
+}
+
+std::string Win32InstallHost::keyPath(KeyHandle key) const {
+    for (int r = 0; r < kRootCount; ++r)
+        if (key == const_cast<Win32InstallHost*>(this)->rootKey(static_cast<RegistryRoot>(r)))
+            return std::string(kRootNames[r]);
+    for (const OpenKey& open : keys_)
+        if (reinterpret_cast<KeyHandle>(open.key) == key)
+            return open.path;
+    return {};
+}
+
+KeyCreate Win32InstallHost::createKey(KeyHandle parent, const std::string& name, KeyAccess access,
+                                      KeyHandle& key) {
+    std::string path = keyPath(parent) + "\\" + name;
+    if (faults_.keyFails(path))
+        return KeyCreate::AccessDenied;
+    REGSAM sam = access == KeyAccess::All     ? KEY_ALL_ACCESS
+                 : access == KeyAccess::Write ? KEY_WRITE | KEY_READ
+                                              : KEY_READ;
+    HKEY made = nullptr;
+    DWORD disposition = 0;
+    LONG result = RegCreateKeyExA(reinterpret_cast<HKEY>(parent), name.c_str(), 0, nullptr, 0, sam,
+                                  nullptr, &made, &disposition);
+    if (result == ERROR_ACCESS_DENIED)
+        return KeyCreate::AccessDenied;
+    if (result != ERROR_SUCCESS)
+        return KeyCreate::Failed;
+    keys_.push_back({made, path});
+    key = reinterpret_cast<KeyHandle>(made);
+    return disposition == REG_CREATED_NEW_KEY ? KeyCreate::Created : KeyCreate::Opened;
+}
+
+void Win32InstallHost::closeKey(KeyHandle key) {
+    for (auto it = keys_.begin(); it != keys_.end(); ++it)
+        if (reinterpret_cast<KeyHandle>(it->key) == key) {
+            RegCloseKey(it->key);
+            keys_.erase(it);
+            return;
+        }
+}
+
+bool Win32InstallHost::setValue(KeyHandle key, const std::string& name, RegistryValueType type,
+                                const std::string& data) {
+    DWORD systemType = REG_SZ;
+    switch (type) {
+        case RegistryValueType::Binary: systemType = REG_BINARY; break;
+        case RegistryValueType::Dword: systemType = REG_DWORD; break;
+        case RegistryValueType::String: systemType = REG_SZ; break;
+        case RegistryValueType::MultiString: systemType = REG_MULTI_SZ; break;
+    }
+    if (faults_.keyFails(keyPath(key) + "\\\\" + name))
+        return false;
+    return RegSetValueExA(reinterpret_cast<HKEY>(key), name.empty() ? nullptr : name.c_str(), 0,
+                          systemType, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool Win32InstallHost::writeProfileString(const std::string& file, const std::string& section,
+                                          const std::string& key, const std::string& value) {
+    if (faults_.fileFails(file))
+        return false;
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+           0;
+}
+
+void Win32InstallHost::flushProfiles() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+}
+
+bool Win32InstallHost::createShortcut(const ShortcutSpec& shortcut) {
+    if (faults_.fileFails(shortcut.file))
+        return false;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return false;
+    link->SetPath(shortcut.target.c_str());
+    if (!shortcut.arguments.empty())
+        link->SetArguments(shortcut.arguments.c_str());
+    if (!shortcut.workingDirectory.empty())
+        link->SetWorkingDirectory(shortcut.workingDirectory.c_str());
+    if (!shortcut.iconFile.empty())
+        link->SetIconLocation(shortcut.iconFile.c_str(), shortcut.iconIndex);
+    IPersistFile* file = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        saved = SUCCEEDED(file->Save(wide(shortcut.file).c_str(), TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
+
+void Win32InstallHost::openFolder(const std::string& path) {
+    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+ServerRegistration Win32InstallHost::registerServer(const std::string& path) {
+    OleInitialize(nullptr);
+    ServerRegistration result = ServerRegistration::NoLibrary;
+    if (HMODULE library = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        using Register = HRESULT(STDAPICALLTYPE*)();
+        auto entry = reinterpret_cast<Register>(
+            reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
+        if (!entry)
+            result = ServerRegistration::NoEntryPoint;
+        else
+            result = entry() == S_OK ? ServerRegistration::Registered : ServerRegistration::Failed;
+        FreeLibrary(library);
+    }
+    OleUninitialize();
+    return result;
+}
+
+namespace {
+
+void VXMP3_API decodeProgress(int, DWORD, DWORD, void*) {
+    fw::pumpWaitingMessages();
+}
+
+constexpr int kDecodeChannel = 1;
+
+}  // namespace
+
+bool Win32InstallHost::mp3Init() {
+    if (!mp3_ || !mp3_->loaded() || !mp3_->init(kDecodeChannel))
+        return false;
+    mp3_->setExternalValues(kDecodeChannel, &decodeProgress, this);
+    return true;
+}
+
+bool Win32InstallHost::mp3SetOutput(const std::string& wavPath) {
+    return mp3_ && mp3_->setDevice(kDecodeChannel, VXMP3_DEVICE_WAVE_FILE, wavPath.c_str());
+}
+
+bool Win32InstallHost::mp3Open(const std::string& mp3Path) {
+    return mp3_ && mp3_->open(kDecodeChannel, mp3Path.c_str());
+}
+
+void Win32InstallHost::mp3PlayToEnd() {
+    if (!mp3_)
+        return;
+    mp3_->setPriority(kDecodeChannel, 1);
+    if (!mp3_->play(kDecodeChannel, 0, 0, ""))
+        return;
+    for (;;) {
+        int mode = mp3_->getPlayerMode(kDecodeChannel);
+        if (mode == VXMP3_MODE_ENDED || mode == VXMP3_MODE_STOPPED || mode == VXMP3_MODE_CLOSED)
+            return;
+        fw::pumpWaitingMessages();
+        Sleep(5);
+    }
+}
+
+void Win32InstallHost::mp3Stop() {
+    if (mp3_ && mp3_->loaded())
+        mp3_->stop(kDecodeChannel);
+}
+
+namespace {
+
+int VXJPEG_API conversionProgress(int) {
+    fw::pumpWaitingMessages();
+    return 1;
+}
+
+}  // namespace
+
+bool Win32InstallHost::convertJpeg(const std::string& jpgPath, const std::string& bmpPath) {
+    return jpeg_ && jpeg_->toBmp &&
+           jpeg_->toBmp(jpgPath.c_str(), bmpPath.c_str(), &conversionProgress) == 1;
+}
+
+bool Win32InstallHost::isNtFamily() {
+    return (GetVersion() & 0x80000000u) == 0;
+}
+
+bool Win32InstallHost::deleteAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+bool Win32InstallHost::replaceAtRestart(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::optional<std::vector<std::string>> Win32InstallHost::pendingFileRenames() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    std::vector<std::string> strings;
+    LONG result =
+        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS && type == REG_MULTI_SZ && size > 0) {
+        std::string data(size, '\0');
+        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type,
+                             reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
+            data.resize(size);
+            // Pairs of strings; an empty string (the second of a deletion) counts.
+            std::size_t at = 0;
+            while (at < data.size()) {
+                std::size_t end = data.find('\0', at);
+                if (end == std::string::npos)
+                    end = data.size();
+                if (end == at && at + 1 >= data.size())
+                    break;  // the closing NUL
+                strings.push_back(data.substr(at, end - at));
+                at = end + 1;
+            }
+        }
+    }
+    RegCloseKey(key);
+    return strings;
+}
+
+void Win32InstallHost::setPendingFileRenames(const std::vector<std::string>& strings) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    if (strings.empty()) {
+        RegDeleteValueA(key, "PendingFileRenameOperations");
+    } else {
+        std::string data;
+        for (const std::string& s : strings) {
+            data += s;
+            data.push_back('\0');
+        }
+        data.push_back('\0');
+        RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+    }
+    RegCloseKey(key);
+}
+
+std::string Win32InstallHost::shortPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return path;
+    return std::string(buffer, length);
+}
+
+std::string Win32InstallHost::wininitPath() const {
+    char directory[MAX_PATH] = "";
+    GetWindowsDirectoryA(directory, sizeof directory);
+    std::string path = directory;
+    if (path.empty() || path.back() != '\\')
+        path += '\\';
+    return path + "WININIT.INI";
+}
+
+std::optional<std::string> Win32InstallHost::readWininit() {
+    if (!fileExists(wininitPath()))
+        return std::string();
+    return readFile(wininitPath());
+}
+
+bool Win32InstallHost::writeWininit(const std::string& text) {
+    return writeFile(wininitPath(), text);
+}
+
+void Win32InstallHost::showMessage(const std::string& text, MessageIcon icon) {
+    UINT type = icon == MessageIcon::Error     ? MB_ICONSTOP
+                : icon == MessageIcon::Warning ? MB_ICONEXCLAMATION
+                                               : MB_ICONINFORMATION;
+    messages_.show(text, Buttons::Ok, type);
+}
+
+bool Win32InstallHost::askYesNo(const std::string& text) {
+    return messages_.show(text, Buttons::YesNo, MB_ICONEXCLAMATION) == IDYES;
+}
+
+bool Win32InstallHost::askRetryCancel(const std::string& text) {
+    return messages_.show(text, Buttons::RetryCancel, MB_ICONEXCLAMATION) == IDRETRY;
+}
+
+void Win32InstallHost::setStatus(const std::string& text) {
+    // Without a page (a silent run) there is nothing to show and no window to serve.
+    if (!view_)
+        return;
+    view_->setStatus(text);
+    fw::pumpWaitingMessages();
+}
+
+void Win32InstallHost::setProgress(int percent) {
+    if (view_)
+        view_->setProgress(percent);
+}
+
+}  // namespace vortix
