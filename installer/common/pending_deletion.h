@@ -27,4 +27,9 @@ std::optional<std::string> withoutWininitDeletion(std::string_view ini, std::str
 // or the whole file when it was empty.
 std::string withWininitDeletion(std::string_view ini, std::string_view shortPath);
 
+// wininit.ini with "target=source" in its [Rename] section (the section is added
+// at the end when missing), which the 95 family carries out at the next start.
+std::string withWininitRename(std::string_view ini, std::string_view shortTarget,
+                              std::string_view shortSource);
+
 }  // namespace vortix

@@ -10,6 +10,7 @@
 #include "installer/common/local_path.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
+#include "installer/common/win32_registry.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/stage_file_operation.h"
 #include "installer/setup/actions/windows_path.h"
@@ -263,8 +264,9 @@ int SetupProgram::initialise() {
     host_ = std::make_unique<Win32InstallHost>(
         InstallSources{*stream_, fileData_, ownDirectory_, ownPath_,
                        temporaryDirectory(facts_.folder(SystemFolder::Temp))},
-        messages_, nullptr, &pieces_->mp3(), &pieces_->jpeg(), faults_);
-    recorder_ = std::make_unique<PluginRecorder>(*host_, log_, variables_.installDir());
+        messages_, nullptr, &pieces_->mp3(), &pieces_->jpeg());
+    tables_ = installTablesOfThisBuild(*host_);
+    recorder_ = std::make_unique<PluginRecorder>(tables_->host(), log_, variables_.installDir());
     callbacks_ =
         std::make_unique<PluginCallbacks>(PluginServices{*recorder_, variables_, messages_});
     if (plugin.advancedEntry && plugin.advancedEntry(callbacks_->table()) != VXPLUGIN_OK)
@@ -430,16 +432,14 @@ std::string loggedOnUser() {
 }
 
 std::string registeredOrganization() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    Win32Registry registry;
+    std::optional<RegistryValue> value = readRegistryValue(
+        registry, RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
+        "RegisteredOrganization", KeyAccess::QueryValues);
+    // Read into 255 bytes: a longer name is not taken.
+    if (!value || value->type != kRegistryTypeString || value->data.size() > 255)
         return "";
-    char value[256] = "";
-    DWORD size = sizeof value - 1, type = 0;
-    LONG result = RegQueryValueExA(key, "RegisteredOrganization", nullptr, &type,
-                                   reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_SZ ? std::string(value) : std::string();
+    return value->data.substr(0, value->data.find('\0'));
 }
 
 }  // namespace
@@ -653,9 +653,9 @@ void SetupProgram::runStageActions(int stage) {
     for (const StageFileOperation& op : package_.script.stageFileOperations) {
         if (static_cast<int>(op.stage) != stage || !variables_.holds(op.condition))
             continue;
-        runStageFileOperation(*host_, log_, originals_, static_cast<StageFileAction>(op.action),
-                              variables_.expandAll(op.source), variables_.expandAll(op.target),
-                              backupTo);
+        runStageFileOperation(
+            tables_->host(), log_, originals_, static_cast<StageFileAction>(op.action),
+            variables_.expandAll(op.source), variables_.expandAll(op.target), backupTo);
     }
 }
 
@@ -670,8 +670,8 @@ bool SetupProgram::install() {
         }
     }
     runStageActions(12);
-    Win32InstallHost& host = *host_;
-    host.setView(page_.get());
+    InstallHost& host = tables_->host();
+    host_->setView(page_.get());
     VariablesExpander expander(variables_);
     InstallChoices choices;
     choices.silent = silent_;
@@ -841,7 +841,7 @@ void SetupProgram::rollBack() {
     const PackageSettings& settings = package_.script.settings;
     bool update = (settings.options & kOptionUpdate) != 0;
     bool createsUninstaller = (settings.options & kOptionCreateUninstaller) != 0;
-    Win32InstallHost& host = *host_;
+    InstallHost& host = tables_->host();
     auto cancelDeletion = [&host](const std::string& path) { cancelDeletionAtRestart(host, path); };
     // The files the run replaced go back first, so that the backup folder is empty
     // again when the uninstaller removes the directories the run made.
@@ -853,9 +853,10 @@ void SetupProgram::rollBack() {
             // them (shared counts, files, directories, registry), as the uninstaller would.
             std::string text = log_.buildText(settings.productName, "");
             RollbackHost undo(withLog("MZ", text, clockKeyDraw()));
+            UninstallHost tables = undo.tables();
             UninstallOptions options;
             options.silent = options.noRemove = true;
-            runUninstall(undo, options);
+            runUninstall(tables, options);
             break;
         }
         case RollbackAction::RunInstalledUninstaller: {

@@ -134,6 +134,7 @@ private:
     // requirements): the general one is not shown as well.
     bool refusalShown_ = false;
     std::unique_ptr<Win32InstallHost> host_;
+    std::unique_ptr<InstallTables> tables_;  // over host_
     std::unique_ptr<PluginRecorder> recorder_;
     std::unique_ptr<PluginCallbacks> callbacks_;
     std::unique_ptr<InstallRun> run_;

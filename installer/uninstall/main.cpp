@@ -8,5 +8,6 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     vortix::searchLibrariesInSystemDirectoryOnly();
     vortix::Win32Host host;
-    return vortix::runUninstall(host, vortix::parseCommandLine(GetCommandLineA()));
+    vortix::UninstallHost tables = host.tables();
+    return vortix::runUninstall(tables, vortix::parseCommandLine(GetCommandLineA()));
 }

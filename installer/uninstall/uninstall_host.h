@@ -1,7 +1,9 @@
-// Everything an uninstall run does outside itself, behind one table: files,
-// the registry, the shared-file counts, processes, the questions it asks and the
-// progress it shows. The run (uninstall_run.h) is portable; win32_host.cpp is the
-// system's side, and tests put a fake in its place.
+// Everything an uninstall run does outside itself, in a few tables a fake can
+// implement one at a time: the program itself (its file, its mutex, the program
+// run before the removal), files, the registry and the restart queue (the tables
+// the setup program shares), and what the user sees. The run (uninstall_run.h) is
+// portable and takes them together as one UninstallHost; win32_host.cpp is the
+// system's side, and tests put a fake machine in its place.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +11,14 @@
 #include <string>
 #include <string_view>
 
-#include "installer/common/registry_log_tree.h"
+#include "installer/common/registry.h"
+#include "installer/common/restart_queue.h"
 
 namespace vortix {
 
 enum class RemoveResult { Removed, NotFound, Failed };
 
-enum class KeyOpen { Opened, AccessDenied, Missing };
-
 enum class SharedFileAnswer { Yes, YesToAll, No, NoToAll };
-
-// A registry key the host opened; 0 is no key.
-using KeyHandle = std::uintptr_t;
 
 struct FileStamp {
     std::uint32_t timeHigh = 0, timeLow = 0;
@@ -30,20 +28,20 @@ struct FileStamp {
 // The five phase markers of the progress window, top to bottom.
 enum class Phase { SharedFiles, Backups, Files, Directories, Registry };
 
-class UninstallHost {
+class UninstallProgram {
 public:
-    virtual ~UninstallHost() = default;
-
-    // ---- the program itself
+    virtual ~UninstallProgram() = default;
     virtual bool readOwnFile(std::string& bytes) = 0;
     virtual std::string ownPath() = 0;
     // False when a mutex of that name exists already (another run is going on).
     virtual bool takeMutex(const std::string& name) = 0;
-    virtual bool isNtFamily() = 0;
     // Runs a program with no arguments and waits for it; nothing when it cannot start.
     virtual std::optional<std::uint32_t> runAndWait(const std::string& program) = 0;
+};
 
-    // ---- files and directories
+class UninstallFiles {
+public:
+    virtual ~UninstallFiles() = default;
     // Clears the read-only attribute of an existing file, then deletes it.
     virtual RemoveResult deleteFile(const std::string& path) = 0;
     virtual RemoveResult removeDirectory(const std::string& path) = 0;
@@ -51,31 +49,12 @@ public:
     // Nothing when the file does not exist.
     virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
     virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+};
 
-    // ---- shared-file counts (HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs)
-    virtual bool openSharedCounts() = 0;
-    virtual std::optional<std::uint32_t> sharedCount(const std::string& path) = 0;
-    virtual void setSharedCount(const std::string& path, std::uint32_t count) = 0;
-    virtual void deleteSharedCount(const std::string& path) = 0;
-    virtual void closeSharedCounts() = 0;
-
-    // ---- the registry
-    virtual KeyHandle rootKey(RegistryRoot root) = 0;
-    virtual KeyOpen openKey(KeyHandle parent, const std::string& name, bool writable,
-                            KeyHandle& key) = 0;
-    virtual void closeKey(KeyHandle key) = 0;
-    virtual void deleteValue(KeyHandle key, const std::string& name) = 0;
-    virtual bool hasSubkey(KeyHandle key) = 0;
-    virtual bool deleteKey(KeyHandle parent, const std::string& name) = 0;
-
-    // ---- removal of the program file at the next restart
-    virtual bool deleteAtRestart(const std::string& path) = 0;
-    virtual std::string shortPath(const std::string& path) = 0;
-    // wininit.ini in the Windows directory; nothing when it cannot be read.
-    virtual std::optional<std::string> readWininit() = 0;
-    virtual void writeWininit(const std::string& text) = 0;
-
-    // ---- what the user sees (never called in silent mode)
+// What the user sees (never called in silent mode).
+class UninstallView {
+public:
+    virtual ~UninstallView() = default;
     virtual void showError(const std::string& text) = 0;
     virtual bool askYesNo(const std::string& text) = 0;
     virtual SharedFileAnswer askSharedFile(const std::string& text) = 0;
@@ -84,6 +63,15 @@ public:
     // The result line, and the failures behind "Details..." (empty: none); returns
     // when the user closes the window.
     virtual void showResult(const std::string& resultText, const std::string& details) = 0;
+};
+
+// The tables an uninstall run works through.
+struct UninstallHost {
+    UninstallProgram& program;
+    UninstallFiles& files;
+    Registry& registry;
+    RestartSystem& restart;
+    UninstallView& view;
 };
 
 }  // namespace vortix

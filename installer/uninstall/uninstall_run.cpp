@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "installer/common/local_path.h"
-#include "installer/common/pending_deletion.h"
+#include "installer/common/shared_counts.h"
 #include "installer/common/text_fold.h"
 #include "installer/common/uninstall_log_format.h"
 
@@ -41,7 +41,7 @@ public:
 
     bool walk(RegistryRoot root, const RegistryKeyNode& logged) {
         stack_.assign(1, std::string(kRootNames[static_cast<int>(root)]));
-        return node(host_.rootKey(root), logged);
+        return node(host_.registry.rootKey(root), logged);
     }
 
 private:
@@ -49,7 +49,7 @@ private:
         if (mode_ == WalkMode::Delete)
             for (const RegistryValueRecord& value : logged.values)
                 if (value.flag == kValueWritten)
-                    host_.deleteValue(key, value.name);
+                    host_.registry.deleteValue(key, value.name);
         for (const RegistryKeyNode& subkey : logged.subkeys) {
             stack_.push_back(subkey.name);
             bool ok = child(key, subkey);
@@ -62,28 +62,29 @@ private:
 
     bool child(KeyHandle parent, const RegistryKeyNode& logged) {
         KeyHandle key = 0;
-        KeyOpen opened = host_.openKey(parent, logged.name, true, key);
+        KeyOpen opened = host_.registry.openKey(parent, logged.name, KeyAccess::Write, key);
         if (opened == KeyOpen::AccessDenied) {
             // Without values to delete, a key that may only be read can still be walked.
             if (!logged.values.empty())
                 return false;
-            if (host_.openKey(parent, logged.name, false, key) != KeyOpen::Opened)
+            if (host_.registry.openKey(parent, logged.name, KeyAccess::Read, key) !=
+                KeyOpen::Opened)
                 return false;
         } else if (opened == KeyOpen::Missing) {
             return true;  // gone already: its logged subtree is skipped
         }
         bool ok = node(key, logged);
         if (!ok || mode_ == WalkMode::Check) {
-            host_.closeKey(key);
+            host_.registry.closeKey(key);
             return ok;
         }
         if (logged.flag == kKeyExisted) {
-            host_.closeKey(key);
+            host_.registry.closeKey(key);
             return true;
         }
-        bool stillHasSubkey = host_.hasSubkey(key);
-        host_.closeKey(key);
-        if (stillHasSubkey || !host_.deleteKey(parent, logged.name))
+        bool stillHasSubkey = host_.registry.hasSubkey(key);
+        host_.registry.closeKey(key);
+        if (stillHasSubkey || !host_.registry.deleteKey(parent, logged.name))
             reportKey();
         return true;
     }
@@ -118,21 +119,21 @@ public:
     int run() {
         if (!readLog())
             return 0;
-        if (!host_.takeMutex("vuin_" + log_.productName + "_mutex"))
+        if (!host_.program.takeMutex("vuin_" + log_.productName + "_mutex"))
             return 0;
-        if (!options_.silent && !host_.askYesNo("This will remove " + log_.productName +
-                                                " from your system, do you want to continue?"))
+        if (!options_.silent && !host_.view.askYesNo("This will remove " + log_.productName +
+                                                     " from your system, do you want to continue?"))
             return 0;
         if (log_.runsPreUninstallProgram()) {
-            std::optional<std::uint32_t> code = host_.runAndWait(log_.preUninstallProgram);
+            std::optional<std::uint32_t> code = host_.program.runAndWait(log_.preUninstallProgram);
             if (code && *code == 0)
                 return 0;  // the program said no
         }
         if (!options_.silent)
-            host_.showProgress("Removing " + log_.productName + " from your system...");
+            host_.view.showProgress("Removing " + log_.productName + " from your system...");
         if (!mayChangeRegistry()) {
             if (!options_.silent)
-                host_.showError(std::string(kNoRights));
+                host_.view.showError(std::string(kNoRights));
             return 0;
         }
         removeSharedFiles();
@@ -147,7 +148,7 @@ public:
         std::string result = "Uninstallation successful.";
         if (!failures_.empty())
             result += " Couldn't remove all elements.";
-        host_.showResult(result, failures_.detailsText());
+        host_.view.showResult(result, failures_.detailsText());
         return 1;
     }
 
@@ -156,14 +157,14 @@ private:
         std::variant<UninstallLog, LogError> read = LogError::CannotRead;
         try {
             std::string file;
-            if (host_.readOwnFile(file))
+            if (host_.program.readOwnFile(file))
                 read = readUninstallLog(file);
         } catch (const std::bad_alloc&) {
             read = LogError::OutOfMemory;
         }
         if (const LogError* error = std::get_if<LogError>(&read)) {
             if (!options_.silent)
-                host_.showError(std::string(messageFor(*error)));
+                host_.view.showError(std::string(messageFor(*error)));
             return false;
         }
         log_ = std::move(std::get<UninstallLog>(read));
@@ -172,11 +173,11 @@ private:
 
     void phase(Phase p) {
         if (!options_.silent)
-            host_.showPhase(p);
+            host_.view.showPhase(p);
     }
 
     bool mayChangeRegistry() {
-        if (!log_.hasRegistry || !host_.isNtFamily())
+        if (!log_.hasRegistry || !host_.restart.isNtFamily())
             return true;
         UninstallFailures ignored;
         for (int r = 0; r < kRootCount; ++r)
@@ -188,13 +189,14 @@ private:
 
     void removeSharedFiles() {
         phase(Phase::SharedFiles);
-        if (log_.shared.empty() || !host_.openSharedCounts())
+        SharedCounts counts(host_.registry);
+        if (log_.shared.empty() || !counts.open(SharedCountsOpen::ExistingOnly))
             return;
         bool yesToAll = options_.silent, noToAll = false;
         for (const std::string& path : log_.shared) {
-            std::uint32_t count = host_.sharedCount(path).value_or(0);
+            std::uint32_t count = counts.count(path).value_or(0);
             if (count >= 2) {
-                host_.setSharedCount(path, count - 1);
+                counts.set(path, count - 1);
                 continue;
             }
             bool remove;
@@ -203,7 +205,7 @@ private:
             } else if (yesToAll) {
                 remove = true;
             } else {
-                SharedFileAnswer answer = host_.askSharedFile(
+                SharedFileAnswer answer = host_.view.askSharedFile(
                     "Shared file " + path +
                     " doesn't seem to be used by any programs. Do you want to remove this file?");
                 remove = answer == SharedFileAnswer::Yes || answer == SharedFileAnswer::YesToAll;
@@ -211,29 +213,29 @@ private:
                 noToAll = answer == SharedFileAnswer::NoToAll;
             }
             if (!remove) {
-                host_.setSharedCount(path, 0);
+                counts.set(path, 0);
                 continue;
             }
-            host_.deleteSharedCount(path);
+            counts.remove(path);
             if (isPlainLocalPath(path))
-                host_.deleteFile(path);  // a shared file that stays is not reported
+                host_.files.deleteFile(path);  // a shared file that stays is not reported
             else
                 addFailure(failures_.files, path);
         }
-        host_.closeSharedCounts();
+        counts.close();
     }
 
     void restoreBackups() {
         phase(Phase::Backups);
         if (log_.backupLines.empty() || options_.silent)
             return;
-        if (!host_.askYesNo(std::string(kRestoreQuestion)))
+        if (!host_.view.askYesNo(std::string(kRestoreQuestion)))
             return;
         for (const std::string& line : log_.backupLines) {
             std::optional<BackupRecord> backup = BackupRecord::parse(line);
             if (!backup || !isPlainLocalPath(backup->filePath))
                 continue;
-            std::optional<FileStamp> now = host_.stamp(backup->filePath);
+            std::optional<FileStamp> now = host_.files.stamp(backup->filePath);
             // Only a file the installation left as it was is put back; one the user
             // or another program changed since stays.
             bool unchanged = now && now->timeHigh == static_cast<std::uint32_t>(backup->timeHigh) &&
@@ -241,22 +243,23 @@ private:
                              now->versionHigh == static_cast<std::uint32_t>(backup->versionHigh) &&
                              now->versionLow == static_cast<std::uint32_t>(backup->versionLow);
             if (!now || unchanged)
-                host_.copyFile(backup->backupCopy, backup->filePath);
+                host_.files.copyFile(backup->backupCopy, backup->filePath);
         }
     }
 
     void removeFiles() {
         phase(Phase::Files);
         for (const std::string& path : log_.files)
-            if (!isPlainLocalPath(path) || host_.deleteFile(path) == RemoveResult::Failed)
+            if (!isPlainLocalPath(path) || host_.files.deleteFile(path) == RemoveResult::Failed)
                 addFailure(failures_.files, path);
     }
 
     void removeDirectories() {
         phase(Phase::Directories);
-        host_.setCurrentDirectory("c:\\");
+        host_.files.setCurrentDirectory("c:\\");
         for (const std::string& path : log_.directories)
-            if (!isPlainLocalPath(path) || host_.removeDirectory(path) == RemoveResult::Failed)
+            if (!isPlainLocalPath(path) ||
+                host_.files.removeDirectory(path) == RemoveResult::Failed)
                 addFailure(failures_.directories, path);
     }
 
@@ -269,14 +272,7 @@ private:
                              WalkMode::Delete, failures_);
     }
 
-    void removeSelf() {
-        std::string path = host_.ownPath();
-        if (host_.deleteAtRestart(path))
-            return;
-        std::string shortPath = host_.shortPath(path);
-        std::optional<std::string> ini = host_.readWininit();
-        host_.writeWininit(withWininitDeletion(ini.value_or(std::string()), shortPath));
-    }
+    void removeSelf() { deleteAtRestartOrByWininit(host_.restart, host_.program.ownPath()); }
 
     UninstallHost& host_;
     UninstallOptions options_;

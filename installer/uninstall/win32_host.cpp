@@ -10,14 +10,6 @@ namespace vortix {
 namespace {
 
 const char kCaption[] = "Vortix Uninstaller";
-const char kSharedDlls[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-HKEY toKey(KeyHandle handle) {
-    return reinterpret_cast<HKEY>(handle);
-}
-KeyHandle fromKey(HKEY key) {
-    return reinterpret_cast<KeyHandle>(key);
-}
 
 RemoveResult removeResult(BOOL ok) {
     if (ok)
@@ -49,7 +41,6 @@ bool readFile(const std::string& path, std::string& bytes) {
 }  // namespace
 
 Win32Host::~Win32Host() {
-    closeSharedCounts();
     if (mutex_)
         CloseHandle(mutex_);
 }
@@ -83,10 +74,6 @@ bool Win32Host::takeMutex(const std::string& name) {
     }
     mutex_ = mutex;  // held until the program ends
     return true;
-}
-
-bool Win32Host::isNtFamily() {
-    return (GetVersion() & 0x80000000u) == 0;
 }
 
 std::optional<std::uint32_t> Win32Host::runAndWait(const std::string& program) {
@@ -152,110 +139,6 @@ std::optional<FileStamp> Win32Host::stamp(const std::string& path) {
 
 bool Win32Host::copyFile(const std::string& from, const std::string& to) {
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
-}
-
-bool Win32Host::openSharedCounts() {
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDlls, 0, KEY_READ | KEY_WRITE,
-                         &sharedCounts_) == ERROR_SUCCESS;
-}
-
-std::optional<std::uint32_t> Win32Host::sharedCount(const std::string& path) {
-    DWORD value = 0, type = 0, size = sizeof value;
-    if (RegQueryValueExA(sharedCounts_, path.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return std::nullopt;
-    return value;
-}
-
-void Win32Host::setSharedCount(const std::string& path, std::uint32_t count) {
-    DWORD value = count;
-    RegSetValueExA(sharedCounts_, path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof value);
-}
-
-void Win32Host::deleteSharedCount(const std::string& path) {
-    RegDeleteValueA(sharedCounts_, path.c_str());
-}
-
-void Win32Host::closeSharedCounts() {
-    if (sharedCounts_)
-        RegCloseKey(sharedCounts_);
-    sharedCounts_ = nullptr;
-}
-
-KeyHandle Win32Host::rootKey(RegistryRoot root) {
-    static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
-                                  HKEY_USERS};
-    return fromKey(kRoots[static_cast<int>(root)]);
-}
-
-KeyOpen Win32Host::openKey(KeyHandle parent, const std::string& name, bool writable,
-                           KeyHandle& key) {
-    HKEY opened = nullptr;
-    LONG status = RegOpenKeyExA(toKey(parent), name.c_str(), 0,
-                                writable ? KEY_READ | KEY_WRITE : KEY_READ, &opened);
-    if (status == ERROR_ACCESS_DENIED)
-        return KeyOpen::AccessDenied;
-    if (status != ERROR_SUCCESS)
-        return KeyOpen::Missing;
-    key = fromKey(opened);
-    return KeyOpen::Opened;
-}
-
-void Win32Host::closeKey(KeyHandle key) {
-    RegCloseKey(toKey(key));
-}
-
-void Win32Host::deleteValue(KeyHandle key, const std::string& name) {
-    RegDeleteValueA(toKey(key), name.c_str());
-}
-
-bool Win32Host::hasSubkey(KeyHandle key) {
-    char name[256];
-    DWORD size = sizeof name;
-    return RegEnumKeyExA(toKey(key), 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
-}
-
-bool Win32Host::deleteKey(KeyHandle parent, const std::string& name) {
-    return RegDeleteKeyA(toKey(parent), name.c_str()) == ERROR_SUCCESS;
-}
-
-bool Win32Host::deleteAtRestart(const std::string& path) {
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-}
-
-std::string Win32Host::shortPath(const std::string& path) {
-    char shortForm[MAX_PATH * 2];
-    DWORD n = GetShortPathNameA(path.c_str(), shortForm, sizeof shortForm);
-    return n && n < sizeof shortForm ? std::string(shortForm, n) : path;
-}
-
-std::string Win32Host::wininitPath() const {
-    char directory[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(directory, sizeof directory);
-    std::string path(directory, n < sizeof directory ? n : 0);
-    if (path.empty() || path.back() != '\\')
-        path.push_back('\\');
-    return path + "wininit.ini";
-}
-
-std::optional<std::string> Win32Host::readWininit() {
-    std::string text;
-    if (!readFile(wininitPath(), text))
-        return std::nullopt;
-    return text;
-}
-
-void Win32Host::writeWininit(const std::string& text) {
-    HANDLE file = CreateFileA(wininitPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
 }
 
 void Win32Host::showError(const std::string& text) {

@@ -1,24 +1,29 @@
-// The uninstall host on Windows: files, registry, processes and windows.
+// The uninstall host on Windows: the program, files and windows, with the
+// registry and restart queue tables both programs share.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 
+#include "installer/common/win32_registry.h"
+#include "installer/common/win32_restart_system.h"
 #include "installer/uninstall/uninstall_host.h"
 #include "installer/uninstall/uninstall_windows.h"
 
 namespace vortix {
 
-class Win32Host : public UninstallHost {
+class Win32Host : public UninstallProgram, public UninstallFiles, public UninstallView {
 public:
     Win32Host() = default;
     ~Win32Host() override;
 
+    // The tables the run works through.
+    UninstallHost tables() { return {*this, *this, registry_, restart_, *this}; }
+
     bool readOwnFile(std::string& bytes) override;
     std::string ownPath() override;
     bool takeMutex(const std::string& name) override;
-    bool isNtFamily() override;
     std::optional<std::uint32_t> runAndWait(const std::string& program) override;
 
     RemoveResult deleteFile(const std::string& path) override;
@@ -26,25 +31,6 @@ public:
     void setCurrentDirectory(const std::string& path) override;
     std::optional<FileStamp> stamp(const std::string& path) override;
     bool copyFile(const std::string& from, const std::string& to) override;
-
-    bool openSharedCounts() override;
-    std::optional<std::uint32_t> sharedCount(const std::string& path) override;
-    void setSharedCount(const std::string& path, std::uint32_t count) override;
-    void deleteSharedCount(const std::string& path) override;
-    void closeSharedCounts() override;
-
-    KeyHandle rootKey(RegistryRoot root) override;
-    KeyOpen openKey(KeyHandle parent, const std::string& name, bool writable,
-                    KeyHandle& key) override;
-    void closeKey(KeyHandle key) override;
-    void deleteValue(KeyHandle key, const std::string& name) override;
-    bool hasSubkey(KeyHandle key) override;
-    bool deleteKey(KeyHandle parent, const std::string& name) override;
-
-    bool deleteAtRestart(const std::string& path) override;
-    std::string shortPath(const std::string& path) override;
-    std::optional<std::string> readWininit() override;
-    void writeWininit(const std::string& text) override;
 
     void showError(const std::string& text) override;
     bool askYesNo(const std::string& text) override;
@@ -55,10 +41,10 @@ public:
 
 private:
     HWND owner() const { return progress_ ? progress_->handle() : nullptr; }
-    std::string wininitPath() const;
 
     HANDLE mutex_ = nullptr;
-    HKEY sharedCounts_ = nullptr;
+    Win32Registry registry_;
+    Win32RestartSystem restart_;
     std::unique_ptr<ProgressWindow> progress_;
 };
 

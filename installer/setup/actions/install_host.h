@@ -1,9 +1,11 @@
-// Everything an installation run does outside itself, behind one table: files and
-// directories, the package's file data, the registry, profiles, shortcuts, the
-// add-on libraries, replacement at restart, and what the user sees. The run
-// (install_run.h) is portable; the Windows program supplies the system's side and
-// tests put a fake in its place. Variables and conditions come through
-// TextExpander, which the variable system implements.
+// Everything an installation run does outside itself, in a few tables a fake can
+// implement one at a time: files and the package's file data, the registry (the
+// table both programs share), profiles, shortcuts and the shell, the MP3 and JPEG
+// converters, replacement at restart (shared too), and what the user sees. The
+// run (install_run.h) is portable and takes them together as one InstallHost;
+// the Windows program supplies the system's side and tests put a fake machine in
+// its place. Variables and conditions come through TextExpander, which the
+// variable system implements.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "installer/common/registry_log_tree.h"
+#include "installer/common/registry.h"
+#include "installer/common/restart_queue.h"
 #include "installer/package/package.h"
 
 namespace vortix {
@@ -31,14 +34,6 @@ enum class CreateResult { Created, Exists, AccessDenied, Failed };
 
 // Opening a file for exclusive read and write, to learn whether it is in use.
 enum class UseTest { Free, InUse, Failed };
-
-// A registry key the host opened; 0 is no key.
-using KeyHandle = std::uintptr_t;
-
-enum class KeyAccess { All, Write, Read };
-enum class KeyCreate { Created, Opened, AccessDenied, Failed };
-
-enum class RegistryValueType { Binary, Dword, String, MultiString };
 
 // The version resource of a file; all zero (language 0: none) when it has none.
 struct VersionInfo {
@@ -60,9 +55,11 @@ struct ShortcutSpec {
 
 enum class MessageIcon { Error, Warning, Information };
 
-class InstallHost {
+// Files and directories, the program's own clock and file, and the package's
+// file data.
+class InstallFiles {
 public:
-    virtual ~InstallHost() = default;
+    virtual ~InstallFiles() = default;
 
     // ---- the program itself
     virtual std::uint32_t tickCount() = 0;
@@ -109,35 +106,26 @@ public:
     // to `path`, replacing it.
     virtual bool writeFileData(std::size_t fileIndex, const PackagedFile& file,
                                const std::string& path) = 0;
+};
 
-    // ---- shared-file counts (HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs)
-    virtual bool openSharedCounts() = 0;
-    virtual std::optional<std::uint32_t> sharedCount(const std::string& path) = 0;
-    virtual bool setSharedCount(const std::string& path, std::uint32_t count) = 0;
-    virtual void closeSharedCounts() = 0;
-
-    // ---- the registry
-    virtual KeyHandle rootKey(RegistryRoot root) = 0;
-    // Creates or opens one subkey (a single path component) with that access.
-    virtual KeyCreate createKey(KeyHandle parent, const std::string& name, KeyAccess access,
-                                KeyHandle& key) = 0;
-    virtual void closeKey(KeyHandle key) = 0;
-    virtual bool setValue(KeyHandle key, const std::string& name, RegistryValueType type,
-                          const std::string& data) = 0;
-
-    // ---- profiles (INI files)
+// Profiles (INI files), shortcuts, the shell and self-registering libraries.
+class InstallShell {
+public:
+    virtual ~InstallShell() = default;
     virtual bool writeProfileString(const std::string& file, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
     virtual void flushProfiles() = 0;
-
-    // ---- the shell
     virtual bool createShortcut(const ShortcutSpec& shortcut) = 0;
     virtual void openFolder(const std::string& path) = 0;
-
-    // ---- libraries
     // Initialises OLE, loads the library, calls DllRegisterServer, frees the
     // library and uninitialises OLE.
     virtual ServerRegistration registerServer(const std::string& path) = 0;
+};
+
+// The add-on libraries that convert the package's MP3 and JPEG files.
+class InstallConverters {
+public:
+    virtual ~InstallConverters() = default;
     // The MP3 library on channel 1: MP3Init (and MP3SetExternalValues with the
     // progress callback), MP3SetDevice to a ".wav" file, MP3Open, priority 1 and
     // MP3Play until the end (window messages dispatched, 5 ms pauses), MP3Stop.
@@ -148,24 +136,13 @@ public:
     virtual void mp3Stop() = 0;
     // The JPEG library's conversion entry point, with a progress callback.
     virtual bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) = 0;
+};
 
-    // ---- the next restart
-    virtual bool isNtFamily() = 0;
-    virtual bool deleteAtRestart(const std::string& path) = 0;
-    // Moves `from` over `to` at the next restart; false where the system cannot.
-    virtual bool replaceAtRestart(const std::string& from, const std::string& to) = 0;
-    // "PendingFileRenameOperations" as its strings; nothing when it cannot be read.
-    virtual std::optional<std::vector<std::string>> pendingFileRenames() = 0;
-    // Writes the pairs back; deletes the value when there are none.
-    virtual void setPendingFileRenames(const std::vector<std::string>& strings) = 0;
-    virtual std::string shortPath(const std::string& path) = 0;
-    // wininit.ini in the Windows directory; nothing when it cannot be read.
-    virtual std::optional<std::string> readWininit() = 0;
-    virtual bool writeWininit(const std::string& text) = 0;
-
-    // ---- what the user sees. Boxes go through the program's one message routine,
-    // which in a silent run shows nothing and answers Yes to Yes/No, Cancel to
-    // Retry/Cancel.
+// What the user sees. Boxes go through the program's one message routine, which
+// in a silent run shows nothing and answers Yes to Yes/No, Cancel to Retry/Cancel.
+class InstallView {
+public:
+    virtual ~InstallView() = default;
     virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
     // Exclamation icon; true for Yes.
     virtual bool askYesNo(const std::string& text) = 0;
@@ -173,6 +150,16 @@ public:
     virtual bool askRetryCancel(const std::string& text) = 0;
     virtual void setStatus(const std::string& text) = 0;
     virtual void setProgress(int percent) = 0;
+};
+
+// The tables an installation run works through.
+struct InstallHost {
+    InstallFiles& files;
+    Registry& registry;
+    InstallShell& shell;
+    InstallConverters& converters;
+    RestartSystem& restart;
+    InstallView& view;
 };
 
 }  // namespace vortix

@@ -6,7 +6,6 @@
 #include <new>
 #include <utility>
 
-#include "installer/common/pending_deletion.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_steps.h"
@@ -29,9 +28,9 @@ public:
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
     ~PartialFile() {
-        if (!path_.empty() && host_.fileExists(path_)) {
-            host_.setAttributes(path_, 0);
-            host_.deleteFile(path_);
+        if (!path_.empty() && host_.files.fileExists(path_)) {
+            host_.files.setAttributes(path_, 0);
+            host_.files.deleteFile(path_);
         }
     }
     void release() { path_.clear(); }
@@ -65,7 +64,7 @@ std::vector<std::string> pathComponents(const std::string& path) {
 KeyCreate createWithFallback(InstallHost& host, KeyHandle parent, const std::string& name,
                              KeyHandle& key) {
     for (KeyAccess access : {KeyAccess::All, KeyAccess::Write, KeyAccess::Read}) {
-        KeyCreate made = host.createKey(parent, name, access, key);
+        KeyCreate made = host.registry.createKey(parent, name, access, key);
         if (made != KeyCreate::AccessDenied)
             return made;
     }
@@ -98,13 +97,13 @@ std::string InstallRun::text(LanguageEntry k) const {
 }
 
 void InstallRun::status(const std::string& line) {
-    host_.setStatus(line);
+    host_.view.setStatus(line);
 }
 
 void InstallRun::showProgress(int from, int to, std::uint64_t done, std::uint64_t total) {
     std::uint64_t share = total == 0 ? 1 : std::min(done, total);
-    host_.setProgress(from + static_cast<int>(share * static_cast<std::uint64_t>(to - from) /
-                                              (total == 0 ? 1 : total)));
+    host_.view.setProgress(from + static_cast<int>(share * static_cast<std::uint64_t>(to - from) /
+                                                   (total == 0 ? 1 : total)));
 }
 
 std::string InstallRun::uninstallerFile() const {
@@ -117,7 +116,7 @@ InstallResult InstallRun::run() {
     } catch (const std::bad_alloc&) {
         // Whatever was done so far is in the log and in the kept originals: the
         // caller rolls it back.
-        host_.showMessage(text(LanguageEntry::OutOfMemory), MessageIcon::Error);
+        host_.view.showMessage(text(LanguageEntry::OutOfMemory), MessageIcon::Error);
         return InstallResult();
     }
 }
@@ -138,12 +137,12 @@ InstallResult InstallRun::runPhases() {
     editTextFiles();
     makeShortcuts(result);
     status(text(LanguageEntry::WritingUninstaller));
-    host_.setProgress(kRegistryShare);
+    host_.view.setProgress(kRegistryShare);
     if (!writeUninstaller())
         return result;
-    host_.setProgress(100);
+    host_.view.setProgress(100);
     if (!choices_.silent && result.shortcutsMade && (options & kOptionOpenShortcutFolder))
-        host_.openFolder(choices_.shortcutFolder);
+        host_.shell.openFolder(choices_.shortcutFolder);
     result.completed = true;
     return result;
 }
@@ -151,7 +150,7 @@ InstallResult InstallRun::runPhases() {
 // ---------------------------------------------------------------- files
 
 bool InstallRun::installFiles(InstallResult& result) {
-    host_.setProgress(0);
+    host_.view.setProgress(0);
     const std::vector<PackagedFile>& files = package_.files;
     // The bytes of the files this run installs; empty files count one byte each,
     // so that a package of them still moves the bar.
@@ -171,7 +170,7 @@ bool InstallRun::installFiles(InstallResult& result) {
         }
     }
     if (result.activeXFailures > 0)
-        host_.showMessage(
+        host_.view.showMessage(
             "Registration of some ActiveX controls failed. Installation will finish but the "
             "application may not work properly.",
             MessageIcon::Warning);
@@ -188,14 +187,14 @@ bool InstallRun::selected(const PackagedFile& file) const {
 }
 
 bool InstallRun::writePrivilegeRefused(const std::string& directory) {
-    std::uint32_t number = host_.tickCount();
+    std::uint32_t number = host_.files.tickCount();
     for (int attempt = 0; attempt < kScratchAttempts; ++attempt, ++number) {
         std::string name = scratchFileName(directory, number);
-        CreateResult made = host_.createNewFile(name);
+        CreateResult made = host_.files.createNewFile(name);
         if (made == CreateResult::Exists)
             continue;
         if (made == CreateResult::Created)
-            host_.deleteFile(name);
+            host_.files.deleteFile(name);
         return made == CreateResult::AccessDenied;
     }
     return false;
@@ -210,34 +209,36 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // A target that is not a plain path on a local drive (relative, a network or
     // device path, one that climbs with "..") could land anywhere: refused.
     if (!isPlainLocalPath(path)) {
-        host_.showMessage(notLocalPathMessage(path), MessageIcon::Error);
+        host_.view.showMessage(notLocalPathMessage(path), MessageIcon::Error);
         return FileOutcome::Skipped;
     }
-    host_.setStatus(text(LanguageEntry::CopyingFile) + path);
+    host_.view.setStatus(text(LanguageEntry::CopyingFile) + path);
     InstallSteps steps(host_, log_);
 
     std::string directory = directoryOf(path);
     if (!readyDirectories_.count(directory)) {
-        if (directory.size() >= 4 &&
-            (!steps.createDirectories(directory, false) || !host_.directoryExists(directory))) {
-            host_.showMessage("Failure while trying to install file " + path, MessageIcon::Error);
+        if (directory.size() >= 4 && (!steps.createDirectories(directory, false) ||
+                                      !host_.files.directoryExists(directory))) {
+            host_.view.showMessage("Failure while trying to install file " + path,
+                                   MessageIcon::Error);
             return FileOutcome::Fatal;
         }
         if (writePrivilegeRefused(directory)) {
-            host_.showMessage("You don't have write privilege to directory '" + directory +
-                                  "'. Please have your system administrator (or other user with "
-                                  "higher privileges) install this software.",
-                              MessageIcon::Error);
+            host_.view.showMessage(
+                "You don't have write privilege to directory '" + directory +
+                    "'. Please have your system administrator (or other user with "
+                    "higher privileges) install this software.",
+                MessageIcon::Error);
             return FileOutcome::Fatal;
         }
         readyDirectories_.insert(directory);
     }
-    if (file.storage == FileStorage::External && !host_.externalFileExists(index, file)) {
-        host_.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
-                          MessageIcon::Error);
+    if (file.storage == FileStorage::External && !host_.files.externalFileExists(index, file)) {
+        host_.view.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
+                               MessageIcon::Error);
         return FileOutcome::Skipped;
     }
-    const bool existed = host_.fileExists(path);
+    const bool existed = host_.files.fileExists(path);
     const bool shared = file.options & kFileShared;
     if (shared)
         steps.countSharedFile(path, existed);
@@ -249,16 +250,16 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             return FileOutcome::Skipped;
         if (settings.options & kOptionBackup)
             backup = steps.copyForBackup(path, choices_.installDirectory);
-        oldAttributes = host_.attributes(path).value_or(0);
+        oldAttributes = host_.files.attributes(path).value_or(0);
         // Cleared so that the new file can take its place (and given back if it does not).
-        host_.setAttributes(path, oldAttributes & ~kAttributeReadOnly);
+        host_.files.setAttributes(path, oldAttributes & ~kAttributeReadOnly);
     }
     // The old file stays as it was: its attributes back, the backup copy gone.
     auto leaveAsItWas = [&] {
         if (backup)
             steps.removeFile(backup->backupCopy);
         if (existed)
-            host_.setAttributes(path, oldAttributes);
+            host_.files.setAttributes(path, oldAttributes);
     };
 
     // A target in use: moved aside (NT family), replaced at the next restart, or
@@ -267,20 +268,21 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     bool atRestart = false;
     std::string writeTo;
     // Only a file that was there and is still there can be in use.
-    while (existed && host_.fileExists(path) && host_.openExclusive(path) == UseTest::InUse) {
-        if (host_.isNtFamily()) {
-            std::string name =
-                inUseAsideName(path, [this](const std::string& n) { return host_.fileExists(n); });
-            if (host_.moveFile(path, name)) {
+    while (existed && host_.files.fileExists(path) &&
+           host_.files.openExclusive(path) == UseTest::InUse) {
+        if (host_.restart.isNtFamily()) {
+            std::string name = inUseAsideName(
+                path, [this](const std::string& n) { return host_.files.fileExists(n); });
+            if (host_.files.moveFile(path, name)) {
                 aside = name;
                 break;
             }
         } else if (settings.options & kOptionReplaceAtRestart) {
-            writeTo = host_.newReplacementFile();
+            writeTo = host_.files.newReplacementFile();
             atRestart = true;
             break;
         }
-        if (!host_.askRetryCancel(formatText(text(LanguageEntry::FileInUse), {path}))) {
+        if (!host_.view.askRetryCancel(formatText(text(LanguageEntry::FileInUse), {path}))) {
             leaveAsItWas();
             return FileOutcome::Skipped;
         }
@@ -308,9 +310,9 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         if (!keptForRollback) {
             originals_.forgetSince(host_, keptMark);
             if (atRestart)
-                host_.deleteFile(writeTo);
+                host_.files.deleteFile(writeTo);
             if (!aside.empty())
-                host_.moveFile(aside, path);
+                host_.files.moveFile(aside, path);
             leaveAsItWas();
             return skipUnwritten(path, existed);
         }
@@ -320,26 +322,28 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // only when it is whole: a damaged member, a full disk or a volume that cannot
     // be read leaves the file that was there as it was.
     if (!atRestart)
-        writeTo = besideName(path, [this](const std::string& n) { return host_.fileExists(n); });
+        writeTo =
+            besideName(path, [this](const std::string& n) { return host_.files.fileExists(n); });
     PartialFile partial(host_, writeTo);
     bool written = file.dataSize == 0 && file.storage != FileStorage::External
-                       ? host_.writeFile(writeTo, std::string())
-                       : host_.writeFileData(index, file, writeTo);
+                       ? host_.files.writeFile(writeTo, std::string())
+                       : host_.files.writeFileData(index, file, writeTo);
     if (written) {
         if (file.created.set || file.lastWritten.set)
-            host_.setTimes(
+            host_.files.setTimes(
                 writeTo,
                 file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
                 file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
                                      : std::nullopt);
-        host_.setAttributes(writeTo, (oldAttributes & kAttributeSystem) |
-                                         (file.attributes & (kAttributeReadOnly | kAttributeHidden |
-                                                             kAttributeArchive)));
-        written = atRestart || host_.moveOver(writeTo, path);
+        host_.files.setAttributes(
+            writeTo,
+            (oldAttributes & kAttributeSystem) |
+                (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive)));
+        written = atRestart || host_.files.moveOver(writeTo, path);
     }
     if (!written) {
         if (!aside.empty())
-            host_.moveFile(aside, path);  // back in its place rather than lost at the restart
+            host_.files.moveFile(aside, path);  // back in its place rather than lost at the restart
         originals_.forgetSince(host_, keptMark);
         leaveAsItWas();
         return skipUnwritten(path, existed);
@@ -353,15 +357,16 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // the line carries the time that file really has.
     if (backup)
         steps.recordBackup(*backup, file.versionHigh, file.versionLow,
-                           atRestart ? file.lastWritten.value
-                                     : host_.lastWriteTime(path).value_or(file.lastWritten.value));
+                           atRestart
+                               ? file.lastWritten.value
+                               : host_.files.lastWriteTime(path).value_or(file.lastWritten.value));
 
     if (atRestart)
         result.pendingReplacements.push_back({path, writeTo});
     if (!aside.empty())
-        host_.deleteAtRestart(aside);
+        host_.restart.deleteAtRestart(aside);
     if ((file.options & kFileRegisterActiveX) &&
-        host_.registerServer(path) != ServerRegistration::Registered)
+        host_.shell.registerServer(path) != ServerRegistration::Registered)
         ++result.activeXFailures;
     if (!atRestart) {
         if (endsWithIgnoringCase(path, "MP3"))
@@ -373,7 +378,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
 }
 
 InstallRun::FileOutcome InstallRun::skipUnwritten(const std::string& path, bool existed) {
-    host_.showMessage(
+    host_.view.showMessage(
         existed ? "Couldn't write " + path + " - the file that was there is kept, skipping file"
                 : "Couldn't write " + path + " - skipping file",
         MessageIcon::Error);
@@ -381,7 +386,7 @@ InstallRun::FileOutcome InstallRun::skipUnwritten(const std::string& path, bool 
 }
 
 bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& file) {
-    VersionInfo existing = host_.versionInfo(path);
+    VersionInfo existing = host_.files.versionInfo(path);
     OverwriteFacts facts;
     facts.mode = package_.script.settings.overwriteMode;
     facts.path = path;
@@ -390,14 +395,14 @@ bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& f
     facts.existingLanguage = existing.language;
     facts.packagedLanguage = file.language;
     if (existing.language != 0 && file.language != 0) {
-        facts.existingLanguageName = host_.languageName(existing.language);
-        facts.packagedLanguageName = host_.languageName(file.language);
+        facts.existingLanguageName = host_.files.languageName(existing.language);
+        facts.packagedLanguageName = host_.files.languageName(file.language);
     }
     facts.existingDescription = existing.description;
-    facts.setupTime = host_.ownLastWriteTime();
+    facts.setupTime = host_.files.ownLastWriteTime();
     facts.packagedTime = file.lastWritten.value;
     return decideOverwrite(facts, package_.texts, [this](const std::string& question) {
-        return host_.askYesNo(question);
+        return host_.view.askYesNo(question);
     });
 }
 
@@ -406,26 +411,26 @@ bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& f
 bool InstallRun::decodeMp3Files() {
     if (mp3Files_.empty())
         return true;
-    if (!host_.mp3Init()) {
-        host_.showMessage(text(LanguageEntry::Mp3InitFailed), MessageIcon::Error);
+    if (!host_.converters.mp3Init()) {
+        host_.view.showMessage(text(LanguageEntry::Mp3InitFailed), MessageIcon::Error);
         return false;
     }
     InstallSteps steps(host_, log_);
     for (std::size_t i = 0; i < mp3Files_.size(); ++i) {
         const std::string& file = mp3Files_[i];
-        host_.setStatus(text(LanguageEntry::Converting) + file);
+        host_.view.setStatus(text(LanguageEntry::Converting) + file);
         std::string stem = file.substr(0, file.size() >= 4 ? file.size() - 4 : 0);
-        if (!host_.mp3SetOutput(stem + ".wav")) {
-            host_.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
+        if (!host_.converters.mp3SetOutput(stem + ".wav")) {
+            host_.view.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
             return false;
         }
-        if (!host_.mp3Open(stem + ".mp3")) {
-            host_.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
+        if (!host_.converters.mp3Open(stem + ".mp3")) {
+            host_.view.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
             return false;
         }
-        host_.mp3PlayToEnd();
+        host_.converters.mp3PlayToEnd();
         log_.recordFile(stem + ".wav");
-        host_.mp3Stop();
+        host_.converters.mp3Stop();
         steps.removeFile(stem + ".mp3");
         showProgress(kFilesShare, kDecodedShare, i + 1, mp3Files_.size());
     }
@@ -436,10 +441,11 @@ bool InstallRun::convertJpegFiles() {
     InstallSteps steps(host_, log_);
     for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
         const std::string& file = jpegFiles_[i];
-        host_.setStatus(text(LanguageEntry::Converting) + file);
+        host_.view.setStatus(text(LanguageEntry::Converting) + file);
         std::string bitmap = file.substr(0, file.size() - 3) + "BMP";
-        if (!host_.convertJpeg(file, bitmap)) {
-            host_.showMessage("Couldn't convert the picture " + file + ".", MessageIcon::Error);
+        if (!host_.converters.convertJpeg(file, bitmap)) {
+            host_.view.showMessage("Couldn't convert the picture " + file + ".",
+                                   MessageIcon::Error);
             return false;
         }
         log_.recordFile(bitmap);
@@ -460,10 +466,10 @@ bool InstallRun::writeRegistry() {
         keysTotal_ += countKeys(root);
     for (int r = 0; r < kRootCount; ++r) {
         auto root = static_cast<RegistryRoot>(r);
-        writeRegistryKey(items[r], host_.rootKey(root), log_.registry().root(root));
+        writeRegistryKey(items[r], host_.registry.rootKey(root), log_.registry().root(root));
     }
     if (registryFailures_ > 0) {
-        host_.showMessage(text(LanguageEntry::RegistryFailed), MessageIcon::Error);
+        host_.view.showMessage(text(LanguageEntry::RegistryFailed), MessageIcon::Error);
         return false;
     }
     return true;
@@ -477,7 +483,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
         std::string name = expander_.expand(value.name);
         std::optional<RegistryData> data =
             convertRegistryData(value.type, expander_.expand(value.data));
-        bool ok = data && host_.setValue(key, name, data->type, data->bytes);
+        bool ok = data && host_.registry.setValue(key, name, data->type, data->bytes);
         logged.addValue(name, ok ? kValueWritten : kValueKept);
         if (!ok)
             ++registryFailures_;
@@ -504,7 +510,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
         else
             ++registryFailures_;
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)
-            host_.closeKey(*it);
+            host_.registry.closeKey(*it);
         showProgress(kConvertedShare, kRegistryShare, ++keysDone_, keysTotal_);
     }
 }
@@ -524,17 +530,17 @@ void InstallRun::writeIniEntries() {
         // A bare or relative name would land wherever the profile functions put it.
         std::string file = expander_.expand(item.file);
         if (!isPlainLocalPath(file)) {
-            host_.showMessage(notLocalPathMessage(file), MessageIcon::Error);
+            host_.view.showMessage(notLocalPathMessage(file), MessageIcon::Error);
             continue;
         }
-        if (!host_.writeProfileString(file, expander_.expand(item.section),
-                                      keyAndValue.substr(0, equals),
-                                      keyAndValue.substr(equals + 1)))
+        if (!host_.shell.writeProfileString(file, expander_.expand(item.section),
+                                            keyAndValue.substr(0, equals),
+                                            keyAndValue.substr(equals + 1)))
             failed = true;
     }
-    host_.flushProfiles();
+    host_.shell.flushProfiles();
     if (failed)
-        host_.showMessage(text(LanguageEntry::IniFailed), MessageIcon::Warning);
+        host_.view.showMessage(text(LanguageEntry::IniFailed), MessageIcon::Warning);
 }
 
 void InstallRun::editTextFiles() {
@@ -545,20 +551,20 @@ void InstallRun::editTextFiles() {
             continue;
         std::string file = expander_.expand(item.file);
         if (!isPlainLocalPath(file)) {
-            host_.showMessage(notLocalPathMessage(file), MessageIcon::Error);
+            host_.view.showMessage(notLocalPathMessage(file), MessageIcon::Error);
             continue;
         }
         std::string directory = directoryOf(file);
         if (directory.size() >= 4)
             steps.createDirectories(directory, true);
-        std::optional<std::string> existing = host_.readFile(file);
+        std::optional<std::string> existing = host_.files.readFile(file);
         // A file that is there but cannot be read is never replaced by a new one.
-        if (!existing && host_.fileExists(file))
+        if (!existing && host_.files.fileExists(file))
             continue;
         std::optional<std::string> edited = applyTextEdit(
             item.mode, existing, expander_.expand(item.anchor), expander_.expand(item.text));
         if (edited)
-            host_.writeFile(file, *edited);
+            host_.files.writeFile(file, *edited);
     }
 }
 
@@ -571,11 +577,12 @@ void InstallRun::makeShortcuts(InstallResult& result) {
             continue;
         ShortcutSpec shortcut;
         shortcut.target = expander_.expand(item.target);
-        if (!host_.fileExists(shortcut.target) && !host_.directoryExists(shortcut.target))
+        if (!host_.files.fileExists(shortcut.target) &&
+            !host_.files.directoryExists(shortcut.target))
             continue;
         shortcut.file = expander_.expand(item.shortcutFile);
         if (!isPlainLocalPath(shortcut.file)) {
-            host_.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
+            host_.view.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
             continue;
         }
         shortcut.arguments = expander_.expand(item.arguments);
@@ -589,7 +596,7 @@ void InstallRun::makeShortcuts(InstallResult& result) {
         std::string folder = directoryOf(shortcut.file);
         if (folder.size() >= 4)
             steps.createDirectories(folder, true);
-        if (host_.createShortcut(shortcut)) {
+        if (host_.shell.createShortcut(shortcut)) {
             log_.recordFile(shortcut.file);
             result.shortcutsMade = true;
         } else {
@@ -597,7 +604,7 @@ void InstallRun::makeShortcuts(InstallResult& result) {
         }
     }
     if (failed)
-        host_.showMessage(text(LanguageEntry::ShortcutFailed), MessageIcon::Warning);
+        host_.view.showMessage(text(LanguageEntry::ShortcutFailed), MessageIcon::Warning);
 }
 
 bool InstallRun::makeUninstallShortcut() {
@@ -606,10 +613,10 @@ bool InstallRun::makeUninstallShortcut() {
     shortcut.file = joinPath(choices_.shortcutFolder,
                              uninstallShortcutName(package_.script.settings.productName));
     if (!isPlainLocalPath(shortcut.file)) {
-        host_.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
+        host_.view.showMessage(notLocalPathMessage(shortcut.file), MessageIcon::Error);
         return false;
     }
-    if (host_.fileExists(shortcut.file))
+    if (host_.files.fileExists(shortcut.file))
         return true;
     shortcut.target = uninstallerFile();
     shortcut.iconFile = shortcut.target;
@@ -617,7 +624,7 @@ bool InstallRun::makeUninstallShortcut() {
     if (folder.size() >= 4)
         InstallSteps(host_, log_).createDirectories(folder, true);
     log_.recordFile(shortcut.file);
-    return host_.createShortcut(shortcut);
+    return host_.shell.createShortcut(shortcut);
 }
 
 // ---------------------------------------------------------------- the uninstaller
@@ -628,7 +635,7 @@ bool InstallRun::writeUninstaller() {
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
     std::string path = uninstallerFile();
-    if (host_.fileExists(path)) {
+    if (host_.files.fileExists(path)) {
         cancelDeletionAtRestart(path);
         mergeLog();
         return true;
@@ -638,12 +645,12 @@ bool InstallRun::writeUninstaller() {
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
-        host_.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
+        host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
         return false;
     };
-    if (!host_.copyFile(log_.extractedUninstaller, path))
+    if (!host_.files.copyFile(log_.extractedUninstaller, path))
         return fail();
-    std::optional<std::string> image = host_.readFile(path);
+    std::optional<std::string> image = host_.files.readFile(path);
     if (!image || image->empty())
         return fail();
     if ((settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
@@ -652,12 +659,12 @@ bool InstallRun::writeUninstaller() {
     LogContext written = log_;
     std::string plain =
         written.buildText(settings.productName, expander_.expand(settings.preUninstallProgram));
-    if (!host_.writeFile(path, withLog(*image, plain, draw_)))
+    if (!host_.files.writeFile(path, withLog(*image, plain, draw_)))
         return fail();
     log_ = std::move(written);
     log_.uninstallerWritten = true;
     // The extracted copy goes only now: a rollback before this point still needs it.
-    host_.deleteFile(log_.extractedUninstaller);
+    host_.files.deleteFile(log_.extractedUninstaller);
     cancelDeletionAtRestart(path);
     return true;
 }
@@ -665,17 +672,17 @@ bool InstallRun::writeUninstaller() {
 void InstallRun::mergeLog() {
     std::string path = uninstallerFile();
     // Without an uninstaller there is nothing for its shortcut to point to.
-    if (!host_.fileExists(path))
+    if (!host_.files.fileExists(path))
         return;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();
-    std::optional<std::string> file = host_.readFile(path);
+    std::optional<std::string> file = host_.files.readFile(path);
     if (!file)
         return;
     LogContext merged = log_;
     std::optional<std::string> bytes = mergeIntoUninstaller(*file, merged, draw_);
     // An old log the uninstaller could not read is left untouched, the records kept.
-    if (bytes && host_.writeFile(path, *bytes))
+    if (bytes && host_.files.writeFile(path, *bytes))
         log_ = std::move(merged);
 }
 
@@ -684,30 +691,13 @@ void InstallRun::cancelDeletionAtRestart(const std::string& path) {
 }
 
 void cancelDeletionAtRestart(InstallHost& host, const std::string& path) {
-    if (host.isNtFamily()) {
-        std::optional<std::vector<std::string>> pairs = host.pendingFileRenames();
-        if (!pairs)
-            return;
-        if (std::optional<std::vector<std::string>> kept = withoutPendingDeletion(*pairs, path))
-            host.setPendingFileRenames(*kept);
-        return;
-    }
-    std::optional<std::string> ini = host.readWininit();
-    if (!ini)
-        return;
-    if (std::optional<std::string> kept = withoutWininitDeletion(*ini, host.shortPath(path)))
-        host.writeWininit(*kept);
+    vortix::cancelDeletionAtRestart(host.restart, host.registry, path);
 }
 
 void handOverPendingReplacements(InstallHost& host,
                                  const std::vector<PendingReplacement>& replacements) {
-    for (const PendingReplacement& replacement : replacements) {
-        if (host.replaceAtRestart(replacement.temporary, replacement.target))
-            continue;
-        std::string ini = host.readWininit().value_or(std::string());
-        host.writeWininit(withWininitRename(ini, host.shortPath(replacement.target),
-                                            host.shortPath(replacement.temporary)));
-    }
+    for (const PendingReplacement& replacement : replacements)
+        replaceAtRestartOrByWininit(host.restart, replacement.temporary, replacement.target);
 }
 
 }  // namespace vortix

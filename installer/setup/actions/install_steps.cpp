@@ -1,5 +1,6 @@
 #include "installer/setup/actions/install_steps.h"
 
+#include "installer/common/shared_counts.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/windows_path.h"
 
@@ -28,7 +29,7 @@ std::string directoryFailureMessage(const std::string& directory, bool accessDen
 bool InstallSteps::createDirectories(const std::string& path, bool quiet) {
     if (!isDriveLetterPath(path)) {
         if (!quiet)
-            host_.showMessage(directoryFailureMessage(path, false), MessageIcon::Error);
+            host_.view.showMessage(directoryFailureMessage(path, false), MessageIcon::Error);
         return false;
     }
     std::string current = path.substr(0, 2);  // "X:"
@@ -37,13 +38,13 @@ bool InstallSteps::createDirectories(const std::string& path, bool quiet) {
         std::size_t end = slash == std::string::npos ? path.size() : slash;
         if (end > start) {
             current += "\\" + path.substr(start, end - start);
-            if (!host_.directoryExists(current)) {
-                CreateResult made = host_.createDirectory(current);
+            if (!host_.files.directoryExists(current)) {
+                CreateResult made = host_.files.createDirectory(current);
                 if (made == CreateResult::Created) {
                     log_.recordDirectory(current);
-                } else if (made != CreateResult::Exists || !host_.directoryExists(current)) {
+                } else if (made != CreateResult::Exists || !host_.files.directoryExists(current)) {
                     if (!quiet)
-                        host_.showMessage(
+                        host_.view.showMessage(
                             directoryFailureMessage(current, made == CreateResult::AccessDenied),
                             MessageIcon::Error);
                     return false;
@@ -56,11 +57,12 @@ bool InstallSteps::createDirectories(const std::string& path, bool quiet) {
 }
 
 bool InstallSteps::countSharedFile(const std::string& path, bool fileIsThere) {
-    if (!host_.openSharedCounts())
+    SharedCounts counts(host_.registry);
+    if (!counts.open(SharedCountsOpen::CreateWhenMissing))
         return false;
-    std::uint32_t count = host_.sharedCount(path).value_or(fileIsThere ? 1 : 0);
-    host_.setSharedCount(path, count + 1);
-    host_.closeSharedCounts();
+    std::uint32_t count = counts.count(path).value_or(fileIsThere ? 1 : 0);
+    counts.set(path, count + 1);
+    counts.close();
     log_.recordShared(path);
     return true;
 }
@@ -73,10 +75,11 @@ std::optional<BackupRecord> InstallSteps::copyForBackup(const std::string& path,
     BackupRecord record;
     // An earlier copy of a file of the same name (another folder, or an earlier
     // installation) keeps its own: each line names the copy it restores from.
-    record.backupCopy = backupCopyName(
-        folder, fileNameOf(path), [this](const std::string& n) { return host_.fileExists(n); });
+    record.backupCopy = backupCopyName(folder, fileNameOf(path), [this](const std::string& n) {
+        return host_.files.fileExists(n);
+    });
     record.filePath = path;
-    if (!host_.copyFile(path, record.backupCopy))
+    if (!host_.files.copyFile(path, record.backupCopy))
         return std::nullopt;
     return record;
 }
@@ -100,9 +103,9 @@ bool InstallSteps::backUp(const std::string& path, const std::string& installDir
 }
 
 bool InstallSteps::removeFile(const std::string& path) {
-    if (std::optional<std::uint32_t> attributes = host_.attributes(path))
-        host_.setAttributes(path, *attributes & ~kAttributeReadOnly);
-    return host_.deleteFile(path);
+    if (std::optional<std::uint32_t> attributes = host_.files.attributes(path))
+        host_.files.setAttributes(path, *attributes & ~kAttributeReadOnly);
+    return host_.files.deleteFile(path);
 }
 
 }  // namespace vortix

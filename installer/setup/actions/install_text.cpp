@@ -98,31 +98,4 @@ std::string scratchFileName(std::string_view directory, std::uint32_t number) {
     return joinPath(directory, std::to_string(number) + ".tmp");
 }
 
-std::string withWininitRename(std::string_view ini, std::string_view shortTarget,
-                              std::string_view shortSource) {
-    std::string line = std::string(shortTarget) + "=" + std::string(shortSource) + "\r\n";
-    // The first line that reads "[Rename]" (without regard to case or surrounding blanks).
-    for (std::size_t start = 0; start < ini.size();) {
-        std::size_t lf = ini.find('\n', start);
-        std::size_t next = lf == std::string_view::npos ? ini.size() : lf + 1;
-        std::string_view text = ini.substr(start, next - start);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' ||
-                                 text.back() == '\t'))
-            text.remove_suffix(1);
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-        if (equalsIgnoringCase(text, "[Rename]")) {
-            std::string out(ini.substr(0, next));
-            if (lf == std::string_view::npos)
-                out.append("\r\n");
-            return out.append(line).append(ini.substr(next));
-        }
-        start = next;
-    }
-    std::string out(ini);
-    if (!out.empty() && out.back() != '\n')
-        out.append("\r\n");
-    return out.append("[Rename]\r\n").append(line);
-}
-
 }  // namespace vortix

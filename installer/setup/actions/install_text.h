@@ -55,9 +55,4 @@ std::string backupCopyName(std::string_view folder, std::string_view name,
 // A scratch file of the write-privilege test: in `directory`, named by `number`.
 std::string scratchFileName(std::string_view directory, std::uint32_t number);
 
-// wininit.ini with "target=source" in its [Rename] section (the section is added
-// at the end when missing), which the 95 family carries out at the next start.
-std::string withWininitRename(std::string_view ini, std::string_view shortTarget,
-                              std::string_view shortSource);
-
 }  // namespace vortix

@@ -51,10 +51,10 @@ int PluginRecorder::backUpFile(std::string_view path) {
     if (path.empty())
         return kPluginBadArgument;
     std::string file(path);
-    std::optional<std::uint64_t> time = host_.lastWriteTime(file);
-    if (!time || !host_.fileExists(file))
+    std::optional<std::uint64_t> time = host_.files.lastWriteTime(file);
+    if (!time || !host_.files.fileExists(file))
         return kPluginFailed;
-    VersionInfo version = host_.versionInfo(file);
+    VersionInfo version = host_.files.versionInfo(file);
     return InstallSteps(host_, log_)
                    .backUp(file, installDirectory_, version.versionHigh, version.versionLow, *time)
                ? kPluginDone

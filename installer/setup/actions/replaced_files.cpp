@@ -4,9 +4,9 @@ namespace vortix {
 namespace {
 
 void deleteCopy(InstallHost& host, const std::string& path) {
-    if (std::optional<std::uint32_t> attributes = host.attributes(path))
-        host.setAttributes(path, *attributes & ~kAttributeReadOnly);
-    host.deleteFile(path);
+    if (std::optional<std::uint32_t> attributes = host.files.attributes(path))
+        host.files.setAttributes(path, *attributes & ~kAttributeReadOnly);
+    host.files.deleteFile(path);
 }
 
 bool isTemporary(KeptAs kind) {
@@ -17,11 +17,11 @@ bool isTemporary(KeptAs kind) {
 
 bool ReplacedFiles::keepCopy(InstallHost& host, const std::string& path, KeptAs kind,
                              std::optional<std::uint32_t> attributes) {
-    std::string copy = host.newReplacementFile();
+    std::string copy = host.files.newReplacementFile();
     if (copy.empty())
         return false;
-    if (!host.copyFile(path, copy)) {
-        host.deleteFile(copy);
+    if (!host.files.copyFile(path, copy)) {
+        host.files.deleteFile(copy);
         return false;
     }
     keep(path, copy, kind, attributes);
@@ -50,12 +50,12 @@ void ReplacedFiles::restore(InstallHost& host, bool pendingTargets,
             continue;
         }
         // The new file may be read-only; the old one brings its own attributes back.
-        if (std::optional<std::uint32_t> attributes = host.attributes(it->path))
-            host.setAttributes(it->path, *attributes & ~kAttributeReadOnly);
-        if (!host.moveOver(it->copy, it->path))
+        if (std::optional<std::uint32_t> attributes = host.files.attributes(it->path))
+            host.files.setAttributes(it->path, *attributes & ~kAttributeReadOnly);
+        if (!host.files.moveOver(it->copy, it->path))
             continue;
         if (it->attributes)
-            host.setAttributes(it->path, *it->attributes);
+            host.files.setAttributes(it->path, *it->attributes);
         if (it->kind == KeptAs::MovedAside)
             cancelDeletion(it->copy);
     }

@@ -10,7 +10,7 @@ namespace {
 bool refused(InstallHost& host, const std::string& path) {
     if (isPlainLocalPath(path))
         return false;
-    host.showMessage(notLocalPathMessage(path), MessageIcon::Error);
+    host.view.showMessage(notLocalPathMessage(path), MessageIcon::Error);
     return true;
 }
 
@@ -23,7 +23,7 @@ StageOutcome runStageFileOperation(InstallHost& host, LogContext& log, ReplacedF
     if (refused(host, source))
         return StageOutcome::Refused;
     if (action == StageFileAction::Delete) {
-        if (!host.fileExists(source))
+        if (!host.files.fileExists(source))
             return StageOutcome::Failed;
         std::size_t mark = originals.kept().size();
         if (!originals.keepCopy(host, source))
@@ -36,10 +36,10 @@ StageOutcome runStageFileOperation(InstallHost& host, LogContext& log, ReplacedF
     }
     if (refused(host, target))
         return StageOutcome::Refused;
-    if (!host.fileExists(source))
+    if (!host.files.fileExists(source))
         return StageOutcome::Failed;
 
-    const bool existed = host.fileExists(target);
+    const bool existed = host.files.fileExists(target);
     const std::size_t mark = originals.kept().size();
     std::optional<BackupRecord> backup;
     if (existed) {
@@ -60,12 +60,12 @@ StageOutcome runStageFileOperation(InstallHost& host, LogContext& log, ReplacedF
     // A copy is made whole beside the target first; a move is one step.
     bool done;
     if (moves) {
-        done = host.moveOver(source, target);
+        done = host.files.moveOver(source, target);
     } else {
         std::string beside =
-            besideName(target, [&host](const std::string& n) { return host.fileExists(n); });
-        done = host.copyFile(source, beside) && host.moveOver(beside, target);
-        if (!done && host.fileExists(beside))
+            besideName(target, [&host](const std::string& n) { return host.files.fileExists(n); });
+        done = host.files.copyFile(source, beside) && host.files.moveOver(beside, target);
+        if (!done && host.files.fileExists(beside))
             steps.removeFile(beside);
     }
     if (!done) {
@@ -77,9 +77,9 @@ StageOutcome runStageFileOperation(InstallHost& host, LogContext& log, ReplacedF
     if (!existed)
         log.recordFile(target);
     if (backup) {
-        VersionInfo version = host.versionInfo(target);
+        VersionInfo version = host.files.versionInfo(target);
         steps.recordBackup(*backup, version.versionHigh, version.versionLow,
-                           host.lastWriteTime(target).value_or(0));
+                           host.files.lastWriteTime(target).value_or(0));
     }
     return StageOutcome::Done;
 }

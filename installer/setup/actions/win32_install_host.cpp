@@ -8,18 +8,13 @@
 #include <memory>
 
 #include "framework/message_loop.h"
-#include "installer/common/text_fold.h"
 #include "installer/common/win32_system_libraries.h"
-#include "installer/setup/actions/windows_path.h"
 #include "installer/setup/source/package_entries.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
 
 namespace vortix {
 namespace {
-
-constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-constexpr const char* kSessionManagerKey = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 std::uint64_t fromFileTime(const FILETIME& t) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
@@ -43,20 +38,8 @@ std::wstring wide(const std::string& text) {
 }  // namespace
 
 Win32InstallHost::Win32InstallHost(InstallSources sources, SetupMessages& messages,
-                                   ProgressView* view, Mp3Library* mp3, JpegLibrary* jpeg,
-                                   const FaultPlan& faults)
-    : sources_(std::move(sources)),
-      messages_(messages),
-      view_(view),
-      mp3_(mp3),
-      jpeg_(jpeg),
-      faults_(faults) {}
-
-Win32InstallHost::~Win32InstallHost() {
-    closeSharedCounts();
-    for (const OpenKey& open : keys_)
-        RegCloseKey(open.key);
-}
+                                   ProgressView* view, Mp3Library* mp3, JpegLibrary* jpeg)
+    : sources_(std::move(sources)), messages_(messages), view_(view), mp3_(mp3), jpeg_(jpeg) {}
 
 std::uint32_t Win32InstallHost::tickCount() {
     return GetTickCount();
@@ -77,8 +60,6 @@ bool Win32InstallHost::directoryExists(const std::string& path) {
 }
 
 CreateResult Win32InstallHost::createDirectory(const std::string& path) {
-    if (faults_.directoryRefusesWrites(directoryOf(path)))
-        return CreateResult::AccessDenied;
     if (CreateDirectoryA(path.c_str(), nullptr))
         return CreateResult::Created;
     switch (GetLastError()) {
@@ -89,8 +70,6 @@ CreateResult Win32InstallHost::createDirectory(const std::string& path) {
 }
 
 CreateResult Win32InstallHost::createNewFile(const std::string& path) {
-    if (faults_.directoryRefusesWrites(directoryOf(path)))
-        return CreateResult::AccessDenied;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
@@ -105,15 +84,7 @@ CreateResult Win32InstallHost::createNewFile(const std::string& path) {
     }
 }
 
-bool Win32InstallHost::inUse(const std::string& path) const {
-    // The file in use is known by its path only until it is renamed: the file that
-    // then takes its place is a new one.
-    return faults_.fileInUse(path) && !movedAway_.count(upperCased(path));
-}
-
 bool Win32InstallHost::deleteFile(const std::string& path) {
-    if (inUse(path))
-        return false;
     return DeleteFileA(path.c_str()) != 0;
 }
 
@@ -189,30 +160,19 @@ std::string Win32InstallHost::languageName(std::uint32_t language) {
 }
 
 bool Win32InstallHost::copyFile(const std::string& from, const std::string& to) {
-    if (faults_.fileFails(to))
-        return false;
     return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
 bool Win32InstallHost::moveFile(const std::string& from, const std::string& to) {
-    if (!MoveFileA(from.c_str(), to.c_str()))
-        return false;
-    if (inUse(from))
-        movedAway_.insert(upperCased(from));
-    return true;
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
 bool Win32InstallHost::moveOver(const std::string& from, const std::string& to) {
-    // A loaded program can be renamed but never replaced.
-    if (inUse(to))
-        return false;
     return MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 UseTest Win32InstallHost::openExclusive(const std::string& path) {
-    if (inUse(path))
-        return UseTest::InUse;
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
@@ -236,8 +196,6 @@ std::optional<std::string> Win32InstallHost::readFile(const std::string& path) {
 }
 
 bool Win32InstallHost::writeFile(const std::string& path, const std::string& bytes) {
-    if (faults_.fileFails(path) || faults_.directoryRefusesWrites(directoryOf(path)))
-        return false;
     return platform::replaceWholeFile(platform::systemFileSystem(), path, bytes) ==
            platform::WriteOutcome::Ok;
 }
@@ -282,8 +240,6 @@ private:
 
 bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& file,
                                      const std::string& path) {
-    if (faults_.fileFails(path))
-        return false;
     if (file.storage == FileStorage::External)
         return CopyFileA((sources_.setupDirectory + "\\" + file.externalName).c_str(), path.c_str(),
                          FALSE) != 0;
@@ -314,104 +270,8 @@ bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& 
     return ok;
 }
 
-bool Win32InstallHost::openSharedCounts() {
-    closeSharedCounts();
-    if (faults_.keyFails(std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey))
-        return false;
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, nullptr, 0,
-                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &shared_,
-                           nullptr) == ERROR_SUCCESS;
-}
-
-std::optional<std::uint32_t> Win32InstallHost::sharedCount(const std::string& path) {
-    DWORD value = 0, size = sizeof value, type = 0;
-    if (!shared_ ||
-        RegQueryValueExA(shared_, path.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                         &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return std::nullopt;
-    return value;
-}
-
-bool Win32InstallHost::setSharedCount(const std::string& path, std::uint32_t count) {
-    DWORD value = count;
-    return shared_ &&
-           RegSetValueExA(shared_, path.c_str(), 0, REG_DWORD,
-                          reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
-}
-
-void Win32InstallHost::closeSharedCounts() {
-    if (shared_)
-        RegCloseKey(shared_);
-    shared_ = nullptr;
-}
-
-KeyHandle Win32InstallHost::rootKey(RegistryRoot root) {
-    static const HKEY kRoots[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
-                                  HKEY_USERS};
-    return reinterpret_cast<KeyHandle>(kRoots[static_cast<int>(root)]);
-}
-
-std::string Win32InstallHost::keyPath(KeyHandle key) const {
-    for (int r = 0; r < kRootCount; ++r)
-        if (key == const_cast<Win32InstallHost*>(this)->rootKey(static_cast<RegistryRoot>(r)))
-            return std::string(kRootNames[r]);
-    for (const OpenKey& open : keys_)
-        if (reinterpret_cast<KeyHandle>(open.key) == key)
-            return open.path;
-    return {};
-}
-
-KeyCreate Win32InstallHost::createKey(KeyHandle parent, const std::string& name, KeyAccess access,
-                                      KeyHandle& key) {
-    std::string path = keyPath(parent) + "\\" + name;
-    if (faults_.keyFails(path))
-        return KeyCreate::AccessDenied;
-    REGSAM sam = access == KeyAccess::All     ? KEY_ALL_ACCESS
-                 : access == KeyAccess::Write ? KEY_WRITE | KEY_READ
-                                              : KEY_READ;
-    HKEY made = nullptr;
-    DWORD disposition = 0;
-    LONG result = RegCreateKeyExA(reinterpret_cast<HKEY>(parent), name.c_str(), 0, nullptr, 0, sam,
-                                  nullptr, &made, &disposition);
-    if (result == ERROR_ACCESS_DENIED)
-        return KeyCreate::AccessDenied;
-    if (result != ERROR_SUCCESS)
-        return KeyCreate::Failed;
-    keys_.push_back({made, path});
-    key = reinterpret_cast<KeyHandle>(made);
-    return disposition == REG_CREATED_NEW_KEY ? KeyCreate::Created : KeyCreate::Opened;
-}
-
-void Win32InstallHost::closeKey(KeyHandle key) {
-    for (auto it = keys_.begin(); it != keys_.end(); ++it)
-        if (reinterpret_cast<KeyHandle>(it->key) == key) {
-            RegCloseKey(it->key);
-            keys_.erase(it);
-            return;
-        }
-}
-
-bool Win32InstallHost::setValue(KeyHandle key, const std::string& name, RegistryValueType type,
-                                const std::string& data) {
-    DWORD systemType = REG_SZ;
-    switch (type) {
-        case RegistryValueType::Binary: systemType = REG_BINARY; break;
-        case RegistryValueType::Dword: systemType = REG_DWORD; break;
-        case RegistryValueType::String: systemType = REG_SZ; break;
-        case RegistryValueType::MultiString: systemType = REG_MULTI_SZ; break;
-    }
-    if (faults_.keyFails(keyPath(key) + "\\\\" + name))
-        return false;
-    return RegSetValueExA(reinterpret_cast<HKEY>(key), name.empty() ? nullptr : name.c_str(), 0,
-                          systemType, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
-}
-
 bool Win32InstallHost::writeProfileString(const std::string& file, const std::string& section,
                                           const std::string& key, const std::string& value) {
-    if (faults_.fileFails(file))
-        return false;
     return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
            0;
 }
@@ -421,8 +281,6 @@ void Win32InstallHost::flushProfiles() {
 }
 
 bool Win32InstallHost::createShortcut(const ShortcutSpec& shortcut) {
-    if (faults_.fileFails(shortcut.file))
-        return false;
     IShellLinkA* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))))
@@ -522,97 +380,6 @@ int VXJPEG_API conversionProgress(int) {
 bool Win32InstallHost::convertJpeg(const std::string& jpgPath, const std::string& bmpPath) {
     return jpeg_ && jpeg_->toBmp &&
            jpeg_->toBmp(jpgPath.c_str(), bmpPath.c_str(), &conversionProgress) == 1;
-}
-
-bool Win32InstallHost::isNtFamily() {
-    return (GetVersion() & 0x80000000u) == 0;
-}
-
-bool Win32InstallHost::deleteAtRestart(const std::string& path) {
-    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-}
-
-bool Win32InstallHost::replaceAtRestart(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-std::optional<std::vector<std::string>> Win32InstallHost::pendingFileRenames() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD type = 0, size = 0;
-    std::vector<std::string> strings;
-    LONG result =
-        RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type, nullptr, &size);
-    if (result == ERROR_SUCCESS && type == REG_MULTI_SZ && size > 0) {
-        std::string data(size, '\0');
-        if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, &type,
-                             reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS) {
-            data.resize(size);
-            // Pairs of strings; an empty string (the second of a deletion) counts.
-            std::size_t at = 0;
-            while (at < data.size()) {
-                std::size_t end = data.find('\0', at);
-                if (end == std::string::npos)
-                    end = data.size();
-                if (end == at && at + 1 >= data.size())
-                    break;  // the closing NUL
-                strings.push_back(data.substr(at, end - at));
-                at = end + 1;
-            }
-        }
-    }
-    RegCloseKey(key);
-    return strings;
-}
-
-void Win32InstallHost::setPendingFileRenames(const std::vector<std::string>& strings) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_SET_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return;
-    if (strings.empty()) {
-        RegDeleteValueA(key, "PendingFileRenameOperations");
-    } else {
-        std::string data;
-        for (const std::string& s : strings) {
-            data += s;
-            data.push_back('\0');
-        }
-        data.push_back('\0');
-        RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
-                       reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
-    }
-    RegCloseKey(key);
-}
-
-std::string Win32InstallHost::shortPath(const std::string& path) {
-    char buffer[MAX_PATH];
-    DWORD length = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer)
-        return path;
-    return std::string(buffer, length);
-}
-
-std::string Win32InstallHost::wininitPath() const {
-    char directory[MAX_PATH] = "";
-    GetWindowsDirectoryA(directory, sizeof directory);
-    std::string path = directory;
-    if (path.empty() || path.back() != '\\')
-        path += '\\';
-    return path + "WININIT.INI";
-}
-
-std::optional<std::string> Win32InstallHost::readWininit() {
-    if (!fileExists(wininitPath()))
-        return std::string();
-    return readFile(wininitPath());
-}
-
-bool Win32InstallHost::writeWininit(const std::string& text) {
-    return writeFile(wininitPath(), text);
 }
 
 void Win32InstallHost::showMessage(const std::string& text, MessageIcon icon) {

@@ -1,17 +1,19 @@
-// The system's side of an installation run: files, registry, profiles, shell
-// links, the add-on libraries and what the user sees, for InstallRun.
+// The system's side of an installation run, for InstallRun: files, profiles,
+// shell links, the add-on libraries and what the user sees, with the registry
+// and restart queue tables both programs share.
 #pragma once
 
 #include <windows.h>
 
-#include <set>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "installer/common/win32_registry.h"
+#include "installer/common/win32_restart_system.h"
 #include "installer/package/package_reader.h"
 #include "installer/setup/actions/install_host.h"
 #include "installer/setup/addons/win32_libraries.h"
-#include "installer/setup/fault_plan.h"
 #include "installer/setup/win32_messages.h"
 
 namespace vortix {
@@ -32,11 +34,16 @@ struct InstallSources {
     std::string temporaryDirectory;       // ends in "\"
 };
 
-class Win32InstallHost final : public InstallHost {
+class Win32InstallHost final : public InstallFiles,
+                               public InstallShell,
+                               public InstallConverters,
+                               public InstallView {
 public:
     Win32InstallHost(InstallSources sources, SetupMessages& messages, ProgressView* view,
-                     Mp3Library* mp3, JpegLibrary* jpeg, const FaultPlan& faults);
-    ~Win32InstallHost() override;
+                     Mp3Library* mp3, JpegLibrary* jpeg);
+
+    // The tables the run works through.
+    InstallHost tables() { return {*this, registry_, *this, *this, restart_, *this}; }
 
     // Where status and progress go from now on (null: nowhere).
     void setView(ProgressView* view) { view_ = view; }
@@ -68,18 +75,6 @@ public:
     bool writeFileData(std::size_t fileIndex, const PackagedFile& file,
                        const std::string& path) override;
 
-    bool openSharedCounts() override;
-    std::optional<std::uint32_t> sharedCount(const std::string& path) override;
-    bool setSharedCount(const std::string& path, std::uint32_t count) override;
-    void closeSharedCounts() override;
-
-    KeyHandle rootKey(RegistryRoot root) override;
-    KeyCreate createKey(KeyHandle parent, const std::string& name, KeyAccess access,
-                        KeyHandle& key) override;
-    void closeKey(KeyHandle key) override;
-    bool setValue(KeyHandle key, const std::string& name, RegistryValueType type,
-                  const std::string& data) override;
-
     bool writeProfileString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
     void flushProfiles() override;
@@ -95,15 +90,6 @@ public:
     void mp3Stop() override;
     bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) override;
 
-    bool isNtFamily() override;
-    bool deleteAtRestart(const std::string& path) override;
-    bool replaceAtRestart(const std::string& from, const std::string& to) override;
-    std::optional<std::vector<std::string>> pendingFileRenames() override;
-    void setPendingFileRenames(const std::vector<std::string>& strings) override;
-    std::string shortPath(const std::string& path) override;
-    std::optional<std::string> readWininit() override;
-    bool writeWininit(const std::string& text) override;
-
     void showMessage(const std::string& text, MessageIcon icon) override;
     bool askYesNo(const std::string& text) override;
     bool askRetryCancel(const std::string& text) override;
@@ -111,24 +97,24 @@ public:
     void setProgress(int percent) override;
 
 private:
-    std::string wininitPath() const;
-    bool inUse(const std::string& path) const;
-
     InstallSources sources_;
     SetupMessages& messages_;
     ProgressView* view_;
     Mp3Library* mp3_;
     JpegLibrary* jpeg_;
-    const FaultPlan& faults_;
-    std::set<std::string> movedAway_;  // upper-cased paths of files in use, renamed since
-    HKEY shared_ = nullptr;
-    // Key handles handed out, with the path the fault plan knows them by.
-    struct OpenKey {
-        HKEY key;
-        std::string path;
-    };
-    std::vector<OpenKey> keys_;
-    std::string keyPath(KeyHandle key) const;
+    Win32Registry registry_;
+    Win32RestartSystem restart_;
 };
+
+// The tables an installation runs through in this build: the host's own in the
+// product, with the failures a test asks for laid over them in the test build
+// (fault_seam_product.cpp or fault_seam_test.cpp).
+class InstallTables {
+public:
+    virtual ~InstallTables() = default;
+    virtual InstallHost& host() = 0;
+};
+
+std::unique_ptr<InstallTables> installTablesOfThisBuild(Win32InstallHost& system);
 
 }  // namespace vortix

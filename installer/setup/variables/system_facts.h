@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "installer/common/registry.h"
+
 namespace vortix {
 
 enum class SystemFolder {
@@ -35,16 +37,6 @@ struct OsVersion {
 
 struct ScreenMode {
     std::uint32_t width = 0, height = 0, bitsPerPixel = 0;
-};
-
-// Registry value types as the system numbers them.
-inline constexpr std::uint32_t kRegistryTypeString = 1;
-inline constexpr std::uint32_t kRegistryTypeExpandString = 2;
-inline constexpr std::uint32_t kRegistryTypeDword = 4;
-
-struct RegistryValue {
-    std::uint32_t type = kRegistryTypeString;
-    std::string data;  // the raw bytes; strings usually end with a NUL
 };
 
 // The four registry roots as handle values.

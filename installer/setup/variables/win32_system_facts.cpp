@@ -10,6 +10,7 @@
 #include <deque>
 #include <vector>
 
+#include "installer/common/win32_registry.h"
 #include "installer/common/win32_system_libraries.h"
 #include "installer/setup/variables/processor_type.h"
 #include "installer/setup/variables/win32_directx.h"
@@ -33,35 +34,16 @@ std::string filled(Fill fill) {
     return std::string();
 }
 
-HKEY rootKey(std::uint32_t root) {
+// The root of one of the kRoot... handle values; nothing for any other value.
+std::optional<RegistryRoot> registryRoot(std::uint32_t root) {
     switch (root) {
-        case kRootClassesRoot: return HKEY_CLASSES_ROOT;
-        case kRootCurrentUser: return HKEY_CURRENT_USER;
-        case kRootLocalMachine: return HKEY_LOCAL_MACHINE;
-        case kRootUsers: return HKEY_USERS;
-        default: return nullptr;
+        case kRootClassesRoot: return RegistryRoot::ClassesRoot;
+        case kRootCurrentUser: return RegistryRoot::CurrentUser;
+        case kRootLocalMachine: return RegistryRoot::LocalMachine;
+        case kRootUsers: return RegistryRoot::Users;
+        default: return std::nullopt;
     }
 }
-
-// An open registry key, closed when it goes.
-class OpenKey {
-public:
-    OpenKey(std::uint32_t root, const std::string& path) {
-        HKEY parent = rootKey(root);
-        if (parent && RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~OpenKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // Keeps the system from asking for a disk in an empty drive while files are looked for.
 class NoDiskPrompts {
@@ -282,34 +264,21 @@ std::uint32_t Win32SystemFacts::directXVersion() {
 }
 
 bool Win32SystemFacts::registryKeyExists(std::uint32_t root, const std::string& key) {
-    return OpenKey(root, key).get() != nullptr;
+    std::optional<RegistryRoot> known = registryRoot(root);
+    if (!known)
+        return false;
+    Win32Registry registry;
+    return static_cast<bool>(OpenedKey(registry, *known, key, KeyAccess::Read));
 }
 
 std::optional<RegistryValue> Win32SystemFacts::registryValue(std::uint32_t root,
                                                              const std::string& key,
                                                              const std::string& name) {
-    OpenKey opened(root, key);
-    if (!opened.get())
+    std::optional<RegistryRoot> known = registryRoot(root);
+    if (!known)
         return std::nullopt;
-    RegistryValue value;
-    DWORD type = 0, size = 0;
-    LONG result = RegQueryValueExA(opened.get(), name.c_str(), nullptr, &type, nullptr, &size);
-    for (int attempt = 0; attempt < 4 && result == ERROR_SUCCESS; ++attempt) {
-        value.data.resize(size);
-        DWORD got = size;
-        result = RegQueryValueExA(opened.get(), name.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(value.data.data()), &got);
-        if (result == ERROR_SUCCESS) {
-            value.data.resize(got);
-            value.type = type;
-            return value;
-        }
-        if (result == ERROR_MORE_DATA) {
-            size = got;  // the value grew in between
-            result = ERROR_SUCCESS;
-        }
-    }
-    return std::nullopt;
+    Win32Registry registry;
+    return readRegistryValue(registry, *known, key, name);
 }
 
 std::string Win32SystemFacts::expandEnvironment(const std::string& text) {

@@ -41,3 +41,12 @@ TEST(Wininit, AddsADeletionOnce) {
               "[boot]\r\nx=1\r\n[Rename]\r\nNUL=C:\\U.EXE");
     EXPECT_EQ(withWininitDeletion("[Rename]", "C:\\U.EXE"), "[Rename]\r\nNUL=C:\\U.EXE\r\n");
 }
+
+TEST(Wininit, AddsARename) {
+    EXPECT_EQ(withWininitRename("", "C:\\A.DLL", "C:\\T.TMP"),
+              "[Rename]\r\nC:\\A.DLL=C:\\T.TMP\r\n");
+    EXPECT_EQ(withWininitRename("[rename]\r\nNUL=C:\\X\r\n", "A", "B"),
+              "[rename]\r\nA=B\r\nNUL=C:\\X\r\n");
+    EXPECT_EQ(withWininitRename("[Other]\r\nx=1", "A", "B"),
+              "[Other]\r\nx=1\r\n[Rename]\r\nA=B\r\n");
+}

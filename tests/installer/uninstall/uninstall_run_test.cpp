@@ -5,10 +5,11 @@
 #include <algorithm>
 
 #include "installer/common/log_context.h"
-#include "tests/installer/uninstall/fake_uninstall_host.h"
+#include "installer/common/shared_counts.h"
+#include "tests/installer/support/fake_machine.h"
 
 using namespace vortix;
-using testing_support::FakeUninstallHost;
+using testing_support::FakeMachine;
 
 namespace {
 
@@ -16,15 +17,17 @@ const std::string kSystem = "C:\\WINDOWS\\SYSTEM\\";
 
 // A typical installation on the fake machine, and its log inside the fake uninstaller.
 struct Installation {
-    FakeUninstallHost host;
+    FakeMachine host;
     LogContext log;
 
     Installation() {
+        host.shortPaths[host.ownPath] = "C:\\WINDOWS\\APPUNI~1.EXE";
+        host.registry.key(RegistryRoot::LocalMachine, kSharedDllsKey);
         host.directories = {"C:\\APP", "C:\\APP\\DATA"};
         log.recordDirectory("C:\\App");
         log.recordDirectory("C:\\App\\Data");
         for (const char* file : {"C:\\App\\app.exe", "C:\\App\\Data\\readonly.dat"}) {
-            host.addFile(file, {}, std::string(file).find("readonly") != std::string::npos);
+            host.addStampedFile(file, {}, std::string(file).find("readonly") != std::string::npos);
             log.recordFile(file);
         }
         log.recordFile("C:\\App\\already-gone.txt");
@@ -42,25 +45,27 @@ struct Installation {
         machine.subkey("Plug", kKeyRecorded).addValue("v", kValueWritten);
         log.registryWritten = true;
 
-        host.key(RegistryRoot::CurrentUser, "Software\\Contavo").values = {"INSTALLED",
-                                                                           "NOTWRITTEN"};
-        host.key(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign");
-        host.key(RegistryRoot::CurrentUser, "Software\\Other");
-        host.key(RegistryRoot::LocalMachine, "Software\\Empty but existed");
-        host.key(RegistryRoot::LocalMachine, "Software\\Plug").values = {"V"};
+        host.registry.key(RegistryRoot::CurrentUser, "Software\\Contavo").values = {
+            {"INSTALLED", {RegistryValueType::String, ""}},
+            {"NOTWRITTEN", {RegistryValueType::String, ""}}};
+        host.registry.key(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign");
+        host.registry.key(RegistryRoot::CurrentUser, "Software\\Other");
+        host.registry.key(RegistryRoot::LocalMachine, "Software\\Empty but existed");
+        host.registry.key(RegistryRoot::LocalMachine, "Software\\Plug").values = {
+            {"V", {RegistryValueType::String, ""}}};
     }
 
     void addShared(const std::string& name, std::optional<std::uint32_t> count) {
         host.addFile(kSystem + name);
         if (count)
-            host.sharedCounts[upperCased(kSystem + name)] = *count;
+            host.setSharedCount(kSystem + name, *count);
         log.recordShared(kSystem + name);
     }
 
     int run(const char* commandLine = "\"C:\\WINDOWS\\App Uninstaller.exe\" /SILENT /NOREMOVE",
             const char* preUninstall = "") {
         host.ownFile = withLog("MZ", log.buildText("Contavo Lite", preUninstall), clockKeyDraw());
-        return runUninstall(host, parseCommandLine(commandLine));
+        return runUninstall(host.uninstall, parseCommandLine(commandLine));
     }
 };
 
@@ -75,24 +80,24 @@ TEST(UninstallRun, SilentRunRemovesWhatWasInstalledAndNothingElse) {
     EXPECT_EQ(i.run(), 1);
 
     // Shared files: 3 becomes 2 and stays; the last user and an uncounted one go.
-    EXPECT_EQ(i.host.sharedCounts.at(upperCased(kSystem + "three.dll")), 2u);
+    EXPECT_EQ(i.host.sharedCount(kSystem + "three.dll"), 2u);
     EXPECT_TRUE(i.host.hasFile(kSystem + "three.dll"));
     EXPECT_FALSE(i.host.hasFile(kSystem + "last.dll"));
-    EXPECT_FALSE(i.host.sharedCounts.count(upperCased(kSystem + "last.dll")));
+    EXPECT_FALSE(i.host.sharedCount(kSystem + "last.dll"));
     EXPECT_FALSE(i.host.hasFile(kSystem + "uncounted.dll"));
     // Files, the read-only one too; the user's file and its folder stay.
     EXPECT_FALSE(i.host.hasFile("C:\\App\\app.exe"));
     EXPECT_FALSE(i.host.hasFile("C:\\App\\Data\\readonly.dat"));
     EXPECT_TRUE(i.host.hasFile("C:\\App\\Data\\user notes.txt"));
-    EXPECT_EQ(i.host.directories, (std::set<std::string>{"C:\\APP", "C:\\APP\\DATA"}));
+    EXPECT_TRUE(i.host.directories.count("C:\\APP") && i.host.directories.count("C:\\APP\\DATA"));
     EXPECT_EQ(i.host.currentDirectory, "c:\\");
     // Registry: written values and created keys go, existing keys stay even when empty.
-    EXPECT_FALSE(i.host.findKey(RegistryRoot::CurrentUser, "Software\\Contavo"));
-    EXPECT_TRUE(i.host.findKey(RegistryRoot::CurrentUser, "Software\\Other"));
-    EXPECT_TRUE(i.host.findKey(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign"));
-    EXPECT_TRUE(i.host.findKey(RegistryRoot::LocalMachine, "Software\\Empty but existed"));
-    EXPECT_FALSE(i.host.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
-    EXPECT_EQ(i.host.openKeys(), 0);
+    EXPECT_FALSE(i.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Contavo"));
+    EXPECT_TRUE(i.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Other"));
+    EXPECT_TRUE(i.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign"));
+    EXPECT_TRUE(i.host.registry.findKey(RegistryRoot::LocalMachine, "Software\\Empty but existed"));
+    EXPECT_FALSE(i.host.registry.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
+    EXPECT_EQ(i.host.registry.openKeys(), 0);
     // Silent: no window, no question, and with /NOREMOVE the program file stays.
     EXPECT_TRUE(i.host.shown.empty());
     EXPECT_TRUE(i.host.phases.empty());
@@ -103,7 +108,7 @@ TEST(UninstallRun, SilentRunRemovesWhatWasInstalledAndNothingElse) {
 TEST(UninstallRun, InteractiveRunReportsWhatStayedInTheDetails) {
     Installation i;
     i.host.addFile("C:\\App\\Data\\user notes.txt");
-    i.host.files[upperCased("C:\\App\\app.exe")].locked = true;
+    i.host.files[upperCased("C:\\App\\app.exe")].inUse = true;
     i.host.yesNoAnswers = {true};
     EXPECT_EQ(i.run("vxuninst"), 1);
     EXPECT_EQ(i.host.shown.at(0),
@@ -123,8 +128,11 @@ TEST(UninstallRun, InteractiveRunReportsWhatStayedInTheDetails) {
 
 TEST(UninstallRun, CleanRunHasNoDetails) {
     Installation i;
-    i.host.key(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign");
-    i.host.roots[1].subkeys[upperCased("Software")]->subkeys[upperCased("Shared")]->subkeys.clear();
+    i.host.registry.key(RegistryRoot::CurrentUser, "Software\\Shared\\Foreign");
+    i.host.registry.roots[1]
+        .subkeys[upperCased("Software")]
+        ->subkeys[upperCased("Shared")]
+        ->subkeys.clear();
     i.host.yesNoAnswers = {true};
     EXPECT_EQ(i.run(""), 1);
     EXPECT_EQ(i.host.result, "Uninstallation successful.");
@@ -161,7 +169,7 @@ TEST(UninstallRun, SharedFileQuestionAnswers) {
             std::string path = kSystem + order[k];
             EXPECT_EQ(!i.host.hasFile(path), c.removed[k]) << path;
             if (!c.removed[k]) {
-                EXPECT_EQ(i.host.sharedCounts.at(upperCased(path)), 0u) << path;
+                EXPECT_EQ(i.host.sharedCount(path), 0u) << path;
             }
         }
     }
@@ -181,7 +189,7 @@ TEST(UninstallRun, SharedFileQuestionAnswers) {
     two.addShared("two.dll", 2);
     two.host.yesNoAnswers = {true};
     two.run("");
-    EXPECT_EQ(two.host.sharedCounts.at(upperCased(kSystem + "two.dll")), 1u);
+    EXPECT_EQ(two.host.sharedCount(kSystem + "two.dll"), 1u);
     EXPECT_TRUE(two.host.hasFile(kSystem + "two.dll"));
     EXPECT_EQ(std::count_if(two.host.shown.begin(), two.host.shown.end(),
                             [](const std::string& s) { return s.rfind("Shared file ", 0) == 0; }),
@@ -191,21 +199,21 @@ TEST(UninstallRun, SharedFileQuestionAnswers) {
 TEST(UninstallRun, NoSharedFilesNoSharedCountsKey) {
     Installation i;
     i.run();
-    EXPECT_EQ(i.host.sharedCountsOpened, 0);
+    EXPECT_EQ(i.host.registry.pathsOpened.count(upperCased(kSharedDllsKey)), 0u);
 }
 
 TEST(UninstallRun, BackupsComeBackOnlyOverUnchangedOrMissingFiles) {
     Installation i;
     FileStamp installed{7, 8, 0x00050000, 3};
     for (const char* name : {"same.dll", "changed.dll", "missing.dll"}) {
-        i.host.addFile("C:\\App\\Backup\\" + std::string(name), {1, 1, 1, 1});
+        i.host.addStampedFile("C:\\App\\Backup\\" + std::string(name), {1, 1, 1, 1});
         i.host.files[upperCased("C:\\App\\Backup\\" + std::string(name))].content = "backup";
         BackupRecord r{
             "C:\\App\\Backup\\" + std::string(name), kSystem + name, 0x00050000, 3, 7, 8};
         i.log.recordBackup(r.line());
     }
-    i.host.addFile(kSystem + "same.dll", installed);
-    i.host.addFile(kSystem + "changed.dll", {7, 9, 0x00050000, 3});
+    i.host.addStampedFile(kSystem + "same.dll", installed);
+    i.host.addStampedFile(kSystem + "changed.dll", {7, 9, 0x00050000, 3});
     i.host.yesNoAnswers = {true, true};
     i.run("");
     EXPECT_EQ(i.host.files.at(upperCased(kSystem + "same.dll")).content, "backup");
@@ -233,24 +241,24 @@ TEST(UninstallRun, BackupsComeBackOnlyOverUnchangedOrMissingFiles) {
 TEST(UninstallRun, EndsEarlyAndChangesNothing) {
     auto untouched = [](const Installation& i) {
         return i.host.hasFile("C:\\App\\app.exe") &&
-               i.host.findKey(RegistryRoot::CurrentUser, "Software\\Contavo");
+               i.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Contavo");
     };
     {  // a damaged log
         Installation i;
         i.host.ownFile = withLog("MZ", i.log.buildText("Contavo Lite", ""), clockKeyDraw());
         i.host.ownFile[5] ^= 1;
-        EXPECT_EQ(runUninstall(i.host, parseCommandLine("")), 0);
+        EXPECT_EQ(runUninstall(i.host.uninstall, parseCommandLine("")), 0);
         EXPECT_EQ(i.host.shown,
                   (std::vector<std::string>{"Uninstallation information corrupt. Aborting."}));
         EXPECT_TRUE(untouched(i));
         i.host.shown.clear();
-        EXPECT_EQ(runUninstall(i.host, parseCommandLine("/silent")), 0);
+        EXPECT_EQ(runUninstall(i.host.uninstall, parseCommandLine("/silent")), 0);
         EXPECT_TRUE(i.host.shown.empty());
     }
     {  // its own file unreadable
         Installation i;
         i.host.ownFileReadable = false;
-        EXPECT_EQ(runUninstall(i.host, parseCommandLine("")), 0);
+        EXPECT_EQ(runUninstall(i.host.uninstall, parseCommandLine("")), 0);
         EXPECT_EQ(
             i.host.shown,
             (std::vector<std::string>{"Couldn't read uninstallation information. Aborting."}));
@@ -277,7 +285,7 @@ TEST(UninstallRun, EndsEarlyAndChangesNothing) {
     }
     {  // no rights on a key with values to delete
         Installation i;
-        i.host.key(RegistryRoot::CurrentUser, "Software\\Contavo").denyWrite = true;
+        i.host.registry.key(RegistryRoot::CurrentUser, "Software\\Contavo").readOnly = true;
         i.host.yesNoAnswers = {true};
         EXPECT_EQ(i.run(""), 0);
         EXPECT_EQ(i.host.shown.back().rfind("You don't have required privileges", 0), 0u);
@@ -301,24 +309,24 @@ TEST(UninstallRun, PreUninstallProgramThatAgreesOrCannotStart) {
 TEST(UninstallRun, RegistryWalkOnDeniedAndMissingKeys) {
     {  // read-only access to a key without logged values: walked, not fatal
         Installation i;
-        i.host.key(RegistryRoot::LocalMachine, "Software").denyWrite = true;
+        i.host.registry.key(RegistryRoot::LocalMachine, "Software").readOnly = true;
         EXPECT_EQ(i.run(), 1);
-        EXPECT_FALSE(i.host.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
+        EXPECT_FALSE(i.host.registry.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
     }
     {  // not even readable: the pre-check stops the run on the NT family
         Installation i;
-        i.host.key(RegistryRoot::LocalMachine, "Software").denyRead = true;
+        i.host.registry.key(RegistryRoot::LocalMachine, "Software").denyRead = true;
         EXPECT_EQ(i.run(), 0);
         EXPECT_TRUE(i.host.hasFile("C:\\App\\app.exe"));
     }
     {  // elsewhere there is no pre-check: that root stops, the others are still walked
         Installation i;
         i.host.ntFamily = false;
-        i.host.key(RegistryRoot::CurrentUser, "Software").denyRead = true;
+        i.host.registry.key(RegistryRoot::CurrentUser, "Software").denyRead = true;
         EXPECT_EQ(i.run(), 1);
-        EXPECT_TRUE(i.host.findKey(RegistryRoot::CurrentUser, "Software\\Contavo"));
-        EXPECT_FALSE(i.host.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
-        EXPECT_EQ(i.host.openKeys(), 0);
+        EXPECT_TRUE(i.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Contavo"));
+        EXPECT_FALSE(i.host.registry.findKey(RegistryRoot::LocalMachine, "Software\\Plug"));
+        EXPECT_EQ(i.host.registry.openKeys(), 0);
     }
 }
 

@@ -4,16 +4,17 @@
 
 #include <algorithm>
 
+#include "installer/common/shared_counts.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/plugin_recorder.h"
 #include "installer/setup/actions/stage_file_operation.h"
-#include "tests/installer/setup/actions/fake_install_host.h"
+#include "tests/installer/support/fake_machine.h"
 
 using namespace vortix;
 using testing_support::FakeExpander;
-using testing_support::FakeInstallFile;
-using testing_support::FakeInstallHost;
+using testing_support::FakeFile;
+using testing_support::FakeMachine;
 using namespace std::string_literals;
 
 namespace {
@@ -27,7 +28,7 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 
 // A package and a machine with the Windows directory and the extracted uninstaller.
 struct Machine {
-    FakeInstallHost host;
+    FakeMachine host;
     FakeExpander expander;
     LogContext log;
     ReplacedFiles originals;
@@ -62,7 +63,7 @@ struct Machine {
     }
 
     InstallResult run() {
-        InstallRun install(host, expander, log, {script, files, texts}, choices, originals);
+        InstallRun install(host.install, expander, log, {script, files, texts}, choices, originals);
         return install.run();
     }
 
@@ -100,7 +101,7 @@ TEST(InstallRun, NewFilesAreRecordedFilesThatWereThereAreNot) {
     EXPECT_TRUE(s.log.uninstallerWritten);
     // No scratch file of the write test is left behind, and once the installation is
     // complete no copy kept for a rollback.
-    s.originals.discard(s.host);
+    s.originals.discard(s.host.install);
     for (const auto& [path, file] : s.host.files)
         EXPECT_EQ(path.find(".TMP"), std::string::npos) << path;
 }
@@ -181,11 +182,11 @@ TEST(InstallRun, LockedFileOn95IsReplacedAtRestartOrAskedAbout) {
     EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\app.exe"});
 
     // Handed to the system, or to wininit.ini where the system cannot take it.
-    handOverPendingReplacements(s.host, result.pendingReplacements);
+    handOverPendingReplacements(s.host.install, result.pendingReplacements);
     EXPECT_EQ(s.host.replacedAtRestart.at(0),
               std::make_pair(pending.temporary, std::string("C:\\App\\app.exe")));
     s.host.restartReplaceWorks = false;
-    handOverPendingReplacements(s.host, result.pendingReplacements);
+    handOverPendingReplacements(s.host.install, result.pendingReplacements);
     EXPECT_EQ(s.host.wininit,
               "[Rename]\r\nSHORT:C:\\App\\app.exe=SHORT:" + pending.temporary + "\r\n");
 
@@ -207,10 +208,10 @@ TEST(InstallRun, SharedFileIsCountedNotRecordedAsInstalled) {
     EXPECT_EQ(log.shared, std::vector<std::string>{"C:\\WINDOWS\\SYSTEM\\common.dll"});
     EXPECT_TRUE(log.files.empty());
     ASSERT_TRUE(first.run().completed);  // a second installation of the same file
-    EXPECT_EQ(first.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\common.dll")), 2u);
+    EXPECT_EQ(first.host.sharedCount("C:\\WINDOWS\\SYSTEM\\common.dll"), 2u);
 
     Machine closed;
-    closed.host.sharedCountsOpen = false;
+    closed.host.lockSharedCounts();
     closed.addFile("C:\\App\\common.dll", kFileShared);
     ASSERT_TRUE(closed.run().completed);
     EXPECT_TRUE(closed.installedLog().shared.empty());
@@ -326,22 +327,22 @@ TEST(InstallRun, SkippedFilesAndFileSelection) {
     EXPECT_TRUE(s.host.hasFile("C:\\App\\ok.dat"));
 
     // The typical type takes files of both of the first two types.
-    s = Machine();
-    s.choices.componentSelection = true;
-    s.addFile("C:\\App\\second-type.dat").typeMask = 2;
-    ASSERT_TRUE(s.run().completed);
-    EXPECT_TRUE(s.host.hasFile("C:\\App\\second-type.dat"));
+    Machine typical;
+    typical.choices.componentSelection = true;
+    typical.addFile("C:\\App\\second-type.dat").typeMask = 2;
+    ASSERT_TRUE(typical.run().completed);
+    EXPECT_TRUE(typical.host.hasFile("C:\\App\\second-type.dat"));
 
     // The custom type takes what the chosen components hold, whatever the type.
-    s = Machine();
-    s.choices.componentSelection = true;
-    s.choices.installType = kCustomType;
-    s.choices.selectedComponents = {true, false};
-    s.addFile("C:\\App\\second-type.dat").typeMask = 2;
-    s.addFile("C:\\App\\unselected.dat").component = 1;
-    ASSERT_TRUE(s.run().completed);
-    EXPECT_TRUE(s.host.hasFile("C:\\App\\second-type.dat"));
-    EXPECT_FALSE(s.host.hasFile("C:\\App\\unselected.dat"));
+    Machine custom;
+    custom.choices.componentSelection = true;
+    custom.choices.installType = kCustomType;
+    custom.choices.selectedComponents = {true, false};
+    custom.addFile("C:\\App\\second-type.dat").typeMask = 2;
+    custom.addFile("C:\\App\\unselected.dat").component = 1;
+    ASSERT_TRUE(custom.run().completed);
+    EXPECT_TRUE(custom.host.hasFile("C:\\App\\second-type.dat"));
+    EXPECT_FALSE(custom.host.hasFile("C:\\App\\unselected.dat"));
 }
 
 TEST(InstallRun, ActiveXFailuresAreReportedOnceAndTheRunGoesOn) {
@@ -362,7 +363,7 @@ TEST(InstallRun, ActiveXFailuresAreReportedOnceAndTheRunGoesOn) {
 
 TEST(InstallRun, RegistryValuesAreTypedAndLogged) {
     Machine s;
-    s.host.key(RegistryRoot::CurrentUser, "Software");
+    s.host.registry.key(RegistryRoot::CurrentUser, "Software");
     RegistryItemKey software{"Software", {}, {}};
     RegistryItemKey app{"Vortix\\<Product>", {}, {}};
     app.values = {{"Path", kRegString, "<InstallDir>", {}},
@@ -373,12 +374,13 @@ TEST(InstallRun, RegistryValuesAreTypedAndLogged) {
     s.expander.variables["<Product>"] = "Contavo";
     ASSERT_TRUE(s.run().completed);
 
-    const auto* key = s.host.findKey(RegistryRoot::CurrentUser, "Software\\Vortix\\Contavo");
+    const auto* key =
+        s.host.registry.findKey(RegistryRoot::CurrentUser, "Software\\Vortix\\Contavo");
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->values.at("PATH").second, "C:\\App\0"s);
     EXPECT_EQ(key->values.at("COUNT"), std::make_pair(RegistryValueType::Dword, "\7\0\0\0"s));
     EXPECT_EQ(key->values.count("SKIPPED"), 0u);
-    EXPECT_EQ(s.host.openKeys(), 0);
+    EXPECT_EQ(s.host.registry.openKeys(), 0);
 
     UninstallLog log = s.installedLog();
     const RegistryKeyNode& root = log.registry.roots[1];
@@ -396,7 +398,7 @@ TEST(InstallRun, RegistryValuesAreTypedAndLogged) {
 
 TEST(InstallRun, KeyThatCannotBeCreatedOrValueThatCannotBeWrittenFailsTheRun) {
     Machine s;
-    s.host.key(RegistryRoot::LocalMachine, "Software").denyCreate = true;
+    s.host.registry.key(RegistryRoot::LocalMachine, "Software").denyCreate = true;
     RegistryItemKey software{"Software\\Contavo", {}, {}};
     s.script.registry[2].subkeys.push_back(software);
     s.addFile("C:\\App\\a.txt");
@@ -408,7 +410,7 @@ TEST(InstallRun, KeyThatCannotBeCreatedOrValueThatCannotBeWrittenFailsTheRun) {
 
     // A key that may only be read is opened that way; its values cannot be written.
     Machine r;
-    r.host.key(RegistryRoot::LocalMachine, "Locked").readOnly = true;
+    r.host.registry.key(RegistryRoot::LocalMachine, "Locked").readOnly = true;
     RegistryItemKey locked{"Locked", {{"v", kRegString, "x", {}}}, {}};
     r.script.registry[2].subkeys.push_back(locked);
     RegistryItemKey bad{"Bad", {{"v", kRegBinary, "zz", {}}}, {}};
@@ -513,14 +515,14 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     older.registryWritten = true;
     s.host.addFile(kUninstaller,
                    withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw()));
-    s.host.pendingRenames = std::vector<std::string>{"\\??\\" + kUninstaller, "", "a", "b"};
+    s.host.setPendingRenames({"\\??\\" + kUninstaller, "", "a", "b"});
     s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
     s.addFile("C:\\App\\second.txt");
     ASSERT_TRUE(s.run().completed);
     EXPECT_EQ(s.installedLog().files,
               (std::vector<std::string>{"C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk",
                                         "C:\\App\\second.txt", "C:\\App\\first.txt"}));
-    EXPECT_EQ(s.host.pendingRenames, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(s.host.pendingRenames(), (std::vector<std::string>{"a", "b"}));
     EXPECT_FALSE(s.log.uninstallerWritten);  // the installed uninstaller belongs to the earlier run
 
     // An update that finds no uninstaller writes none, and makes no shortcut to it.
@@ -557,9 +559,9 @@ TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
 }
 
 TEST(PluginRecorder, ResultsAndRecords) {
-    FakeInstallHost host;
+    FakeMachine host;
     LogContext log;
-    PluginRecorder plugin(host, log, "C:\\App");
+    PluginRecorder plugin(host.install, log, "C:\\App");
     EXPECT_EQ(plugin.recordFile(""), kPluginBadArgument);
     EXPECT_EQ(plugin.recordFile("C:\\App\\x.txt"), kPluginDone);
     EXPECT_EQ(plugin.createDirectory("C:\\App\\Plug\\In"), kPluginDone);
@@ -569,10 +571,10 @@ TEST(PluginRecorder, ResultsAndRecords) {
     EXPECT_EQ(plugin.recordValue(0x80000001u, "Software\\Plug", ""), kPluginBadArgument);
     EXPECT_EQ(plugin.recordValue(0x80000001u, "Software\\Plug", "v"), kPluginDone);
     EXPECT_EQ(plugin.countSharedFile("C:\\App\\s.dll"), kPluginDone);
-    host.sharedCountsOpen = false;
+    host.lockSharedCounts();
     EXPECT_EQ(plugin.countSharedFile("C:\\App\\s.dll"), kPluginFailed);
     EXPECT_EQ(plugin.backUpFile("C:\\App\\none.dll"), kPluginFailed);
-    FakeInstallFile& file = host.addFile("C:\\App\\own.dll", "own");
+    FakeFile& file = host.addFile("C:\\App\\own.dll", "own");
     file.version = {0x00030000, 5, 0, ""};
     file.lastWritten = 0x0000000200000003ull;
     EXPECT_EQ(plugin.backUpFile("C:\\App\\own.dll"), kPluginDone);
@@ -597,7 +599,7 @@ TEST(PluginRecorder, ResultsAndRecords) {
 namespace {
 
 // No file of the run's own making is left beside the targets or in the temporary folder.
-void expectNoLeftovers(const FakeInstallHost& host) {
+void expectNoLeftovers(const FakeMachine& host) {
     for (const auto& [path, file] : host.files) {
         EXPECT_EQ(path.find(".VXNEW"), std::string::npos) << path;
         EXPECT_FALSE(path.rfind("C:\\TEMP\\", 0) == 0 && path.find(".TMP") != std::string::npos)
@@ -606,9 +608,9 @@ void expectNoLeftovers(const FakeInstallHost& host) {
 }
 
 void restore(Machine& m) {
-    m.originals.restore(m.host, false,
-                        [&](const std::string& p) { cancelDeletionAtRestart(m.host, p); });
-    m.originals.restore(m.host, true, [](const std::string&) {});
+    m.originals.restore(m.host.install, false,
+                        [&](const std::string& p) { cancelDeletionAtRestart(m.host.install, p); });
+    m.originals.restore(m.host.install, true, [](const std::string&) {});
 }
 
 }  // namespace
@@ -628,7 +630,7 @@ TEST(InstallRun, NewDataThatCannotBeWrittenLeavesTheFileThatWasThere) {
             m.script.settings.options |= kOptionBackup;
         m.addFile("C:\\App\\lib.dll", c.fileOptions);
         m.addFile("C:\\App\\new.dll");
-        FakeInstallFile& old = m.host.addFile("C:\\App\\lib.dll", "the user's");
+        FakeFile& old = m.host.addFile("C:\\App\\lib.dll", "the user's");
         old.attributes = kAttributeReadOnly;
         old.inUse = c.inUse;
         m.host.failingData = {0, 1};
@@ -677,7 +679,7 @@ TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
             m.addFile("C:\\App\\lib.dll").attributes = kAttributeReadOnly;
             m.addFile("C:\\App\\app.exe");
             m.addFile("C:\\App\\new.txt");
-            FakeInstallFile& lib = m.host.addFile("C:\\App\\lib.dll", "old lib");
+            FakeFile& lib = m.host.addFile("C:\\App\\lib.dll", "old lib");
             lib.attributes = kAttributeHidden | kAttributeReadOnly;
             lib.lastWritten = 77;
             m.host.addFile("C:\\App\\app.exe", "old app").inUse = true;
@@ -694,7 +696,7 @@ TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
         EXPECT_EQ(aborted.host.file("C:\\App\\app.exe").content, "old app");
         EXPECT_FALSE(aborted.host.hasFile("C:\\App\\app.exe.delete_on_reboot0"));
         // The moved-aside file's deletion at the restart is withdrawn.
-        EXPECT_EQ(aborted.host.pendingRenames, std::vector<std::string>());
+        EXPECT_EQ(aborted.host.pendingRenames(), std::vector<std::string>());
         EXPECT_FALSE(aborted.host.hasFile("C:\\App\\Backup\\lib.dll"));
         // The new file is the uninstaller's to remove (it is recorded).
         EXPECT_EQ(aborted.installedLog().files, std::vector<std::string>{"C:\\App\\new.txt"});
@@ -703,7 +705,7 @@ TEST(InstallRun, ReplacedFilesGoBackOnRollbackAndTheirCopiesGoWhenItCompletes) {
         Machine completed;
         prepare(completed);
         ASSERT_TRUE(completed.run().completed);
-        completed.originals.discard(completed.host);
+        completed.originals.discard(completed.host.install);
         expectNoLeftovers(completed.host);
         EXPECT_EQ(completed.host.hasFile("C:\\App\\Backup\\lib.dll"), backup);
         EXPECT_EQ(completed.host.file("C:\\App\\lib.dll").content, "data0");
@@ -717,11 +719,11 @@ TEST(InstallRun, SharedFileAlreadyThereWithoutACountCountsAsOneUserAlready) {
     m.addFile("C:\\WINDOWS\\SYSTEM\\new.dll", kFileShared);
     m.host.addFile("C:\\WINDOWS\\SYSTEM\\theirs.dll", "another program's");
     m.host.addFile("C:\\WINDOWS\\SYSTEM\\counted.dll", "counted");
-    m.host.sharedCounts[upperCased("C:\\WINDOWS\\SYSTEM\\counted.dll")] = 3;
+    m.host.setSharedCount("C:\\WINDOWS\\SYSTEM\\counted.dll", 3);
     ASSERT_TRUE(m.run().completed);
-    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\theirs.dll")), 2u);
-    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\counted.dll")), 4u);
-    EXPECT_EQ(m.host.sharedCounts.at(upperCased("C:\\WINDOWS\\SYSTEM\\new.dll")), 1u);
+    EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\theirs.dll"), 2u);
+    EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\counted.dll"), 4u);
+    EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\new.dll"), 1u);
 }
 
 TEST(InstallRun, BackupCopiesOfTheSameNameEachKeepTheirOwnAndTheTimeTheFileHas) {
@@ -764,7 +766,7 @@ TEST(InstallRun, IniTextAndShortcutFilesHoldToPlainLocalPaths) {
 }
 
 TEST(StageFileOperation, KeepsWhatWasThereAndRecordsOnlyWhatItMade) {
-    FakeInstallHost host;
+    FakeMachine host;
     LogContext log;
     ReplacedFiles originals;
     host.addFile("C:\\Src\\a.cfg", "packaged a");
@@ -773,17 +775,19 @@ TEST(StageFileOperation, KeepsWhatWasThereAndRecordsOnlyWhatItMade) {
     host.addFile("C:\\App\\gone.txt", "deleted by the stage");
     host.now = 42;
     using A = StageFileAction;
-    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Copy, "C:\\Src\\a.cfg",
+    EXPECT_EQ(runStageFileOperation(host.install, log, originals, A::Copy, "C:\\Src\\a.cfg",
                                     "C:\\App\\a.cfg", "C:\\App"),
               StageOutcome::Done);
-    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Move, "C:\\Src\\b.cfg",
+    EXPECT_EQ(runStageFileOperation(host.install, log, originals, A::Move, "C:\\Src\\b.cfg",
                                     "C:\\App\\b.cfg", ""),
               StageOutcome::Done);
-    EXPECT_EQ(runStageFileOperation(host, log, originals, A::Delete, "C:\\App\\gone.txt", "", ""),
-              StageOutcome::Done);
+    EXPECT_EQ(
+        runStageFileOperation(host.install, log, originals, A::Delete, "C:\\App\\gone.txt", "", ""),
+        StageOutcome::Done);
     for (const char* bad : {"..\\x.cfg", "\\\\server\\x.cfg", "C:\\App\\..\\x.cfg"})
-        EXPECT_EQ(runStageFileOperation(host, log, originals, A::Copy, "C:\\Src\\a.cfg", bad, ""),
-                  StageOutcome::Refused);
+        EXPECT_EQ(
+            runStageFileOperation(host.install, log, originals, A::Copy, "C:\\Src\\a.cfg", bad, ""),
+            StageOutcome::Refused);
     EXPECT_EQ(host.messages.size(), 3u);
     EXPECT_EQ(host.file("C:\\App\\a.cfg").content, "packaged a");
     EXPECT_EQ(host.file("C:\\App\\b.cfg").content, "packaged b");
@@ -796,7 +800,7 @@ TEST(StageFileOperation, KeepsWhatWasThereAndRecordsOnlyWhatItMade) {
     EXPECT_EQ(std::get<UninstallLog>(read).backupLines.size(), 1u);
 
     // An aborted installation puts all three back.
-    originals.restore(host, false, [](const std::string&) {});
+    originals.restore(host.install, false, [](const std::string&) {});
     EXPECT_EQ(host.file("C:\\App\\a.cfg").content, "the user's a");
     EXPECT_EQ(host.file("C:\\Src\\b.cfg").content, "packaged b");
     EXPECT_EQ(host.file("C:\\App\\gone.txt").content, "deleted by the stage");

@@ -261,12 +261,3 @@ TEST(InstallText, FormattingNeverReadsPastItsArguments) {
     EXPECT_EQ(formatText("code %d, %x %n", {"-8"}), "code -8, %x %n");
     EXPECT_EQ(entry({"zero"}, 5), "");
 }
-
-TEST(InstallText, WininitRename) {
-    EXPECT_EQ(withWininitRename("", "C:\\A.DLL", "C:\\T.TMP"),
-              "[Rename]\r\nC:\\A.DLL=C:\\T.TMP\r\n");
-    EXPECT_EQ(withWininitRename("[rename]\r\nNUL=C:\\X\r\n", "A", "B"),
-              "[rename]\r\nA=B\r\nNUL=C:\\X\r\n");
-    EXPECT_EQ(withWininitRename("[Other]\r\nx=1", "A", "B"),
-              "[Other]\r\nx=1\r\n[Rename]\r\nA=B\r\n");
-}
