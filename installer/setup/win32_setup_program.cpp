@@ -13,6 +13,7 @@
 #include "installer/common/win32_registry.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/stage_file_operation.h"
+#include "installer/setup/actions/win32_rollback_services.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/addons/win32_plugin_guard.h"
 #include "installer/setup/probe/win32_machine_probe.h"
@@ -25,7 +26,6 @@
 #include "installer/setup/wizard/win32_install_type_page.h"
 #include "installer/setup/wizard/win32_system_information_page.h"
 #include "installer/setup/wizard/wizard_texts.h"
-#include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
@@ -61,20 +61,6 @@ std::string windowsDirectory() {
         path.pop_back();
     return path;
 }
-
-// The uninstaller's own run, undoing a rollback log held in memory rather than in
-// an uninstaller program's file.
-class RollbackHost final : public Win32Host {
-public:
-    explicit RollbackHost(std::string file) : file_(std::move(file)) {}
-    bool readOwnFile(std::string& bytes) override {
-        bytes = file_;
-        return true;
-    }
-
-private:
-    std::string file_;
-};
 
 // The modeless "initialising" box shown while the package's pieces are loaded.
 class InitialisingBox : public fw::DialogImpl<InitialisingBox> {};
@@ -822,71 +808,17 @@ void SetupProgram::afterInstallation(const Finish& finish) {
             openItem(settings.afterInstall[i].path);
 }
 
-void SetupProgram::runUninstallerAndWait(const std::string& path) {
-    std::string commandLine = "\"" + path + "\" /SILENT /NOREMOVE";
-    std::string directory = directoryOf(path);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &process))
-        return;
-    CloseHandle(process.hThread);
-    fw::waitDispatching(process.hProcess);
-    Sleep(50);
-    CloseHandle(process.hProcess);
-}
-
 void SetupProgram::rollBack() {
     const PackageSettings& settings = package_.script.settings;
-    bool update = (settings.options & kOptionUpdate) != 0;
-    bool createsUninstaller = (settings.options & kOptionCreateUninstaller) != 0;
-    InstallHost& host = tables_->host();
-    auto cancelDeletion = [&host](const std::string& path) { cancelDeletionAtRestart(host, path); };
-    // The files the run replaced go back first, so that the backup folder is empty
-    // again when the uninstaller removes the directories the run made.
-    originals_.restore(host, false, cancelDeletion);
-    log_.rollback = true;
-    switch (rollbackAction(update, createsUninstaller, log_)) {
-        case RollbackAction::RemoveRecordedFiles: {
-            // No uninstaller program of its own: the records are undone here, all of
-            // them (shared counts, files, directories, registry), as the uninstaller would.
-            std::string text = log_.buildText(settings.productName, "");
-            RollbackHost undo(withLog("MZ", text, clockKeyDraw()));
-            UninstallHost tables = undo.tables();
-            UninstallOptions options;
-            options.silent = options.noRemove = true;
-            runUninstall(tables, options);
-            break;
-        }
-        case RollbackAction::RunInstalledUninstaller: {
-            std::string installed = uninstallerPath(windowsDirectory(), settings.productName);
-            runUninstallerAndWait(installed);
-            SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(installed.c_str());
-            break;
-        }
-        case RollbackAction::RunRollbackLog: {
-            const std::string& extracted = pieces_->extractedUninstaller();
-            platform::FileBytes image;
-            if (extracted.empty() ||
-                platform::readWholeFile(platform::systemFileSystem(), extracted,
-                                        std::size_t{64} << 20,
-                                        image) != platform::ReadOutcome::Ok ||
-                image.size() == 0)
-                break;
-            std::string text = log_.buildText(settings.productName, "");
-            std::string program = withLog(image.view(), text, clockKeyDraw());
-            if (platform::replaceWholeFile(platform::systemFileSystem(), extracted, program) !=
-                platform::WriteOutcome::Ok)
-                break;
-            runUninstallerAndWait(extracted);
-            DeleteFileA(extracted.c_str());
-            break;
-        }
-    }
-    // A file that waited for the restart stayed in place; the removal just took it.
-    originals_.restore(host, true, cancelDeletion);
+    RollbackFacts facts{settings.productName, (settings.options & kOptionUpdate) != 0,
+                        (settings.options & kOptionCreateUninstaller) != 0,
+                        uninstallerPath(windowsDirectory(), settings.productName),
+                        pieces_->extractedUninstaller()};
+    Win32Host removal;
+    UninstallHost removalTables = removal.tables();
+    Win32UninstallerLauncher launcher;
+    Win32ProgramFiles programs;
+    Rollback({tables_->host(), removalTables, launcher, programs}).run(facts, log_, originals_);
 }
 
 void SetupProgram::cleanUp() {

@@ -92,7 +92,6 @@ private:
     void openItem(const std::string& path);
 
     void rollBack();
-    void runUninstallerAndWait(const std::string& path);
     void cleanUp();
 
     HINSTANCE instance_;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "installer/common/shared_counts.h"
+#include "installer/uninstall/uninstall_run.h"
 
 namespace testing_support {
 namespace {
@@ -416,6 +417,61 @@ private:
     FakeMachine& m_;
 };
 
+// ---------------------------------------------------------------- the rollback's programs
+
+class FakeMachine::Launcher final : public UninstallerLauncher {
+public:
+    explicit Launcher(FakeMachine& m) : m_(m) {}
+
+    void runAndWait(const std::string& program) override {
+        m_.uninstallersRun.push_back(program);
+        auto it = m_.files.find(upperCased(program));
+        if (it == m_.files.end())
+            return;
+        // The uninstaller reads its own file; its mutex goes when it ends.
+        std::string ownPath = m_.ownPath, ownFile = m_.ownFile;
+        std::set<std::string> mutexes = m_.mutexes;
+        m_.ownPath = program;
+        m_.ownFile = it->second.content;
+        runUninstall(m_.uninstall, parseCommandLine("\"" + program + "\" /SILENT /NOREMOVE"));
+        m_.ownPath = ownPath;
+        m_.ownFile = ownFile;
+        m_.mutexes = mutexes;
+    }
+
+private:
+    FakeMachine& m_;
+};
+
+class FakeMachine::Programs final : public ProgramFiles {
+public:
+    explicit Programs(FakeMachine& m) : m_(m) {}
+
+    std::optional<std::string> read(const std::string& path) override {
+        auto it = m_.files.find(upperCased(path));
+        if (it == m_.files.end() || it->second.unreadable)
+            return std::nullopt;
+        return it->second.content;
+    }
+    bool write(const std::string& path, const std::string& bytes) override {
+        return m_.writeFile(path, bytes);
+    }
+    void makePlain(const std::string& path) override {
+        auto it = m_.files.find(upperCased(path));
+        if (it != m_.files.end())
+            it->second.attributes = 0;
+    }
+    void remove(const std::string& path) override {
+        auto it = m_.files.find(upperCased(path));
+        if (it != m_.files.end() && !it->second.inUse &&
+            !(it->second.attributes & kAttributeReadOnly))
+            m_.files.erase(it);
+    }
+
+private:
+    FakeMachine& m_;
+};
+
 // ---------------------------------------------------------------- the machine
 
 FakeMachine::FakeMachine()
@@ -427,8 +483,11 @@ FakeMachine::FakeMachine()
       program_(std::make_unique<Program>(*this)),
       removalFiles_(std::make_unique<RemovalFiles>(*this)),
       removalUser_(std::make_unique<RemovalUser>(*this)),
+      launcher_(std::make_unique<Launcher>(*this)),
+      programs_(std::make_unique<Programs>(*this)),
       install{*files_, registry, *shell_, *converters_, *restart_, *installUser_},
-      uninstall{*program_, *removalFiles_, registry, *restart_, *removalUser_} {}
+      uninstall{*program_, *removalFiles_, registry, *restart_, *removalUser_},
+      rollback{install, uninstall, *launcher_, *programs_} {}
 
 FakeMachine::~FakeMachine() = default;
 

@@ -15,6 +15,7 @@
 
 #include "installer/common/text_fold.h"
 #include "installer/setup/actions/install_host.h"
+#include "installer/setup/actions/rollback.h"
 #include "installer/uninstall/uninstall_host.h"
 #include "tests/installer/common/fake_registry.h"
 
@@ -52,6 +53,8 @@ class FakeMachine {
     std::unique_ptr<UninstallProgram> program_;
     std::unique_ptr<UninstallFiles> removalFiles_;
     std::unique_ptr<UninstallView> removalUser_;
+    std::unique_ptr<UninstallerLauncher> launcher_;
+    std::unique_ptr<ProgramFiles> programs_;
 
 public:
     FakeMachine();
@@ -87,6 +90,9 @@ public:
     std::set<std::string> mutexes;
     std::optional<std::uint32_t> preUninstallExit;  // nothing: cannot start
     std::vector<std::string> programsRun;
+    // Uninstallers the setup program started; each runs on this machine with the
+    // log in its file.
+    std::vector<std::string> uninstallersRun;
 
     // ---- the registry
     FakeRegistry registry;
@@ -132,6 +138,7 @@ public:
     // ---- the tables of each program's run
     InstallHost install;
     UninstallHost uninstall;
+    RollbackServices rollback;
 
     // ---- building and reading the machine
     // A file, its folders made with it.
@@ -159,6 +166,8 @@ private:
     class Program;
     class RemovalFiles;
     class RemovalUser;
+    class Launcher;
+    class Programs;
 
     bool directoryExists(const std::string& path) const;
     bool copyFile(const std::string& from, const std::string& to);

@@ -9,72 +9,25 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/plugin_recorder.h"
 #include "installer/setup/actions/stage_file_operation.h"
-#include "tests/installer/support/fake_machine.h"
+#include "tests/installer/setup/actions/install_machine.h"
+#include "tests/installer/support/failing_tables.h"
 
 using namespace vortix;
+using testing_support::FailingTables;
 using testing_support::FakeExpander;
 using testing_support::FakeFile;
 using testing_support::FakeMachine;
+using testing_support::Installation;
+using testing_support::kExtracted;
+using testing_support::kUninstaller;
+using testing_support::Machine;
 using namespace std::string_literals;
 
 namespace {
 
-const std::string kUninstaller = "C:\\WINDOWS\\Contavo Lite Uninstaller.exe";
-const std::string kExtracted = "C:\\TEMP\\vxw1.EXE";
-
 bool contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
-
-// A package and a machine with the Windows directory and the extracted uninstaller.
-struct Machine {
-    FakeMachine host;
-    FakeExpander expander;
-    LogContext log;
-    ReplacedFiles originals;
-    Script script;
-    std::vector<PackagedFile> files;
-    std::vector<std::string> texts = std::vector<std::string>(141);
-    InstallChoices choices;
-
-    Machine() {
-        for (std::size_t k = 0; k < texts.size(); ++k)
-            texts[k] = "[" + std::to_string(k) + "]";
-        texts[112] = "Copying ";
-        texts[120] = "%s is in use.";
-        expander.variables = {{"<InstallDir>", "C:\\App"}, {"<Menu>", "C:\\Menu\\Contavo"}};
-        host.addDirectory("C:\\WINDOWS");
-        host.addFile(kExtracted, "MZ uninstaller");
-        host.uninstallerTarget = kUninstaller;
-        log.extractedUninstaller = kExtracted;
-        script.settings.productName = "Contavo Lite";
-        script.settings.options = kOptionCreateUninstaller;
-        choices.installDirectory = "C:\\App";
-        choices.shortcutFolder = "C:\\Menu\\Contavo";
-        choices.windowsDirectory = "C:\\WINDOWS";
-    }
-
-    PackagedFile& addFile(const std::string& target, std::uint32_t options = 0) {
-        files.emplace_back();
-        files.back().target = target;
-        files.back().dataSize = 10;
-        files.back().options = options;
-        return files.back();
-    }
-
-    InstallResult run() {
-        InstallRun install(host.install, expander, log, {script, files, texts}, choices, originals);
-        return install.run();
-    }
-
-    UninstallLog installedLog() const {
-        std::variant<UninstallLog, LogError> read =
-            readUninstallLog(host.file(kUninstaller).content);
-        EXPECT_TRUE(std::holds_alternative<UninstallLog>(read));
-        return std::holds_alternative<UninstallLog>(read) ? std::get<UninstallLog>(read)
-                                                          : UninstallLog();
-    }
-};
 
 }  // namespace
 
@@ -820,4 +773,32 @@ TEST(InstallRun, TheBarFollowsTheFilesBytesAndNeverGoesBack) {
     // 1000 of 4000 bytes, all of them, the uninstaller, done.
     EXPECT_EQ(s.host.progress, (std::vector<int>{0, 20, 80, 95, 100}));
     EXPECT_TRUE(std::is_sorted(s.host.progress.begin(), s.host.progress.end()));
+}
+
+// Whichever call of the tables fails, a run that gives up is rolled back to the
+// machine as it was: call 1, 2, ... fails until the run makes fewer calls.
+TEST(InstallRun, AFailureAtAnyCallIsRolledBackToTheMachineAsItWas) {
+    int rolledBack = 0;
+    for (int failAt = 1;; ++failAt) {
+        SCOPED_TRACE("call " + std::to_string(failAt));
+        for (std::uint32_t options : {kOptionCreateUninstaller, std::uint32_t{0}}) {
+            SCOPED_TRACE(options ? "with an uninstaller" : "without one");
+            Installation m(options | kOptionBackup);
+            FailingTables failing(m.host.install);
+            failing.failAt = failAt;
+            InstallResult result = m.runThrough(failing.host());
+            failing.failAt = 0;
+            if (!failing.failed) {
+                EXPECT_TRUE(result.completed);
+                ASSERT_GT(rolledBack, 10);
+                return;
+            }
+            if (result.completed)
+                continue;  // that step's failure is reported and the run goes on
+            m.rollBackThrough(failing.host());
+            ++rolledBack;
+            EXPECT_EQ(machineState(m.host), m.before);
+            EXPECT_EQ(m.host.registry.openKeys(), 0);
+        }
+    }
 }

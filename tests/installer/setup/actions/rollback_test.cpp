@@ -1,0 +1,56 @@
+#include "installer/setup/actions/rollback.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/installer/setup/actions/install_machine.h"
+#include "tests/installer/support/machine_state.h"
+
+using namespace vortix;
+using testing_support::Installation;
+using testing_support::kExtracted;
+using testing_support::kUninstaller;
+using testing_support::machineState;
+
+TEST(Rollback, EachWayOfUndoingLeavesTheMachineAsItWas) {
+    struct Case {
+        const char* name;
+        std::uint32_t options;
+        bool completes;  // the run completes, and a later stage gives up
+        std::vector<std::string> uninstallersRun;
+    };
+    for (const Case& c : {
+             // No uninstaller of its own: the records are undone in memory.
+             Case{"in memory", 0, false, {}},
+             Case{"update", kOptionCreateUninstaller | kOptionUpdate, false, {}},
+             // The uninstaller is written: it removes the installation and then goes.
+             Case{"installed uninstaller", kOptionCreateUninstaller, true, {kUninstaller}},
+             // Not yet written: the extracted one runs with the log appended, then goes.
+             Case{"extracted uninstaller", kOptionCreateUninstaller, false, {kExtracted}},
+         }) {
+        SCOPED_TRACE(c.name);
+        Installation m(c.options);
+        if (!c.completes)  // the registry refuses the package's key
+            m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
+        ASSERT_EQ(m.run().completed, c.completes);
+        ASSERT_TRUE(m.host.hasFile("C:\\App\\app.exe"));
+        m.rollBack();
+        EXPECT_TRUE(m.log.rollback);
+        EXPECT_EQ(m.host.uninstallersRun, c.uninstallersRun);
+        EXPECT_EQ(machineState(m.host), m.before);
+        EXPECT_FALSE(m.host.hasFile(kUninstaller));
+        // The extracted copy goes with the uninstaller written, or once it has run.
+        EXPECT_EQ(m.host.hasFile(kExtracted), c.uninstallersRun.empty());
+        EXPECT_EQ(m.host.registry.openKeys(), 0);
+    }
+}
+
+TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
+    Installation m(kOptionCreateUninstaller);
+    m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
+    ASSERT_FALSE(m.run().completed);
+    m.host.files[upperCased(kExtracted)].unreadable = true;
+    m.rollBack();
+    EXPECT_TRUE(m.host.uninstallersRun.empty());
+    // The originals still come back.
+    EXPECT_EQ(m.host.file("C:\\App\\settings.ini").content, "the user's settings");
+}
