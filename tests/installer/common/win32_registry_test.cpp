@@ -59,7 +59,11 @@ TEST_F(Win32RegistryTable, KeysAreOpenedCreatedAndDeletedOnlyWithoutSubkeys) {
     ASSERT_EQ(registry.createKey(user, kTestKey + "\\Sub", KeyAccess::Write, sub),
               KeyCreate::Created);
     registry.closeKey(sub);
+    // Opened for its values only, a key does not list its subkeys.
     ASSERT_EQ(registry.createKey(user, kTestKey, KeyAccess::Values, key), KeyCreate::Opened);
+    EXPECT_FALSE(registry.hasSubkey(key));
+    registry.closeKey(key);
+    ASSERT_EQ(registry.openKey(user, kTestKey, KeyAccess::Read, key), KeyOpen::Opened);
     EXPECT_TRUE(registry.hasSubkey(key));
     registry.closeKey(key);
     EXPECT_FALSE(registry.deleteKey(user, kTestKey));
