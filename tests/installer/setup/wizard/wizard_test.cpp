@@ -181,6 +181,23 @@ TEST(InstallTypes, ButtonsCodesAndWhichFilesEachTakes) {
     }
 }
 
+TEST(InstallTypes, TheComponentsAreChosenOnTheirPageOrWithTheCustomType) {
+    struct Case {
+        std::uint32_t pages, type;
+        bool chosen;
+    };
+    const Case cases[] = {
+        {0, kTypicalType, false},
+        {kPageInstallType, kMinimalType, false},
+        {kPageInstallType, kCustomType, true},  // the type brings the page
+        {kPageComponents, kTypicalType, true},
+        {kPageInstallType | kPageComponents, kMinimalType, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(componentsChosenOnPages(c.pages, c.type), c.chosen)
+            << std::hex << c.pages << " type " << c.type;
+}
+
 TEST(InstallTypes, CaptionsInTheLanguageOrTheSetsOwn) {
     PackageSettings settings;
     settings.options |= kOptionMultilingual;
