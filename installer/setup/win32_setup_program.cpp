@@ -2,34 +2,22 @@
 
 #include <objbase.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <new>
 
 #include "framework/message_loop.h"
-#include "installer/common/local_path.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/stage_file_operation.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/addons/win32_plugin_guard.h"
-#include "installer/setup/probe/win32_machine_probe.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/wizard/install_type_choice.h"
 #include "installer/setup/wizard/program_folder.h"
-#include "installer/setup/wizard/win32_components_page.h"
-#include "installer/setup/wizard/win32_destination_page.h"
-#include "installer/setup/wizard/win32_document_page.h"
-#include "installer/setup/wizard/win32_install_type_page.h"
-#include "installer/setup/wizard/win32_language_page.h"
-#include "installer/setup/wizard/win32_program_folder_page.h"
-#include "installer/setup/wizard/win32_summary_page.h"
-#include "installer/setup/wizard/win32_system_information_page.h"
-#include "installer/setup/wizard/win32_user_page.h"
-#include "installer/setup/wizard/win32_welcome_page.h"
+#include "installer/setup/wizard/win32_stage_pages.h"
 #include "installer/uninstall/uninstall_run.h"
 #include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
@@ -305,73 +293,6 @@ bool SetupProgram::leadToTheInstallation() {
     pages_.clear();
     return stop.kind == WizardStop::Page;
 }
-
-namespace {
-
-// The heading and prompt a page shows from the language set.
-struct PageCaption {
-    LanguageEntry heading, prompt;
-};
-
-// Which page each stage shows: its class, its built-in template, and the language
-// set's heading and prompt on it. The language page has texts of its own (no set
-// is loaded yet).
-struct StagePage {
-    int stage;
-    int templateId;
-    std::optional<PageCaption> caption;
-    std::unique_ptr<WizardPage> (*make)(PageContext& run);
-};
-
-template <class Page>
-std::unique_ptr<WizardPage> make(PageContext& run) {
-    return std::make_unique<Page>(run);
-}
-
-template <DocumentPage::Document document>
-std::unique_ptr<WizardPage> makeDocument(PageContext& run) {
-    return std::make_unique<DocumentPage>(run, document);
-}
-
-constexpr StagePage kStagePages[] = {
-    {kLanguageStage, IDD_LANGUAGE_PAGE, std::nullopt, &make<LanguagePage>},
-    {kWelcomeStage, IDD_WELCOME_PAGE,
-     PageCaption{LanguageEntry::WelcomeHeading, LanguageEntry::WelcomeText}, &make<WelcomePage>},
-    {kLicenceStage, IDD_TEXT_PAGE,
-     PageCaption{LanguageEntry::LicenceHeading, LanguageEntry::LicenceText},
-     &makeDocument<DocumentPage::Document::Licence>},
-    {kInformationStage, IDD_TEXT_PAGE,
-     PageCaption{LanguageEntry::InformationHeading, LanguageEntry::InformationText},
-     &makeDocument<DocumentPage::Document::Information>},
-    {kSystemInformationStage, IDD_SYSTEM_PAGE,
-     PageCaption{LanguageEntry::SystemHeading, LanguageEntry::SystemText},
-     &make<SystemInformationPage>},
-    {kUserStage, IDD_USER_PAGE, PageCaption{LanguageEntry::UserHeading, LanguageEntry::UserText},
-     &make<UserPage>},
-    {kDestinationStage, IDD_DESTINATION_PAGE,
-     PageCaption{LanguageEntry::DestinationHeading, LanguageEntry::DestinationText},
-     &make<DestinationPage>},
-    {kProgramFolderStage, IDD_PROGRAM_FOLDER_PAGE,
-     PageCaption{LanguageEntry::ProgramFolderHeading, LanguageEntry::ProgramFolderText},
-     &make<ProgramFolderPage>},
-    {kInstallTypeStage, IDD_INSTALL_TYPE_PAGE,
-     PageCaption{LanguageEntry::InstallTypeHeading, LanguageEntry::InstallTypeText},
-     &make<InstallTypePage>},
-    {kComponentsStage, IDD_COMPONENTS_PAGE,
-     PageCaption{LanguageEntry::ComponentsHeading, LanguageEntry::ComponentsText},
-     &make<ComponentsPage>},
-    {kSummaryStage, IDD_SUMMARY_PAGE,
-     PageCaption{LanguageEntry::ReadyHeading, LanguageEntry::ReadyText}, &make<SummaryPage>},
-};
-
-const StagePage* stagePage(int stage) {
-    for (const StagePage& page : kStagePages)
-        if (page.stage == stage)
-            return &page;
-    return nullptr;
-}
-
-}  // namespace
 
 PageChoice SetupProgram::showPage(int stage, bool canGoBack) {
     const StagePage* kind = stagePage(stage);

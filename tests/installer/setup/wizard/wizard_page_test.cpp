@@ -1,7 +1,7 @@
 // A wizard page in this process under Wine: the wait for the user's choice on the
-// framework's message loop, and a page class's own table before the buttons every
-// page has. The page is made from a package's own template (welcome-page.dlg: the
-// heading, the prompt, its own text 501, Back, Next and Cancel).
+// framework's message loop, a page class's own table before the buttons every page
+// has, and which stages have a page. The page is made from a package's own template
+// (welcome-page.dlg: the heading, the prompt, its own text 501, Back, Next and Cancel).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "installer/setup/resource.h"
+#include "installer/setup/wizard/win32_stage_pages.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 #include "installer/setup/wizard/wizard_stages.h"
 #include "tests/support/win32/driver.h"
@@ -142,6 +143,20 @@ TEST_F(WizardPageWait, AClickOnAPageNotWaitingIsKeptUntilItShowsAgain) {
     post(IDOK);
     EXPECT_EQ(page.waitForChoice(messages, ""), PageChoice::Next);
     EXPECT_EQ(waitingQuit(), std::nullopt);
+}
+
+TEST(StagePages, EveryStageBeforeTheInstallationHasItsPageAndNoOtherHasOne) {
+    for (int stage = 0; stage <= kClosingStage + 1; ++stage) {
+        const StagePage* page = stagePage(stage);
+        bool wizardStage = stage >= kFirstStage && stage < kProgressStage;
+        ASSERT_EQ(page != nullptr, wizardStage) << "stage " << stage;
+        if (!page)
+            continue;
+        EXPECT_EQ(page->stage, stage);
+        EXPECT_NE(page->make, nullptr) << "stage " << stage;
+        // Only the language page has texts of its own.
+        EXPECT_EQ(page->caption.has_value(), stage != kLanguageStage) << "stage " << stage;
+    }
 }
 
 }  // namespace
