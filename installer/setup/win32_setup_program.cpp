@@ -2,12 +2,10 @@
 
 #include <objbase.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <new>
 
 #include "framework/message_loop.h"
-#include "installer/common/local_path.h"
 #include "installer/common/uninstall_log.h"
 #include "installer/common/uninstaller_name.h"
 #include "installer/common/win32_registry.h"
@@ -16,16 +14,12 @@
 #include "installer/setup/actions/win32_rollback_services.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/addons/win32_plugin_guard.h"
-#include "installer/setup/probe/win32_machine_probe.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
 #include "installer/setup/wizard/install_type_choice.h"
 #include "installer/setup/wizard/program_folder.h"
-#include "installer/setup/wizard/win32_components_page.h"
-#include "installer/setup/wizard/win32_install_type_page.h"
-#include "installer/setup/wizard/win32_system_information_page.h"
-#include "installer/setup/wizard/wizard_texts.h"
+#include "installer/setup/wizard/win32_stage_pages.h"
 #include "installer/uninstall/win32_host.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
@@ -261,19 +255,21 @@ int SetupProgram::initialise() {
 }
 
 bool SetupProgram::componentsChosen() const {
-    return !silent_ &&
-           ((package_.script.settings.pages & kPageComponents) || installType_ == kCustomType);
+    return !silent_ && componentsChosenOnPages(package_.script.settings.pages, chosen_.installType);
 }
 
 bool SetupProgram::leadToTheInstallation() {
-    PageSet pages(package_.script.settings.pages);
-    components_ = std::make_unique<ComponentChoices>(package_.script.components);
+    chosen_.components = std::make_unique<ComponentChoices>(package_.script.components);
+    wizard_.reset(new PageContext{*stream_, package_, *pieces_, messages_, window_, variables_,
+                                  facts_, requirements_, machine_, faults_, chosen_,
+                                  PageSet(package_.script.settings.pages)});
+    PageSet& pages = wizard_->pages;
     StageNavigator wizard(pages, *this);
     WizardStop stop = wizard.start();
     while (stop.kind == WizardStop::Page && stop.stage != kProgressStage) {
-        PageChoice choice = showPage(stop.stage, pages, wizard.canGoBack());
+        PageChoice choice = showPage(stop.stage, wizard.canGoBack());
         // The custom type brings the components page into the run, or takes it out.
-        pages.setCustomType(installType_ == kCustomType);
+        pages.setCustomType(chosen_.installType == kCustomType);
         switch (choice) {
             case PageChoice::Next: stop = wizard.next(); break;
             case PageChoice::Back: stop = wizard.back(); break;
@@ -286,307 +282,45 @@ bool SetupProgram::leadToTheInstallation() {
     return stop.kind == WizardStop::Page;
 }
 
-namespace {
-
-// The built-in template of each stage's page, and the language set's heading and
-// prompt on it. The language page has its own texts (no set is loaded yet).
-struct BuiltInPage {
-    int stage;
-    int templateId;
-    LanguageEntry heading, prompt;
-};
-
-constexpr BuiltInPage kBuiltInPages[] = {
-    {2, IDD_WELCOME_PAGE, LanguageEntry::WelcomeHeading, LanguageEntry::WelcomeText},
-    {3, IDD_TEXT_PAGE, LanguageEntry::LicenceHeading, LanguageEntry::LicenceText},
-    {4, IDD_TEXT_PAGE, LanguageEntry::InformationHeading, LanguageEntry::InformationText},
-    {5, IDD_SYSTEM_PAGE, LanguageEntry::SystemHeading, LanguageEntry::SystemText},
-    {6, IDD_USER_PAGE, LanguageEntry::UserHeading, LanguageEntry::UserText},
-    {7, IDD_DESTINATION_PAGE, LanguageEntry::DestinationHeading, LanguageEntry::DestinationText},
-    {8, IDD_PROGRAM_FOLDER_PAGE, LanguageEntry::ProgramFolderHeading,
-     LanguageEntry::ProgramFolderText},
-    {9, IDD_INSTALL_TYPE_PAGE, LanguageEntry::InstallTypeHeading, LanguageEntry::InstallTypeText},
-    {10, IDD_COMPONENTS_PAGE, LanguageEntry::ComponentsHeading, LanguageEntry::ComponentsText},
-    {11, IDD_SUMMARY_PAGE, LanguageEntry::ReadyHeading, LanguageEntry::ReadyText},
-};
-
-const BuiltInPage* builtInPage(int stage) {
-    for (const BuiltInPage& page : kBuiltInPages)
-        if (page.stage == stage)
-            return &page;
-    return nullptr;
-}
-
-}  // namespace
-
-PageChoice SetupProgram::showPage(int stage, const PageSet& pages, bool canGoBack) {
-    const std::vector<std::string>& lines = pieces_->language().lines;
-    WizardPage::Texts texts;
-    texts.back = entry(lines, LanguageEntry::Back);
-    texts.next = entry(lines, pages.nextCaption(stage));
-    texts.cancel = entry(lines, LanguageEntry::Cancel);
-    const BuiltInPage* builtIn = builtInPage(stage);
-    int templateId = builtIn ? builtIn->templateId : IDD_WELCOME_PAGE;
-    if (builtIn) {
-        texts.heading = entry(lines, builtIn->heading);
-        texts.prompt = entry(lines, builtIn->prompt);
+PageChoice SetupProgram::showPage(int stage, bool canGoBack) {
+    const StagePage* kind = stagePage(stage);
+    if (!kind)
+        return PageChoice::Cancel;
+    // The pages made in another language are made again in the new one.
+    if (pagesLanguageChanges_ != wizard_->languageChanges) {
+        for (auto it = pages_.begin(); it != pages_.end();)
+            it = it->first == kLanguageStage ? std::next(it) : pages_.erase(it);
+        pagesLanguageChanges_ = wizard_->languageChanges;
     }
-    if (stage == 1) {
-        templateId = IDD_LANGUAGE_PAGE;
-        if (!languagePage_) {
-            languagePage_ =
-                std::make_unique<LanguagePage>(*stream_, package_, *pieces_, messages_, window_);
-            // The pages made in another language are made again in the new one.
-            languagePage_->onLanguageChanged = [this] {
-                for (auto it = pages_.begin(); it != pages_.end();)
-                    it = it->first == 1 ? std::next(it) : pages_.erase(it);
-            };
-        }
-        if (!languagePage_->readNames())
-            return PageChoice::Cancel;
-        texts = languagePage_->texts();
-    } else if (stage == 2) {
-        texts.prompt = formatText(texts.prompt, {package_.script.settings.productName});
-    } else if (stage == 3) {
-        texts.question = entry(lines, LanguageEntry::LicenceQuestion);
-        // Accepting and declining; declining ends the installation without a question.
-        texts.next = entry(lines, LanguageEntry::Yes);
-        texts.cancel = entry(lines, LanguageEntry::No);
-        texts.askBeforeCancel = false;
-    }
-    for (auto& [shown, page] : pages_)
-        if (shown != stage)
-            page->hide();
     std::unique_ptr<WizardPage>& page = pages_[stage];
     bool fresh = !page;
     if (fresh) {
-        if (stage == 9)
-            page = std::make_unique<InstallTypePage>();
-        else if (stage == 10)
-            page = std::make_unique<ComponentsPage>();
-        else if (stage == 5)
-            page = std::make_unique<SystemInformationPage>();
-        else
-            page = std::make_unique<WizardPage>();
+        page = kind->make(*wizard_);
         page->setLook(&art_, stage, pieces_->pageTemplate(stage));
     }
-    if (!page->show(instance_, window_.handle(), templateId, texts, canGoBack)) {
-        messages_.error(stage == 10 ? std::string_view(kComponentTreeFailedText)
-                                    : kLoadTemplateFailedText);
+    if (!page->ready())
+        return PageChoice::Cancel;
+    for (auto& [shown, other] : pages_)
+        if (shown != stage)
+            other->hide();
+    const std::vector<std::string>& lines = pieces_->language().lines;
+    WizardPage::Texts texts;
+    if (kind->caption) {
+        texts.heading = entry(lines, kind->caption->heading);
+        texts.prompt = entry(lines, kind->caption->prompt);
+    }
+    texts.back = entry(lines, LanguageEntry::Back);
+    texts.next = entry(lines, wizard_->pages.nextCaption(stage));
+    texts.cancel = entry(lines, LanguageEntry::Cancel);
+    if (!page->show(instance_, window_.handle(), kind->templateId, page->texts(texts), canGoBack)) {
+        messages_.error(page->notMadeText());
         return PageChoice::Cancel;
     }
-    const PackageSettings& settings = package_.script.settings;
-    if (stage == 9)
-        static_cast<InstallTypePage&>(*page).fill(settings, pieces_->language(), pages,
-                                                  installType_);
-    if (stage == 10 && !static_cast<ComponentsPage&>(*page).fill(
-                           *components_, pieces_->language(),
-                           (settings.options & kOptionMultilingual) != 0, messages_, faults_))
+    if (!page->fill(fresh))
         return PageChoice::Cancel;
-    if (fresh && (stage == 3 || stage == 4))
-        showDocument(*page, stage == 3 ? toc::kLicencePresent : toc::kInformationPresent);
-    if (stage == 5)
-        prepareSystemPage(*page, fresh);
-    if (stage == 6)
-        prepareUserPage(*page, fresh);
-    if (stage == 7)
-        prepareDestinationPage(*page, fresh);
-    if (stage == 1)
-        languagePage_->prepare(*page, fresh);
-    if (stage == 8)
-        ProgramFolderPage(variables_, package_.script.settings, messages_)
-            .prepare(*page, fresh, lines);
-    if (stage == 11)
-        SetDlgItemTextA(page->handle(), IDC_SUMMARY, summary().c_str());
     std::string question = entry(lines, LanguageEntry::QuitQuestion);
     return page->waitForChoice(messages_,
                                question.empty() ? "Do your really want to exit setup?" : question);
-}
-
-namespace {
-
-std::string controlText(HWND window, int id) {
-    char text[1024] = "";
-    GetDlgItemTextA(window, id, text, sizeof text);
-    return withoutOuterSpaces(text);
-}
-
-std::string loggedOnUser() {
-    char name[256] = "";
-    DWORD size = sizeof name;
-    return GetUserNameA(name, &size) ? std::string(name) : std::string();
-}
-
-std::string registeredOrganization() {
-    Win32Registry registry;
-    std::optional<RegistryValue> value = readRegistryValue(
-        registry, RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion",
-        "RegisteredOrganization", KeyAccess::QueryValues);
-    // Read into 255 bytes: a longer name is not taken.
-    if (!value || value->type != kRegistryTypeString || value->data.size() > 255)
-        return "";
-    return value->data.substr(0, value->data.find('\0'));
-}
-
-}  // namespace
-
-std::string SetupProgram::summary() const {
-    const PackageSettings& settings = package_.script.settings;
-    const LanguageSet& language = pieces_->language();
-    SummaryFacts facts;
-    facts.typeOrComponentsShown = (settings.pages & (kPageInstallType | kPageComponents)) != 0;
-    facts.typeCaption = installTypeTexts(settings, buttonOfInstallType(installType_),
-                                         language.identifier, language.lines)
-                            .caption;
-    facts.componentsChosen = componentsChosen() && components_;
-    if (facts.componentsChosen)
-        facts.components = components_->chosenNames(language.identifier,
-                                                    (settings.options & kOptionMultilingual) != 0);
-    facts.requiredBytes = settings.requiredSize;
-    facts.freeBytes = freeSpaceOf(variables_.installDir()).value_or(0);
-    facts.destination = variables_.installDir();
-    facts.programFolder = variables_.shortcutDir();
-    return summaryText(settings.summary, facts);
-}
-
-void SetupProgram::prepareSystemPage(WizardPage& page, bool fresh) {
-    if (fresh) {
-        if (!machine_)
-            machine_ = probeMachine(facts_, requirements_, variables_.installDir());
-        const std::vector<std::string>& lines = pieces_->language().lines;
-        static_cast<SystemInformationPage&>(page).fill(
-            systemInformationTable(*machine_, requirements_, package_.script.settings.requiredSize,
-                                   lines),
-            lines, messages_);
-    }
-    // The plug-in may add to the page each time it shows. What it throws is its own
-    // failure: the page shows as it stands.
-    PFN_SystemInformation hook = pieces_->plugin().systemInformation;
-    if (!hook)
-        return;
-    HWND window = page.handle();
-    auto call = [hook, window] {
-        try {
-            hook(window);
-        } catch (...) {
-        }
-    };
-    callGuarded(call);
-}
-
-void SetupProgram::prepareUserPage(WizardPage& page, bool fresh) {
-    const std::vector<std::string>& lines = pieces_->language().lines;
-    const std::uint32_t options = package_.script.settings.options;
-    HWND window = page.handle();
-    bool nameRequired = (options & kOptionRequireUserName) != 0;
-    bool companyRequired = (options & kOptionRequireUserCompany) != 0;
-    bool nameShown = nameRequired || (options & kOptionShowUserName);
-    bool companyShown = companyRequired || (options & kOptionShowUserCompany);
-    if (fresh) {
-        SetDlgItemTextA(window, IDC_USER_NAME_LABEL,
-                        entry(lines, LanguageEntry::UserNameLabel).c_str());
-        SetDlgItemTextA(window, IDC_USER_COMPANY_LABEL,
-                        entry(lines, LanguageEntry::CompanyLabel).c_str());
-        // The earlier entries, else the logged-on user and the registered company.
-        std::string name = variables_.userName();
-        std::string company = variables_.userCompany();
-        SetDlgItemTextA(window, IDC_USER_NAME, (name.empty() ? loggedOnUser() : name).c_str());
-        SetDlgItemTextA(window, IDC_USER_COMPANY,
-                        (company.empty() ? registeredOrganization() : company).c_str());
-        for (int id : {IDC_USER_NAME_LABEL, IDC_USER_NAME})
-            ShowWindow(GetDlgItem(window, id), nameShown ? SW_SHOW : SW_HIDE);
-        for (int id : {IDC_USER_COMPANY_LABEL, IDC_USER_COMPANY})
-            ShowWindow(GetDlgItem(window, id), companyShown ? SW_SHOW : SW_HIDE);
-    }
-    // Next stays disabled while a required field is empty.
-    auto complete = [=] {
-        return (!nameRequired || !controlText(window, IDC_USER_NAME).empty()) &&
-               (!companyRequired || !controlText(window, IDC_USER_COMPANY).empty());
-    };
-    page.onControl = [=](int) { EnableWindow(GetDlgItem(window, IDOK), complete()); };
-    page.onControl(0);
-    page.validate = [this, window, complete, nameShown, companyShown] {
-        if (!complete())
-            return false;
-        variables_.setUserName(nameShown ? controlText(window, IDC_USER_NAME) : "");
-        variables_.setUserCompany(companyShown ? controlText(window, IDC_USER_COMPANY) : "");
-        return true;
-    };
-}
-
-void SetupProgram::prepareDestinationPage(WizardPage& page, bool fresh) {
-    const std::vector<std::string>& lines = pieces_->language().lines;
-    const std::uint64_t required = package_.script.settings.requiredSize;
-    HWND window = page.handle();
-    if (fresh) {
-        SetDlgItemTextA(window, IDC_FOLDER_LABEL,
-                        entry(lines, LanguageEntry::DestinationFolderLabel).c_str());
-        SetDlgItemTextA(window, IDC_BROWSE, entry(lines, LanguageEntry::Browse).c_str());
-        SetDlgItemTextA(window, IDC_FOLDER, variables_.installDir().c_str());
-    }
-    // The space the installation needs against what the chosen drive has free.
-    auto showSpace = [window, &lines, required] {
-        std::optional<std::uint64_t> free = freeSpaceOf(controlText(window, IDC_FOLDER));
-        std::string text = entry(lines, LanguageEntry::SpaceRequiredLabel) + " " +
-                           sizeText(required) + "\r\n" +
-                           entry(lines, LanguageEntry::SpaceAvailableLabel) + " " +
-                           (free ? sizeText(*free) : std::string("-"));
-        SetDlgItemTextA(window, IDC_SPACE, text.c_str());
-    };
-    showSpace();
-    page.onControl = [window, &lines, showSpace](int control) {
-        if (control == IDC_BROWSE) {
-            std::string title = entry(lines, LanguageEntry::ChooseFolderPrompt);
-            BROWSEINFOA browse{};
-            browse.hwndOwner = window;
-            browse.lpszTitle = title.c_str();
-            browse.ulFlags = BIF_RETURNONLYFSDIRS;
-            if (LPITEMIDLIST chosen = SHBrowseForFolderA(&browse)) {
-                char path[MAX_PATH] = "";
-                if (SHGetPathFromIDListA(chosen, path))
-                    SetDlgItemTextA(window, IDC_FOLDER, path);
-                CoTaskMemFree(chosen);
-            }
-        }
-        showSpace();
-    };
-    page.validate = [this, window, &lines, required] {
-        std::string folder = controlText(window, IDC_FOLDER);
-        while (folder.size() > 3 && folder.back() == '\\')
-            folder.pop_back();
-        std::optional<std::uint64_t> free = freeSpaceOf(folder);
-        if (!isPlainLocalPath(folder) || folder.size() < 3) {
-            messages_.show(entry(lines, LanguageEntry::FullPathNeeded), Buttons::Ok,
-                           MB_ICONEXCLAMATION);
-            return false;
-        }
-        if (!free) {
-            messages_.show(entry(lines, LanguageEntry::DestinationNotValid), Buttons::Ok,
-                           MB_ICONEXCLAMATION);
-            return false;
-        }
-        if (*free < required) {
-            messages_.show(entry(lines, LanguageEntry::NotEnoughSpace), Buttons::Ok,
-                           MB_ICONEXCLAMATION);
-            return false;
-        }
-        variables_.setInstallDir(folder);
-        return true;
-    };
-}
-
-void SetupProgram::showDocument(WizardPage& page, std::uint32_t presentWord) {
-    const PackageSettings& settings = package_.script.settings;
-    std::optional<std::string> text = readSealedText(*stream_, package_.toc, presentWord);
-    if (!text) {
-        // The page stays empty.
-        messages_.error(entry(pieces_->language().lines, LanguageEntry::TextUnreadable));
-        return;
-    }
-    std::string section = languageSection(*text, pieces_->language().identifier,
-                                          (settings.options & kOptionMultilingual) != 0,
-                                          SectionStart::SkipOneLineEnd);
-    page.setDocument(section, !(settings.options & kOptionPlainTextLicence));
 }
 
 StageAnswer SetupProgram::runStage(int stage, Direction direction) {
@@ -608,10 +342,10 @@ StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     bool thrown = false;
     auto enter = [&] {
         try {
-            if (stage == 2) {
+            if (stage == kWelcomeStage) {
                 if (plugin.entryPoint1_5)
                     result = plugin.entryPoint1_5(window, pieces_->language().identifier, how);
-            } else if (stage >= 1 && stage < 15 && plugin.stage[stage]) {
+            } else if (stage >= kFirstStage && stage <= kClosingStage && plugin.stage[stage]) {
                 result = plugin.stage[stage](window, how);
             }
         } catch (...) {
@@ -655,7 +389,7 @@ bool SetupProgram::install() {
             return false;
         }
     }
-    runStageActions(12);
+    runStageActions(kProgressStage);
     InstallHost& host = tables_->host();
     host_->setView(page_.get());
     VariablesExpander expander(variables_);
@@ -669,21 +403,21 @@ bool SetupProgram::install() {
     const PackageSettings& packageSettings = package_.script.settings;
     choices.componentSelection =
         !silent_ && (packageSettings.pages & (kPageInstallType | kPageComponents));
-    choices.installType = installType_;
-    if (componentsChosen() && components_)
-        choices.selectedComponents = components_->selected();
+    choices.installType = chosen_.installType;
+    if (componentsChosen() && chosen_.components)
+        choices.selectedComponents = chosen_.components->selected();
     recorder_->setInstallDirectory(variables_.installDir());
     run_ = std::make_unique<InstallRun>(
         host, expander, log_, InstallPackage{package_.script, files_, pieces_->language().lines},
         choices, originals_);
     InstallResult result = run_->run();
     // Nothing before the installation can be gone back to: only an abort counts.
-    if (!result.completed || callPlugin(12) == StageAnswer::Abort) {
+    if (!result.completed || callPlugin(kProgressStage) == StageAnswer::Abort) {
         rollBack();
         return false;
     }
     run_->mergeLog();
-    // The finish stage (13), its page, then the last step (14).
+    // The finish stage, its page, then the closing step.
     runStageActions(kFinishStage);
     if (callPlugin(kFinishStage) == StageAnswer::Abort) {
         rollBack();
@@ -692,11 +426,11 @@ bool SetupProgram::install() {
     run_->mergeLog();
     const PackageSettings& settings = package_.script.settings;
     bool restartNeeded = (settings.options & kOptionRestart) || result.restartNeeded();
-    Finish finish = finishWithoutPage(result);
+    FinishChoices finish = finishWithoutPage(result);
     if (!silent_ && (settings.pages & kPageFinish))
         finish = showFinishPage(restartNeeded);
-    runStageActions(kFinishStage + 1);
-    if (callPlugin(kFinishStage + 1) == StageAnswer::Abort) {
+    runStageActions(kClosingStage);
+    if (callPlugin(kClosingStage) == StageAnswer::Abort) {
         rollBack();
         return false;
     }
@@ -718,9 +452,9 @@ void SetupProgram::openItem(const std::string& path) {
                   directory.empty() ? nullptr : directory.c_str(), SW_SHOWNORMAL);
 }
 
-SetupProgram::Finish SetupProgram::finishWithoutPage(const InstallResult& result) const {
+FinishChoices SetupProgram::finishWithoutPage(const InstallResult& result) const {
     const PackageSettings& settings = package_.script.settings;
-    Finish finish;
+    FinishChoices finish;
     bool restart = (settings.options & kOptionRestart) || result.restartNeeded();
     finish.restart = silent_ && restart && (settings.options & kOptionSilentRestart);
     for (std::size_t i = 0; i < finish.open.size(); ++i) {
@@ -730,55 +464,19 @@ SetupProgram::Finish SetupProgram::finishWithoutPage(const InstallResult& result
     return finish;
 }
 
-SetupProgram::Finish SetupProgram::showFinishPage(bool restartNeeded) {
-    const PackageSettings& settings = package_.script.settings;
-    const std::vector<std::string>& lines = pieces_->language().lines;
-    bool update = (settings.options & kOptionUpdate) != 0;
-    std::string text = update ? settings.updateFinishText : settings.finishText;
-    WizardPage::Texts texts;
-    texts.heading = entry(lines, LanguageEntry::CompleteHeading);
-    texts.prompt = text.empty() ? entry(lines, LanguageEntry::CompleteText)
-                                : formatText(text, {settings.productName});
-    texts.back = entry(lines, LanguageEntry::Back);
-    texts.next = entry(lines, LanguageEntry::Finish);
-    texts.cancel = entry(lines, LanguageEntry::Cancel);
-    // Nothing is left to cancel: closing the window finishes as the page stands.
-    texts.askBeforeCancel = false;
-    WizardPage page;
+FinishChoices SetupProgram::showFinishPage(bool restartNeeded) {
+    FinishPage page(*wizard_, restartNeeded);
     page.setLook(&art_, kFinishStage, pieces_->pageTemplate(kFinishStage));
-    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, texts, false)) {
+    if (!page.show(instance_, window_.handle(), IDD_FINISH_PAGE, page.texts({}), false)) {
         // Installed already: nothing more is asked or opened.
         messages_.error(kLoadTemplateFailedText);
         return {};
     }
     if (page_)
         ShowWindow(page_->handle(), SW_HIDE);
-    HWND window = page.handle();
-    EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
-    SetDlgItemTextA(window, IDC_RESTART_CAPTION,
-                    entry(lines, LanguageEntry::RestartNeeded).c_str());
-    SetDlgItemTextA(window, IDC_RESTART_NOW, entry(lines, LanguageEntry::RestartNow).c_str());
-    SetDlgItemTextA(window, IDC_RESTART_LATER, entry(lines, LanguageEntry::RestartLater).c_str());
-    CheckRadioButton(window, IDC_RESTART_NOW, IDC_RESTART_LATER, IDC_RESTART_NOW);
-    for (int id : {IDC_RESTART_CAPTION, IDC_RESTART_NOW, IDC_RESTART_LATER})
-        ShowWindow(GetDlgItem(window, id), restartNeeded ? SW_SHOW : SW_HIDE);
-    EnableWindow(GetDlgItem(window, IDC_RESTART_LATER),
-                 !(settings.options & kOptionInsistOnRestart));
-    const int boxes[] = {IDC_OPEN_FIRST, IDC_OPEN_SECOND};
-    const LanguageEntry captions[] = {LanguageEntry::OpenProgramNow, LanguageEntry::ShowReadMe};
-    for (std::size_t i = 0; i < 2; ++i) {
-        const AfterInstallItem& item = settings.afterInstall[i];
-        bool shown = item.shown && !item.path.empty();
-        SetDlgItemTextA(window, boxes[i], entry(lines, captions[i]).c_str());
-        CheckDlgButton(window, boxes[i], shown && item.checked ? BST_CHECKED : BST_UNCHECKED);
-        ShowWindow(GetDlgItem(window, boxes[i]), shown ? SW_SHOW : SW_HIDE);
-    }
+    page.fill(true);
     page.waitForChoice(messages_, "");
-    Finish finish;
-    finish.restart = restartNeeded && IsDlgButtonChecked(window, IDC_RESTART_NOW) == BST_CHECKED;
-    for (std::size_t i = 0; i < 2; ++i)
-        finish.open[i] = IsWindowVisible(GetDlgItem(window, boxes[i])) &&
-                         IsDlgButtonChecked(window, boxes[i]) == BST_CHECKED;
+    FinishChoices finish = page.chosen();
     page.hide();
     return finish;
 }
@@ -797,7 +495,7 @@ void SetupProgram::restartWindows() {
     ExitWindowsEx(EWX_REBOOT, 0);
 }
 
-void SetupProgram::afterInstallation(const Finish& finish) {
+void SetupProgram::afterInstallation(const FinishChoices& finish) {
     if (finish.restart) {
         restartWindows();
         return;

@@ -28,10 +28,9 @@
 #include "installer/setup/win32_messages.h"
 #include "installer/setup/win32_setup_window.h"
 #include "installer/setup/win32_single_instance.h"
-#include "installer/setup/wizard/component_choices.h"
-#include "installer/setup/wizard/win32_language_page.h"
+#include "installer/setup/wizard/win32_finish_page.h"
 #include "installer/setup/wizard/win32_page_art.h"
-#include "installer/setup/wizard/win32_program_folder_page.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_progress_page.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 #include "installer/setup/wizard/wizard_stages.h"
@@ -59,16 +58,8 @@ private:
     // The wizard's pages up to the progress page: false when the user cancelled
     // or the plug-in aborted.
     bool leadToTheInstallation();
-    PageChoice showPage(int stage, const PageSet& pages, bool canGoBack);
-    // The licence or information text in the page's document control.
-    void showDocument(WizardPage& page, std::uint32_t presentWord);
-    // The fields, their first values and the checks on Next of these pages.
-    void prepareUserPage(WizardPage& page, bool fresh);
-    void prepareDestinationPage(WizardPage& page, bool fresh);
-    // The summary page's text: the choices made on the pages before it.
-    std::string summary() const;
-    // The system information page's table, the machine probed the first time.
-    void prepareSystemPage(WizardPage& page, bool fresh);
+    // The page of `stage`, made the first time, until the user leaves it.
+    PageChoice showPage(int stage, bool canGoBack);
     // The user picks the components: on the package's components page, or on the
     // one the custom type brings.
     bool componentsChosen() const;
@@ -78,16 +69,10 @@ private:
     StageAnswer callPlugin(int stage, Direction direction = Direction::Forward);
     void runStageActions(int stage);
     bool install();
-    // What happens once the installation is complete: a restart, or the
-    // after-installation items opened.
-    struct Finish {
-        bool restart = false;
-        std::array<bool, 2> open{};
-    };
-    Finish finishWithoutPage(const InstallResult& result) const;
+    FinishChoices finishWithoutPage(const InstallResult& result) const;
     // The finish page: the restart question when one is needed, and the two items.
-    Finish showFinishPage(bool restartNeeded);
-    void afterInstallation(const Finish& finish);
+    FinishChoices showFinishPage(bool restartNeeded);
+    void afterInstallation(const FinishChoices& finish);
     void restartWindows();
     void openItem(const std::string& path);
 
@@ -118,13 +103,15 @@ private:
 
     SetupInstance singleInstance_;
     SetupWindow window_;
-    std::unique_ptr<LanguagePage> languagePage_;
     PageArt art_;  // the dialog picture and wizard bitmaps every page shows
     std::unique_ptr<ProgressPage> page_;
-    std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
     // The installation type and the components chosen on the wizard's pages.
-    std::uint32_t installType_ = kTypicalType;
-    std::unique_ptr<ComponentChoices> components_;
+    WizardChoices chosen_;
+    // What the pages work with, from the wizard's start.
+    std::unique_ptr<PageContext> wizard_;
+    std::map<int, std::unique_ptr<WizardPage>> pages_;  // by stage, kept while the wizard runs
+    // The language changes the pages in pages_ were made after.
+    int pagesLanguageChanges_ = 0;
 
     LogContext log_;
     // What the run and its stages replaced, kept until the installation completes.

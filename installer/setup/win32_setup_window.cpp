@@ -94,7 +94,7 @@ void SetupWindow::setTitle(const std::string& title) {
     title_ = title;
     if (!handle())
         return;
-    SetWindowTextA(handle(), title.c_str());
+    fw::setWindowText(handle(), title);
     // The title is painted into the background once: it is painted again.
     if (background_) {
         DeleteObject(background_);

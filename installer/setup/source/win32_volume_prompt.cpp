@@ -75,7 +75,7 @@ public:
 
 protected:
     BOOL onInit() override {
-        SetWindowTextA(handle(), texts_.caption.c_str());
+        fw::setWindowText(handle(), texts_.caption);
         setItemText(IDC_VOLUME_PROMPT, texts_.prompt);
         setItemText(IDC_VOLUME_NAME, volumeName(number_));
         setItemText(IDC_VOLUME_LOOK_IN, texts_.lookIn);

@@ -36,4 +36,8 @@ InstallTypeTexts installTypeTexts(const PackageSettings& settings, std::size_t b
     return texts;
 }
 
+bool componentsChosenOnPages(std::uint32_t pageFlags, std::uint32_t installType) {
+    return (pageFlags & kPageComponents) || installType == kCustomType;
+}
+
 }  // namespace vortix

@@ -19,6 +19,10 @@ std::uint32_t installTypeOfButton(std::size_t button);
 // The button of a type code; the first for a code that is none of the three.
 std::size_t buttonOfInstallType(std::uint32_t type);
 
+// Whether the user picks the components on the wizard's pages: on the package's
+// components page (`pageFlags` has it), or on the one the custom type brings.
+bool componentsChosenOnPages(std::uint32_t pageFlags, std::uint32_t installType);
+
 struct InstallTypeTexts {
     std::string caption, description;
 };

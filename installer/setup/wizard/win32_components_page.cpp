@@ -9,7 +9,6 @@
 
 namespace vortix {
 
-const fw::CommandEntry<ComponentsPage> ComponentsPage::kCommands[] = {{0, 0, nullptr}};
 const fw::MessageEntry<ComponentsPage> ComponentsPage::kMessages[] = {
     {WM_NOTIFY, &ComponentsPage::onNotify},
     {0, nullptr},
@@ -31,7 +30,7 @@ int stateImageOf(ComponentState state) {
 
 }  // namespace
 
-ComponentsPage::ComponentsPage() {
+ComponentsPage::ComponentsPage(PageContext& run) : run_(run) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&classes);
 }
@@ -41,11 +40,6 @@ ComponentsPage::~ComponentsPage() {
         TreeView_SetImageList(tree, nullptr, TVSIL_STATE);
     if (states_)
         ImageList_Destroy(states_);
-}
-
-bool ComponentsPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    return fw::dispatchThroughTables(this, message, wParam, lParam, result) ||
-           WizardPage::dispatch(message, wParam, lParam, result);
 }
 
 namespace {
@@ -103,11 +97,13 @@ bool ComponentsPage::makeStateImages() {
     return made;
 }
 
-bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language, bool multilingual,
-                          SetupMessages& messages, const FaultPlan& faults) {
+bool ComponentsPage::fill(bool) {
+    ComponentChoices& choices = *run_.choices.components;
+    const LanguageSet& language = run_.language();
+    const bool multilingual = run_.multilingual();
+    const FaultPlan& faults = run_.faults;
+    SetupMessages& messages = run_.messages;
     choices_ = &choices;
-    language_ = &language;
-    multilingual_ = multilingual;
     HWND tree = faults.treeFails("create") ? nullptr : item(IDC_COMPONENT_TREE);
     if (!tree || !makeStateImages()) {
         messages.error(kComponentTreeFailedText);
@@ -145,16 +141,18 @@ bool ComponentsPage::fill(ComponentChoices& choices, const LanguageSet& language
     TreeView_SelectItem(tree, first);
     showDescription(first);
     showSpace();
-    const std::vector<std::string>& lines = language.lines;
-    validate = [this, &messages, &lines] {
-        const std::vector<bool> chosen = choices_->selected();
-        if (chosen.empty() || std::find(chosen.begin(), chosen.end(), true) != chosen.end())
-            return true;
-        messages.show(entry(lines, LanguageEntry::NoComponentChosen), Buttons::Ok,
-                      MB_ICONEXCLAMATION);
-        return false;
-    };
     return true;
+}
+
+bool ComponentsPage::onNext() {
+    if (!choices_)
+        return true;
+    const std::vector<bool> chosen = choices_->selected();
+    if (chosen.empty() || std::find(chosen.begin(), chosen.end(), true) != chosen.end())
+        return true;
+    run_.messages.show(entry(run_.lines(), LanguageEntry::NoComponentChosen), Buttons::Ok,
+                       MB_ICONEXCLAMATION);
+    return false;
 }
 
 INT_PTR ComponentsPage::onNotify(WPARAM, LPARAM lParam) {
@@ -218,13 +216,13 @@ void ComponentsPage::showDescription(HTREEITEM item) {
     std::size_t component = componentOf(item);
     std::string text;
     if (component < items_.size())
-        text = languageSection(choices_->component(component).description, language_->identifier,
-                               multilingual_);
+        text = languageSection(choices_->component(component).description,
+                               run_.language().identifier, run_.multilingual());
     setItemText(IDC_COMPONENT_DESCRIPTION, text);
 }
 
 void ComponentsPage::showSpace() {
-    setItemText(IDC_COMPONENT_SPACE, entry(language_->lines, LanguageEntry::ComponentsSpaceLabel) +
+    setItemText(IDC_COMPONENT_SPACE, entry(run_.lines(), LanguageEntry::ComponentsSpaceLabel) +
                                          " " + sizeText(choices_->requiredBytes()));
 }
 

@@ -10,12 +10,10 @@
 #include <commctrl.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "installer/package/package.h"
-#include "installer/setup/fault_plan.h"
-#include "installer/setup/win32_messages.h"
-#include "installer/setup/wizard/component_choices.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 
 namespace vortix {
@@ -24,25 +22,22 @@ inline constexpr const char* kComponentTreeFailedText =
     "Invalid dialog template or tree-view creation failed.";
 inline constexpr const char* kComponentInsertFailedText = "TreeView_InserItem failed";
 
-class ComponentsPage : public WizardPage {
+class ComponentsPage : public WizardPageImpl<ComponentsPage> {
 public:
-    static const fw::CommandEntry<ComponentsPage> kCommands[];
     static const fw::MessageEntry<ComponentsPage> kMessages[];
 
-    ComponentsPage();
+    explicit ComponentsPage(PageContext& run);
     ~ComponentsPage() override;
 
-    // Fills the tree from `choices` in the language of `language`; Next then
+    std::string_view notMadeText() const override { return kComponentTreeFailedText; }
+    // Fills the tree from the run's choices in the current language; Next then
     // wants at least one component chosen. False when the tree could not be made
-    // or filled (the failure was shown through `messages`). `faults` makes the tree
-    // fail on purpose in tests.
-    bool fill(ComponentChoices& choices, const LanguageSet& language, bool multilingual,
-              SetupMessages& messages, const FaultPlan& faults);
-
-protected:
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    // or filled (the failure was shown). The run's fault plan makes the tree fail
+    // on purpose in tests.
+    bool fill(bool fresh) override;
 
 private:
+    bool onNext() override;
     INT_PTR onNotify(WPARAM wParam, LPARAM lParam);
     // The state images: none, unticked, ticked, fixed.
     bool makeStateImages();
@@ -52,11 +47,10 @@ private:
     void showSpace();
     std::size_t componentOf(HTREEITEM item) const;
 
+    PageContext& run_;
     HIMAGELIST states_ = nullptr;
-    std::vector<HTREEITEM> items_;  // by component number
-    ComponentChoices* choices_ = nullptr;
-    const LanguageSet* language_ = nullptr;
-    bool multilingual_ = false;
+    std::vector<HTREEITEM> items_;         // by component number
+    ComponentChoices* choices_ = nullptr;  // once filled
 };
 
 }  // namespace vortix

@@ -13,27 +13,19 @@ const fw::CommandEntry<InstallTypePage> InstallTypePage::kCommands[] = {
     {IDC_TYPE_THIRD, BN_CLICKED, &InstallTypePage::onTypeClicked},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<InstallTypePage> InstallTypePage::kMessages[] = {{0, nullptr}};
 
 namespace {
 
 constexpr int kButtons[kInstallTypeButtons] = {IDC_TYPE_FIRST, IDC_TYPE_SECOND, IDC_TYPE_THIRD};
 constexpr int kDescriptions[kInstallTypeButtons] = {IDC_TYPE_FIRST_TEXT, IDC_TYPE_SECOND_TEXT,
                                                     IDC_TYPE_THIRD_TEXT};
-constexpr int kTypeStage = 9;
 
 }  // namespace
 
-bool InstallTypePage::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    // The buttons' own commands first, then the page's (Next, Back, Cancel).
-    return fw::dispatchThroughTables(this, message, wParam, lParam, result) ||
-           WizardPage::dispatch(message, wParam, lParam, result);
-}
-
-void InstallTypePage::fill(const PackageSettings& settings, const LanguageSet& language,
-                           PageSet pages, std::uint32_t& chosen) {
-    pages_ = pages;
-    lines_ = &language.lines;
+bool InstallTypePage::fill(bool) {
+    const PackageSettings& settings = run_.settings();
+    const LanguageSet& language = run_.language();
+    pages_ = run_.pages;
     for (std::size_t button = 0; button < kInstallTypeButtons; ++button) {
         InstallTypeTexts texts =
             installTypeTexts(settings, button, language.identifier, language.lines);
@@ -41,13 +33,16 @@ void InstallTypePage::fill(const PackageSettings& settings, const LanguageSet& l
         setItemText(kDescriptions[button], texts.description);
     }
     // Coming back shows the current type, whatever was clicked before Back.
-    CheckRadioButton(handle(), IDC_TYPE_FIRST, IDC_TYPE_THIRD,
-                     kButtons[buttonOfInstallType(chosen)]);
+    std::size_t chosen = buttonOfInstallType(run_.choices.installType);
+    for (std::size_t button = 0; button < kInstallTypeButtons; ++button)
+        setChecked(kButtons[button], button == chosen);
     onTypeClicked();
-    validate = [this, &chosen] {
-        chosen = selectedType();
-        return true;
-    };
+    return true;
+}
+
+bool InstallTypePage::onNext() {
+    run_.choices.installType = selectedType();
+    return true;
 }
 
 std::uint32_t InstallTypePage::selectedType() const {
@@ -58,10 +53,8 @@ std::uint32_t InstallTypePage::selectedType() const {
 }
 
 void InstallTypePage::onTypeClicked() {
-    if (!lines_)
-        return;
     pages_.setCustomType(selectedType() == kCustomType);
-    setItemText(IDOK, entry(*lines_, pages_.nextCaption(kTypeStage)));
+    setItemText(IDOK, entry(run_.lines(), pages_.nextCaption(kInstallTypeStage)));
 }
 
 }  // namespace vortix

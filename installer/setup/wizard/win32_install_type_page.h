@@ -11,32 +11,32 @@
 #include <vector>
 
 #include "installer/package/package.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 #include "installer/setup/wizard/wizard_stages.h"
 
 namespace vortix {
 
-class InstallTypePage : public WizardPage {
+class InstallTypePage : public WizardPageImpl<InstallTypePage> {
 public:
     static const fw::CommandEntry<InstallTypePage> kCommands[];
-    static const fw::MessageEntry<InstallTypePage> kMessages[];
 
-    // Fills the buttons in the language of `language` and selects `chosen`, which
-    // Next sets to the type the user picked. `pages` is the run's page set, whose
-    // custom type this page's buttons switch for the Next button's caption.
-    void fill(const PackageSettings& settings, const LanguageSet& language, PageSet pages,
-              std::uint32_t& chosen);
+    explicit InstallTypePage(PageContext& run) : run_(run) {}
+
+    // Fills the buttons in the current language and selects the type chosen
+    // before, which Next sets to the type the user picked.
+    bool fill(bool fresh) override;
     // The type of the button selected now.
     std::uint32_t selectedType() const;
 
-protected:
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
-
 private:
+    bool onNext() override;
     void onTypeClicked();
 
+    PageContext& run_;
+    // The run's page set, whose custom type this page's buttons switch for the
+    // Next button's caption.
     PageSet pages_{0};
-    const std::vector<std::string>* lines_ = nullptr;
 };
 
 }  // namespace vortix

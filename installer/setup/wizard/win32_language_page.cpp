@@ -8,21 +8,26 @@ std::uint32_t firstLanguageShown(std::uint32_t defaultIndex, std::size_t count) 
     return defaultIndex < count ? defaultIndex : 0;
 }
 
-bool LanguagePage::readNames() {
+const fw::CommandEntry<LanguagePage> LanguagePage::kCommands[] = {
+    {IDC_LANGUAGE_LIST, LBN_DBLCLK, &LanguagePage::pressNext},
+    {0, 0, nullptr},
+};
+
+bool LanguagePage::ready() {
     if (!sets_) {
-        sets_ = readLanguageList(stream_, package_.toc);
+        sets_ = readLanguageList(run_.stream, run_.package.toc);
         if (!sets_ || sets_->empty()) {
             sets_.reset();
-            messages_.error(kLanguageListUnreadableText);
+            run_.messages.error(kLanguageListUnreadableText);
             return false;
         }
     }
     return true;
 }
 
-WizardPage::Texts LanguagePage::texts() const {
-    const PackageSettings& settings = package_.script.settings;
-    WizardPage::Texts texts;
+WizardPage::Texts LanguagePage::texts(Texts) const {
+    const PackageSettings& settings = run_.settings();
+    Texts texts;
     texts.heading = settings.languageCaption;
     texts.prompt = settings.languagePrompt;
     texts.back = "<< &Back";
@@ -31,33 +36,36 @@ WizardPage::Texts LanguagePage::texts() const {
     return texts;
 }
 
-void LanguagePage::prepare(WizardPage& page, bool fresh) {
-    HWND list = page.item(IDC_LANGUAGE_LIST);
+bool LanguagePage::fill(bool fresh) {
     if (fresh) {
         for (const LanguageSet& set : *sets_)
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(set.name.c_str()));
+            sendItem(IDC_LANGUAGE_LIST, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(set.name.c_str()));
         std::uint32_t first =
-            firstLanguageShown(package_.toc.word(toc::kDefaultLanguage), sets_->size());
-        SendMessageA(list, LB_SETCURSEL, first, 0);
+            firstLanguageShown(run_.package.toc.word(toc::kDefaultLanguage), sets_->size());
+        sendItem(IDC_LANGUAGE_LIST, LB_SETCURSEL, first);
     }
-    page.validate = [this, list] {
-        LRESULT chosen = SendMessageA(list, LB_GETCURSEL, 0, 0);
-        return chosen != LB_ERR && load(static_cast<std::uint32_t>(chosen));
-    };
+    return true;
+}
+
+bool LanguagePage::onNext() {
+    LRESULT chosen = sendItem(IDC_LANGUAGE_LIST, LB_GETCURSEL);
+    return chosen != LB_ERR && load(static_cast<std::uint32_t>(chosen));
 }
 
 bool LanguagePage::load(std::uint32_t index) {
     if (loaded_ == index)
         return true;
-    if (!pieces_.loadLanguageSet(index)) {
-        messages_.error(kLanguageNotLoadedText);
+    if (!run_.pieces.loadLanguageSet(index)) {
+        run_.messages.error(kLanguageNotLoadedText);
         return false;
     }
     bool changed = loaded_.has_value();
     loaded_ = index;
-    window_.setTitle(messages_.caption());
-    if (changed && onLanguageChanged)
-        onLanguageChanged();
+    run_.window.setTitle(run_.messages.caption());
+    // The pages made in the old language are made again.
+    if (changed)
+        ++run_.languageChanges;
     return true;
 }
 

@@ -5,15 +5,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "installer/package/package_reader.h"
-#include "installer/setup/source/win32_package_pieces.h"
-#include "installer/setup/win32_messages.h"
-#include "installer/setup/win32_setup_window.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 
 namespace vortix {
@@ -25,37 +22,26 @@ inline constexpr const char* kLanguageListUnreadableText = "Unknown error";
 // default names no set.
 std::uint32_t firstLanguageShown(std::uint32_t defaultIndex, std::size_t count);
 
-class LanguagePage {
+class LanguagePage : public WizardPageImpl<LanguagePage> {
 public:
-    LanguagePage(PackageStream& stream, const OpenedPackage& package, PackagePieces& pieces,
-                 SetupMessages& messages, SetupWindow& window)
-        : stream_(stream),
-          package_(package),
-          pieces_(pieces),
-          messages_(messages),
-          window_(window) {}
+    static const fw::CommandEntry<LanguagePage> kCommands[];
+
+    explicit LanguagePage(PageContext& run) : run_(run) {}
 
     // The sets' names, read from the package the first time; false (after
     // "Unknown error") when they cannot be read.
-    bool readNames();
+    bool ready() override;
     // The package's caption and prompt, and the fixed buttons.
-    WizardPage::Texts texts() const;
-    // Fills the list the first time; Next loads the chosen set, or says it could not
-    // and keeps the page.
-    void prepare(WizardPage& page, bool fresh);
-
-    // Called after Next has loaded a set other than the one loaded before: the
-    // pages made in the old language are made again.
-    std::function<void()> onLanguageChanged;
+    Texts texts(Texts standard) const override;
+    // Fills the list the first time.
+    bool fill(bool fresh) override;
 
 private:
+    // Loads the chosen set, or says it could not and keeps the page.
+    bool onNext() override;
     bool load(std::uint32_t index);
 
-    PackageStream& stream_;
-    const OpenedPackage& package_;
-    PackagePieces& pieces_;
-    SetupMessages& messages_;
-    SetupWindow& window_;
+    PageContext& run_;
     std::optional<std::vector<LanguageSet>> sets_;
     std::optional<std::uint32_t> loaded_;
 };

@@ -7,6 +7,11 @@
 
 namespace vortix {
 
+const fw::CommandEntry<ProgramFolderPage> ProgramFolderPage::kCommands[] = {
+    {IDC_EXISTING_FOLDERS, LBN_SELCHANGE, &ProgramFolderPage::onFolderPicked},
+    {0, 0, nullptr},
+};
+
 std::vector<std::string> foldersIn(const std::string& programsFolder) {
     std::vector<std::string> names;
     if (programsFolder.empty())
@@ -23,53 +28,49 @@ std::vector<std::string> foldersIn(const std::string& programsFolder) {
     return names;
 }
 
-void ProgramFolderPage::prepare(WizardPage& page, bool fresh,
-                                const std::vector<std::string>& lines) {
-    page.setItemText(IDC_PROGRAM_FOLDER_LABEL, entry(lines, LanguageEntry::ProgramFolderLabel));
-    page.setItemText(IDC_EXISTING_FOLDERS_LABEL, entry(lines, LanguageEntry::ExistingFoldersLabel));
-    HWND field = page.item(IDC_PROGRAM_FOLDER);
-    HWND list = page.item(IDC_EXISTING_FOLDERS);
-    std::string programs = shortcutProgramsFolder(variables_, settings_);
+bool ProgramFolderPage::fill(bool fresh) {
+    const std::vector<std::string>& lines = run_.lines();
+    setItemText(IDC_PROGRAM_FOLDER_LABEL, entry(lines, LanguageEntry::ProgramFolderLabel));
+    setItemText(IDC_EXISTING_FOLDERS_LABEL, entry(lines, LanguageEntry::ExistingFoldersLabel));
+    programs_ = shortcutProgramsFolder(run_.variables, run_.settings());
     if (fresh) {
-        SendMessageA(field, EM_LIMITTEXT, kProgramFolderNameLimit, 0);
-        std::string start = settings_.shortcutFolder.substr(0, kProgramFolderNameLimit);
-        SetWindowTextA(field, start.c_str());
-        for (const std::string& name : listedProgramFolders(foldersIn(programs)))
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        sendItem(IDC_PROGRAM_FOLDER, EM_LIMITTEXT, kProgramFolderNameLimit);
+        setItemText(IDC_PROGRAM_FOLDER,
+                    run_.settings().shortcutFolder.substr(0, kProgramFolderNameLimit));
+        for (const std::string& name : listedProgramFolders(foldersIn(programs_)))
+            sendItem(IDC_EXISTING_FOLDERS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
-    page.onControl = [field, list](int control) {
-        if (control != IDC_EXISTING_FOLDERS)
-            return;
-        LRESULT picked = SendMessageA(list, LB_GETCURSEL, 0, 0);
-        if (picked == LB_ERR)
-            return;
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, picked, 0);
-        std::string name(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, picked, reinterpret_cast<LPARAM>(name.data()));
-        name.resize(std::char_traits<char>::length(name.c_str()));
-        SetWindowTextA(field, name.c_str());
-    };
-    // The page object may be gone by the time Next is pressed: only what outlives
-    // it is kept.
-    page.validate = [&variables = variables_, &messages = messages_, field, programs, &lines] {
-        char typed[kProgramFolderNameLimit + 2] = "";
-        GetWindowTextA(field, typed, sizeof typed);
-        switch (checkProgramFolderName(typed)) {
-            case FolderNameProblem::Empty:
-                messages.show(entry(lines, LanguageEntry::ProgramFolderMissing), Buttons::Ok,
-                              MB_ICONEXCLAMATION);
-                SetFocus(field);
-                return false;
-            case FolderNameProblem::Invalid:
-                messages.show(entry(lines, LanguageEntry::ProgramFolderInvalid), Buttons::Ok,
-                              MB_ICONEXCLAMATION);
-                SetFocus(field);
-                return false;
-            case FolderNameProblem::None: break;
-        }
-        variables.setShortcutDir(programFolderPath(trimmedProgramFolderName(typed), programs));
-        return true;
-    };
+    return true;
+}
+
+void ProgramFolderPage::onFolderPicked() {
+    LRESULT picked = sendItem(IDC_EXISTING_FOLDERS, LB_GETCURSEL);
+    if (picked == LB_ERR)
+        return;
+    LRESULT length = sendItem(IDC_EXISTING_FOLDERS, LB_GETTEXTLEN, picked);
+    std::string name(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, '\0');
+    sendItem(IDC_EXISTING_FOLDERS, LB_GETTEXT, picked, reinterpret_cast<LPARAM>(name.data()));
+    name.resize(std::char_traits<char>::length(name.c_str()));
+    setItemText(IDC_PROGRAM_FOLDER, name);
+}
+
+bool ProgramFolderPage::onNext() {
+    // The name as far as the field takes it: a folder picked from the list may be
+    // longer than the limit on typing, and counts to one character past it.
+    std::string typed = itemText(IDC_PROGRAM_FOLDER).substr(0, kProgramFolderNameLimit + 1);
+    switch (checkProgramFolderName(typed)) {
+        case FolderNameProblem::Empty: return refuse(LanguageEntry::ProgramFolderMissing);
+        case FolderNameProblem::Invalid: return refuse(LanguageEntry::ProgramFolderInvalid);
+        case FolderNameProblem::None: break;
+    }
+    run_.variables.setShortcutDir(programFolderPath(trimmedProgramFolderName(typed), programs_));
+    return true;
+}
+
+bool ProgramFolderPage::refuse(LanguageEntry why) {
+    run_.messages.show(entry(run_.lines(), why), Buttons::Ok, MB_ICONEXCLAMATION);
+    SetFocus(item(IDC_PROGRAM_FOLDER));
+    return false;
 }
 
 }  // namespace vortix

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/package/package.h"
-#include "installer/setup/variables/variables.h"
-#include "installer/setup/win32_messages.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 
 namespace vortix {
@@ -16,22 +14,27 @@ namespace vortix {
 // listedProgramFolders chooses those shown).
 std::vector<std::string> foldersIn(const std::string& programsFolder);
 
-class ProgramFolderPage {
+class ProgramFolderPage : public WizardPageImpl<ProgramFolderPage> {
 public:
-    ProgramFolderPage(Variables& variables, const PackageSettings& settings,
-                      SetupMessages& messages)
-        : variables_(variables), settings_(settings), messages_(messages) {}
+    static const fw::CommandEntry<ProgramFolderPage> kCommands[];
+
+    explicit ProgramFolderPage(PageContext& run) : run_(run) {}
 
     // The labels in the current language; the first time also the package's default
     // folder in the field (at most 210 characters) and the existing folders in the
-    // list. Picking one fills the field; Next checks the name and makes it
-    // "<ShortcutDir>" under the Programs folder.
-    void prepare(WizardPage& page, bool fresh, const std::vector<std::string>& lines);
+    // list.
+    bool fill(bool fresh) override;
 
 private:
-    Variables& variables_;
-    const PackageSettings& settings_;
-    SetupMessages& messages_;
+    // Checks the name and makes it "<ShortcutDir>" under the Programs folder.
+    bool onNext() override;
+    // Picking a folder from the list fills the field.
+    void onFolderPicked();
+    // Says what is wrong with the name: false, the page stays.
+    bool refuse(LanguageEntry why);
+
+    PageContext& run_;
+    std::string programs_;  // the Programs folder the shortcuts go under
 };
 
 }  // namespace vortix

@@ -43,7 +43,7 @@ bool ProgressPage::show(HINSTANCE instance, HWND parent, const LanguageSet& text
                         const PageArt* art, const std::string* ownTemplate) {
     texts_ = &texts;
     art_ = art;
-    if (!createPage(*this, instance, parent, IDD_PROGRESS_PAGE, ownTemplate, art, kStage))
+    if (!createPage(*this, instance, parent, IDD_PROGRESS_PAGE, ownTemplate, art, kProgressStage))
         return false;
     placePage(parent, handle());
     return true;
@@ -53,7 +53,7 @@ INT_PTR ProgressPage::onPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle(), &paint);
     if (art_)
-        art_->paint(handle(), dc, kStage);
+        art_->paint(handle(), dc, kProgressStage);
     EndPaint(handle(), &paint);
     return TRUE;
 }

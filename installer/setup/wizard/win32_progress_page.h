@@ -10,6 +10,7 @@
 #include "installer/package/package.h"
 #include "installer/setup/actions/win32_install_host.h"
 #include "installer/setup/wizard/win32_page_art.h"
+#include "installer/setup/wizard/wizard_stages.h"
 
 namespace vortix {
 
@@ -18,7 +19,6 @@ public:
     static const fw::CommandEntry<ProgressPage> kCommands[];
     static const fw::MessageEntry<ProgressPage> kMessages[];
     static constexpr const char* kClassName = "VIDialogTemplate";
-    static constexpr int kStage = 12;
 
     // Registers the page class (a dialog class) once.
     static bool registerClass(HINSTANCE instance);

@@ -6,6 +6,8 @@
 
 #include "installer/package/language_entries.h"
 #include "installer/setup/actions/install_text.h"
+#include "installer/setup/addons/win32_plugin_guard.h"
+#include "installer/setup/probe/win32_machine_probe.h"
 #include "installer/setup/resource.h"
 
 namespace vortix {
@@ -14,7 +16,6 @@ const fw::CommandEntry<SystemInformationPage> SystemInformationPage::kCommands[]
     {IDC_SYSTEM_SAVE, BN_CLICKED, &SystemInformationPage::onSave},
     {0, 0, nullptr},
 };
-const fw::MessageEntry<SystemInformationPage> SystemInformationPage::kMessages[] = {{0, nullptr}};
 
 namespace {
 
@@ -55,23 +56,40 @@ bool saveNewFile(const std::string& path, const std::string& text) {
     return whole;
 }
 
-bool SystemInformationPage::dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    // The Save button first, then the page's own buttons.
-    return fw::dispatchThroughTables(this, message, wParam, lParam, result) ||
-           WizardPage::dispatch(message, wParam, lParam, result);
+bool SystemInformationPage::fill(bool fresh) {
+    if (fresh) {
+        if (!run_.machine)
+            run_.machine = probeMachine(run_.facts, run_.requirements, run_.variables.installDir());
+        showTable(systemInformationTable(*run_.machine, run_.requirements,
+                                         run_.settings().requiredSize, run_.lines()));
+    }
+    // The plug-in may add to the page each time it shows. What it throws is its own
+    // failure: the page shows as it stands.
+    PFN_SystemInformation hook = run_.pieces.plugin().systemInformation;
+    if (!hook)
+        return true;
+    HWND window = handle();
+    auto call = [hook, window] {
+        try {
+            hook(window);
+        } catch (...) {
+        }
+    };
+    callGuarded(call);
+    return true;
 }
 
-void SystemInformationPage::fill(SystemInformationTable table,
-                                 const std::vector<std::string>& lines, SetupMessages& messages) {
+void SystemInformationPage::showTable(SystemInformationTable table) {
     table_ = std::move(table);
-    lines_ = &lines;
-    messages_ = &messages;
-    setItemText(IDC_SYSTEM_SAVE, entry(lines, LanguageEntry::SaveButton));
+    setItemText(IDC_SYSTEM_SAVE, entry(run_.lines(), LanguageEntry::SaveButton));
     sendItem(IDC_SYSTEM_LIST, LB_RESETCONTENT);
     for (const std::string& row : table_.rows)
         sendItem(IDC_SYSTEM_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     fitColumns();
-    validate = [this] { return table_.unmet == 0 || installAnyway(); };
+}
+
+bool SystemInformationPage::onNext() {
+    return table_.unmet == 0 || installAnyway();
 }
 
 void SystemInformationPage::fitColumns() {
@@ -138,8 +156,8 @@ void SystemInformationPage::fitColumns() {
 
 bool SystemInformationPage::installAnyway() {
     EnableWindow(handle(), FALSE);
-    int answer = messages_->show(entry(*lines_, LanguageEntry::RequirementsNotMet), Buttons::YesNo,
-                                 MB_ICONQUESTION);
+    int answer = run_.messages.show(entry(run_.lines(), LanguageEntry::RequirementsNotMet),
+                                    Buttons::YesNo, MB_ICONQUESTION);
     EnableWindow(handle(), TRUE);
     SetForegroundWindow(GetParent(handle()));
     BringWindowToTop(handle());
@@ -147,14 +165,12 @@ bool SystemInformationPage::installAnyway() {
 }
 
 void SystemInformationPage::onSave() {
-    if (!lines_ || !messages_)
-        return;
     std::string name = systemInformationFileName(pathExists);
     if (saveNewFile(name, systemInformationFileText(table_.rows)))
-        messages_->show(formatText(entry(*lines_, LanguageEntry::SystemInfoSaved), {name}),
-                        Buttons::Ok, 0);
+        run_.messages.show(formatText(entry(run_.lines(), LanguageEntry::SystemInfoSaved), {name}),
+                           Buttons::Ok, 0);
     else
-        messages_->error(entry(*lines_, LanguageEntry::SystemInfoNotSaved));
+        run_.messages.error(entry(run_.lines(), LanguageEntry::SystemInfoNotSaved));
 }
 
 }  // namespace vortix

@@ -10,34 +10,35 @@
 #include <vector>
 
 #include "installer/setup/probe/system_information.h"
-#include "installer/setup/win32_messages.h"
+#include "installer/setup/wizard/win32_page_context.h"
 #include "installer/setup/wizard/win32_wizard_page.h"
 
 namespace vortix {
 
-class SystemInformationPage : public WizardPage {
+class SystemInformationPage : public WizardPageImpl<SystemInformationPage> {
 public:
     static const fw::CommandEntry<SystemInformationPage> kCommands[];
-    static const fw::MessageEntry<SystemInformationPage> kMessages[];
 
-    // Shows `table` and the Save button's caption from the language set `lines`,
-    // through which the page's questions and messages are put (`messages`).
-    void fill(SystemInformationTable table, const std::vector<std::string>& lines,
-              SetupMessages& messages);
+    explicit SystemInformationPage(PageContext& run) : run_(run) {}
 
-protected:
-    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    // The table the first time (the machine probed when no page did before), and
+    // the Save button's caption; then, each time the page shows, the plug-in's
+    // hook, which may add to the page.
+    bool fill(bool fresh) override;
 
 private:
+    // Shows `table`.
+    void showTable(SystemInformationTable table);
+    // Unmet requirements ask whether to install anyway.
+    bool onNext() override;
     void onSave();
     // The tab stops after the widest text of each column, in the list's font.
     void fitColumns();
     // Entry 26 as a question, the page disabled while it is open: true for Yes.
     bool installAnyway();
 
+    PageContext& run_;
     SystemInformationTable table_;
-    const std::vector<std::string>* lines_ = nullptr;
-    SetupMessages* messages_ = nullptr;
 };
 
 // Writes `text` to a new file `path`; a file of that name that appeared meanwhile

@@ -1,25 +1,17 @@
 #include "installer/setup/wizard/win32_wizard_page.h"
 
-#include <richedit.h>
-
-#include <cstring>
-
-#include "installer/common/win32_system_libraries.h"
+#include "framework/message_loop.h"
 #include "installer/setup/resource.h"
+#include "installer/setup/setup_rules.h"
 #include "installer/setup/wizard/win32_progress_page.h"
+#include "installer/setup/wizard/wizard_texts.h"
 
 namespace vortix {
 
 const fw::CommandEntry<WizardPage> WizardPage::kCommands[] = {
-    {IDOK, BN_CLICKED, &WizardPage::onNext},
+    {IDOK, BN_CLICKED, &WizardPage::pressNext},
     {IDC_BACK, BN_CLICKED, &WizardPage::onBack},
     {IDCANCEL, BN_CLICKED, &WizardPage::onCancel},
-    {IDC_BROWSE, BN_CLICKED, &WizardPage::onBrowse},
-    {IDC_FOLDER, EN_CHANGE, &WizardPage::onFieldChanged},
-    {IDC_USER_NAME, EN_CHANGE, &WizardPage::onFieldChanged},
-    {IDC_USER_COMPANY, EN_CHANGE, &WizardPage::onFieldChanged},
-    {IDC_EXISTING_FOLDERS, LBN_SELCHANGE, &WizardPage::onFolderPicked},
-    {IDC_LANGUAGE_LIST, LBN_DBLCLK, &WizardPage::onNext},
     {0, 0, nullptr},
 };
 
@@ -30,51 +22,6 @@ const fw::MessageEntry<WizardPage> WizardPage::kMessages[] = {
     {WM_CTLCOLORDLG, &WizardPage::onControlColour},
     {0, nullptr},
 };
-
-namespace {
-
-// The rich-edit control's class: the version-2 library, else the older one, else a
-// plain multi-line edit control.
-struct RichEditKind {
-    const char* className = "EDIT";
-    bool richText = false;
-    bool richEdit = false;
-};
-
-const RichEditKind& richEditKind() {
-    static const RichEditKind kind = [] {
-        RichEditKind found;
-        if (loadSystemLibrary("riched20.dll")) {
-            found = {RICHEDIT_CLASSA, true, true};
-        } else if (loadSystemLibrary("riched32.dll")) {
-            found = {"RICHEDIT", false, true};
-        }
-        return found;
-    }();
-    return kind;
-}
-
-struct StreamedText {
-    const std::string* text;
-    std::size_t done;
-};
-
-DWORD CALLBACK streamOut(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* written) {
-    auto* from = reinterpret_cast<StreamedText*>(cookie);
-    std::size_t left = from->text->size() - from->done;
-    std::size_t count =
-        left < static_cast<std::size_t>(size) ? left : static_cast<std::size_t>(size);
-    std::memcpy(buffer, from->text->data() + from->done, count);
-    from->done += count;
-    *written = static_cast<LONG>(count);
-    return 0;
-}
-
-}  // namespace
-
-bool richEditShowsRichText() {
-    return richEditKind().richText;
-}
 
 void placePage(HWND parent, HWND page) {
     RECT client, bounds;
@@ -149,57 +96,32 @@ bool WizardPage::show(HINSTANCE instance, HWND parent, int templateId, const Tex
     return true;
 }
 
-void WizardPage::onNext() {
-    if (!validate || validate())
-        choice_ = PageChoice::Next;
+std::string_view WizardPage::notMadeText() const {
+    return kLoadTemplateFailedText;
 }
 
-void WizardPage::onBrowse() {
-    control(IDC_BROWSE);
+std::string WizardPage::typedText(int id) const {
+    return withoutOuterSpaces(itemText(id));
 }
 
-void WizardPage::onFolderPicked() {
-    control(IDC_EXISTING_FOLDERS);
+void WizardPage::pressNext() {
+    if (onNext())
+        choose(PageChoice::Next);
 }
 
 void WizardPage::onBack() {
     // A disabled Back can still be reached by a posted click.
     if (IsWindowEnabled(item(IDC_BACK)))
-        choice_ = PageChoice::Back;
+        choose(PageChoice::Back);
 }
 
-void WizardPage::setDocument(const std::string& text, bool rich) {
-    HWND frame = item(IDC_DOCUMENT);
-    if (!frame)
-        return;
-    const RichEditKind& kind = richEditKind();
-    char className[64] = "";
-    GetClassNameA(frame, className, sizeof className);
-    if (lstrcmpiA(className, kind.className) != 0) {
-        RECT place;
-        GetWindowRect(frame, &place);
-        MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&place), 2);
-        DestroyWindow(frame);
-        frame = CreateWindowExA(
-            WS_EX_CLIENTEDGE, kind.className, "",
-            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
-                ES_AUTOVSCROLL,
-            place.left, place.top, place.right - place.left, place.bottom - place.top, handle(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DOCUMENT)), nullptr, nullptr);
-        if (!frame)
-            return;
-        SendMessageA(frame, WM_SETFONT, SendMessageA(handle(), WM_GETFONT, 0, 0), FALSE);
-    }
-    if (!kind.richEdit) {
-        SetWindowTextA(frame, text.c_str());
-        return;
-    }
-    bool rtf = rich && kind.richText && text.compare(0, 5, "{\\rtf") == 0;
-    StreamedText from{&text, 0};
-    EDITSTREAM stream{};
-    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&from);
-    stream.pfnCallback = streamOut;
-    SendMessageA(frame, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+void WizardPage::choose(PageChoice choice) {
+    choice_ = choice;
+    // The wait's loop ends as a modeless dialog's does, with a WM_QUIT; the choice
+    // tells it from one posted elsewhere. A page that is not waiting (a click that
+    // reached it after it was left) only keeps the choice until it shows again.
+    if (waiting_)
+        PostQuitMessage(0);
 }
 
 void WizardPage::hide() {
@@ -209,16 +131,13 @@ void WizardPage::hide() {
 
 PageChoice WizardPage::waitForChoice(SetupMessages& messages, const std::string& quitQuestion) {
     for (;;) {
-        MSG message;
-        while (choice_ == PageChoice::None) {
-            BOOL got = GetMessageA(&message, nullptr, 0, 0);
-            if (got <= 0) {
-                PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 0);
+        if (choice_ == PageChoice::None) {
+            waiting_ = true;
+            int quitCode = fw::runMessageLoop(handle());
+            waiting_ = false;
+            if (choice_ == PageChoice::None) {
+                PostQuitMessage(quitCode);
                 return PageChoice::Cancel;
-            }
-            if (!IsDialogMessageA(handle(), &message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
             }
         }
         if (choice_ != PageChoice::Cancel || !askBeforeCancel_)

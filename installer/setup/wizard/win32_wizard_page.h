@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
+#include <string_view>
 
 #include "framework/dialog.h"
 #include "installer/setup/win32_messages.h"
@@ -21,6 +21,10 @@ enum class PageChoice { None, Next, Back, Cancel };
 // screen; another grows to hold a page larger than it.
 void placePage(HWND parent, HWND page);
 
+// The base of every page: the buttons every page has (Back, Next, Cancel), its
+// heading, prompt and question, its look, and the wait for the user's choice. A
+// page's own controls are its class's: a page class derives from WizardPageImpl,
+// whose tables come before these.
 class WizardPage : public fw::DialogImpl<WizardPage> {
 public:
     static const fw::CommandEntry<WizardPage> kCommands[];
@@ -42,56 +46,68 @@ public:
         ownTemplate_ = ownTemplate;
     }
 
+    // Whether the page can show: false when what it shows cannot be read (it
+    // said why).
+    virtual bool ready() { return true; }
+    // The page's texts: the standard ones of its stage (the language set's heading
+    // and prompt, Back, Next or Install, Cancel) as this page has them.
+    virtual Texts texts(Texts standard) const { return standard; }
+    // What is shown when the page cannot be made.
+    virtual std::string_view notMadeText() const;
     // Makes the page from `templateId` the first time, shows it again later (with
     // what the user entered kept), its texts and Back enabled as given.
     bool show(HINSTANCE instance, HWND parent, int templateId, const Texts& texts, bool canGoBack);
+    // Fills the page's own controls once it shows, `fresh` the first time: false
+    // when the page cannot be used (it said why).
+    virtual bool fill(bool /*fresh*/) { return true; }
     void hide();
 
-    // Fills the page's document control (a rich-edit control made in place of the
-    // template's frame): as rich text when `rich` and the control can show it, as
-    // plain text otherwise.
-    void setDocument(const std::string& text, bool rich);
-
-    // What the page's own controls do: called with the Browse button's id when it
-    // is pressed, with the list's id when a folder is picked from the existing
-    // ones, with 0 when one of the page's fields changes.
-    std::function<void(int control)> onControl;
-    // Checked when Next is pressed: false keeps the page (it said why).
-    std::function<bool()> validate;
-
     // Runs the program's messages until Next, Back or a confirmed Cancel. A
-    // WM_QUIT counts as Cancel (it is posted again for the loop outside).
+    // WM_QUIT from elsewhere counts as Cancel (it is posted again for the loop
+    // outside).
     PageChoice waitForChoice(SetupMessages& messages, const std::string& quitQuestion);
 
+protected:
+    // The checks when Next is pressed: false keeps the page (it said why).
+    virtual bool onNext() { return true; }
+    // Next pressed, or what a page takes for it (a double click in its list).
+    void pressNext();
+    // Shows or hides a control of the page.
+    void showItem(int id, bool shown) const { ShowWindow(item(id), shown ? SW_SHOW : SW_HIDE); }
+    // What the user typed in a field, without the spaces around it.
+    std::string typedText(int id) const;
+
 private:
-    void onNext();
-    void onBrowse();
-    void onFieldChanged() { control(0); }
-    void onFolderPicked();
-    void control(int id) {
-        if (onControl)
-            onControl(id);
-    }
+    void choose(PageChoice choice);
     void onBack();
-    void onCancel() { choice_ = PageChoice::Cancel; }
+    void onCancel() { choose(PageChoice::Cancel); }
     INT_PTR onErase(WPARAM dc, LPARAM) { return paintPageFace(handle(), dc); }
     INT_PTR onPaint(WPARAM, LPARAM);
     INT_PTR onControlColour(WPARAM dc, LPARAM) { return pageFaceColour(dc); }
 
     PageChoice choice_ = PageChoice::None;
+    bool waiting_ = false;  // in waitForChoice()
     bool askBeforeCancel_ = true;
     const PageArt* art_ = nullptr;
     int stage_ = 0;
     const std::string* ownTemplate_ = nullptr;
 };
 
+// A page class T: its own tables (T::kCommands, T::kMessages; a class without
+// commands or other messages leaves that table out) first, then the buttons every
+// page has.
+template <class T>
+class WizardPageImpl : public fw::TableDispatch<T, WizardPage> {
+protected:
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        return fw::TableDispatch<T, WizardPage>::dispatch(message, wParam, lParam, result) ||
+               WizardPage::dispatch(message, wParam, lParam, result);
+    }
+};
+
 // Makes `page` from the package's own template when there is one (an empty one
 // fails), else from the built-in `templateId`; then makes room for its art.
 bool createPage(fw::Dialog& page, HINSTANCE instance, HWND parent, int templateId,
                 const std::string* ownTemplate, const PageArt* art, int stage);
-
-// Whether the version-2 rich-edit library could be loaded (it is tried first,
-// then the older one).
-bool richEditShowsRichText();
 
 }  // namespace vortix

@@ -6,29 +6,35 @@ namespace vortix {
 
 namespace {
 
-constexpr std::uint32_t kStageFlags[] = {
-    0,  // no stage 0
-    kPageLanguage,
-    kPageWelcome,
-    kPageLicence,
-    kPageInformation,
-    kPageSystemInformation,
-    kPageUserInformation,
-    kPageDestination,
-    kPageProgramFolder,
-    kPageInstallType,
-    kPageComponents,
-    kPageSummary,
-    0,  // the progress page
-    kPageFinish,
+// The package's page flag of each stage that has one (the progress page has none:
+// it always shows).
+struct StageFlag {
+    int stage;
+    std::uint32_t flag;
+};
+
+constexpr StageFlag kStageFlags[] = {
+    {kLanguageStage, kPageLanguage},
+    {kWelcomeStage, kPageWelcome},
+    {kLicenceStage, kPageLicence},
+    {kInformationStage, kPageInformation},
+    {kSystemInformationStage, kPageSystemInformation},
+    {kUserStage, kPageUserInformation},
+    {kDestinationStage, kPageDestination},
+    {kProgramFolderStage, kPageProgramFolder},
+    {kInstallTypeStage, kPageInstallType},
+    {kComponentsStage, kPageComponents},
+    {kSummaryStage, kPageSummary},
+    {kFinishStage, kPageFinish},
 };
 
 }  // namespace
 
 std::uint32_t pageFlagOfStage(int stage) {
-    if (stage < kFirstStage || stage > kLastStage)
-        return 0;
-    return kStageFlags[stage];
+    for (const StageFlag& known : kStageFlags)
+        if (known.stage == stage)
+            return known.flag;
+    return 0;
 }
 
 bool PageSet::shows(int stage) const {
@@ -37,7 +43,7 @@ bool PageSet::shows(int stage) const {
     std::uint32_t flag = pageFlagOfStage(stage);
     if (flag == 0)
         return false;
-    if (stage == 10 && customType_)
+    if (stage == kComponentsStage && customType_)
         return true;
     return (flags_ & flag) != 0;
 }

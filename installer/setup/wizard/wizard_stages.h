@@ -11,9 +11,26 @@
 
 namespace vortix {
 
-inline constexpr int kFirstStage = 1;
+// The stages by number: the numbers are the plug-in's and the package's (its page
+// templates, wizard bitmaps and stage actions name their stage by them).
+inline constexpr int kLanguageStage = 1;
+inline constexpr int kWelcomeStage = 2;
+inline constexpr int kLicenceStage = 3;
+inline constexpr int kInformationStage = 4;
+inline constexpr int kSystemInformationStage = 5;
+inline constexpr int kUserStage = 6;
+inline constexpr int kDestinationStage = 7;
+inline constexpr int kProgramFolderStage = 8;
+inline constexpr int kInstallTypeStage = 9;
+inline constexpr int kComponentsStage = 10;
+inline constexpr int kSummaryStage = 11;
 inline constexpr int kProgressStage = 12;  // the installation itself: always shown
 inline constexpr int kFinishStage = 13;
+// The step after the finish page: no page, only the package's actions and the
+// plug-in's last entry point.
+inline constexpr int kClosingStage = 14;
+
+inline constexpr int kFirstStage = kLanguageStage;
 inline constexpr int kLastStage = kFinishStage;
 
 // The package's page flag of a stage (0 for the progress stage, always shown).

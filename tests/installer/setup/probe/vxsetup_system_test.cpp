@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/installer/setup/vxsetup_fixture.h"
+#include "tests/support/win32/wine_behaviour.h"
 
 using namespace vxsetup_testing;
 
@@ -251,15 +252,21 @@ directx = "1.0"
     std::vector<std::string> directX = columnsOf(rows[1]);
     ASSERT_EQ(directX.size(), 4u) << rows[1];
     EXPECT_EQ(directX[0], "DirectX");
-    EXPECT_EQ(directX[1], "not found");
-    EXPECT_EQ(directX[3], "No");
+    const bool withoutDirectDraw = PINNED_WINE_BEHAVIOUR(
+        "Wine takes a program's library overrides from its AppDefaults "
+        "key: the setup program runs without DirectDraw");
+    if (withoutDirectDraw) {
+        EXPECT_EQ(directX[1], "not found");
+        EXPECT_EQ(directX[3], "No");
+    }
     char handle[32];
     std::snprintf(handle, sizeof handle, "0x%llx",
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(page)));
     ASSERT_TRUE(waitUntil([&] { return exists(log); }));
     EXPECT_NE(readAll(log).find(std::string("SystemInformation ") + handle), std::string::npos)
         << readAll(log);
-    installFrom(setup, page, true);
+    // The requirement is unmet without DirectDraw: Next asks first.
+    installFrom(setup, page, withoutDirectDraw);
 }
 
 TEST_F(VxsetupSystem, DamagedRequirementsEndTheRunBeforeAnythingIsInstalled) {

@@ -181,6 +181,23 @@ TEST(InstallTypes, ButtonsCodesAndWhichFilesEachTakes) {
     }
 }
 
+TEST(InstallTypes, TheComponentsAreChosenOnTheirPageOrWithTheCustomType) {
+    struct Case {
+        std::uint32_t pages, type;
+        bool chosen;
+    };
+    const Case cases[] = {
+        {0, kTypicalType, false},
+        {kPageInstallType, kMinimalType, false},
+        {kPageInstallType, kCustomType, true},  // the type brings the page
+        {kPageComponents, kTypicalType, true},
+        {kPageInstallType | kPageComponents, kMinimalType, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(componentsChosenOnPages(c.pages, c.type), c.chosen)
+            << std::hex << c.pages << " type " << c.type;
+}
+
 TEST(InstallTypes, CaptionsInTheLanguageOrTheSetsOwn) {
     PackageSettings settings;
     settings.options |= kOptionMultilingual;
@@ -242,24 +259,28 @@ protected:
 };
 
 TEST(Stages, PageFlagsToStages) {
-    EXPECT_EQ(PageSet(0).shownStages(), std::vector<int>{12});
+    EXPECT_EQ(PageSet(0).shownStages(), std::vector<int>{kProgressStage});
     EXPECT_EQ(PageSet(0xFFF).shownStages(),
-              (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+              (std::vector<int>{kLanguageStage, kWelcomeStage, kLicenceStage, kInformationStage,
+                                kSystemInformationStage, kUserStage, kDestinationStage,
+                                kProgramFolderStage, kInstallTypeStage, kComponentsStage,
+                                kSummaryStage, kProgressStage, kFinishStage}));
     EXPECT_EQ(PageSet(kPageWelcome | kPageDestination | kPageFinish).shownStages(),
-              (std::vector<int>{2, 7, 12, 13}));
+              (std::vector<int>{kWelcomeStage, kDestinationStage, kProgressStage, kFinishStage}));
     // The custom type brings the components page.
-    EXPECT_EQ(PageSet(kPageInstallType, true).shownStages(), (std::vector<int>{9, 10, 12}));
+    EXPECT_EQ(PageSet(kPageInstallType, true).shownStages(),
+              (std::vector<int>{kInstallTypeStage, kComponentsStage, kProgressStage}));
 }
 
 TEST(Stages, InstallCaptionOnTheLastPageBeforeTheInstallation) {
     PageSet pages(kPageWelcome | kPageDestination | kPageFinish);
-    EXPECT_EQ(pages.nextCaption(2), LanguageEntry::Next);
-    EXPECT_EQ(pages.nextCaption(7), LanguageEntry::Install);
-    EXPECT_EQ(pages.nextCaption(13), LanguageEntry::Next);
+    EXPECT_EQ(pages.nextCaption(kWelcomeStage), LanguageEntry::Next);
+    EXPECT_EQ(pages.nextCaption(kDestinationStage), LanguageEntry::Install);
+    EXPECT_EQ(pages.nextCaption(kFinishStage), LanguageEntry::Next);
     PageSet custom(kPageInstallType, false);
-    EXPECT_EQ(custom.nextCaption(9), LanguageEntry::Install);
+    EXPECT_EQ(custom.nextCaption(kInstallTypeStage), LanguageEntry::Install);
     custom.setCustomType(true);
-    EXPECT_EQ(custom.nextCaption(9), LanguageEntry::Next);
+    EXPECT_EQ(custom.nextCaption(kInstallTypeStage), LanguageEntry::Next);
 }
 
 TEST(StageAnswers, PluginResults) {
@@ -272,49 +293,58 @@ TEST(StageAnswers, PluginResults) {
 TEST_F(Navigation, NoPagesGoesStraightToTheProgressPageAndEnds) {
     PageSet pages(0);
     StageNavigator wizard(pages, hooks);
-    EXPECT_EQ(wizard.start(), page(12));
+    EXPECT_EQ(wizard.start(), page(kProgressStage));
     EXPECT_FALSE(wizard.canGoBack());
-    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Ended, 13}));
-    EXPECT_EQ(recorded.calls, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Ended, kFinishStage}));
+    EXPECT_EQ(recorded.calls,
+              (std::vector<int>{kLanguageStage, kWelcomeStage, kLicenceStage, kInformationStage,
+                                kSystemInformationStage, kUserStage, kDestinationStage,
+                                kProgramFolderStage, kInstallTypeStage, kComponentsStage,
+                                kSummaryStage, kProgressStage, kFinishStage}));
 }
 
 TEST_F(Navigation, BackAcrossDisabledPagesRunsThemBackwards) {
     PageSet pages(kPageWelcome | kPageLicence | kPageDestination | kPageFinish);
     StageNavigator wizard(pages, hooks);
-    EXPECT_EQ(wizard.start(), page(2));
+    EXPECT_EQ(wizard.start(), page(kWelcomeStage));
     EXPECT_FALSE(wizard.canGoBack());
-    EXPECT_EQ(wizard.back(), page(2));  // nothing before it
-    EXPECT_EQ(wizard.next(), page(3));
-    EXPECT_EQ(wizard.next(), page(7));
+    EXPECT_EQ(wizard.back(), page(kWelcomeStage));  // nothing before it
+    EXPECT_EQ(wizard.next(), page(kLicenceStage));
+    EXPECT_EQ(wizard.next(), page(kDestinationStage));
     recorded.calls.clear();
-    EXPECT_EQ(wizard.back(), page(3));
-    EXPECT_EQ(recorded.calls, (std::vector<int>{-7, -6, -5, -4}));
-    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 3}));
-    EXPECT_EQ(wizard.next(), page(7));
-    EXPECT_EQ(wizard.next(), page(12));
+    EXPECT_EQ(wizard.back(), page(kLicenceStage));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{-kDestinationStage, -kUserStage,
+                                                -kSystemInformationStage, -kInformationStage}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{kWelcomeStage, kLicenceStage}));
+    EXPECT_EQ(wizard.next(), page(kDestinationStage));
+    EXPECT_EQ(wizard.next(), page(kProgressStage));
     EXPECT_FALSE(wizard.canGoBack());  // the installation is not gone back across
-    EXPECT_EQ(wizard.next(), page(13));
+    EXPECT_EQ(wizard.next(), page(kFinishStage));
 }
 
 TEST_F(Navigation, PluginAnswersForwards) {
     PageSet pages(kPageWelcome | kPageDestination);
     StageNavigator wizard(pages, hooks);
-    recorded.answers = {{5, StageAnswer::GoBack}, {3, StageAnswer::ShowsNothing}};
-    EXPECT_EQ(wizard.start(), page(2));
+    recorded.answers = {{kSystemInformationStage, StageAnswer::GoBack},
+                        {kLicenceStage, StageAnswer::ShowsNothing}};
+    EXPECT_EQ(wizard.start(), page(kWelcomeStage));
     recorded.calls.clear();
     // Stage 5 sends the user back to the welcome page; the stages before it see it.
-    EXPECT_EQ(wizard.next(), page(2));
-    EXPECT_EQ(recorded.calls, (std::vector<int>{3, 4, 5, -4, -3}));
-    recorded.answers = {{7, StageAnswer::ShowsNothing}, {9, StageAnswer::Abort}};
+    EXPECT_EQ(wizard.next(), page(kWelcomeStage));
+    EXPECT_EQ(recorded.calls,
+              (std::vector<int>{kLicenceStage, kInformationStage, kSystemInformationStage,
+                                -kInformationStage, -kLicenceStage}));
+    recorded.answers = {{kDestinationStage, StageAnswer::ShowsNothing},
+                        {kInstallTypeStage, StageAnswer::Abort}};
     // A stage that fails shows nothing, even its own page; a refusal aborts.
-    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Aborted, 9}));
+    EXPECT_EQ(wizard.next(), (WizardStop{WizardStop::Aborted, kInstallTypeStage}));
 }
 
 TEST_F(Navigation, GoBackBeforeAnyPageGoesOn) {
     PageSet pages(kPageDestination);
     StageNavigator wizard(pages, hooks);
-    recorded.answers = {{2, StageAnswer::GoBack}};
-    EXPECT_EQ(wizard.start(), page(7));
+    recorded.answers = {{kWelcomeStage, StageAnswer::GoBack}};
+    EXPECT_EQ(wizard.start(), page(kDestinationStage));
 }
 
 TEST_F(Navigation, AStageRefusingTheReturnStopsIt) {
@@ -322,36 +352,38 @@ TEST_F(Navigation, AStageRefusingTheReturnStopsIt) {
     StageNavigator wizard(pages, hooks);
     wizard.start();
     wizard.next();
-    EXPECT_EQ(wizard.next(), page(7));
+    EXPECT_EQ(wizard.next(), page(kDestinationStage));
     // The page's own stage refuses: the page stays.
-    recorded.answers = {{-7, StageAnswer::GoBack}};
-    EXPECT_EQ(wizard.back(), page(7));
-    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 6, 7}));
+    recorded.answers = {{-kDestinationStage, StageAnswer::GoBack}};
+    EXPECT_EQ(wizard.back(), page(kDestinationStage));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{kWelcomeStage, kUserStage, kDestinationStage}));
     // A stage without a page refuses (any answer but 1 does, and going back never
     // aborts): the wizard goes forwards from it again.
-    recorded.answers = {{-4, StageAnswer::Abort}};
+    recorded.answers = {{-kInformationStage, StageAnswer::Abort}};
     recorded.calls.clear();
-    EXPECT_EQ(wizard.back(), page(6));
-    EXPECT_EQ(wizard.back(), page(6));
-    EXPECT_EQ(recorded.calls, (std::vector<int>{-7, -6, -5, -4, 5, 6}));
-    EXPECT_EQ(wizard.stack(), (std::vector<int>{2, 6}));
+    EXPECT_EQ(wizard.back(), page(kUserStage));
+    EXPECT_EQ(wizard.back(), page(kUserStage));
+    EXPECT_EQ(recorded.calls,
+              (std::vector<int>{-kDestinationStage, -kUserStage, -kSystemInformationStage,
+                                -kInformationStage, kSystemInformationStage, kUserStage}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{kWelcomeStage, kUserStage}));
 }
 
 TEST_F(Navigation, TheCustomTypeBringsTheComponentsPageAndTakesItAway) {
     PageSet pages(kPageInstallType | kPageSummary);
     StageNavigator wizard(pages, hooks);
-    EXPECT_EQ(wizard.start(), page(9));
+    EXPECT_EQ(wizard.start(), page(kInstallTypeStage));
     pages.setCustomType(true);
-    EXPECT_EQ(wizard.next(), page(10));
-    EXPECT_EQ(wizard.next(), page(11));
-    EXPECT_EQ(wizard.back(), page(10));
-    EXPECT_EQ(wizard.back(), page(9));
+    EXPECT_EQ(wizard.next(), page(kComponentsStage));
+    EXPECT_EQ(wizard.next(), page(kSummaryStage));
+    EXPECT_EQ(wizard.back(), page(kComponentsStage));
+    EXPECT_EQ(wizard.back(), page(kInstallTypeStage));
     // Another type: the components page is passed over forwards, and not gone
     // back to either.
     pages.setCustomType(false);
     recorded.calls.clear();
-    EXPECT_EQ(wizard.next(), page(11));
-    EXPECT_EQ(recorded.calls, (std::vector<int>{10, 11}));
-    EXPECT_EQ(wizard.stack(), (std::vector<int>{9, 11}));
-    EXPECT_EQ(wizard.back(), page(9));
+    EXPECT_EQ(wizard.next(), page(kSummaryStage));
+    EXPECT_EQ(recorded.calls, (std::vector<int>{kComponentsStage, kSummaryStage}));
+    EXPECT_EQ(wizard.stack(), (std::vector<int>{kInstallTypeStage, kSummaryStage}));
+    EXPECT_EQ(wizard.back(), page(kInstallTypeStage));
 }
