@@ -101,7 +101,7 @@ MainWindow::~MainWindow() {
 }
 
 INT_PTR MainWindow::run() {
-    INT_PTR result = runModal(IDD_MAIN, nullptr);
+    INT_PTR result = runAsMainWindow(IDD_MAIN);
     return fatal_ ? -1 : result;
 }
 

@@ -5,24 +5,6 @@
 #include "addressbook/ui/resource.h"
 
 namespace ctlite {
-namespace {
-
-// The main window runs in a modal dialog loop, which gives keys only to itself: this
-// hook hands the Search dialog its Tab, Enter and Escape as its own loop would.
-HWND gSearchWindow = nullptr;
-HHOOK gKeyHook = nullptr;
-
-LRESULT CALLBACK dialogKeys(int code, WPARAM removal, LPARAM lParam) {
-    MSG* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && gSearchWindow &&
-        message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST &&
-        (message->hwnd == gSearchWindow || IsChild(gSearchWindow, message->hwnd)) &&
-        IsDialogMessageA(gSearchWindow, message))
-        message->message = WM_NULL;  // handled: the loop that fetched it does nothing more
-    return CallNextHookEx(gKeyHook, code, removal, lParam);
-}
-
-}  // namespace
 
 const fw::CommandEntry<SearchDialog> SearchDialog::kCommands[] = {
     {IDC_SEARCH_TEXT, EN_CHANGE, &SearchDialog::onTextChanged},
@@ -31,24 +13,8 @@ const fw::CommandEntry<SearchDialog> SearchDialog::kCommands[] = {
     {0, 0, nullptr},
 };
 
-SearchDialog::~SearchDialog() {
-    stopKeyHook();
-}
-
 bool SearchDialog::open(HWND owner) {
-    if (!createModeless(IDD_SEARCH, owner))
-        return false;
-    gSearchWindow = handle();
-    if (!gKeyHook)
-        gKeyHook = SetWindowsHookExA(WH_GETMESSAGE, &dialogKeys, nullptr, GetCurrentThreadId());
-    return true;
-}
-
-void SearchDialog::stopKeyHook() {
-    if (gKeyHook)
-        UnhookWindowsHookEx(gKeyHook);
-    gKeyHook = nullptr;
-    gSearchWindow = nullptr;
+    return createModeless(IDD_SEARCH, owner) != nullptr;
 }
 
 BOOL SearchDialog::onInit() {
@@ -81,9 +47,7 @@ void SearchDialog::onFindNext() {
 }
 
 void SearchDialog::onCancel() {
-    // Not end(): that would end the message loop the main window runs in.
-    stopKeyHook();
-    DestroyWindow(handle());
+    end(IDCANCEL);
     closed_();
 }
 

@@ -18,7 +18,6 @@ public:
     SearchDialog(std::function<FindResult(FindNext&, const FindRequest&)> find,
                  std::function<void()> closed)
         : find_(std::move(find)), closed_(std::move(closed)) {}
-    ~SearchDialog() override;
 
     // Shown, centred on the screen; false when it could not be made.
     bool open(HWND owner);
@@ -28,7 +27,6 @@ private:
     void onTextChanged();
     void onFindNext();
     void onCancel();
-    void stopKeyHook();
 
     std::function<FindResult(FindNext&, const FindRequest&)> find_;
     std::function<void()> closed_;

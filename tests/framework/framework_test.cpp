@@ -1,9 +1,11 @@
 // The window layer under Wine: control helpers, message tables (with the tables a
-// class leaves out), the exception guard, and the pumps' handling of WM_QUIT.
+// class leaves out), the exception guard, the pumps' handling of WM_QUIT, and
+// modeless dialogs that get their keys in every pump.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -102,6 +104,7 @@ class CountingWindow : public fw::WindowImpl<CountingWindow> {
 public:
     static const fw::MessageEntry<CountingWindow> kMessages[];
     int probes = 0;
+    std::function<void()> onProbeDone;
 
     bool make() {
         WNDCLASSEXA shape{};
@@ -111,7 +114,12 @@ public:
     }
 
 private:
-    INT_PTR onProbe(WPARAM, LPARAM) { return ++probes; }
+    INT_PTR onProbe(WPARAM, LPARAM) {
+        ++probes;
+        if (onProbeDone)
+            onProbeDone();
+        return probes;
+    }
     INT_PTR onThrowing(WPARAM, LPARAM) { throw std::runtime_error("a handler's failure"); }
 };
 const fw::MessageEntry<CountingWindow> CountingWindow::kMessages[] = {
@@ -168,6 +176,173 @@ TEST(MessageLoopTest, AWaitDispatchesUntilItsObjectIsSignalledAndKeepsWmQuit) {
 TEST(MessageLoopTest, TheLoopEndsWithTheQuitCode) {
     PostQuitMessage(42);
     EXPECT_EQ(fw::runMessageLoop(), 42);
+}
+
+// A modeless dialog with two edits, OK (the default button) and Cancel: it counts
+// its OK presses and ends on Cancel.
+class KeysDialog : public fw::DialogImpl<KeysDialog> {
+public:
+    static const fw::CommandEntry<KeysDialog> kCommands[];
+    int oks = 0;
+    // Set when Cancel ended it: the OK presses of the other dialog by then.
+    std::function<void()> onEnded;
+
+    HWND edit(int id) const { return item(id); }
+    // A key as the keyboard would queue it for `control`.
+    void postKey(int control, WPARAM key) const { PostMessageA(item(control), WM_KEYDOWN, key, 1); }
+
+private:
+    void onOk() { ++oks; }
+    void onCancel() {
+        end(IDCANCEL);
+        if (onEnded)
+            onEnded();
+    }
+};
+const fw::CommandEntry<KeysDialog> KeysDialog::kCommands[] = {
+    {IDOK, BN_CLICKED, &KeysDialog::onOk},
+    {IDCANCEL, BN_CLICKED, &KeysDialog::onCancel},
+    {0, 0, nullptr},
+};
+
+// Two modeless dialogs open at once, the second made last.
+class ModelessDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(first.createModeless(IDD_KEYS, nullptr), nullptr);
+        ASSERT_NE(second.createModeless(IDD_KEYS, nullptr), nullptr);
+    }
+    void TearDown() override {
+        // Nothing left for the next test's pumps.
+        fw::pumpWaitingMessages();
+        EXPECT_EQ(waitingQuit(), std::nullopt);
+    }
+
+    KeysDialog first, second;
+};
+
+// fw::runMessageLoop(dialog), given at most ten seconds: a dialog that never
+// closes makes the loop end with WM_QUIT 99 (and the test fail) rather than hang.
+int runLoopUntilClosed(HWND dialog) {
+    HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD thread = GetCurrentThreadId();
+    std::thread watchdog([&] {
+        if (WaitForSingleObject(finished, 10000) == WAIT_TIMEOUT)
+            PostThreadMessageA(thread, WM_QUIT, 99, 0);
+    });
+    int code = fw::runMessageLoop(dialog);
+    SetEvent(finished);
+    watchdog.join();
+    CloseHandle(finished);
+    return code;
+}
+
+// The three ways the program lets messages through, each run until the keys
+// posted so far have been handled.
+struct Pump {
+    const char* name;
+    void (*run)(const KeysDialog& last);
+};
+
+constexpr UINT kDoneMessage = WM_APP + 3;
+
+const Pump kPumps[] = {
+    {"pumpWaitingMessages", [](const KeysDialog&) { EXPECT_TRUE(fw::pumpWaitingMessages()); }},
+    {"waitDispatching",
+     [](const KeysDialog&) {
+         // The event is set by a message queued behind the keys.
+         HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+         CountingWindow signal;
+         ASSERT_TRUE(signal.make());
+         signal.onProbeDone = [done] { SetEvent(done); };
+         PostMessageA(signal.handle(), kProbeMessage, 0, 0);
+         EXPECT_EQ(fw::waitDispatching(done, 10000), WAIT_OBJECT_0);
+         CloseHandle(done);
+     }},
+    {"runMessageLoop until a dialog closes",
+     [](const KeysDialog& last) {
+         // Escape, queued behind the keys, closes the dialog the loop runs for.
+         last.postKey(IDC_KEYS_FIRST, VK_ESCAPE);
+         EXPECT_EQ(runLoopUntilClosed(last.handle()), 0);
+     }},
+};
+
+TEST_F(ModelessDialogs, EnterAndTabReachTheDialogTheyAreTypedIntoInEveryPump) {
+    for (const Pump& pump : kPumps) {
+        SCOPED_TRACE(pump.name);
+        KeysDialog third;
+        ASSERT_NE(third.createModeless(IDD_KEYS, nullptr), nullptr);
+        int firstOks = first.oks, secondOks = second.oks;
+        SetFocus(first.edit(IDC_KEYS_FIRST));
+        first.postKey(IDC_KEYS_FIRST, VK_TAB);
+        second.postKey(IDC_KEYS_SECOND, VK_RETURN);
+        second.postKey(IDC_KEYS_FIRST, VK_RETURN);
+        pump.run(third);
+        EXPECT_EQ(GetFocus(), first.edit(IDC_KEYS_SECOND));
+        EXPECT_EQ(first.oks, firstOks);
+        EXPECT_EQ(second.oks, secondOks + 2);
+        EXPECT_EQ(third.oks, 0);
+        EXPECT_EQ(waitingQuit(), std::nullopt);
+    }
+}
+
+TEST_F(ModelessDialogs, ClosingOneLeavesTheOtherAndTheLoopRunning) {
+    int secondOksWhenFirstEnded = -1;
+    first.onEnded = [&] { secondOksWhenFirstEnded = second.oks; };
+    // Escape closes the first; Enter then still reaches the second, and its
+    // Escape ends the loop that runs until it closes.
+    first.postKey(IDC_KEYS_FIRST, VK_ESCAPE);
+    second.postKey(IDC_KEYS_FIRST, VK_RETURN);
+    second.postKey(IDC_KEYS_FIRST, VK_ESCAPE);
+    EXPECT_EQ(runLoopUntilClosed(second.handle()), 0);
+    EXPECT_EQ(secondOksWhenFirstEnded, 0);
+    EXPECT_EQ(second.oks, 1);
+    EXPECT_EQ(first.handle(), nullptr);
+    EXPECT_EQ(second.handle(), nullptr);
+    EXPECT_EQ(waitingQuit(), std::nullopt);  // closing a dialog ends no loop
+}
+
+TEST_F(ModelessDialogs, ALoopRunForADialogEndsAtWmQuitAndLeavesItForTheLoopOutside) {
+    PostQuitMessage(5);
+    EXPECT_EQ(fw::runMessageLoop(first.handle()), 5);
+    EXPECT_NE(first.handle(), nullptr);
+    EXPECT_EQ(waitingQuit(), 5);
+}
+
+// A main window that opens a modeless dialog and ends when told.
+class MainDialog : public fw::DialogImpl<MainDialog> {
+public:
+    static const fw::MessageEntry<MainDialog> kMessages[];
+    KeysDialog search;
+    bool searchClosedAtEnd = false;
+
+private:
+    BOOL onInit() override {
+        search.createModeless(IDD_KEYS, handle());
+        search.postKey(IDC_KEYS_FIRST, VK_RETURN);
+        search.postKey(IDC_KEYS_FIRST, VK_ESCAPE);
+        PostMessageA(handle(), kDoneMessage, 0, 0);
+        return TRUE;
+    }
+    INT_PTR onDone(WPARAM, LPARAM) {
+        searchClosedAtEnd = search.handle() == nullptr;
+        end(7);
+        return TRUE;
+    }
+};
+const fw::MessageEntry<MainDialog> MainDialog::kMessages[] = {
+    {kDoneMessage, &MainDialog::onDone},
+    {0, nullptr},
+};
+
+TEST(MainWindowTest, ItsModelessDialogsGetTheirKeysAndItsEndIsItsResult) {
+    MainDialog window;
+    EXPECT_EQ(window.runAsMainWindow(IDD_PROBE), 7);
+    EXPECT_EQ(window.search.oks, 1);
+    EXPECT_TRUE(window.searchClosedAtEnd);
+    EXPECT_EQ(window.handle(), nullptr);
+    EXPECT_EQ(waitingQuit(), std::nullopt);
+    EXPECT_EQ(MainDialog().runAsMainWindow(9999), -1);  // no such template
 }
 
 }  // namespace
