@@ -102,6 +102,7 @@ void Dialog::end(INT_PTR result) {
 INT_PTR Dialog::answer(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
         try {
+            loadData();
             return onInit();
         } catch (...) {
             return FALSE;  // nothing may unwind through Windows' own frames

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/data_exchange.h"
+
 namespace fw {
 
 // A window's or control's whole text, however long.
@@ -43,6 +45,13 @@ public:
 protected:
     // A message for the class's tables: true when handled, with the procedure's result.
     virtual bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+
+    // The class's data table (data_exchange.h): sets the controls from the
+    // members; a dialog does it before onInit.
+    virtual void loadData() {}
+    // Reads the controls back into the members: false when an integer's text is
+    // not a number, with the focus then on that control and its text selected.
+    virtual bool saveData() { return true; }
 
     // The object bound to `hwnd` in the window word `slot`; an `arriving` object
     // (from the creation message) is bound first.
@@ -91,18 +100,29 @@ bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, 
     return false;
 }
 
-// A class T over `Base` whose messages go through T's static tables. A class
-// that handles no commands or no other messages leaves that table out.
+// A class T over `Base` whose messages go through T's static tables, and whose
+// controls are bound to its members by T::kData. A class that handles no
+// commands or no other messages, or binds no controls, leaves that table out.
 template <class T, class Base>
 class TableDispatch : public Base {
 public:
     static constexpr CommandEntry<T> kCommands[1] = {{0, 0, nullptr}};
     static constexpr MessageEntry<T> kMessages[1] = {{0, nullptr}};
+    static constexpr DataEntry<T> kData[1] = {{0, DataKind::End}};
 
 protected:
     using Base::Base;
     bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
         return dispatchThroughTables(static_cast<T*>(this), message, wParam, lParam, result);
+    }
+    void loadData() override { fw::loadData(this->handle(), *static_cast<T*>(this), T::kData); }
+    bool saveData() override {
+        int failed = fw::saveData(this->handle(), *static_cast<T*>(this), T::kData);
+        if (!failed)
+            return true;
+        SetFocus(this->item(failed));
+        this->sendItem(failed, EM_SETSEL, 0, -1);
+        return false;
     }
 };
 

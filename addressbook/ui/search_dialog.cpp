@@ -13,6 +13,12 @@ const fw::CommandEntry<SearchDialog> SearchDialog::kCommands[] = {
     {0, 0, nullptr},
 };
 
+const fw::DataEntry<SearchDialog> SearchDialog::kData[] = {
+    {IDC_SEARCH_NAMES, fw::DataKind::Radio, &SearchDialog::mode_},
+    {IDC_SEARCH_ALL_GROUPS, fw::DataKind::Check, &SearchDialog::allGroups_},
+    {0, fw::DataKind::End},
+};
+
 bool SearchDialog::open(HWND owner) {
     return createModeless(IDD_SEARCH, owner) != nullptr;
 }
@@ -23,8 +29,6 @@ BOOL SearchDialog::onInit() {
     int width = r.right - r.left, height = r.bottom - r.top;
     SetWindowPos(handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    setChecked(IDC_SEARCH_NAMES, true);
-    setChecked(IDC_SEARCH_ALL_GROUPS, true);
     search_.restart();
     return TRUE;
 }
@@ -35,13 +39,13 @@ void SearchDialog::onTextChanged() {
 }
 
 void SearchDialog::onFindNext() {
-    std::string text = itemText(IDC_SEARCH_TEXT);
+    saveData();
     FindRequest request;
-    request.text = text;
-    request.mode = isChecked(IDC_SEARCH_COMPANY)      ? SearchMode::Company
-                   : isChecked(IDC_SEARCH_ALL_FIELDS) ? SearchMode::AllFields
-                                                      : SearchMode::Names;
-    request.allGroups = isChecked(IDC_SEARCH_ALL_GROUPS);
+    request.text = itemText(IDC_SEARCH_TEXT);
+    request.mode = mode_ == 1   ? SearchMode::Company
+                   : mode_ == 2 ? SearchMode::AllFields
+                                : SearchMode::Names;
+    request.allGroups = allGroups_;
     FindResult result = find_(search_, request);
     setItemText(IDC_SEARCH_RESULT, result.resultText);
 }

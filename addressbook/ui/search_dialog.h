@@ -12,6 +12,7 @@ namespace ctlite {
 class SearchDialog : public fw::DialogImpl<SearchDialog> {
 public:
     static const fw::CommandEntry<SearchDialog> kCommands[];
+    static const fw::DataEntry<SearchDialog> kData[];
 
     // `find` runs one step of the search and shows its result in the main window;
     // `closed` is called once the dialog is gone.
@@ -31,6 +32,9 @@ private:
     std::function<FindResult(FindNext&, const FindRequest&)> find_;
     std::function<void()> closed_;
     FindNext search_;
+    // Names, company name or all fields; and whether in every group.
+    int mode_ = 0;
+    bool allGroups_ = true;
 };
 
 }  // namespace ctlite

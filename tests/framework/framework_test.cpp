@@ -1,6 +1,6 @@
 // The window layer under Wine: control helpers, message tables (with the tables a
-// class leaves out), the exception guard, the pumps' handling of WM_QUIT, and
-// modeless dialogs that get their keys in every pump.
+// class leaves out), the exception guard, the pumps' handling of WM_QUIT,
+// modeless dialogs that get their keys in every pump, and data tables.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -343,6 +343,133 @@ TEST(MainWindowTest, ItsModelessDialogsGetTheirKeysAndItsEndIsItsResult) {
     EXPECT_EQ(window.handle(), nullptr);
     EXPECT_EQ(waitingQuit(), std::nullopt);
     EXPECT_EQ(MainDialog().runAsMainWindow(9999), -1);  // no such template
+}
+
+// ---- data exchange
+
+// A dialog whose controls are bound to its members: it records what the controls
+// showed, lets a test type into them, reads them back and ends.
+class DataDialog : public fw::DialogImpl<DataDialog> {
+public:
+    static const fw::DataEntry<DataDialog> kData[];
+
+    std::string name;
+    bool flag = false;
+    int count = 0, choice = 0, other = 0;
+
+    std::function<void(DataDialog&)> typing;
+    // What the controls showed, and what the save said.
+    std::string shownName, shownCount;
+    bool shownFlag = false;
+    int shownChoice = -1, shownOther = -1;
+    LRESULT nameLimit = 0;
+    bool saved = false;
+    int focusAfterSave = 0;
+
+    void type(int id, const char* text) const { setItemText(id, text); }
+    void check(int id, bool on) const { setChecked(id, on); }
+
+private:
+    int checkedOf(std::initializer_list<int> ids) const {
+        int place = 0, found = -1;
+        for (int id : ids) {
+            if (isChecked(id))
+                found = found < 0 ? place : 99;  // two checked: wrong either way
+            ++place;
+        }
+        return found;
+    }
+    BOOL onInit() override {
+        shownName = itemText(IDC_DATA_TEXT);
+        shownFlag = isChecked(IDC_DATA_CHECK);
+        shownCount = itemText(IDC_DATA_NUMBER);
+        shownChoice = checkedOf({IDC_DATA_RADIO_A, IDC_DATA_RADIO_B, IDC_DATA_RADIO_C});
+        shownOther = checkedOf({IDC_DATA_OTHER_A, IDC_DATA_OTHER_B});
+        nameLimit = sendItem(IDC_DATA_TEXT, EM_GETLIMITTEXT);
+        if (typing)
+            typing(*this);
+        saved = saveData();
+        focusAfterSave = GetDlgCtrlID(GetFocus());
+        end(IDOK);
+        return FALSE;
+    }
+};
+const fw::DataEntry<DataDialog> DataDialog::kData[] = {
+    {IDC_DATA_TEXT, fw::DataKind::Text, &DataDialog::name, 20},
+    {IDC_DATA_CHECK, fw::DataKind::Check, &DataDialog::flag},
+    {IDC_DATA_NUMBER, fw::DataKind::Integer, &DataDialog::count},
+    {IDC_DATA_RADIO_A, fw::DataKind::Radio, &DataDialog::choice},
+    {IDC_DATA_OTHER_A, fw::DataKind::Radio, &DataDialog::other},
+    {0, fw::DataKind::End},
+};
+
+struct DataCase {
+    const char* what;
+    std::function<void(DataDialog&)> typing;
+    // Afterwards:
+    bool saved;
+    std::string name;
+    bool flag;
+    int count, choice, other;
+};
+
+TEST(DataExchangeTest, MembersFillTheControlsAndComeBackFromThem) {
+    const DataCase cases[] = {
+        {"untouched", nullptr, true, "Ann & Bob", true, -42, 2, 0},
+        {"typed over",
+         [](DataDialog& d) {
+             d.type(IDC_DATA_TEXT, "Cy");
+             d.check(IDC_DATA_CHECK, false);
+             d.type(IDC_DATA_NUMBER, " 17 ");
+             d.check(IDC_DATA_RADIO_C, false);
+             d.check(IDC_DATA_RADIO_A, true);
+             d.check(IDC_DATA_OTHER_A, false);
+             d.check(IDC_DATA_OTHER_B, true);
+         },
+         true, "Cy", false, 17, 0, 1},
+        {"a radio group with none checked",
+         [](DataDialog& d) {
+             for (int id : {IDC_DATA_RADIO_A, IDC_DATA_RADIO_B, IDC_DATA_RADIO_C})
+                 d.check(id, false);
+         },
+         true, "Ann & Bob", true, -42, -1, 0},
+        {"an integer that is not one",
+         [](DataDialog& d) {
+             d.type(IDC_DATA_TEXT, "kept");
+             d.type(IDC_DATA_NUMBER, "12x");
+         },
+         false, "kept", true, -42, 2, 0},
+        {"an integer too large", [](DataDialog& d) { d.type(IDC_DATA_NUMBER, "99999999999"); },
+         false, "Ann & Bob", true, -42, 2, 0},
+        {"an empty integer", [](DataDialog& d) { d.type(IDC_DATA_NUMBER, ""); }, false, "Ann & Bob",
+         true, -42, 2, 0},
+    };
+    for (const DataCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        DataDialog dialog;
+        dialog.name = "Ann & Bob";
+        dialog.flag = true;
+        dialog.count = -42;
+        dialog.choice = 2;
+        dialog.other = 0;
+        dialog.typing = c.typing;
+        ASSERT_EQ(dialog.runModal(IDD_DATA, nullptr), IDOK);
+        EXPECT_EQ(dialog.shownName, "Ann & Bob");
+        EXPECT_TRUE(dialog.shownFlag);
+        EXPECT_EQ(dialog.shownCount, "-42");
+        EXPECT_EQ(dialog.shownChoice, 2);
+        EXPECT_EQ(dialog.shownOther, 0);
+        EXPECT_EQ(dialog.nameLimit, 20);
+        EXPECT_EQ(dialog.saved, c.saved);
+        if (!c.saved) {
+            EXPECT_EQ(dialog.focusAfterSave, IDC_DATA_NUMBER);
+        }
+        EXPECT_EQ(dialog.name, c.name);
+        EXPECT_EQ(dialog.flag, c.flag);
+        EXPECT_EQ(dialog.count, c.count);
+        EXPECT_EQ(dialog.choice, c.choice);
+        EXPECT_EQ(dialog.other, c.other);
+    }
 }
 
 }  // namespace
