@@ -38,6 +38,11 @@ public:
     // run; a modeless one is destroyed.
     void end(INT_PTR result);
 
+    INT_PTR handledResult(LRESULT value) override {
+        SetWindowLongPtrA(handle(), DWLP_MSGRESULT, value);
+        return TRUE;
+    }
+
 protected:
     // Called on WM_INITDIALOG; the return value is WM_INITDIALOG's (TRUE: default focus).
     virtual BOOL onInit() { return TRUE; }

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "framework/data_exchange.h"
 
@@ -41,6 +42,10 @@ public:
     }
     // An icon on a static control or a button; the window does not take ownership.
     void setItemIcon(int id, HICON icon) const;
+
+    // The procedure's answer for a handler that gives the message's result: a
+    // window returns it, a dialog sets it as DWLP_MSGRESULT and returns TRUE.
+    virtual INT_PTR handledResult(LRESULT value) { return value; }
 
 protected:
     // A message for the class's tables: true when handled, with the procedure's result.
@@ -81,7 +86,37 @@ struct MessageEntry {
     INT_PTR (T::*handler)(WPARAM, LPARAM);
 };
 
-// Looks a message up in T::kCommands (WM_COMMAND) and T::kMessages.
+// A handler for WM_NOTIFY from control `id` with notification `code`; what it
+// returns is the message's result. A null handler ends the table.
+template <class T>
+struct NotifyEntry {
+    int id;
+    UINT code;
+    LRESULT (T::*handler)(const NMHDR&);
+};
+
+// A handler for WM_TIMER of the timer `id`; a null handler ends the table.
+template <class T>
+struct TimerEntry {
+    UINT_PTR id;
+    void (T::*handler)();
+};
+
+// The one handler for WM_SIZE: how the window was sized (SIZE_RESTORED,
+// SIZE_MINIMIZED, SIZE_MAXIMIZED, ...) and its new client width and height.
+template <class T>
+struct SizeEntry {
+    void (T::*handler)(UINT sizing, int width, int height);
+};
+
+// Whether a table is T's own, not one T inherits from a class it derives from
+// (whose handlers belong to that class).
+template <class Table, class Entry>
+inline constexpr bool isOwnTable =
+    std::is_same_v<std::remove_cv_t<std::remove_extent_t<Table>>, Entry>;
+
+// Looks a message up in T::kCommands (WM_COMMAND), T::kNotifies (WM_NOTIFY),
+// T::kTimers (WM_TIMER), T::kSize (WM_SIZE), then T::kMessages.
 template <class T>
 bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     if (message == WM_COMMAND) {
@@ -91,6 +126,33 @@ bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, 
                 result = TRUE;
                 return true;
             }
+    } else if (message == WM_NOTIFY) {
+        if constexpr (isOwnTable<decltype(T::kNotifies), NotifyEntry<T>>) {
+            const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
+            for (const NotifyEntry<T>* e = T::kNotifies; e->handler; ++e)
+                if (static_cast<UINT_PTR>(e->id) == header.idFrom && e->code == header.code) {
+                    result = self->handledResult((self->*e->handler)(header));
+                    return true;
+                }
+        }
+    } else if (message == WM_TIMER) {
+        if constexpr (isOwnTable<decltype(T::kTimers), TimerEntry<T>>) {
+            for (const TimerEntry<T>* e = T::kTimers; e->handler; ++e)
+                if (e->id == wParam) {
+                    (self->*e->handler)();
+                    result = self->handledResult(0);
+                    return true;
+                }
+        }
+    } else if (message == WM_SIZE) {
+        if constexpr (isOwnTable<decltype(T::kSize), SizeEntry<T>>) {
+            if (T::kSize.handler) {
+                (self->*T::kSize.handler)(static_cast<UINT>(wParam), LOWORD(lParam),
+                                          HIWORD(lParam));
+                result = self->handledResult(0);
+                return true;
+            }
+        }
     }
     for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
         if (e->message == message) {
@@ -101,13 +163,16 @@ bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, 
 }
 
 // A class T over `Base` whose messages go through T's static tables, and whose
-// controls are bound to its members by T::kData. A class that handles no
-// commands or no other messages, or binds no controls, leaves that table out.
+// controls are bound to its members by T::kData. A class leaves out the tables
+// it does not need.
 template <class T, class Base>
 class TableDispatch : public Base {
 public:
     static constexpr CommandEntry<T> kCommands[1] = {{0, 0, nullptr}};
     static constexpr MessageEntry<T> kMessages[1] = {{0, nullptr}};
+    static constexpr NotifyEntry<T> kNotifies[1] = {{0, 0, nullptr}};
+    static constexpr TimerEntry<T> kTimers[1] = {{0, nullptr}};
+    static constexpr SizeEntry<T> kSize = {nullptr};
     static constexpr DataEntry<T> kData[1] = {{0, DataKind::End}};
 
 protected:

@@ -2,6 +2,7 @@
 // class leaves out), the exception guard, the pumps' handling of WM_QUIT,
 // modeless dialogs that get their keys in every pump, and data tables.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -469,6 +470,97 @@ TEST(DataExchangeTest, MembersFillTheControlsAndComeBackFromThem) {
         EXPECT_EQ(dialog.count, c.count);
         EXPECT_EQ(dialog.choice, c.choice);
         EXPECT_EQ(dialog.other, c.other);
+    }
+}
+
+// ---- typed entries
+
+// A window and a dialog that answer one notification (control 5, NM_CLICK) with
+// 11, count the ticks of timer 7 and keep the last size they were given.
+struct TypedCounts {
+    int clicks = 0, ticks = 0;
+    UINT sizing = 99;
+    int width = -1, height = -1;
+};
+
+class TypedWindow : public fw::WindowImpl<TypedWindow>, public TypedCounts {
+public:
+    static const fw::NotifyEntry<TypedWindow> kNotifies[];
+    static const fw::TimerEntry<TypedWindow> kTimers[];
+    static const fw::SizeEntry<TypedWindow> kSize;
+
+    bool make() {
+        WNDCLASSEXA shape{};
+        shape.hInstance = GetModuleHandleA(nullptr);
+        shape.lpszClassName = "FrameworkTypedWindow";
+        return create(shape, 0, "typed", WS_POPUP, 0, 0, 10, 10, nullptr) != nullptr;
+    }
+
+private:
+    LRESULT onClick(const NMHDR&) { return ++clicks, 11; }
+    void onTick() { ++ticks; }
+    void onSize(UINT how, int w, int h) { sizing = how, width = w, height = h; }
+};
+const fw::NotifyEntry<TypedWindow> TypedWindow::kNotifies[] = {
+    {5, NM_CLICK, &TypedWindow::onClick},
+    {0, 0, nullptr},
+};
+const fw::TimerEntry<TypedWindow> TypedWindow::kTimers[] = {{7, &TypedWindow::onTick},
+                                                            {0, nullptr}};
+const fw::SizeEntry<TypedWindow> TypedWindow::kSize = {&TypedWindow::onSize};
+
+class TypedDialog : public fw::DialogImpl<TypedDialog>, public TypedCounts {
+public:
+    static const fw::NotifyEntry<TypedDialog> kNotifies[];
+    static const fw::TimerEntry<TypedDialog> kTimers[];
+    static const fw::SizeEntry<TypedDialog> kSize;
+
+private:
+    LRESULT onClick(const NMHDR&) { return ++clicks, 11; }
+    void onTick() { ++ticks; }
+    void onSize(UINT how, int w, int h) { sizing = how, width = w, height = h; }
+};
+const fw::NotifyEntry<TypedDialog> TypedDialog::kNotifies[] = {
+    {5, NM_CLICK, &TypedDialog::onClick},
+    {0, 0, nullptr},
+};
+const fw::TimerEntry<TypedDialog> TypedDialog::kTimers[] = {{7, &TypedDialog::onTick},
+                                                            {0, nullptr}};
+const fw::SizeEntry<TypedDialog> TypedDialog::kSize = {&TypedDialog::onSize};
+
+LRESULT notify(HWND target, UINT_PTR id, UINT code) {
+    NMHDR header{nullptr, id, code};
+    return SendMessageA(target, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&header));
+}
+
+TEST(TypedEntryTest, NotificationsTimersAndSizeReachTheirHandlersInWindowsAndDialogs) {
+    TypedWindow window;
+    ASSERT_TRUE(window.make());
+    TypedDialog dialog;
+    ASSERT_NE(dialog.createModeless(IDD_PROBE, nullptr), nullptr);
+    struct Target {
+        const char* name;
+        HWND hwnd;
+        const TypedCounts& counts;
+    };
+    for (const Target& t :
+         {Target{"window", window.handle(), window}, Target{"dialog", dialog.handle(), dialog}}) {
+        SCOPED_TRACE(t.name);
+        // The handler's value is what the sender gets (a dialog's through DWLP_MSGRESULT).
+        EXPECT_EQ(notify(t.hwnd, 5, NM_CLICK), 11);
+        EXPECT_EQ(notify(t.hwnd, 6, NM_CLICK), 0);   // another control
+        EXPECT_EQ(notify(t.hwnd, 5, NM_RCLICK), 0);  // another notification
+        EXPECT_EQ(t.counts.clicks, 1);
+        SendMessageA(t.hwnd, WM_TIMER, 7, 0);
+        SendMessageA(t.hwnd, WM_TIMER, 8, 0);
+        EXPECT_EQ(t.counts.ticks, 1);
+        SetWindowPos(t.hwnd, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        GetClientRect(t.hwnd, &client);
+        EXPECT_EQ(t.counts.sizing, static_cast<UINT>(SIZE_RESTORED));
+        EXPECT_EQ(t.counts.width, client.right);
+        EXPECT_EQ(t.counts.height, client.bottom);
+        EXPECT_GT(t.counts.width, 100);
     }
 }
 
