@@ -110,7 +110,9 @@ struct SizeEntry {
 };
 
 // Whether a table is T's own, not one T inherits from a class it derives from
-// (whose handlers belong to that class).
+// (whose handlers belong to that class, and whose own dispatch looks them up): a
+// class that dispatches through its own tables and its base's declares only the
+// tables it fills.
 template <class Table, class Entry>
 inline constexpr bool isOwnTable =
     std::is_same_v<std::remove_cv_t<std::remove_extent_t<Table>>, Entry>;
@@ -120,12 +122,14 @@ inline constexpr bool isOwnTable =
 template <class T>
 bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     if (message == WM_COMMAND) {
-        for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
-            if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
-                (self->*e->handler)();
-                result = TRUE;
-                return true;
-            }
+        if constexpr (isOwnTable<decltype(T::kCommands), CommandEntry<T>>) {
+            for (const CommandEntry<T>* e = T::kCommands; e->handler; ++e)
+                if (e->id == LOWORD(wParam) && e->code == HIWORD(wParam)) {
+                    (self->*e->handler)();
+                    result = TRUE;
+                    return true;
+                }
+        }
     } else if (message == WM_NOTIFY) {
         if constexpr (isOwnTable<decltype(T::kNotifies), NotifyEntry<T>>) {
             const NMHDR& header = *reinterpret_cast<const NMHDR*>(lParam);
@@ -154,11 +158,13 @@ bool dispatchThroughTables(T* self, UINT message, WPARAM wParam, LPARAM lParam, 
             }
         }
     }
-    for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
-        if (e->message == message) {
-            result = (self->*e->handler)(wParam, lParam);
-            return true;
-        }
+    if constexpr (isOwnTable<decltype(T::kMessages), MessageEntry<T>>) {
+        for (const MessageEntry<T>* e = T::kMessages; e->handler; ++e)
+            if (e->message == message) {
+                result = (self->*e->handler)(wParam, lParam);
+                return true;
+            }
+    }
     return false;
 }
 

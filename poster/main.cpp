@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "addressbook/contracts/poster_arguments.h"
 #include "framework/message_loop.h"
 #include "framework/window.h"
 #include "poster/card_lines.h"
-#include "poster/poster_arguments.h"
 
 namespace {
 

@@ -564,4 +564,32 @@ TEST(TypedEntryTest, NotificationsTimersAndSizeReachTheirHandlersInWindowsAndDia
     }
 }
 
+// A class that dispatches through its own tables, then its base's: it declares
+// only the table it fills, and the base's tables keep working.
+class DerivedWindow : public CountingWindow {
+public:
+    static const fw::TimerEntry<DerivedWindow> kTimers[];
+    int ticks = 0;
+
+protected:
+    bool dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override {
+        return fw::dispatchThroughTables(this, message, wParam, lParam, result) ||
+               CountingWindow::dispatch(message, wParam, lParam, result);
+    }
+
+private:
+    void onTick() { ++ticks; }
+};
+const fw::TimerEntry<DerivedWindow> DerivedWindow::kTimers[] = {{7, &DerivedWindow::onTick},
+                                                                {0, nullptr}};
+
+TEST(TypedEntryTest, ADerivedClassNeedsNoEmptyTablesForWhatItsBaseHandles) {
+    DerivedWindow window;
+    ASSERT_TRUE(window.make());
+    EXPECT_EQ(SendMessageA(window.handle(), kProbeMessage, 0, 0), 1);  // the base's table
+    SendMessageA(window.handle(), WM_TIMER, 7, 0);                     // its own
+    EXPECT_EQ(window.ticks, 1);
+    EXPECT_EQ(window.probes, 1);
+}
+
 }  // namespace

@@ -13,13 +13,13 @@
 #include <string>
 #include <thread>
 
+#include "addressbook/contracts/poster_arguments.h"
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/vcard.h"
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
-#include "poster/poster_arguments.h"
 #include "tests/addressbook/ui/ctlite_session.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
