@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "framework/control.h"
 #include "framework/dialog.h"
 #include "framework/message_loop.h"
 #include "framework/window.h"
@@ -590,6 +591,59 @@ TEST(TypedEntryTest, ADerivedClassNeedsNoEmptyTablesForWhatItsBaseHandles) {
     SendMessageA(window.handle(), WM_TIMER, 7, 0);                     // its own
     EXPECT_EQ(window.ticks, 1);
     EXPECT_EQ(window.probes, 1);
+}
+
+// ---- controls
+
+// A list box with a table of its own: one message of ours, one the list box's
+// own answer changed, the rest its own.
+class ProbeList : public fw::ControlImpl<ProbeList> {
+public:
+    static const fw::MessageEntry<ProbeList> kMessages[];
+    bool detached = false;
+
+private:
+    INT_PTR onProbe(WPARAM, LPARAM) { return 42; }
+    INT_PTR onCount(WPARAM wParam, LPARAM lParam) {
+        return callOriginal(LB_GETCOUNT, wParam, lParam) + 100;
+    }
+    void onDetached() override { detached = true; }
+};
+const fw::MessageEntry<ProbeList> ProbeList::kMessages[] = {
+    {kProbeMessage, &ProbeList::onProbe},
+    {LB_GETCOUNT, &ProbeList::onCount},
+    {0, nullptr},
+};
+
+int propertyCount(HWND window) {
+    int count = 0;
+    EnumPropsExA(
+        window, [](HWND, LPSTR, HANDLE, ULONG_PTR n) { return ++*reinterpret_cast<int*>(n), TRUE; },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+TEST(ControlTest, ATableOnAStandardControlAnswersItsMessagesAndPassesTheRestOn) {
+    CountingWindow parent;
+    ASSERT_TRUE(parent.make());
+    HWND list = CreateWindowExA(0, "LISTBOX", "", WS_CHILD, 0, 0, 50, 50, parent.handle(), nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(list, nullptr);
+    ProbeList control;
+    ASSERT_TRUE(control.attach(list));
+    EXPECT_FALSE(ProbeList().attach(list));  // one object per control
+    EXPECT_EQ(propertyCount(list), 0);       // bound without a window property
+    EXPECT_EQ(SendMessageA(list, kProbeMessage, 0, 0), 42);
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one"));
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two"));
+    EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 102);
+    char text[8] = "";
+    SendMessageA(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "two");
+    EXPECT_TRUE(IsWindowUnicode(list));  // as the standard control is
+    DestroyWindow(list);
+    EXPECT_TRUE(control.detached);
+    EXPECT_EQ(control.handle(), nullptr);
 }
 
 }  // namespace
