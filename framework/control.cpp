@@ -16,6 +16,14 @@ bool Control::attach(HWND control) {
     return true;
 }
 
+Control* Control::boundControl(HWND control) {
+    // Only a control whose procedure is ours holds one of our objects in its word.
+    if (!control ||
+        GetWindowLongPtrW(control, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Control::procedure))
+        return nullptr;
+    return static_cast<Control*>(bound(control, GWLP_USERDATA, nullptr));
+}
+
 void Control::detach() {
     HWND hwnd = handle();
     if (!hwnd || !original_)

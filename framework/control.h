@@ -24,6 +24,12 @@ public:
     // False when the control is already bound to an object.
     bool attach(HWND control);
 
+    // The object of class T bound to `control`, or null (another class, or none).
+    template <class T>
+    static T* of(HWND control) {
+        return dynamic_cast<T*>(boundControl(control));
+    }
+
 protected:
     LRESULT callOriginal(UINT message, WPARAM wParam, LPARAM lParam) const {
         return CallWindowProcW(original_, handle(), message, wParam, lParam);
@@ -33,6 +39,7 @@ protected:
     virtual void onDetached() {}
 
 private:
+    static Control* boundControl(HWND control);
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void detach();
 
