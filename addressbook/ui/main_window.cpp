@@ -122,8 +122,10 @@ BOOL MainWindow::onInit() {
     if (!createDisplay())
         return TRUE;
     placeWindow();
-    setUpButtons();
+    // The controls take their tables before the tips subclass them, so that a tip
+    // taken away gives back the control's table rather than its bare procedure.
     setUpCustomControls();
+    setUpButtons();
     SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 
