@@ -1,13 +1,22 @@
 #include "framework/message_loop.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace fw {
 namespace {
 
-void dispatch(MSG& message, HWND dialog) {
-    if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &message))
-        return;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+// This thread's modeless dialogs, the newest last.
+thread_local std::vector<HWND> modelessDialogs;
+
+// The modeless dialog a keyboard message is typed into, or null.
+HWND dialogTypedInto(const MSG& message) {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd)
+        return nullptr;
+    for (auto dialog = modelessDialogs.rbegin(); dialog != modelessDialogs.rend(); ++dialog)
+        if (*dialog == message.hwnd || IsChild(*dialog, message.hwnd))
+            return *dialog;
+    return nullptr;
 }
 
 // Dispatches what is waiting; the WM_QUIT met on the way, if any.
@@ -18,23 +27,63 @@ bool takeWaiting(int& quitCode) {
             quitCode = static_cast<int>(message.wParam);
             return true;
         }
-        dispatch(message, nullptr);
+        dispatchMessage(message);
     }
     return false;
 }
 
 }  // namespace
 
-int runMessageLoop(HWND dialog) {
+void addModelessDialog(HWND dialog) {
+    if (dialog &&
+        std::find(modelessDialogs.begin(), modelessDialogs.end(), dialog) == modelessDialogs.end())
+        modelessDialogs.push_back(dialog);
+}
+
+void removeModelessDialog(HWND dialog) {
+    modelessDialogs.erase(std::remove(modelessDialogs.begin(), modelessDialogs.end(), dialog),
+                          modelessDialogs.end());
+}
+
+void dispatchMessage(MSG& message) {
+    // The dialog is looked up first and asked after: IsDialogMessage may close
+    // dialogs and so change the list.
+    if (HWND dialog = dialogTypedInto(message); dialog && IsDialogMessageA(dialog, &message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+int runMessageLoop(HWND until) {
     MSG message;
     for (;;) {
+        if (until && !IsWindow(until))
+            return 0;
         BOOL got = GetMessageA(&message, nullptr, 0, 0);
-        if (got == 0)
+        if (got == 0) {
+            if (until)
+                PostQuitMessage(static_cast<int>(message.wParam));
             return static_cast<int>(message.wParam);
+        }
         if (got < 0)
             return -1;
-        dispatch(message, dialog);
+        dispatchMessage(message);
     }
+}
+
+bool runMessageLoopUntil(const std::function<bool()>& done) {
+    MSG message;
+    while (!done()) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        if (got < 0)
+            return false;
+        dispatchMessage(message);
+    }
+    return true;
 }
 
 bool pumpWaitingMessages() {

@@ -1,15 +1,40 @@
 // The program's message pumps, in one place so that they treat WM_QUIT alike: a
 // loop that meets it ends, and a pump or wait that is nested inside another loop
 // posts it again so that the loop outside ends too.
+//
+// They also keep the thread's modeless dialogs working: every top-level modeless
+// dialog that exists is on the thread's list (fw::Dialog puts it there when it is
+// made and takes it off when it is destroyed), and each loop, pump and wait below
+// gives a keyboard message for one of them, or for a control inside it, to
+// IsDialogMessage first: Tab, Enter, Escape and the mnemonics reach the dialog
+// the user is typing in, however many are open.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+
 namespace fw {
 
-// Runs until WM_QUIT and returns its exit code. Keyboard messages for `dialog`
-// (a modeless dialog, or null) get the dialog's keys (Tab, Enter, Escape).
-int runMessageLoop(HWND dialog = nullptr);
+// Puts a modeless dialog on this thread's list, or takes it off. fw::Dialog does
+// both itself; these are for a dialog made some other way.
+void addModelessDialog(HWND dialog);
+void removeModelessDialog(HWND dialog);
+
+// Gives one message to the modeless dialog it is typed into, or translates and
+// dispatches it: the step every loop takes.
+void dispatchMessage(MSG& message);
+
+// With no window: runs until WM_QUIT and returns its exit code. With a window
+// (the program's only modeless dialog, say): runs until that window is destroyed
+// and returns 0; a WM_QUIT that comes first ends the loop as well, is posted
+// again for the loop outside, and its exit code is returned.
+int runMessageLoop(HWND until = nullptr);
+
+// Runs until `done()` holds (asked before the first message and after each one)
+// and returns true; false when WM_QUIT comes first, which is posted again for the
+// loop outside. A page that waits for the user's choice runs this.
+bool runMessageLoopUntil(const std::function<bool()>& done);
 
 // Dispatches the messages already waiting, then returns: false when WM_QUIT was
 // among them (it is posted again for the loop outside).

@@ -32,6 +32,7 @@ private:
     // The sheet runs and ends its pages.
     using Dialog::createModeless;
     using Dialog::end;
+    using Dialog::runAsMainWindow;
     using Dialog::runModal;
 
     static INT_PTR CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

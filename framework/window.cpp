@@ -10,7 +10,7 @@ Window::~Window() {
 }
 
 HWND Window::create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, DWORD style, int x,
-                    int y, int width, int height, HWND parent) {
+                    int y, int width, int height, HWND parent, HMENU menu) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
     if (!GetClassInfoExA(shape.hInstance, shape.lpszClassName, &existing)) {
@@ -21,7 +21,7 @@ HWND Window::create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, 
             return nullptr;
     }
     return CreateWindowExA(exStyle, shape.lpszClassName, title, style, x, y, width, height, parent,
-                           nullptr, shape.hInstance, this);
+                           menu, shape.hInstance, this);
 }
 
 LRESULT CALLBACK Window::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

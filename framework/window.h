@@ -18,9 +18,10 @@ public:
     ~Window() override;
 
     // Registers the class once per process (the procedure is ours; the rest comes
-    // from `shape`), then makes the window; null when either fails.
+    // from `shape`), then makes the window, with `menu` when one is given; null
+    // when either fails.
     HWND create(const WNDCLASSEXA& shape, DWORD exStyle, const char* title, DWORD style, int x,
-                int y, int width, int height, HWND parent);
+                int y, int width, int height, HWND parent, HMENU menu = nullptr);
 
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "addressbook/contracts/poster_arguments.h"
 #include "framework/message_loop.h"
+#include "framework/window.h"
 #include "poster/card_lines.h"
-#include "poster/poster_arguments.h"
 
 namespace {
 
@@ -44,46 +45,61 @@ void print(HWND owner) {
         GlobalFree(dialog.hDevNames);
 }
 
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            SetBkMode(dc, TRANSPARENT);
-            drawCard(dc, 16, 16, 18);
-            EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == kPrint)
-                print(window);
-            if (LOWORD(wParam) == kExit)
-                DestroyWindow(window);
-            return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+// The card's window: File, Print... and Exit.
+class PosterWindow : public fw::WindowImpl<PosterWindow> {
+public:
+    static const fw::CommandEntry<PosterWindow> kCommands[];
+    static const fw::MessageEntry<PosterWindow> kMessages[];
+
+    HWND make(HINSTANCE instance, HMENU menu) {
+        WNDCLASSEXA shape{};
+        shape.hInstance = instance;
+        shape.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        shape.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        shape.lpszClassName = "ContavoLitePoster";
+        return create(shape, 0, "Contavo Lite Poster", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 380, 440, nullptr, menu);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+
+private:
+    INT_PTR onPaint(WPARAM, LPARAM) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(handle(), &paint);
+        SetBkMode(dc, TRANSPARENT);
+        drawCard(dc, 16, 16, 18);
+        EndPaint(handle(), &paint);
+        return 0;
+    }
+    INT_PTR onDestroy(WPARAM, LPARAM) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    void onPrint() { print(handle()); }
+    void onExit() { DestroyWindow(handle()); }
+};
+
+const fw::CommandEntry<PosterWindow> PosterWindow::kCommands[] = {
+    {kPrint, 0, &PosterWindow::onPrint},
+    {kExit, 0, &PosterWindow::onExit},
+    {0, 0, nullptr},
+};
+const fw::MessageEntry<PosterWindow> PosterWindow::kMessages[] = {
+    {WM_PAINT, &PosterWindow::onPaint},
+    {WM_DESTROY, &PosterWindow::onDestroy},
+    {0, nullptr},
+};
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
     lines = ctlite::posterCardLines(ctlite::splitPosterArguments(commandLine ? commandLine : ""));
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = windowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "ContavoLitePoster";
-    RegisterClassA(&windowClass);
     HMENU menu = CreateMenu(), file = CreatePopupMenu();
     AppendMenuA(file, MF_STRING, kPrint, "&Print...");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, kExit, "E&xit");
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-    HWND window =
-        CreateWindowA("ContavoLitePoster", "Contavo Lite Poster", WS_OVERLAPPEDWINDOW,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 380, 440, nullptr, menu, instance, nullptr);
+    PosterWindow poster;
+    HWND window = poster.make(instance, menu);
     if (!window)
         return 1;
     ShowWindow(window, show);

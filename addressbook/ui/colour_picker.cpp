@@ -1,23 +1,16 @@
 #include "addressbook/ui/colour_picker.h"
 
-#include <commctrl.h>
 #include <commdlg.h>
 #include <windowsx.h>
 
 #include "addressbook/ui/resource.h"
+#include "framework/control.h"
 
 namespace ctlite {
 namespace {
 
-constexpr UINT_PTR kPickerId = 21;
-// The button's state, for the functions that reach it by its window.
-constexpr char kStateProperty[] = "ContavoColourButton";
 // The part of the parent that shows the chosen colours (the settings' preview).
 constexpr RECT kPreview{403, 139, 518, 192};
-
-struct ColourButton {
-    COLORREF colour;
-};
 
 void drawArrow(HDC dc, int x, int y, COLORREF colour) {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
@@ -30,7 +23,7 @@ void drawArrow(HDC dc, int x, int y, COLORREF colour) {
     DeleteObject(pen);
 }
 
-void paintColourButton(HWND button, const ColourButton& self) {
+void paintColourButton(HWND button, COLORREF colour) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(button, &paint);
     RECT r;
@@ -40,7 +33,7 @@ void paintColourButton(HWND button, const ColourButton& self) {
     DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
     if (enabled) {
         RECT swatch{r.left + 5, r.top + 4, r.right - 15, r.bottom - 4};
-        HBRUSH brush = CreateSolidBrush(self.colour);
+        HBRUSH brush = CreateSolidBrush(colour);
         FillRect(dc, &swatch, brush);
         DeleteObject(brush);
         FrameRect(dc, &swatch, GetSysColorBrush(COLOR_BTNSHADOW));
@@ -71,57 +64,71 @@ void paintColourButton(HWND button, const ColourButton& self) {
     EndPaint(button, &paint);
 }
 
-void openPopup(HWND button, ColourButton& self) {
-    std::optional<COLORREF> chosen = ColorPickerPopup(button).run();
-    if (!chosen)
-        return;
-    self.colour = *chosen;
-    InvalidateRect(button, nullptr, FALSE);
-    InvalidateRect(GetParent(button), &kPreview, TRUE);
-}
+// A push button that shows its colour and opens the popup when clicked.
+struct ColourButton : public fw::ControlImpl<ColourButton> {
+    static const fw::MessageEntry<ColourButton> kMessages[];
 
-LRESULT CALLBACK pickerProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-    auto& self = *reinterpret_cast<ColourButton*>(data);
-    switch (message) {
-        case WM_PAINT: paintColourButton(button, self); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_LBUTTONUP:
-        case WM_KEYUP: {
-            // A press released over the button, or Space let go: a click.
-            bool wasPushed = (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-            LRESULT result = DefSubclassProc(button, message, wParam, lParam);
-            InvalidateRect(button, nullptr, FALSE);
-            RECT client;
-            GetClientRect(button, &client);
-            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            bool click = wasPushed && (message == WM_LBUTTONUP ? PtInRect(&client, at) != FALSE
-                                                               : wParam == VK_SPACE);
-            if (click)
-                openPopup(button, self);
-            return result;
-        }
-        case WM_LBUTTONDOWN:
-        case WM_KEYDOWN:
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-        case WM_ENABLE:
-        case BM_SETSTATE: {
-            LRESULT result = DefSubclassProc(button, message, wParam, lParam);
-            InvalidateRect(button, nullptr, FALSE);
-            return result;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(button, pickerProcedure, kPickerId);
-            RemovePropA(button, kStateProperty);
-            delete &self;
-            break;
+    explicit ColourButton(COLORREF c) : colour(c) {}
+    COLORREF colour;
+
+private:
+    INT_PTR onPaint(WPARAM, LPARAM) {
+        paintColourButton(handle(), colour);
+        return 0;
     }
-    return DefSubclassProc(button, message, wParam, lParam);
-}
+    INT_PTR onEraseBackground(WPARAM, LPARAM) { return 1; }
+    // A press released over the button, or Space let go: a click.
+    INT_PTR onButtonUp(WPARAM wParam, LPARAM lParam) {
+        return released(WM_LBUTTONUP, wParam, lParam);
+    }
+    INT_PTR onKeyUp(WPARAM wParam, LPARAM lParam) { return released(WM_KEYUP, wParam, lParam); }
+    LRESULT released(UINT message, WPARAM wParam, LPARAM lParam) {
+        bool wasPushed = (SendMessageA(handle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        LRESULT result = callOriginal(message, wParam, lParam);
+        InvalidateRect(handle(), nullptr, FALSE);
+        RECT client;
+        GetClientRect(handle(), &client);
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        bool click = wasPushed && (message == WM_LBUTTONUP ? PtInRect(&client, at) != FALSE
+                                                           : wParam == VK_SPACE);
+        if (click)
+            openPopup();
+        return result;
+    }
+    void openPopup() {
+        std::optional<COLORREF> chosen = ColorPickerPopup(handle()).run();
+        if (!chosen)
+            return;
+        colour = *chosen;
+        InvalidateRect(handle(), nullptr, FALSE);
+        InvalidateRect(GetParent(handle()), &kPreview, TRUE);
+    }
+    // The standard handling, then the button drawn again in its new state.
+    template <UINT message>
+    INT_PTR redrawn(WPARAM wParam, LPARAM lParam) {
+        LRESULT result = callOriginal(message, wParam, lParam);
+        InvalidateRect(handle(), nullptr, FALSE);
+        return result;
+    }
+    void onDetached() override { delete this; }
+};
+
+const fw::MessageEntry<ColourButton> ColourButton::kMessages[] = {
+    {WM_PAINT, &ColourButton::onPaint},
+    {WM_ERASEBKGND, &ColourButton::onEraseBackground},
+    {WM_LBUTTONUP, &ColourButton::onButtonUp},
+    {WM_KEYUP, &ColourButton::onKeyUp},
+    {WM_LBUTTONDOWN, &ColourButton::redrawn<WM_LBUTTONDOWN>},
+    {WM_KEYDOWN, &ColourButton::redrawn<WM_KEYDOWN>},
+    {WM_SETFOCUS, &ColourButton::redrawn<WM_SETFOCUS>},
+    {WM_KILLFOCUS, &ColourButton::redrawn<WM_KILLFOCUS>},
+    {WM_ENABLE, &ColourButton::redrawn<WM_ENABLE>},
+    {BM_SETSTATE, &ColourButton::redrawn<BM_SETSTATE>},
+    {0, nullptr},
+};
 
 ColourButton* pickerOf(HWND button) {
-    return static_cast<ColourButton*>(GetPropA(button, kStateProperty));
+    return fw::Control::of<ColourButton>(button);
 }
 
 }  // namespace
@@ -134,9 +141,9 @@ ColourPalette& sharedColourPalette() {
 void attachColourPicker(HWND button, COLORREF colour) {
     // The standard drawing is left out: the parent is asked to draw it, and does not.
     SendMessageA(button, BM_SETSTYLE, BS_OWNERDRAW, FALSE);
-    auto* self = new ColourButton{colour};
-    SetPropA(button, kStateProperty, self);
-    SetWindowSubclass(button, pickerProcedure, kPickerId, reinterpret_cast<DWORD_PTR>(self));
+    auto* self = new ColourButton(colour);
+    if (!self->attach(button))
+        delete self;
 }
 
 COLORREF pickerColour(HWND button) {

@@ -37,6 +37,11 @@ const fw::CommandEntry<GroupEditor> GroupEditor::kCommands[] = {
     {0, 0, nullptr},
 };
 
+const fw::DataEntry<GroupEditor> GroupEditor::kData[] = {
+    {IDC_EDITOR_SORT_FIRST, fw::DataKind::Radio, &GroupEditor::sortMethod_},
+    {0, fw::DataKind::End},
+};
+
 bool GroupEditor::run(HWND owner) {
     return runModal(IDD_GROUP_EDITOR, owner) == IDOK;
 }
@@ -50,7 +55,6 @@ BOOL GroupEditor::onInit() {
                      reinterpret_cast<LPARAM>(book_.groupName(g).c_str()));
         sendItem(side->groupBox, CB_SETCURSEL, static_cast<WPARAM>(side->group));
     }
-    setChecked(IDC_EDITOR_SORT_FIRST, true);
     fillBoth();
     return TRUE;
 }
@@ -114,8 +118,8 @@ void GroupEditor::transfer(const Side& from, const Side& to, bool keepSource) {
 }
 
 void GroupEditor::onSortMethod() {
-    int method = isChecked(IDC_EDITOR_SORT_LAST) ? 1 : isChecked(IDC_EDITOR_SORT_COMPANY) ? 2 : 0;
-    sort_ = groupEditorSortMode(method);
+    saveData();
+    sort_ = groupEditorSortMode(sortMethod_);
     fillBoth();
 }
 

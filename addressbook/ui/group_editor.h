@@ -13,6 +13,7 @@ namespace ctlite {
 class GroupEditor : public fw::DialogImpl<GroupEditor> {
 public:
     static const fw::CommandEntry<GroupEditor> kCommands[];
+    static const fw::DataEntry<GroupEditor> kData[];
 
     explicit GroupEditor(AddressBook& book) : book_(book) {}
     // True when closed with OK (empty groups were then given a blank entry).
@@ -44,6 +45,8 @@ private:
 
     AddressBook& book_;
     Side left_{0, 0, 0, 0}, right_{0, 0, 0, 1};
+    // The "Sort Method" buttons: first name, last name, company name.
+    int sortMethod_ = 0;
     SortMode sort_ = SortMode::FirstName;
 };
 

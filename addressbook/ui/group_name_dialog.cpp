@@ -11,19 +11,18 @@ const fw::CommandEntry<GroupNameDialog> GroupNameDialog::kCommands[] = {
     {0, 0, nullptr},
 };
 
+// The data file gives back no longer name: the edit takes no more.
+const fw::DataEntry<GroupNameDialog> GroupNameDialog::kData[] = {
+    {IDC_GROUP_NAME, fw::DataKind::Text, &GroupNameDialog::name_, kMaxNameLength},
+    {0, fw::DataKind::End},
+};
+
 bool GroupNameDialog::run(HWND owner) {
     return runModal(IDD_GROUP_NAME, owner) == IDOK;
 }
 
-BOOL GroupNameDialog::onInit() {
-    // The data file gives back no longer name: the edit takes no more.
-    sendItem(IDC_GROUP_NAME, EM_LIMITTEXT, kMaxNameLength);
-    setItemText(IDC_GROUP_NAME, name_);
-    return TRUE;
-}
-
 void GroupNameDialog::onOk() {
-    name_ = itemText(IDC_GROUP_NAME);
+    saveData();
     end(IDOK);
 }
 

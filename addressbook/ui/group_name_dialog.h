@@ -10,6 +10,7 @@ namespace ctlite {
 class GroupNameDialog : public fw::DialogImpl<GroupNameDialog> {
 public:
     static const fw::CommandEntry<GroupNameDialog> kCommands[];
+    static const fw::DataEntry<GroupNameDialog> kData[];
 
     explicit GroupNameDialog(std::string name = "") : name_(std::move(name)) {}
     // True on OK; name() is then the typed text.
@@ -17,7 +18,6 @@ public:
     const std::string& name() const { return name_; }
 
 private:
-    BOOL onInit() override;
     void onOk();
     void onCancel() { end(IDCANCEL); }
 

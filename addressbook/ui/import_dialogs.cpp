@@ -58,9 +58,9 @@ const fw::CommandEntry<ImportDialog> ImportDialog::kCommands[] = {
     {0, 0, nullptr},
 };
 
-const fw::MessageEntry<ImportDialog> ImportDialog::kMessages[] = {
-    {WM_NOTIFY, &ImportDialog::onNotify},
-    {0, nullptr},
+const fw::NotifyEntry<ImportDialog> ImportDialog::kNotifies[] = {
+    {IDC_IMPORT_SPIN, UDN_DELTAPOS, &ImportDialog::onSpin},
+    {0, 0, nullptr},
 };
 
 namespace {
@@ -154,21 +154,16 @@ void ImportDialog::onFieldChosen() {
     sendItem(IDC_IMPORT_MAP, LB_SETCURSEL, static_cast<WPARAM>(row));
 }
 
-INT_PTR ImportDialog::onNotify(WPARAM, LPARAM lParam) {
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->idFrom != IDC_IMPORT_SPIN || header->code != UDN_DELTAPOS)
-        return FALSE;
-    const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
-    int wanted = record_ + change->iDelta;
+LRESULT ImportDialog::onSpin(const NMHDR& header) {
+    const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+    int wanted = record_ + change.iDelta;
     if (wanted < 0 || wanted >= reader_.recordCount()) {
         fw::messageBox(handle(), "You have reached the end of the list", "Opps",
                        MB_OK | MB_ICONINFORMATION);
-        SetWindowLongPtrA(handle(), DWLP_MSGRESULT, TRUE);  // the position stays
-        return TRUE;
+        return TRUE;  // the position stays
     }
     showRecord(wanted);
-    SetWindowLongPtrA(handle(), DWLP_MSGRESULT, FALSE);
-    return TRUE;
+    return FALSE;
 }
 
 void ImportDialog::onOk() {

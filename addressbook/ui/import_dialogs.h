@@ -40,7 +40,7 @@ private:
 class ImportDialog : public fw::DialogImpl<ImportDialog> {
 public:
     static const fw::CommandEntry<ImportDialog> kCommands[];
-    static const fw::MessageEntry<ImportDialog> kMessages[];
+    static const fw::NotifyEntry<ImportDialog> kNotifies[];
 
     ImportDialog(const transfer::TableReader& reader, transfer::Encoding encoding,
                  const FieldLabels& labels, GroupList& target)
@@ -55,7 +55,7 @@ private:
     void onValueSelected();
     void onTargetSelected();
     void onFieldChosen();
-    INT_PTR onNotify(WPARAM, LPARAM);
+    LRESULT onSpin(const NMHDR& header);
     void onOk();
     void onCancel() { end(IDCANCEL); }
     std::string targetText(std::optional<Field> field) const;

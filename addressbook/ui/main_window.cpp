@@ -72,7 +72,6 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
 const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_COMMAND, &MainWindow::ignoreOtherCommands},
     {WM_CLOSE, &MainWindow::onClose},
-    {WM_SIZE, &MainWindow::onSize},
     {WM_DESTROY, &MainWindow::onDestroy},
     {WM_QUERYENDSESSION, &MainWindow::onQueryEndSession},
     {WM_TRAY_NOTIFY, &MainWindow::onTrayNotify},
@@ -82,8 +81,15 @@ const fw::MessageEntry<MainWindow> MainWindow::kMessages[] = {
     {WM_RBUTTONUP, &MainWindow::onRightButtonUp},
     {WM_DRAWITEM, &MainWindow::onDrawItem},
     {WM_SYSCOMMAND, &MainWindow::onSysCommand},
-    {WM_TIMER, &MainWindow::onTimer},
     {WM_ENDSESSION, &MainWindow::onEndSession},
+    {0, nullptr},
+};
+
+const fw::SizeEntry<MainWindow> MainWindow::kSize = {&MainWindow::onSize};
+
+// Set at start-up when the window goes to the tray at once.
+const fw::TimerEntry<MainWindow> MainWindow::kTimers[] = {
+    {1, &MainWindow::onStartInTrayTimer},
     {0, nullptr},
 };
 
@@ -101,7 +107,7 @@ MainWindow::~MainWindow() {
 }
 
 INT_PTR MainWindow::run() {
-    INT_PTR result = runModal(IDD_MAIN, nullptr);
+    INT_PTR result = runAsMainWindow(IDD_MAIN);
     return fatal_ ? -1 : result;
 }
 
@@ -116,8 +122,10 @@ BOOL MainWindow::onInit() {
     if (!createDisplay())
         return TRUE;
     placeWindow();
-    setUpButtons();
+    // The controls take their tables before the tips subclass them, so that a tip
+    // taken away gives back the control's table rather than its bare procedure.
     setUpCustomControls();
+    setUpButtons();
     SendMessageA(handle(), DM_SETDEFID, kEnterKey, 0);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 

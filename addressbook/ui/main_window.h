@@ -44,6 +44,8 @@ class MainWindow : public fw::DialogImpl<MainWindow> {
 public:
     static const fw::CommandEntry<MainWindow> kCommands[];
     static const fw::MessageEntry<MainWindow> kMessages[];
+    static const fw::TimerEntry<MainWindow> kTimers[];
+    static const fw::SizeEntry<MainWindow> kSize;
 
     MainWindow();
     ~MainWindow() override;
@@ -142,7 +144,7 @@ private:
 
     // ---- look (main_window_look.cpp)
     void setUpButtons();
-    INT_PTR onSize(WPARAM, LPARAM);
+    void onSize(UINT sizing, int width, int height);
     INT_PTR onPaint(WPARAM, LPARAM);
     INT_PTR onDialogColour(WPARAM, LPARAM);
     INT_PTR onStaticColour(WPARAM, LPARAM);
@@ -160,7 +162,7 @@ private:
     void onTrayExit();
     void onTraySettings() {}  // the settings window comes later
     INT_PTR onTrayNotify(WPARAM, LPARAM);
-    INT_PTR onTimer(WPARAM, LPARAM);
+    void onStartInTrayTimer();
 
     // ---- the display card (main_window_display.cpp)
     // Makes the card; without its library the program ends (false).

@@ -2,10 +2,10 @@
 
 #include <shellapi.h>
 
+#include "addressbook/contracts/poster_arguments.h"
 #include "addressbook/ui/entry_editor.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
-#include "poster/poster_arguments.h"
 
 namespace ctlite {
 

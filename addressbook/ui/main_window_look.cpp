@@ -75,10 +75,10 @@ void MainWindow::setUpButtons() {
     }
 }
 
-INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
-    if (type == SIZE_MINIMIZED) {
+void MainWindow::onSize(UINT sizing, int, int) {
+    if (sizing == SIZE_MINIMIZED) {
         hideInTray();
-        return FALSE;
+        return;
     }
     RECT client;
     GetClientRect(handle(), &client);
@@ -102,7 +102,6 @@ INT_PTR MainWindow::onSize(WPARAM type, LPARAM) {
     }
     display_.refit();
     InvalidateRect(handle(), nullptr, TRUE);
-    return FALSE;
 }
 
 // ---- painting

@@ -33,23 +33,20 @@ INT_PTR MainWindow::onTaskbarCreated() {
     return FALSE;
 }
 
-INT_PTR MainWindow::onTimer(WPARAM id, LPARAM) {
-    if (id != 1)
-        return FALSE;
+void MainWindow::onStartInTrayTimer() {
     // The dialog shows itself once it is made; a tick that comes sooner waits for that.
     if (!IsWindowVisible(handle()))
-        return TRUE;
+        return;
     KillTimer(handle(), 1);
     maximizedBeforeTray_ = IsZoomed(handle()) != FALSE;
     if (!showTrayIcon()) {
         // No notification area yet: the window stays in view, asking first for the
         // password of a locked book, as when it comes back from the tray.
         unlockOrEnd();
-        return TRUE;
+        return;
     }
     ShowWindow(handle(), SW_HIDE);
     book_.scramblePassword();
-    return TRUE;
 }
 
 INT_PTR MainWindow::onTrayNotify(WPARAM id, LPARAM mouseMessage) {

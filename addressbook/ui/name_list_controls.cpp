@@ -1,15 +1,11 @@
 #include "addressbook/ui/name_list_controls.h"
 
-#include <commctrl.h>
-
 #include "addressbook/ui/menu_states.h"
 #include "addressbook/ui/resource.h"
-#include "framework/window_base.h"
+#include "framework/control.h"
 
 namespace ctlite {
 namespace {
-
-constexpr UINT_PTR kNameListId = 1, kRepeatId = 2;
 
 void command(HWND control, int id) {
     SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -42,73 +38,94 @@ void step(HWND list, LPARAM direction) {
     }
 }
 
-LRESULT CALLBACK nameListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR) {
-    switch (message) {
-        case WM_RBUTTONDOWN:
-            // The selection stays as it is.
-            showListMenu(list, lParam);
-            return 0;
-        case WM_GETDLGCODE:
-            // Enter is the list's own; the dialog would take it as Exit.
-            if (lParam && reinterpret_cast<const MSG*>(lParam)->message == WM_KEYDOWN &&
-                reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN)
-                return DLGC_WANTMESSAGE;
-            break;
-        case WM_KEYDOWN:
-            if (wParam == VK_DELETE) {
-                command(list, ID_ENTRY_DELETE);
-                return 0;
-            }
-            if (wParam == VK_RETURN) {
-                if (SendMessageA(list, LB_GETCURSEL, 0, 0) != LB_ERR)
-                    command(list, ID_ENTRY_EDIT);
-                return 0;
-            }
-            break;
-        case kStepMessage: step(list, lParam); return 0;
-        case WM_NCDESTROY: RemoveWindowSubclass(list, nameListProcedure, kNameListId); break;
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
-}
+// The name list: a standard list box with the menu, the keys and the steps.
+class NameList : public fw::ControlImpl<NameList> {
+public:
+    static const fw::MessageEntry<NameList> kMessages[];
 
-struct RepeatTarget {
-    HWND target;
-    LPARAM direction;
+private:
+    INT_PTR onRightButtonDown(WPARAM, LPARAM at) {
+        // The selection stays as it is.
+        showListMenu(handle(), at);
+        return 0;
+    }
+    INT_PTR onGetDialogCode(WPARAM wParam, LPARAM lParam) {
+        // Enter is the list's own; the dialog would take it as Exit.
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE;
+        return callOriginal(WM_GETDLGCODE, wParam, lParam);
+    }
+    INT_PTR onKeyDown(WPARAM key, LPARAM lParam) {
+        if (key == VK_DELETE) {
+            command(handle(), ID_ENTRY_DELETE);
+            return 0;
+        }
+        if (key == VK_RETURN) {
+            if (SendMessageA(handle(), LB_GETCURSEL, 0, 0) != LB_ERR)
+                command(handle(), ID_ENTRY_EDIT);
+            return 0;
+        }
+        return callOriginal(WM_KEYDOWN, key, lParam);
+    }
+    INT_PTR onStep(WPARAM, LPARAM direction) {
+        step(handle(), direction);
+        return 0;
+    }
+    void onDetached() override { delete this; }
 };
 
-LRESULT CALLBACK repeatProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                 DWORD_PTR data) {
-    auto* repeat = reinterpret_cast<RepeatTarget*>(data);
-    if (message == WM_LBUTTONDOWN) {
-        LRESULT result = DefSubclassProc(button, message, wParam, lParam);
-        // One step for a click, then more and more often while the button is held.
+const fw::MessageEntry<NameList> NameList::kMessages[] = {
+    {WM_RBUTTONDOWN, &NameList::onRightButtonDown},
+    {WM_GETDLGCODE, &NameList::onGetDialogCode},
+    {WM_KEYDOWN, &NameList::onKeyDown},
+    {kStepMessage, &NameList::onStep},
+    {0, nullptr},
+};
+
+// An arrow button: one step for a click, then more and more often while held.
+class RepeatButton : public fw::ControlImpl<RepeatButton> {
+public:
+    static const fw::MessageEntry<RepeatButton> kMessages[];
+
+    RepeatButton(HWND target, LPARAM direction) : target_(target), direction_(direction) {}
+
+private:
+    INT_PTR onButtonDown(WPARAM wParam, LPARAM lParam) {
+        LRESULT result = callOriginal(WM_LBUTTONDOWN, wParam, lParam);
         MSG up;
         int n = 0;
         do {
             Sleep(repeatDelay(n++));
-            SendMessageA(repeat->target, kStepMessage, static_cast<WPARAM>(GetDlgCtrlID(button)),
-                         repeat->direction);
-        } while (!PeekMessageA(&up, button, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
-        SendMessageA(button, WM_LBUTTONUP, up.wParam, up.lParam);
+            SendMessageA(target_, kStepMessage, static_cast<WPARAM>(GetDlgCtrlID(handle())),
+                         direction_);
+        } while (!PeekMessageA(&up, handle(), WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+        SendMessageA(handle(), WM_LBUTTONUP, up.wParam, up.lParam);
         return result;
     }
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(button, repeatProcedure, kRepeatId);
-        delete repeat;
-    }
-    return DefSubclassProc(button, message, wParam, lParam);
-}
+    void onDetached() override { delete this; }
+
+    HWND target_;
+    LPARAM direction_;
+};
+
+const fw::MessageEntry<RepeatButton> RepeatButton::kMessages[] = {
+    {WM_LBUTTONDOWN, &RepeatButton::onButtonDown},
+    {0, nullptr},
+};
 
 }  // namespace
 
 void attachNameList(HWND list) {
-    SetWindowSubclass(list, nameListProcedure, kNameListId, 0);
+    auto* control = new NameList;
+    if (!control->attach(list))
+        delete control;
 }
 
 void attachRepeatButton(HWND button, HWND target, LPARAM direction) {
-    SetWindowSubclass(button, repeatProcedure, kRepeatId,
-                      reinterpret_cast<DWORD_PTR>(new RepeatTarget{target, direction}));
+    auto* control = new RepeatButton(target, direction);
+    if (!control->attach(button))
+        delete control;
 }
 
 }  // namespace ctlite

@@ -4,7 +4,9 @@
 //   deletes with the Delete key, edits with Enter, and takes the arrow buttons'
 //   next/previous message;
 // - the arrow buttons send that message while they are held, faster and faster.
-// Both work by subclassing the controls; their commands go to the main window.
+// Both are framework controls over the standard ones (fw::ControlImpl, bound
+// through GWLP_USERDATA: the name list takes every line of the book through
+// its procedure); their commands go to the main window.
 #pragma once
 
 #include <windows.h>

@@ -11,18 +11,19 @@ const fw::CommandEntry<PasswordPromptDialog> PasswordPromptDialog::kCommands[] =
     {0, 0, nullptr},
 };
 
+// No stored password is longer; a longer text could never match.
+const fw::DataEntry<PasswordPromptDialog> PasswordPromptDialog::kData[] = {
+    {IDC_PASSWORD, fw::DataKind::Text, &PasswordPromptDialog::typed_, kMaxNameLength},
+    {0, fw::DataKind::End},
+};
+
 bool PasswordPromptDialog::ask(HWND owner) {
     return runModal(IDD_PASSWORD_PROMPT, owner) == IDOK;
 }
 
-BOOL PasswordPromptDialog::onInit() {
-    // No stored password is longer; a longer text could never match.
-    sendItem(IDC_PASSWORD, EM_LIMITTEXT, kMaxNameLength);
-    return TRUE;
-}
-
 void PasswordPromptDialog::onProceed() {
-    switch (prompt_.attempt(itemText(IDC_PASSWORD))) {
+    saveData();
+    switch (prompt_.attempt(typed_)) {
         case PasswordPrompt::Result::Accepted: end(IDOK); break;
         case PasswordPrompt::Result::TryAgain:
             setItemText(IDC_PASSWORD_TEXT, "Incorrect. Please try again");
@@ -41,13 +42,18 @@ const fw::CommandEntry<PasswordSetupDialog> PasswordSetupDialog::kCommands[] = {
     {0, 0, nullptr},
 };
 
+const fw::DataEntry<PasswordSetupDialog> PasswordSetupDialog::kData[] = {
+    {IDC_OLD_PASSWORD, fw::DataKind::Text, &PasswordSetupDialog::old_, kMaxNameLength},
+    {IDC_NEW_PASSWORD, fw::DataKind::Text, &PasswordSetupDialog::new_, kMaxNameLength},
+    {IDC_CONFIRM_PASSWORD, fw::DataKind::Text, &PasswordSetupDialog::confirmed_, kMaxNameLength},
+    {0, fw::DataKind::End},
+};
+
 bool PasswordSetupDialog::run(HWND owner) {
     return runModal(IDD_PASSWORD_SETUP, owner) == IDOK;
 }
 
 BOOL PasswordSetupDialog::onInit() {
-    for (int id : {IDC_OLD_PASSWORD, IDC_NEW_PASSWORD, IDC_CONFIRM_PASSWORD})
-        sendItem(id, EM_LIMITTEXT, kMaxNameLength);
     if (current_.empty()) {
         enableItem(IDC_OLD_PASSWORD, false);
         enableItem(IDC_OLD_PASSWORD_LABEL, false);
@@ -56,9 +62,8 @@ BOOL PasswordSetupDialog::onInit() {
 }
 
 void PasswordSetupDialog::onOk() {
-    std::string newPassword = itemText(IDC_NEW_PASSWORD);
-    switch (checkPasswordChange(current_, itemText(IDC_OLD_PASSWORD), newPassword,
-                                itemText(IDC_CONFIRM_PASSWORD))) {
+    saveData();
+    switch (checkPasswordChange(current_, old_, new_, confirmed_)) {
         case PasswordChange::WrongOld:
             fw::messageBox(handle(), "You entered wrong old password.", nullptr, MB_OK);
             break;
@@ -74,7 +79,7 @@ void PasswordSetupDialog::onOk() {
                            nullptr, MB_OK | MB_ICONEXCLAMATION);
             break;
         case PasswordChange::Accepted:
-            newPassword_ = newPassword;
+            newPassword_ = new_;
             end(IDOK);
             break;
     }

@@ -6,12 +6,16 @@
 #include "addressbook/ui/about_box.h"
 #include "addressbook/ui/web_address.h"
 #include "framework/application.h"
+#include "framework/control.h"
 
 namespace ctlite {
 namespace {
 
 constexpr COLORREF kSeeThrough = RGB(0, 255, 0);
-constexpr UINT_PTR kHoverId = 11, kCaptionId = 12, kLinkId = 13;
+// The link label stays a comctl32 subclass: its tip subclasses it first, and a
+// tip taken away restores the procedure it found, which would drop a table put
+// on top of it.
+constexpr UINT_PTR kLinkId = 13;
 
 void repaintNow(HWND window) {
     InvalidateRect(window, nullptr, FALSE);
@@ -32,13 +36,6 @@ HFONT windowFont(HWND window) {
 
 // ---- HoverButton
 
-struct HoverButton {
-    HBITMAP bitmap;
-    int state = 0;  // 0 flat, 1 sunken, 2 raised
-    bool pressed = false;
-    bool focused = false;
-};
-
 void frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
     HPEN light = CreatePen(PS_SOLID, 1, topLeft), dark = CreatePen(PS_SOLID, 1, bottomRight);
     HGDIOBJ old = SelectObject(dc, light);
@@ -53,7 +50,13 @@ void frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
     DeleteObject(dark);
 }
 
-void paintHoverButton(HWND button, const HoverButton& self) {
+struct HoverLook {
+    HBITMAP bitmap;
+    int state;  // 0 flat, 1 sunken, 2 raised
+    bool focused;
+};
+
+void paintHoverButton(HWND button, const HoverLook& self) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(button, &paint);
     RECT r;
@@ -103,116 +106,151 @@ void paintHoverButton(HWND button, const HoverButton& self) {
     EndPaint(button, &paint);
 }
 
-LRESULT CALLBACK hoverProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                DWORD_PTR data) {
-    auto& self = *reinterpret_cast<HoverButton*>(data);
-    switch (message) {
-        case WM_PAINT: paintHoverButton(button, self); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_MOUSEMOVE:
-            if (GetCapture() != button) {
-                SetCapture(button);
-                self.state = (wParam & MK_LBUTTON) ? 1 : 2;
-                repaintNow(button);
-            } else if (!pointerInside(button, lParam)) {
-                self.state = 0;
-                self.pressed = false;
-                ReleaseCapture();
-                repaintNow(button);
-            }
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            if (GetCapture() != button)
-                SetCapture(button);
-            self.pressed = true;
-            self.state = 1;
-            repaintNow(button);
-            return 0;
-        case WM_LBUTTONUP:
-            self.pressed = false;
-            self.state = 0;
-            if (GetCapture() == button)
-                ReleaseCapture();
-            repaintNow(button);
-            SendMessageA(GetParent(button), WM_COMMAND,
-                         MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(button));
-            return 0;
-        case WM_CAPTURECHANGED:
-            if (self.state != 0 && reinterpret_cast<HWND>(lParam) != button) {
-                self.state = 0;
-                self.pressed = false;
-                InvalidateRect(button, nullptr, FALSE);
-            }
-            return 0;
-        case WM_KILLFOCUS:
-            self.state = 0;
-            self.pressed = false;
-            self.focused = false;
-            InvalidateRect(button, nullptr, FALSE);
-            break;
-        case WM_SETFOCUS:
-            self.focused = true;
-            InvalidateRect(button, nullptr, FALSE);
-            break;
-        case WM_ENABLE:
-        case WM_SETTEXT: {
-            LRESULT result = DefSubclassProc(button, message, wParam, lParam);
-            InvalidateRect(button, nullptr, FALSE);
-            return result;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(button, hoverProcedure, kHoverId);
-            if (self.bitmap)
-                DeleteObject(self.bitmap);
-            delete &self;
-            break;
+class HoverButton : public fw::ControlImpl<HoverButton> {
+public:
+    static const fw::MessageEntry<HoverButton> kMessages[];
+
+    explicit HoverButton(HBITMAP bitmap) : bitmap_(bitmap) {}
+
+private:
+    INT_PTR onPaint(WPARAM, LPARAM) {
+        paintHoverButton(handle(), HoverLook{bitmap_, state_, focused_});
+        return 0;
     }
-    return DefSubclassProc(button, message, wParam, lParam);
-}
+    INT_PTR onEraseBackground(WPARAM, LPARAM) { return 1; }
+    INT_PTR onMouseMove(WPARAM keys, LPARAM at) {
+        if (GetCapture() != handle()) {
+            SetCapture(handle());
+            state_ = (keys & MK_LBUTTON) ? 1 : 2;
+            repaintNow(handle());
+        } else if (!pointerInside(handle(), at)) {
+            state_ = 0;
+            pressed_ = false;
+            ReleaseCapture();
+            repaintNow(handle());
+        }
+        return 0;
+    }
+    INT_PTR onButtonDown(WPARAM, LPARAM) {
+        if (GetCapture() != handle())
+            SetCapture(handle());
+        pressed_ = true;
+        state_ = 1;
+        repaintNow(handle());
+        return 0;
+    }
+    INT_PTR onButtonUp(WPARAM, LPARAM) {
+        pressed_ = false;
+        state_ = 0;
+        if (GetCapture() == handle())
+            ReleaseCapture();
+        repaintNow(handle());
+        SendMessageA(GetParent(handle()), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(handle()));
+        return 0;
+    }
+    INT_PTR onCaptureChanged(WPARAM, LPARAM newCapture) {
+        if (state_ != 0 && reinterpret_cast<HWND>(newCapture) != handle()) {
+            state_ = 0;
+            pressed_ = false;
+            InvalidateRect(handle(), nullptr, FALSE);
+        }
+        return 0;
+    }
+    INT_PTR onKillFocus(WPARAM wParam, LPARAM lParam) {
+        state_ = 0;
+        pressed_ = false;
+        focused_ = false;
+        InvalidateRect(handle(), nullptr, FALSE);
+        return callOriginal(WM_KILLFOCUS, wParam, lParam);
+    }
+    INT_PTR onSetFocus(WPARAM wParam, LPARAM lParam) {
+        focused_ = true;
+        InvalidateRect(handle(), nullptr, FALSE);
+        return callOriginal(WM_SETFOCUS, wParam, lParam);
+    }
+    // The standard handling, then the button drawn again.
+    template <UINT message>
+    INT_PTR redrawn(WPARAM wParam, LPARAM lParam) {
+        LRESULT result = callOriginal(message, wParam, lParam);
+        InvalidateRect(handle(), nullptr, FALSE);
+        return result;
+    }
+    void onDetached() override {
+        if (bitmap_)
+            DeleteObject(bitmap_);
+        delete this;
+    }
+
+    HBITMAP bitmap_;
+    int state_ = 0;  // 0 flat, 1 sunken, 2 raised
+    bool pressed_ = false;
+    bool focused_ = false;
+};
+
+const fw::MessageEntry<HoverButton> HoverButton::kMessages[] = {
+    {WM_PAINT, &HoverButton::onPaint},
+    {WM_ERASEBKGND, &HoverButton::onEraseBackground},
+    {WM_MOUSEMOVE, &HoverButton::onMouseMove},
+    {WM_LBUTTONDOWN, &HoverButton::onButtonDown},
+    {WM_LBUTTONDBLCLK, &HoverButton::onButtonDown},
+    {WM_LBUTTONUP, &HoverButton::onButtonUp},
+    {WM_CAPTURECHANGED, &HoverButton::onCaptureChanged},
+    {WM_KILLFOCUS, &HoverButton::onKillFocus},
+    {WM_SETFOCUS, &HoverButton::onSetFocus},
+    {WM_ENABLE, &HoverButton::redrawn<WM_ENABLE>},
+    {WM_SETTEXT, &HoverButton::redrawn<WM_SETTEXT>},
+    {0, nullptr},
+};
 
 // ---- CaptionLabel
 
-struct CaptionLabel {
-    COLORREF text;
-    HBRUSH background;
+class CaptionLabel : public fw::ControlImpl<CaptionLabel> {
+public:
+    static const fw::MessageEntry<CaptionLabel> kMessages[];
+
+    CaptionLabel(COLORREF text, COLORREF background)
+        : text_(text), background_(CreateSolidBrush(background)) {}
+
+private:
+    INT_PTR onPaint(WPARAM, LPARAM) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(handle(), &paint);
+        RECT r;
+        GetClientRect(handle(), &r);
+        FillRect(dc, &r, background_);
+        char text[256] = "";
+        GetWindowTextA(handle(), text, sizeof text);
+        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, text_);
+        DrawTextA(dc, text, -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        EndPaint(handle(), &paint);
+        return 0;
+    }
+    INT_PTR onEraseBackground(WPARAM, LPARAM) { return 1; }
+    INT_PTR onSetText(WPARAM wParam, LPARAM lParam) {
+        // The standard static paints its new text at once, in its own way.
+        LRESULT result = callOriginal(WM_SETTEXT, wParam, lParam);
+        repaintNow(handle());
+        return result;
+    }
+    void onDetached() override {
+        DeleteObject(background_);
+        delete this;
+    }
+
+    COLORREF text_;
+    HBRUSH background_;
 };
 
-LRESULT CALLBACK captionProcedure(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR data) {
-    auto& self = *reinterpret_cast<CaptionLabel*>(data);
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(label, &paint);
-            RECT r;
-            GetClientRect(label, &r);
-            FillRect(dc, &r, self.background);
-            char text[256] = "";
-            GetWindowTextA(label, text, sizeof text);
-            SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, self.text);
-            DrawTextA(dc, text, -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-            EndPaint(label, &paint);
-            return 0;
-        }
-        case WM_ERASEBKGND: return 1;
-        case WM_SETTEXT: {
-            // The standard static paints its new text at once, in its own way.
-            LRESULT result = DefSubclassProc(label, message, wParam, lParam);
-            repaintNow(label);
-            return result;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(label, captionProcedure, kCaptionId);
-            DeleteObject(self.background);
-            delete &self;
-            break;
-    }
-    return DefSubclassProc(label, message, wParam, lParam);
-}
+const fw::MessageEntry<CaptionLabel> CaptionLabel::kMessages[] = {
+    {WM_PAINT, &CaptionLabel::onPaint},
+    {WM_ERASEBKGND, &CaptionLabel::onEraseBackground},
+    {WM_SETTEXT, &CaptionLabel::onSetText},
+    {0, nullptr},
+};
 
 // ---- LinkLabel
 
@@ -356,15 +394,16 @@ LRESULT CALLBACK linkProcedure(HWND label, UINT message, WPARAM wParam, LPARAM l
 void attachHoverButton(HWND button, HBITMAP bitmap) {
     // The standard drawing is left out: the parent is asked to draw it, and does not.
     SendMessageA(button, BM_SETSTYLE, BS_OWNERDRAW, FALSE);
-    SetWindowSubclass(button, hoverProcedure, kHoverId,
-                      reinterpret_cast<DWORD_PTR>(new HoverButton{bitmap}));
+    auto* control = new HoverButton(bitmap);
+    if (!control->attach(button))
+        delete control;
     InvalidateRect(button, nullptr, TRUE);
 }
 
 void attachCaptionLabel(HWND label, COLORREF text, COLORREF background) {
-    SetWindowSubclass(
-        label, captionProcedure, kCaptionId,
-        reinterpret_cast<DWORD_PTR>(new CaptionLabel{text, CreateSolidBrush(background)}));
+    auto* control = new CaptionLabel(text, background);
+    if (!control->attach(label))
+        delete control;
     InvalidateRect(label, nullptr, TRUE);
 }
 

@@ -116,12 +116,9 @@ void WizardPage::onBack() {
 }
 
 void WizardPage::choose(PageChoice choice) {
+    // The wait ends on it; a page that is not waiting (a click that reached it
+    // after it was left) keeps the choice until it shows again.
     choice_ = choice;
-    // The wait's loop ends as a modeless dialog's does, with a WM_QUIT; the choice
-    // tells it from one posted elsewhere. A page that is not waiting (a click that
-    // reached it after it was left) only keeps the choice until it shows again.
-    if (waiting_)
-        PostQuitMessage(0);
 }
 
 void WizardPage::hide() {
@@ -131,15 +128,14 @@ void WizardPage::hide() {
 
 PageChoice WizardPage::waitForChoice(SetupMessages& messages, const std::string& quitQuestion) {
     for (;;) {
-        if (choice_ == PageChoice::None) {
-            waiting_ = true;
-            int quitCode = fw::runMessageLoop(handle());
-            waiting_ = false;
-            if (choice_ == PageChoice::None) {
-                PostQuitMessage(quitCode);
-                return PageChoice::Cancel;
-            }
-        }
+        // The page is a child of the main window, not a modeless dialog of its
+        // own: it takes the keys typed into it only while it waits. A WM_QUIT from
+        // elsewhere cancels (the loop posts it again for the loop outside).
+        fw::addModelessDialog(handle());
+        bool chosen = fw::runMessageLoopUntil([this] { return choice_ != PageChoice::None; });
+        fw::removeModelessDialog(handle());
+        if (!chosen)
+            return PageChoice::Cancel;
         if (choice_ != PageChoice::Cancel || !askBeforeCancel_)
             return choice_;
         // The page waits, disabled, while the question is open.

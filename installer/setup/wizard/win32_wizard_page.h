@@ -86,7 +86,6 @@ private:
     INT_PTR onControlColour(WPARAM dc, LPARAM) { return pageFaceColour(dc); }
 
     PageChoice choice_ = PageChoice::None;
-    bool waiting_ = false;  // in waitForChoice()
     bool askBeforeCancel_ = true;
     const PageArt* art_ = nullptr;
     int stage_ = 0;

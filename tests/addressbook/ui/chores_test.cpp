@@ -68,8 +68,7 @@ TEST_F(Chores, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(copyWith(window, c.command), c.expected) << c.command;
-    User::press(window, IDOK);
-    EXPECT_EQ(s.wait(), 0u);
+    exitNormally(window);
 }
 
 TEST_F(Chores, ACopyWhileTheClipboardIsHeldSaysSo) {
@@ -83,8 +82,7 @@ TEST_F(Chores, ACopyWhileTheClipboardIsHeldSaysSo) {
     User::answer(box, IDOK);
     // Once free, the same command copies.
     EXPECT_EQ(copyWith(window, ID_COPY_FULL_NAME), "Ann Smith");
-    User::press(window, IDOK);
-    EXPECT_EQ(s.wait(), 0u);
+    exitNormally(window);
 }
 
 namespace {
@@ -291,8 +289,7 @@ TEST_F(Searching, SearchFindsNamesInEveryGroupInTurnThenStartsOver) {
     // Cancel closes it and gives the Find button back.
     User::answer(search, IDCANCEL);
     EXPECT_TRUE(User::waitEnabled(window, IDC_FIND));
-    User::press(window, IDOK);
-    EXPECT_EQ(s.wait(), 0u);
+    exitNormally(window);
 }
 
 TEST_F(Chores, PrintingTheSelectedEntryWantsALineAndThePrintButtonOpensItsMenu) {
@@ -317,8 +314,7 @@ TEST_F(Chores, PrintingTheSelectedEntryWantsALineAndThePrintButtonOpensItsMenu) 
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     waitUntil([&] { return !IsWindowVisible(menu); });
     EXPECT_FALSE(IsWindowVisible(menu));
-    User::press(window, IDOK);
-    EXPECT_EQ(s.wait(), 0u);
+    exitNormally(window);
 }
 
 // Prints to the default printer: run by print_to_pdf.sh, which brings up a PDF printer
@@ -343,6 +339,5 @@ TEST_F(Chores, PrintAllAndTheSelectedEntryOnTheDefaultPrinter) {
     Session::command(window, ID_FILE_PRINT_SELECTED);
     confirmPrintDialog(IDOK);
     EXPECT_EQ(Session::lines(window), byLastName);
-    User::press(window, IDOK);
-    EXPECT_EQ(s.wait(), 0u);
+    exitNormally(window);
 }

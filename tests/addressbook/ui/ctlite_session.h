@@ -17,14 +17,15 @@
 #include "tests/support/book_builder.h"
 #include "tests/support/win32/driver.h"
 
-// Each test program that includes this has its own copy.
 using namespace testing_support;
 
-namespace {
+// One definition for every test file of a program that includes it: gtest wants
+// one fixture class per test suite, whichever files its tests are in.
+namespace ctlite_session {
 
-const char kCaptionPrefix[] = "Contavo Lite - ";
+inline constexpr char kCaptionPrefix[] = "Contavo Lite - ";
 
-std::string windowsDirectoryFile(const char* name) {
+inline std::string windowsDirectoryFile(const char* name) {
     char directory[MAX_PATH];
     UINT n = GetWindowsDirectoryA(directory, sizeof directory);
     return std::string(directory, n) + "\\" + name;
@@ -117,7 +118,7 @@ private:
     std::unique_ptr<User> user_;
 };
 
-ctlite::AddressBook threePeople() {
+inline ctlite::AddressBook threePeople() {
     ctlite::AddressBook book;
     auto& list = book.group(0).entries();
     list.insert(1,
@@ -135,6 +136,13 @@ ctlite::AddressBook threePeople() {
 // its book (or none) and starts the program itself.
 class Ctlite : public testing::Test {
 protected:
+    // The usual end of a test: Exit pressed in the main window, and the program
+    // ends with status 0.
+    void exitNormally(HWND window) {
+        User::press(window, IDOK);
+        EXPECT_EQ(s.wait(), 0u);
+    }
+
     Session s;
 };
 
@@ -150,4 +158,6 @@ protected:
     HWND window = nullptr;
 };
 
-}  // namespace
+}  // namespace ctlite_session
+
+using namespace ctlite_session;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "addressbook/contracts/poster_arguments.h"
 #include "addressbook/ui/web_address.h"
-#include "poster/poster_arguments.h"
 #include "tests/support/book_builder.h"
 
 using namespace ctlite;

@@ -1,4 +1,4 @@
-#include "poster/poster_arguments.h"
+#include "addressbook/contracts/poster_arguments.h"
 
 namespace ctlite {
 

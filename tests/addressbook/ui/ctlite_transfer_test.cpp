@@ -1,0 +1,187 @@
+// ctlite under Wine, as a user works it: Import and Export: comma-separated, tab-delimited and
+// vCard.
+#include <windows.h>
+// (after windows.h)
+#include <prsht.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "addressbook/contracts/poster_arguments.h"
+#include "addressbook/model/data_file.h"
+#include "addressbook/model/data_format.h"
+#include "addressbook/transfer/table_file.h"
+#include "addressbook/transfer/vcard.h"
+#include "addressbook/ui/resource.h"
+#include "platform/file_system.h"
+#include "tests/addressbook/ui/ctlite_helpers.h"
+#include "tests/addressbook/ui/ctlite_session.h"
+#include "tests/support/book_builder.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/win32/driver.h"
+
+TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
+    std::string base = s.dataPath() + "-export";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 0, base);  // CSV; ".csv" is added
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(User::messageText(done), "Export Complete");
+    User::answer(done, IDOK);
+    ctlite::AddressBook onDisk = load(s.dataPath());
+    EXPECT_EQ(readAll(base + ".csv"),
+              ctlite::transfer::writeTable(onDisk.group(0).entries(),
+                                           ctlite::transfer::TableFormat::Csv));
+
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 3, base);  // vCard
+    done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    User::answer(done, IDOK);
+    EXPECT_EQ(readAll(base + ".vcf"),
+              ctlite::transfer::writeVCards(onDisk.group(0).entries(), "Personal"));
+
+    // A file that cannot be created is reported, not completed.
+    std::string nowhere = s.dataPath() + "-missing-folder\\list.txt";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 1, nowhere);
+    HWND failed = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(failed, nullptr);
+    EXPECT_EQ(User::messageText(failed),
+              "The file could not be written:\n" + nowhere + "\nNothing was exported.");
+    User::answer(failed, IDOK);
+    exitNormally(window);
+    DeleteFileA((base + ".csv").c_str());
+    DeleteFileA((base + ".vcf").c_str());
+}
+
+TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\",\"1\"\r\n\"B\",\"2\"\r\n\"C\",\"3\"\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 0, "Imported");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"A", "1"}));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"<none>", "<none>"}));
+
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);  // First Name:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_MAP, LB_GETCURSEL, 0, 0), 0);
+    pick(dialog, IDC_IMPORT_VALUES, 1, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
+    ASSERT_NE(used, nullptr);
+    EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
+    User::answer(used, IDOK);
+    pick(dialog, IDC_IMPORT_FIELDS, 4, true);  // Work:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "Work:"; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"First Name:", "Work:"}));
+
+    spin(dialog, false);  // before the first record
+    HWND end = s.user().waitFor("Opps", 20, 0xFFFF);
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(User::messageText(end), "You have reached the end of the list");
+    User::answer(end, IDOK);
+    spin(dialog, true);
+    waitUntil([&] { return User::text(dialog, IDC_IMPORT_RECORD) == "List# 2"; });
+    EXPECT_EQ(User::text(dialog, IDC_IMPORT_RECORD), "List# 2");
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_VALUES), (std::vector<std::string>{"B", "2"}));
+
+    User::answer(dialog, IDOK);
+    Session::waitForLines(window, {"A ", "B ", "C "});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"A ", "B ", "C "}));
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_GROUP, CB_GETCURSEL, 0, 0), 3);
+    exitNormally(window);
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.groupCount(), 4);
+    EXPECT_EQ(back.groupName(3), "Imported");
+    // Saved once and read back: the file order reversed once more.
+    EXPECT_EQ(firstNames(back.group(3).entries()), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(back.group(3).entries().find(3)->get(ctlite::Field::WorkPhone), "3");
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
+    std::string file = s.dataPath() + "-in.txt";
+    writeAll(file, "A\nB\nC\n");
+    // Business, and Friends, a user group: each holds only its placeholder.
+    for (int group : {1, 2}) {
+        HWND dialog = importUpToMapping(s, window, file, group);
+        ASSERT_NE(dialog, nullptr);
+        pick(dialog, IDC_IMPORT_VALUES, 0, false);
+        pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+        waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+        User::answer(dialog, IDOK);
+        waitUntil([&] { return Session::lines(window).size() == 4; });
+        EXPECT_EQ(Session::lines(window).size(), 4u) << "group " << group + 1;
+    }
+    exitNormally(window);
+    // In memory C, B, A, placeholder; saved in that order and read back reversed.
+    ctlite::AddressBook back = load(s.dataPath());
+    for (int group : {1, 2})
+        EXPECT_EQ(firstNames(back.group(group).entries()),
+                  (std::vector<std::string>{"{ EMPTY }", "A", "B", "C"}))
+            << "group " << group + 1;
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
+    std::string cards = s.dataPath() + "-in.vcf";
+    writeAll(cards,
+             "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Li;Wei \xE5\xB0\x8F;;;\r\nFN:Wei Li\r\n"
+             "NOTE:says \"hi\"\r\nEND:VCARD\r\n"
+             "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Ott;Eva\r\nTEL;CELL:123\r\nEND:VCARD\r\n");
+    Session::command(window, ID_FILE_IMPORT);
+    chooseFile(s, "Import", cards);
+    HWND to = s.user().waitFor("Import to");
+    ASSERT_NE(to, nullptr);
+    pick(to, IDC_IMPORT_GROUPS, 1, true);
+    User::answer(to, IDOK);
+    HWND told = s.user().waitFor("Import", 20, 0xFFFF);  // no mapping: the fields are named
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "2 entries imported.\n1 values held characters this program cannot show; 1 "
+              "characters were replaced by \"?\".");
+    User::answer(told, IDOK);
+    // Business held only its placeholder, which stays behind the imported entries.
+    std::vector<std::string> lines = {"{ EMPTY } ", "Eva Ott", "Wei ? Li"};
+    Session::waitForLines(window, lines);
+    EXPECT_EQ(Session::lines(window), lines);
+
+    // The note's double quote cannot go into a plain comma-separated file: asked first.
+    std::string csv = s.dataPath() + "-business.csv";
+    Session::command(window, ID_FILE_EXPORT);
+    chooseFileOfType(s, "Export", 0, csv);
+    HWND asked = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(asked, nullptr);
+    EXPECT_EQ(User::messageText(asked).substr(0, 60),
+              "1 value holds a double quote, which a comma-separated file c");
+    EXPECT_NE(User::messageText(asked).find("(the first: Note of Li, Wei ?)"), std::string::npos)
+        << User::messageText(asked);
+    User::answer(asked, IDNO);
+    EXPECT_FALSE(exists(csv));
+
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 1, 0);  // Eva Ott
+    std::string card = s.dataPath() + "-eva.vcf";
+    Session::command(window, ID_ENTRY_EXPORT_VCARD);
+    chooseFile(s, "Export", card);
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(User::messageText(done), "Export Complete");
+    User::answer(done, IDOK);
+    EXPECT_EQ(readAll(card),
+              "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ott;Eva;;;\r\nFN:Eva Ott\r\nTEL;TYPE=CELL:123\r\n"
+              "CATEGORIES:Business\r\nEND:VCARD\r\n");
+    exitNormally(window);
+    for (const std::string& f : {cards, card})
+        DeleteFileA(f.c_str());
+}
