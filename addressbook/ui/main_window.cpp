@@ -210,6 +210,12 @@ void MainWindow::finishExit() {
     profile_.setInt("y", r.top);
     profile_.setInt("width", r.right - r.left);
     profile_.setInt("height", r.bottom - r.top);
+    // Read here, while the window is still shown: ending the dialog hides it first.
+    // From the tray: as the window was before it went there; minimised: as it comes back.
+    bool maximized = !IsWindowVisible(handle()) ? maximizedBeforeTray_
+                     : IsIconic(handle())       ? (placement.flags & WPF_RESTORETOMAXIMIZED) != 0
+                                                : IsZoomed(handle()) != FALSE;
+    profile_.setInt("Maximized", maximized ? 1 : 0);
     end(IDOK);
 }
 
@@ -242,10 +248,6 @@ INT_PTR MainWindow::onEndSession(WPARAM ending, LPARAM) {
 INT_PTR MainWindow::onDestroy(WPARAM, LPARAM) {
     if (!fatal_ && !closedEarly_) {
         profile_.setInt("SelectedGroup", book_.currentGroupIndex());
-        // From the tray: as the window was before it went there.
-        bool maximized =
-            IsWindowVisible(handle()) ? IsZoomed(handle()) != FALSE : maximizedBeforeTray_;
-        profile_.setInt("Maximized", maximized ? 1 : 0);
     }
     return FALSE;
 }

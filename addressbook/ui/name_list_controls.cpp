@@ -99,9 +99,19 @@ private:
             Sleep(repeatDelay(n++));
             SendMessageA(target_, kStepMessage, static_cast<WPARAM>(GetDlgCtrlID(handle())),
                          direction_);
-        } while (!PeekMessageA(&up, handle(), WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
-        SendMessageA(handle(), WM_LBUTTONUP, up.wParam, up.lParam);
+            if (PeekMessageA(&up, handle(), WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE)) {
+                SendMessageA(handle(), WM_LBUTTONUP, up.wParam, up.lParam);
+                break;
+            }
+            // The peek above has run the messages sent meanwhile: a window that took
+            // the mouse (a message box, a menu) or a cancel has let the button go, and
+            // its button-up will never come here.
+        } while (stillHeld());
         return result;
+    }
+    bool stillHeld() const {
+        return GetCapture() == handle() &&
+               (SendMessageA(handle(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     }
     void onDetached() override { delete this; }
 

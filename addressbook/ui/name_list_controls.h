@@ -3,7 +3,8 @@
 // - the name list opens the "ListBox" menu on a right click over a selection,
 //   deletes with the Delete key, edits with Enter, and takes the arrow buttons'
 //   next/previous message;
-// - the arrow buttons send that message while they are held, faster and faster.
+// - the arrow buttons send that message while they are held, faster and faster,
+//   until the button is let go or loses the mouse to another window.
 // Both are framework controls over the standard ones (fw::ControlImpl, bound
 // through GWLP_USERDATA: the name list takes every line of the book through
 // its procedure); their commands go to the main window.

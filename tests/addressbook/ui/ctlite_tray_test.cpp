@@ -85,6 +85,30 @@ TEST_F(Ctlite, APositionOffEveryScreenIsNotUsedAndTrayExitKeepsMaximized) {
               static_cast<UINT>(r.left));
 }
 
+TEST_F(Ctlite, ExitStoresWhetherTheWindowIsMaximizedAndTheNextStartShowsItSo) {
+    s.writeBook(threePeople());
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_MAXIMIZE);
+    EXPECT_TRUE(waitUntil([&] { return IsZoomed(window) != FALSE; }));
+    exitNormally(window);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "Maximized", 9, "ctlite.INI"), 1u);
+
+    window = s.start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return IsZoomed(window) != FALSE; }));
+    ShowWindow(window, SW_RESTORE);
+    EXPECT_TRUE(waitUntil([&] { return !IsZoomed(window); }));
+    exitNormally(window);
+    EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "Maximized", 9, "ctlite.INI"), 0u);
+
+    window = s.start();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(waitUntil([&] { return Session::visible(window); }));
+    EXPECT_FALSE(IsZoomed(window));
+    exitNormally(window);
+}
+
 TEST_F(CtliteThreePeople, ATrayExitWhoseSaveFailsComesBackIntoView) {
     ShowWindow(window, SW_MINIMIZE);
     waitUntil([&] { return !Session::visible(window); });

@@ -364,6 +364,47 @@ TEST_F(NameListControls, ArrowButtonsStepThroughTheListAndShowTheCard) {
     }
 }
 
+// A held arrow repeats until the button is let go in any way, not only by the
+// button-up that a window taking the mouse would keep from it.
+TEST_F(NameListControls, ArrowRepeatEndsWhenTheButtonIsNoLongerHeld) {
+    std::vector<std::vector<std::pair<Field, std::string>>> many;
+    for (int i = 0; i < 500; ++i)
+        many.push_back({{Field::FirstName, "Name" + std::to_string(1000 + i)}});
+    ASSERT_NE(start(bookWith(many)), nullptr);
+    HWND next = GetDlgItem(window, IDC_NEXT);
+    HWND list = GetDlgItem(window, IDC_NAME_LIST);
+    const struct {
+        const char* how;
+        UINT message;
+        WPARAM wParam;
+    } endings[] = {
+        {"the button is no longer pushed", BM_SETSTATE, FALSE},
+        // What the system sends the window holding the mouse when a box or a
+        // menu opens: the button gives up the capture.
+        {"the capture is taken away", WM_CANCELMODE, 0},
+    };
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.how);
+        SendMessageA(list, LB_SETCURSEL, 0, 0);
+        PostMessageA(next, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        EXPECT_TRUE(waitUntil([&] { return selectedLine(window) >= 3; }));  // repeating
+        DWORD_PTR ignored = 0;
+        EXPECT_NE(SendMessageTimeoutA(next, ending.message, ending.wParam, 0, SMTO_NORMAL, 5000,
+                                      &ignored),
+                  0);
+        // The window takes its messages again: Enter opens the selected entry.
+        PostMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
+        HWND editor = user->waitFor("Edit Dialog", 10);
+        ASSERT_NE(editor, nullptr);
+        const int stopped = selectedLine(window);
+        EXPECT_LT(stopped, 499);
+        User::answer(editor, IDCANCEL);
+        EXPECT_EQ(selectedLine(window), stopped);
+    }
+    User::press(window, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
+}
+
 TEST_F(NameListControls, DeleteAndEnterKeysAndTheContextMenu) {
     ASSERT_NE(start(threeNames()), nullptr);
     HWND list = GetDlgItem(window, IDC_NAME_LIST);
