@@ -35,11 +35,12 @@ void appendCsvValue(std::string& out, std::string_view value) {
     if (special == value.size()) {
         out.append(value);
     } else {
-        for (char c : value) {
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            char c = value[i];
             if (c == '"')
                 out += '"';
-            else if (c == '\n')
-                out += '\r';  // text mode
+            else if (c == '\n' && (i == 0 || value[i - 1] != '\r'))
+                out += '\r';  // text mode; a CR LF of the value is written as it is
             out += c;
         }
     }

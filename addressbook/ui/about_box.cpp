@@ -23,9 +23,12 @@ std::string classesRootDefault(const std::string& key) {
 
 }  // namespace
 
-int openWebAddress(HWND owner, const char* address) {
+int openWebAddress(HWND owner, const char* text) {
+    std::optional<std::string> address = openableAddress(text);
+    if (!address)
+        return SE_ERR_ACCESSDENIED;  // not a web address: nothing is run
     auto shell = static_cast<int>(reinterpret_cast<INT_PTR>(
-        ShellExecuteA(owner, "open", address, nullptr, nullptr, SW_SHOWNORMAL)));
+        ShellExecuteA(owner, "open", address->c_str(), nullptr, nullptr, SW_SHOWNORMAL)));
     if (shell > 32)
         return shell;
     // The shell could not: use the command of the ".htm" class itself.
@@ -35,7 +38,7 @@ int openWebAddress(HWND owner, const char* address) {
     std::string command = classesRootDefault(htmlClass + "\\shell\\open\\command");
     if (command.empty())
         return shell;
-    std::string commandLine = browserCommandLine(command, address);
+    std::string commandLine = browserCommandLine(command, *address);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

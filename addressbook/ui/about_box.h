@@ -16,8 +16,9 @@ private:
     void onOk() { end(IDOK); }
 };
 
-// Opens a web address: the shell first, else the ".htm" class's own command.
-// Returns the shell's result: above 32 when the address was opened either way.
-int openWebAddress(HWND owner, const char* address);
+// Opens a web or mail address (openableAddress): the shell first, else the ".htm"
+// class's own command. Returns the shell's result: above 32 when the address was
+// opened either way; text that is not such an address is refused as access denied.
+int openWebAddress(HWND owner, const char* text);
 
 }  // namespace ctlite

@@ -6,6 +6,7 @@
 #include "addressbook/ui/about_box.h"
 #include "addressbook/ui/menu_states.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/web_address.h"
 #include "framework/application.h"
 #include "platform/file_system.h"
 #include "platform/whole_file.h"
@@ -376,7 +377,11 @@ INT_PTR DisplayWindow::onLeftButtonDown(WPARAM, LPARAM lParam) {
         std::string homepage(entry_.get(Field::Homepage));
         if (!homepage.empty()) {
             endDrag();
-            openWebAddress(handle(), homepage.c_str());
+            if (openableAddress(homepage))
+                openWebAddress(handle(), homepage.c_str());
+            else
+                fw::messageBox(main_, notOpenedMessage(homepage), "Homepage",
+                               MB_OK | MB_ICONINFORMATION);
         }
     }
     return 0;

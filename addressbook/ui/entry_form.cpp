@@ -20,4 +20,11 @@ std::string storedFromTyped(std::string_view typed) {
     return text;
 }
 
+Entry entryAsTyped(const Entry& stored) {
+    Entry typed = stored;
+    for (Field field : {Field::FirstName, Field::LastName, Field::CompanyName})
+        typed.set(field, typedFromStored(stored.get(field)));
+    return typed;
+}
+
 }  // namespace ctlite

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "addressbook/model/copy_text.h"
+#include "addressbook/ui/entry_form.h"
 #include "addressbook/ui/main_window.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
@@ -43,10 +44,10 @@ bool MainWindow::runCopyCommand(int id) {
             int index = selectedEntryIndex();
             if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, selected))
                 selected.clear();
-            putOnClipboard(copyText(selected, command.piece));
+            putOnClipboard(copyText(entryAsTyped(selected), command.piece));
         } else {
             // The other commands copy what the card shows.
-            putOnClipboard(copyText(display_.entry(), command.piece));
+            putOnClipboard(copyText(entryAsTyped(display_.entry()), command.piece));
         }
         return true;
     }

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "addressbook/model/print_layout.h"
+#include "addressbook/ui/entry_form.h"
 #include "addressbook/ui/main_window.h"
 #include "addressbook/ui/program_name.h"
 #include "addressbook/ui/resource.h"
@@ -95,7 +96,7 @@ void MainWindow::onPrintSelected() {
     // Entries with the same list text print over one another, as one line stands for all.
     const GroupList& list = book_.currentGroup().entries();
     for (int index : entriesShowing(list, sortMode_, text))
-        printer.print(singleEntryPage(*list.find(index + 1)), 0);
+        printer.print(singleEntryPage(entryAsTyped(*list.find(index + 1))), 0);
     EndPage(printer.dc());
     EndDoc(printer.dc());
 }
@@ -125,7 +126,7 @@ void MainWindow::printAll(SortMode key) {
             break;
         int top = 0;
         for (int index : page.entries) {
-            printer.print(listBlock(*list.find(index + 1), key), top);
+            printer.print(listBlock(entryAsTyped(*list.find(index + 1)), key), top);
             top += kBlockLines;
         }
         if (EndPage(printer.dc()) <= 0)

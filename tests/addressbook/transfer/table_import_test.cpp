@@ -104,6 +104,35 @@ TEST(TableImport, ExportThenImportGivesTheSameEntries) {
     }
 }
 
+TEST(TableImport, ANotesLineEndsAreWrittenAsTheyAreAndReadBack) {
+    struct Case {
+        const char* name;
+        TableFormat format;
+        std::string note;
+        std::string written;  // the note's value in the file
+        std::string readBack;
+    } cases[] = {
+        {"two lines", TableFormat::Csv, "one\r\ntwo", "\"one\r\ntwo\"", "one\r\ntwo"},
+        {"a blank line between", TableFormat::Csv, "a\r\n\r\nb", "\"a\r\n\r\nb\"", "a\r\n\r\nb"},
+        {"ending in a line break", TableFormat::Csv, "a\r\n", "\"a\r\n\"", "a\r\n"},
+        {"a bare line feed in text mode", TableFormat::Csv, "a\nb", "\"a\r\nb\"", "a\r\nb"},
+        {"tab file: a blank for each line break", TableFormat::Tab, "one\r\ntwo\r\n\r\nx",
+         "one two  x", "one two  x"},
+    };
+    for (const Case& c : cases) {
+        GroupList list;
+        list.insert(1, makeEntry({{Field::FirstName, "Ann"}, {Field::Note, c.note}}));
+        std::string file = writeTable(list, c.format);
+        std::string separator = c.format == TableFormat::Csv ? "," : "\t";
+        EXPECT_EQ(file.substr(file.rfind(separator) + 1), c.written + "\r\n") << c.name;
+        GroupList back;
+        TableReader reader(file, c.format);
+        importTable(reader, ImportMapping::exportOrder(c.format), detectEncoding(file), back);
+        ASSERT_EQ(back.count(), 1) << c.name;
+        EXPECT_EQ(back.find(1)->get(Field::Note), c.readBack) << c.name;
+    }
+}
+
 TEST(IncomingText, Utf8FilesAreConvertedAndWhatTheCodePageLacksIsCounted) {
     struct Case {
         const char* name;

@@ -71,6 +71,22 @@ TEST_F(Chores, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     exitNormally(window);
 }
 
+// The book as the entry editor stores "Smith & Sons" and "Ann & Bo".
+class ChoresAmpersands : public Ctlite {};
+
+TEST_F(ChoresAmpersands, CopiesShowTheNamesAsTyped) {
+    ctlite::AddressBook book;
+    book.group(0).entries().insert(1, makeEntry({{ctlite::Field::FirstName, "Ann && Bo"},
+                                                 {ctlite::Field::CompanyName, "Smith && Sons"}}));
+    s.writeBook(book);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
+    selectLine(window, 0);
+    EXPECT_EQ(copyWith(window, ID_COPY_COMPANY), "Smith & Sons");
+    EXPECT_EQ(copyWith(window, ID_COPY_LETTER), "Smith & Sons\r\nAnn & Bo \r\n\r\n\r\n");
+    exitNormally(window);
+}
+
 TEST_F(Chores, ACopyWhileTheClipboardIsHeldSaysSo) {
     selectLine(window, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));

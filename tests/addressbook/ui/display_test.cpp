@@ -513,6 +513,36 @@ TEST_F(Display, HandCursorOnlyOverAHomepage) {
     EXPECT_TRUE(waitUntil([&] { return cursorAt(homepage) == normal; }));
 }
 
+TEST_F(Display, AHomepageThatIsNotAWebAddressIsShownNotRun) {
+    // A program named as the homepage (as an imported file may name one).
+    const std::string program = file("made.cmd");
+    const std::string marker = file("made.txt");
+    writeAll(program, "echo ran> \"" + marker + "\"\r\n");
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Ann"},
+                               {Field::LastName, "Smith"},
+                               {Field::WorkPhone, "555-0100"},
+                               {Field::Homepage, program}}})),
+              nullptr);
+    select(0, "Ann Smith");
+    UpdateWindow(card);  // the card knows where it drew the homepage once it has painted
+    RECT client;
+    GetClientRect(card, &client);
+    CardInput in;
+    in.width = client.right;
+    in.height = client.bottom;
+    in.maximized = true;
+    in.homepage = program;
+    click(centre(library.draw(in).result.homepage));
+    HWND box = user->waitFor("Homepage");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "This homepage is not a web address, so it is not opened:\n\n" + program);
+    User::answer(box, IDOK);
+    User::press(window, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(Display, ThePhotoIsReadAgainWhenItsFileChanges) {
     const COLORREF red = RGB(220, 20, 20), green = RGB(20, 200, 40);
     const std::string photo = file("photo.bmp");

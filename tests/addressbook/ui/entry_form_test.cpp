@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "addressbook/model/copy_text.h"
+#include "addressbook/model/print_layout.h"
+#include "tests/support/book_builder.h"
+
 using namespace ctlite;
 
 TEST(EntryForm, AmpersandsOfTheNameFields) {
@@ -31,6 +35,33 @@ TEST(EntryForm, ASingleAmpersandAsImportStoresItSurvivesEditing) {
         EXPECT_EQ(typedFromStored(c.stored), c.shown) << c.stored;
         EXPECT_EQ(storedFromTyped(typedFromStored(c.stored)), c.storedAgain) << c.stored;
     }
+}
+
+TEST(EntryForm, CopiesAndPrintsShowTheNamesAsTyped) {
+    // As the editor stores "Smith & Sons", "Ann & Bo" and "O'Hara & Co"; a note keeps its "&&".
+    const Entry typed =
+        entryAsTyped(testing_support::makeEntry({{Field::CompanyName, "Smith && Sons"},
+                                                 {Field::FirstName, "Ann && Bo"},
+                                                 {Field::LastName, "O'Hara && Co"},
+                                                 {Field::Note, "a && b"}}));
+    const struct {
+        const char* what;
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        {"copy company", copyText(typed, CopyPiece::CompanyName), "Smith & Sons"},
+        {"copy full name", copyText(typed, CopyPiece::FullName), "Ann & Bo O'Hara & Co"},
+        {"copy note", copyText(typed, CopyPiece::Note), "a && b"},
+        {"copy letter", copyText(typed, CopyPiece::LetterAddress),
+         "Smith & Sons\r\nAnn & Bo O'Hara & Co\r\n\r\n\r\n"},
+        {"print company", listBlock(typed, SortMode::LastName)[0], "Company Name: Smith & Sons"},
+        {"print by last name", listBlock(typed, SortMode::LastName)[1],
+         "Name: O'Hara & Co, Ann & Bo"},
+        {"print entry", singleEntryPage(typed)[1], "Name: Ann & Bo O'Hara & Co"},
+        {"print note", singleEntryPage(typed)[10], "Note: a && b"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, c.expected) << c.what;
 }
 
 TEST(EntryForm, OkAndEmailRules) {

@@ -37,11 +37,45 @@ TEST(PosterArguments, TwentyValuesInTheirOrder) {
     EXPECT_EQ(splitPosterArguments(posterArguments(Entry(), "", FieldLabels()))[0], "");
 }
 
-TEST(WebAddress, BrowserCommandCutAtThePlaceholder) {
+TEST(WebAddress, BrowserCommandCutAtThePlaceholderWithTheAddressQuoted) {
     EXPECT_EQ(browserCommandLine("\"C:\\b\\browser.exe\" -url \"%1\"", "http://example.com/"),
-              "\"C:\\b\\browser.exe\" -url  http://example.com/");
-    EXPECT_EQ(browserCommandLine("browser.exe %1", "x"), "browser.exe  x");
-    EXPECT_EQ(browserCommandLine("browser.exe", "x"), "browser.exe x");
+              "\"C:\\b\\browser.exe\" -url  \"http://example.com/\"");
+    EXPECT_EQ(browserCommandLine("browser.exe %1", "x"), "browser.exe  \"x\"");
+    EXPECT_EQ(browserCommandLine("browser.exe", "x"), "browser.exe \"x\"");
+}
+
+TEST(WebAddress, OnlyWebAndMailAddressesAreOpened) {
+    struct Case {
+        const char* homepage;
+        std::optional<std::string> opened;
+    } cases[] = {
+        {"http://www.example.com/", "http://www.example.com/"},
+        {"HTTPS://example.com/a?b=c", "HTTPS://example.com/a?b=c"},
+        {"www.example.com", "http://www.example.com"},
+        {"  www.example.com/x \r\n", "http://www.example.com/x"},
+        {"mailto:ann@example.com", "mailto:ann@example.com"},
+        // Blanks and quotes stay inside the one address.
+        {"http://example.com/a b\" -new", "http://example.com/a%20b%22%20-new"},
+        {"http://example.com/\\", "http://example.com/%5C"},
+        {"www.example.com/\t\"x", "http://www.example.com/%09%22x"},
+        // Programs, files, shares and other schemes are never run.
+        {"C:\\Temp\\x.exe", std::nullopt},
+        {"\\\\host\\share\\x.exe", std::nullopt},
+        {"x.exe", std::nullopt},
+        {"file:///C:/x.exe", std::nullopt},
+        {"javascript:alert(1)", std::nullopt},
+        {"http:\\\\host\\share\\x.exe", std::nullopt},
+        {"http:///C:/x.exe", std::nullopt},
+        {"http://", std::nullopt},
+        {"www.", std::nullopt},
+        {"mailto:", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(openableAddress(c.homepage), c.opened) << c.homepage;
+    EXPECT_EQ(notOpenedMessage("C:\\x.exe"),
+              "This homepage is not a web address, so it is not opened:\n\nC:\\x.exe");
 }
 
 #include "poster/card_lines.h"
