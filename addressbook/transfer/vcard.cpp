@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -319,7 +320,7 @@ public:
         } else if (p.name == "NOTE") {
             std::string note = unescaped(value);
             if (!note.empty())
-                notes_.insert(notes_.begin() + static_cast<std::ptrdiff_t>(ownNotes_++), note);
+                notes_.push_back(std::move(note));
         } else if (p.name == "TITLE") {
             addNote("Title", trimmed(unescaped(value)));
         } else if (p.name == "NICKNAME") {
@@ -333,6 +334,8 @@ public:
         if (fields_[slot(Field::FirstName)].empty() && fields_[slot(Field::LastName)].empty() &&
             formatted_ != fields_[slot(Field::CompanyName)])
             fields_[slot(Field::FirstName)] = formatted_;
+        notes_.insert(notes_.end(), std::make_move_iterator(moved_.begin()),
+                      std::make_move_iterator(moved_.end()));
         fields_[slot(Field::Note)] = joined(notes_, "\n");
         std::array<std::string, kFieldCount> stored;
         FieldValues values{};
@@ -366,7 +369,7 @@ private:
 
     void addNote(std::string_view what, const std::string& text) {
         if (!text.empty())
-            notes_.push_back(std::string(what) + ": " + text);
+            moved_.push_back(std::string(what) + ": " + text);
     }
 
     void takePhone(const Property& p, std::string number) {
@@ -426,8 +429,9 @@ private:
 
     std::array<std::string, kFieldCount> fields_;
     std::string formatted_;
+    // The note is the NOTE texts followed by the values moved to it, each in file order.
     std::vector<std::string> notes_;
-    std::size_t ownNotes_ = 0;  // NOTE texts come before the values moved to the note
+    std::vector<std::string> moved_;
 };
 
 }  // namespace

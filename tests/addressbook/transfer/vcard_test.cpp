@@ -187,3 +187,26 @@ TEST(VCardReader, WhatWeWriteReadsBackTheSame) {
         }
     }
 }
+
+// NOTE texts come first in the note, in file order, and the values moved to the note
+// follow in file order, however the two kinds are interleaved in the card.
+TEST(VCardReader, NoteTextsComeBeforeMovedValuesInFileOrder) {
+    struct Case {
+        const char* lines;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"NOTE:one\r\nNOTE:two\r\n", "one\r\ntwo"},
+        {"TEL:1\r\nTEL:2\r\nTEL:3\r\nNOTE:one\r\nNOTE:two\r\n", "one\r\ntwo\r\nPhone: 3"},
+        {"NOTE:one\r\nTEL:1\r\nTEL:2\r\nTEL:3\r\nTEL:4\r\nNOTE:two\r\n",
+         "one\r\ntwo\r\nPhone: 3\r\nPhone: 4"},
+        {"ADR:;;a;b;;;\r\nADR:;;c;d;;;\r\nNOTE:one\r\nADR:;;e;;;;\r\nNOTE:two\r\nNOTE:three\r\n",
+         "one\r\ntwo\r\nthree\r\nAddress: c, d\r\nAddress: e"},
+        {"TITLE:Boss\r\nNOTE:one\r\nNICKNAME:Al\r\nNOTE:\r\nNOTE:two\r\n",
+         "one\r\ntwo\r\nTitle: Boss\r\nNickname: Al"},
+    };
+    for (const Case& c : cases) {
+        std::string card = std::string("BEGIN:VCARD\r\nFN:A\r\n") + c.lines + "END:VCARD\r\n";
+        EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
+    }
+}
