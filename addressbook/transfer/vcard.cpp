@@ -148,6 +148,11 @@ std::vector<std::string> contentLines(std::string_view bytes) {
     }
     std::vector<std::string> lines;
     bool softBreak = false;
+    // The content line's first colon, once a fold has brought it: until then only the
+    // part each fold adds is searched, and the name before it is looked at once.
+    std::size_t colon = std::string::npos;
+    std::size_t searched = 0;
+    bool quotedPrintableName = false;
     for (std::string& line : physical) {
         if (!lines.empty() && softBreak) {
             lines.back().pop_back();  // the "="
@@ -156,15 +161,22 @@ std::vector<std::string> contentLines(std::string_view bytes) {
             lines.back().append(line, 1);
         } else if (!line.empty()) {
             lines.push_back(std::move(line));
+            colon = std::string::npos;
+            searched = 0;
         } else {
             softBreak = false;
             continue;
         }
         const std::string& last = lines.back();
-        std::size_t colon = last.find(':');
-        softBreak = !last.empty() && last.back() == '=' && colon != std::string::npos &&
-                    upper(std::string_view(last).substr(0, colon)).find("QUOTED-PRINTABLE") !=
-                        std::string::npos;
+        if (colon == std::string::npos) {
+            colon = last.find(':', searched);
+            searched = last.size();
+            quotedPrintableName =
+                colon != std::string::npos &&
+                upper(std::string_view(last).substr(0, colon)).find("QUOTED-PRINTABLE") !=
+                    std::string::npos;
+        }
+        softBreak = quotedPrintableName && last.back() == '=';
     }
     return lines;
 }

@@ -210,3 +210,25 @@ TEST(VCardReader, NoteTextsComeBeforeMovedValuesInFileOrder) {
         EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
     }
 }
+
+// Folded lines join back into one value wherever the colon falls, and a
+// quoted-printable value goes on across its soft line breaks.
+TEST(VCardReader, UnfoldsWhereverTheColonFalls) {
+    struct Case {
+        const char* lines;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"NOTE:ab\r\n cd\r\n\tef\r\n", "abcdef"},
+        {"NO\r\n TE\r\n :abc\r\n", "abc"},
+        {"NOTE\r\n ;X=\"a\r\n b\"\r\n :v\r\n", "v"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nb=3D=\r\nc\r\n", "ab=c"},
+        {"NOTE;QUOTED-\r\n PRINTABLE:x=\r\ny\r\n", "xy"},
+        {"NOTE:x=\r\nTEL:1\r\n", "x="},
+        {"NOTE\r\n ;ENCODING=QUOTED-PRINTABLE=\r\n :x=\r\ny\r\n", "xy"},
+    };
+    for (const Case& c : cases) {
+        std::string card = std::string("BEGIN:VCARD\r\nFN:A\r\n") + c.lines + "END:VCARD\r\n";
+        EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
+    }
+}
