@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -147,6 +148,11 @@ std::vector<std::string> contentLines(std::string_view bytes) {
     }
     std::vector<std::string> lines;
     bool softBreak = false;
+    // The content line's first colon, once a fold has brought it: until then only the
+    // part each fold adds is searched, and the name before it is looked at once.
+    std::size_t colon = std::string::npos;
+    std::size_t searched = 0;
+    bool quotedPrintableName = false;
     for (std::string& line : physical) {
         if (!lines.empty() && softBreak) {
             lines.back().pop_back();  // the "="
@@ -155,15 +161,22 @@ std::vector<std::string> contentLines(std::string_view bytes) {
             lines.back().append(line, 1);
         } else if (!line.empty()) {
             lines.push_back(std::move(line));
+            colon = std::string::npos;
+            searched = 0;
         } else {
             softBreak = false;
             continue;
         }
         const std::string& last = lines.back();
-        std::size_t colon = last.find(':');
-        softBreak = !last.empty() && last.back() == '=' && colon != std::string::npos &&
-                    upper(std::string_view(last).substr(0, colon)).find("QUOTED-PRINTABLE") !=
-                        std::string::npos;
+        if (colon == std::string::npos) {
+            colon = last.find(':', searched);
+            searched = last.size();
+            quotedPrintableName =
+                colon != std::string::npos &&
+                upper(std::string_view(last).substr(0, colon)).find("QUOTED-PRINTABLE") !=
+                    std::string::npos;
+        }
+        softBreak = quotedPrintableName && last.back() == '=';
     }
     return lines;
 }
@@ -319,7 +332,7 @@ public:
         } else if (p.name == "NOTE") {
             std::string note = unescaped(value);
             if (!note.empty())
-                notes_.insert(notes_.begin() + static_cast<std::ptrdiff_t>(ownNotes_++), note);
+                notes_.push_back(std::move(note));
         } else if (p.name == "TITLE") {
             addNote("Title", trimmed(unescaped(value)));
         } else if (p.name == "NICKNAME") {
@@ -333,6 +346,8 @@ public:
         if (fields_[slot(Field::FirstName)].empty() && fields_[slot(Field::LastName)].empty() &&
             formatted_ != fields_[slot(Field::CompanyName)])
             fields_[slot(Field::FirstName)] = formatted_;
+        notes_.insert(notes_.end(), std::make_move_iterator(moved_.begin()),
+                      std::make_move_iterator(moved_.end()));
         fields_[slot(Field::Note)] = joined(notes_, "\n");
         std::array<std::string, kFieldCount> stored;
         FieldValues values{};
@@ -366,7 +381,7 @@ private:
 
     void addNote(std::string_view what, const std::string& text) {
         if (!text.empty())
-            notes_.push_back(std::string(what) + ": " + text);
+            moved_.push_back(std::string(what) + ": " + text);
     }
 
     void takePhone(const Property& p, std::string number) {
@@ -426,8 +441,9 @@ private:
 
     std::array<std::string, kFieldCount> fields_;
     std::string formatted_;
+    // The note is the NOTE texts followed by the values moved to it, each in file order.
     std::vector<std::string> notes_;
-    std::size_t ownNotes_ = 0;  // NOTE texts come before the values moved to the note
+    std::vector<std::string> moved_;
 };
 
 }  // namespace

@@ -187,3 +187,48 @@ TEST(VCardReader, WhatWeWriteReadsBackTheSame) {
         }
     }
 }
+
+// NOTE texts come first in the note, in file order, and the values moved to the note
+// follow in file order, however the two kinds are interleaved in the card.
+TEST(VCardReader, NoteTextsComeBeforeMovedValuesInFileOrder) {
+    struct Case {
+        const char* lines;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"NOTE:one\r\nNOTE:two\r\n", "one\r\ntwo"},
+        {"TEL:1\r\nTEL:2\r\nTEL:3\r\nNOTE:one\r\nNOTE:two\r\n", "one\r\ntwo\r\nPhone: 3"},
+        {"NOTE:one\r\nTEL:1\r\nTEL:2\r\nTEL:3\r\nTEL:4\r\nNOTE:two\r\n",
+         "one\r\ntwo\r\nPhone: 3\r\nPhone: 4"},
+        {"ADR:;;a;b;;;\r\nADR:;;c;d;;;\r\nNOTE:one\r\nADR:;;e;;;;\r\nNOTE:two\r\nNOTE:three\r\n",
+         "one\r\ntwo\r\nthree\r\nAddress: c, d\r\nAddress: e"},
+        {"TITLE:Boss\r\nNOTE:one\r\nNICKNAME:Al\r\nNOTE:\r\nNOTE:two\r\n",
+         "one\r\ntwo\r\nTitle: Boss\r\nNickname: Al"},
+    };
+    for (const Case& c : cases) {
+        std::string card = std::string("BEGIN:VCARD\r\nFN:A\r\n") + c.lines + "END:VCARD\r\n";
+        EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
+    }
+}
+
+// Folded lines join back into one value wherever the colon falls, and a
+// quoted-printable value goes on across its soft line breaks.
+TEST(VCardReader, UnfoldsWhereverTheColonFalls) {
+    struct Case {
+        const char* lines;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"NOTE:ab\r\n cd\r\n\tef\r\n", "abcdef"},
+        {"NO\r\n TE\r\n :abc\r\n", "abc"},
+        {"NOTE\r\n ;X=\"a\r\n b\"\r\n :v\r\n", "v"},
+        {"NOTE;ENCODING=QUOTED-PRINTABLE:a=\r\nb=3D=\r\nc\r\n", "ab=c"},
+        {"NOTE;QUOTED-\r\n PRINTABLE:x=\r\ny\r\n", "xy"},
+        {"NOTE:x=\r\nTEL:1\r\n", "x="},
+        {"NOTE\r\n ;ENCODING=QUOTED-PRINTABLE=\r\n :x=\r\ny\r\n", "xy"},
+    };
+    for (const Case& c : cases) {
+        std::string card = std::string("BEGIN:VCARD\r\nFN:A\r\n") + c.lines + "END:VCARD\r\n";
+        EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
+    }
+}
