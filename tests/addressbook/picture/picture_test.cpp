@@ -1,5 +1,7 @@
 #include "addressbook/picture/picture.h"
 
+#include "addressbook/picture/last_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -307,4 +309,39 @@ TEST(DecodePicture, GoesByKind) {
     EXPECT_FALSE(decodePicture(PictureKind::Jpeg, makeBmp({})));
     EXPECT_FALSE(decodePicture(PictureKind::None, makeBmp({})));
     EXPECT_TRUE(decodePicture(PictureKind::Jpeg, fixture("grey.jpg")));
+}
+
+// What the display window does at each selection: the picture of the entry's file.
+TEST(LastPicture, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
+    LastPicture last;
+    int decodes = 0;
+    const std::string hostile = testing_support::repeatScan(
+        testing_support::makeWholeScanJpeg(16, 16, wave), 1, kMaxJpegScans);
+    auto decodeHostile = [&]() {
+        ++decodes;
+        return decodeJpeg(hostile);
+    };
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
+    EXPECT_EQ(decodes, 1);
+    // Written again, or another file of the same path and size.
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 8}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size() + 1, 8}, decodeHostile));
+    EXPECT_EQ(decodes, 3);
+}
+
+TEST(LastPicture, KeepsOnlyTheFileAskedForLast) {
+    LastPicture last;
+    int decodes = 0;
+    auto decodeGrey = [&]() {
+        ++decodes;
+        return decodePicture(PictureKind::Jpeg, fixture("grey.jpg"));
+    };
+    const std::shared_ptr<const Picture> first = last.get("a.jpg", {10, 1}, decodeGrey);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(last.get("a.jpg", {10, 1}, decodeGrey), first);
+    EXPECT_EQ(decodes, 1);
+    EXPECT_TRUE(last.get("b.jpg", {10, 1}, decodeGrey));
+    EXPECT_TRUE(last.get("a.jpg", {10, 1}, decodeGrey));
+    EXPECT_EQ(decodes, 3);
 }
