@@ -17,8 +17,10 @@ namespace {
 constexpr int kColours = 128;
 
 // libjpeg ends on a fatal error by calling error_exit; ours jumps back instead.
+// The progress monitor sits beside it, since it ends the decoding the same way.
 struct ErrorJump {
     jpeg_error_mgr base;
+    jpeg_progress_mgr progress;
     std::jmp_buf back;
     bool cutOff;
 };
@@ -28,10 +30,23 @@ void jumpBack(j_common_ptr cinfo) {
 }
 
 // Warnings are not shown; a file that ends early fails, since the rest of the
-// picture would be made up.
+// picture would be made up. A scan that refines coefficients out of order, or sends
+// them a second time, marks a file no encoder writes, and it fails at once.
 void noteWarning(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    if (level >= 0)
+        return;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
         reinterpret_cast<ErrorJump*>(cinfo->err)->cutOff = true;
+    if (cinfo->err->msg_code == JWRN_BOGUS_PROGRESSION)
+        jumpBack(cinfo);
+}
+
+// libjpeg calls this between rows of every scan it reads, so a file is stopped
+// within one scan of the limit.
+void watchScans(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number > kMaxJpegScans)
+        jumpBack(common);
 }
 
 // Between setjmp and any longjmp only C data and objects made before the jump
@@ -41,6 +56,8 @@ bool decode(jpeg_decompress_struct& cinfo, ErrorJump& errors, std::string_view f
     if (setjmp(errors.back))
         return false;
     jpeg_create_decompress(&cinfo);
+    errors.progress.progress_monitor = watchScans;
+    cinfo.progress = &errors.progress;
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.data()),
                  static_cast<unsigned long>(file.size()));
     jpeg_read_header(&cinfo, TRUE);

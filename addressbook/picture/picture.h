@@ -17,6 +17,13 @@ inline constexpr std::size_t kMaxPictureFileBytes = 32u * 1024 * 1024;
 // Pictures with more pixels than this are refused before anything is allocated
 // for them (4096 x 4096).
 inline constexpr std::uint64_t kMaxPicturePixels = 16u * 1024 * 1024;
+// A progressive JPEG is a series of scans, each of which walks the whole picture
+// again. The usual encoders write about 10 (libjpeg's default script has 10 for a
+// colour picture, 6 for a grey one), and even a file sending every coefficient of
+// every component in a scan of its own has 3 x 64 + 1 = 193. A file may repeat scans
+// without end, each one costing a pass over up to 4096 x 4096 pixels, so a file with
+// more than this many is refused rather than read on for minutes.
+inline constexpr int kMaxJpegScans = 200;
 
 struct Rgb {
     std::uint8_t red = 0, green = 0, blue = 0;
@@ -46,8 +53,9 @@ std::optional<Picture> readBmp(std::string_view file);
 
 // A JPEG file as an 8-bit bottom-up bitmap: greyscale pictures with 256 greys,
 // colour pictures reduced to 128 colours by libjpeg's own quantiser. Nothing when
-// libjpeg refuses the file, it ends early, it is in printing inks (CMYK), or the
-// picture is too large.
+// libjpeg refuses the file, it ends early, it is in printing inks (CMYK), the
+// picture is too large, it has more than kMaxJpegScans scans, or its scans refine
+// coefficients out of order.
 std::optional<Picture> decodeJpeg(std::string_view file);
 
 // Either reader, by kind.

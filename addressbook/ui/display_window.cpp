@@ -204,29 +204,20 @@ void DisplayWindow::loadPicture() {
     WIN32_FILE_ATTRIBUTE_DATA file{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file))
         return;
-    // The last photo decoded is kept: coming back to its entry costs no decoding,
-    // as long as the file is the same (its size and time of writing).
+    // The last photo asked for is kept, a failure too: coming back to its entry costs
+    // no decoding, as long as the file is the same (its size and time of writing).
     const FileStamp stamp{
         (static_cast<std::uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow,
         (static_cast<std::uint64_t>(file.ftLastWriteTime.dwHighDateTime) << 32) |
             file.ftLastWriteTime.dwLowDateTime};
-    if (lastDecoded_ && path == lastPath_ && stamp.size == lastStamp_.size &&
-        stamp.written == lastStamp_.written) {
-        picture_ = lastDecoded_;
-    } else {
+    picture_ = lastPicture_.get(path, stamp, [&]() -> std::optional<Picture> {
         platform::FileBytes bytes;
         if (platform::readWholeFile(platform::systemFileSystem(), path, kMaxPictureFileBytes,
                                     bytes) != platform::ReadOutcome::Ok)
-            return;
-        std::optional<Picture> decoded = decodePicture(pictureKind_, bytes.view());
-        if (!decoded)
-            return;
-        picture_ = std::make_shared<const Picture>(std::move(*decoded));
-        lastDecoded_ = picture_;
-        lastPath_ = path;
-        lastStamp_ = stamp;
-    }
-    if (picture_->palette.empty())
+            return std::nullopt;
+        return decodePicture(pictureKind_, bytes.view());
+    });
+    if (!picture_ || picture_->palette.empty())
         return;
     std::string block(sizeof(LOGPALETTE) + picture_->palette.size() * sizeof(PALETTEENTRY), '\0');
     auto* logical = reinterpret_cast<LOGPALETTE*>(block.data());

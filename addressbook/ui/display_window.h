@@ -13,6 +13,7 @@
 
 #include "addressbook/model/entry.h"
 #include "addressbook/model/field_labels.h"
+#include "addressbook/picture/last_picture.h"
 #include "addressbook/picture/picture.h"
 #include "addressbook/ui/display_colours.h"
 #include "framework/window.h"
@@ -94,12 +95,7 @@ private:
     bool pictureLoaded_ = false;
     std::shared_ptr<const Picture> picture_;
     HPALETTE palette_ = nullptr;
-    struct FileStamp {
-        std::uint64_t size = 0, written = 0;
-    };
-    std::shared_ptr<const Picture> lastDecoded_;
-    std::string lastPath_;
-    FileStamp lastStamp_;
+    LastPicture lastPicture_;
 
     RECT hotspots_[kHotspotCount] = {};
     std::string creator_, comments_;

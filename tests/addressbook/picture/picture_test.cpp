@@ -1,5 +1,7 @@
 #include "addressbook/picture/picture.h"
 
+#include "addressbook/picture/last_picture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -271,9 +273,75 @@ TEST(DecodeJpeg, DamagedForeignOrHugeFilesGiveNoPicture) {
         EXPECT_FALSE(decodeJpeg(c.file)) << c.what;
 }
 
+int wave(int x, int y, int c) {
+    return (x * 7 + y * 3 + c * 50) % 256;
+}
+
+// Scans that send the same coefficients again cost a pass over the picture each;
+// past the limit the file is refused, however many scans follow.
+TEST(DecodeJpeg, ProgressiveFilesAreReadToAtMostTheScanLimit) {
+    const std::string plain = testing_support::makeWholeScanJpeg(40, 24, wave);
+    const std::optional<Picture> original = decodeJpeg(plain);
+    ASSERT_TRUE(original);
+    // The file has 4 scans; its last one is sent again until the file has exactly
+    // the limit, then one more.
+    const std::optional<Picture> atLimit =
+        decodeJpeg(testing_support::repeatScan(plain, 3, kMaxJpegScans - 4));
+    ASSERT_TRUE(atLimit);
+    EXPECT_EQ(atLimit->bits, original->bits);
+    EXPECT_EQ(atLimit->palette, original->palette);
+    EXPECT_FALSE(decodeJpeg(testing_support::repeatScan(plain, 3, kMaxJpegScans - 3)))
+        << "one scan over";
+    EXPECT_FALSE(decodeJpeg(testing_support::repeatScan(plain, 1, 5000)));
+}
+
+// libjpeg's default script starts with the DC coefficients less their lowest bit;
+// sending that scan twice leaves the next scan refining bits that were already sent.
+TEST(DecodeJpeg, ScansOutOfProgressionOrderGiveNoPicture) {
+    const std::string good =
+        testing_support::makeJpeg(40, 24, testing_support::JpegKind::Rgb, wave, true);
+    ASSERT_TRUE(decodeJpeg(good));
+    EXPECT_FALSE(decodeJpeg(testing_support::repeatScan(good, 0, 1)));
+}
+
 TEST(DecodePicture, GoesByKind) {
     EXPECT_TRUE(decodePicture(PictureKind::Bitmap, makeBmp({})));
     EXPECT_FALSE(decodePicture(PictureKind::Jpeg, makeBmp({})));
     EXPECT_FALSE(decodePicture(PictureKind::None, makeBmp({})));
     EXPECT_TRUE(decodePicture(PictureKind::Jpeg, fixture("grey.jpg")));
+}
+
+// What the display window does at each selection: the picture of the entry's file.
+TEST(LastPicture, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
+    LastPicture last;
+    int decodes = 0;
+    const std::string hostile = testing_support::repeatScan(
+        testing_support::makeWholeScanJpeg(16, 16, wave), 1, kMaxJpegScans);
+    auto decodeHostile = [&]() {
+        ++decodes;
+        return decodeJpeg(hostile);
+    };
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
+    EXPECT_EQ(decodes, 1);
+    // Written again, or another file of the same path and size.
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 8}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size() + 1, 8}, decodeHostile));
+    EXPECT_EQ(decodes, 3);
+}
+
+TEST(LastPicture, KeepsOnlyTheFileAskedForLast) {
+    LastPicture last;
+    int decodes = 0;
+    auto decodeGrey = [&]() {
+        ++decodes;
+        return decodePicture(PictureKind::Jpeg, fixture("grey.jpg"));
+    };
+    const std::shared_ptr<const Picture> first = last.get("a.jpg", {10, 1}, decodeGrey);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(last.get("a.jpg", {10, 1}, decodeGrey), first);
+    EXPECT_EQ(decodes, 1);
+    EXPECT_TRUE(last.get("b.jpg", {10, 1}, decodeGrey));
+    EXPECT_TRUE(last.get("a.jpg", {10, 1}, decodeGrey));
+    EXPECT_EQ(decodes, 3);
 }
