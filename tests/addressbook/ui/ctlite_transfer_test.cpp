@@ -135,6 +135,39 @@ TEST_F(CtliteThreePeople, ImportTakesThePlaceOfAnEmptyGroupsPlaceholder) {
     DeleteFileA(file.c_str());
 }
 
+TEST_F(CtliteThreePeople, AnImportThatAddsNothingSaysWhyAndSkippedRecordsAreCounted) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\xE5\xB0\x8F\",\"1\"\r\n\"\",\"2\"\r\n\"C\",\"3\"\r\n");
+    // Every value left at <none>: nothing comes in, and the user is told why.
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    User::answer(dialog, IDOK);
+    HWND told = s.user().waitFor("Import", 20, 0xFFFF);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "No entry was imported: 3 records had no text in the chosen fields.");
+    User::answer(told, IDOK);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));
+
+    // The first value as the first name: the second record has none and is skipped.
+    dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+    User::answer(dialog, IDOK);
+    told = s.user().waitFor("Import", 20, 0xFFFF);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "2 entries imported.\n1 record had no text in the chosen fields and was skipped.\n"
+              "1 values held characters this program cannot show; 1 characters were replaced by "
+              "\"?\".");
+    User::answer(told, IDOK);
+    Session::waitForLines(window, {"A? ", "C "});
+    exitNormally(window);
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
     std::string cards = s.dataPath() + "-in.vcf";
     writeAll(cards,
