@@ -77,6 +77,8 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_MAP, LB_GETCURSEL, 0, 0), 0);
     pick(dialog, IDC_IMPORT_VALUES, 1, false);
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_IMPORT_FIELDS, CBN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_IMPORT_FIELDS)));  // left there
     HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
     ASSERT_NE(used, nullptr);
     EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
@@ -107,6 +109,49 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     // Saved once and read back: the file order reversed once more.
     EXPECT_EQ(firstNames(back.group(3).entries()), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(back.group(3).entries().find(3)->get(ctlite::Field::WorkPhone), "3");
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, ArrowKeysPassUsedFieldsAndOnlyTheFinalChoiceIsRefused) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\",\"B\"\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 1, true);  // Last Name:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "Last Name:"; });
+    pick(dialog, IDC_IMPORT_VALUES, 1, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);  // First Name:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "First Name:"; });
+
+    // Down twice from First Name: past the used Last Name to Company Name, without a word.
+    HWND fields = GetDlgItem(dialog, IDC_IMPORT_FIELDS);
+    PostMessageA(fields, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(fields, WM_KEYDOWN, VK_DOWN, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "Company Name:"; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"Last Name:", "Company Name:"}));
+    HWND passing = FindWindowA(nullptr, "Opps...");
+    EXPECT_EQ(passing, nullptr);
+    if (passing)
+        User::answer(passing, IDOK);
+
+    // Up once, onto Last Name, and OK: that choice is final and refused; the dialog stays.
+    PostMessageA(fields, WM_KEYDOWN, VK_UP, 0);
+    User::press(dialog, IDOK);
+    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
+    ASSERT_NE(used, nullptr);
+    EXPECT_EQ(User::messageText(used), "This field <Last Name:> has been used");
+    User::answer(used, IDOK);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"Last Name:", "Company Name:"}));
+    User::answer(dialog, IDOK);
+    exitNormally(window);
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.group(1).entries().count(), 1);
+    EXPECT_EQ(back.group(1).entries().find(1)->get(ctlite::Field::LastName), "A");
+    EXPECT_EQ(back.group(1).entries().find(1)->get(ctlite::Field::CompanyName), "B");
     DeleteFileA(file.c_str());
 }
 
