@@ -79,6 +79,7 @@ Entry entryFromValues(const std::vector<std::string>& values, const ImportMappin
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
                           Encoding encoding, GroupList& into) {
     ImportSummary summary;
+    PlaceholderReplacement placeholder(into);
     std::vector<std::string> values;
     TableReader::Pass pass(reader);
     while (pass.next(values)) {
@@ -91,7 +92,15 @@ ImportSummary importTable(const TableReader& reader, const ImportMapping& mappin
         into.pushFront(std::move(entry));
         ++summary.entries;
     }
+    placeholder.afterImport(into, summary);
     return summary;
+}
+
+void PlaceholderReplacement::afterImport(GroupList& list, const ImportSummary& summary) const {
+    // The imported entries went in front of it: the placeholder is the last one.
+    if (alone_ && summary.entries > 0 && list.count() > 0 &&
+        list.find(list.count())->isPlaceholder())
+        list.remove(list.count());
 }
 
 }  // namespace ctlite::transfer

@@ -63,8 +63,22 @@ Entry entryFromValues(const std::vector<std::string>& values, const ImportMappin
 
 // Every record of the file as an entry at the front of `into` (so the group lists
 // them in the reverse of file order, before the entries it held). A record that
-// gives no text adds nothing.
+// gives no text adds nothing. A group that held only its "{ EMPTY }" placeholder
+// loses it once an entry comes in, as it does when an entry is added by hand.
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
                           Encoding encoding, GroupList& into);
+
+// Keeps a group's placeholder away from imported entries: made before the import,
+// it removes the placeholder afterwards when the group held nothing else and the
+// import added at least one entry.
+class PlaceholderReplacement {
+public:
+    explicit PlaceholderReplacement(const GroupList& list)
+        : alone_(list.count() == 1 && list.find(1)->isPlaceholder()) {}
+    void afterImport(GroupList& list, const ImportSummary& summary) const;
+
+private:
+    bool alone_;
+};
 
 }  // namespace ctlite::transfer

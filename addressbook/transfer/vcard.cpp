@@ -492,6 +492,7 @@ std::string writeVCards(const GroupList& list, std::string_view groupName) {
 
 ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
     ImportSummary summary;
+    PlaceholderReplacement placeholder(into);
     std::optional<CardBuilder> card;
     int depth = 0;  // cards inside a card (2.1's AGENT) are not entries of their own
     auto finishCard = [&] {
@@ -522,6 +523,7 @@ ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
     }
     if (card)  // the file ended inside a card
         finishCard();
+    placeholder.afterImport(into, summary);
     return summary;
 }
 

@@ -49,10 +49,19 @@ void ImportToDialog::onOk() {
 
 // ---- Import
 
+namespace {
+constexpr LPARAM kNoField = -1;
+// Posted when the field choice ends, so that it is judged after the combo box's
+// own notifications of that step (the selection may change after the close-up).
+constexpr UINT kFieldChoiceMade = WM_APP + 1;
+}  // namespace
+
 const fw::CommandEntry<ImportDialog> ImportDialog::kCommands[] = {
     {IDC_IMPORT_VALUES, LBN_SELCHANGE, &ImportDialog::onValueSelected},
     {IDC_IMPORT_MAP, LBN_SELCHANGE, &ImportDialog::onTargetSelected},
     {IDC_IMPORT_FIELDS, CBN_SELCHANGE, &ImportDialog::onFieldChosen},
+    {IDC_IMPORT_FIELDS, CBN_CLOSEUP, &ImportDialog::onFieldChoiceEnds},
+    {IDC_IMPORT_FIELDS, CBN_KILLFOCUS, &ImportDialog::onFieldChoiceEnds},
     {IDOK, BN_CLICKED, &ImportDialog::onOk},
     {IDCANCEL, BN_CLICKED, &ImportDialog::onCancel},
     {0, 0, nullptr},
@@ -63,9 +72,10 @@ const fw::NotifyEntry<ImportDialog> ImportDialog::kNotifies[] = {
     {0, 0, nullptr},
 };
 
-namespace {
-constexpr LPARAM kNoField = -1;
-}
+const fw::MessageEntry<ImportDialog> ImportDialog::kMessages[] = {
+    {kFieldChoiceMade, &ImportDialog::onFieldChoiceMade},
+    {0, nullptr},
+};
 
 bool ImportDialog::run(HWND owner) {
     return runModal(IDD_IMPORT, owner) == IDOK;
@@ -134,6 +144,33 @@ void ImportDialog::onTargetSelected() {
 }
 
 void ImportDialog::onFieldChosen() {
+    if (sendItem(IDC_IMPORT_FIELDS, CB_GETDROPPEDSTATE)) {
+        choiceInList_ = true;  // browsing the open list: judged when it closes
+        return;
+    }
+    chooseField(false);
+}
+
+void ImportDialog::onFieldChoiceEnds() {
+    PostMessageA(handle(), kFieldChoiceMade, 0, 0);
+}
+
+INT_PTR ImportDialog::onFieldChoiceMade(WPARAM, LPARAM) {
+    if (choiceInList_) {
+        choiceInList_ = false;
+        chooseField(true);
+    } else if (refused_) {
+        Waiting waiting = *refused_;
+        refused_.reset();
+        refuse(waiting.row, waiting.field);
+    }
+    return TRUE;
+}
+
+// Sends the selected value to the field chosen in the box. A used field is refused
+// at once when the choice is final; one the selection only passes over is refused
+// when the choice ends there.
+void ImportDialog::chooseField(bool final) {
     LRESULT row = sendItem(IDC_IMPORT_VALUES, LB_GETCURSEL);
     LRESULT choice = sendItem(IDC_IMPORT_FIELDS, CB_GETCURSEL);
     if (row == LB_ERR || choice == CB_ERR)
@@ -142,15 +179,24 @@ void ImportDialog::onFieldChosen() {
     std::optional<Field> field;
     if (data != kNoField)
         field = transfer::kMappingFields.at(static_cast<std::size_t>(data));
+    refused_.reset();
     if (!mapping_.assign(static_cast<int>(row), field)) {
-        fw::messageBox(handle(), "This field <" + targetText(field) + "> has been used", "Opps...",
-                       MB_OK);
-    } else {
-        std::string text = targetText(field);
-        sendItem(IDC_IMPORT_MAP, LB_DELETESTRING, static_cast<WPARAM>(row));
-        sendItem(IDC_IMPORT_MAP, LB_INSERTSTRING, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(text.c_str()));
+        if (final)
+            refuse(static_cast<int>(row), field);
+        else
+            refused_ = Waiting{static_cast<int>(row), field};
+        return;
     }
+    std::string text = targetText(field);
+    sendItem(IDC_IMPORT_MAP, LB_DELETESTRING, static_cast<WPARAM>(row));
+    sendItem(IDC_IMPORT_MAP, LB_INSERTSTRING, static_cast<WPARAM>(row),
+             reinterpret_cast<LPARAM>(text.c_str()));
+    sendItem(IDC_IMPORT_MAP, LB_SETCURSEL, static_cast<WPARAM>(row));
+}
+
+void ImportDialog::refuse(int row, std::optional<Field> field) {
+    fw::messageBox(handle(), "This field <" + targetText(field) + "> has been used", "Opps...",
+                   MB_OK);
     sendItem(IDC_IMPORT_MAP, LB_SETCURSEL, static_cast<WPARAM>(row));
 }
 
@@ -167,6 +213,12 @@ LRESULT ImportDialog::onSpin(const NMHDR& header) {
 }
 
 void ImportDialog::onOk() {
+    if (refused_) {  // OK pressed while the box shows a used field
+        Waiting waiting = *refused_;
+        refused_.reset();
+        refuse(waiting.row, waiting.field);
+        return;
+    }
     summary_ = transfer::importTable(reader_, mapping_, encoding_, target_);
     end(IDOK);
 }

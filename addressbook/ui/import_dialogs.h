@@ -41,6 +41,7 @@ class ImportDialog : public fw::DialogImpl<ImportDialog> {
 public:
     static const fw::CommandEntry<ImportDialog> kCommands[];
     static const fw::NotifyEntry<ImportDialog> kNotifies[];
+    static const fw::MessageEntry<ImportDialog> kMessages[];
 
     ImportDialog(const transfer::TableReader& reader, transfer::Encoding encoding,
                  const FieldLabels& labels, GroupList& target)
@@ -55,6 +56,10 @@ private:
     void onValueSelected();
     void onTargetSelected();
     void onFieldChosen();
+    void onFieldChoiceEnds();
+    INT_PTR onFieldChoiceMade(WPARAM, LPARAM);
+    void chooseField(bool final);
+    void refuse(int row, std::optional<Field> field);
     LRESULT onSpin(const NMHDR& header);
     void onOk();
     void onCancel() { end(IDCANCEL); }
@@ -67,6 +72,15 @@ private:
     transfer::ImportMapping mapping_;
     transfer::ImportSummary summary_;
     int record_ = 0;
+    // The field choice is final when the drop-down closes or the focus leaves the
+    // box: a field chosen in the open list, or a used field the arrow keys stopped
+    // on, waits until then.
+    bool choiceInList_ = false;
+    struct Waiting {
+        int row;
+        std::optional<Field> field;
+    };
+    std::optional<Waiting> refused_;
 };
 
 }  // namespace ctlite

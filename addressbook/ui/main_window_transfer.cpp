@@ -150,11 +150,7 @@ int MainWindow::chooseImportGroup() {
     reloadGroups(index);
     if (book_.currentGroupIndex() != index)
         return -1;  // the file could not be read again (already reported)
-    GroupList& list = book_.currentGroup().entries();
-    if (list.count() == 1 && list.find(1)->isPlaceholder())
-        list.remove(1);
-    fillNameList();
-    updateCaptions();
+    // The new group keeps its placeholder until the import brings an entry.
     return index;
 }
 
@@ -198,10 +194,27 @@ void MainWindow::onImport() {
     fillNameList();
     updateCaptions();
 
+    // Records that gave no text for the fields they were read into add nothing.
+    bool cards = kind == transfer::FileKind::VCard;
+    std::string skipped = std::to_string(summary.blank) + (cards ? " card" : " record") +
+                          (summary.blank == 1 ? " had" : "s had") +
+                          (cards ? " no text." : " no text in the chosen fields.");
+    if (summary.entries == 0) {
+        fw::messageBox(
+            handle(),
+            "No entry was imported: " + (summary.blank ? skipped
+                                                       : std::string("the file holds no ") +
+                                                             (cards ? "cards." : "records.")),
+            "Import", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     const transfer::ValueCounts& values = summary.values;
     if (values.valuesCut == 0 && values.valuesChanged == 0)
         return;
     std::string text = std::to_string(summary.entries) + " entries imported.";
+    if (summary.blank)
+        text += "\n" + skipped.substr(0, skipped.size() - 1) +
+                (summary.blank == 1 ? " and was skipped." : " and were skipped.");
     if (values.valuesChanged)
         text += "\n" + std::to_string(values.valuesChanged) +
                 " values held characters this program cannot show; " +

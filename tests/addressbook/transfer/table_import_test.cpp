@@ -34,13 +34,17 @@ TEST(TableImport, RecordsGoToTheFrontInReverseFileOrderBeforeWhatTheGroupHeld) {
         const char* name;
         GroupList group;
         std::vector<std::string> expected;  // first names, position 1 first
-    } cases[2];
+    } cases[3];
     cases[0].name = "group holding X";
     cases[0].group.insert(1, makeEntry({{Field::FirstName, "X"}}));
     cases[0].expected = {"C", "B", "A", "X"};
     cases[1].name = "group holding only the placeholder";
     cases[1].group.insert(1, EntryPlaceholder());
-    cases[1].expected = {"C", "B", "A", std::string(kPlaceholderText)};
+    cases[1].expected = {"C", "B", "A"};  // the placeholder gives way to real entries
+    cases[2].name = "group holding the placeholder text beside X";
+    cases[2].group.insert(1, EntryPlaceholder());
+    cases[2].group.insert(1, makeEntry({{Field::FirstName, "X"}}));
+    cases[2].expected = {"C", "B", "A", "X", std::string(kPlaceholderText)};
     for (Case& c : cases) {
         TableReader reader("A,1\nB,2\n\nC,3", TableFormat::Csv);
         ImportMapping mapping(2);
@@ -52,6 +56,26 @@ TEST(TableImport, RecordsGoToTheFrontInReverseFileOrderBeforeWhatTheGroupHeld) {
             names.emplace_back(c.group.find(p)->get(Field::FirstName));
         EXPECT_EQ(names, c.expected) << c.name;
     }
+}
+
+TEST(TableImport, AnImportThatAddsNothingKeepsAnEmptyGroupsPlaceholder) {
+    TableReader reader("A,1\n,2\n", TableFormat::Csv);
+    ImportMapping mapping(2);
+    mapping.assign(0, Field::FirstName);
+    GroupList group;
+    group.insert(1, EntryPlaceholder());
+    ImportSummary summary = importTable(reader, mapping, Encoding::Windows1252, group);
+    EXPECT_EQ(summary.entries, 1u);
+    ASSERT_EQ(group.count(), 1);
+    EXPECT_EQ(group.find(1)->get(Field::FirstName), "A");
+
+    TableReader unmapped("A,1\n", TableFormat::Csv);
+    GroupList empty;
+    empty.insert(1, EntryPlaceholder());
+    summary = importTable(unmapped, ImportMapping(2), Encoding::Windows1252, empty);
+    EXPECT_EQ(summary.entries, 0u);
+    ASSERT_EQ(empty.count(), 1);
+    EXPECT_TRUE(empty.find(1)->isPlaceholder());
 }
 
 TEST(TableImport, RecordsWithoutTextAddNothingAndExtraValuesAreDropped) {

@@ -153,6 +153,15 @@ TEST(VCardReader, CardsInFileOrderGoToTheFrontAndBrokenFilesEnd) {
     EXPECT_EQ(names, (std::vector<std::string>{"C", "B", "A", "X"}));
 }
 
+TEST(VCardReader, CardsTakeThePlaceOfAnEmptyGroupsPlaceholder) {
+    GroupList into;
+    into.insert(1, EntryPlaceholder());
+    ImportSummary s = importVCards("BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n", into);
+    EXPECT_EQ(s.entries, 1u);
+    ASSERT_EQ(into.count(), 1);
+    EXPECT_EQ(into.find(1)->get(Field::FirstName), "A");
+}
+
 TEST(VCardReader, WhatWeWriteReadsBackTheSame) {
     std::uint32_t seed = 11;
     GroupList original;

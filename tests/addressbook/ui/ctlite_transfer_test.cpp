@@ -77,6 +77,8 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_MAP, LB_GETCURSEL, 0, 0), 0);
     pick(dialog, IDC_IMPORT_VALUES, 1, false);
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_IMPORT_FIELDS, CBN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_IMPORT_FIELDS)));  // left there
     HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
     ASSERT_NE(used, nullptr);
     EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
@@ -110,7 +112,50 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     DeleteFileA(file.c_str());
 }
 
-TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
+TEST_F(CtliteThreePeople, ArrowKeysPassUsedFieldsAndOnlyTheFinalChoiceIsRefused) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\",\"B\"\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 1, true);  // Last Name:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "Last Name:"; });
+    pick(dialog, IDC_IMPORT_VALUES, 1, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);  // First Name:
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "First Name:"; });
+
+    // Down twice from First Name: past the used Last Name to Company Name, without a word.
+    HWND fields = GetDlgItem(dialog, IDC_IMPORT_FIELDS);
+    PostMessageA(fields, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(fields, WM_KEYDOWN, VK_DOWN, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "Company Name:"; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"Last Name:", "Company Name:"}));
+    HWND passing = FindWindowA(nullptr, "Opps...");
+    EXPECT_EQ(passing, nullptr);
+    if (passing)
+        User::answer(passing, IDOK);
+
+    // Up once, onto Last Name, and OK: that choice is final and refused; the dialog stays.
+    PostMessageA(fields, WM_KEYDOWN, VK_UP, 0);
+    User::press(dialog, IDOK);
+    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
+    ASSERT_NE(used, nullptr);
+    EXPECT_EQ(User::messageText(used), "This field <Last Name:> has been used");
+    User::answer(used, IDOK);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
+              (std::vector<std::string>{"Last Name:", "Company Name:"}));
+    User::answer(dialog, IDOK);
+    exitNormally(window);
+    ctlite::AddressBook back = load(s.dataPath());
+    ASSERT_EQ(back.group(1).entries().count(), 1);
+    EXPECT_EQ(back.group(1).entries().find(1)->get(ctlite::Field::LastName), "A");
+    EXPECT_EQ(back.group(1).entries().find(1)->get(ctlite::Field::CompanyName), "B");
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, ImportTakesThePlaceOfAnEmptyGroupsPlaceholder) {
     std::string file = s.dataPath() + "-in.txt";
     writeAll(file, "A\nB\nC\n");
     // Business, and Friends, a user group: each holds only its placeholder.
@@ -121,16 +166,50 @@ TEST_F(CtliteThreePeople, ImportGoesBeforeTheGroupsEntriesAndItsPlaceholder) {
         pick(dialog, IDC_IMPORT_FIELDS, 0, true);
         waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
         User::answer(dialog, IDOK);
-        waitUntil([&] { return Session::lines(window).size() == 4; });
-        EXPECT_EQ(Session::lines(window).size(), 4u) << "group " << group + 1;
+        Session::waitForLines(window, {"A ", "B ", "C "});
+        EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"A ", "B ", "C "}))
+            << "group " << group + 1;
     }
     exitNormally(window);
-    // In memory C, B, A, placeholder; saved in that order and read back reversed.
+    // In memory C, B, A; saved in that order and read back reversed.
     ctlite::AddressBook back = load(s.dataPath());
     for (int group : {1, 2})
         EXPECT_EQ(firstNames(back.group(group).entries()),
-                  (std::vector<std::string>{"{ EMPTY }", "A", "B", "C"}))
+                  (std::vector<std::string>{"A", "B", "C"}))
             << "group " << group + 1;
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, AnImportThatAddsNothingSaysWhyAndSkippedRecordsAreCounted) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file, "\"A\xE5\xB0\x8F\",\"1\"\r\n\"\",\"2\"\r\n\"C\",\"3\"\r\n");
+    // Every value left at <none>: nothing comes in, and the user is told why.
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    User::answer(dialog, IDOK);
+    HWND told = s.user().waitFor("Import", 20, 0xFFFF);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "No entry was imported: 3 records had no text in the chosen fields.");
+    User::answer(told, IDOK);
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));
+
+    // The first value as the first name: the second record has none and is skipped.
+    dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    pick(dialog, IDC_IMPORT_VALUES, 0, false);
+    pick(dialog, IDC_IMPORT_FIELDS, 0, true);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
+    User::answer(dialog, IDOK);
+    told = s.user().waitFor("Import", 20, 0xFFFF);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(User::messageText(told),
+              "2 entries imported.\n1 record had no text in the chosen fields and was skipped.\n"
+              "1 values held characters this program cannot show; 1 characters were replaced by "
+              "\"?\".");
+    User::answer(told, IDOK);
+    Session::waitForLines(window, {"A? ", "C "});
+    exitNormally(window);
     DeleteFileA(file.c_str());
 }
 
@@ -152,8 +231,8 @@ TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
               "2 entries imported.\n1 values held characters this program cannot show; 1 "
               "characters were replaced by \"?\".");
     User::answer(told, IDOK);
-    // Business held only its placeholder, which stays behind the imported entries.
-    std::vector<std::string> lines = {"{ EMPTY } ", "Eva Ott", "Wei ? Li"};
+    // Business held only its placeholder, which gives way to the imported entries.
+    std::vector<std::string> lines = {"Eva Ott", "Wei ? Li"};
     Session::waitForLines(window, lines);
     EXPECT_EQ(Session::lines(window), lines);
 
@@ -170,7 +249,7 @@ TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
     User::answer(asked, IDNO);
     EXPECT_FALSE(exists(csv));
 
-    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 1, 0);  // Eva Ott
+    SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 0, 0);  // Eva Ott
     std::string card = s.dataPath() + "-eva.vcf";
     Session::command(window, ID_ENTRY_EXPORT_VCARD);
     chooseFile(s, "Export", card);
