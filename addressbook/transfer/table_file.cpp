@@ -26,6 +26,14 @@ bool carried(std::string_view value, TableFormat format) {
     return value.find_first_of("\t\r\n") == std::string_view::npos;
 }
 
+// Whether the line feed at `at` ends a CR LF whose carriage return follows no other:
+// the reader takes a written CR LF for one line feed and makes it CR LF again only
+// where no carriage return stands before it, so a line feed after two carriage
+// returns needs one more to come back unchanged.
+bool endsOneCrLf(std::string_view value, std::size_t at) {
+    return at >= 1 && value[at - 1] == '\r' && (at < 2 || value[at - 2] != '\r');
+}
+
 void appendCsvValue(std::string& out, std::string_view value) {
     out += '"';
     // Most values hold neither a quote nor a line feed: one look, one copy.
@@ -39,7 +47,7 @@ void appendCsvValue(std::string& out, std::string_view value) {
             char c = value[i];
             if (c == '"')
                 out += '"';
-            else if (c == '\n' && (i == 0 || value[i - 1] != '\r'))
+            else if (c == '\n' && !endsOneCrLf(value, i))
                 out += '\r';  // text mode; a CR LF of the value is written as it is
             out += c;
         }

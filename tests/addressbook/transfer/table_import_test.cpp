@@ -140,6 +140,8 @@ TEST(TableImport, ANotesLineEndsAreWrittenAsTheyAreAndReadBack) {
         {"a blank line between", TableFormat::Csv, "a\r\n\r\nb", "\"a\r\n\r\nb\"", "a\r\n\r\nb"},
         {"ending in a line break", TableFormat::Csv, "a\r\n", "\"a\r\n\"", "a\r\n"},
         {"a bare line feed in text mode", TableFormat::Csv, "a\nb", "\"a\r\nb\"", "a\r\nb"},
+        {"a carriage return before a line break", TableFormat::Csv, "a\r\r\nb", "\"a\r\r\r\nb\"",
+         "a\r\r\nb"},
         {"tab file: a blank for each line break", TableFormat::Tab, "one\r\ntwo\r\n\r\nx",
          "one two  x", "one two  x"},
     };
