@@ -13,7 +13,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config dpkg-dev ccache
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   mingw-w64-x86-64-dev mingw-w64-i686-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 xvfb xauth imagemagick xdotool liblnk-utils zip nsis bc
+  wine wine64 fonts-wine xvfb xauth imagemagick xdotool liblnk-utils zip nsis bc
   zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev
   clang clang-14 libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libtoml11-dev

@@ -263,8 +263,8 @@ TEST_F(VxsetupFinishRestart, APackageThatInsistsOffersNoLaterRestart) {
     HWND page = waitForPage("VxInsist");
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(User::text(page, kHeading), "Setup Complete");
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(GetDlgItem(page, kRestartNow)) != 0; }));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kRestartCaption)));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kRestartNow)));
     EXPECT_EQ(SendMessageA(GetDlgItem(page, kRestartNow), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, kRestartNow)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kRestartLater)));
@@ -288,8 +288,9 @@ TEST_F(VxsetupFinishRestart, AFileLeftForTheRestartMakesOneNeeded) {
     SetEnvironmentVariableA("VXSETUP_FAULTS", nullptr);
     HWND page = waitForPage("VxLeftForRestart");
     ASSERT_NE(page, nullptr);
-    // The package asks for no restart; the file in use does.
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, kRestartNow)));
+    // The package asks for no restart; the file in use does. (The page shows before
+    // its choices are filled in.)
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(GetDlgItem(page, kRestartNow)) != 0; }));
     EXPECT_EQ(SendMessageA(GetDlgItem(page, kRestartNow), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, kRestartLater)));
     SendMessageA(GetDlgItem(page, kRestartNow), BM_SETCHECK, BST_UNCHECKED, 0);
