@@ -34,9 +34,10 @@ INT_PTR Dialog::runAsMainWindow(int templateId) {
 
 void Dialog::runMainLoop() {
     // As a modal dialog's loop runs: the window shows the first time the queue is
-    // empty, or after its first timer message when timers keep the queue busy.
+    // empty, or after its first timer message when timers keep the queue busy. A window
+    // the program has shown itself (maximised, say) is left as it is.
     HWND hwnd = handle();
-    bool shown = false;
+    bool shown = IsWindowVisible(hwnd) != FALSE;
     MSG message;
     for (;;) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
