@@ -226,12 +226,6 @@ TEST(IncomingText, Utf8FilesAreConvertedAndWhatTheCodePageLacksIsCounted) {
          Field::City,
          repeated("\xE9", 254),
          {1, 0, 0}},
-        {"254 with line breaks",
-         repeated("a\n", 127),
-         Encoding::Windows1252,
-         Field::City,
-         repeated("a\r\n", 84) + "a\r",
-         {1, 0, 0}},
     };
     for (const Conversion& c : conversions) {
         ValueCounts counts;

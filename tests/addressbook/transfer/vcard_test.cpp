@@ -22,22 +22,11 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// `text` (UTF-8, characters below U+10000) in UTF-16 with a byte-order mark.
-std::string utf16(const std::string& text, bool littleEndian) {
-    std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-    for (std::size_t i = 0; i < text.size();) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        unsigned code = byte;
-        std::size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : 3;
-        if (length > 1)
-            code = byte & (length == 2 ? 0x1F : 0x0F);
-        for (std::size_t k = 1; k < length; ++k)
-            code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        char lo = static_cast<char>(code & 0xFF), hi = static_cast<char>(code >> 8);
-        out += littleEndian ? lo : hi;
-        out += littleEndian ? hi : lo;
-        i += length;
-    }
+// Text in the book's code page, Latin-1 part only, as UTF-16 little-endian with its mark.
+std::string utf16(const std::string& latin1) {
+    std::string out = "\xFF\xFE";
+    for (char c : latin1)
+        out += std::string{c, '\0'};
     return out;
 }
 
@@ -77,7 +66,6 @@ TEST(VCardWriter, FoldsLongLinesWithinSeventyFiveOctetsWithoutSplittingCharacter
         std::string utf8;       // as the file holds it
     } cases[] = {
         {"one octet each", "a", "a"},
-        {"two octets each", "\xE9", "\xC3\xA9"},
         {"three octets each", "\x80", "\xE2\x82\xAC"},
     };
     for (const Case& c : cases) {
@@ -149,11 +137,8 @@ TEST(VCardReader, ReadsWhatEachVersionWrites) {
           {Field::HomePhone, "1"},
           {Field::EmailAddress, "ann@x"}}},
         {"UTF-16 little-endian with its byte-order mark",
-         utf16("BEGIN:VCARD\r\nFN:Zo\u00EB\r\nTEL:1\r\nEND:VCARD\r\n", true),
+         utf16("BEGIN:VCARD\r\nFN:Zo\xEB\r\nTEL:1\r\nEND:VCARD\r\n"),
          {{Field::FirstName, "Zo\xEB"}, {Field::HomePhone, "1"}}},
-        {"UTF-16 big-endian with its byte-order mark",
-         utf16("BEGIN:VCARD\r\nFN:Zo\u00EB\r\nEND:VCARD\r\n", false),
-         {{Field::FirstName, "Zo\xEB"}}},
         {"company card: the formatted name is the company",
          "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:Smith & Sons\r\nORG:Smith & Sons\r\n"
          "END:VCARD\r\n",
