@@ -38,12 +38,35 @@ std::size_t utf8Sequence(std::string_view text, std::size_t at, std::uint32_t& c
     return length;
 }
 
+bool startsUtf16(std::string_view bytes) {
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
+void appendUtf8(std::string& out, std::uint32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 }  // namespace
 
 Encoding detectEncoding(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF" || startsUtf16(bytes))
         return Encoding::Utf8;
-    bool above = false;
+    std::size_t sequences = 0;
+    std::size_t invalid = 0;
     for (std::size_t at = 0; at < bytes.size();) {
         // Plain ASCII, eight bytes at a look.
         std::uint64_t word;
@@ -60,12 +83,44 @@ Encoding detectEncoding(std::string_view bytes) {
         }
         std::uint32_t code;
         std::size_t length = utf8Sequence(bytes, at, code);
-        if (length == 0)
-            return Encoding::Windows1252;
-        above = true;
-        at += length;
+        if (length == 0) {
+            ++invalid;
+            ++at;
+        } else {
+            ++sequences;
+            at += length;
+        }
     }
-    return above ? Encoding::Utf8 : Encoding::Windows1252;
+    return sequences > 0 && sequences >= invalid ? Encoding::Utf8 : Encoding::Windows1252;
+}
+
+bool utf8FromUtf16(std::string_view bytes, std::string& out) {
+    if (!startsUtf16(bytes))
+        return false;
+    const bool little = bytes[0] == '\xFF';
+    auto unit = [&](std::size_t at) -> std::uint32_t {
+        auto lo = static_cast<unsigned char>(bytes[little ? at : at + 1]);
+        auto hi = static_cast<unsigned char>(bytes[little ? at + 1 : at]);
+        return static_cast<std::uint32_t>(hi << 8 | lo);
+    };
+    constexpr std::uint32_t kReplacement = 0xFFFD;
+    out.clear();
+    out.reserve(bytes.size() / 2 * 3 / 2);
+    std::size_t at = 2;
+    for (; at + 1 < bytes.size(); at += 2) {
+        std::uint32_t code = unit(at);
+        if (code >= 0xD800 && code <= 0xDBFF && at + 3 < bytes.size() && unit(at + 2) >= 0xDC00 &&
+            unit(at + 2) <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+            at += 2;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = kReplacement;
+        }
+        appendUtf8(out, code);
+    }
+    if (at < bytes.size())
+        appendUtf8(out, kReplacement);
+    return true;
 }
 
 std::size_t windows1252FromUtf8(std::string_view utf8, std::string& out) {
@@ -91,26 +146,35 @@ std::size_t windows1252FromUtf8(std::string_view utf8, std::string& out) {
 
 std::string storedValue(std::string_view value, Encoding encoding, Field field,
                         ValueCounts& counts) {
-    std::string decoded;
-    if (encoding == Encoding::Utf8) {
-        std::size_t replaced = windows1252FromUtf8(value, decoded);
-        if (replaced) {
-            ++counts.valuesChanged;
-            counts.charactersReplaced += replaced;
-        }
-    } else {
-        decoded.assign(value);
-    }
-    // A line feed the file holds alone is a line break the book holds as CR LF.
+    // Decoded and given CR LF line breaks in one pass: a line feed the file holds
+    // alone is a line break the book holds as CR LF.
     std::string stored;
-    stored.reserve(decoded.size());
-    for (std::size_t i = 0; i < decoded.size(); ++i) {
-        if (decoded[i] == '\n' && (i == 0 || decoded[i - 1] != '\r'))
+    stored.reserve(value.size());
+    std::size_t replaced = 0;
+    for (std::size_t at = 0; at < value.size();) {
+        char byte = value[at];
+        std::size_t length = 1;
+        if (encoding == Encoding::Utf8 && static_cast<unsigned char>(byte) >= 0x80) {
+            std::uint32_t code;
+            length = utf8Sequence(value, at, code);
+            if (length == 0 || !platform::windows1252Of(code, byte)) {
+                byte = '?';
+                ++replaced;
+            }
+            length = length == 0 ? 1 : length;
+        }
+        if (byte == '\n' && (stored.empty() || stored.back() != '\r'))
             stored += '\r';
-        stored += decoded[i];
+        stored += byte;
+        at += length;
+    }
+    if (replaced) {
+        ++counts.valuesChanged;
+        counts.charactersReplaced += replaced;
     }
     if (field != Field::Note && stored.size() > kMaxImportedValue) {
         stored.resize(kMaxImportedValue);
+        stored.shrink_to_fit();
         ++counts.valuesCut;
     }
     return stored;

@@ -1,5 +1,5 @@
-// Text from other programs on its way into an entry: UTF-8 or Windows-1252 bytes to
-// the book's Windows-1252, line breaks as the book holds them (CR LF), and the
+// Text from other programs on its way into an entry: UTF-8, UTF-16 or Windows-1252
+// bytes to the book's Windows-1252, line breaks as the book holds them (CR LF), and the
 // length a field keeps. What had to change is counted, so the user can be told.
 #pragma once
 
@@ -13,9 +13,18 @@ namespace ctlite::transfer {
 
 enum class Encoding { Windows1252, Utf8 };
 
-// UTF-8 when the bytes start with its byte-order mark, or hold characters above
-// ASCII and all of them are valid UTF-8; otherwise the book's own code page.
+// UTF-8 when the bytes start with its byte-order mark or with UTF-16's (the readers
+// turn UTF-16 into UTF-8), or hold at least one valid UTF-8 sequence above ASCII and
+// no more bytes outside valid UTF-8 than such sequences: the stray bytes of a UTF-8
+// file then become "?", counted, while its valid text is read as it is. Otherwise,
+// and so for every file without a valid sequence above ASCII, the book's own code page.
 Encoding detectEncoding(std::string_view bytes);
+
+// A file that starts with a UTF-16 byte-order mark (either byte order) as UTF-8 text
+// into `out`, the mark left out; an unpaired surrogate or a last odd byte becomes
+// U+FFFD, which the book's code page lacks. False, with `out` untouched, for any
+// other file.
+bool utf8FromUtf16(std::string_view bytes, std::string& out);
 
 // Every field but the note keeps at most this many characters of an imported
 // value; the note keeps all of its text.

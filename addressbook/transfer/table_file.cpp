@@ -1,6 +1,9 @@
 #include "addressbook/transfer/table_file.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "addressbook/transfer/incoming_text.h"
 
 namespace ctlite::transfer {
 namespace {
@@ -156,6 +159,15 @@ TableReader::TableReader(std::string_view fileBytes, TableFormat format) : forma
     // A byte-order mark is not text.
     if (fileBytes.substr(0, 3) == "\xEF\xBB\xBF")
         fileBytes.remove_prefix(3);
+    if (utf8FromUtf16(fileBytes, text_)) {
+        // Read as text in place: carriage return and line feed are one line feed.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < text_.size(); ++i)
+            if (!(text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n'))
+                text_[kept++] = text_[i];
+        text_.resize(kept);
+        return;
+    }
     // Read as text: carriage return and line feed are one line feed.
     text_.reserve(fileBytes.size());
     std::size_t from = 0;
@@ -187,13 +199,13 @@ int TableReader::recordCount() const {
     return static_cast<int>(starts_.size());
 }
 
-bool TableReader::Pass::next(std::vector<std::string>& values) {
+bool TableReader::Pass::next(std::vector<std::string>& values, std::size_t keep) {
     at_ = reader_.skipBlankLines(at_);
     if (at_ >= reader_.text_.size())
         return false;
     std::size_t count = 0;
-    at_ = reader_.readRecord(at_, &values, count);
-    values.resize(count);
+    at_ = reader_.readRecord(at_, &values, count, keep);
+    values.resize(std::min(count, keep));
     return true;
 }
 
@@ -205,11 +217,11 @@ void TableReader::record(int index, std::vector<std::string>& values) const {
 }
 
 std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* values,
-                                    std::size_t& count) const {
+                                    std::size_t& count, std::size_t keep) const {
     for (;;) {
         // The strings of an earlier record are filled again: no allocation for most values.
         std::string* value = nullptr;
-        if (values) {
+        if (values && count < keep) {
             if (count == values->size())
                 values->emplace_back();
             value = &(*values)[count];

@@ -10,11 +10,13 @@
 //
 // Reading takes what other programs write as well: values in double quotes or not,
 // quotes doubled inside them, line breaks inside quoted values, the last line with
-// or without a line feed. A line ends an unquoted value.
+// or without a line feed. A line ends an unquoted value. A file with a UTF-16
+// byte-order mark is read as the same text in UTF-8.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,11 +69,12 @@ public:
     void record(int index, std::vector<std::string>& values) const;
 
     // Reads the records in file order, one pass, without finding them first: the
-    // first into `values`, then each next one; false after the last.
+    // first into `values`, then each next one; false after the last. Values past
+    // the first `keep` of a record are read over, not kept.
     class Pass {
     public:
         explicit Pass(const TableReader& reader) : reader_(reader) {}
-        bool next(std::vector<std::string>& values);
+        bool next(std::vector<std::string>& values, std::size_t keep = SIZE_MAX);
 
     private:
         const TableReader& reader_;
@@ -79,16 +82,16 @@ public:
     };
 
 private:
-    // Reads one record starting at `at` into `values` (when given) from `count` on,
-    // counting the values; returns the offset after the record.
-    std::size_t readRecord(std::size_t at, std::vector<std::string>* values,
-                           std::size_t& count) const;
+    // Reads one record starting at `at` into `values` (when given; at most `keep`
+    // of them), counting the values; returns the offset after the record.
+    std::size_t readRecord(std::size_t at, std::vector<std::string>* values, std::size_t& count,
+                           std::size_t keep = SIZE_MAX) const;
     std::size_t readValue(std::size_t at, std::string* value) const;
     // The start of the record at or after `at`, past blank lines; the text's size at its end.
     std::size_t skipBlankLines(std::size_t at) const;
 
     TableFormat format_;
-    std::string text_;  // the file with CR LF read as LF
+    std::string text_;  // the file (UTF-16 as UTF-8) with CR LF read as LF
     mutable std::vector<std::size_t> starts_;
     mutable bool found_ = false;
 };

@@ -82,7 +82,8 @@ ImportSummary importTable(const TableReader& reader, const ImportMapping& mappin
     PlaceholderReplacement placeholder(into);
     std::vector<std::string> values;
     TableReader::Pass pass(reader);
-    while (pass.next(values)) {
+    const auto mapped = static_cast<std::size_t>(mapping.valueCount());
+    while (pass.next(values, mapped)) {
         ++summary.records;
         Entry entry = entryFromValues(values, mapping, encoding, summary.values);
         if (entry.isEmpty()) {

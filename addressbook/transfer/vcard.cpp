@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
+#include <initializer_list>
 #include <optional>
-#include <vector>
 
 #include "addressbook/model/text.h"
 #include "addressbook/transfer/table_file.h"
@@ -68,12 +67,22 @@ void appendProperty(std::string& out, std::string_view name, std::string_view va
 
 // ---- reading
 
+// Kinds a TYPE parameter (or a bare 2.1 parameter) may give; the others are not kept.
+enum TypeBit : unsigned {
+    kHome = 1u << 0,
+    kWork = 1u << 1,
+    kCell = 1u << 2,
+    kFax = 1u << 3,
+    kPager = 1u << 4,
+    kQuotedPrintable = 1u << 5,
+};
+
 struct Property {
-    std::string name;                // upper case, group prefix removed
-    std::vector<std::string> types;  // upper case, from TYPE= and bare 2.1 parameters
-    std::string value;               // raw, quoted-printable already decoded
-    bool utf8 = true;                // false: the value's bytes are Windows-1252
-    bool binary = false;             // base64 data (a photo): not text
+    std::string name;     // upper case, group prefix removed
+    unsigned types = 0;   // TypeBit values, from TYPE= and bare 2.1 parameters
+    std::string value;    // raw, quoted-printable already decoded
+    bool utf8 = true;     // false: the value's bytes are Windows-1252
+    bool binary = false;  // base64 data (a photo): not text
 };
 
 std::string upper(std::string_view text) {
@@ -84,25 +93,47 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-// Splits at `separator` outside double quotes.
-std::vector<std::string_view> splitOutsideQuotes(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
+char upperOf(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether `text` is `word` (given in upper case) in any case.
+bool isWord(std::string_view text, std::string_view word) {
+    if (text.size() != word.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (upperOf(text[i]) != word[i])
+            return false;
+    return true;
+}
+
+// Whether `text` holds `word` (given in upper case) in any case.
+bool holdsWord(std::string_view text, std::string_view word) {
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at)
+        if (isWord(text.substr(at, word.size()), word))
+            return true;
+    return false;
+}
+
+// Calls `each` with every part of `text` between separators outside double quotes.
+template <typename Each>
+void forEachOutsideQuotes(std::string_view text, char separator, Each each) {
     bool quoted = false;
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"')
             quoted = !quoted;
         else if (text[i] == separator && !quoted) {
-            parts.push_back(text.substr(from, i - from));
+            each(text.substr(from, i - from));
             from = i + 1;
         }
     }
-    parts.push_back(text.substr(from));
-    return parts;
+    each(text.substr(from));
 }
 
 std::string unquoted(std::string_view text) {
     std::string out;
+    out.reserve(text.size());
     for (char c : text)
         if (c != '"')
             out += c;
@@ -111,6 +142,7 @@ std::string unquoted(std::string_view text) {
 
 std::string quotedPrintable(std::string_view text) {
     std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '=' && i + 2 < text.size() && platform::hexDigitValue(text[i + 1]) >= 0 &&
             platform::hexDigitValue(text[i + 2]) >= 0) {
@@ -126,59 +158,113 @@ std::string quotedPrintable(std::string_view text) {
     return out;
 }
 
-bool isUtf8Charset(std::string_view charset) {
-    std::string name = upper(charset);
-    return name == "UTF-8" || name == "UTF8";
-}
-
-// The physical lines of the file, unfolded into content lines. A quoted-printable
-// value whose line ends in "=" continues on the next line.
-std::vector<std::string> contentLines(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    std::vector<std::string> physical;
-    std::size_t from = 0;
-    for (std::size_t i = 0; i <= bytes.size(); ++i) {
-        if (i == bytes.size() || bytes[i] == '\n' || bytes[i] == '\r') {
-            physical.emplace_back(bytes.substr(from, i - from));
-            if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n')
-                ++i;
-            from = i + 1;
-        }
+// The content lines of a file one at a time: physical lines unfolded, and a
+// quoted-printable value whose line ends in "=" continued on the next line. A line
+// that was not folded is handed out where it stands in the file; a folded one is
+// joined in a buffer the next call may use again.
+class ContentLines {
+public:
+    explicit ContentLines(std::string_view bytes) : bytes_(bytes) {
+        if (bytes_.substr(0, 3) == "\xEF\xBB\xBF")
+            bytes_.remove_prefix(3);
     }
-    std::vector<std::string> lines;
-    bool softBreak = false;
+
+    bool next(std::string_view& line) {
+        std::string_view physical;
+        while (nextPhysical(physical)) {
+            if (held_ && softBreak_) {
+                extend(physical, /*dropSoftBreak=*/true);
+            } else if (held_ && !physical.empty() && (physical[0] == ' ' || physical[0] == '\t')) {
+                extend(physical.substr(1), false);
+            } else if (!physical.empty()) {
+                bool had = held_;
+                std::string_view done = current_;
+                start(physical);
+                if (had) {
+                    line = done;
+                    return true;
+                }
+                continue;
+            } else {
+                softBreak_ = false;
+                continue;
+            }
+            look();
+        }
+        if (!held_)
+            return false;
+        held_ = false;
+        line = current_;
+        return true;
+    }
+
+private:
+    bool nextPhysical(std::string_view& physical) {
+        if (at_ > bytes_.size())
+            return false;
+        std::size_t end = at_;
+        while (end < bytes_.size() && bytes_[end] != '\n' && bytes_[end] != '\r')
+            ++end;
+        physical = bytes_.substr(at_, end - at_);
+        if (end + 1 < bytes_.size() && bytes_[end] == '\r' && bytes_[end + 1] == '\n')
+            ++end;
+        at_ = end + 1;
+        return true;
+    }
+
+    void start(std::string_view physical) {
+        held_ = true;
+        current_ = physical;
+        inJoined_ = false;  // the buffer may still hold the line handed out last
+        colon_ = std::string_view::npos;
+        searched_ = 0;
+        look();
+    }
+
+    void extend(std::string_view piece, bool dropSoftBreak) {
+        if (!inJoined_) {
+            joined_.assign(current_);
+            inJoined_ = true;
+        }
+        if (dropSoftBreak)
+            joined_.pop_back();  // the "="
+        joined_.append(piece);
+        current_ = joined_;
+    }
+
     // The content line's first colon, once a fold has brought it: until then only the
     // part each fold adds is searched, and the name before it is looked at once.
-    std::size_t colon = std::string::npos;
-    std::size_t searched = 0;
-    bool quotedPrintableName = false;
-    for (std::string& line : physical) {
-        if (!lines.empty() && softBreak) {
-            lines.back().pop_back();  // the "="
-            lines.back() += line;
-        } else if (!lines.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
-            lines.back().append(line, 1);
-        } else if (!line.empty()) {
-            lines.push_back(std::move(line));
-            colon = std::string::npos;
-            searched = 0;
-        } else {
-            softBreak = false;
-            continue;
+    void look() {
+        if (colon_ == std::string_view::npos) {
+            colon_ = current_.find(':', searched_);
+            searched_ = current_.size();
+            quotedPrintableName_ = colon_ != std::string_view::npos &&
+                                   holdsWord(current_.substr(0, colon_), "QUOTED-PRINTABLE");
         }
-        const std::string& last = lines.back();
-        if (colon == std::string::npos) {
-            colon = last.find(':', searched);
-            searched = last.size();
-            quotedPrintableName =
-                colon != std::string::npos &&
-                upper(std::string_view(last).substr(0, colon)).find("QUOTED-PRINTABLE") !=
-                    std::string::npos;
-        }
-        softBreak = quotedPrintableName && last.back() == '=';
+        softBreak_ = quotedPrintableName_ && current_.back() == '=';
     }
-    return lines;
+
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+    bool held_ = false;  // a content line has begun and is not handed out yet
+    std::string_view current_;
+    std::string joined_;
+    bool inJoined_ = false;
+    std::size_t colon_ = std::string_view::npos;
+    std::size_t searched_ = 0;
+    bool quotedPrintableName_ = false;
+    bool softBreak_ = false;
+};
+
+unsigned typeBit(std::string_view type) {
+    static const std::pair<std::string_view, unsigned> kTypes[] = {
+        {"HOME", kHome}, {"WORK", kWork},   {"CELL", kCell},
+        {"FAX", kFax},   {"PAGER", kPager}, {"QUOTED-PRINTABLE", kQuotedPrintable},
+    };
+    for (const auto& [name, bit] : kTypes)
+        if (isWord(type, name))
+            return bit;
+    return 0;
 }
 
 std::optional<Property> parseProperty(std::string_view line) {
@@ -195,60 +281,45 @@ std::optional<Property> parseProperty(std::string_view line) {
     }
     if (colon == std::string_view::npos)
         return std::nullopt;
-    std::vector<std::string_view> parts = splitOutsideQuotes(line.substr(0, colon), ';');
     Property property;
-    std::string_view name = parts[0];
-    if (std::size_t dot = name.rfind('.'); dot != std::string_view::npos)
-        name.remove_prefix(dot + 1);  // item1.TEL
-    property.name = upper(name);
+    bool first = true;
     bool qp = false;
-    std::optional<std::string> charset;
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        std::string_view parameter = parts[i];
-        std::size_t equals = parameter.find('=');
-        std::string key = upper(parameter.substr(0, equals));
-        std::string value =
-            equals == std::string_view::npos ? key : unquoted(parameter.substr(equals + 1));
+    std::optional<bool> utf8Charset;
+    forEachOutsideQuotes(line.substr(0, colon), ';', [&](std::string_view part) {
+        if (first) {
+            first = false;
+            if (std::size_t dot = part.rfind('.'); dot != std::string_view::npos)
+                part.remove_prefix(dot + 1);  // item1.TEL
+            property.name = upper(part);
+            return;
+        }
+        std::size_t equals = part.find('=');
         if (equals == std::string_view::npos) {  // 2.1: ;HOME;VOICE;QUOTED-PRINTABLE
-            key = "TYPE";
+            property.types |= typeBit(part);
+            return;
         }
-        if (key == "TYPE") {
-            for (std::string_view type : splitOutsideQuotes(value, ','))
-                property.types.push_back(upper(type));
-        } else if (key == "ENCODING") {
-            std::string encoding = upper(value);
-            qp = encoding == "QUOTED-PRINTABLE";
-            property.binary = encoding == "B" || encoding == "BASE64";
-        } else if (key == "CHARSET") {
-            charset = value;
+        std::string_view key = part.substr(0, equals);
+        std::string value = unquoted(part.substr(equals + 1));
+        if (isWord(key, "TYPE")) {
+            forEachOutsideQuotes(value, ',',
+                                 [&](std::string_view type) { property.types |= typeBit(type); });
+        } else if (isWord(key, "ENCODING")) {
+            qp = isWord(value, "QUOTED-PRINTABLE");
+            property.binary = isWord(value, "B") || isWord(value, "BASE64");
+        } else if (isWord(key, "CHARSET")) {
+            utf8Charset = isWord(value, "UTF-8") || isWord(value, "UTF8");
         }
-    }
-    if (std::find(property.types.begin(), property.types.end(), "QUOTED-PRINTABLE") !=
-        property.types.end())
+    });
+    if (property.types & kQuotedPrintable)
         qp = true;
     std::string_view raw = line.substr(colon + 1);
     property.value = qp ? quotedPrintable(raw) : std::string(raw);
-    if (charset)
-        property.utf8 = isUtf8Charset(*charset);
-    else
-        property.utf8 = platform::invalidUtf8At(property.value) == std::string::npos;
+    if (utf8Charset)
+        property.utf8 = *utf8Charset;
+    else  // the file's own text, judged as a table file is
+        property.utf8 = detectEncoding(property.value) == Encoding::Utf8 ||
+                        platform::invalidUtf8At(property.value) == std::string::npos;
     return property;
-}
-
-// The components of a structured value (N, ADR, ORG), split at unescaped ";".
-std::vector<std::string> components(std::string_view value) {
-    std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size()) {
-            parts.back() += value[i];
-            parts.back() += value[++i];
-        } else if (value[i] == ';') {
-            parts.emplace_back();
-        } else {
-            parts.back() += value[i];
-        }
-    }
-    return parts;
 }
 
 std::string unescaped(std::string_view value) {
@@ -284,9 +355,43 @@ std::string trimmed(std::string_view text) {
     return std::string(first, last);
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+// The components of a structured value (N, ADR, ORG) in order, split at unescaped
+// ";", each unescaped and trimmed.
+class Components {
+public:
+    explicit Components(std::string_view value) : rest_(value) {}
+
+    bool next(std::string& part) {
+        if (done_)
+            return false;
+        std::size_t i = 0;
+        while (i < rest_.size() && rest_[i] != ';')
+            i += rest_[i] == '\\' && i + 1 < rest_.size() ? 2 : 1;
+        part = trimmed(unescaped(rest_.substr(0, i)));
+        done_ = i >= rest_.size();
+        rest_.remove_prefix(std::min(i + 1, rest_.size()));
+        return true;
+    }
+
+private:
+    std::string_view rest_;
+    bool done_ = false;
+};
+
+// The first N components; those missing are empty, those past them are not read.
+template <std::size_t N>
+std::array<std::string, N> firstComponents(std::string_view value) {
+    std::array<std::string, N> parts;
+    Components components(value);
+    for (std::string& part : parts)
+        if (!components.next(part))
+            break;
+    return parts;
+}
+
+std::string joined(std::initializer_list<std::string_view> parts, std::string_view separator) {
     std::string out;
-    for (const std::string& part : parts) {
+    for (std::string_view part : parts) {
         if (part.empty())
             continue;
         if (!out.empty())
@@ -296,8 +401,13 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
     return out;
 }
 
-bool hasType(const Property& property, std::string_view type) {
-    return std::find(property.types.begin(), property.types.end(), type) != property.types.end();
+// Adds `text` to a list of lines kept as one text, a line feed between them.
+void addLine(std::string& lines, std::string_view text) {
+    if (text.empty())
+        return;
+    if (!lines.empty())
+        lines += '\n';
+    lines += text;
 }
 
 // One card as it is read: texts in UTF-8 until the entry is made.
@@ -306,21 +416,26 @@ public:
     void take(const Property& p) {
         if (p.binary)
             return;
-        std::string value = p.utf8 ? p.value : platform::utf8FromCp1252(p.value);
+        std::string converted;
+        std::string_view value = p.value;
+        if (!p.utf8)
+            value = converted = platform::utf8FromCp1252(p.value);
         if (p.name == "N") {
-            std::vector<std::string> n = components(value);
-            n.resize(5);
-            for (std::string& part : n)
-                part = trimmed(unescaped(part));
+            auto n = firstComponents<3>(value);
             setOnce(Field::LastName, n[0], "Name");
             setOnce(Field::FirstName, joined({n[1], n[2]}, " "), "Name");
         } else if (p.name == "FN") {
             formatted_ = trimmed(unescaped(value));
         } else if (p.name == "ORG") {
-            std::vector<std::string> org = components(value);
-            for (std::string& part : org)
-                part = trimmed(unescaped(part));
-            setOnce(Field::CompanyName, joined(org, ", "), "Company");
+            std::string org;
+            std::string part;
+            for (Components parts(value); parts.next(part);)
+                if (!part.empty()) {
+                    if (!org.empty())
+                        org += ", ";
+                    org += part;
+                }
+            setOnce(Field::CompanyName, org, "Company");
         } else if (p.name == "TEL") {
             takePhone(p, trimmed(unescaped(value)));
         } else if (p.name == "EMAIL") {
@@ -330,9 +445,7 @@ public:
         } else if (p.name == "ADR") {
             takeAddress(value);
         } else if (p.name == "NOTE") {
-            std::string note = unescaped(value);
-            if (!note.empty())
-                notes_.push_back(std::move(note));
+            addLine(notes_, unescaped(value));
         } else if (p.name == "TITLE") {
             addNote("Title", trimmed(unescaped(value)));
         } else if (p.name == "NICKNAME") {
@@ -346,22 +459,26 @@ public:
         if (fields_[slot(Field::FirstName)].empty() && fields_[slot(Field::LastName)].empty() &&
             formatted_ != fields_[slot(Field::CompanyName)])
             fields_[slot(Field::FirstName)] = formatted_;
-        notes_.insert(notes_.end(), std::make_move_iterator(moved_.begin()),
-                      std::make_move_iterator(moved_.end()));
-        fields_[slot(Field::Note)] = joined(notes_, "\n");
-        std::array<std::string, kFieldCount> stored;
+        std::string& note = fields_[slot(Field::Note)];
+        note = std::move(notes_);
+        addLine(note, moved_);
+        moved_ = std::string();
+        std::array<std::string, kFieldCount> scratch;
         FieldValues values{};
         for (int f = 0; f < kFieldCount; ++f) {
             auto field = static_cast<Field>(f);
-            if (fields_[static_cast<std::size_t>(f)].empty())
+            auto at = static_cast<std::size_t>(f);
+            if (fields_[at].empty())
                 continue;
-            stored[static_cast<std::size_t>(f)] =
-                storedValue(fields_[static_cast<std::size_t>(f)], Encoding::Utf8, field, counts);
+            std::string_view stored =
+                storedValue(fields_[at], Encoding::Utf8, field, counts, scratch[at]);
             if (field == Field::FirstName || field == Field::LastName ||
-                field == Field::CompanyName)
-                stored[static_cast<std::size_t>(f)] =
-                    storedFromTyped(stored[static_cast<std::size_t>(f)]);
-            values[static_cast<std::size_t>(f)] = stored[static_cast<std::size_t>(f)];
+                field == Field::CompanyName) {
+                std::string typed = storedFromTyped(stored);
+                scratch[at] = std::move(typed);
+                stored = scratch[at];
+            }
+            values[at] = stored;
         }
         return Entry(values);
     }
@@ -380,27 +497,32 @@ private:
     }
 
     void addNote(std::string_view what, const std::string& text) {
-        if (!text.empty())
-            moved_.push_back(std::string(what) + ": " + text);
+        if (text.empty())
+            return;
+        if (!moved_.empty())
+            moved_ += '\n';
+        moved_.append(what);
+        moved_ += ": ";
+        moved_ += text;
     }
 
     void takePhone(const Property& p, std::string number) {
-        if (number.size() > 4 && upper(number.substr(0, 4)) == "TEL:")
+        if (number.size() > 4 && isWord(std::string_view(number).substr(0, 4), "TEL:"))
             number.erase(0, 4);
         if (number.empty())
             return;
         struct Kind {
-            const char* type;
+            unsigned type;
             Field field;
             const char* what;
         };
         static const Kind kKinds[] = {
-            {"CELL", Field::MobilePhone, "Mobile"}, {"FAX", Field::FaxNumber, "Fax"},
-            {"PAGER", Field::PagerNumber, "Pager"}, {"WORK", Field::WorkPhone, "Work"},
-            {"HOME", Field::HomePhone, "Home"},
+            {kCell, Field::MobilePhone, "Mobile"}, {kFax, Field::FaxNumber, "Fax"},
+            {kPager, Field::PagerNumber, "Pager"}, {kWork, Field::WorkPhone, "Work"},
+            {kHome, Field::HomePhone, "Home"},
         };
         for (const Kind& kind : kKinds)
-            if (hasType(p, kind.type)) {
+            if (p.types & kind.type) {
                 setOnce(kind.field, number, std::string(kind.what) + " phone");
                 return;
             }
@@ -415,10 +537,7 @@ private:
 
     void takeAddress(std::string_view value) {
         // post office box; extended address; street; city; region; postal code; country
-        std::vector<std::string> adr = components(value);
-        adr.resize(7);
-        for (std::string& part : adr)
-            part = trimmed(unescaped(part));
+        auto adr = firstComponents<7>(value);
         std::string street = joined({adr[2], adr[1], adr[0]}, ", ");
         bool any = false;
         for (const std::string& part : adr)
@@ -441,9 +560,10 @@ private:
 
     std::array<std::string, kFieldCount> fields_;
     std::string formatted_;
-    // The note is the NOTE texts followed by the values moved to it, each in file order.
-    std::vector<std::string> notes_;
-    std::vector<std::string> moved_;
+    // The note is the NOTE texts followed by the values moved to it, each in file
+    // order, a line feed between any two.
+    std::string notes_;
+    std::string moved_;
 };
 
 }  // namespace
@@ -491,6 +611,9 @@ std::string writeVCards(const GroupList& list, std::string_view groupName) {
 }
 
 ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
+    std::string fromUtf16;
+    if (utf8FromUtf16(fileBytes, fromUtf16))
+        fileBytes = fromUtf16;
     ImportSummary summary;
     PlaceholderReplacement placeholder(into);
     std::optional<CardBuilder> card;
@@ -506,15 +629,16 @@ ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
         into.pushFront(std::move(entry));
         ++summary.entries;
     };
-    for (const std::string& line : contentLines(fileBytes)) {
+    ContentLines lines(fileBytes);
+    for (std::string_view line; lines.next(line);) {
         std::optional<Property> property = parseProperty(line);
         if (!property)
             continue;
-        std::string value = upper(trimmed(property->value));
-        if (property->name == "BEGIN" && value == "VCARD") {
+        auto isCard = [&] { return isWord(trimmed(property->value), "VCARD"); };
+        if (property->name == "BEGIN" && isCard()) {
             if (depth++ == 0)
                 card.emplace();
-        } else if (property->name == "END" && value == "VCARD") {
+        } else if (property->name == "END" && isCard()) {
             if (depth > 0 && --depth == 0 && card)
                 finishCard();
         } else if (card && depth == 1) {

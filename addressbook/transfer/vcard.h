@@ -1,6 +1,9 @@
 // vCard files: written as vCard 3.0 (UTF-8, CR LF, lines folded at 75 octets), read
 // as versions 2.1, 3.0 and 4.0 write them (folded lines, quoted-printable values
-// and charsets of 2.1, grouped properties such as item1.TEL, 4.0's tel: values).
+// and charsets of 2.1, grouped properties such as item1.TEL, 4.0's tel: values), in
+// UTF-8, in UTF-16 with a byte-order mark, or in Windows-1252. A value without a
+// charset is read as detectEncoding judges its bytes; a card inside a card (2.1's
+// AGENT) is read over.
 //
 // An entry is one card: N, FN, ORG, one TEL for each phone with HOME, WORK, CELL,
 // FAX or PAGER, ADR, EMAIL, URL, NOTE, and the group as CATEGORIES. Names go out

@@ -74,6 +74,8 @@ TEST_F(GroupSwap, RefusalsChangeNothing) {
     EXPECT_EQ(transferEntry(book, 1, kNoEntry, 0, false), SwapOutcome::EmptyLine);
     EXPECT_EQ(transferEntry(book, 0, 7, 1, false), SwapOutcome::Failed);
     EXPECT_EQ(transferEntry(book, 0, 0, 9, false), SwapOutcome::Failed);
+    EXPECT_EQ(transferEntry(book, 0, 0, book.groupCount(), false), SwapOutcome::Failed);
+    EXPECT_EQ(transferEntry(book, book.groupCount(), 0, 0, false), SwapOutcome::Failed);
     EXPECT_EQ(firstNames(0), (std::vector<std::string>{"Cy", "Ann"}));
     EXPECT_EQ(book.group(1).entries().count(), 0);
 }

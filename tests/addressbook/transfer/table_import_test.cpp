@@ -8,6 +8,17 @@ using namespace ctlite;
 using namespace ctlite::transfer;
 using testing_support::makeEntry;
 
+namespace {
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+}  // namespace
+
 TEST(ImportMapping, AFieldTakesOneValueAndAValueMayChangeItsField) {
     ImportMapping mapping(3);
     EXPECT_TRUE(mapping.assign(0, Field::HomePhone));
@@ -173,16 +184,69 @@ TEST(IncomingText, Utf8FilesAreConvertedAndWhatTheCodePageLacksIsCounted) {
          Encoding::Utf8},
         {"1252", "Caf\xE9", Encoding::Windows1252},
         {"overlong", "\xC0\xAF", Encoding::Windows1252},
+        {"encoded surrogate", "\xED\xA0\x80", Encoding::Windows1252},
+        {"utf-8 with a stray byte", "Zo\xC3\xAB,Z\xC3\xBCrich,\xFF", Encoding::Utf8},
+        {"1252 with one pair that looks like utf-8", "M\xFCller,\xC3\xA9,\xE9t\xE9",
+         Encoding::Windows1252},
+        {"utf-16 little-endian",
+         std::string("\xFF\xFE"
+                     "a\0",
+                     4),
+         Encoding::Utf8},
+        {"utf-16 big-endian", std::string("\xFE\xFF\0a", 4), Encoding::Utf8},
     };
     for (const Case& c : detection)
         EXPECT_EQ(detectEncoding(c.bytes), c.encoding) << c.name;
 
-    ValueCounts counts;
-    EXPECT_EQ(storedValue("Caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\xF0\x9F\x98\x80", Encoding::Utf8,
-                          Field::City, counts),
-              "Caf\xE9 \x80 ??");
-    EXPECT_EQ(counts.valuesChanged, 1u);
-    EXPECT_EQ(counts.charactersReplaced, 2u);
-    EXPECT_EQ(storedValue("a\nb\rc\r\nd", Encoding::Windows1252, Field::Note, counts),
-              "a\r\nb\rc\r\nd");
+    struct Conversion {
+        const char* name;
+        std::string value;
+        Encoding encoding;
+        Field field;
+        std::string stored;
+        ValueCounts counts;  // cut, changed, replaced
+    } conversions[] = {
+        {"what the code page lacks",
+         "Caf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\xF0\x9F\x98\x80",
+         Encoding::Utf8,
+         Field::City,
+         "Caf\xE9 \x80 ??",
+         {0, 1, 2}},
+        {"line feeds", "a\nb\rc\r\nd", Encoding::Windows1252, Field::Note, "a\r\nb\rc\r\nd", {}},
+        {"encoded surrogate", "\xED\xA0\x80", Encoding::Utf8, Field::City, "???", {0, 1, 3}},
+        {"254 characters after conversion",
+         repeated("\xC3\xA9", 254),
+         Encoding::Utf8,
+         Field::City,
+         repeated("\xE9", 254),
+         {}},
+        {"255 characters after conversion",
+         repeated("\xC3\xA9", 255),
+         Encoding::Utf8,
+         Field::City,
+         repeated("\xE9", 254),
+         {1, 0, 0}},
+    };
+    for (const Conversion& c : conversions) {
+        ValueCounts counts;
+        EXPECT_EQ(storedValue(c.value, c.encoding, c.field, counts), c.stored) << c.name;
+        EXPECT_EQ(counts.valuesCut, c.counts.valuesCut) << c.name;
+        EXPECT_EQ(counts.valuesChanged, c.counts.valuesChanged) << c.name;
+        EXPECT_EQ(counts.charactersReplaced, c.counts.charactersReplaced) << c.name;
+    }
+}
+
+// A UTF-8 file with one byte outside UTF-8 keeps its names; the byte is counted.
+TEST(TableImport, AStrayByteInAUtf8FileIsReplacedAndCountedNotTheWholeFile) {
+    std::string file = "Zo\xC3\xAB,Lee\nAnn,M\xFCller\n";
+    TableReader reader(file, TableFormat::Csv);
+    ImportMapping mapping(2);
+    mapping.assign(0, Field::FirstName);
+    mapping.assign(1, Field::LastName);
+    GroupList into;
+    ImportSummary summary = importTable(reader, mapping, detectEncoding(file), into);
+    ASSERT_EQ(into.count(), 2);
+    EXPECT_EQ(into.find(2)->get(Field::FirstName), "Zo\xEB");
+    EXPECT_EQ(into.find(1)->get(Field::LastName), "M?ller");
+    EXPECT_EQ(summary.values.charactersReplaced, 1u);
 }

@@ -22,6 +22,14 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
+// Text in the book's code page, Latin-1 part only, as UTF-16 little-endian with its mark.
+std::string utf16(const std::string& latin1) {
+    std::string out = "\xFF\xFE";
+    for (char c : latin1)
+        out += std::string{c, '\0'};
+    return out;
+}
+
 Entry readOne(const std::string& card, ImportSummary* summary = nullptr) {
     GroupList into;
     ImportSummary s = importVCards(card, into);
@@ -51,25 +59,34 @@ TEST(VCardWriter, WritesVersion3WithEscapesTypesAndTheGroup) {
                                 "NOTE:a\\,b\\\\c\\nd", "CATEGORIES:Friends\\, old", "END:VCARD"}));
 }
 
-TEST(VCardWriter, FoldsLongLinesWithoutSplittingCharacters) {
-    std::string note;
-    for (int i = 0; i < 100; ++i)
-        note += "\xE9";  // two octets each in UTF-8
-    std::string out;
-    appendVCard(out, makeEntry({{Field::FirstName, "A"}, {Field::Note, note}}), "");
-    std::string unfolded;
-    for (const std::string& line : linesOf(out)) {
-        EXPECT_LE(line.size(), 75u) << line;
-        if (!line.empty() && line[0] == ' ')
-            unfolded += line.substr(1);
-        else
-            unfolded += "\n" + line;
-        EXPECT_NE(static_cast<unsigned char>(line.back()), 0xC3u) << "a character was split";
+TEST(VCardWriter, FoldsLongLinesWithinSeventyFiveOctetsWithoutSplittingCharacters) {
+    struct Case {
+        const char* name;
+        std::string character;  // in the book's code page
+        std::string utf8;       // as the file holds it
+    } cases[] = {
+        {"one octet each", "a", "a"},
+        {"three octets each", "\x80", "\xE2\x82\xAC"},
+    };
+    for (const Case& c : cases) {
+        std::string note;
+        for (int i = 0; i < 200; ++i)
+            note += c.character;
+        std::string out;
+        appendVCard(out, makeEntry({{Field::FirstName, "A"}, {Field::Note, note}}), "");
+        std::string unfolded;
+        for (const std::string& line : linesOf(out)) {
+            EXPECT_LE(line.size(), 75u) << c.name << ": " << line;
+            if (!line.empty() && line[0] == ' ')
+                unfolded += line.substr(1);
+            else
+                unfolded += "\n" + line;
+        }
+        std::string expected = "\nNOTE:";
+        for (int i = 0; i < 200; ++i)
+            expected += c.utf8;
+        EXPECT_NE(unfolded.find(expected + "\n"), std::string::npos) << c.name;
     }
-    std::string expected = "\nNOTE:";
-    for (int i = 0; i < 100; ++i)
-        expected += "\xC3\xA9";
-    EXPECT_NE(unfolded.find(expected + "\n"), std::string::npos);
 }
 
 TEST(VCardReader, ReadsWhatEachVersionWrites) {
@@ -111,6 +128,17 @@ TEST(VCardReader, ReadsWhatEachVersionWrites) {
           {Field::EmailAddress, "a@x"},
           {Field::Homepage, "http://x"},
           {Field::Note, "Mobile phone: +1-777\r\nE-mail: b@x"}}},
+        {"2.1 AGENT card on its own lines: not part of the outer entry",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lee;Ann\r\nTEL;HOME:1\r\nAGENT:\r\n"
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Agent;Bo\r\nTEL;HOME:2\r\nTEL;CELL:3\r\n"
+         "END:VCARD\r\nEMAIL:ann@x\r\nEND:VCARD\r\n",
+         {{Field::LastName, "Lee"},
+          {Field::FirstName, "Ann"},
+          {Field::HomePhone, "1"},
+          {Field::EmailAddress, "ann@x"}}},
+        {"UTF-16 little-endian with its byte-order mark",
+         utf16("BEGIN:VCARD\r\nFN:Zo\xEB\r\nTEL:1\r\nEND:VCARD\r\n"),
+         {{Field::FirstName, "Zo\xEB"}, {Field::HomePhone, "1"}}},
         {"company card: the formatted name is the company",
          "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\nFN:Smith & Sons\r\nORG:Smith & Sons\r\n"
          "END:VCARD\r\n",
@@ -128,12 +156,14 @@ TEST(VCardReader, TextOutsideTheCodePageBecomesQuestionMarksAndIsCounted) {
     ImportSummary summary;
     Entry e = readOne(
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\xE6\x9D\x8E \xE5\xB0\x8F\xE9\xBE\x99\r\n"
-        "NOTE:caf\xC3\xA9 \xF0\x9F\x98\x80\r\nEND:VCARD\r\n",
+        "NOTE:caf\xC3\xA9 \xF0\x9F\x98\x80\r\nORG:Zo\xC3\xAB \xFF\r\nEND:VCARD\r\n",
         &summary);
     EXPECT_EQ(e.get(Field::FirstName), "? ??");
     EXPECT_EQ(e.get(Field::Note), "caf\xE9 ?");
-    EXPECT_EQ(summary.values.valuesChanged, 2u);
-    EXPECT_EQ(summary.values.charactersReplaced, 4u);
+    // A byte outside UTF-8 beside valid text: the text is kept, the byte counted.
+    EXPECT_EQ(e.get(Field::CompanyName), "Zo\xEB ?");
+    EXPECT_EQ(summary.values.valuesChanged, 3u);
+    EXPECT_EQ(summary.values.charactersReplaced, 5u);
 }
 
 TEST(VCardReader, CardsInFileOrderGoToTheFrontAndBrokenFilesEnd) {
