@@ -104,6 +104,12 @@ protected:
         ASSERT_NE(popup, nullptr) << "no colour popup";
         User::answer(popup, IDC_POPUP_COLOUR_FIRST + paletteIndex);
     }
+    // The preview's lower right corner, inside its frame.
+    static POINT previewCorner(HWND dialog) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(dialog, IDC_SETTINGS_PREVIEW), &r);
+        return {r.right - 6, r.bottom - 5};
+    }
     // A point of the card away from its texts and marks.
     POINT cardPoint() const {
         HWND card = GetDlgItem(window, IDC_DISPLAY);
@@ -154,6 +160,7 @@ TEST_F(Settings, ShowTheDefaultsKeepALongSignatureAndRepaintTheCardAfterOk) {
     SetDlgItemTextA(dialog, IDC_SETTINGS_EMAIL, "ann@example.com");
     pickColour(dialog, IDC_SETTINGS_BACKGROUND, kPaletteRed);
     EXPECT_TRUE(showsColours(dialog, kRed, kWhite, kGreen));
+    EXPECT_TRUE(waitUntil([&] { return onScreen(previewCorner(dialog)) == kRed; }));
     User::answer(dialog, IDOK);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_TRUE(waitUntil([&] { return onScreen(cardPoint()) == kRed; }))
