@@ -67,8 +67,9 @@ protected:
         window = s.start();
         return window;
     }
-    HWND open() {
-        Session::command(window, ID_OPTIONS_SETTINGS);
+    // Opens Settings from the Options menu, or from the tray icon's menu.
+    HWND open(int command = ID_OPTIONS_SETTINGS) {
+        Session::command(window, command);
         return s.user().waitFor("Settings", 20, IDC_SETTINGS_FONT);
     }
     // Waits until the colour buttons show these colours.
@@ -178,7 +179,7 @@ TEST_F(Settings, TheShortcutStartsTheProgramInItsOwnFolderAndASecondRemovalFails
     const std::string link = std::string(folder) + "\\Contavo Lite.lnk";
     DeleteFileA(link.c_str());
 
-    HWND dialog = open();
+    HWND dialog = open(ID_TRAY_SETTINGS);
     ASSERT_NE(dialog, nullptr);
     User::press(dialog, IDC_SETTINGS_MAKE_SHORTCUT);
     ASSERT_TRUE(waitUntil([&] { return exists(link); })) << link;
