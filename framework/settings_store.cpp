@@ -42,19 +42,34 @@ std::optional<DWORD> UserRegistryKey::getDword(const char* name) const {
     return value;
 }
 
-void UserRegistryKey::setDword(const char* name, DWORD value) const {
-    if (key_)
-        RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                       sizeof value);
+bool UserRegistryKey::setDword(const char* name, DWORD value) const {
+    return key_ && RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                  sizeof value) == ERROR_SUCCESS;
 }
 
-std::string UserRegistryKey::getString(const char* name, std::size_t maxBytes) const {
-    std::vector<char> buffer(maxBytes + 1, '\0');
-    DWORD size = static_cast<DWORD>(maxBytes);
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
-        return {};
-    return std::string(buffer.data());
+std::optional<std::string> UserRegistryKey::findString(const char* name) const {
+    if (!key_)
+        return std::nullopt;
+    // Asks for the size first, and again if the value grew in between.
+    for (;;) {
+        DWORD size = 0;
+        if (RegQueryValueExA(key_, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::vector<char> buffer(size + 1, '\0');
+        LONG read = RegQueryValueExA(key_, name, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (read == ERROR_MORE_DATA)
+            continue;
+        if (read != ERROR_SUCCESS)
+            return std::nullopt;
+        return std::string(buffer.data());
+    }
+}
+
+bool UserRegistryKey::setString(const char* name, const std::string& value) const {
+    return key_ &&
+           RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
 }  // namespace fw

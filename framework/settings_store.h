@@ -32,10 +32,15 @@ public:
     UserRegistryKey(const UserRegistryKey&) = delete;
     UserRegistryKey& operator=(const UserRegistryKey&) = delete;
 
+    // False when the key could neither be opened nor made.
+    bool opened() const { return key_ != nullptr; }
     std::optional<DWORD> getDword(const char* name) const;
-    void setDword(const char* name, DWORD value) const;
-    // Strings are read into a buffer of `maxBytes`.
-    std::string getString(const char* name, std::size_t maxBytes = 200) const;
+    bool setDword(const char* name, DWORD value) const;
+    // A string of any length; nothing when the value is not there.
+    std::optional<std::string> findString(const char* name) const;
+    // The same, empty when the value is not there.
+    std::string getString(const char* name) const { return findString(name).value_or(""); }
+    bool setString(const char* name, const std::string& value) const;
 
 private:
     HKEY key_ = nullptr;

@@ -2,7 +2,8 @@
 # Takes the README's pictures of the main window: as it opens (docs/main-window.png),
 # and with the display card and a photo, in the dark colours (the defaults) and a
 # light scheme (docs/display-card-dark.png, docs/display-card-light.png), and the Group Editor
-# and Search dialogs opened from the keyboard (docs/group-editor.png, docs/search.png). The photo is drawn
+# and Search dialogs and the Settings window opened from the keyboard (docs/group-editor.png,
+# docs/search.png, docs/settings.png). The photo is drawn
 # here (ImageMagick); the book is written by tools/screenshots/card_demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,7 +50,10 @@ shoot() {  # FILE BACKGROUND TEXT LINK (COLORREF values) [select]
 shoot display-card-dark 0 16777215 65280 select
 shoot display-card-light 15660270 2107424 11557406 select
 shoot main-window 0 16777215 65280
-# The dialogs: Group, Swap Entries (Alt+G, S), then Find (Alt+F).
+# The dialogs: Group, Swap Entries (Alt+G, S), Find (Alt+F), then Options, Settings (Alt+O, S).
+# The machine has no Arial, the font Settings shows first: Wine draws it with DejaVu Sans.
+fonts='HKCU\Software\Wine\Fonts\Replacements'
+"$wine_run" reg add "$fonts" /v Arial /t REG_SZ /d "DejaVu Sans" /f >/dev/null
 wineserver -k 2>/dev/null || true
 scripts/with-display.sh bash -c '
   cd "$1" && "$2" explorer /desktop=ContavoLite,720x520 "$3" &
@@ -64,7 +68,11 @@ scripts/with-display.sh bash -c '
   xdotool key Escape; sleep 1
   xdotool key --clearmodifiers alt+f; sleep 1.5
   import -window root -crop 720x520+0+0 "$4/search.png"
+  xdotool key Escape; sleep 1
+  xdotool key --clearmodifiers alt+o; sleep 0.5; xdotool key s; sleep 1.5
+  import -window root -crop 720x520+0+0 "$4/settings.png"
   wineserver -k
 ' _ "$demo" "$wine_run" "$program" "$PWD/docs"
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
-echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png docs/group-editor.png docs/search.png"
+"$wine_run" reg delete "$fonts" /v Arial /f >/dev/null 2>&1 || true
+echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png docs/group-editor.png docs/search.png docs/settings.png"

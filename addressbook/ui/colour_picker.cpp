@@ -9,8 +9,17 @@
 namespace ctlite {
 namespace {
 
-// The part of the parent that shows the chosen colours (the settings' preview).
-constexpr RECT kPreview{403, 139, 518, 192};
+// The part of the parent that shows the chosen colours: the settings' preview box,
+// wherever the dialog's font puts it; in any other parent the preview's place at
+// the usual font.
+RECT previewIn(HWND parent) {
+    RECT area{403, 139, 518, 192};
+    if (HWND box = GetDlgItem(parent, IDC_SETTINGS_PREVIEW)) {
+        GetWindowRect(box, &area);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    }
+    return area;
+}
 
 void drawArrow(HDC dc, int x, int y, COLORREF colour) {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
@@ -101,7 +110,8 @@ private:
             return;
         colour = *chosen;
         InvalidateRect(handle(), nullptr, FALSE);
-        InvalidateRect(GetParent(handle()), &kPreview, TRUE);
+        RECT preview = previewIn(GetParent(handle()));
+        InvalidateRect(GetParent(handle()), &preview, TRUE);
     }
     // The standard handling, then the button drawn again in its new state.
     template <UINT message>

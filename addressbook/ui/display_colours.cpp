@@ -3,9 +3,9 @@
 namespace ctlite {
 
 DisplayColours displayColours(std::optional<std::uint32_t> background,
-                              std::optional<std::uint32_t> text,
-                              std::optional<std::uint32_t> link) {
-    DisplayColours colours;
+                              std::optional<std::uint32_t> text, std::optional<std::uint32_t> link,
+                              const DisplayColours& unset) {
+    DisplayColours colours = unset;
     if (background)
         colours.background = *background;
     if (text)

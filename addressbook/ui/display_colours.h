@@ -15,8 +15,13 @@ struct DisplayColours {
     std::uint32_t link = 0x00FF00;        // green
 };
 
-// The colours from the stored values; a value not stored keeps its default.
+// How the Settings window's colour buttons start: all white.
+inline constexpr DisplayColours kWhiteButtons{0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+
+// The colours from the stored values; a value not stored keeps its colour in
+// `unset` (the card's defaults, unless said otherwise).
 DisplayColours displayColours(std::optional<std::uint32_t> background,
-                              std::optional<std::uint32_t> text, std::optional<std::uint32_t> link);
+                              std::optional<std::uint32_t> text, std::optional<std::uint32_t> link,
+                              const DisplayColours& unset = DisplayColours{});
 
 }  // namespace ctlite

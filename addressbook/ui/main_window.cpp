@@ -32,6 +32,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {IDC_BACK, BN_CLICKED, &MainWindow::onNameSelected},
     {IDC_NEXT, BN_CLICKED, &MainWindow::onNameSelected},
     {ID_OPTIONS_LABELS, 0, &MainWindow::onFieldLabels},
+    {ID_OPTIONS_SETTINGS, 0, &MainWindow::onSettings},
     {IDC_DELETE, BN_CLICKED, &MainWindow::onDelete},
     {ID_ENTRY_DELETE, 0, &MainWindow::onDelete},
     {ID_FILE_SAVE, 0, &MainWindow::onSave},

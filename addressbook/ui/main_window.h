@@ -160,7 +160,7 @@ private:
     // Asks for the password of a locked book; a refusal ends the program (false).
     bool unlockOrEnd();
     void onTrayExit();
-    void onTraySettings() {}  // the settings window comes later
+    void onTraySettings();
     INT_PTR onTrayNotify(WPARAM, LPARAM);
     void onStartInTrayTimer();
 
@@ -175,6 +175,7 @@ private:
     void storeDisplayPlacement();
     void setUpCustomControls();
     void onFieldLabels();
+    void onSettings();
 
     // ---- the Search dialog (main_window_search.cpp)
     void onFind();

@@ -3,6 +3,7 @@
 #include "addressbook/ui/field_label_editor.h"
 #include "addressbook/ui/name_list_controls.h"
 #include "addressbook/ui/resource.h"
+#include "addressbook/ui/settings_dialog.h"
 #include "addressbook/ui/small_controls.h"
 #include "framework/application.h"
 
@@ -102,6 +103,18 @@ void MainWindow::setUpCustomControls() {
 void MainWindow::onFieldLabels() {
     if (FieldLabelEditor(book_.labels()).run(handle()))
         InvalidateRect(display_.handle(), nullptr, FALSE);
+}
+
+void MainWindow::onSettings() {
+    if (!SettingsDialog(displayFont_, displayColours_).run(handle()))
+        return;
+    display_.setAppearance(displayColours_, displayFont_);
+    InvalidateRect(display_.handle(), nullptr, FALSE);
+}
+
+void MainWindow::onTraySettings() {
+    // The card takes the new look at the next selection.
+    SettingsDialog(displayFont_, displayColours_).run(handle());
 }
 
 }  // namespace ctlite

@@ -15,7 +15,6 @@ namespace {
 constexpr int kNotYetAvailable[] = {
     IDC_CALL,
     IDC_EMAIL,
-    ID_OPTIONS_SETTINGS,
 };
 
 }  // namespace
