@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/support/win32/card_call.h"
 #include "tests/support/win32/driver.h"
 
@@ -16,6 +20,30 @@ bool isEmpty(const RECT& r) {
 bool inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
+}
+
+// The texts a card draws, as a metafile records them.
+std::vector<std::string> drawnTexts(CardLibrary& card, const CardInput& in) {
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    card.drawInto(dc, in);
+    HENHMETAFILE recording = CloseEnhMetaFile(dc);
+    std::vector<std::string> texts;
+    auto collect = [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM out) -> int {
+        if (record->iType == EMR_EXTTEXTOUTW) {
+            const auto* call = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+            std::wstring wide(reinterpret_cast<const wchar_t*>(
+                                  reinterpret_cast<const BYTE*>(record) + call->emrtext.offString),
+                              call->emrtext.nChars);
+            char narrow[512] = "";
+            WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), narrow,
+                                sizeof narrow - 1, nullptr, nullptr);
+            reinterpret_cast<std::vector<std::string>*>(out)->push_back(narrow);
+        }
+        return 1;
+    };
+    EnumEnhMetaFile(nullptr, recording, collect, &texts, nullptr);
+    DeleteEnhMetaFile(recording);
+    return texts;
 }
 
 class CardPainter : public testing::Test {
@@ -90,4 +118,15 @@ TEST_F(CardPainter, LeavesRoomForThePictureAndUsesTheBackground) {
     DisplayResult narrow = card.draw(in).result;
     EXPECT_GE(narrow.homepage.top, narrow.pictureTop + 48);
     EXPECT_LT(narrow.homepage.left, r.homepage.left);
+}
+
+TEST_F(CardPainter, AnAmpersandIsDrawnAsItStands) {
+    ASSERT_TRUE(card.loaded());
+    CardInput in;
+    in.fullName = "Ann & Bo Lee";
+    in.company = "Fjord, Bakeri & Co";
+    std::vector<std::string> texts = drawnTexts(card, in);
+    for (const std::string& want : {in.fullName, in.company})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), want), texts.end())
+            << want << " not among " << testing::PrintToString(texts);
 }
