@@ -68,6 +68,14 @@ TEST_F(Chores, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(copyWith(window, c.command), c.expected) << c.command;
+    // Once deleted, the entry is copied as it is now: gone, and with it its texts.
+    User::press(window, IDC_DELETE);
+    HWND box = s.user().waitFor("Confirmation");
+    ASSERT_NE(box, nullptr);
+    User::answer(box, IDYES);
+    Session::waitForLines(window, {"Ann Smith", "bob Adams"});
+    EXPECT_EQ(copyWith(window, ID_COPY_FULL_NAME), " ");
+    EXPECT_EQ(copyWith(window, ID_COPY_COMPANY), "");
     exitNormally(window);
 }
 
