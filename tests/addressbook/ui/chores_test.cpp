@@ -74,7 +74,6 @@ TEST_F(Chores, CopyCommandsPutTheShownEntrysTextOnTheClipboard) {
     ASSERT_NE(box, nullptr);
     User::answer(box, IDYES);
     Session::waitForLines(window, {"Ann Smith", "bob Adams"});
-    EXPECT_EQ(copyWith(window, ID_COPY_FULL_NAME), " ");
     EXPECT_EQ(copyWith(window, ID_COPY_COMPANY), "");
     exitNormally(window);
 }
@@ -341,36 +340,27 @@ TEST_F(Chores, PrintingTheSelectedEntryWantsALineAndThePrintButtonOpensItsMenu) 
     exitNormally(window);
 }
 
-// Two entries sharing the text "Lee, Ann" (told apart by a work and a home phone), and
-// a name whose accent sorts it among the plain ones in the list box, not after "Z" as
-// its bytes would.
-class Printing : public Ctlite {
-protected:
-    void SetUp() override {
-        using ctlite::Field;
-        ctlite::AddressBook book;
-        ctlite::GroupList& list = book.group(0).entries();
-        list.insert(1, makeEntry({{Field::FirstName, "Zoe"}, {Field::LastName, "Ng"}}));
-        list.insert(1, makeEntry({{Field::FirstName, "Ann"},
-                                  {Field::LastName, "Lee"},
-                                  {Field::WorkPhone, "111"}}));
-        list.insert(1, makeEntry({{Field::FirstName, "Cy"}, {Field::LastName, "\xC9mond"}}));
-        list.insert(1, makeEntry({{Field::FirstName, "Ann"},
-                                  {Field::LastName, "Lee"},
-                                  {Field::HomePhone, "222"}}));
-        list.insert(1, makeEntry({{Field::FirstName, "bob"}, {Field::LastName, "Adams"}}));
-        s.writeBook(book);
-        window = s.start();
-        ASSERT_NE(window, nullptr);
-    }
-    HWND window = nullptr;
-};
-
 // Prints to the default printer: run by print_to_pdf.sh, which brings up a PDF printer
 // and reads the printed pages back: each line's own entry, once, in the list's order.
-TEST_F(Printing, PrintAllAndTheSelectedEntryOnTheDefaultPrinter) {
+TEST_F(Ctlite, PrintAllAndTheSelectedEntryOnTheDefaultPrinter) {
     if (!getenv("CTLITE_PRINT_TEST"))
         GTEST_SKIP() << "prints only when print_to_pdf.sh reads the pages back";
+    // Two "Lee, Ann" told apart by their phones, and an accent that the list box sorts
+    // among the plain letters, not after "Z" as its byte would.
+    using ctlite::Field;
+    ctlite::AddressBook book;
+    for (const ctlite::Entry& entry :
+         {makeEntry({{Field::FirstName, "Zoe"}, {Field::LastName, "Ng"}}),
+          makeEntry(
+              {{Field::FirstName, "Ann"}, {Field::LastName, "Lee"}, {Field::WorkPhone, "111"}}),
+          makeEntry({{Field::FirstName, "Cy"}, {Field::LastName, "\xC9mond"}}),
+          makeEntry(
+              {{Field::FirstName, "Ann"}, {Field::LastName, "Lee"}, {Field::HomePhone, "222"}}),
+          makeEntry({{Field::FirstName, "bob"}, {Field::LastName, "Adams"}})})
+        book.group(0).entries().insert(1, entry);
+    s.writeBook(book);
+    HWND window = s.start();
+    ASSERT_NE(window, nullptr);
     auto confirmPrintDialog = [&](int button) {
         HWND dialog = s.user().waitFor("Print");
         ASSERT_NE(dialog, nullptr);

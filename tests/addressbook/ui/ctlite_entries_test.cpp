@@ -53,16 +53,10 @@ TEST_F(CtliteThreePeople, QuickSearchAndDeleteWithConfirmation) {
     // Quick search picks the first line beginning with the text, whatever its case,
     // and the card shows its entry as for a click.
     SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
-    HWND card = GetDlgItem(window, IDC_DISPLAY);
-    auto cardName = [&] {
-        char text[64] = "";
-        GetWindowTextA(card, text, sizeof text);
-        return std::string(text);
-    };
-    waitUntil([&] { return IsWindowVisible(card) && cardName() == "bob Adams"; });
+    waitUntil([&] { return Session::visible(GetDlgItem(window, IDC_DISPLAY)); });
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0), 1);
-    EXPECT_TRUE(IsWindowVisible(card));
-    EXPECT_EQ(cardName(), "bob Adams");
+    EXPECT_TRUE(Session::visible(GetDlgItem(window, IDC_DISPLAY)));
+    EXPECT_EQ(User::text(window, IDC_DISPLAY), "bob Adams");
     User::press(window, IDC_DELETE);
     box = s.user().waitFor("Confirmation");
     ASSERT_NE(box, nullptr);
