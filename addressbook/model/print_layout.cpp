@@ -44,28 +44,17 @@ PrintBlock singleEntryPage(const Entry& entry) {
     return block;
 }
 
-std::vector<int> entriesShowing(const GroupList& list, SortMode key, const std::string& text) {
-    std::vector<int> out;
-    for (int position = 1; position <= list.count(); ++position)
-        if (lineText(*list.find(position), key) == text)
-            out.push_back(position - 1);
-    return out;
-}
-
-std::vector<PrintedPage> planPrintAll(const GroupList& list, SortMode key, int linesPerPage) {
+std::vector<PrintedPage> planPrintAll(const std::vector<int>& lineEntries, int linesPerPage) {
     // Whole blocks only, and at least one a page.
     const std::size_t blocksPerPage =
         static_cast<std::size_t>(std::max(1, linesPerPage / kBlockLines));
     std::vector<PrintedPage> pages;
-    NameList names(list, key);
-    for (const NameLine& line : names.lines()) {
-        if (line.index == kNoEntry)
-            continue;  // the "{ EMPTY }" line of an empty group stands for no entry
-        for (int index : entriesShowing(list, key, line.text)) {
-            if (pages.empty() || pages.back().entries.size() == blocksPerPage)
-                pages.emplace_back();
-            pages.back().entries.push_back(index);
-        }
+    for (int index : lineEntries) {
+        if (index == kNoEntry)
+            continue;
+        if (pages.empty() || pages.back().entries.size() == blocksPerPage)
+            pages.emplace_back();
+        pages.back().entries.push_back(index);
     }
     return pages;
 }

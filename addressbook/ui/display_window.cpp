@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "addressbook/ui/about_box.h"
+#include "addressbook/ui/entry_form.h"
 #include "addressbook/ui/menu_states.h"
 #include "addressbook/ui/resource.h"
 #include "addressbook/ui/web_address.h"
@@ -134,11 +135,12 @@ bool DisplayWindow::create(HWND main, Entry& currentEntry, const FieldLabels& la
 
 void DisplayWindow::setEntry(const Entry& entry, const std::string& groupName) {
     entry_ = entry;
+    typed_ = entryAsTyped(entry);
     groupName_ = groupName;
     pictureLoaded_ = false;
     // The window's text names the entry it shows, for screen readers.
-    std::string fullName(entry.get(Field::FirstName));
-    fullName.append(" ").append(entry.get(Field::LastName));
+    std::string fullName(typed_.get(Field::FirstName));
+    fullName.append(" ").append(typed_.get(Field::LastName));
     SetWindowTextA(handle(), fullName.c_str());
 }
 
@@ -255,7 +257,8 @@ INT_PTR DisplayWindow::onPaint(WPARAM, LPARAM) {
     HGDIOBJ oldBuffer = SelectObject(dc, buffer);
     int saved = SaveDC(dc);
 
-    const Entry& e = entry_;
+    // The names as typed: the library draws every text as it stands.
+    const Entry& e = typed_;
     std::string first(e.get(Field::FirstName)), last(e.get(Field::LastName));
     std::string fullName = first + " " + last, cityLine = e.cityLine();
     auto text = [&](Field f) { return e.c_str(f); };

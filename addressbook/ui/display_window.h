@@ -87,6 +87,7 @@ private:
     HCURSOR hand_ = nullptr;
 
     Entry entry_;
+    Entry typed_;  // entry_ with its names as typed (no doubled "&"), as the card shows it
     std::string groupName_;
     DisplayColours colours_;
     std::string fontFace_;

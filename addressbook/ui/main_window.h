@@ -16,6 +16,7 @@
 #include <string>
 
 #include "addressbook/model/address_book.h"
+#include "addressbook/model/copy_text.h"
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/name_list.h"
 #include "addressbook/shell/single_instance.h"
@@ -192,6 +193,8 @@ private:
     // ---- the copy commands (main_window_copy.cpp)
     // Runs the copy command `id` of any of the three menus; false for other ids.
     bool runCopyCommand(int id);
+    // The entry a copy command takes its text from.
+    Entry entryToCopy(CopyPiece piece) const;
     void putOnClipboard(const std::string& text);
 
     AddressBook book_;

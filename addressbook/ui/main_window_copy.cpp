@@ -36,22 +36,26 @@ constexpr CopyCommand kCopyCommands[] = {
 
 bool MainWindow::runCopyCommand(int id) {
     for (const CopyCommand& command : kCopyCommands) {
-        if (command.id != id)
-            continue;
-        if (command.piece == CopyPiece::LetterAddress) {
-            // The letter goes to the selected line's entry as it is now in the book.
-            Entry selected;
-            int index = selectedEntryIndex();
-            if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, selected))
-                selected.clear();
-            putOnClipboard(copyText(entryAsTyped(selected), command.piece));
-        } else {
-            // The other commands copy what the card shows.
-            putOnClipboard(copyText(entryAsTyped(display_.entry()), command.piece));
+        if (command.id == id) {
+            putOnClipboard(copyText(entryAsTyped(entryToCopy(command.piece)), command.piece));
+            return true;
         }
-        return true;
     }
     return false;
+}
+
+Entry MainWindow::entryToCopy(CopyPiece piece) const {
+    // The selected line's entry as the book holds it now, not as the card last
+    // showed it: Edit, Delete and the Group Editor change entries under the card.
+    Entry entry;
+    int index = selectedEntryIndex();
+    if (index != kNoEntry && book_.group(book_.currentGroupIndex()).entries().get(index + 1, entry))
+        return entry;
+    // Without a selected line, the card while it is in view (every change to the
+    // entries hides it); the letter then has an empty entry, as with no card.
+    if (piece != CopyPiece::LetterAddress && IsWindowVisible(display_.handle()))
+        return display_.entry();
+    return Entry();
 }
 
 void MainWindow::putOnClipboard(const std::string& text) {

@@ -79,8 +79,12 @@ void MainWindow::onQuickSearch() {
     QuickSearch search = names_.quickSearch(itemText(IDC_QUICK_SEARCH));
     if (search.action == QuickSearch::Action::ClearSelection)
         sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(-1));
-    else if (search.action == QuickSearch::Action::Select)
-        sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(listLineOf(search.line)));
+    if (search.action != QuickSearch::Action::Select)
+        return;
+    // A selection set from here sends the list no notification: the card is shown
+    // as for a click.
+    sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(listLineOf(search.line)));
+    onNameSelected();
 }
 
 LRESULT MainWindow::listLineOf(std::size_t line) const {

@@ -83,8 +83,9 @@ void MainWindow::onPrintButton() {
 }
 
 void MainWindow::onPrintSelected() {
-    std::string text;
-    if (selectedEntryIndex(&text) == kNoEntry) {
+    int index = selectedEntryIndex();
+    Entry entry;
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, entry)) {
         fw::messageBox(handle(), "Please select an entry first.", "Print",
                        MB_OK | MB_ICONINFORMATION);
         return;
@@ -93,10 +94,8 @@ void MainWindow::onPrintSelected() {
     if (!printer.dc() || !printer.startDocument())
         return;
     StartPage(printer.dc());
-    // Entries with the same list text print over one another, as one line stands for all.
-    const GroupList& list = book_.currentGroup().entries();
-    for (int index : entriesShowing(list, sortMode_, text))
-        printer.print(singleEntryPage(entryAsTyped(*list.find(index + 1))), 0);
+    // The selected line's own entry, even when others share its text.
+    printer.print(singleEntryPage(entryAsTyped(entry)), 0);
     EndPage(printer.dc());
     EndDoc(printer.dc());
 }
@@ -111,7 +110,15 @@ void MainWindow::printAll(SortMode key) {
     fillNameList();
     updateCaptions();
     const GroupList& list = book_.currentGroup().entries();
-    std::vector<PrintedPage> pages = planPrintAll(list, key, printer.linesPerPage());
+    // In the order the user sees: the list box sorts by its own rules (accented
+    // letters among the plain ones), so its lines are read back rather than sorted again.
+    std::vector<int> lineEntries;
+    LRESULT lines = sendItem(IDC_NAME_LIST, LB_GETCOUNT);
+    lineEntries.reserve(static_cast<std::size_t>(lines > 0 ? lines : 0));
+    for (LRESULT line = 0; line < lines; ++line)
+        lineEntries.push_back(
+            static_cast<int>(sendItem(IDC_NAME_LIST, LB_GETITEMDATA, static_cast<WPARAM>(line))));
+    std::vector<PrintedPage> pages = planPrintAll(lineEntries, printer.linesPerPage());
     if (pages.empty())
         return;  // nothing to print: no empty page either
     if (!printer.startDocument()) {

@@ -87,13 +87,12 @@ void line(HDC dc, int x1, int y1, int x2, int y2) {
 }
 
 // Text in one line, cut with an ellipsis at `right`; returns the rectangle it took.
-// Names keep their doubled ampersands, which the prefix rule shows as one.
-RECT text(HDC dc, const std::string& s, int x, int y, int right, HFONT font, COLORREF colour,
-          bool prefixes = false) {
+// Every text is drawn as it stands: an "&" is a character, never a mnemonic.
+RECT text(HDC dc, const std::string& s, int x, int y, int right, HFONT font, COLORREF colour) {
     SelectObject(dc, font);
     SetTextColor(dc, colour);
     RECT r{x, y, std::max(x, right), y + kRowHeight + 8};
-    UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | (prefixes ? 0u : DT_NOPREFIX);
+    const UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
     RECT measured = r;
     DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &measured, flags | DT_CALCRECT);
     DrawTextA(dc, s.c_str(), static_cast<int>(s.size()), &r, flags);
@@ -181,7 +180,7 @@ extern "C" __declspec(dllexport) DisplayResult
     std::string name = texts->fullName ? texts->fullName : "";
     if (name.find_first_not_of(' ') == std::string::npos)
         name = hasCompany ? texts->companyName : "";
-    text(dc, name, area.left + kMargin, area.top + 5, textRight, fonts.title, ink, true);
+    text(dc, name, area.left + kMargin, area.top + 5, textRight, fonts.title, ink);
     const int secondLine = area.top + 5 + titleHeight;
     int companyRight = area.right - kMargin;
     if (!empty(texts->groupName)) {
@@ -197,7 +196,7 @@ extern "C" __declspec(dllexport) DisplayResult
     }
     if (hasCompany && name != texts->companyName)
         text(dc, texts->companyName, area.left + kMargin, secondLine, companyRight, fonts.body,
-             quiet, true);
+             quiet);
     {
         HPEN pen = CreatePen(PS_SOLID, 1, blend(paper, ink, 30));
         HGDIOBJ old = SelectObject(dc, pen);

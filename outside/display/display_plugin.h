@@ -4,9 +4,10 @@
 // this header, so the records cannot drift apart.
 //
 // Strings are 8-bit text in the system code page, never null (empty is ""), and
-// live only for the call. Rectangles of the layout are in the main window's client
-// coordinates except `displayClient`; those of the result are in the display
-// window's client coordinates.
+// live only for the call. They are the texts to show, as typed: an "&" in them is
+// a character to draw, not a mnemonic prefix. Rectangles of the layout are in the main window's
+// client coordinates except `displayClient`; those of the result are in the display window's client
+// coordinates.
 #pragma once
 
 #include <windows.h>

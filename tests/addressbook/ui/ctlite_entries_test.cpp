@@ -50,10 +50,13 @@ TEST_F(CtliteThreePeople, QuickSearchAndDeleteWithConfirmation) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(User::messageText(box), "You must select a name");
     User::answer(box, IDOK);
-    // Quick search picks the first line beginning with the text, whatever its case.
+    // Quick search picks the first line beginning with the text, whatever its case,
+    // and the card shows its entry as for a click.
     SetDlgItemTextA(window, IDC_QUICK_SEARCH, "BO");
-    waitUntil([&] { return SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0) == 1; });
+    waitUntil([&] { return Session::visible(GetDlgItem(window, IDC_DISPLAY)); });
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCURSEL, 0, 0), 1);
+    EXPECT_TRUE(Session::visible(GetDlgItem(window, IDC_DISPLAY)));
+    EXPECT_EQ(User::text(window, IDC_DISPLAY), "bob Adams");
     User::press(window, IDC_DELETE);
     box = s.user().waitFor("Confirmation");
     ASSERT_NE(box, nullptr);

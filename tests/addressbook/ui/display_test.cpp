@@ -201,18 +201,20 @@ TEST_F(Display, EachSelectionShowsItsCardWithThePictureByExtension) {
     const COLORREF paper = RGB(250, 248, 240);
     setValue(HKEY_CURRENT_USER, kKey, "Color_Background", paper);
     setValue(HKEY_CURRENT_USER, kKey, "Color_Text", RGB(20, 20, 20));
-    ASSERT_NE(start(bookWith({{{Field::FirstName, "A"}, {Field::Picture, folder + "\\red.bmp"}},
-                              {{Field::FirstName, "B"}, {Field::Picture, folder + "\\blue.JPG"}},
-                              {{Field::FirstName, "C"}, {Field::Picture, folder + "\\blue.jpeg"}},
-                              {{Field::FirstName, "D"}, {Field::Picture, folder + "\\blue"}}})),
-              nullptr);
+    // The first name as the entry editor stores "A & Co": the card shows it as typed.
+    ASSERT_NE(
+        start(bookWith({{{Field::FirstName, "A && Co"}, {Field::Picture, folder + "\\red.bmp"}},
+                        {{Field::FirstName, "B"}, {Field::Picture, folder + "\\blue.JPG"}},
+                        {{Field::FirstName, "C"}, {Field::Picture, folder + "\\blue.jpeg"}},
+                        {{Field::FirstName, "D"}, {Field::Picture, folder + "\\blue"}}})),
+        nullptr);
     EXPECT_FALSE(IsWindowVisible(card));  // until something is selected
     // The list is sorted by first name; each card is drawn maximized by default.
     const struct {
         int line;
         const char* name;
         COLORREF colour;
-    } cases[] = {{0, "A ", red}, {2, "C ", paper}, {1, "B ", blue}, {3, "D ", paper}};
+    } cases[] = {{0, "A & Co ", red}, {2, "C ", paper}, {1, "B ", blue}, {3, "D ", paper}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         select(c.line, c.name);

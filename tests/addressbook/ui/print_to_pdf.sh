@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints from ctlite.exe under Wine on a cups-pdf printer and reads the pages back with
-# pdftotext: print all by last name (one page, the blocks in list order) and the selected
-# entry (its page with the note line); the cancelled Print dialog adds no document.
+# pdftotext: print all by last name (the blocks in the list's order, an accented name
+# among the plain ones, two entries sharing a text once each) and the selected entry
+# (its page with the note line, one entry only); the cancelled Print dialog adds no document.
 # Usage: print_to_pdf.sh WINE_RUN CTLITE_TESTS_EXE. Exits 77 (skipped) without CUPS.
 set -euo pipefail
 wine_run=$1 tests_exe=$2
@@ -34,11 +35,17 @@ fail() { echo "FAIL: $*"; exit 1; }
 [ "${#pdfs[@]}" = 2 ] || fail "expected 2 documents, found ${#pdfs[@]}"
 all=$(pdftotext -layout "${pdfs[0]}" -)
 one=$(pdftotext -layout "${pdfs[1]}" -)
-[ "$(pdfinfo "${pdfs[0]}" | awk '/^Pages:/ {print $2}')" = 1 ] || fail "print all: not one page"
+[ "$(pdfinfo "${pdfs[0]}" | awk '/^Pages:/ {print $2}')" = 2 ] || fail "print all: not two pages"
 names=$(grep '^Name:' <<<"$all" | tr -s ' ')
-[ "$names" = $'Name: Adams, bob\nName: Miller, Cy\nName: Smith, Ann' ] || fail "print all names: $names"
-[ "$(grep -c '^------------------------------$' <<<"$all")" = 3 ] || fail "print all: not three rules"
-[ "$(head -n 1 <<<"$one")" = "Company Name: Acme" ] || fail "selected: first line"
-grep -q '^Name: Cy Miller$' <<<"$one" || fail "selected: name line"
+[ "$names" = $'Name: Adams, bob\nName: Émond, Cy\nName: Lee, Ann\nName: Lee, Ann\nName: Ng, Zoe' ] ||
+  fail "print all names: $names"
+[ "$(grep -c '^------------------------------$' <<<"$all")" = 5 ] || fail "print all: not five rules"
+# The two "Lee, Ann": one block each, one with a work phone, one with a home phone.
+for phone in 'Work Phone: 111' 'Home Phone: 222'; do
+  [ "$(grep -c "^$phone\$" <<<"$all")" = 1 ] || fail "print all: \"$phone\" not once"
+done
+grep -q '^Name: Ann Lee$' <<<"$one" || fail "selected: name line"
+[ "$(grep -cE '^(Work Phone: 111|Home Phone: 222)$' <<<"$one")" = 1 ] ||
+  fail "selected: not one entry: $(grep -E '^(Work|Home) Phone' <<<"$one")"
 grep -q '^Note:' <<<"$one" || fail "selected: note line"
 echo "printed and read back: ${pdfs[*]}"

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "tests/support/win32/card_call.h"
 #include "tests/support/win32/driver.h"
 
@@ -16,6 +20,26 @@ bool isEmpty(const RECT& r) {
 bool inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
+}
+
+// The texts a card draws, as a metafile records them.
+std::vector<std::wstring> drawnTexts(CardLibrary& card, const CardInput& in) {
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    card.drawInto(dc, in);
+    HENHMETAFILE recording = CloseEnhMetaFile(dc);
+    std::vector<std::wstring> texts;
+    auto collect = [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM out) -> int {
+        const auto* call = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        if (record->iType == EMR_EXTTEXTOUTW)
+            reinterpret_cast<std::vector<std::wstring>*>(out)->emplace_back(
+                reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(record) +
+                                                 call->emrtext.offString),
+                call->emrtext.nChars);
+        return 1;
+    };
+    EnumEnhMetaFile(nullptr, recording, collect, &texts, nullptr);
+    DeleteEnhMetaFile(recording);
+    return texts;
 }
 
 class CardPainter : public testing::Test {
@@ -90,4 +114,14 @@ TEST_F(CardPainter, LeavesRoomForThePictureAndUsesTheBackground) {
     DisplayResult narrow = card.draw(in).result;
     EXPECT_GE(narrow.homepage.top, narrow.pictureTop + 48);
     EXPECT_LT(narrow.homepage.left, r.homepage.left);
+}
+
+TEST_F(CardPainter, AnAmpersandIsDrawnAsItStands) {
+    ASSERT_TRUE(card.loaded());
+    CardInput in;
+    in.fullName = "Ann & Bo Lee";
+    in.company = "Fjord, Bakeri & Co";
+    std::vector<std::wstring> texts = drawnTexts(card, in);
+    for (const wchar_t* want : {L"Ann & Bo Lee", L"Fjord, Bakeri & Co"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), want), texts.end()) << want;
 }

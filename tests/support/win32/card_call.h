@@ -53,6 +53,14 @@ public:
             DeleteObject(bitmap_);
         bitmap_ = CreateCompatibleBitmap(screen_, in.width, in.height);
         SelectObject(dc_, bitmap_);
+        CardOutput out;
+        out.result = drawInto(dc_, in);
+        out.dc = dc_;
+        return out;
+    }
+
+    // The card drawn into a device context of the caller's.
+    DisplayResult drawInto(HDC dc, const CardInput& in) {
         const char* none = "";
         DisplayTexts texts{none,
                            none,
@@ -86,10 +94,7 @@ public:
                                  none};
         DisplayLayout layout{};
         layout.displayClient = {0, 0, in.width, in.height};
-        CardOutput out;
-        out.result = draw_(dc_, &texts, &settings, &layout, nullptr);
-        out.dc = dc_;
-        return out;
+        return draw_(dc, &texts, &settings, &layout, nullptr);
     }
 
 private:
