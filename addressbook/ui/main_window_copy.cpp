@@ -59,7 +59,14 @@ Entry MainWindow::entryToCopy(CopyPiece piece) const {
 }
 
 void MainWindow::putOnClipboard(const std::string& text) {
-    if (!OpenClipboard(handle())) {
+    // Another program may hold the clipboard for a moment (one reading it, a clipboard
+    // manager): it is asked again for a little while before the copy is given up.
+    bool open = OpenClipboard(handle()) != FALSE;
+    for (int attempt = 1; !open && attempt < 25; ++attempt) {
+        Sleep(20);
+        open = OpenClipboard(handle()) != FALSE;
+    }
+    if (!open) {
         fw::messageBox(handle(), "Unexpected error", "Error", MB_OK | MB_ICONERROR);
         return;
     }
