@@ -223,8 +223,11 @@ inline HWND importUpToMapping(Session& s, HWND window, const std::string& file, 
         SendDlgItemMessageA(to, IDC_IMPORT_EXISTING, BM_SETCHECK, BST_UNCHECKED, 0);
         SendDlgItemMessageA(to, IDC_IMPORT_NEW, BM_SETCHECK, BST_CHECKED, 0);
         User::press(to, IDC_IMPORT_NEW);
-        waitUntil([&] { return IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_NEW_NAME)) != FALSE; });
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_GROUPS)));
+        // The dialog enables one and disables the other in turn: both are waited for.
+        EXPECT_TRUE(waitUntil([&] {
+            return IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_NEW_NAME)) &&
+                   !IsWindowEnabled(GetDlgItem(to, IDC_IMPORT_GROUPS));
+        }));
         SetDlgItemTextA(to, IDC_IMPORT_NEW_NAME, newGroup);
     } else {
         pick(to, IDC_IMPORT_GROUPS, group, true);
