@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,22 @@ protected:
         return c;
     }
 
+    // What the screen shows in a rectangle of screen coordinates, row by row.
+    static std::vector<COLORREF> shot(const RECT& r) {
+        HDC screen = GetDC(nullptr);
+        std::vector<COLORREF> pixels;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                pixels.push_back(GetPixel(screen, x, y));
+        ReleaseDC(nullptr, screen);
+        return pixels;
+    }
+    static std::vector<COLORREF> shotOf(HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        return shot(r);
+    }
+
     // A click of the left button at a point of the card, optionally dragged by
     // (dx, dy) before the button comes up.
     void click(POINT at, int dx = 0, int dy = 0) {
@@ -265,6 +282,64 @@ TEST_F(Display, DraggingPushesBackAndThePlacementIsStored) {
     EXPECT_EQ(profile("displayx"), moved.left);
     EXPECT_EQ(profile("displayy"), moved.top);
     EXPECT_EQ(profile("DisplayMaximized"), 0);
+}
+
+TEST_F(Display, ExitingBeforeAnySelectionKeepsTheStoredPlacement) {
+    // The card takes these at the first selection; without one nothing changes them.
+    setProfile("DisplayMaximized", 1);
+    setProfile("Displayx", 300);
+    setProfile("Displayy", 120);
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Ann"}}})), nullptr);
+    User::press(window, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
+    EXPECT_EQ(profile("DisplayMaximized"), 1);
+    EXPECT_EQ(profile("displayx"), 300);
+    EXPECT_EQ(profile("displayy"), 120);
+}
+
+// Maximizing the main window draws the card and the arrow buttons under the name
+// list anew: nothing of their pictures from before is left on the screen.
+TEST_F(Display, MaximizingTheWindowLeavesNoOldPaint) {
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Ann"}, {Field::LastName, "Smith"}}})), nullptr);
+    select(0, "Ann Smith");
+    const int buttons[] = {IDC_BACK, IDC_NEXT};
+    std::vector<COLORREF> faces[2];
+    for (int i : {0, 1}) {
+        // Painted: the arrow on the face.
+        EXPECT_TRUE(waitUntil([&] {
+            faces[i] = shotOf(GetDlgItem(window, buttons[i]));
+            return std::count(faces[i].begin(), faces[i].end(), faces[i].front()) <
+                   static_cast<std::ptrdiff_t>(faces[i].size());
+        }));
+    }
+    RECT close = layout(true).close;  // the close mark at the card's first width
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    // Maximized, and the card fitted to the larger window.
+    ASSERT_TRUE(waitUntil([&] {
+        RECT main{};
+        GetClientRect(window, &main);
+        return IsZoomed(window) && cardRect().right == main.right - 3;
+    }));
+    RECT client{};
+    GetClientRect(card, &client);
+    CardInput in;
+    in.width = client.right;
+    in.height = client.bottom;
+    in.maximized = true;
+    CardOutput fresh = library.draw(in);
+    std::vector<COLORREF> want;
+    for (int y = close.top; y < close.bottom; ++y)
+        for (int x = close.left; x < close.right; ++x)
+            want.push_back(fresh.pixel(x, y));
+    MapWindowPoints(card, nullptr, reinterpret_cast<POINT*>(&close), 2);
+    EXPECT_TRUE(waitUntil([&] { return shot(close) == want; }))
+        << "the card's old close mark is still on the screen";
+    for (int i : {0, 1})
+        EXPECT_TRUE(waitUntil([&] { return shotOf(GetDlgItem(window, buttons[i])) == faces[i]; }))
+            << "arrow button " << i << " not drawn at its new place";
+    User::press(window, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
 }
 
 TEST_F(Display, MenuAboutBoxAndCommands) {
