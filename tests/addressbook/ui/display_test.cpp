@@ -152,8 +152,10 @@ protected:
         return c;
     }
 
-    // What the screen shows in a rectangle of screen coordinates, row by row.
-    static std::vector<COLORREF> shot(const RECT& r) {
+    // What the screen shows of a control, row by row.
+    static std::vector<COLORREF> shotOf(HWND control) {
+        RECT r{};
+        GetWindowRect(control, &r);
         HDC screen = GetDC(nullptr);
         std::vector<COLORREF> pixels;
         for (int y = r.top; y < r.bottom; ++y)
@@ -161,11 +163,6 @@ protected:
                 pixels.push_back(GetPixel(screen, x, y));
         ReleaseDC(nullptr, screen);
         return pixels;
-    }
-    static std::vector<COLORREF> shotOf(HWND control) {
-        RECT r{};
-        GetWindowRect(control, &r);
-        return shot(r);
     }
 
     // A click of the left button at a point of the card, optionally dragged by
@@ -178,16 +175,18 @@ protected:
         PostMessageA(card, WM_LBUTTONUP, 0, MAKELPARAM(at.x + dx, at.y + dy));
     }
 
-    // Where the library puts its marks on a card of the card's present size.
-    DisplayResult layout(bool maximized) {
+    // A card of the card's present size for the library.
+    CardInput layoutInput(bool maximized) const {
         RECT client{};
         GetClientRect(card, &client);
         CardInput in;
         in.width = client.right;
         in.height = client.bottom;
         in.maximized = maximized;
-        return library.draw(in).result;
+        return in;
     }
+    // Where the library puts its marks on a card of the card's present size.
+    DisplayResult layout(bool maximized) { return library.draw(layoutInput(maximized)).result; }
 
     bool waitForRect(const RECT& want) {
         return waitUntil([&] { return EqualRect(&want, &static_cast<const RECT&>(cardRect())); });
@@ -314,39 +313,34 @@ TEST_F(Display, MaximizingTheWindowLeavesNoOldPaint) {
     const int buttons[] = {IDC_BACK, IDC_NEXT};
     std::vector<COLORREF> faces[2];
     for (int i : {0, 1}) {
-        // Painted: the arrow on the face.
+        // Painted and on the screen: the arrow on the face, the same in two looks.
         EXPECT_TRUE(waitUntil([&] {
+            std::vector<COLORREF> last = faces[i];
             faces[i] = shotOf(GetDlgItem(window, buttons[i]));
-            return std::count(faces[i].begin(), faces[i].end(), faces[i].front()) <
-                   static_cast<std::ptrdiff_t>(faces[i].size());
+            return faces[i] == last &&
+                   std::count(faces[i].begin(), faces[i].end(), faces[i].front()) <
+                       static_cast<std::ptrdiff_t>(faces[i].size());
         }));
     }
-    RECT close = layout(true).close;  // the close mark at the card's first width
+    const POINT close = centre(layout(true).close);  // the mark at the card's first width
 
     PostMessageA(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    // Maximized, and the card fitted to the larger window.
-    ASSERT_TRUE(waitUntil([&] {
+    // Maximized with the card fitted to it, and drawn anew: where the close mark was
+    // the card shows what it draws there at its new width, and the arrow buttons
+    // look as before at their new place.
+    std::string wrong;
+    EXPECT_TRUE(waitUntil([&] {
         RECT main{};
         GetClientRect(window, &main);
-        return IsZoomed(window) && cardRect().right == main.right - 3;
-    }));
-    RECT client{};
-    GetClientRect(card, &client);
-    CardInput in;
-    in.width = client.right;
-    in.height = client.bottom;
-    in.maximized = true;
-    CardOutput fresh = library.draw(in);
-    std::vector<COLORREF> want;
-    for (int y = close.top; y < close.bottom; ++y)
-        for (int x = close.left; x < close.right; ++x)
-            want.push_back(fresh.pixel(x, y));
-    MapWindowPoints(card, nullptr, reinterpret_cast<POINT*>(&close), 2);
-    EXPECT_TRUE(waitUntil([&] { return shot(close) == want; }))
-        << "the card's old close mark is still on the screen";
-    for (int i : {0, 1})
-        EXPECT_TRUE(waitUntil([&] { return shotOf(GetDlgItem(window, buttons[i])) == faces[i]; }))
-            << "arrow button " << i << " not drawn at its new place";
+        if (!IsZoomed(window) || cardRect().right != main.right - 3)
+            return wrong = "not maximized with the card fitted", false;
+        if (pixel(close) != library.draw(layoutInput(true)).pixel(close.x, close.y))
+            return wrong = "the card's old close mark is still on the screen", false;
+        for (int i : {0, 1})
+            if (shotOf(GetDlgItem(window, buttons[i])) != faces[i])
+                return wrong = "an arrow button is not drawn at its new place", false;
+        return true;
+    })) << wrong;
     User::press(window, IDOK);
     EXPECT_EQ(run.wait(), 0u);
 }
