@@ -19,6 +19,44 @@ HWND dialogTypedInto(const MSG& message) {
     return nullptr;
 }
 
+// A character in upper case, by the thread's code page (CharUpperA takes one
+// character in the low word of its argument).
+char upper(char c) {
+    auto one = static_cast<ULONG_PTR>(static_cast<unsigned char>(c));
+    return static_cast<char>(reinterpret_cast<ULONG_PTR>(CharUpperA(reinterpret_cast<LPSTR>(one))));
+}
+
+// The letter a menu title underlines ("&File": 'F'), in upper case; 0 when none.
+char titleMnemonic(const char* title) {
+    for (const char* c = title; *c; ++c) {
+        if (*c != '&')
+            continue;
+        if (c[1] != '&')
+            return upper(c[1]);
+        ++c;  // "&&" shows one ampersand
+    }
+    return 0;
+}
+
+// Alt and a letter that a title of the dialog's menu bar underlines. It opens that
+// menu, as in any window with a menu bar; the dialog's controls would otherwise
+// take it first when one of them has the same letter (a "&Find" button beside
+// the "&File" menu), and the menu could not be reached from the keyboard.
+bool opensMenuBar(HWND dialog, const MSG& message) {
+    if (message.message != WM_SYSCHAR || !(HIWORD(message.lParam) & KF_ALTDOWN))
+        return false;
+    HMENU bar = GetMenu(dialog);
+    const char letter = upper(static_cast<char>(message.wParam));
+    const int count = bar ? GetMenuItemCount(bar) : 0;
+    for (int i = 0; i < count; ++i) {
+        char title[256] = "";
+        GetMenuStringA(bar, static_cast<UINT>(i), title, sizeof title, MF_BYPOSITION);
+        if (letter && titleMnemonic(title) == letter)
+            return true;
+    }
+    return false;
+}
+
 // Dispatches what is waiting; the WM_QUIT met on the way, if any.
 bool takeWaiting(int& quitCode) {
     MSG message;
@@ -48,7 +86,8 @@ void removeModelessDialog(HWND dialog) {
 void dispatchMessage(MSG& message) {
     // The dialog is looked up first and asked after: IsDialogMessage may close
     // dialogs and so change the list.
-    if (HWND dialog = dialogTypedInto(message); dialog && IsDialogMessageA(dialog, &message))
+    if (HWND dialog = dialogTypedInto(message);
+        dialog && !opensMenuBar(dialog, message) && IsDialogMessageA(dialog, &message))
         return;
     TranslateMessage(&message);
     DispatchMessageA(&message);

@@ -7,7 +7,9 @@
 // made and takes it off when it is destroyed), and each loop, pump and wait below
 // gives a keyboard message for one of them, or for a control inside it, to
 // IsDialogMessage first: Tab, Enter, Escape and the mnemonics reach the dialog
-// the user is typing in, however many are open.
+// the user is typing in, however many are open. Alt and a letter that a title of
+// the dialog's menu bar underlines is the menu's, not a control's: it opens that
+// menu even when a button has the same letter.
 #pragma once
 
 #include <windows.h>

@@ -84,7 +84,9 @@ void MainWindow::onNameSelected() {
 }
 
 void MainWindow::storeDisplayPlacement() {
-    if (!display_.handle())
+    // The card takes its stored placement at the first selection; before that
+    // nothing has moved it, and what is stored stays as it is.
+    if (!display_.handle() || !displayPlacedFromProfile_)
         return;
     POINT at = display_.restoredTopLeft();
     profile_.setInt("displayx", at.x);

@@ -100,7 +100,10 @@ void MainWindow::onSize(UINT sizing, int, int) {
                    height, TRUE);
     }
     display_.refit();
-    InvalidateRect(handle(), nullptr, TRUE);
+    // Everything is drawn again, the controls and the card too: what a moved or
+    // resized child kept of its old picture (the card's marks at its old width,
+    // the arrow buttons' faces) is not what it shows at its new place and size.
+    RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- painting

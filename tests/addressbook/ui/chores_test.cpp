@@ -27,12 +27,17 @@ std::string clipboardText() {
     return out;
 }
 
-// Runs one copy command and waits until the clipboard changes.
+// Runs one copy command and waits until the clipboard changes and the program has
+// let it go (the number changes when the clipboard is emptied, before the text
+// is put there).
 std::string copyWith(HWND window, int command) {
     DWORD before = GetClipboardSequenceNumber();
     Session::command(window, command);
-    waitUntil([&] { return GetClipboardSequenceNumber() != before; });
-    return clipboardText();
+    std::string text = "<unchanged>";
+    waitUntil([&] {
+        return GetClipboardSequenceNumber() != before && (text = clipboardText()) != "<busy>";
+    });
+    return text;
 }
 
 // The three people's book open in the main window (a suite name of this file's own).

@@ -40,6 +40,7 @@ public:
         CreateDirectoryA(folder_.c_str(), nullptr);
         DeleteFileA(windowsDirectoryFile("ctlite.INI").c_str());
         SHDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Contavo Lite");
+        parkPointer();
     }
     ~Session() {
         if (run_.process.hProcess) {

@@ -46,6 +46,32 @@ TEST_F(CtliteThreePeople, ASecondStartActivatesTheFirstAndEnds) {
     exitNormally(window);
 }
 
+namespace {
+
+// Alt and a letter, as the keyboard gives it to the focused control once the key
+// is translated.
+void altAnd(HWND focused, char letter) {
+    PostMessageA(focused, WM_SYSCHAR, static_cast<WPARAM>(letter), MAKELPARAM(1, KF_ALTDOWN));
+}
+
+}  // namespace
+
+TEST_F(CtliteThreePeople, AltOpensTheMenuOfThatLetterBeforeAButtonOfIt) {
+    HWND list = GetDlgItem(window, IDC_NAME_LIST);
+    // A button's letter that no menu title has: the button.
+    altAnd(list, 'a');
+    HWND editor = s.user().waitFor("Edit Dialog");
+    ASSERT_NE(editor, nullptr);
+    User::answer(editor, IDCANCEL);
+    // "&File" beside the "&Find" button: the menu, whose "E&xit" then ends the program.
+    altAnd(list, 'f');
+    HWND menu = waitForPopupMenu();
+    ASSERT_NE(menu, nullptr) << "no menu; the Search dialog is "
+                             << (s.user().waitFor("Search", 0) ? "open" : "not open either");
+    PostMessageA(menu, WM_CHAR, 'x', 0);
+    EXPECT_EQ(s.wait(), 0u);
+}
+
 TEST_F(CtliteThreePeople, EscapeNeverClosesAndTheSessionEndSaves) {
     PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
     Session::command(window, IDCANCEL);

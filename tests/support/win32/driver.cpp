@@ -86,6 +86,14 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     }
 }
 
+void parkPointer() {
+    SetCursorPos(0, 0);
+    waitUntil([] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == 0 && at.y == 0;
+    });
+}
+
 DWORD Started::wait(DWORD milliseconds) {
     if (!process.hProcess)
         return 0xDEAD;

@@ -28,6 +28,12 @@ std::optional<DWORD> dwordValue(HKEY root, const std::string& path, const std::s
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
+// Moves the pointer to the screen's top-left corner, away from the windows a test
+// drives, and waits until it is there. The system sends its own mouse messages
+// for the pointer where it stands (when a window appears or moves under it), and
+// those must not mix with the clicks and moves a test sends.
+void parkPointer();
+
 // A program started and not yet waited for.
 struct Started {
     PROCESS_INFORMATION process{};

@@ -127,15 +127,21 @@ TEST_F(VxsetupLook, APageIsAPanelOnTheDialogFaceWithThePictureAndItsBitmapsBesid
         << std::hex << colourAt(page, 2, 2);
     RECT client, prompt = placeIn(page, kPrompt), next = placeIn(page, IDOK);
     GetClientRect(page, &client);
+    // Each part of the page reaches the screen in its own time: every look waits.
+    auto shows = [&](int x, int y, COLORREF colour) {
+        return waitUntil([&] { return colourAt(page, x, y) == colour; });
+    };
     // The picture fills the strip's top, the welcome page's bitmap its foot; the
     // controls stand beside the strip.
-    EXPECT_EQ(colourAt(page, 2, client.bottom - 3), welcome);
+    EXPECT_TRUE(shows(2, client.bottom - 3, welcome))
+        << std::hex << colourAt(page, 2, client.bottom - 3);
     EXPECT_GT(prompt.left, 60);
     // The face between the controls and in the prompt's empty part: no white band.
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(colourAt(page, prompt.right - 2, prompt.bottom - 2), face);
-    EXPECT_EQ(colourAt(page, next.left + 2, next.top - 3), face);
-    EXPECT_EQ(colourAt(page, client.right - 3, client.bottom - 3), face);
+    for (POINT at : {POINT{prompt.right - 2, prompt.bottom - 2}, POINT{next.left + 2, next.top - 3},
+                     POINT{client.right - 3, client.bottom - 3}})
+        EXPECT_TRUE(shows(at.x, at.y, face))
+            << at.x << "," << at.y << ": " << std::hex << colourAt(page, at.x, at.y);
 }
 
 TEST_F(VxsetupLook, ThePackagesOwnWelcomeTemplateMakesThePage) {
