@@ -635,11 +635,11 @@ bool InstallRun::writeUninstaller() {
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
     std::string path = uninstallerFile();
-    if (host_.files.fileExists(path)) {
-        cancelDeletionAtRestart(path);
+    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
         mergeLog();
         return true;
     }
+    // An update has no log of its own to write; a carried-out one is replaced below.
     if (update)
         return true;
 
@@ -669,10 +669,16 @@ bool InstallRun::writeUninstaller() {
     return true;
 }
 
+bool InstallRun::logCarriedOut(const std::string& path) {
+    return deletionPendingAtRestart(host_.restart, host_.registry, path);
+}
+
 void InstallRun::mergeLog() {
     std::string path = uninstallerFile();
-    // Without an uninstaller there is nothing for its shortcut to point to.
-    if (!host_.files.fileExists(path))
+    // Without an uninstaller there is nothing for its shortcut to point to, and
+    // an uninstaller waiting for the restart to delete itself has done its work:
+    // what its log lists is gone, and would be counted down or deleted twice.
+    if (!host_.files.fileExists(path) || logCarriedOut(path))
         return;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();

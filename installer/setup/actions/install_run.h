@@ -103,6 +103,9 @@ private:
     bool makeUninstallShortcut();
     bool writeUninstaller();
     void cancelDeletionAtRestart(const std::string& path);
+    // The uninstaller has run (it waits for the restart to delete itself): its
+    // log is never merged into.
+    bool logCarriedOut(const std::string& path);
 
     void status(const std::string& text);
     std::string text(LanguageEntry k) const;

@@ -9,6 +9,7 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/plugin_recorder.h"
 #include "installer/setup/actions/stage_file_operation.h"
+#include "installer/uninstall/uninstall_run.h"
 #include "tests/installer/setup/actions/install_machine.h"
 #include "tests/installer/support/failing_tables.h"
 
@@ -468,7 +469,7 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     older.registryWritten = true;
     s.host.addFile(kUninstaller,
                    withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw()));
-    s.host.setPendingRenames({"\\??\\" + kUninstaller, "", "a", "b"});
+    s.host.setPendingRenames({"a", "b"});
     s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
     s.addFile("C:\\App\\second.txt");
     ASSERT_TRUE(s.run().completed);
@@ -485,6 +486,38 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     ASSERT_TRUE(alone.run().completed);
     EXPECT_FALSE(alone.host.hasFile(kUninstaller));
     EXPECT_TRUE(alone.host.shortcuts.empty());
+}
+
+// The uninstaller run from its shortcut deletes itself only at the next restart.
+// A reinstall before then writes a new log in place of the one carried out, so
+// that the next removal counts a shared file down once: here another program's
+// use keeps it.
+TEST(InstallRun, AReinstallBeforeTheRestartNeverMergesIntoTheLogCarriedOut) {
+    const std::string dll = "C:\\WINDOWS\\SYSTEM\\common.dll";
+    Installation m(kOptionCreateUninstaller);
+    m.host.addFile(dll, "another program's");
+    m.host.setSharedCount(dll, 1);
+    auto removeFromItsShortcut = [&m](const char* options) {
+        m.host.ownPath = kUninstaller;
+        m.host.ownFile = m.host.file(kUninstaller).content;
+        m.host.mutexes.clear();
+        return runUninstall(m.host.uninstall, parseCommandLine(options));
+    };
+    ASSERT_TRUE(m.run().completed);
+    ASSERT_EQ(removeFromItsShortcut("/SILENT"), 1);
+    ASSERT_TRUE(m.host.hasFile(kUninstaller));
+    ASSERT_EQ(m.host.sharedCount(dll), 1u);
+
+    m.log = LogContext();
+    m.log.extractedUninstaller = kExtracted;
+    m.host.addFile(kExtracted, "MZ uninstaller");
+    ASSERT_TRUE(m.run().completed);
+    EXPECT_EQ(m.installedLog().shared, std::vector<std::string>{dll});
+    EXPECT_EQ(m.host.pendingRenames().value_or(std::vector<std::string>()),
+              std::vector<std::string>{});
+    ASSERT_EQ(removeFromItsShortcut("/SILENT /NOREMOVE"), 1);
+    EXPECT_EQ(m.host.sharedCount(dll), 1u);
+    EXPECT_TRUE(m.host.hasFile(dll));
 }
 
 TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
