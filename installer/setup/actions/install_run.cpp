@@ -466,7 +466,8 @@ bool InstallRun::writeRegistry() {
         keysTotal_ += countKeys(root);
     for (int r = 0; r < kRootCount; ++r) {
         auto root = static_cast<RegistryRoot>(r);
-        writeRegistryKey(items[r], host_.registry.rootKey(root), log_.registry().root(root));
+        writeRegistryKey(items[r], host_.registry.rootKey(root), log_.registry().root(root),
+                         {root, ""});
     }
     if (registryFailures_ > 0) {
         host_.view.showMessage(text(LanguageEntry::RegistryFailed), MessageIcon::Error);
@@ -476,13 +477,16 @@ bool InstallRun::writeRegistry() {
 }
 
 void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
-                                  RegistryKeyNode& logged) {
+                                  RegistryKeyNode& logged, const KeyPlace& place) {
     for (const RegistryItemValue& value : item.values) {
         if (!expander_.holds(value.condition))
             continue;
         std::string name = expander_.expand(value.name);
         std::optional<RegistryData> data =
             convertRegistryData(value.type, expander_.expand(value.data));
+        // A value that was there goes back if the installation is undone.
+        if (std::optional<RegistryValue> old = host_.registry.value(key, name))
+            originals_.keepValue({place.root, place.path, name, std::move(*old)});
         bool ok = data && host_.registry.setValue(key, name, data->type, data->bytes);
         logged.addValue(name, ok ? kValueWritten : kValueKept);
         if (!ok)
@@ -493,8 +497,10 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
         std::vector<KeyHandle> opened;
         RegistryKeyNode* node = &logged;
         KeyHandle current = key;
+        KeyPlace below = place;
         bool ok = true;
         for (const std::string& part : pathComponents(expander_.expand(subkey.name))) {
+            below.path += (below.path.empty() ? "" : "\\") + part;
             KeyHandle next = 0;
             KeyCreate made = createWithFallback(host_, current, part, next);
             if (made != KeyCreate::Created && made != KeyCreate::Opened) {
@@ -506,7 +512,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
             current = next;
         }
         if (ok)
-            writeRegistryKey(subkey, current, *node);
+            writeRegistryKey(subkey, current, *node, below);
         else
             ++registryFailures_;
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)

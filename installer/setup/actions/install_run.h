@@ -96,7 +96,13 @@ private:
     bool decodeMp3Files();
     bool convertJpegFiles();
     bool writeRegistry();
-    void writeRegistryKey(const RegistryItemKey& item, KeyHandle key, RegistryKeyNode& logged);
+    // Where a key lies: its root and its path below it.
+    struct KeyPlace {
+        RegistryRoot root;
+        std::string path;
+    };
+    void writeRegistryKey(const RegistryItemKey& item, KeyHandle key, RegistryKeyNode& logged,
+                          const KeyPlace& place);
     void writeIniEntries();
     void editTextFiles();
     void makeShortcuts(InstallResult& result);

@@ -54,3 +54,17 @@ TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
     // The originals still come back.
     EXPECT_EQ(m.host.file("C:\\App\\settings.ini").content, "the user's settings");
 }
+
+// An update writes over the installed product's values (its version, its paths):
+// undone, it leaves them as the product had them, so the product still works.
+TEST(Rollback, ValuesWrittenOverGetTheirOldDataBack) {
+    for (std::uint32_t options : {kOptionCreateUninstaller | kOptionUpdate, std::uint32_t{0}}) {
+        Installation m(options);
+        m.host.registry.key(RegistryRoot::CurrentUser, "Software\\Vortix\\Contavo")
+            .values["PATH"] = {RegistryValueType::String, std::string("C:\\Old") + '\0'};
+        std::string before = machineState(m.host);
+        ASSERT_TRUE(m.run().completed);  // a later stage gives up
+        m.rollBack();
+        EXPECT_EQ(machineState(m.host), before);
+    }
+}
