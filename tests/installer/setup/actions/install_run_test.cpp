@@ -712,6 +712,28 @@ TEST(InstallRun, SharedFileAlreadyThereWithoutACountCountsAsOneUserAlready) {
     EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\new.dll"), 1u);
 }
 
+// Removed again, a file that was there without a count is left as it was found:
+// in place and without a count, unless another installation has counted it since.
+TEST(InstallRun, SharedFileThatHadNoCountHasNoneAfterTheRemoval) {
+    const std::string theirs = "C:\\WINDOWS\\SYSTEM\\theirs.dll";
+    for (bool countedSince : {false, true}) {
+        SCOPED_TRACE(countedSince);
+        Machine m;
+        m.addFile(theirs, kFileShared);
+        m.host.addFile(theirs, "another program's");
+        ASSERT_TRUE(m.run().completed);
+        ASSERT_EQ(m.host.sharedCount(theirs), 2u);
+        if (countedSince)
+            m.host.setSharedCount(theirs, 3);
+        m.host.ownPath = kUninstaller;
+        m.host.ownFile = m.host.file(kUninstaller).content;
+        ASSERT_EQ(runUninstall(m.host.uninstall, parseCommandLine("/SILENT /NOREMOVE")), 1);
+        EXPECT_TRUE(m.host.hasFile(theirs));
+        EXPECT_EQ(m.host.sharedCount(theirs),
+                  countedSince ? std::optional<std::uint32_t>(2) : std::nullopt);
+    }
+}
+
 TEST(InstallRun, BackupCopiesOfTheSameNameEachKeepTheirOwnAndTheTimeTheFileHas) {
     Machine m;
     m.script.settings.options |= kOptionBackup;
