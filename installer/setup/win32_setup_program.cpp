@@ -179,7 +179,8 @@ bool SetupProgram::readPackage() {
     std::unique_ptr<platform::File> own =
         platform::systemFileSystem().open(ownPath_, platform::OpenMode::Read);
     volumes_ = std::make_unique<SetupVolumes>(
-        ownDirectory_, messages_, silent_, [this] { return window_.handle(); },
+        ownDirectory_, temporaryDirectory(facts_.folder(SystemFolder::Temp)), messages_, silent_,
+        [this] { return window_.handle(); },
         [this] { return pieces_ ? &pieces_->language().lines : nullptr; });
     stream_ = std::make_unique<PackageStream>(std::move(own), volumes_->opener());
     package_ = openPackage(*stream_);
