@@ -514,7 +514,7 @@ bool SetupProgram::install() {
         rollBack();
         return false;
     }
-    run_->mergeLog();
+    run_->complete();
     // The files waiting for the next restart are handed to the system now, or the
     // temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);

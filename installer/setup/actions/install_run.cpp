@@ -640,14 +640,16 @@ bool InstallRun::writeUninstaller() {
     const bool update = settings.options & kOptionUpdate;
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
+    // An update has no log of its own: its records go into the product's when it
+    // completes.
+    if (update)
+        return true;
     std::string path = uninstallerFile();
+    // A log carried out already is replaced below.
     if (host_.files.fileExists(path) && !logCarriedOut(path)) {
         mergeLog();
         return true;
     }
-    // An update has no log of its own to write; a carried-out one is replaced below.
-    if (update)
-        return true;
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
@@ -679,7 +681,14 @@ bool InstallRun::logCarriedOut(const std::string& path) {
     return deletionPendingAtRestart(host_.restart, host_.registry, path);
 }
 
+void InstallRun::complete() {
+    completed_ = true;
+    mergeLog();
+}
+
 void InstallRun::mergeLog() {
+    if ((package_.script.settings.options & kOptionUpdate) && !completed_)
+        return;
     std::string path = uninstallerFile();
     // Without an uninstaller there is nothing for its shortcut to point to, and
     // an uninstaller waiting for the restart to delete itself has done its work:

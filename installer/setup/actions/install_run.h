@@ -76,8 +76,12 @@ public:
 
     // After each plug-in stage that follows the installation: the uninstall
     // shortcut if it is still to be made, then the records gathered since the
-    // last write merged into the installed uninstaller's log.
+    // last write merged into the installed uninstaller's log. An update keeps its
+    // records until it completes, so that an abort still undoes all of it.
     void mergeLog();
+    // The installation completed, its last stage too: the last merge (an
+    // update's only one).
+    void complete();
 
     // The installed uninstaller's path.
     std::string uninstallerFile() const;
@@ -138,6 +142,7 @@ private:
     std::uint64_t bytesTotal_ = 0, bytesDone_ = 0;
     int registryFailures_ = 0;
     bool uninstallShortcutDone_ = false;
+    bool completed_ = false;
 };
 
 // Withdraws a deletion at the next restart that was asked for the path.

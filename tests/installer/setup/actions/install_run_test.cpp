@@ -472,7 +472,13 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     s.host.setPendingRenames({"a", "b"});
     s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
     s.addFile("C:\\App\\second.txt");
-    ASSERT_TRUE(s.run().completed);
+    InstallRun update(s.host.install, s.expander, s.log, {s.script, s.files, s.texts}, s.choices,
+                      s.originals);
+    ASSERT_TRUE(update.run().completed);
+    // Until the update completes, its records stay for its own rollback.
+    update.mergeLog();
+    EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\first.txt"});
+    update.complete();
     EXPECT_EQ(s.installedLog().files,
               (std::vector<std::string>{"C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk",
                                         "C:\\App\\second.txt", "C:\\App\\first.txt"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/common/uninstall_log.h"
 #include "tests/installer/setup/actions/install_machine.h"
 #include "tests/installer/support/machine_state.h"
 
@@ -67,4 +68,22 @@ TEST(Rollback, ValuesWrittenOverGetTheirOldDataBack) {
         m.rollBack();
         EXPECT_EQ(machineState(m.host), before);
     }
+}
+
+// An update given up after its files (a later stage aborts) has kept its records
+// out of the product's log: all of it is undone, and the log is as it was.
+TEST(Rollback, AnUpdateGivenUpAfterItsFilesLeavesTheProductsLogAsItWas) {
+    Installation m(kOptionCreateUninstaller | kOptionUpdate);
+    LogContext product;
+    product.recordFile("C:\\App\\settings.ini");
+    product.registryWritten = true;
+    m.host.addFile(kUninstaller,
+                   withLog("MZ", product.buildText("Contavo Lite", ""), clockKeyDraw()));
+    std::string before = machineState(m.host);
+    InstallRun update(m.host.install, m.expander, m.log, {m.script, m.files, m.texts}, m.choices,
+                      m.originals);
+    ASSERT_TRUE(update.run().completed);
+    update.mergeLog();  // after a stage of the plug-in, which then aborts
+    m.rollBack();
+    EXPECT_EQ(machineState(m.host), before);
 }
