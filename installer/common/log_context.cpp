@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "installer/common/shared_counts.h"
 #include "installer/common/uninstall_log_format.h"
 
 namespace vortix {
@@ -81,8 +82,11 @@ void LogContext::foldRecordsInto(RegistryLogTree& tree) {
         tree.addRecordedKey(key);
     for (const std::string& value : values_)
         tree.addRecordedValue(value);
+    for (const std::string& path : countsMade_)
+        sharedCountsNode(tree, kKeyExisted).addValue(path, kValueWritten);
     keys_.clear();
     values_.clear();
+    countsMade_.clear();
 }
 
 std::string LogContext::buildText(std::string_view productName,
@@ -110,7 +114,7 @@ std::string LogContext::buildText(std::string_view productName,
     // Before the registry phase the package's own items were never written.
     if (!registryWritten)
         registry_ = RegistryLogTree();
-    if (registryWritten || !keys_.empty() || !values_.empty()) {
+    if (registryWritten || !keys_.empty() || !values_.empty() || !countsMade_.empty()) {
         foldRecordsInto(registry_);
         registry_.encode(text);
     }

@@ -32,6 +32,10 @@ public:
     void recordFile(std::string_view path) { files_.emplace_back(path); }
     void recordDirectory(std::string_view path) { directories_.emplace_back(path); }
     void recordShared(std::string_view path) { shared_.emplace_back(path); }
+    // The installation gave a shared file that was there without a use count a
+    // count of its own: logged as a value it wrote, so that the removal, once the
+    // count is back to the one user that was there, leaves no count behind.
+    void recordCountMade(std::string_view path) { countsMade_.emplace_back(path); }
     void recordBackup(std::string_view line);
     // The plug-in recording calls: the root's handle value and the key path.
     void recordKey(std::int32_t rootHandle, std::string_view keyPath);
@@ -63,11 +67,11 @@ public:
 
 private:
     bool hasRegistryRecords() const {
-        return !registry_.empty() || !keys_.empty() || !values_.empty();
+        return !registry_.empty() || !keys_.empty() || !values_.empty() || !countsMade_.empty();
     }
     void foldRecordsInto(RegistryLogTree& tree);
 
-    std::vector<std::string> files_, directories_, shared_, keys_, values_;
+    std::vector<std::string> files_, directories_, shared_, keys_, values_, countsMade_;
     std::string backups_;
     RegistryLogTree registry_;
 };

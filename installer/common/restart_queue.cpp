@@ -43,6 +43,15 @@ void setPendingFileRenames(Registry& registry, const std::vector<std::string>& s
     registry.setValue(key.get(), kPendingRenamesValue, RegistryValueType::MultiString, data);
 }
 
+bool deletionPendingAtRestart(RestartSystem& system, Registry& registry, const std::string& path) {
+    if (system.isNtFamily()) {
+        std::optional<std::vector<std::string>> pairs = pendingFileRenames(registry);
+        return pairs && withoutPendingDeletion(*pairs, path);
+    }
+    std::optional<std::string> ini = system.readWininit();
+    return ini && withoutWininitDeletion(*ini, system.shortPath(path));
+}
+
 void cancelDeletionAtRestart(RestartSystem& system, Registry& registry, const std::string& path) {
     if (system.isNtFamily()) {
         std::optional<std::vector<std::string>> pairs = pendingFileRenames(registry);

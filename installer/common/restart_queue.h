@@ -38,6 +38,9 @@ std::optional<std::vector<std::string>> pendingFileRenames(Registry& registry);
 // Writes the pairs back; deletes the value when there are none.
 void setPendingFileRenames(Registry& registry, const std::vector<std::string>& strings);
 
+// Whether a deletion of the path waits for the next restart.
+bool deletionPendingAtRestart(RestartSystem& system, Registry& registry, const std::string& path);
+
 // Withdraws a deletion at the next restart that was asked for the path.
 void cancelDeletionAtRestart(RestartSystem& system, Registry& registry, const std::string& path);
 

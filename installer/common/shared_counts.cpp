@@ -1,6 +1,35 @@
 #include "installer/common/shared_counts.h"
 
+#include "installer/common/text_fold.h"
+
 namespace vortix {
+namespace {
+
+constexpr std::string_view kSharedDllsPath[] = {"Software", "Microsoft", "Windows",
+                                                "CurrentVersion", "SharedDLLs"};
+
+}  // namespace
+
+RegistryKeyNode& sharedCountsNode(RegistryLogTree& tree, std::uint32_t flag) {
+    RegistryKeyNode* node = &tree.root(RegistryRoot::LocalMachine);
+    for (std::string_view part : kSharedDllsPath)
+        node = &node->subkey(part, flag);
+    return *node;
+}
+
+RegistryKeyNode* findSharedCountsNode(RegistryLogTree& tree) {
+    RegistryKeyNode* node = &tree.root(RegistryRoot::LocalMachine);
+    for (std::string_view part : kSharedDllsPath) {
+        RegistryKeyNode* next = nullptr;
+        for (RegistryKeyNode& subkey : node->subkeys)
+            if (equalsIgnoringCase(subkey.name, part))
+                next = &subkey;
+        if (!next)
+            return nullptr;
+        node = next;
+    }
+    return node;
+}
 
 bool SharedCounts::open(SharedCountsOpen how) {
     close();

@@ -15,6 +15,12 @@ namespace vortix {
 inline constexpr const char* kSharedDllsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
+// The SharedDLLs key in a logged registry tree (under HKEY_LOCAL_MACHINE), made
+// with `flag` where missing; where the counts the installation made are logged.
+RegistryKeyNode& sharedCountsNode(RegistryLogTree& tree, std::uint32_t flag);
+// The same, without making anything; null when the tree has none.
+RegistryKeyNode* findSharedCountsNode(RegistryLogTree& tree);
+
 // The setup program makes the key when it is missing; the uninstaller only opens it.
 enum class SharedCountsOpen { CreateWhenMissing, ExistingOnly };
 

@@ -14,6 +14,7 @@
 #include "installer/setup/actions/win32_rollback_services.h"
 #include "installer/setup/actions/windows_path.h"
 #include "installer/setup/addons/win32_plugin_guard.h"
+#include "installer/setup/previous_installation.h"
 #include "installer/setup/resource.h"
 #include "installer/setup/script_expansion.h"
 #include "installer/setup/setup_rules.h"
@@ -58,6 +59,55 @@ std::string windowsDirectory() {
 
 // The modeless "initialising" box shown while the package's pieces are loaded.
 class InitialisingBox : public fw::DialogImpl<InitialisingBox> {};
+
+// The machine as the checks before the wizard see it.
+class Win32PreviousInstallHost final : public PreviousInstallHost {
+public:
+    explicit Win32PreviousInstallHost(SetupMessages& messages) : messages_(messages) {}
+
+    Registry& registry() override { return registry_; }
+    bool fileExists(const std::string& path) override {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    void deleteFile(const std::string& path) override {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    UninstallerRun runUninstaller(const std::string& path, const std::string& options,
+                                  std::uint32_t& exitCode) override {
+        std::string commandLine = "\"" + path + "\" " + options;
+        std::string directory = directoryOf(path);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                            CREATE_DEFAULT_ERROR_MODE, nullptr,
+                            directory.empty() ? nullptr : directory.c_str(), &startup, &process))
+            return UninstallerRun::CannotStart;
+        CloseHandle(process.hThread);
+        fw::waitDispatching(process.hProcess);
+        // The program was asked to end while it waited.
+        bool quit = !fw::pumpWaitingMessages();
+        Sleep(50);
+        DWORD code = 1;
+        if (!GetExitCodeProcess(process.hProcess, &code))
+            code = 1;
+        CloseHandle(process.hProcess);
+        exitCode = code;
+        return quit ? UninstallerRun::Quit : UninstallerRun::Exited;
+    }
+    int ask(std::string_view text, Buttons buttons, bool noByDefault) override {
+        return messages_.show(text, buttons, MB_ICONQUESTION, noByDefault ? MB_DEFBUTTON2 : 0);
+    }
+    void tell(std::string_view text) override {
+        messages_.show(text, Buttons::Ok, MB_ICONEXCLAMATION);
+    }
+
+private:
+    SetupMessages& messages_;
+    Win32Registry registry_;
+};
 
 }  // namespace
 
@@ -106,6 +156,8 @@ int SetupProgram::runToTheEnd() {
     }
     if (!claimSingleInstance())
         return 0;
+    if (!machineAllowsTheRun())
+        return 0;
     int code = initialise();
     if (code < 0) {
         messages_.error(formatText(kInitialisationFailedText, {std::to_string(code)}));
@@ -127,7 +179,8 @@ bool SetupProgram::readPackage() {
     std::unique_ptr<platform::File> own =
         platform::systemFileSystem().open(ownPath_, platform::OpenMode::Read);
     volumes_ = std::make_unique<SetupVolumes>(
-        ownDirectory_, messages_, silent_, [this] { return window_.handle(); },
+        ownDirectory_, temporaryDirectory(facts_.folder(SystemFolder::Temp)), messages_, silent_,
+        [this] { return window_.handle(); },
         [this] { return pieces_ ? &pieces_->language().lines : nullptr; });
     stream_ = std::make_unique<PackageStream>(std::move(own), volumes_->opener());
     package_ = openPackage(*stream_);
@@ -165,6 +218,33 @@ bool SetupProgram::readPackage() {
         requirements_ = std::move(*requirements);
     }
     return readFileRecords();
+}
+
+bool SetupProgram::machineAllowsTheRun() {
+    const PackageSettings& settings = package_.script.settings;
+    Win32PreviousInstallHost machine(messages_);
+    if (variables_.ntFamily()) {
+        RegistryRights rights = checkRegistryRights(
+            machine.registry(), package_.script.registry,
+            [this](const std::string& text) { return variables_.expandAll(text); });
+        if (rights.verdict == RegistryRights::Refused)
+            messages_.error(formatText(kRegistryRightsText, {rights.key}));
+        if (rights.verdict != RegistryRights::Granted)
+            return false;
+    }
+    if (settings.options & kOptionUpdate) {
+        UpdateDecision update = decideUpdate(settings, machine.registry());
+        if (!update.goAhead) {
+            messages_.show(update.message, Buttons::Ok, update.stopIcon ? MB_ICONSTOP : 0);
+            return false;
+        }
+    } else if (checkPreviousInstallation(machine, settings,
+                                         uninstallerPath(windowsDirectory(), settings.productName),
+                                         silent_) == StartVerdict::End) {
+        return false;
+    }
+    return !(settings.options & kOptionConfirm) ||
+           messages_.show(confirmationText(settings), Buttons::YesNo, 0) == kAnswerYes;
 }
 
 bool SetupProgram::readFileRecords() {
@@ -434,7 +514,7 @@ bool SetupProgram::install() {
         rollBack();
         return false;
     }
-    run_->mergeLog();
+    run_->complete();
     // The files waiting for the next restart are handed to the system now, or the
     // temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);

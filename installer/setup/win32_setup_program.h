@@ -50,6 +50,9 @@ private:
     bool readPackage();
     // False when another copy is running (it was brought to the front).
     bool claimSingleInstance();
+    // The checks before the wizard: the registry rights (NT family), the update or
+    // the previous installation, and the confirmation. False: the run ends.
+    bool machineAllowsTheRun();
     // The destination, the package's pieces, the main window, the music and the
     // plug-in's first calls: 0 or a failure code.
     int initialise();

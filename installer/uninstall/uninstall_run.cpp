@@ -187,6 +187,16 @@ private:
         return true;
     }
 
+    // The logged record of a count the installation made for `path`; null when none.
+    RegistryValueRecord* countMade(const std::string& path) {
+        RegistryKeyNode* node = log_.hasRegistry ? findSharedCountsNode(log_.registry) : nullptr;
+        if (node)
+            for (RegistryValueRecord& value : node->values)
+                if (value.flag == kValueWritten && equalsIgnoringCase(value.name, path))
+                    return &value;
+        return nullptr;
+    }
+
     void removeSharedFiles() {
         phase(Phase::SharedFiles);
         SharedCounts counts(host_.registry);
@@ -195,6 +205,15 @@ private:
         bool yesToAll = options_.silent, noToAll = false;
         for (const std::string& path : log_.shared) {
             std::uint32_t count = counts.count(path).value_or(0);
+            // A count the installation made for a file that was there without one:
+            // back at its one user, the file is left as it was found, with no count.
+            if (RegistryValueRecord* made = countMade(path)) {
+                made->flag = kValueKept;  // seen to here, not by the registry phase
+                if (count == 2) {
+                    counts.remove(path);
+                    continue;
+                }
+            }
             if (count >= 2) {
                 counts.set(path, count - 1);
                 continue;

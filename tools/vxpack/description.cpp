@@ -761,6 +761,14 @@ void readSettings(Reader& reader, Table& t, PackageContents& out) {
         }
         s.toVersion = u.text("to");
         u.finish();
+        // Setup looks for the installed product (and its version) at the marker.
+        if (s.marker.keyPath.empty())
+            reader.refuse(*update,
+                          "an update needs [package.marker] to find the installed product");
+        if (!s.fromVersion.empty() && s.marker.valueName.empty())
+            reader.refuse(*update,
+                          "\"from\" needs the [package.marker] value that holds the installed "
+                          "version");
     }
 
     std::size_t afterCount = 0;

@@ -466,7 +466,8 @@ bool InstallRun::writeRegistry() {
         keysTotal_ += countKeys(root);
     for (int r = 0; r < kRootCount; ++r) {
         auto root = static_cast<RegistryRoot>(r);
-        writeRegistryKey(items[r], host_.registry.rootKey(root), log_.registry().root(root));
+        writeRegistryKey(items[r], host_.registry.rootKey(root), log_.registry().root(root),
+                         {root, ""});
     }
     if (registryFailures_ > 0) {
         host_.view.showMessage(text(LanguageEntry::RegistryFailed), MessageIcon::Error);
@@ -476,13 +477,16 @@ bool InstallRun::writeRegistry() {
 }
 
 void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
-                                  RegistryKeyNode& logged) {
+                                  RegistryKeyNode& logged, const KeyPlace& place) {
     for (const RegistryItemValue& value : item.values) {
         if (!expander_.holds(value.condition))
             continue;
         std::string name = expander_.expand(value.name);
         std::optional<RegistryData> data =
             convertRegistryData(value.type, expander_.expand(value.data));
+        // A value that was there goes back if the installation is undone.
+        if (std::optional<RegistryValue> old = host_.registry.value(key, name))
+            originals_.keepValue({place.root, place.path, name, std::move(*old)});
         bool ok = data && host_.registry.setValue(key, name, data->type, data->bytes);
         logged.addValue(name, ok ? kValueWritten : kValueKept);
         if (!ok)
@@ -493,8 +497,10 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
         std::vector<KeyHandle> opened;
         RegistryKeyNode* node = &logged;
         KeyHandle current = key;
+        KeyPlace below = place;
         bool ok = true;
         for (const std::string& part : pathComponents(expander_.expand(subkey.name))) {
+            below.path += (below.path.empty() ? "" : "\\") + part;
             KeyHandle next = 0;
             KeyCreate made = createWithFallback(host_, current, part, next);
             if (made != KeyCreate::Created && made != KeyCreate::Opened) {
@@ -506,7 +512,7 @@ void InstallRun::writeRegistryKey(const RegistryItemKey& item, KeyHandle key,
             current = next;
         }
         if (ok)
-            writeRegistryKey(subkey, current, *node);
+            writeRegistryKey(subkey, current, *node, below);
         else
             ++registryFailures_;
         for (auto it = opened.rbegin(); it != opened.rend(); ++it)
@@ -634,14 +640,16 @@ bool InstallRun::writeUninstaller() {
     const bool update = settings.options & kOptionUpdate;
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
+    // An update has no log of its own: its records go into the product's when it
+    // completes.
+    if (update)
+        return true;
     std::string path = uninstallerFile();
-    if (host_.files.fileExists(path)) {
-        cancelDeletionAtRestart(path);
+    // A log carried out already is replaced below.
+    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
         mergeLog();
         return true;
     }
-    if (update)
-        return true;
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
@@ -669,10 +677,23 @@ bool InstallRun::writeUninstaller() {
     return true;
 }
 
+bool InstallRun::logCarriedOut(const std::string& path) {
+    return deletionPendingAtRestart(host_.restart, host_.registry, path);
+}
+
+void InstallRun::complete() {
+    completed_ = true;
+    mergeLog();
+}
+
 void InstallRun::mergeLog() {
+    if ((package_.script.settings.options & kOptionUpdate) && !completed_)
+        return;
     std::string path = uninstallerFile();
-    // Without an uninstaller there is nothing for its shortcut to point to.
-    if (!host_.files.fileExists(path))
+    // Without an uninstaller there is nothing for its shortcut to point to, and
+    // an uninstaller waiting for the restart to delete itself has done its work:
+    // what its log lists is gone, and would be counted down or deleted twice.
+    if (!host_.files.fileExists(path) || logCarriedOut(path))
         return;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();

@@ -76,8 +76,12 @@ public:
 
     // After each plug-in stage that follows the installation: the uninstall
     // shortcut if it is still to be made, then the records gathered since the
-    // last write merged into the installed uninstaller's log.
+    // last write merged into the installed uninstaller's log. An update keeps its
+    // records until it completes, so that an abort still undoes all of it.
     void mergeLog();
+    // The installation completed, its last stage too: the last merge (an
+    // update's only one).
+    void complete();
 
     // The installed uninstaller's path.
     std::string uninstallerFile() const;
@@ -96,13 +100,22 @@ private:
     bool decodeMp3Files();
     bool convertJpegFiles();
     bool writeRegistry();
-    void writeRegistryKey(const RegistryItemKey& item, KeyHandle key, RegistryKeyNode& logged);
+    // Where a key lies: its root and its path below it.
+    struct KeyPlace {
+        RegistryRoot root;
+        std::string path;
+    };
+    void writeRegistryKey(const RegistryItemKey& item, KeyHandle key, RegistryKeyNode& logged,
+                          const KeyPlace& place);
     void writeIniEntries();
     void editTextFiles();
     void makeShortcuts(InstallResult& result);
     bool makeUninstallShortcut();
     bool writeUninstaller();
     void cancelDeletionAtRestart(const std::string& path);
+    // The uninstaller has run (it waits for the restart to delete itself): its
+    // log is never merged into.
+    bool logCarriedOut(const std::string& path);
 
     void status(const std::string& text);
     std::string text(LanguageEntry k) const;
@@ -129,6 +142,7 @@ private:
     std::uint64_t bytesTotal_ = 0, bytesDone_ = 0;
     int registryFailures_ = 0;
     bool uninstallShortcutDone_ = false;
+    bool completed_ = false;
 };
 
 // Withdraws a deletion at the next restart that was asked for the path.

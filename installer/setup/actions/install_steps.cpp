@@ -60,10 +60,15 @@ bool InstallSteps::countSharedFile(const std::string& path, bool fileIsThere) {
     SharedCounts counts(host_.registry);
     if (!counts.open(SharedCountsOpen::CreateWhenMissing))
         return false;
-    std::uint32_t count = counts.count(path).value_or(fileIsThere ? 1 : 0);
-    counts.set(path, count + 1);
+    std::optional<std::uint32_t> count = counts.count(path);
+    // A file that is there without a count has one user already.
+    bool made = !count && fileIsThere;
+    if (!counts.set(path, count.value_or(fileIsThere ? 1 : 0) + 1))
+        made = false;
     counts.close();
     log_.recordShared(path);
+    if (made)
+        log_.recordCountMade(path);
     return true;
 }
 

@@ -67,6 +67,24 @@ void ReplacedFiles::discard(InstallHost& host) {
         if (isTemporary(original.kind))
             deleteCopy(host, original.copy);
     kept_.clear();
+    values_.clear();
+}
+
+void ReplacedFiles::restoreValues(Registry& registry) {
+    for (auto it = values_.rbegin(); it != values_.rend(); ++it) {
+        std::optional<RegistryValueType> type;
+        switch (it->old.type) {
+            case kRegistryTypeString: type = RegistryValueType::String; break;
+            case kRegistryTypeDword: type = RegistryValueType::Dword; break;
+            case kRegistryTypeMultiString: type = RegistryValueType::MultiString; break;
+            case kRegistryTypeBinary: type = RegistryValueType::Binary; break;
+            default: break;  // a type the table cannot write is left as the undo left it
+        }
+        OpenedKey key(registry, it->root, it->keyPath, KeyAccess::SetValues);
+        if (type && key)
+            registry.setValue(key.get(), it->name, *type, it->old.data);
+    }
+    values_.clear();
 }
 
 }  // namespace vortix

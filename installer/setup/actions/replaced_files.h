@@ -1,7 +1,8 @@
 // Files that were on the machine before the installation and that the run
-// replaced, moved or deleted, each with the place its old content is kept, so that
-// an aborted installation puts every one of them back. The copies kept in the
-// temporary directory go once the installation completes.
+// replaced, moved or deleted, each with the place its old content is kept, and
+// registry values it wrote over with their old data, so that an aborted
+// installation puts every one of them back. The copies kept in the temporary
+// directory go once the installation completes.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,14 @@ enum class KeptAs {
     // A copy of a file that stays in place until the next restart replaces it. The
     // rollback removes the recorded target first, so this one goes back afterwards.
     CopyOfPendingTarget,
+};
+
+// A registry value as it was before the run wrote over it.
+struct KeptValue {
+    RegistryRoot root;
+    std::string keyPath;
+    std::string name;
+    RegistryValue old;
 };
 
 struct KeptOriginal {
@@ -53,10 +62,17 @@ public:
     // moved-aside files stay where they are.
     void discard(InstallHost& host);
 
+    void keepValue(KeptValue value) { values_.push_back(std::move(value)); }
+    // Writes the old data back, the latest first: after the records are undone,
+    // which deleted the values the run wrote.
+    void restoreValues(Registry& registry);
+
     const std::vector<KeptOriginal>& kept() const { return kept_; }
+    const std::vector<KeptValue>& keptValues() const { return values_; }
 
 private:
     std::vector<KeptOriginal> kept_;
+    std::vector<KeptValue> values_;
 };
 
 }  // namespace vortix

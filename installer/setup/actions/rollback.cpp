@@ -44,6 +44,9 @@ void Rollback::run(const RollbackFacts& facts, LogContext& log, ReplacedFiles& o
     }
     // A file that waited for the restart stayed in place; the removal just took it.
     originals.restore(host, true, cancelDeletion);
+    // The values the run wrote over were just deleted with the records: their old
+    // data goes back.
+    originals.restoreValues(host.registry);
 }
 
 void Rollback::undoInMemory(const RollbackFacts& facts, LogContext& log) {

@@ -102,16 +102,44 @@ VolumeVerdict VolumeFinder::take(const std::string& folder, int number,
                                                         : VolumeVerdict::OtherBuild;
 }
 
+std::unique_ptr<platform::File> VolumeFinder::kept(const std::string& folder, int number,
+                                                   std::unique_ptr<platform::File> file) {
+    if (!copyPlace_ || !discsSwapIn(driveKind_(folder)))
+        return file;
+    std::optional<std::string> place = copyPlace_();
+    if (!place)
+        return file;
+    std::unique_ptr<platform::File> copy = files_.open(*place, platform::OpenMode::Append);
+    bool copied = copy && file->seek(0);
+    std::vector<char> buffer(64 * 1024);
+    for (std::size_t got = buffer.size(); copied && got == buffer.size();)
+        copied = file->read(buffer.data(), buffer.size(), got) && copy->write(buffer.data(), got);
+    copied = copy && copy->close() && copied;
+    std::unique_ptr<platform::File> reopened =
+        copied ? files_.open(*place, platform::OpenMode::Read) : nullptr;
+    if (!reopened) {
+        file->seek(0);
+        return file;
+    }
+    copies_[number] = *place;
+    return reopened;
+}
+
 std::unique_ptr<platform::File> VolumeFinder::open(int number) {
     if (!asker_)
         return files_.open(joinPath(programFolder_, volumeName(number)), platform::OpenMode::Read);
+    auto copy = copies_.find(number);
+    if (copy != copies_.end())
+        if (std::unique_ptr<platform::File> file =
+                files_.open(copy->second, platform::OpenMode::Read))
+            return file;
     VolumeVerdict before = VolumeVerdict::NotFound;
     std::string startFolder = shown_.value_or(programFolder_);
     for (const std::string& folder : foldersToTry()) {
         std::unique_ptr<platform::File> file;
         VolumeVerdict verdict = take(folder, number, file);
         if (verdict == VolumeVerdict::Accepted)
-            return file;
+            return kept(folder, number, std::move(file));
         // The user hears of the first file that was there but could not be taken.
         if (verdict != VolumeVerdict::NotFound && before == VolumeVerdict::NotFound) {
             before = verdict;
@@ -130,7 +158,7 @@ std::unique_ptr<platform::File> VolumeFinder::open(int number) {
         throw VolumeSearchCancelled();
     shown_ = takenFrom;
     shownOnSwappedDisc_ = discsSwapIn(driveKind_(takenFrom));
-    return taken;
+    return kept(takenFrom, number, std::move(taken));
 }
 
 void VolumeFinder::checkUpFront(int count) {

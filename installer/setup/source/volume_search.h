@@ -3,10 +3,13 @@
 // The folder the user showed is tried first for the volumes after it; a folder on
 // a drive whose discs can be swapped (floppy, CD) is looked at again each time a
 // volume is needed, while volumes on a fixed or network drive are all checked
-// before anything is read.
+// before anything is read. A volume taken from a swapped disc is copied to a file
+// of the program's own, so that it is asked for once: the file records are read
+// through every volume before the installation reads the files' data.
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -84,6 +87,12 @@ public:
     // Without an asker (a silent run) nothing is asked: the volume beside the
     // program is handed over as it is, and the stream refuses it if it must.
     void setAsker(VolumeAsker* asker) { asker_ = asker; }
+    // A new, empty file for the copy of a volume from a swapped disc (the program
+    // deletes it at its end); nothing when none can be made, and the volume is
+    // then read from its disc each time.
+    void setCopyPlace(std::function<std::optional<std::string>()> place) {
+        copyPlace_ = std::move(place);
+    }
 
     // Volume `number`, checked: from the folder the user showed last, else from
     // beside the program, else from wherever the user shows. Throws
@@ -104,6 +113,9 @@ public:
 private:
     VolumeVerdict take(const std::string& folder, int number,
                        std::unique_ptr<platform::File>& file);
+    // The volume taken from `folder`, or its copy when the folder is on a swapped disc.
+    std::unique_ptr<platform::File> kept(const std::string& folder, int number,
+                                         std::unique_ptr<platform::File> file);
 
     platform::FileSystem& files_;
     std::string programFolder_;
@@ -111,6 +123,8 @@ private:
     Check check_;
     VolumeAsker* asker_ = nullptr;
     std::optional<std::string> shown_;  // the folder the user showed last
+    std::function<std::optional<std::string>()> copyPlace_;
+    std::map<int, std::string> copies_;  // volumes from swapped discs, by number
     bool programOnSwappedDisc_;
     bool shownOnSwappedDisc_ = false;
 };

@@ -160,14 +160,18 @@ bool VolumePrompt::ask(int number, const std::string& folder, VolumeVerdict befo
     return dialog.runModal(IDD_VOLUME_PROMPT, owner && IsWindow(owner) ? owner : nullptr) == IDOK;
 }
 
-SetupVolumes::SetupVolumes(std::string programFolder, SetupMessages& messages, bool silent,
-                           std::function<HWND()> owner,
+SetupVolumes::SetupVolumes(std::string programFolder, std::string temporaryDirectory,
+                           SetupMessages& messages, bool silent, std::function<HWND()> owner,
                            std::function<const std::vector<std::string>*()> language)
     : silent_(silent),
       messages_(messages),
       language_(std::move(language)),
+      copies_(std::move(temporaryDirectory),
+              fileSystemCalls(platform::systemFileSystem(), [] { return GetTickCount(); })),
       finder_(platform::systemFileSystem(), std::move(programFolder), driveKindOf),
-      prompt_(messages, std::move(owner), [this] { return promptLines(); }) {}
+      prompt_(messages, std::move(owner), [this] { return promptLines(); }) {
+    finder_.setCopyPlace([this] { return copies_.create(".tmp"); });
+}
 
 VolumeOpener SetupVolumes::opener() {
     return [this](int number) { return finder_.open(number); };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "installer/package/package_reader.h"
+#include "installer/setup/extract/temporary_files.h"
 #include "installer/setup/source/volume_search.h"
 #include "installer/setup/win32_messages.h"
 
@@ -39,8 +40,10 @@ private:
 class SetupVolumes {
 public:
     // `language`: the language set loaded, null or empty while there is none.
-    SetupVolumes(std::string programFolder, SetupMessages& messages, bool silent,
-                 std::function<HWND()> owner,
+    // Volumes from swapped discs are copied to "vxw" files in `temporaryDirectory`,
+    // deleted when this goes.
+    SetupVolumes(std::string programFolder, std::string temporaryDirectory, SetupMessages& messages,
+                 bool silent, std::function<HWND()> owner,
                  std::function<const std::vector<std::string>*()> language);
     SetupVolumes(const SetupVolumes&) = delete;
     SetupVolumes& operator=(const SetupVolumes&) = delete;
@@ -63,6 +66,7 @@ private:
     std::function<const std::vector<std::string>*()> language_;
     // The package's own default set: the prompt's texts before a set is loaded.
     std::vector<std::string> packageLines_;
+    TemporaryFiles copies_;
     VolumeFinder finder_;
     VolumePrompt prompt_;
 };

@@ -332,8 +332,15 @@ TEST_F(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
     EXPECT_EQ(User::text(progress, 1016), "Removing " + i.product() + " from your system...");
     EXPECT_EQ(User::text(progress, 1001),
               "Uninstallation successful. Couldn't remove all elements.");
-    for (int marker = 1010; marker <= 1014; ++marker)
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, marker))) << marker;
+    // Each phase's mark stands beside its label, clear of the first letter.
+    for (int marker = 1010; marker <= 1014; ++marker) {
+        HWND mark = GetDlgItem(progress, marker);
+        EXPECT_TRUE(IsWindowVisible(mark)) << marker;
+        RECT markRect{}, labelRect{};
+        GetWindowRect(mark, &markRect);
+        GetWindowRect(GetWindow(mark, GW_HWNDNEXT), &labelRect);
+        EXPECT_LE(markRect.right, labelRect.left) << marker;
+    }
 
     User::press(progress, 1000);  // Details...
     HWND details = user().waitFor("Details");

@@ -417,6 +417,10 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         {"colour = \"blue\"\n", 10, "unknown key \"colour\" in [[languages]]"},
         {"[colours]\nback = 1\n", 10, "unknown key \"colours\" in the description"},
         {"[package.update]\nfrom = 2.0\n", 11, "expected a string"},
+        {"[package.update]\nto = \"2.0\"\n", 10, "needs [package.marker]"},
+        {"[package.marker]\nroot = \"HKLM\"\nkey = \"k\"\n[package.update]\nfrom = \"1.0\"\n"
+         "to = \"2.0\"\n",
+         13, "\"from\" needs the [package.marker] value"},
         // Integers past 64 bits, which the TOML layer would clamp or wrap.
         {"[[stage_open]]\nstage = 99_999_999_999_999_999_999\npath = \"x\"\n", 11,
          "99_999_999_999_999_999_999 does not fit in 64 bits"},

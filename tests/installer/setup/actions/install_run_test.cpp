@@ -9,6 +9,7 @@
 #include "installer/setup/actions/install_text.h"
 #include "installer/setup/actions/plugin_recorder.h"
 #include "installer/setup/actions/stage_file_operation.h"
+#include "installer/uninstall/uninstall_run.h"
 #include "tests/installer/setup/actions/install_machine.h"
 #include "tests/installer/support/failing_tables.h"
 
@@ -468,10 +469,16 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     older.registryWritten = true;
     s.host.addFile(kUninstaller,
                    withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw()));
-    s.host.setPendingRenames({"\\??\\" + kUninstaller, "", "a", "b"});
+    s.host.setPendingRenames({"a", "b"});
     s.script.settings.options = kOptionUpdate | kOptionUninstallShortcut;
     s.addFile("C:\\App\\second.txt");
-    ASSERT_TRUE(s.run().completed);
+    InstallRun update(s.host.install, s.expander, s.log, {s.script, s.files, s.texts}, s.choices,
+                      s.originals);
+    ASSERT_TRUE(update.run().completed);
+    // Until the update completes, its records stay for its own rollback.
+    update.mergeLog();
+    EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\first.txt"});
+    update.complete();
     EXPECT_EQ(s.installedLog().files,
               (std::vector<std::string>{"C:\\Menu\\Contavo\\Uninstall Contavo Lite.lnk",
                                         "C:\\App\\second.txt", "C:\\App\\first.txt"}));
@@ -485,6 +492,38 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     ASSERT_TRUE(alone.run().completed);
     EXPECT_FALSE(alone.host.hasFile(kUninstaller));
     EXPECT_TRUE(alone.host.shortcuts.empty());
+}
+
+// The uninstaller run from its shortcut deletes itself only at the next restart.
+// A reinstall before then writes a new log in place of the one carried out, so
+// that the next removal counts a shared file down once: here another program's
+// use keeps it.
+TEST(InstallRun, AReinstallBeforeTheRestartNeverMergesIntoTheLogCarriedOut) {
+    const std::string dll = "C:\\WINDOWS\\SYSTEM\\common.dll";
+    Installation m(kOptionCreateUninstaller);
+    m.host.addFile(dll, "another program's");
+    m.host.setSharedCount(dll, 1);
+    auto removeFromItsShortcut = [&m](const char* options) {
+        m.host.ownPath = kUninstaller;
+        m.host.ownFile = m.host.file(kUninstaller).content;
+        m.host.mutexes.clear();
+        return runUninstall(m.host.uninstall, parseCommandLine(options));
+    };
+    ASSERT_TRUE(m.run().completed);
+    ASSERT_EQ(removeFromItsShortcut("/SILENT"), 1);
+    ASSERT_TRUE(m.host.hasFile(kUninstaller));
+    ASSERT_EQ(m.host.sharedCount(dll), 1u);
+
+    m.log = LogContext();
+    m.log.extractedUninstaller = kExtracted;
+    m.host.addFile(kExtracted, "MZ uninstaller");
+    ASSERT_TRUE(m.run().completed);
+    EXPECT_EQ(m.installedLog().shared, std::vector<std::string>{dll});
+    EXPECT_EQ(m.host.pendingRenames().value_or(std::vector<std::string>()),
+              std::vector<std::string>{});
+    ASSERT_EQ(removeFromItsShortcut("/SILENT /NOREMOVE"), 1);
+    EXPECT_EQ(m.host.sharedCount(dll), 1u);
+    EXPECT_TRUE(m.host.hasFile(dll));
 }
 
 TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
@@ -677,6 +716,28 @@ TEST(InstallRun, SharedFileAlreadyThereWithoutACountCountsAsOneUserAlready) {
     EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\theirs.dll"), 2u);
     EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\counted.dll"), 4u);
     EXPECT_EQ(m.host.sharedCount("C:\\WINDOWS\\SYSTEM\\new.dll"), 1u);
+}
+
+// Removed again, a file that was there without a count is left as it was found:
+// in place and without a count, unless another installation has counted it since.
+TEST(InstallRun, SharedFileThatHadNoCountHasNoneAfterTheRemoval) {
+    const std::string theirs = "C:\\WINDOWS\\SYSTEM\\theirs.dll";
+    for (bool countedSince : {false, true}) {
+        SCOPED_TRACE(countedSince);
+        Machine m;
+        m.addFile(theirs, kFileShared);
+        m.host.addFile(theirs, "another program's");
+        ASSERT_TRUE(m.run().completed);
+        ASSERT_EQ(m.host.sharedCount(theirs), 2u);
+        if (countedSince)
+            m.host.setSharedCount(theirs, 3);
+        m.host.ownPath = kUninstaller;
+        m.host.ownFile = m.host.file(kUninstaller).content;
+        ASSERT_EQ(runUninstall(m.host.uninstall, parseCommandLine("/SILENT /NOREMOVE")), 1);
+        EXPECT_TRUE(m.host.hasFile(theirs));
+        EXPECT_EQ(m.host.sharedCount(theirs),
+                  countedSince ? std::optional<std::uint32_t>(2) : std::nullopt);
+    }
 }
 
 TEST(InstallRun, BackupCopiesOfTheSameNameEachKeepTheirOwnAndTheTimeTheFileHas) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/common/uninstall_log.h"
 #include "tests/installer/setup/actions/install_machine.h"
 #include "tests/installer/support/machine_state.h"
 
@@ -53,4 +54,36 @@ TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
     EXPECT_TRUE(m.host.uninstallersRun.empty());
     // The originals still come back.
     EXPECT_EQ(m.host.file("C:\\App\\settings.ini").content, "the user's settings");
+}
+
+// An update writes over the installed product's values (its version, its paths):
+// undone, it leaves them as the product had them, so the product still works.
+TEST(Rollback, ValuesWrittenOverGetTheirOldDataBack) {
+    for (std::uint32_t options : {kOptionCreateUninstaller | kOptionUpdate, std::uint32_t{0}}) {
+        Installation m(options);
+        m.host.registry.key(RegistryRoot::CurrentUser, "Software\\Vortix\\Contavo")
+            .values["PATH"] = {RegistryValueType::String, std::string("C:\\Old") + '\0'};
+        std::string before = machineState(m.host);
+        ASSERT_TRUE(m.run().completed);  // a later stage gives up
+        m.rollBack();
+        EXPECT_EQ(machineState(m.host), before);
+    }
+}
+
+// An update given up after its files (a later stage aborts) has kept its records
+// out of the product's log: all of it is undone, and the log is as it was.
+TEST(Rollback, AnUpdateGivenUpAfterItsFilesLeavesTheProductsLogAsItWas) {
+    Installation m(kOptionCreateUninstaller | kOptionUpdate);
+    LogContext product;
+    product.recordFile("C:\\App\\settings.ini");
+    product.registryWritten = true;
+    m.host.addFile(kUninstaller,
+                   withLog("MZ", product.buildText("Contavo Lite", ""), clockKeyDraw()));
+    std::string before = machineState(m.host);
+    InstallRun update(m.host.install, m.expander, m.log, {m.script, m.files, m.texts}, m.choices,
+                      m.originals);
+    ASSERT_TRUE(update.run().completed);
+    update.mergeLog();  // after a stage of the plug-in, which then aborts
+    m.rollBack();
+    EXPECT_EQ(machineState(m.host), before);
 }

@@ -29,6 +29,8 @@ public:
     std::unique_ptr<platform::File> open(const std::string& path,
                                          platform::OpenMode mode) override {
         ++opens_[path];
+        if (mode == platform::OpenMode::Append)
+            return std::make_unique<Appending>(files_[path]);
         auto found = files_.find(path);
         if (mode != platform::OpenMode::Read || found == files_.end())
             return nullptr;
@@ -40,6 +42,27 @@ public:
     bool status(const std::string&, platform::PathStatus&) override { return false; }
 
 private:
+    // Writes at the end of a file held here.
+    class Appending final : public platform::File {
+    public:
+        explicit Appending(std::string& bytes) : bytes_(bytes) {}
+        bool read(char*, std::size_t, std::size_t&) override { return false; }
+        bool write(const char* data, std::size_t size) override {
+            bytes_.append(data, size);
+            return true;
+        }
+        bool sync() override { return true; }
+        bool size(std::uint64_t& bytes) override {
+            bytes = bytes_.size();
+            return true;
+        }
+        bool seek(std::uint64_t) override { return false; }
+        bool close() override { return true; }
+
+    private:
+        std::string& bytes_;
+    };
+
     std::map<std::string, std::string> files_;
     std::map<std::string, int> opens_;
 };
@@ -225,6 +248,31 @@ TEST_F(VolumeSearch, DiscsSwappedAsTheStreamGoesAreAskedForWhereTheLastWasShown)
     ASSERT_EQ(user.asked.size(), 2u);
     EXPECT_EQ(user.asked[1].number, 2);
     EXPECT_EQ(user.asked[1].folder, "A:\\");
+}
+
+// The file records are read through every volume before the files' data: each
+// disc is asked for once, and read again from its copy.
+TEST_F(VolumeSearch, EachSwappedDiscIsAskedForOnce) {
+    kinds["A:\\"] = DriveKind::Removable;
+    int copies = 0;
+    finder.setCopyPlace([&copies] {
+        return std::optional<std::string>("C:\\TEMP\\vxw" + std::to_string(++copies));
+    });
+    user.folders = std::deque<std::string>(6, "A:\\");
+    user.beforeOffering = [this] {
+        for (int number = 1; number <= 3; ++number)
+            disks.take("A:\\", number);
+        disks.put("A:\\", user.asked.back().number, volume(user.asked.back().number));
+    };
+    finder.checkUpFront(3);
+    std::string records = readAll();
+    std::string data = readAll();
+    EXPECT_EQ(data, std::string(100, 'p') + std::string(100, '1') + std::string(100, '2') +
+                        std::string(100, '3'));
+    EXPECT_EQ(records, data);
+    ASSERT_EQ(user.asked.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(user.asked[static_cast<std::size_t>(i)].number, i + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drives, VolumeSearchDrive,
