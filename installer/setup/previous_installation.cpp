@@ -133,6 +133,15 @@ int comparePlaces(std::string_view a, std::string_view b) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+// Two versions place by place; one that is the start of the other is the lower.
+int compareVersions(std::string_view a, std::string_view b) {
+    std::vector<std::string_view> x = places(a), y = places(b);
+    for (std::size_t k = 0; k < x.size() && k < y.size(); ++k)
+        if (int c = comparePlaces(x[k], y[k]))
+            return c;
+    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
+}
+
 std::vector<std::string_view> splitList(std::string_view list) {
     std::vector<std::string_view> out;
     for (std::size_t start = 0;;) {
@@ -149,25 +158,10 @@ std::vector<std::string_view> splitList(std::string_view list) {
 UpdateVerdict rangeVerdict(std::string_view installed, std::string_view from, std::string_view to) {
     if (installed == to)
         return UpdateVerdict::AlreadyUpdated;
-    std::vector<std::string_view> i = places(installed), f = places(from), t = places(to);
-    std::size_t n = std::min({i.size(), f.size(), t.size()});
-    bool aboveFrom = false;
-    for (std::size_t k = 0; k < n; ++k) {
-        int againstFrom = comparePlaces(i[k], f[k]);
-        int againstTo = comparePlaces(i[k], t[k]);
-        if (againstFrom < 0 && !aboveFrom)
-            return UpdateVerdict::TooOld;
-        // No earlier place was below the to-version: that would have gone ahead.
-        if (againstTo > 0)
-            return UpdateVerdict::Newer;
-        if (againstTo < 0)
-            return UpdateVerdict::GoAhead;
-        aboveFrom = aboveFrom || againstFrom > 0;
-    }
-    if (i.size() > t.size())
-        return UpdateVerdict::Newer;
-    if (i.size() < f.size() && !aboveFrom)
+    if (compareVersions(installed, from) < 0)
         return UpdateVerdict::TooOld;
+    if (compareVersions(installed, to) > 0)
+        return UpdateVerdict::Newer;
     return UpdateVerdict::GoAhead;
 }
 

@@ -75,11 +75,12 @@ RegistryRights checkRegistryRights(Registry& registry, const RegistryItems& item
 
 enum class UpdateVerdict { GoAhead, TooOld, Newer, AlreadyUpdated, NotListed };
 
-// The range check: the installed version against the from- and to-version, place
-// by place as the three texts go, where a place is a whole number (a run of
-// digits, compared as a number) or one other character (compared by its byte).
-// So "10.0" lies between "9.0" and "11.0", and "1.10" above "1.9"; for versions
-// whose numbers are all single digits each place is one character.
+// The range check: the installed version must lie from the from-version up to the
+// to-version, both included. Versions are compared place by place, where a place is
+// a whole number (a run of digits, compared as a number) or one other character
+// (compared by its byte), and a version that is the start of another is the lower.
+// So "10.0" lies between "9.0" and "11.0", "1.10" above "1.9", and "1.2" is too old
+// for an update from "1.5".
 UpdateVerdict rangeVerdict(std::string_view installed, std::string_view from, std::string_view to);
 // The list check: one of the "|"-separated versions equals the installed one.
 UpdateVerdict listVerdict(std::string_view installed, std::string_view list, std::string_view to);

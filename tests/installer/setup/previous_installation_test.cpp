@@ -42,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(Versions, RangeCheck,
                                          // Whole numbers, not their first digits.
                                          RangeCase{"10.0", "9.0", "11.0", UpdateVerdict::GoAhead},
                                          RangeCase{"1.10", "1.0", "1.9", UpdateVerdict::Newer},
-                                         RangeCase{"1.9", "1.10", "1.20", UpdateVerdict::TooOld}));
+                                         RangeCase{"1.9", "1.10", "1.20", UpdateVerdict::TooOld},
+                                         // Below the from-version, though below the to-version.
+                                         RangeCase{"1.2", "1.5", "2.0", UpdateVerdict::TooOld},
+                                         RangeCase{"1.5", "1.5", "2.0", UpdateVerdict::GoAhead}));
 
 // ---------------------------------------------------------------- the update check
 
