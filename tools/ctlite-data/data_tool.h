@@ -8,6 +8,10 @@
 //   ctlite-data import BOOK IN --format csv|tab|vcard (--group N | --new-group NAME)
 //                               one group to a file, or a file's entries into the book
 //                               (saved whole or not at all); "-" is standard output or input
+//       [--header | --no-header]  whether a table file's first line holds column names: those
+//                               known map their columns, the others are dropped, and the line
+//                               is no entry; without either the names decide; without a line
+//                               of names the values go in the order this program exports
 //
 // Exit status: 0 done, 1 the file has problems (check), 2 usage or file error,
 // 3 copy wrote OUT but IN was damaged, so OUT is not the same book (see kChanged).
