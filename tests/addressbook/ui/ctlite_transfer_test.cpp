@@ -112,6 +112,41 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     DeleteFileA(file.c_str());
 }
 
+TEST_F(CtliteThreePeople, AHeadedFileIsMappedByItsColumnNamesAndTheLineIsNoEntry) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file,
+             "First Name,Last Name,E-mail Address,Hobby\r\nAnn,Zed,ann@example.com,chess\r\n"
+             "Bob,Young,bob@example.com,golf\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    const std::vector<std::string> mapped = {
+        "First Name:", "Last Name:", "E-Mail Address:", "<none>"};
+    const std::vector<std::string> unmapped(4, "<none>");
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_HEADER, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), mapped);
+    // Unticked, the line is a record like the others and nothing is mapped; ticked again,
+    // the names map once more.
+    HWND box = GetDlgItem(dialog, IDC_IMPORT_HEADER);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP) == unmapped; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), unmapped);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP) == mapped; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), mapped);
+
+    User::answer(dialog, IDOK);
+    Session::waitForLines(window, {"Ann Zed", "Bob Young"});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Ann Zed", "Bob Young"}));
+    exitNormally(window);
+    ctlite::AddressBook back = load(s.dataPath());
+    const ctlite::GroupList& business = back.group(1).entries();
+    ASSERT_EQ(business.count(), 2);
+    EXPECT_EQ(firstNames(business), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(business.find(2)->get(ctlite::Field::EmailAddress), "bob@example.com");
+    DeleteFileA(file.c_str());
+}
+
 TEST_F(CtliteThreePeople, ArrowKeysPassUsedFieldsAndOnlyTheFinalChoiceIsRefused) {
     std::string file = s.dataPath() + "-in.csv";
     writeAll(file, "\"A\",\"B\"\r\n");
