@@ -23,7 +23,7 @@ TOOL = FIXTURES = None
 # The columns of a CSV line, in the order ctlite-data import takes them.
 CSV_COLUMNS = ["companyName", "firstName", "lastName", "homePhone", "workPhone", "faxNumber",
                "mobilePhone", "pagerNumber", "streetAddress", "city", "state", "zipCode",
-               "emailAddress", "homepage", "picture", "note"]
+               "emailAddress", "homepage", "picture", "note", "country"]
 
 
 def run(*args, data=None):
@@ -64,7 +64,8 @@ class PythonCsv(unittest.TestCase):
          "city": "Zo\u00eb's town", "homePhone": "+1 555"},
         {"companyName": "\u674e Trading", "firstName": "", "emailAddress": "li@example.com",
          "workPhone": "+86 10", "streetAddress": "1 Main St; Suite 2"},
-        {"firstName": "Bob", "homepage": "http://example.com/?a=1,2", "zipCode": "75001"},
+        {"firstName": "Bob", "homepage": "http://example.com/?a=1,2", "zipCode": "75001",
+         "country": "France"},
     ]
 
     def check(self, quoting, lineterminator):
