@@ -320,4 +320,20 @@ std::vector<std::string_view> exportColumnNames(TableFormat format) {
     return names;
 }
 
+void appendColumnNamesLine(std::string& out, TableFormat format) {
+    const bool csv = format == TableFormat::Csv;
+    bool first = true;
+    for (std::string_view name : exportColumnNames(format)) {
+        if (!first)
+            out += csv ? ',' : '\t';
+        first = false;
+        if (csv)
+            out += '"';
+        out += name;
+        if (csv)
+            out += '"';
+    }
+    out += "\r\n";
+}
+
 }  // namespace ctlite::transfer

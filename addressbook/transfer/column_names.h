@@ -35,7 +35,10 @@ std::optional<HeaderLine> readHeaderLine(const std::vector<std::string>& values,
 // line holds column names: known names mapped, the others to none.
 HeaderLine mapColumnNames(const std::vector<std::string>& values, Encoding encoding);
 
-// The names this program writes as the first line of an export, one per value.
+// The names this program writes as the first line of an export, one per value;
+// readHeaderLine maps each back to its field.
 std::vector<std::string_view> exportColumnNames(TableFormat format);
+// That first line, in the format's own form, appended to `out`.
+void appendColumnNamesLine(std::string& out, TableFormat format);
 
 }  // namespace ctlite::transfer

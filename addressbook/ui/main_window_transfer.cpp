@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/file_choice.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/vcard.h"
@@ -58,6 +59,9 @@ void MainWindow::onExport() {
     options.title = "Export";
     options.filter = std::string(transfer::kExportFilter);
     options.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    bool columnNames = false;  // the file carries none unless the user asks
+    options.checkBox =
+        fw::FileDialogOptions::CheckBox{IDD_EXPORT_OPTIONS, IDC_EXPORT_COLUMN_NAMES, &columnNames};
     std::optional<fw::FileChoice> choice = fw::chooseFileToSave(handle(), options);
     if (!choice)
         return;
@@ -80,7 +84,9 @@ void MainWindow::onExport() {
         if (!acceptUncarried(handle(), transfer::findUncarried(list, format), format, list,
                              book_.labels()))
             return;
-        bytes = transfer::writeTable(list, format);
+        if (columnNames)
+            transfer::appendColumnNamesLine(bytes, format);
+        bytes += transfer::writeTable(list, format);
     }
     finishExport(path, bytes);
 }

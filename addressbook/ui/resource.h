@@ -172,6 +172,10 @@
 #define IDC_IMPORT_SPIN 1428
 #define IDC_IMPORT_HEADER 1429
 
+// Export: the box below the Save dialog's own controls
+#define IDD_EXPORT_OPTIONS 262
+#define IDC_EXPORT_COLUMN_NAMES 1430
+
 // Group Editor
 #define IDD_GROUP_EDITOR 270
 #define IDC_EDITOR_LEFT_GROUP 1500

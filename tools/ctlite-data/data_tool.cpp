@@ -43,7 +43,7 @@ void usage(std::ostream& err) {
            "       ctlite-data show FILE\n"
            "       ctlite-data check FILE\n"
            "       ctlite-data copy IN OUT\n"
-           "       ctlite-data export BOOK --group N --format csv|tab|vcard OUT\n"
+           "       ctlite-data export BOOK --group N --format csv|tab|vcard [--header] OUT\n"
            "       ctlite-data import BOOK IN --format csv|tab|vcard (--group N | --new-group "
            "NAME)\n"
            "              [--header | --no-header]   csv and tab: whether the first line holds\n"
@@ -262,7 +262,8 @@ bool loadBookToChange(platform::FileSystem& fs, const std::string& path, Address
 
 int commandExport(const TransferOptions& options, platform::FileSystem& fs, std::ostream& out,
                   std::ostream& err) {
-    if (options.operands.size() != 2 || !options.group || options.newGroup || options.header)
+    if (options.operands.size() != 2 || !options.group || options.newGroup ||
+        (options.header && *options.format == TransferFormat::VCard))
         return -1;
     const std::string& bookPath = options.operands[0];
     const std::string& outPath = options.operands[1];
@@ -295,7 +296,9 @@ int commandExport(const TransferOptions& options, platform::FileSystem& fs, std:
                 err << " entry " << v.position << " " << fieldName(v.field) << ";";
             err << (uncarried.count > uncarried.first.size() ? " ...\n" : "\n");
         }
-        bytes = transfer::writeTable(list, format);
+        if (options.header.value_or(false))
+            transfer::appendColumnNamesLine(bytes, format);
+        bytes += transfer::writeTable(list, format);
     }
     if (outPath == "-") {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

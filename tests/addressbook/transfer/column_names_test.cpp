@@ -245,4 +245,20 @@ TEST(HeaderLine, NamesAreComparedWithoutCaseBlanksOrAColon) {
     EXPECT_FALSE(fieldOfColumnName("Birthday").has_value());
 }
 
+TEST(HeaderLine, OurOwnColumnNamesReadBackAsTheExportOrder) {
+    for (TableFormat format : {TableFormat::Csv, TableFormat::Tab}) {
+        std::string file;
+        appendColumnNamesLine(file, format);
+        TableReader reader(file, format);
+        std::vector<std::string> names;
+        reader.record(0, names);
+        std::optional<HeaderLine> header = readHeaderLine(names, Encoding::Windows1252);
+        ASSERT_TRUE(header.has_value());
+        ImportMapping order = ImportMapping::exportOrder(format);
+        ASSERT_EQ(header->mapping.valueCount(), order.valueCount());
+        for (int i = 0; i < order.valueCount(); ++i)
+            EXPECT_EQ(header->mapping.target(i), order.target(i)) << names[i];
+    }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "addressbook/contracts/poster_arguments.h"
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/vcard.h"
 #include "addressbook/ui/resource.h"
@@ -60,6 +61,43 @@ TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
     exitNormally(window);
     DeleteFileA((base + ".csv").c_str());
     DeleteFileA((base + ".vcf").c_str());
+}
+
+TEST_F(CtliteThreePeople, ExportWritesColumnNamesOnlyWhenTheBoxIsTicked) {
+    std::string base = s.dataPath() + "-named";
+    Session::command(window, ID_FILE_EXPORT);
+    HWND save = s.user().waitFor("Export");
+    ASSERT_NE(save, nullptr);
+    // The box sits in the program's own part of the Save dialog, a child of it.
+    HWND box = nullptr;
+    waitUntil([&] {
+        EnumChildWindows(
+            save,
+            [](HWND child, LPARAM found) {
+                if (GetDlgCtrlID(child) != IDC_EXPORT_COLUMN_NAMES)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+        return box != nullptr;
+    });
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+    chooseFileOfType(s, "Export", 1, base);  // tab-delimited .txt
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    User::answer(done, IDOK);
+    ctlite::AddressBook onDisk = load(s.dataPath());
+    std::string expected;
+    ctlite::transfer::appendColumnNamesLine(expected, ctlite::transfer::TableFormat::Tab);
+    expected +=
+        ctlite::transfer::writeTable(onDisk.group(0).entries(), ctlite::transfer::TableFormat::Tab);
+    EXPECT_EQ(readAll(base + ".txt"), expected);
+    exitNormally(window);
+    DeleteFileA((base + ".txt").c_str());
 }
 
 TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
