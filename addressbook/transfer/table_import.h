@@ -55,6 +55,8 @@ struct ImportSummary {
     std::size_t entries = 0;  // entries added
     std::size_t blank = 0;    // records that held no text for a mapped field
     ValueCounts values;
+    std::size_t picturesKept = 0;     // vCard photos now in the book's picture folder
+    std::size_t picturesNotKept = 0;  // photos of another kind than JPEG or BMP, or not written
 };
 
 // The entry a record's values make; values past the mapping are dropped.

@@ -77,7 +77,8 @@ void MainWindow::onExport() {
     std::string bytes;
     transfer::FileKind kind = transfer::exportKind(choice->filterIndex);
     if (kind == transfer::FileKind::VCard) {
-        bytes = transfer::writeVCards(list, book_.groupName(book_.currentGroupIndex()));
+        bytes = transfer::writeVCards(list, book_.groupName(book_.currentGroupIndex()),
+                                      &platform::systemFileSystem());
     } else {
         auto format = kind == transfer::FileKind::Csv ? transfer::TableFormat::Csv
                                                       : transfer::TableFormat::Tab;
@@ -114,7 +115,8 @@ void MainWindow::onExportEntry() {
     if (!path)
         return;
     std::string bytes;
-    transfer::appendVCard(bytes, entry, book_.groupName(book_.currentGroupIndex()));
+    transfer::appendVCard(bytes, entry, book_.groupName(book_.currentGroupIndex()),
+                          &platform::systemFileSystem());
     finishExport(*path, bytes);
 }
 
@@ -187,7 +189,9 @@ void MainWindow::onImport() {
     GroupList& target = book_.group(index).entries();
     transfer::ImportSummary summary;
     if (kind == transfer::FileKind::VCard) {
-        summary = transfer::importVCards(bytes.view(), target);  // the fields are named
+        // The fields are named; photos go to the folder beside the data file.
+        transfer::PictureFolder pictures(platform::systemFileSystem(), book_.dataPath());
+        summary = transfer::importVCards(bytes.view(), target, &pictures);
     } else {
         transfer::TableReader reader(bytes.view(), kind == transfer::FileKind::Csv
                                                        ? transfer::TableFormat::Csv
@@ -215,7 +219,7 @@ void MainWindow::onImport() {
         return;
     }
     const transfer::ValueCounts& values = summary.values;
-    if (values.valuesCut == 0 && values.valuesChanged == 0)
+    if (values.valuesCut == 0 && values.valuesChanged == 0 && summary.picturesNotKept == 0)
         return;
     std::string text = std::to_string(summary.entries) + " entries imported.";
     if (summary.blank)
@@ -228,6 +232,10 @@ void MainWindow::onImport() {
     if (values.valuesCut)
         text += "\n" + std::to_string(values.valuesCut) + " values were longer than " +
                 std::to_string(transfer::kMaxImportedValue) + " characters and were cut.";
+    if (summary.picturesNotKept)
+        text += "\n" + std::to_string(summary.picturesNotKept) +
+                (summary.picturesNotKept == 1 ? " photo was" : " photos were") +
+                " not kept: only a card's first JPEG or BMP photo can be an entry's picture.";
     fw::messageBox(handle(), text, "Import", MB_OK | MB_ICONINFORMATION);
 }
 

@@ -281,7 +281,7 @@ int commandExport(const TransferOptions& options, platform::FileSystem& fs, std:
     const GroupList& list = book.group(index).entries();
     std::string bytes;
     if (*options.format == TransferFormat::VCard) {
-        bytes = transfer::writeVCards(list, book.groupName(index));
+        bytes = transfer::writeVCards(list, book.groupName(index), &fs);
     } else {
         transfer::TableFormat format = tableFormat(*options.format);
         transfer::UncarriedValues uncarried = transfer::findUncarried(list, format);
@@ -380,7 +380,11 @@ int commandImport(const TransferOptions& options, platform::FileSystem& fs, std:
     GroupList& list = book.group(index).entries();
     transfer::ImportSummary summary;
     if (*options.format == TransferFormat::VCard) {
-        summary = transfer::importVCards(bytes, list);
+        transfer::PictureFolder pictures(fs, bookPath);
+        summary = transfer::importVCards(bytes, list, &pictures);
+        if (summary.picturesKept || summary.picturesNotKept)
+            out << summary.picturesKept << " photos kept in \"" << pictures.path() << "\", "
+                << summary.picturesNotKept << " not kept (only JPEG and BMP)\n";
     } else {
         transfer::TableFormat format = tableFormat(*options.format);
         transfer::TableReader reader(bytes, format);
