@@ -18,6 +18,15 @@ struct FileDialogOptions {
     DWORD flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     // The filter shown first, from 1.
     DWORD filterIndex = 1;
+    // A check box of the program's own below the dialog's controls: the child dialog
+    // template that holds it (in the program's resources), the box's id, and where
+    // its state is read from before and written to when the user chooses a file.
+    struct CheckBox {
+        int templateId;
+        int id;
+        bool* checked;
+    };
+    std::optional<CheckBox> checkBox;
 };
 
 // The chosen path and the filter (from 1) that was shown when the user chose it.

@@ -1,10 +1,13 @@
 // Any bytes as a comma-separated or tab-delimited file: reading never crashes or
-// hangs, and what was imported exports to a file that imports back the same.
+// hangs, a first line of column names is judged without either, and what was
+// imported exports to a file that imports back the same.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/table_import.h"
 
@@ -26,6 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (summary.entries + summary.blank != summary.records ||
             static_cast<int>(summary.records) != reader.recordCount())
             std::abort();
+
+        // A first line of column names maps at most one column to each field, and the
+        // line is no entry.
+        reader.record(0, values);
+        if (std::optional<HeaderLine> header = readHeaderLine(values, detectEncoding(file))) {
+            GroupList headed;
+            ImportSummary named =
+                importTable(reader, header->mapping, detectEncoding(file), headed, true);
+            if (static_cast<int>(named.records) != reader.recordCount() - 1)
+                std::abort();
+        }
 
         // Only CSV carries every value; the comparison reads the bytes as written.
         if (format != TableFormat::Csv || holdsOnlyThePlaceholder(imported))

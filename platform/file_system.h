@@ -51,6 +51,12 @@ public:
     virtual bool copyAccess(const std::string& from, const std::string& to) = 0;
     // False only when the status cannot be read; a missing path is not an error.
     virtual bool status(const std::string& path, PathStatus& out) = 0;
+    // Makes the folder `path` (its parent must exist); true when it exists afterwards.
+    // A table that keeps no folders makes none.
+    virtual bool makeFolder(const std::string& path) {
+        (void)path;
+        return false;
+    }
 };
 
 // The running system's implementation.

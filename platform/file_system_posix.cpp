@@ -102,6 +102,12 @@ public:
 
     bool remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
 
+    bool makeFolder(const std::string& path) override {
+        struct stat info;
+        return ::mkdir(path.c_str(), 0777) == 0 ||
+               (errno == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+    }
+
     bool copyAccess(const std::string& from, const std::string& to) override {
         struct stat old;
         if (::stat(from.c_str(), &old) != 0)

@@ -99,6 +99,13 @@ public:
 
     bool remove(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
+    bool makeFolder(const std::string& path) override {
+        if (CreateDirectoryA(path.c_str(), nullptr))
+            return true;
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
     bool copyAccess(const std::string& from, const std::string& to) override {
         // A file moved over another keeps its own descriptor, not the one it replaces.
         DWORD needed = 0;

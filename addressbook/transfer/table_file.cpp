@@ -13,12 +13,14 @@ constexpr std::array<Field, kTableColumnCount> kCsvColumns = {
     Field::WorkPhone,     Field::FaxNumber, Field::MobilePhone, Field::PagerNumber,
     Field::StreetAddress, Field::City,      Field::State,       Field::ZipCode,
     Field::EmailAddress,  Field::Homepage,  Field::Picture,     Field::Note,
+    Field::Country,
 };
 constexpr std::array<Field, kTableColumnCount> kTabColumns = {
     Field::CompanyName,   Field::FirstName, Field::LastName,    Field::WorkPhone,
     Field::HomePhone,     Field::FaxNumber, Field::MobilePhone, Field::PagerNumber,
     Field::StreetAddress, Field::City,      Field::State,       Field::ZipCode,
     Field::EmailAddress,  Field::Homepage,  Field::Picture,     Field::Note,
+    Field::Country,
 };
 
 constexpr std::size_t kNamedUncarried = 5;

@@ -1,6 +1,8 @@
-// Comma-separated and tab-delimited files: one line per entry, sixteen values in a
-// fixed order, no header line. Files are written and read as text: a line feed is
-// a carriage return and line feed on disk.
+// Comma-separated and tab-delimited files: one line per entry, seventeen values in a
+// fixed order: the sixteen the format has always had, then the country, so that a
+// reader that goes by position finds the first sixteen where they were. A line of
+// column names may come first (exportColumnNames). Files are written and read as text: a line feed
+// is a carriage return and line feed on disk.
 //
 // Writing: every value of a CSV line is in double quotes, unescaped; a tab line
 // has the values with a tab between them. A value the plain format cannot carry
@@ -28,9 +30,10 @@ namespace ctlite::transfer {
 
 enum class TableFormat { Csv, Tab };
 
-inline constexpr int kTableColumnCount = 16;
+inline constexpr int kTableColumnCount = 17;
 
-// The fields of a line, in file order (the two formats swap home and work phone).
+// The fields of a line, in file order (the two formats swap home and work phone; the
+// country is last in both).
 const std::array<Field, kTableColumnCount>& tableColumns(TableFormat format);
 
 // A value the format cannot carry as it stands.

@@ -77,12 +77,14 @@ Entry entryFromValues(const std::vector<std::string>& values, const ImportMappin
 }
 
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
-                          Encoding encoding, GroupList& into) {
+                          Encoding encoding, GroupList& into, bool headerLine) {
     ImportSummary summary;
     PlaceholderReplacement placeholder(into);
     std::vector<std::string> values;
     TableReader::Pass pass(reader);
     const auto mapped = static_cast<std::size_t>(mapping.valueCount());
+    if (headerLine)
+        pass.next(values, 0);
     while (pass.next(values, mapped)) {
         ++summary.records;
         Entry entry = entryFromValues(values, mapping, encoding, summary.values);

@@ -55,6 +55,8 @@ struct ImportSummary {
     std::size_t entries = 0;  // entries added
     std::size_t blank = 0;    // records that held no text for a mapped field
     ValueCounts values;
+    std::size_t picturesKept = 0;     // vCard photos now in the book's picture folder
+    std::size_t picturesNotKept = 0;  // photos of another kind than JPEG or BMP, or not written
 };
 
 // The entry a record's values make; values past the mapping are dropped.
@@ -63,10 +65,11 @@ Entry entryFromValues(const std::vector<std::string>& values, const ImportMappin
 
 // Every record of the file as an entry at the front of `into` (so the group lists
 // them in the reverse of file order, before the entries it held). A record that
-// gives no text adds nothing. A group that held only its "{ EMPTY }" placeholder
-// loses it once an entry comes in, as it does when an entry is added by hand.
+// gives no text adds nothing. With `headerLine` the first record holds column
+// names: it is neither read into an entry nor counted. A group that held only its "{ EMPTY }"
+// placeholder loses it once an entry comes in, as it does when an entry is added by hand.
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
-                          Encoding encoding, GroupList& into);
+                          Encoding encoding, GroupList& into, bool headerLine = false);
 
 // Keeps a group's placeholder away from imported entries: made before the import,
 // it removes the placeholder afterwards when the group held nothing else and the

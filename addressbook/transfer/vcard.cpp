@@ -9,6 +9,7 @@
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/ui/entry_form.h"
 #include "platform/hex_digit.h"
+#include "platform/whole_file.h"
 #include "platform/windows1252.h"
 
 namespace ctlite::transfer {
@@ -414,6 +415,10 @@ void addLine(std::string& lines, std::string_view text) {
 class CardBuilder {
 public:
     void take(const Property& p) {
+        if (p.name == "PHOTO") {
+            takePhoto(p);
+            return;
+        }
         if (p.binary)
             return;
         std::string converted;
@@ -483,8 +488,39 @@ public:
         return Entry(values);
     }
 
+    // The first embedded photo's bytes (empty when there is none), and how many more
+    // could not be read or were not the first.
+    const std::string& photo() const { return photo_; }
+    std::size_t photosLeft() const { return photosLeft_; }
+
 private:
     static std::size_t slot(Field field) { return static_cast<std::size_t>(field); }
+
+    void takePhoto(const Property& p) {
+        std::string_view value = p.value;
+        std::string bytes;
+        bool embedded = p.binary;
+        bool read = false;
+        if (value.size() > 5 && isWord(value.substr(0, 5), "DATA:")) {
+            // data:image/jpeg;base64,...
+            embedded = true;
+            std::size_t comma = value.find(',');
+            read = comma != std::string_view::npos &&
+                   holdsWord(value.substr(0, comma), ";BASE64") &&
+                   base64Decoded(value.substr(comma + 1), bytes);
+        } else if (embedded) {
+            read = base64Decoded(value, bytes);
+        }
+        if (!embedded) {
+            addNote("Photo", trimmed(unescaped(value)));
+            return;
+        }
+        if (!read || bytes.empty() || !photo_.empty()) {
+            ++photosLeft_;
+            return;
+        }
+        photo_ = std::move(bytes);
+    }
 
     void setOnce(Field field, const std::string& text, std::string_view what) {
         if (text.empty())
@@ -564,11 +600,17 @@ private:
     // order, a line feed between any two.
     std::string notes_;
     std::string moved_;
+    std::string photo_;
+    std::size_t photosLeft_ = 0;
 };
+
+// A picture larger than this is not put into a card.
+constexpr std::size_t kMaxCardPicture = 16u << 20;
 
 }  // namespace
 
-void appendVCard(std::string& out, const Entry& entry, std::string_view groupName) {
+void appendVCard(std::string& out, const Entry& entry, std::string_view groupName,
+                 platform::FileSystem* files) {
     std::string first = typedFromStored(entry.get(Field::FirstName));
     std::string last = typedFromStored(entry.get(Field::LastName));
     std::string company = typedFromStored(entry.get(Field::CompanyName));
@@ -598,19 +640,26 @@ void appendVCard(std::string& out, const Entry& entry, std::string_view groupNam
     appendProperty(out, "URL", escaped(entry.get(Field::Homepage)));
     appendProperty(out, "NOTE", escaped(entry.get(Field::Note)));
     appendProperty(out, "CATEGORIES", escaped(groupName));
+    platform::FileBytes picture;
+    if (files && !entry.get(Field::Picture).empty() &&
+        platform::readWholeFile(*files, std::string(entry.get(Field::Picture)), kMaxCardPicture,
+                                picture) == platform::ReadOutcome::Ok &&
+        pictureKind(picture.view()) == PictureKind::Jpeg)
+        appendLine(out, "PHOTO;ENCODING=b;TYPE=JPEG:" + base64Encoded(picture.view()));
     out += "END:VCARD\r\n";
 }
 
-std::string writeVCards(const GroupList& list, std::string_view groupName) {
+std::string writeVCards(const GroupList& list, std::string_view groupName,
+                        platform::FileSystem* files) {
     std::string out;
     if (holdsOnlyThePlaceholder(list))
         return out;
     for (int position = 1; position <= list.count(); ++position)
-        appendVCard(out, *list.find(position), groupName);
+        appendVCard(out, *list.find(position), groupName, files);
     return out;
 }
 
-ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
+ImportSummary importVCards(std::string_view fileBytes, GroupList& into, PictureFolder* pictures) {
     std::string fromUtf16;
     if (utf8FromUtf16(fileBytes, fromUtf16))
         fileBytes = fromUtf16;
@@ -621,6 +670,22 @@ ImportSummary importVCards(std::string_view fileBytes, GroupList& into) {
     auto finishCard = [&] {
         ++summary.records;
         Entry entry = card->finish(summary.values);
+        summary.picturesNotKept += card->photosLeft();
+        if (!card->photo().empty()) {
+            PictureKind kind = pictureKind(card->photo());
+            std::string name = typedFromStored(entry.firstNameDisplay());
+            if (name == " ")
+                name = typedFromStored(entry.get(Field::CompanyName));
+            std::string path;
+            if (pictures && kind != PictureKind::Other)
+                path = pictures->keep(name, kind, card->photo());
+            if (path.empty()) {
+                ++summary.picturesNotKept;
+            } else {
+                entry.set(Field::Picture, path);
+                ++summary.picturesKept;
+            }
+        }
         card.reset();
         if (entry.isEmpty()) {
             ++summary.blank;

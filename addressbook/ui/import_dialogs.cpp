@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/incoming_text.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
@@ -62,6 +63,7 @@ const fw::CommandEntry<ImportDialog> ImportDialog::kCommands[] = {
     {IDC_IMPORT_FIELDS, CBN_SELCHANGE, &ImportDialog::onFieldChosen},
     {IDC_IMPORT_FIELDS, CBN_CLOSEUP, &ImportDialog::onFieldChoiceEnds},
     {IDC_IMPORT_FIELDS, CBN_KILLFOCUS, &ImportDialog::onFieldChoiceEnds},
+    {IDC_IMPORT_HEADER, BN_CLICKED, &ImportDialog::onHeaderClicked},
     {IDOK, BN_CLICKED, &ImportDialog::onOk},
     {IDCANCEL, BN_CLICKED, &ImportDialog::onCancel},
     {0, 0, nullptr},
@@ -97,12 +99,11 @@ BOOL ImportDialog::onInit() {
     LRESULT none = addField(std::string(transfer::kNoTarget), kNoField);
     sendItem(IDC_IMPORT_FIELDS, CB_SETCURSEL, static_cast<WPARAM>(none));
 
-    std::vector<std::string> first;
-    reader_.record(0, first);
-    mapping_ = transfer::ImportMapping(static_cast<int>(first.size()));
-    for (std::size_t i = 0; i < first.size(); ++i)
-        sendItem(IDC_IMPORT_MAP, LB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(std::string(transfer::kNoTarget).c_str()));
+    reader_.record(0, first_);
+    std::optional<transfer::HeaderLine> header = transfer::readHeaderLine(first_, encoding_);
+    setChecked(IDC_IMPORT_HEADER, header.has_value());
+    mapping_ = header ? header->mapping : transfer::ImportMapping(static_cast<int>(first_.size()));
+    showMapping();
     int last = reader_.recordCount() > 0 ? reader_.recordCount() - 1 : 0;
     sendItem(IDC_IMPORT_SPIN, UDM_SETRANGE32, 0, last);
     sendItem(IDC_IMPORT_SPIN, UDM_SETPOS32, 0, 0);
@@ -131,6 +132,24 @@ void ImportDialog::showRecord(int index) {
     }
     if (selected != LB_ERR)
         sendItem(IDC_IMPORT_VALUES, LB_SETCURSEL, static_cast<WPARAM>(selected));
+}
+
+void ImportDialog::showMapping() {
+    LRESULT selected = sendItem(IDC_IMPORT_MAP, LB_GETCURSEL);
+    sendItem(IDC_IMPORT_MAP, LB_RESETCONTENT);
+    for (int i = 0; i < mapping_.valueCount(); ++i)
+        sendItem(IDC_IMPORT_MAP, LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(targetText(mapping_.target(i)).c_str()));
+    if (selected != LB_ERR)
+        sendItem(IDC_IMPORT_MAP, LB_SETCURSEL, static_cast<WPARAM>(selected));
+}
+
+void ImportDialog::onHeaderClicked() {
+    refused_.reset();
+    mapping_ = isChecked(IDC_IMPORT_HEADER)
+                   ? transfer::mapColumnNames(first_, encoding_).mapping
+                   : transfer::ImportMapping(static_cast<int>(first_.size()));
+    showMapping();
 }
 
 void ImportDialog::onValueSelected() {
@@ -219,7 +238,8 @@ void ImportDialog::onOk() {
         refuse(waiting.row, waiting.field);
         return;
     }
-    summary_ = transfer::importTable(reader_, mapping_, encoding_, target_);
+    summary_ =
+        transfer::importTable(reader_, mapping_, encoding_, target_, isChecked(IDC_IMPORT_HEADER));
     end(IDOK);
 }
 

@@ -46,6 +46,9 @@ public:
     ImportDialog(const transfer::TableReader& reader, transfer::Encoding encoding,
                  const FieldLabels& labels, GroupList& target)
         : reader_(reader), encoding_(encoding), labels_(labels), target_(target) {}
+    // Opens with the box "The first line holds column names" ticked and the columns
+    // mapped when the first record is a line of known column names; unticked, every
+    // value goes to "<none>" again and the line is imported as a record.
     // True when the file was imported into the target group.
     bool run(HWND owner);
     const transfer::ImportSummary& summary() const { return summary_; }
@@ -53,6 +56,8 @@ public:
 private:
     BOOL onInit() override;
     void showRecord(int index);
+    void showMapping();
+    void onHeaderClicked();
     void onValueSelected();
     void onTargetSelected();
     void onFieldChosen();
@@ -70,6 +75,7 @@ private:
     const FieldLabels& labels_;
     GroupList& target_;
     transfer::ImportMapping mapping_;
+    std::vector<std::string> first_;  // the first record's values
     transfer::ImportSummary summary_;
     int record_ = 0;
     // The field choice is final when the drop-down closes or the focus leaves the

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/file_choice.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/vcard.h"
@@ -58,6 +59,9 @@ void MainWindow::onExport() {
     options.title = "Export";
     options.filter = std::string(transfer::kExportFilter);
     options.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    bool columnNames = false;  // the file carries none unless the user asks
+    options.checkBox =
+        fw::FileDialogOptions::CheckBox{IDD_EXPORT_OPTIONS, IDC_EXPORT_COLUMN_NAMES, &columnNames};
     std::optional<fw::FileChoice> choice = fw::chooseFileToSave(handle(), options);
     if (!choice)
         return;
@@ -73,14 +77,17 @@ void MainWindow::onExport() {
     std::string bytes;
     transfer::FileKind kind = transfer::exportKind(choice->filterIndex);
     if (kind == transfer::FileKind::VCard) {
-        bytes = transfer::writeVCards(list, book_.groupName(book_.currentGroupIndex()));
+        bytes = transfer::writeVCards(list, book_.groupName(book_.currentGroupIndex()),
+                                      &platform::systemFileSystem());
     } else {
         auto format = kind == transfer::FileKind::Csv ? transfer::TableFormat::Csv
                                                       : transfer::TableFormat::Tab;
         if (!acceptUncarried(handle(), transfer::findUncarried(list, format), format, list,
                              book_.labels()))
             return;
-        bytes = transfer::writeTable(list, format);
+        if (columnNames)
+            transfer::appendColumnNamesLine(bytes, format);
+        bytes += transfer::writeTable(list, format);
     }
     finishExport(path, bytes);
 }
@@ -108,7 +115,8 @@ void MainWindow::onExportEntry() {
     if (!path)
         return;
     std::string bytes;
-    transfer::appendVCard(bytes, entry, book_.groupName(book_.currentGroupIndex()));
+    transfer::appendVCard(bytes, entry, book_.groupName(book_.currentGroupIndex()),
+                          &platform::systemFileSystem());
     finishExport(*path, bytes);
 }
 
@@ -181,7 +189,9 @@ void MainWindow::onImport() {
     GroupList& target = book_.group(index).entries();
     transfer::ImportSummary summary;
     if (kind == transfer::FileKind::VCard) {
-        summary = transfer::importVCards(bytes.view(), target);  // the fields are named
+        // The fields are named; photos go to the folder beside the data file.
+        transfer::PictureFolder pictures(platform::systemFileSystem(), book_.dataPath());
+        summary = transfer::importVCards(bytes.view(), target, &pictures);
     } else {
         transfer::TableReader reader(bytes.view(), kind == transfer::FileKind::Csv
                                                        ? transfer::TableFormat::Csv
@@ -209,7 +219,7 @@ void MainWindow::onImport() {
         return;
     }
     const transfer::ValueCounts& values = summary.values;
-    if (values.valuesCut == 0 && values.valuesChanged == 0)
+    if (values.valuesCut == 0 && values.valuesChanged == 0 && summary.picturesNotKept == 0)
         return;
     std::string text = std::to_string(summary.entries) + " entries imported.";
     if (summary.blank)
@@ -222,6 +232,10 @@ void MainWindow::onImport() {
     if (values.valuesCut)
         text += "\n" + std::to_string(values.valuesCut) + " values were longer than " +
                 std::to_string(transfer::kMaxImportedValue) + " characters and were cut.";
+    if (summary.picturesNotKept)
+        text += "\n" + std::to_string(summary.picturesNotKept) +
+                (summary.picturesNotKept == 1 ? " photo was" : " photos were") +
+                " not kept: only a card's first JPEG or BMP photo can be an entry's picture.";
     fw::messageBox(handle(), text, "Import", MB_OK | MB_ICONINFORMATION);
 }
 

@@ -170,6 +170,11 @@
 #define IDC_IMPORT_MAP 1426
 #define IDC_IMPORT_RECORD 1427
 #define IDC_IMPORT_SPIN 1428
+#define IDC_IMPORT_HEADER 1429
+
+// Export: the box below the Save dialog's own controls
+#define IDD_EXPORT_OPTIONS 262
+#define IDC_EXPORT_COLUMN_NAMES 1430
 
 // Group Editor
 #define IDD_GROUP_EDITOR 270

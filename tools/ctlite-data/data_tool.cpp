@@ -10,6 +10,7 @@
 
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/incoming_text.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/table_import.h"
@@ -42,9 +43,12 @@ void usage(std::ostream& err) {
            "       ctlite-data show FILE\n"
            "       ctlite-data check FILE\n"
            "       ctlite-data copy IN OUT\n"
-           "       ctlite-data export BOOK --group N --format csv|tab|vcard OUT\n"
+           "       ctlite-data export BOOK --group N --format csv|tab|vcard [--header] OUT\n"
            "       ctlite-data import BOOK IN --format csv|tab|vcard (--group N | --new-group "
            "NAME)\n"
+           "              [--header | --no-header]   csv and tab: whether the first line holds\n"
+           "                                         column names (judged by its names if "
+           "neither)\n"
            "groups are numbered from 1 as the window lists them; OUT or IN - is standard "
            "output or input\n"
            "exit status: 0 done, 1 problems found (check), 2 usage or file error,\n"
@@ -194,6 +198,7 @@ struct TransferOptions {
     std::optional<TransferFormat> format;
     std::optional<int> group;  // from 1
     std::optional<std::string> newGroup;
+    std::optional<bool> header;         // import: the first line holds column names (unset: judged)
     std::vector<std::string> operands;  // what is not an option, in order
 };
 
@@ -220,6 +225,8 @@ bool parseTransferOptions(const std::vector<std::string>& args, TransferOptions&
             options.group = std::stoi(n);
         } else if (a == "--new-group" && hasValue) {
             options.newGroup = args[++i];
+        } else if ((a == "--header" || a == "--no-header") && !options.header) {
+            options.header = a == "--header";
         } else if (a.size() > 1 && a[0] == '-' && a != "-") {
             return false;
         } else {
@@ -255,7 +262,8 @@ bool loadBookToChange(platform::FileSystem& fs, const std::string& path, Address
 
 int commandExport(const TransferOptions& options, platform::FileSystem& fs, std::ostream& out,
                   std::ostream& err) {
-    if (options.operands.size() != 2 || !options.group || options.newGroup)
+    if (options.operands.size() != 2 || !options.group || options.newGroup ||
+        (options.header && *options.format == TransferFormat::VCard))
         return -1;
     const std::string& bookPath = options.operands[0];
     const std::string& outPath = options.operands[1];
@@ -273,7 +281,7 @@ int commandExport(const TransferOptions& options, platform::FileSystem& fs, std:
     const GroupList& list = book.group(index).entries();
     std::string bytes;
     if (*options.format == TransferFormat::VCard) {
-        bytes = transfer::writeVCards(list, book.groupName(index));
+        bytes = transfer::writeVCards(list, book.groupName(index), &fs);
     } else {
         transfer::TableFormat format = tableFormat(*options.format);
         transfer::UncarriedValues uncarried = transfer::findUncarried(list, format);
@@ -288,7 +296,9 @@ int commandExport(const TransferOptions& options, platform::FileSystem& fs, std:
                 err << " entry " << v.position << " " << fieldName(v.field) << ";";
             err << (uncarried.count > uncarried.first.size() ? " ...\n" : "\n");
         }
-        bytes = transfer::writeTable(list, format);
+        if (options.header.value_or(false))
+            transfer::appendColumnNamesLine(bytes, format);
+        bytes += transfer::writeTable(list, format);
     }
     if (outPath == "-") {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -338,7 +348,8 @@ bool readTransferInput(platform::FileSystem& fs, const std::string& path, std::i
 
 int commandImport(const TransferOptions& options, platform::FileSystem& fs, std::istream& in,
                   std::ostream& out, std::ostream& err) {
-    if (options.operands.size() != 2 || options.group.has_value() == options.newGroup.has_value())
+    if (options.operands.size() != 2 || options.group.has_value() == options.newGroup.has_value() ||
+        (options.header && *options.format == TransferFormat::VCard))
         return -1;
     const std::string& bookPath = options.operands[0];
     const std::string& inPath = options.operands[1];
@@ -369,12 +380,37 @@ int commandImport(const TransferOptions& options, platform::FileSystem& fs, std:
     GroupList& list = book.group(index).entries();
     transfer::ImportSummary summary;
     if (*options.format == TransferFormat::VCard) {
-        summary = transfer::importVCards(bytes, list);
+        transfer::PictureFolder pictures(fs, bookPath);
+        summary = transfer::importVCards(bytes, list, &pictures);
+        if (summary.picturesKept || summary.picturesNotKept)
+            out << summary.picturesKept << " photos kept in \"" << pictures.path() << "\", "
+                << summary.picturesNotKept << " not kept (only JPEG and BMP)\n";
     } else {
         transfer::TableFormat format = tableFormat(*options.format);
         transfer::TableReader reader(bytes, format);
-        summary = transfer::importTable(reader, transfer::ImportMapping::exportOrder(format),
-                                        transfer::detectEncoding(bytes), list);
+        transfer::Encoding encoding = transfer::detectEncoding(bytes);
+        std::vector<std::string> first;
+        reader.record(0, first);
+        std::optional<transfer::HeaderLine> header;
+        if (!options.header)
+            header = transfer::readHeaderLine(first, encoding);
+        else if (*options.header)
+            header = transfer::mapColumnNames(first, encoding);
+        if (header) {
+            out << "first line holds column names:";
+            transfer::ValueCounts ignored;
+            for (int i = 0; i < header->mapping.valueCount(); ++i) {
+                std::optional<Field> field = header->mapping.target(i);
+                std::string name = transfer::storedValue(first[static_cast<std::size_t>(i)],
+                                                         encoding, Field::Note, ignored);
+                out << (i ? ", \"" : " \"") << platform::utf8FromCp1252(name) << "\" -> "
+                    << (field ? fieldName(*field) : "none");
+            }
+            out << "\n";
+        }
+        summary = transfer::importTable(
+            reader, header ? header->mapping : transfer::ImportMapping::exportOrder(format),
+            encoding, list, header.has_value());
     }
     if (Outcome failure = DataFile(fs, bookPath).save(book)) {
         reportFailure(err, bookPath, *failure);

@@ -4,7 +4,9 @@
 
 #include <sstream>
 
+#include "platform/file_system.h"
 #include "tests/support/book_builder.h"
+#include "tests/support/temp_dir.h"
 
 using namespace ctlite;
 using namespace ctlite::transfer;
@@ -270,4 +272,93 @@ TEST(VCardReader, UnfoldsWhereverTheColonFalls) {
         std::string card = std::string("BEGIN:VCARD\r\nFN:A\r\n") + c.lines + "END:VCARD\r\n";
         EXPECT_EQ(readOne(card).get(Field::Note), c.note) << c.lines;
     }
+}
+
+namespace {
+
+// The first bytes of a JPEG and of a BMP file, then bytes of every kind.
+const std::string kJpeg = std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) + "\x01\xFE\xFF\xD9";
+const std::string kBmp = std::string("BM\x3A\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00", 14);
+
+std::string card(const std::string& photoLine) {
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\n" + photoLine + "\r\nEND:VCARD\r\n";
+}
+
+}  // namespace
+
+TEST(VCardPhotos, EmbeddedJpegAndBmpBecomeFilesOtherKindsAreCountedAndAddressesNoted) {
+    const std::string jpeg64 = base64Encoded(kJpeg);
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string picture;  // the bytes of the entry's picture file; empty: none
+        std::size_t notKept;
+        std::string note;
+    } cases[] = {
+        {"3.0", card("PHOTO;ENCODING=b;TYPE=JPEG:" + jpeg64), kJpeg, 0, ""},
+        {"2.1, folded",
+         "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Smith;Ann\r\nPHOTO;JPEG;ENCODING=BASE64:\r\n " +
+             jpeg64.substr(0, 8) + "\r\n " + jpeg64.substr(8) + "\r\n\r\nEND:VCARD\r\n",
+         kJpeg, 0, ""},
+        {"4.0", card("PHOTO:data:image/jpeg;base64," + jpeg64), kJpeg, 0, ""},
+        {"BMP", card("PHOTO;ENCODING=b;TYPE=BMP:" + base64Encoded(kBmp)), kBmp, 0, ""},
+        {"PNG", card("PHOTO;ENCODING=b;TYPE=PNG:" + base64Encoded("\x89PNG\r\n\x1A\n....")), "", 1,
+         ""},
+        {"not base64", card("PHOTO;ENCODING=b;TYPE=JPEG:*not*"), "", 1, ""},
+        {"address", card("PHOTO;VALUE=uri:https://example.com/ann.jpg"), "", 0,
+         "Photo: https://example.com/ann.jpg"},
+    };
+    for (const Case& c : cases) {
+        testing_support::TempDir dir;
+        PictureFolder pictures(platform::systemFileSystem(), dir.file("data.dat"));
+        GroupList into;
+        ImportSummary summary = importVCards(c.file, into, &pictures);
+        ASSERT_EQ(into.count(), 1) << c.name;
+        const Entry& entry = *into.find(1);
+        EXPECT_EQ(summary.picturesNotKept, c.notKept) << c.name;
+        EXPECT_EQ(summary.picturesKept, c.picture.empty() ? 0u : 1u) << c.name;
+        EXPECT_EQ(entry.get(Field::Note), c.note) << c.name;
+        if (c.picture.empty()) {
+            EXPECT_EQ(entry.get(Field::Picture), "") << c.name;
+            continue;
+        }
+        std::string path(entry.get(Field::Picture));
+        EXPECT_EQ(path, dir.file("data pictures") + path.substr(path.size() - 14)) << c.name;
+        EXPECT_EQ(testing_support::readBytes(path), c.picture) << c.name;
+    }
+}
+
+TEST(VCardPhotos, ANewPhotoNeverReplacesAFileAndExportCarriesTheSameBytesBack) {
+    testing_support::TempDir dir;
+    PictureFolder pictures(platform::systemFileSystem(), dir.file("data.dat"));
+    GroupList first;
+    importVCards(card("PHOTO;ENCODING=b;TYPE=JPEG:" + base64Encoded(kJpeg)), first, &pictures);
+    std::string firstPath(first.find(1)->get(Field::Picture));
+    // The same card again: a second file beside the first, which stays as it was.
+    GroupList second;
+    importVCards(card("PHOTO;ENCODING=b;TYPE=JPEG:" + base64Encoded(kJpeg + "x")), second,
+                 &pictures);
+    std::string secondPath(second.find(1)->get(Field::Picture));
+    EXPECT_EQ(secondPath, dir.file("data pictures") + secondPath.substr(secondPath.size() - 18));
+    EXPECT_EQ(secondPath.substr(secondPath.size() - 17), "Ann Smith (2).jpg");
+    EXPECT_EQ(testing_support::readBytes(firstPath), kJpeg);
+    EXPECT_EQ(testing_support::readBytes(secondPath), kJpeg + "x");
+
+    // Out and in again, into another book: the picture's bytes come back.
+    std::string written = writeVCards(first, "Personal", &platform::systemFileSystem());
+    EXPECT_NE(written.find("PHOTO;ENCODING=b;TYPE=JPEG:"), std::string::npos);
+    testing_support::TempDir other;
+    PictureFolder otherPictures(platform::systemFileSystem(), other.file("book.dat"));
+    GroupList back;
+    importVCards(written, back, &otherPictures);
+    std::string backPath(back.find(1)->get(Field::Picture));
+    EXPECT_NE(backPath, firstPath);
+    EXPECT_EQ(testing_support::readBytes(backPath), kJpeg);
+    // A picture that is not a JPEG, or not there, is not referred to.
+    testing_support::writeBytes(dir.file("ann.bmp"), kBmp);
+    GroupList others;
+    others.insert(1, makeEntry({{Field::FirstName, "Ann"}, {Field::Picture, dir.file("ann.bmp")}}));
+    others.insert(1, makeEntry({{Field::FirstName, "Bo"}, {Field::Picture, dir.file("none.jpg")}}));
+    EXPECT_EQ(writeVCards(others, "Personal", &platform::systemFileSystem()).find("PHOTO"),
+              std::string::npos);
 }

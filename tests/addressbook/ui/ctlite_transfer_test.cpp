@@ -17,6 +17,7 @@
 #include "addressbook/contracts/poster_arguments.h"
 #include "addressbook/model/data_file.h"
 #include "addressbook/model/data_format.h"
+#include "addressbook/transfer/column_names.h"
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/vcard.h"
 #include "addressbook/ui/resource.h"
@@ -60,6 +61,43 @@ TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
     exitNormally(window);
     DeleteFileA((base + ".csv").c_str());
     DeleteFileA((base + ".vcf").c_str());
+}
+
+TEST_F(CtliteThreePeople, ExportWritesColumnNamesOnlyWhenTheBoxIsTicked) {
+    std::string base = s.dataPath() + "-named";
+    Session::command(window, ID_FILE_EXPORT);
+    HWND save = s.user().waitFor("Export");
+    ASSERT_NE(save, nullptr);
+    // The box sits in the program's own part of the Save dialog, a child of it.
+    HWND box = nullptr;
+    waitUntil([&] {
+        EnumChildWindows(
+            save,
+            [](HWND child, LPARAM found) {
+                if (GetDlgCtrlID(child) != IDC_EXPORT_COLUMN_NAMES)
+                    return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&box));
+        return box != nullptr;
+    });
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; });
+    chooseFileOfType(s, "Export", 1, base);  // tab-delimited .txt
+    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
+    ASSERT_NE(done, nullptr);
+    User::answer(done, IDOK);
+    ctlite::AddressBook onDisk = load(s.dataPath());
+    std::string expected;
+    ctlite::transfer::appendColumnNamesLine(expected, ctlite::transfer::TableFormat::Tab);
+    expected +=
+        ctlite::transfer::writeTable(onDisk.group(0).entries(), ctlite::transfer::TableFormat::Tab);
+    EXPECT_EQ(readAll(base + ".txt"), expected);
+    exitNormally(window);
+    DeleteFileA((base + ".txt").c_str());
 }
 
 TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
@@ -109,6 +147,41 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     // Saved once and read back: the file order reversed once more.
     EXPECT_EQ(firstNames(back.group(3).entries()), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(back.group(3).entries().find(3)->get(ctlite::Field::WorkPhone), "3");
+    DeleteFileA(file.c_str());
+}
+
+TEST_F(CtliteThreePeople, AHeadedFileIsMappedByItsColumnNamesAndTheLineIsNoEntry) {
+    std::string file = s.dataPath() + "-in.csv";
+    writeAll(file,
+             "First Name,Last Name,E-mail Address,Hobby\r\nAnn,Zed,ann@example.com,chess\r\n"
+             "Bob,Young,bob@example.com,golf\r\n");
+    HWND dialog = importUpToMapping(s, window, file, 1);
+    ASSERT_NE(dialog, nullptr);
+    const std::vector<std::string> mapped = {
+        "First Name:", "Last Name:", "E-Mail Address:", "<none>"};
+    const std::vector<std::string> unmapped(4, "<none>");
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_IMPORT_HEADER, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), mapped);
+    // Unticked, the line is a record like the others and nothing is mapped; ticked again,
+    // the names map once more.
+    HWND box = GetDlgItem(dialog, IDC_IMPORT_HEADER);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP) == unmapped; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), unmapped);
+    EXPECT_EQ(SendMessageA(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP) == mapped; });
+    EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP), mapped);
+
+    User::answer(dialog, IDOK);
+    Session::waitForLines(window, {"Ann Zed", "Bob Young"});
+    EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Ann Zed", "Bob Young"}));
+    exitNormally(window);
+    ctlite::AddressBook back = load(s.dataPath());
+    const ctlite::GroupList& business = back.group(1).entries();
+    ASSERT_EQ(business.count(), 2);
+    EXPECT_EQ(firstNames(business), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(business.find(2)->get(ctlite::Field::EmailAddress), "bob@example.com");
     DeleteFileA(file.c_str());
 }
 

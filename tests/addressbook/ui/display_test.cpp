@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "addressbook/model/data_file.h"
+#include "addressbook/transfer/pictures.h"
 #include "addressbook/ui/resource.h"
 #include "platform/file_system.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/jpeg_maker.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/win32/card_call.h"
 #include "tests/support/win32/driver.h"
 
@@ -252,6 +254,38 @@ TEST_F(Display, EachSelectionShowsItsCardWithThePictureByExtension) {
         EXPECT_TRUE(waitUntil([&] { return closeTo(pixel(inPicture), c.colour); }))
             << std::hex << pixel(inPicture);
     }
+}
+
+TEST_F(Display, AVCardsPhotoBecomesThePictureTheCardShows) {
+    const COLORREF blue = RGB(20, 40, 230);
+    std::string jpeg = makeJpeg(40, 30, JpegKind::Rgb, [&](int, int, int c) {
+        return c == 0 ? GetRValue(blue) : c == 1 ? GetGValue(blue) : GetBValue(blue);
+    });
+    std::string cards = file("ann.vcf");
+    writeAll(cards, "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Smith;Ann;;;\r\nPHOTO;ENCODING=b;TYPE=JPEG:" +
+                        ctlite::transfer::base64Encoded(jpeg) + "\r\nEND:VCARD\r\n");
+    std::string pictures = folder + "\\data pictures";
+    std::string picture = file("data pictures\\Ann Smith.jpg");
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Bob"}}})), nullptr);
+    PostMessageA(window, WM_COMMAND, ID_FILE_IMPORT, 0);
+    HWND open = user->waitFor("Import");
+    ASSERT_NE(open, nullptr);
+    for (int id : {0x47C, 0x480})
+        SetDlgItemTextA(open, id, cards.c_str());
+    User::answer(open, IDOK);
+    HWND to = user->waitFor("Import to");
+    ASSERT_NE(to, nullptr);
+    User::answer(to, IDOK);  // into Personal
+    ASSERT_TRUE(waitUntil(
+        [&] { return SendDlgItemMessageA(window, IDC_NAME_LIST, LB_GETCOUNT, 0, 0) == 2; }));
+    select(0, "Ann Smith");
+    EXPECT_EQ(readBytes(picture), jpeg);
+    DisplayResult where = layout(true);
+    POINT inPicture{where.pictureLeft + 20, where.pictureTop + 15};
+    EXPECT_TRUE(waitUntil([&] { return closeTo(pixel(inPicture), blue); }))
+        << std::hex << pixel(inPicture);
+    DeleteFileA(picture.c_str());
+    RemoveDirectoryA(pictures.c_str());
 }
 
 TEST_F(Display, DraggingPushesBackAndThePlacementIsStored) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <sstream>
 
 #include "addressbook/model/data_file.h"
@@ -294,6 +295,45 @@ TEST_F(DataToolTransfer, ImportAddsToAGroupOrANewOneAndSaysWhatItRead) {
     EXPECT_EQ(book.group(2).entries().count(), 3);
     EXPECT_EQ(book.groupName(3), "Ph\xF6ne");
     EXPECT_EQ(book.group(3).entries().find(1)->get(Field::FirstName), "? Li");
+}
+
+TEST_F(DataToolTransfer, AFirstLineOfColumnNamesMapsTheValuesUnlessTheUserSaysOtherwise) {
+    const std::string named = "Surname,Given Name,Birthday\nSmith,Ann,1 May\n";
+    const std::string unsure = "Given Name,Hobby\nAnn,chess\n";  // one known name: data
+    struct Case {
+        const std::string& file;
+        const char* option;  // nullptr: judged by the names
+        const char* printed;
+        std::vector<std::string> firstNames;  // of the entries added to group 3
+    } cases[] = {
+        {named,
+         nullptr,
+         "first line holds column names: \"Surname\" -> lastName, \"Given Name\" -> firstName, "
+         "\"Birthday\" -> none\n",
+         {"Ann"}},
+        {named, "--no-header", "standard input: 2 records", {"Ann", "Given Name"}},
+        {unsure, nullptr, "standard input: 2 records", {"chess", "Hobby"}},
+        {unsure, "--header", "first line holds column names:", {"Ann"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        std::vector<std::string> args = {"import", path, "-", "--format", "csv", "--group", "3"};
+        if (c.option)
+            args.push_back(c.option);
+        ToolRun r = runWithInput(args, c.file);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.rfind(c.printed, 0), 0u) << r.out;
+        AddressBook book = load();
+        const GroupList& list = book.group(2).entries();
+        std::vector<std::string> names = c.firstNames;
+        names.insert(names.end(), {"Ann", "Bob"});
+        std::vector<std::string> found;
+        for (int p = 1; p <= list.count(); ++p)
+            found.emplace_back(list.find(p)->get(Field::FirstName));
+        std::sort(names.begin(), names.end());
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, names) << r.out;
+    }
 }
 
 TEST_F(DataToolTransfer, RefusesBadRequestsAndKeepsTheBookWhole) {

@@ -23,7 +23,7 @@ TOOL = FIXTURES = None
 # The columns of a CSV line, in the order ctlite-data import takes them.
 CSV_COLUMNS = ["companyName", "firstName", "lastName", "homePhone", "workPhone", "faxNumber",
                "mobilePhone", "pagerNumber", "streetAddress", "city", "state", "zipCode",
-               "emailAddress", "homepage", "picture", "note"]
+               "emailAddress", "homepage", "picture", "note", "country"]
 
 
 def run(*args, data=None):
@@ -64,7 +64,8 @@ class PythonCsv(unittest.TestCase):
          "city": "Zo\u00eb's town", "homePhone": "+1 555"},
         {"companyName": "\u674e Trading", "firstName": "", "emailAddress": "li@example.com",
          "workPhone": "+86 10", "streetAddress": "1 Main St; Suite 2"},
-        {"firstName": "Bob", "homepage": "http://example.com/?a=1,2", "zipCode": "75001"},
+        {"firstName": "Bob", "homepage": "http://example.com/?a=1,2", "zipCode": "75001",
+         "country": "France"},
     ]
 
     def check(self, quoting, lineterminator):
@@ -128,6 +129,24 @@ class VobjectCards(unittest.TestCase):
         self.assertEqual(entry["homepage"], "https://example.de")
         self.assertEqual(entry["note"], "first line, with comma\r\nsecond; line \\ backslash "
                          + "x" * 80 + "\r\nMobile phone: +49 4")
+
+    def test_a_photo_comes_in_as_a_file_and_goes_out_as_vobject_reads_it(self):
+        jpeg = b"\xff\xd8\xff\xe0\x00\x10JFIF\x00" + bytes(range(256)) * 3 + b"\xff\xd9"
+        card = vobject_card()
+        photo = card.add("photo")
+        photo.value = jpeg
+        photo.encoding_param = "b"
+        photo.type_param = "JPEG"
+        book = Book(self)
+        said = book.import_bytes(card.serialize().encode("utf-8"), "vcard")
+        self.assertIn("1 photos kept", said)
+        picture = book.entries(3)[0]["picture"]
+        self.assertTrue(picture.endswith("book pictures/J\u00f6rg M\u00fcller.jpg"), picture)
+        with open(picture.encode("cp1252"), "rb") as f:  # the book's code page
+            self.assertEqual(f.read(), jpeg)
+        exported = run("export", book.path, "--group", "3", "--format", "vcard", "-")
+        (back,) = vobject.readComponents(exported.decode("utf-8"))
+        self.assertEqual(back.photo.value, jpeg)
 
     def test_every_exported_card_parses_back_in_vobject(self):
         rows = [
