@@ -63,8 +63,12 @@ std::string MailAddress::displayForm() const {
 }
 
 std::string MailAddress::headerForm() const {
-    std::string shown = trimmed(oneLine(name));
-    return shown.empty() ? address : headerName(shown) + " <" + address + ">";
+    std::string shown = oneLine(name);
+    std::string bare = trimmed(shown);
+    if (bare.empty())
+        return address;
+    std::string written = headerName(bare);
+    return (written == bare ? shown : written) + " <" + address + ">";
 }
 
 AttachmentLoad MailAttachment::loadFile(const std::string& path, platform::FileSystem& files,
@@ -141,7 +145,14 @@ void MailMessage::setBody(std::string_view text) {
 }
 
 bool MailMessage::needsTextEncoding() const {
-    return hasAttachments() || hasEightBit(body_) || hasEightBit(subject);
+    if (hasAttachments() || hasEightBit(body_) || hasEightBit(subject))
+        return true;
+    // SMTP carries lines of at most 998 bytes.
+    std::size_t start = 0;
+    for (std::size_t end; (end = body_.find("\r\n", start)) != std::string::npos; start = end + 2)
+        if (end - start > 998)
+            return true;
+    return body_.size() - start > 998;
 }
 
 std::string MailMessage::buildHeader() const {
@@ -178,6 +189,9 @@ std::string MailMessage::textPart() const {
     std::string text = quotedPrintable(body_);
     if (!hasAttachments())
         return text;
+    // The line end before the next part's boundary belongs to the boundary.
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+        text.resize(text.size() - 2);
     return std::string("\r\n--") + kBoundary + "\r\nContent-Type: text/plain; charset=" +
            (hasEightBit(body_) ? kMailCharset : "us-ascii") +
            "\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n" + text;

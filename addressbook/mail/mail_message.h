@@ -60,6 +60,9 @@ public:
     std::vector<MailAddress> recipients;
     std::string subject;
 
+    MailMessage() = default;
+    MailMessage(MailMessage&&) = default;
+    MailMessage& operator=(MailMessage&&) = default;
     virtual ~MailMessage() = default;
 
     // Appends the recipients of a comma-separated text. Each piece is an address,

@@ -185,7 +185,10 @@ bool SmtpConnection::sendMail(MailMessage& message, SendProgress* progress) {
         notices_.show("Failed in call to send header");
         return false;
     }
-    if (!sendText(dotStuffed(message.textPart()))) {
+    std::string text = dotStuffed(message.textPart());
+    // The end of data is a line with a lone "."; it follows the last line's end.
+    bool endsLine = text.empty() || text.compare(text.size() - 1, 1, "\n") == 0;
+    if (!sendText(text)) {
         notices_.show(multipart ? "Failed in call to send body header"
                                 : "Failed in call to send header");
         return false;
@@ -206,7 +209,7 @@ bool SmtpConnection::sendMail(MailMessage& message, SendProgress* progress) {
         close();
         return true;
     }
-    if (!sendText("\r\n.\r\n"))
+    if (!sendText(endsLine && !multipart ? ".\r\n" : "\r\n.\r\n"))
         return false;
     if (!readReply(250)) {
         notices_.show("Failed in call to sen");
