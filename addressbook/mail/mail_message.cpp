@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "addressbook/mail/mime_text.h"
 #include "platform/whole_file.h"
@@ -70,6 +71,9 @@ std::string MailAddress::headerForm() const {
     std::string written = headerName(bare);
     return (written == bare ? shown : written) + " <" + address + ">";
 }
+
+MailAttachment::MailAttachment(std::string title, std::string_view bytes)
+    : title_(std::move(title)), encoded_(base64Lines(bytes)) {}
 
 AttachmentLoad MailAttachment::loadFile(const std::string& path, platform::FileSystem& files,
                                         std::size_t maxBytes) {

@@ -31,6 +31,10 @@ public:
     // encoded text are both held in memory.
     static constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 
+    MailAttachment() = default;
+    // An attachment of bytes already in memory, under `title`.
+    MailAttachment(std::string title, std::string_view bytes);
+
     AttachmentLoad loadFile(const std::string& path,
                             platform::FileSystem& files = platform::systemFileSystem(),
                             std::size_t maxBytes = kMaxFileBytes);

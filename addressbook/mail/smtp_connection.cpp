@@ -11,6 +11,8 @@ namespace {
 
 // A reply line longer than this is read to its end but kept only this long.
 constexpr std::size_t kReplyLineKept = 999;
+// The lines of a long multi-line reply are read to its end but kept only this far.
+constexpr std::size_t kReplyKept = 8192;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -105,8 +107,12 @@ bool SmtpConnection::readReply(int expected) {
                     return false;
                 case StreamSocket::Wait::Readable: break;
             }
-            if (!socket_->receive(buffer, sizeof buffer, got) || got == 0)
-                return false;  // an error, or the server closed the connection
+            if (!socket_->receive(buffer, sizeof buffer, got))
+                return false;
+            if (got == 0) {
+                close();  // the server has gone: nothing more to say to it
+                return false;
+            }
             pending_.append(buffer, got);
             continue;
         }
@@ -114,9 +120,11 @@ bool SmtpConnection::readReply(int expected) {
             line = pending_.substr(0, end < kReplyLineKept ? end : kReplyLineKept);
         pending_.erase(0, end + 2);
         lineCut = false;
-        if (!lastReply_.empty())
-            lastReply_ += '\n';
-        lastReply_ += line;
+        if (lastReply_.size() < kReplyKept) {
+            if (!lastReply_.empty())
+                lastReply_ += "\r\n";
+            lastReply_ += line;
+        }
         // "250-..." lines continue the reply; "250 ..." or a bare "250" ends it.
         bool continues = line.size() >= 4 && line[3] == '-';
         if (!continues)

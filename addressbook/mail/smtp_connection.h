@@ -66,6 +66,7 @@ public:
 
     bool connected() const { return connected_; }
     int lastReplyCode() const { return lastReplyCode_; }
+    // The last reply's lines, joined by "\r\n".
     const std::string& lastReply() const { return lastReply_; }
 
     // The longest idle wait for a reply, and the pause before the greeting is read.

@@ -163,16 +163,19 @@ TEST(Attachment, PartHeaderNamesTheFileItself) {
          "name=\"=?windows-1252?Q?=E9t=E9=2Etxt?=\"\r\nContent-Transfer-Encoding: base64\r\n"
          "Content-Disposition: attachment; filename*=windows-1252''%E9t%E9.txt\r\n\r\n"},
     };
-    testing_support::TempDir dir;
     for (const auto& [name, tail] : cases) {
-        testing_support::writeBytes(dir.file(name), "abc");
-        MailAttachment attachment;
-        ASSERT_EQ(attachment.loadFile(dir.file(name)), AttachmentLoad::Ok);
-        EXPECT_EQ(attachment.title(), name);
-        EXPECT_EQ(attachment.encoded(), "YWJj\r\n");
-        std::string header = attachment.partHeader();
+        std::string header = MailAttachment(name, "abc").partHeader();
         EXPECT_EQ(header.substr(header.find("name=")), tail);
     }
+}
+
+TEST(Attachment, LoadFileEncodesTheFileUnderItsOwnName) {
+    testing_support::TempDir dir;
+    testing_support::writeBytes(dir.file("Quarterly report 2025.txt"), "abc");
+    MailAttachment attachment;
+    ASSERT_EQ(attachment.loadFile(dir.file("Quarterly report 2025.txt")), AttachmentLoad::Ok);
+    EXPECT_EQ(attachment.title(), "Quarterly report 2025.txt");
+    EXPECT_EQ(attachment.encoded(), "YWJj\r\n");
 }
 
 TEST(Attachment, TooLargeOrMissingFileIsRefusedWithAMessage) {
