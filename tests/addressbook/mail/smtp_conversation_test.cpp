@@ -103,7 +103,9 @@ protected:
     MailMessage message(const std::string& body) {
         MailMessage m;
         m.from = {"Me", "me@example.org"};
-        m.parseRecipients("Ann <a@example.org>,\"Smith, John\" <j@example.org>, b@example.org");
+        m.parseRecipients(
+            "Ann <a@example.org>,\"Smith, John\" <j@example.org>, b@example.org,"
+            "Zo\xeb <z@example.org>");
         m.subject = "Greetings";
         m.setBody(body);
         return m;
@@ -126,8 +128,7 @@ protected:
 struct DeliveryCase {
     const char* name;
     std::string subject;
-    std::string body;     // as typed, Windows-1252
-    std::string decoded;  // what the reader's program shows
+    std::string body;  // as typed, Windows-1252; the reader's program shows the same
     std::vector<std::size_t> attachmentSizes;
 };
 
@@ -143,7 +144,10 @@ TEST_P(Delivery, TheReaderGetsWhatWasWritten) {
         std::string bytes(c.attachmentSizes[i], '\0');
         for (std::size_t k = 0; k < bytes.size(); ++k)
             bytes[k] = static_cast<char>((k * 7919 + i) >> 3);
-        std::string path = dir_.file("part " + std::to_string(i) + ".bin");
+        std::string path = dir_.file(
+            "pi\xe8"
+            "ce " +
+            std::to_string(i) + ".bin");
         testing_support::writeBytes(path, bytes);
         files.push_back(bytes);
         auto attachment = std::make_unique<MailAttachment>();
@@ -157,16 +161,17 @@ TEST_P(Delivery, TheReaderGetsWhatWasWritten) {
     EXPECT_TRUE(notices_.shown.empty());
 
     nlohmann::json got = delivered(0);
-    EXPECT_EQ(got["rcpt_tos"], nlohmann::json({"a@example.org", "j@example.org", "b@example.org"}));
+    EXPECT_EQ(got["rcpt_tos"],
+              nlohmann::json({"a@example.org", "j@example.org", "b@example.org", "z@example.org"}));
     EXPECT_EQ(got["to"], nlohmann::json::parse(R"([["Ann","a@example.org"],
-        ["Smith, John","j@example.org"],["","b@example.org"]])"));
+        ["Smith, John","j@example.org"],["","b@example.org"],["Zoë","z@example.org"]])"));
     EXPECT_EQ(got["subject"], platform::utf8FromCp1252(c.subject));
     EXPECT_TRUE(got["date_ok"].get<bool>());
     EXPECT_TRUE(got["has_message_id"].get<bool>());
-    EXPECT_EQ(got["body"], platform::utf8FromCp1252(c.decoded));
+    EXPECT_EQ(got["body"], platform::utf8FromCp1252(c.body));
     ASSERT_EQ(got["attachments"].size(), files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(got["attachments"][i], "part " + std::to_string(i) + ".bin");
+        EXPECT_EQ(got["attachments"][i], "pièce " + std::to_string(i) + ".bin");
         EXPECT_TRUE(readBytes(dir_.file("0." + std::to_string(i) + ".bin")) == files[i])
             << "attachment " << i << " differs";
     }
@@ -177,22 +182,16 @@ TEST_P(Delivery, TheReaderGetsWhatWasWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Messages, Delivery,
-    testing::Values(
-        DeliveryCase{
-            "Dots", "Dots", ".first\n..second\n.\nend\n", ".first\n..second\n.\nend\n", {}},
-        DeliveryCase{"LoneDot", "One dot", ".", ".\n", {}},
-        DeliveryCase{"EightBit",
-                     "Gr\xfc\xdf"
-                     "e \x80",
-                     "Sch\xf6ne Gr\xfc\xdf"
-                     "e, 5 \x80 = x\n",
-                     "Sch\xf6ne Gr\xfc\xdf"
-                     "e, 5 \x80 = x\n",
-                     {}},
-        DeliveryCase{
-            "LongLine", "Long", std::string(3000, 'w') + "\n", std::string(3000, 'w') + "\n", {}},
-        DeliveryCase{"Attachments", "Files", ".dot\n", ".dot\n", {0, 57, 1 << 20}},
-        DeliveryCase{"TenMegabytes", "Big", "See attached.\n", "See attached.\n", {10 << 20}}),
+    testing::Values(DeliveryCase{"Dots", "Dots", ".first\n..second\nend\n", {}},
+                    DeliveryCase{"LoneDot", "One dot", ".\n", {}},
+                    DeliveryCase{"EightBit",
+                                 "Gr\xfc\xdf"
+                                 "e \x80",
+                                 "5 \x80 = x, \xe0 bient\xf4t\n",
+                                 {}},
+                    DeliveryCase{"LongLine", "Long", std::string(3000, 'w') + "\n", {}},
+                    DeliveryCase{"Attachments", "Files", ".dot\n", {0, 57, 1 << 20}},
+                    DeliveryCase{"TenMegabytes", "Big", "See attached.\n", {10 << 20}}),
     [](const testing::TestParamInfo<DeliveryCase>& p) { return p.param.name; });
 
 TEST_F(Conversation, CancelDuringTheLastChunkDeliversNothingAndSucceeds) {
@@ -211,15 +210,6 @@ TEST_F(Conversation, CancelDuringTheLastChunkDeliversNothingAndSucceeds) {
     EXPECT_FALSE(exists(dir_.file("0.json")));
 }
 
-TEST_F(Conversation, WaitingForAReplyLeavesTheProcessorFree) {
-    startPeer("silent");
-    smtp_.setReplyTimeout(1000);
-    std::clock_t before = std::clock();
-    EXPECT_FALSE(smtp_.connect("127.0.0.1", peer_->port));
-    // Two waits of a second each (the greeting, then QUIT's reply).
-    EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 4);
-}
-
 struct FaultCase {
     const char* mode;
     bool connects;
@@ -235,12 +225,15 @@ TEST_P(Faults, EachEndsAsThePeerDecides) {
     startPeer(c.mode);
     smtp_.setReplyTimeout(300);
     MailMessage m = message("Text\n");
+    std::clock_t before = std::clock();
     bool connected = smtp_.connect("127.0.0.1", peer_->port);
     EXPECT_EQ(connected, c.connects);
     if (connected) {
         EXPECT_EQ(smtp_.sendMail(m, nullptr), c.sends);
     }
     smtp_.disconnect();
+    // Waiting for a reply (twice 300 ms for the silent peer) leaves the processor free.
+    EXPECT_LT(std::clock() - before, CLOCKS_PER_SEC / 5);
     EXPECT_EQ(notices_.shown, c.notices);
     ASSERT_TRUE(waitFor([&] { return !closedLog().empty(); }));
     std::string received = readBytes(dir_.file("received.txt"));

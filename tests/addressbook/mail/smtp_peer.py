@@ -1,16 +1,9 @@
 #!/usr/bin/python3
-"""SMTP peers on 127.0.0.1 for the mail client's tests.
-
-smtp_peer.py MODE DIR prints "PORT PID" on its first line once it listens, then
-serves until it is killed.
-
-store: aiosmtpd; every message is parsed by the email package and written to
-  DIR/N.json (envelope, decoded header fields, decoded text) with its attachments
-  in DIR/N.K.bin; DIR/closed.log gets a line per closed connection.
-Any other mode is a scripted server for faults: greet421, multiline, close,
-silent, reject-data, long-line. Everything the client sends goes to
-DIR/received.txt; DIR/closed.log as above.
-"""
+"""SMTP peers on 127.0.0.1 for the mail client's tests: smtp_peer.py MODE DIR prints
+"PORT PID" once it listens. "store" is aiosmtpd; each message, parsed by the email
+package, goes to DIR/N.json with its attachments in DIR/N.K.bin. The other modes
+script faults and log what the client sent to DIR/received.txt. Every closed
+connection adds a line to DIR/closed.log."""
 import asyncio
 import email
 import email.policy

@@ -11,8 +11,7 @@
 namespace ctlite {
 namespace {
 
-class Quiet : public MailNotices {
-public:
+struct Notices : MailNotices {
     void show(const std::string& text) override { shown += text; }
     std::string shown;
 };
@@ -40,8 +39,8 @@ void serveOne(SOCKET listener, std::string& heard) {
 }
 
 TEST(WindowsSockets, GreetingHeloAndQuit) {
-    Quiet quiet;
-    SmtpConnection smtp(quiet);  // starts Windows Sockets
+    Notices notices;
+    SmtpConnection smtp(notices);  // starts Windows Sockets
     smtp.setGreetingPause(0);
     SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_NE(listener, INVALID_SOCKET);
@@ -60,7 +59,7 @@ TEST(WindowsSockets, GreetingHeloAndQuit) {
     server.join();
     closesocket(listener);
     EXPECT_EQ(heard, "HELO;QUIT;");
-    EXPECT_EQ(quiet.shown, "");
+    EXPECT_EQ(notices.shown, "");
 }
 
 }  // namespace
