@@ -17,7 +17,7 @@ PACKAGES=(
   zlib1g-dev libz-mingw-w64-dev libjpeg62-turbo-dev
   clang clang-14 libclang-rt-14-dev clang-format
   googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev libtoml11-dev
-  python3-vobject
+  python3-vobject python3-aiosmtpd
   cups cups-bsd printer-driver-cups-pdf poppler-utils
 )
 

@@ -1,0 +1,229 @@
+#include "addressbook/mail/smtp_connection.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "addressbook/mail/mime_text.h"
+
+namespace ctlite {
+namespace {
+
+// A reply line longer than this is read to its end but kept only this long.
+constexpr std::size_t kReplyLineKept = 999;
+// The lines of a long multi-line reply are read to its end but kept only this far.
+constexpr std::size_t kReplyKept = 8192;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+bool parseMailServer(std::string_view setting, MailServer& out) {
+    std::size_t colon = setting.rfind(':');
+    out.host = std::string(setting.substr(0, colon));
+    out.port = 25;
+    if (colon == std::string_view::npos)
+        return true;
+    std::string_view digits = setting.substr(colon + 1);
+    unsigned long port = 0;
+    for (char c : digits) {
+        if (!isDigit(c) || port > 65535)
+            return false;
+        port = port * 10 + static_cast<unsigned long>(c - '0');
+    }
+    if (digits.empty() || port == 0 || port > 65535)
+        return false;
+    out.port = static_cast<std::uint16_t>(port);
+    return true;
+}
+
+SmtpConnection::SmtpConnection(MailNotices& notices, Network& network)
+    : notices_(notices), network_(network) {}
+
+SmtpConnection::~SmtpConnection() {
+    if (connected_)
+        disconnect();
+    close();
+}
+
+void SmtpConnection::close() {
+    socket_.reset();
+    connected_ = false;
+    pending_.clear();
+}
+
+bool SmtpConnection::connect(const std::string& host, std::uint16_t port) {
+    close();
+    socket_ = network_.connect(host, port);
+    if (!socket_)
+        return false;
+    connected_ = true;
+    if (greetingPauseMs_ > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(greetingPauseMs_));
+    if (!readReply(220)) {
+        disconnect();
+        return false;
+    }
+    if (!sendCommand("HELO " + network_.localHostName() + "\r\n") || !readReply(250)) {
+        disconnect();
+        return false;
+    }
+    return true;
+}
+
+bool SmtpConnection::disconnect() {
+    bool said = false;
+    if (connected_ && socket_)
+        said = sendCommand("QUIT\r\n") && readReply(221);
+    close();
+    return said;
+}
+
+bool SmtpConnection::readReply(int expected) {
+    lastReplyCode_ = 0;
+    lastReply_.clear();
+    if (!socket_)
+        return false;
+    std::string line;
+    bool lineCut = false;
+    for (;;) {
+        std::size_t end = pending_.find("\r\n");
+        if (end == std::string::npos) {
+            // Keep only the start of an overlong line; its end is still looked for.
+            if (pending_.size() > kReplyLineKept + 1) {
+                if (!lineCut)
+                    line = pending_.substr(0, kReplyLineKept);
+                lineCut = true;
+                pending_.erase(0, pending_.size() - 1);
+            }
+            char buffer[4096];
+            std::size_t got = 0;
+            switch (socket_->waitReadable(replyTimeoutMs_)) {
+                case StreamSocket::Wait::Failed: return false;
+                case StreamSocket::Wait::TimedOut:
+                    notices_.show("Timed out\n\nPlease try again");
+                    return false;
+                case StreamSocket::Wait::Readable: break;
+            }
+            if (!socket_->receive(buffer, sizeof buffer, got))
+                return false;
+            if (got == 0) {
+                close();  // the server has gone: nothing more to say to it
+                return false;
+            }
+            pending_.append(buffer, got);
+            continue;
+        }
+        if (!lineCut)
+            line = pending_.substr(0, end < kReplyLineKept ? end : kReplyLineKept);
+        pending_.erase(0, end + 2);
+        lineCut = false;
+        if (lastReply_.size() < kReplyKept) {
+            if (!lastReply_.empty())
+                lastReply_ += "\r\n";
+            lastReply_ += line;
+        }
+        // "250-..." lines continue the reply; "250 ..." or a bare "250" ends it.
+        bool continues = line.size() >= 4 && line[3] == '-';
+        if (!continues)
+            break;
+    }
+    if (line.size() >= 3 && isDigit(line[0]) && isDigit(line[1]) && isDigit(line[2]))
+        lastReplyCode_ = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+    return lastReplyCode_ == expected;
+}
+
+bool SmtpConnection::sendText(std::string_view text, std::size_t total, SendProgress* progress) {
+    if (!socket_)
+        return false;
+    std::size_t offset = 0;
+    bool keepGoing = true;
+    std::size_t sentTotal = 0;
+    do {
+        std::size_t chunk = text.size() - offset < kChunk ? text.size() - offset : kChunk;
+        std::size_t done = 0;
+        while (done < chunk) {
+            std::size_t sent = 0;
+            if (!socket_->send(text.data() + offset + done, chunk - done, sent)) {
+                notices_.show("SOCKET_ERROR HELO");
+                return false;
+            }
+            done += sent;
+        }
+        offset += chunk;
+        if (progress) {
+            sentTotal += chunk;
+            double share = total ? static_cast<double>(sentTotal) / total * 100.0 : 100.0;
+            char status[64];
+            std::snprintf(status, sizeof status, "Sending Attachments: %.0f%%", share);
+            progress->report(static_cast<int>(share), status);
+            keepGoing = progress->keepGoing();
+        }
+        if (chunk < kChunk)
+            break;
+    } while (offset < text.size() && keepGoing);
+    return true;
+}
+
+bool SmtpConnection::sendMail(MailMessage& message, SendProgress* progress) {
+    if (!sendCommand("MAIL FROM:<" + message.from.address + ">\r\n")) {
+        notices_.show("failed in MAIL");
+        return false;
+    }
+    if (!readReply(250)) {
+        notices_.show("Failed in call to send MAIL command");
+        return false;
+    }
+    for (const MailAddress& recipient : message.recipients) {
+        if (!sendCommand("RCPT TO:<" + recipient.address + ">\r\n")) {
+            notices_.show("Failed in call to send REPT command");
+            return false;
+        }
+        if (!readReply(250)) {
+            notices_.show("Failed RCPT");
+            return false;
+        }
+    }
+    bool multipart = message.hasAttachments();
+    if (!sendCommand("DATA\r\n") || !readReply(354))
+        return false;
+    if (!sendText(message.buildHeader())) {
+        notices_.show("Failed in call to send header");
+        return false;
+    }
+    std::string text = dotStuffed(message.textPart());
+    // The end of data is a line with a lone "."; it follows the last line's end.
+    bool endsLine = text.empty() || text.compare(text.size() - 1, 1, "\n") == 0;
+    if (!sendText(text)) {
+        notices_.show(multipart ? "Failed in call to send body header"
+                                : "Failed in call to send header");
+        return false;
+    }
+    auto& attachments = message.attachments();
+    while (!attachments.empty()) {
+        MailAttachment& attachment = *attachments.front();
+        if (!sendText(attachment.partHeader()) ||
+            !sendText(attachment.encoded(), attachment.encodedLength(), progress))
+            return false;
+        attachments.erase(attachments.begin());
+        if (progress && !progress->keepGoing())
+            break;
+    }
+    if (multipart && !sendText(std::string("\r\n--") + MailMessage::kBoundary + "--"))
+        return false;
+    if (progress && !progress->keepGoing()) {
+        close();
+        return true;
+    }
+    if (!sendText(endsLine && !multipart ? ".\r\n" : "\r\n.\r\n"))
+        return false;
+    if (!readReply(250)) {
+        notices_.show("Failed in call to sen");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace ctlite

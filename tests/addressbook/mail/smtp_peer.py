@@ -1,0 +1,125 @@
+#!/usr/bin/python3
+"""SMTP peers on 127.0.0.1 for the mail client's tests: smtp_peer.py MODE DIR prints
+"PORT PID" once it listens. "store" is aiosmtpd; each message, parsed by the email
+package, goes to DIR/N.json with its attachments in DIR/N.K.bin. The other modes
+script faults and log what the client sent to DIR/received.txt. Every closed
+connection adds a line to DIR/closed.log."""
+import asyncio
+import email
+import email.policy
+import email.utils
+import json
+import os
+import socket
+import sys
+import threading
+
+mode, folder = sys.argv[1], sys.argv[2]
+
+
+def closed():
+    with open(os.path.join(folder, "closed.log"), "a") as log:
+        log.write("closed\n")
+
+
+def store():
+    try:
+        from aiosmtpd.smtp import SMTP
+    except ImportError:
+        print("NO-AIOSMTPD", flush=True)
+        return
+
+    class Store:
+        count = 0
+
+        async def handle_DATA(self, server, session, envelope):
+            message = email.message_from_bytes(envelope.original_content,
+                                               policy=email.policy.default)
+            n = Store.count
+            Store.count += 1
+            text = message.get_body(("plain",))
+            record = {
+                "mail_from": envelope.mail_from,
+                "rcpt_tos": envelope.rcpt_tos,
+                "from": [[a.display_name, a.addr_spec] for a in message["from"].addresses],
+                "to": [[a.display_name, a.addr_spec] for a in message["to"].addresses],
+                "subject": str(message["subject"]),
+                "date_ok": email.utils.parsedate_to_datetime(message["date"]) is not None,
+                "has_message_id": message["message-id"] is not None,
+                "body": text.get_content().replace("\r\n", "\n") if text is not None else None,
+                "attachments": [],
+            }
+            for k, part in enumerate(message.iter_attachments()):
+                with open(os.path.join(folder, "%d.%d.bin" % (n, k)), "wb") as out:
+                    out.write(part.get_payload(decode=True))
+                record["attachments"].append(part.get_filename())
+            path = os.path.join(folder, "%d.json" % n)
+            with open(path + ".part", "w") as out:
+                json.dump(record, out)
+            os.rename(path + ".part", path)
+            return "250 OK"
+
+    class Recorded(SMTP):
+        def connection_lost(self, error):
+            super().connection_lost(error)
+            closed()
+
+    async def main():
+        loop = asyncio.get_running_loop()
+        server = await loop.create_server(
+            lambda: Recorded(Store(), data_size_limit=None), "127.0.0.1", 0)
+        print(server.sockets[0].getsockname()[1], os.getpid(), flush=True)
+        await server.serve_forever()
+
+    asyncio.run(main())
+
+
+def scripted():
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(5)
+    print(listener.getsockname()[1], os.getpid(), flush=True)
+    replies = {b"HELO": b"250 hello\r\n", b"MAIL": b"250 ok\r\n", b"RCPT": b"250 ok\r\n",
+               b"DATA": b"354 go on\r\n", b"QUIT": b"221 bye\r\n"}
+    greeting = {"greet421": b"421 busy\r\n",
+                "multiline": b"220-first line\r\n220-second line\r\n220 ready\r\n",
+                "long-line": b"220 " + b"x" * 5000 + b"\r\n"}.get(mode, b"220 ready\r\n")
+    if mode == "multiline":
+        replies[b"HELO"] = b"250-hello\r\n250-more\r\n250 done\r\n"
+    while True:
+        peer, _ = listener.accept()
+        record = open(os.path.join(folder, "received.txt"), "ab")
+        if mode != "silent":
+            peer.sendall(greeting)
+        pending, in_data = b"", False
+        while True:
+            got = peer.recv(65536)
+            if not got:
+                break
+            record.write(got)
+            record.flush()
+            pending += got
+            while b"\r\n" in pending:
+                line, pending = pending.split(b"\r\n", 1)
+                if in_data:
+                    if line == b".":
+                        in_data = False
+                        peer.sendall(b"554 rejected\r\n" if mode == "reject-data" else
+                                     b"250 ok\r\n")
+                    continue
+                if mode == "silent":
+                    continue
+                if mode == "close" and line.startswith(b"HELO"):
+                    peer.close()
+                    break
+                verb = line[:4].upper()
+                peer.sendall(replies.get(verb, b"500 what\r\n"))
+                in_data = verb == b"DATA"
+            if peer.fileno() < 0:
+                break
+        record.close()
+        peer.close()
+        closed()
+
+
+store() if mode == "store" else scripted()
