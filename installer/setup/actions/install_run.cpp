@@ -408,6 +408,38 @@ bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& f
 
 // ---------------------------------------------------------------- MP3 and JPEG
 
+InstallRun::Placed InstallRun::placeConverted(
+    const std::string& target, const std::function<bool(const std::string&)>& convert) {
+    std::string writeTo =
+        besideName(target, [this](const std::string& n) { return host_.files.fileExists(n); });
+    PartialFile partial(host_, writeTo);
+    if (!convert(writeTo))
+        return Placed::Failed;
+    const bool existed = host_.files.fileExists(target);
+    const std::size_t keptMark = originals_.kept().size();
+    std::uint32_t oldAttributes = 0;
+    if (existed) {
+        oldAttributes = host_.files.attributes(target).value_or(0);
+        if (!originals_.keepCopy(host_, target, KeptAs::TemporaryCopy, oldAttributes)) {
+            skipUnwritten(target, true);
+            return Placed::Kept;
+        }
+        host_.files.setAttributes(target, oldAttributes & ~kAttributeReadOnly);
+    }
+    if (!host_.files.moveOver(writeTo, target)) {
+        originals_.forgetSince(host_, keptMark);
+        if (existed)
+            host_.files.setAttributes(target, oldAttributes);
+        skipUnwritten(target, existed);
+        return Placed::Kept;
+    }
+    partial.release();
+    // A file that was there before is the user's; the uninstaller leaves it.
+    if (!existed)
+        log_.recordFile(target);
+    return Placed::Done;
+}
+
 bool InstallRun::decodeMp3Files() {
     if (mp3Files_.empty())
         return true;
@@ -420,18 +452,23 @@ bool InstallRun::decodeMp3Files() {
         const std::string& file = mp3Files_[i];
         host_.view.setStatus(text(LanguageEntry::Converting) + file);
         std::string stem = file.substr(0, file.size() >= 4 ? file.size() - 4 : 0);
-        if (!host_.converters.mp3SetOutput(stem + ".wav")) {
-            host_.view.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
+        Placed placed = placeConverted(stem + ".wav", [&](const std::string& wav) {
+            if (!host_.converters.mp3SetOutput(wav)) {
+                host_.view.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
+                return false;
+            }
+            if (!host_.converters.mp3Open(stem + ".mp3")) {
+                host_.view.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
+                return false;
+            }
+            host_.converters.mp3PlayToEnd();
+            host_.converters.mp3Stop();
+            return true;
+        });
+        if (placed == Placed::Failed)
             return false;
-        }
-        if (!host_.converters.mp3Open(stem + ".mp3")) {
-            host_.view.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
-            return false;
-        }
-        host_.converters.mp3PlayToEnd();
-        log_.recordFile(stem + ".wav");
-        host_.converters.mp3Stop();
-        steps.removeFile(stem + ".mp3");
+        if (placed == Placed::Done)
+            steps.removeFile(stem + ".mp3");
         showProgress(kFilesShare, kDecodedShare, i + 1, mp3Files_.size());
     }
     return true;
@@ -442,14 +479,18 @@ bool InstallRun::convertJpegFiles() {
     for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
         const std::string& file = jpegFiles_[i];
         host_.view.setStatus(text(LanguageEntry::Converting) + file);
-        std::string bitmap = file.substr(0, file.size() - 3) + "BMP";
-        if (!host_.converters.convertJpeg(file, bitmap)) {
-            host_.view.showMessage("Couldn't convert the picture " + file + ".",
-                                   MessageIcon::Error);
+        Placed placed =
+            placeConverted(file.substr(0, file.size() - 3) + "BMP", [&](const std::string& bitmap) {
+                if (host_.converters.convertJpeg(file, bitmap))
+                    return true;
+                host_.view.showMessage("Couldn't convert the picture " + file + ".",
+                                       MessageIcon::Error);
+                return false;
+            });
+        if (placed == Placed::Failed)
             return false;
-        }
-        log_.recordFile(bitmap);
-        steps.removeFile(file);
+        if (placed == Placed::Done)
+            steps.removeFile(file);
         showProgress(kDecodedShare, kConvertedShare, i + 1, jpegFiles_.size());
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -97,6 +98,13 @@ private:
     bool selected(const PackagedFile& file) const;
     bool writePrivilegeRefused(const std::string& directory);
     bool overwriteAllowed(const std::string& path, const PackagedFile& file);
+    // A converted file takes its place as a packaged file does: written beside the
+    // target by `convert`, moved in once whole, the file that was there kept for the
+    // rollback and left to the user by the uninstaller. Kept: the file that was
+    // there could not be kept or replaced and stays as it was (the user is told).
+    enum class Placed { Done, Kept, Failed };
+    Placed placeConverted(const std::string& target,
+                          const std::function<bool(const std::string&)>& convert);
     bool decodeMp3Files();
     bool convertJpegFiles();
     bool writeRegistry();

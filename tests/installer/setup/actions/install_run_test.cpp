@@ -533,7 +533,7 @@ TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
     s.addFile("C:\\App\\photo.JPG");
     ASSERT_TRUE(s.run().completed);
     EXPECT_EQ(s.host.mp3Calls,
-              (std::vector<std::string>{"init", "output C:\\App\\tune.wav",
+              (std::vector<std::string>{"init", "output C:\\App\\tune.wav.vxnew0",
                                         "open C:\\App\\tune.mp3", "play", "stop"}));
     EXPECT_FALSE(s.host.hasFile("C:\\App\\tune.mp3"));
     EXPECT_FALSE(s.host.hasFile("C:\\App\\photo.JPG"));

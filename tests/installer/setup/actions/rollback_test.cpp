@@ -56,6 +56,31 @@ TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
     EXPECT_EQ(m.host.file("C:\\App\\settings.ini").content, "the user's settings");
 }
 
+// A converted file written over one of the user's keeps it for the rollback and
+// leaves it out of the log: undone, the user's file is back as it was.
+TEST(Rollback, ConvertedFilesGiveBackTheFilesTheyWroteOver) {
+    struct Case {
+        std::uint32_t option;
+        const char* packaged;
+        const char* converted;
+    };
+    for (const Case& c : {Case{kOptionDecodeMp3, "C:\\App\\tune.mp3", "C:\\App\\tune.wav"},
+                          Case{kOptionConvertJpeg, "C:\\App\\photo.JPG", "C:\\App\\photo.BMP"}}) {
+        SCOPED_TRACE(c.converted);
+        Installation m(kOptionCreateUninstaller | c.option);
+        m.host.addFile(c.converted, "the user's own");
+        m.addFile(c.packaged);
+        std::string before = machineState(m.host);
+        ASSERT_TRUE(m.run().completed);  // a later stage gives up
+        EXPECT_EQ(m.host.file(c.converted).content.substr(0, 3),
+                  c.option == kOptionDecodeMp3 ? "WAV" : "BMP");
+        for (const std::string& file : m.installedLog().files)
+            EXPECT_NE(upperCased(file), upperCased(c.converted));
+        m.rollBack();
+        EXPECT_EQ(machineState(m.host), before);
+    }
+}
+
 // An update writes over the installed product's values (its version, its paths):
 // undone, it leaves them as the product had them, so the product still works.
 TEST(Rollback, ValuesWrittenOverGetTheirOldDataBack) {
