@@ -687,10 +687,8 @@ bool InstallRun::writeUninstaller() {
         return true;
     std::string path = uninstallerFile();
     // A log carried out already is replaced below.
-    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
-        mergeLog();
-        return true;
-    }
+    if (host_.files.fileExists(path) && !logCarriedOut(path))
+        return mergeLog();
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
@@ -722,30 +720,35 @@ bool InstallRun::logCarriedOut(const std::string& path) {
     return deletionPendingAtRestart(host_.restart, host_.registry, path);
 }
 
-void InstallRun::complete() {
+bool InstallRun::complete() {
     completed_ = true;
-    mergeLog();
+    return mergeLog();
 }
 
-void InstallRun::mergeLog() {
+bool InstallRun::mergeLog() {
     if ((package_.script.settings.options & kOptionUpdate) && !completed_)
-        return;
+        return true;
     std::string path = uninstallerFile();
     // Without an uninstaller there is nothing for its shortcut to point to, and
     // an uninstaller waiting for the restart to delete itself has done its work:
     // what its log lists is gone, and would be counted down or deleted twice.
     if (!host_.files.fileExists(path) || logCarriedOut(path))
-        return;
+        return true;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();
+    // An uninstaller whose log cannot be read or rewritten could never remove
+    // what this run did: the run fails, its records kept for the rollback, and
+    // the old log is left untouched.
     std::optional<std::string> file = host_.files.readFile(path);
-    if (!file)
-        return;
     LogContext merged = log_;
-    std::optional<std::string> bytes = mergeIntoUninstaller(*file, merged, draw_);
-    // An old log the uninstaller could not read is left untouched, the records kept.
-    if (bytes && host_.files.writeFile(path, *bytes))
-        log_ = std::move(merged);
+    std::optional<std::string> bytes =
+        file ? mergeIntoUninstaller(*file, merged, draw_) : std::nullopt;
+    if (!bytes || !host_.files.writeFile(path, *bytes)) {
+        host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
+        return false;
+    }
+    log_ = std::move(merged);
+    return true;
 }
 
 void InstallRun::cancelDeletionAtRestart(const std::string& path) {

@@ -79,10 +79,12 @@ public:
     // shortcut if it is still to be made, then the records gathered since the
     // last write merged into the installed uninstaller's log. An update keeps its
     // records until it completes, so that an abort still undoes all of it.
-    void mergeLog();
+    // False, the user told, when the log cannot be read or rewritten: the run
+    // must then be rolled back, or it could never be removed.
+    bool mergeLog();
     // The installation completed, its last stage too: the last merge (an
-    // update's only one).
-    void complete();
+    // update's only one). False as for mergeLog.
+    bool complete();
 
     // The installed uninstaller's path.
     std::string uninstallerFile() const;

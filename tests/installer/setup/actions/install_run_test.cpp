@@ -494,6 +494,27 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     EXPECT_TRUE(alone.host.shortcuts.empty());
 }
 
+// A log that cannot be read or rewritten could never remove what the run did:
+// the run fails with the records kept for the rollback, the old log untouched.
+TEST(InstallRun, AMergeThatFailsFailsTheRun) {
+    for (const char* how : {"unreadable", "not a log", "cannot be rewritten"}) {
+        SCOPED_TRACE(how);
+        Machine s;
+        LogContext older;
+        older.recordFile("C:\\App\\first.txt");
+        std::string installed = withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw());
+        if (std::string(how) == "not a log")
+            installed = "MZ damaged";
+        s.host.addFile(kUninstaller, installed).unreadable = std::string(how) == "unreadable";
+        s.host.failUninstallerWrite = std::string(how) == "cannot be rewritten";
+        s.addFile("C:\\App\\a.txt");
+        EXPECT_FALSE(s.run().completed);
+        EXPECT_EQ(s.host.messages, std::vector<std::string>{"[140]"});
+        EXPECT_EQ(s.host.file(kUninstaller).content, installed);
+        EXPECT_EQ(s.log.files(), std::vector<std::string>{"C:\\App\\a.txt"});
+    }
+}
+
 // The uninstaller run from its shortcut deletes itself only at the next restart.
 // A reinstall before then writes a new log in place of the one carried out, so
 // that the next removal counts a shared file down once: here another program's
