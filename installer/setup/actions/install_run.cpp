@@ -681,14 +681,18 @@ bool InstallRun::writeUninstaller() {
     const bool update = settings.options & kOptionUpdate;
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
-    // An update has no log of its own: its records go into the product's when it
-    // completes.
+    std::string path = uninstallerFile();
+    // An update, and a reinstall over an installed uninstaller, merge their records
+    // into its log when they complete, so that an abort before then still undoes
+    // all of it; whether the log can take them is known now. A log carried out
+    // already is replaced below.
+    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
+        LogContext merged = log_;
+        return mergedLog(path, merged).has_value();
+    }
+    // An update that finds no uninstaller writes none.
     if (update)
         return true;
-    std::string path = uninstallerFile();
-    // A log carried out already is replaced below.
-    if (host_.files.fileExists(path) && !logCarriedOut(path))
-        return mergeLog();
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
@@ -726,7 +730,8 @@ bool InstallRun::complete() {
 }
 
 bool InstallRun::mergeLog() {
-    if ((package_.script.settings.options & kOptionUpdate) && !completed_)
+    // Only a log this run wrote takes its records before it completes.
+    if (!log_.uninstallerWritten && !completed_)
         return true;
     std::string path = uninstallerFile();
     // Without an uninstaller there is nothing for its shortcut to point to, and
@@ -736,19 +741,28 @@ bool InstallRun::mergeLog() {
         return true;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();
-    // An uninstaller whose log cannot be read or rewritten could never remove
-    // what this run did: the run fails, its records kept for the rollback, and
-    // the old log is left untouched.
-    std::optional<std::string> file = host_.files.readFile(path);
     LogContext merged = log_;
-    std::optional<std::string> bytes =
-        file ? mergeIntoUninstaller(*file, merged, draw_) : std::nullopt;
-    if (!bytes || !host_.files.writeFile(path, *bytes)) {
+    std::optional<std::string> bytes = mergedLog(path, merged);
+    if (!bytes)
+        return false;
+    if (!host_.files.writeFile(path, *bytes)) {
         host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
         return false;
     }
     log_ = std::move(merged);
     return true;
+}
+
+// An uninstaller whose log cannot be read could never remove what this run did:
+// the run fails, its records kept for the rollback, and the old log is left
+// untouched.
+std::optional<std::string> InstallRun::mergedLog(const std::string& path, LogContext& merged) {
+    std::optional<std::string> file = host_.files.readFile(path);
+    std::optional<std::string> bytes =
+        file ? mergeIntoUninstaller(*file, merged, draw_) : std::nullopt;
+    if (!bytes)
+        host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
+    return bytes;
 }
 
 void InstallRun::cancelDeletionAtRestart(const std::string& path) {

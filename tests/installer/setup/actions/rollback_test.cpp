@@ -95,20 +95,24 @@ TEST(Rollback, ValuesWrittenOverGetTheirOldDataBack) {
     }
 }
 
-// An update given up after its files (a later stage aborts) has kept its records
-// out of the product's log: all of it is undone, and the log is as it was.
+// An update or a reinstall given up after its files (a later stage aborts) has
+// kept its records out of the product's log: all of it is undone, and the log is
+// as it was.
 TEST(Rollback, AnUpdateGivenUpAfterItsFilesLeavesTheProductsLogAsItWas) {
-    Installation m(kOptionCreateUninstaller | kOptionUpdate);
-    LogContext product;
-    product.recordFile("C:\\App\\settings.ini");
-    product.registryWritten = true;
-    m.host.addFile(kUninstaller,
-                   withLog("MZ", product.buildText("Contavo Lite", ""), clockKeyDraw()));
-    std::string before = machineState(m.host);
-    InstallRun update(m.host.install, m.expander, m.log, {m.script, m.files, m.texts}, m.choices,
-                      m.originals);
-    ASSERT_TRUE(update.run().completed);
-    update.mergeLog();  // after a stage of the plug-in, which then aborts
-    m.rollBack();
-    EXPECT_EQ(machineState(m.host), before);
+    for (std::uint32_t options :
+         {kOptionCreateUninstaller | kOptionUpdate, std::uint32_t{kOptionCreateUninstaller}}) {
+        Installation m(options);
+        LogContext product;
+        product.recordFile("C:\\App\\settings.ini");
+        product.registryWritten = true;
+        m.host.addFile(kUninstaller,
+                       withLog("MZ", product.buildText("Contavo Lite", ""), clockKeyDraw()));
+        std::string before = machineState(m.host);
+        InstallRun update(m.host.install, m.expander, m.log, {m.script, m.files, m.texts},
+                          m.choices, m.originals);
+        ASSERT_TRUE(update.run().completed);
+        update.mergeLog();  // after a stage of the plug-in, which then aborts
+        m.rollBack();
+        EXPECT_EQ(machineState(m.host), before);
+    }
 }
