@@ -319,6 +319,40 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     uninstallAndCheckGone();
 }
 
+// The package's own components page follows every type; the summary lists the
+// components for the custom type only.
+TEST_F(VxsetupChoices, TheSummaryListsComponentsForTheCustomTypeOnly) {
+    Package package = make("choices-summary", R"("install_type", "components", "summary")");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    HWND typePage = waitForPage("VxChoices");
+    ASSERT_NE(typePage, nullptr);
+    User::press(typePage, IDOK);
+    HWND components = nextPage(typePage);
+    ASSERT_NE(components, nullptr);
+    User::press(components, IDOK);
+    HWND summary = nextPage(components);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_NE(User::text(summary, kSummary).find("Type:\r\nTypical\r\n\r\n"), std::string::npos)
+        << User::text(summary, kSummary);
+    EXPECT_EQ(User::text(summary, kSummary).find("Components:"), std::string::npos);
+    User::press(summary, kBack);
+    ASSERT_EQ(nextPage(summary), components);
+    User::press(components, kBack);
+    ASSERT_EQ(nextPage(components), typePage);
+    ASSERT_TRUE(chooseType(typePage, 2));
+    User::press(typePage, IDOK);
+    ASSERT_EQ(nextPage(typePage), components);
+    User::press(components, IDOK);
+    ASSERT_EQ(nextPage(components), summary);
+    EXPECT_NE(User::text(summary, kSummary)
+                  .find("Type:\r\nCustom\r\nComponents:\r\n\tCore\r\n\tHelp\r\n\r\n"),
+              std::string::npos)
+        << User::text(summary, kSummary);
+    User::press(summary, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
+    uninstallAndCheckGone();
+}
+
 TEST_F(VxsetupChoices, ATreeThatCannotBeMadeOrFilledEndsTheRunWithItsMessage) {
     // The package's own components page follows the typical type too.
     Package package = make("choices-tree-fails", R"("install_type", "components")");
