@@ -416,6 +416,9 @@ StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     PluginLibrary& plugin = pieces_->plugin();
     if (!plugin.loaded())
         return StageAnswer::GoOn;
+    // A silent run makes no main window (nothing may show): the stages it runs, the
+    // installation's last three, are handed a null window, which the plug-in must
+    // take as "no window" rather than draw on or own boxes with.
     HWND window = window_.handle();
     int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
