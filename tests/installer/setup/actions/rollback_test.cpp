@@ -45,6 +45,18 @@ TEST(Rollback, EachWayOfUndoingLeavesTheMachineAsItWas) {
     }
 }
 
+// A file installed twice in one run is kept twice, the second time with the first
+// run's data: the rollback puts them back latest first, so the user's comes last.
+TEST(Rollback, AFileInstalledTwiceGetsTheUsersContentBack) {
+    Installation m(0);
+    m.addFile("<InstallDir>\\settings.ini");
+    m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
+    ASSERT_FALSE(m.run().completed);
+    m.rollBack();
+    EXPECT_EQ(m.host.file("C:\\App\\settings.ini").content, "the user's settings");
+    EXPECT_EQ(machineState(m.host), m.before);
+}
+
 TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
     Installation m(kOptionCreateUninstaller);
     m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
