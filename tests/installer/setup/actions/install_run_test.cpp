@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "installer/common/shared_counts.h"
 #include "installer/common/uninstall_log.h"
@@ -134,6 +135,15 @@ TEST(InstallRun, LockedFileOn95IsReplacedAtRestartOrAskedAbout) {
     EXPECT_EQ(s.host.file("C:\\App\\app.exe").content, "running");
     EXPECT_TRUE(result.restartNeeded());
     EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\app.exe"});
+    // Complete, the copy kept for a rollback goes: the new data waits in the host's
+    // replacement file, and nothing else is left beside the target or in the
+    // temporary folder.
+    s.originals.discard(s.host.install);
+    std::set<std::string> left;
+    for (const auto& [path, file] : s.host.files)
+        if (path.rfind("C:\\APP\\", 0) == 0 || path.rfind("C:\\TEMP\\", 0) == 0)
+            left.insert(path);
+    EXPECT_EQ(left, (std::set<std::string>{"C:\\APP\\APP.EXE", "C:\\TEMP\\VXW1.TMP"}));
 
     // Handed to the system, or to wininit.ini where the system cannot take it.
     handOverPendingReplacements(s.host.install, result.pendingReplacements);
