@@ -27,6 +27,7 @@
 #include <tuple>
 #include <utility>
 
+#include "installer/package/package_format.h"
 #include "installer/package/page_templates.h"
 #include "installer/package/system_requirements.h"
 #include "installer/setup/variables/processor_type.h"
@@ -1156,6 +1157,9 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
                           "[requirements] has no use unless [package] pages names "
                           "\"system_information\", the page that checks them");
         out.requirements = readRequirements(reader, *requirements);
+        if (encodeRequirements(*out.requirements).size() > kMaxRequirementsSize)
+            reader.refuse(*requirements, "the system requirements take more than " +
+                                             std::to_string(kMaxRequirementsSize / 1024) + " KB");
     }
     checkPiecesNeeded(reader, package.value(), out);
 
