@@ -57,6 +57,24 @@ TEST(Rollback, AFileInstalledTwiceGetsTheUsersContentBack) {
     EXPECT_EQ(machineState(m.host), m.before);
 }
 
+// A file that cannot be put back (in use now) is named to the user with the place
+// its old content is kept, and that copy stays.
+TEST(Rollback, AFileThatCannotBePutBackIsToldWithItsCopy) {
+    Installation m(0);
+    m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
+    ASSERT_FALSE(m.run().completed);
+    ASSERT_EQ(m.originals.kept().size(), 1u);
+    const std::string copy = m.originals.kept()[0].copy;
+    m.host.files[upperCased("C:\\App\\settings.ini")].inUse = true;
+    m.host.messages.clear();
+    m.rollBack();
+    EXPECT_EQ(m.host.messages,
+              std::vector<std::string>{"Couldn't put back C:\\App\\settings.ini - the file that "
+                                       "was there is kept as " +
+                                       copy});
+    EXPECT_EQ(m.host.file(copy).content, "the user's settings");
+}
+
 TEST(Rollback, AnExtractedUninstallerThatCannotBeReadIsNotRun) {
     Installation m(kOptionCreateUninstaller);
     m.host.registry.key(RegistryRoot::CurrentUser, "Software").denyCreate = true;
