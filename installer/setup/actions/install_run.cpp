@@ -248,8 +248,15 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     if (existed) {
         if ((file.options & kFileCompareVersions) && !overwriteAllowed(path, file))
             return FileOutcome::Skipped;
-        if (settings.options & kOptionBackup)
+        if (settings.options & kOptionBackup) {
             backup = steps.copyForBackup(path, choices_.installDirectory);
+            // The package asked for a copy: without one the file is replaced only if
+            // the user says so (a silent run keeps it).
+            if (!backup && host_.view.askYesNo("Couldn't make a backup copy of " + path +
+                                               ".\n\nSkip this file and keep the one that is "
+                                               "there? (No replaces it without a backup.)"))
+                return FileOutcome::Skipped;
+        }
         oldAttributes = host_.files.attributes(path).value_or(0);
         // Cleared so that the new file can take its place (and given back if it does not).
         host_.files.setAttributes(path, oldAttributes & ~kAttributeReadOnly);

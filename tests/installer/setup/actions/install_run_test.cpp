@@ -199,6 +199,26 @@ TEST(InstallRun, BackupBeforeOverwriting) {
     EXPECT_TRUE(contains(log.directories, "C:\\App\\Backup"));
 }
 
+// A backup that cannot be made (its folder refused) is asked
+// about: Yes skips the file and keeps the one there, No replaces it without one.
+TEST(InstallRun, ABackupThatCannotBeMadeIsAskedAbout) {
+    for (bool skip : {true, false}) {
+        Machine s;
+        s.script.settings.options |= kOptionBackup;
+        s.addFile("C:\\App\\lib.dll");
+        s.host.addFile("C:\\App\\lib.dll", "original");
+        s.host.deniedDirectories.insert("C:\\APP\\BACKUP");
+        s.host.yesNoAnswers = {skip};
+        ASSERT_TRUE(s.run().completed);
+        EXPECT_EQ(s.host.questions,
+                  std::vector<std::string>{"Couldn't make a backup copy of C:\\App\\lib.dll.\n\n"
+                                           "Skip this file and keep the one that is there? (No "
+                                           "replaces it without a backup.)"});
+        EXPECT_EQ(s.host.file("C:\\App\\lib.dll").content, skip ? "original" : "data0");
+        EXPECT_TRUE(s.installedLog().backupLines.empty());
+    }
+}
+
 TEST(InstallRun, TimesAndAttributesKeepTheSystemBit) {
     Machine s;
     // Overwritten in place, so the file keeps what the system gave it.
@@ -880,6 +900,7 @@ TEST(InstallRun, AFailureAtAnyCallIsRolledBackToTheMachineAsItWas) {
         for (std::uint32_t options : {kOptionCreateUninstaller, std::uint32_t{0}}) {
             SCOPED_TRACE(options ? "with an uninstaller" : "without one");
             Installation m(options | kOptionBackup);
+            m.host.yesNoAnswers = {false, false};  // a backup that fails: replaced without
             FailingTables failing(m.host.install);
             failing.failAt = failAt;
             InstallResult result = m.runThrough(failing.host());
