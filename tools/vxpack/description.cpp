@@ -1078,11 +1078,11 @@ void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
     std::string problem = pageTemplateListProblem(out.dialogTemplates.size(), out.identifiers);
     if (!problem.empty())
         reader.refuse(ids ? *ids : *templates, problem);
-    for (const std::string& file : out.dialogTemplates)
-        if (!asPageTemplate(readTemplateFile(file)))
-            reader.refuse(*templates, file +
-                                          " is not a dialog template (the data of a dialog "
-                                          "resource, as a resource compiler writes it)");
+    for (const std::string& file : out.dialogTemplates) {
+        std::string why = pageTemplateProblem(readTemplateFile(file));
+        if (!why.empty())
+            reader.refuse(*templates, file + " cannot be a page: " + why);
+    }
     forEachTable(reader, t, "wizard_bitmaps", "[[pieces.wizard_bitmaps]]", [&](Table& b) {
         PackageContents::Bitmap bitmap;
         bitmap.identifier =
