@@ -73,7 +73,13 @@ void setDword(std::string& out, std::size_t at, std::uint32_t value) {
 
 }  // namespace
 
-std::optional<std::string> asPageTemplate(std::string_view bytes) {
+namespace {
+
+// The template made ready for a page, or nothing with the reason in `why`.
+std::optional<std::string> readyPage(std::string_view bytes, std::string& why) {
+    why =
+        "it is not a whole dialog template (the data of a dialog resource, as a resource "
+        "compiler writes it)";
     TemplateCursor cursor(bytes);
     bool extended = bytes.size() >= 4 && cursor.word() == 1 && cursor.word() == 0xFFFF;
     if (!extended)
@@ -107,18 +113,32 @@ std::optional<std::string> asPageTemplate(std::string_view bytes) {
     }
     std::size_t headerEnd = cursor.at();
     std::size_t firstItem = (headerEnd + 3) / 4 * 4;
+    bool next = false, cancel = false;
     for (std::uint32_t i = 0; i < items && !cursor.failed(); ++i) {
         cursor.alignTo4();
         // Help id, extended style and style; or style and extended style.
         cursor.skip(extended ? 12 : 8);
-        cursor.skip(8);                 // x, y, width, height
-        cursor.skip(extended ? 4 : 2);  // id
-        cursor.nameOrOrdinal();         // class
-        cursor.nameOrOrdinal();         // title
-        cursor.skip(cursor.word());     // creation data
+        cursor.skip(8);  // x, y, width, height
+        std::uint32_t id = extended ? cursor.dword() : cursor.word();
+        next = next || id == kNextButton;
+        cancel = cancel || id == kCancelButton;
+        cursor.nameOrOrdinal();      // class
+        cursor.nameOrOrdinal();      // title
+        cursor.skip(cursor.word());  // creation data
     }
     if (cursor.failed())
         return std::nullopt;
+    if (items > kMaxPageControls) {
+        why = "it has " + std::to_string(items) + " controls, more than the " +
+              std::to_string(kMaxPageControls) + " a page may have";
+        return std::nullopt;
+    }
+    // Without Next or Cancel the page is a dead end.
+    if (!next || !cancel) {
+        why = std::string("it has no ") + (next ? "Cancel" : "Next") + " button (control " +
+              std::to_string(next ? kCancelButton : kNextButton) + ")";
+        return std::nullopt;
+    }
 
     std::string page(bytes.substr(0, classAt));
     style = (style & ~(kPopup | kCaption | kSystemMenu | kThickFrame | kMinimiseBox | kMaximiseBox |
@@ -135,7 +155,21 @@ std::optional<std::string> asPageTemplate(std::string_view bytes) {
         page += '\0';
     if (items > 0)
         page.append(bytes.substr(firstItem, cursor.at() - firstItem));
+    why.clear();
     return page;
+}
+
+}  // namespace
+
+std::optional<std::string> asPageTemplate(std::string_view bytes) {
+    std::string why;
+    return readyPage(bytes, why);
+}
+
+std::string pageTemplateProblem(std::string_view bytes) {
+    std::string why;
+    readyPage(bytes, why);
+    return why;
 }
 
 std::string pageTemplateListProblem(std::size_t templateCount,

@@ -416,6 +416,9 @@ StageAnswer SetupProgram::callPlugin(int stage, Direction direction) {
     PluginLibrary& plugin = pieces_->plugin();
     if (!plugin.loaded())
         return StageAnswer::GoOn;
+    // A silent run makes no main window (nothing may show): the stages it runs, the
+    // installation's last three, are handed a null window, which the plug-in must
+    // take as "no window" rather than draw on or own boxes with.
     HWND window = window_.handle();
     int how = direction == Direction::Forward ? VXPLUGIN_FORWARD : VXPLUGIN_BACKWARD;
     int result = VXPLUGIN_GO_ON;
@@ -492,29 +495,27 @@ bool SetupProgram::install() {
         choices, originals_);
     InstallResult result = run_->run();
     // Nothing before the installation can be gone back to: only an abort counts.
-    if (!result.completed || callPlugin(kProgressStage) == StageAnswer::Abort) {
+    if (!result.completed || callPlugin(kProgressStage) == StageAnswer::Abort ||
+        !run_->mergeLog()) {
         rollBack();
         return false;
     }
-    run_->mergeLog();
     // The finish stage, its page, then the closing step.
     runStageActions(kFinishStage);
-    if (callPlugin(kFinishStage) == StageAnswer::Abort) {
+    if (callPlugin(kFinishStage) == StageAnswer::Abort || !run_->mergeLog()) {
         rollBack();
         return false;
     }
-    run_->mergeLog();
     const PackageSettings& settings = package_.script.settings;
     bool restartNeeded = (settings.options & kOptionRestart) || result.restartNeeded();
     FinishChoices finish = finishWithoutPage(result);
     if (!silent_ && (settings.pages & kPageFinish))
         finish = showFinishPage(restartNeeded);
     runStageActions(kClosingStage);
-    if (callPlugin(kClosingStage) == StageAnswer::Abort) {
+    if (callPlugin(kClosingStage) == StageAnswer::Abort || !run_->complete()) {
         rollBack();
         return false;
     }
-    run_->complete();
     // The files waiting for the next restart are handed to the system now, or the
     // temporary copies would be left behind for good.
     handOverPendingReplacements(host, result.pendingReplacements);

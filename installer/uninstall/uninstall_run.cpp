@@ -232,7 +232,9 @@ private:
                 noToAll = answer == SharedFileAnswer::NoToAll;
             }
             if (!remove) {
-                counts.set(path, 0);
+                // A file the user keeps is still in use: a count of 0 would read as
+                // no user to the next installation, and its removal would delete it.
+                counts.set(path, 1);
                 continue;
             }
             counts.remove(path);

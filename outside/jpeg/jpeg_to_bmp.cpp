@@ -18,10 +18,25 @@ constexpr std::size_t kFileHeader = 14, kInfoHeader = 40;
 // ending the process, with the text kept for the caller.
 struct ErrorManager {
     jpeg_error_mgr base;
+    // The progress monitor sits beside the error handler: it ends the decoding the
+    // same way.
+    jpeg_progress_mgr monitor;
     std::jmp_buf back;
     char text[JMSG_LENGTH_MAX];
     bool cutOff;
 };
+
+// libjpeg calls this between the rows of every scan it reads, so a file is stopped
+// within one scan of the limit.
+void watchScans(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->input_scan_number <= kMaxJpegScans)
+        return;
+    auto* errors = reinterpret_cast<ErrorManager*>(common->err);
+    std::snprintf(errors->text, sizeof errors->text, "The JPEG file has more than %d scans.",
+                  kMaxJpegScans);
+    std::longjmp(errors->back, 1);
+}
 
 void errorExit(j_common_ptr cinfo) {
     auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -117,6 +132,8 @@ bool decode(jpeg_decompress_struct& cinfo, ErrorManager& errors, std::string_vie
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    errors.monitor.progress_monitor = watchScans;
+    cinfo.progress = &errors.monitor;
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(jpeg.data()),
                  static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&cinfo, TRUE);

@@ -15,6 +15,12 @@ namespace vortix {
 // Pictures beyond this many pixels are refused rather than allocated.
 inline constexpr std::uint64_t kMaxJpegPixels = 64u * 1024 * 1024;
 
+// A progressive JPEG is a series of scans, each a pass over the whole picture; the
+// usual encoders write about 10, and one scan per coefficient of every component
+// makes 193. A file may repeat scans without end, so one with more than this many
+// is refused rather than read on for minutes.
+inline constexpr int kMaxJpegScans = 200;
+
 struct JpegOptions {
     // The picture comes out 1/1, 1/2, 1/4 or 1/8 of its size; other values are refused.
     unsigned scaleDenominator = 1;

@@ -27,6 +27,7 @@
 #include <tuple>
 #include <utility>
 
+#include "installer/package/package_format.h"
 #include "installer/package/page_templates.h"
 #include "installer/package/system_requirements.h"
 #include "installer/setup/variables/processor_type.h"
@@ -1077,11 +1078,11 @@ void readPieces(Reader& reader, const toml::value& v, PackageContents& out) {
     std::string problem = pageTemplateListProblem(out.dialogTemplates.size(), out.identifiers);
     if (!problem.empty())
         reader.refuse(ids ? *ids : *templates, problem);
-    for (const std::string& file : out.dialogTemplates)
-        if (!asPageTemplate(readTemplateFile(file)))
-            reader.refuse(*templates, file +
-                                          " is not a dialog template (the data of a dialog "
-                                          "resource, as a resource compiler writes it)");
+    for (const std::string& file : out.dialogTemplates) {
+        std::string why = pageTemplateProblem(readTemplateFile(file));
+        if (!why.empty())
+            reader.refuse(*templates, file + " cannot be a page: " + why);
+    }
     forEachTable(reader, t, "wizard_bitmaps", "[[pieces.wizard_bitmaps]]", [&](Table& b) {
         PackageContents::Bitmap bitmap;
         bitmap.identifier =
@@ -1156,6 +1157,9 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
                           "[requirements] has no use unless [package] pages names "
                           "\"system_information\", the page that checks them");
         out.requirements = readRequirements(reader, *requirements);
+        if (encodeRequirements(*out.requirements).size() > kMaxRequirementsSize)
+            reader.refuse(*requirements, "the system requirements take more than " +
+                                             std::to_string(kMaxRequirementsSize / 1024) + " KB");
     }
     checkPiecesNeeded(reader, package.value(), out);
 

@@ -248,8 +248,15 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     if (existed) {
         if ((file.options & kFileCompareVersions) && !overwriteAllowed(path, file))
             return FileOutcome::Skipped;
-        if (settings.options & kOptionBackup)
+        if (settings.options & kOptionBackup) {
             backup = steps.copyForBackup(path, choices_.installDirectory);
+            // The package asked for a copy: without one the file is replaced only if
+            // the user says so (a silent run keeps it).
+            if (!backup && host_.view.askYesNo("Couldn't make a backup copy of " + path +
+                                               ".\n\nSkip this file and keep the one that is "
+                                               "there? (No replaces it without a backup.)"))
+                return FileOutcome::Skipped;
+        }
         oldAttributes = host_.files.attributes(path).value_or(0);
         // Cleared so that the new file can take its place (and given back if it does not).
         host_.files.setAttributes(path, oldAttributes & ~kAttributeReadOnly);
@@ -408,6 +415,38 @@ bool InstallRun::overwriteAllowed(const std::string& path, const PackagedFile& f
 
 // ---------------------------------------------------------------- MP3 and JPEG
 
+InstallRun::Placed InstallRun::placeConverted(
+    const std::string& target, const std::function<bool(const std::string&)>& convert) {
+    std::string writeTo =
+        besideName(target, [this](const std::string& n) { return host_.files.fileExists(n); });
+    PartialFile partial(host_, writeTo);
+    if (!convert(writeTo))
+        return Placed::Failed;
+    const bool existed = host_.files.fileExists(target);
+    const std::size_t keptMark = originals_.kept().size();
+    std::uint32_t oldAttributes = 0;
+    if (existed) {
+        oldAttributes = host_.files.attributes(target).value_or(0);
+        if (!originals_.keepCopy(host_, target, KeptAs::TemporaryCopy, oldAttributes)) {
+            skipUnwritten(target, true);
+            return Placed::Kept;
+        }
+        host_.files.setAttributes(target, oldAttributes & ~kAttributeReadOnly);
+    }
+    if (!host_.files.moveOver(writeTo, target)) {
+        originals_.forgetSince(host_, keptMark);
+        if (existed)
+            host_.files.setAttributes(target, oldAttributes);
+        skipUnwritten(target, existed);
+        return Placed::Kept;
+    }
+    partial.release();
+    // A file that was there before is the user's; the uninstaller leaves it.
+    if (!existed)
+        log_.recordFile(target);
+    return Placed::Done;
+}
+
 bool InstallRun::decodeMp3Files() {
     if (mp3Files_.empty())
         return true;
@@ -420,18 +459,23 @@ bool InstallRun::decodeMp3Files() {
         const std::string& file = mp3Files_[i];
         host_.view.setStatus(text(LanguageEntry::Converting) + file);
         std::string stem = file.substr(0, file.size() >= 4 ? file.size() - 4 : 0);
-        if (!host_.converters.mp3SetOutput(stem + ".wav")) {
-            host_.view.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
+        Placed placed = placeConverted(stem + ".wav", [&](const std::string& wav) {
+            if (!host_.converters.mp3SetOutput(wav)) {
+                host_.view.showMessage(text(LanguageEntry::Mp3OutputFailed), MessageIcon::Error);
+                return false;
+            }
+            if (!host_.converters.mp3Open(stem + ".mp3")) {
+                host_.view.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
+                return false;
+            }
+            host_.converters.mp3PlayToEnd();
+            host_.converters.mp3Stop();
+            return true;
+        });
+        if (placed == Placed::Failed)
             return false;
-        }
-        if (!host_.converters.mp3Open(stem + ".mp3")) {
-            host_.view.showMessage(text(LanguageEntry::Mp3OpenFailed), MessageIcon::Error);
-            return false;
-        }
-        host_.converters.mp3PlayToEnd();
-        log_.recordFile(stem + ".wav");
-        host_.converters.mp3Stop();
-        steps.removeFile(stem + ".mp3");
+        if (placed == Placed::Done)
+            steps.removeFile(stem + ".mp3");
         showProgress(kFilesShare, kDecodedShare, i + 1, mp3Files_.size());
     }
     return true;
@@ -442,14 +486,18 @@ bool InstallRun::convertJpegFiles() {
     for (std::size_t i = 0; i < jpegFiles_.size(); ++i) {
         const std::string& file = jpegFiles_[i];
         host_.view.setStatus(text(LanguageEntry::Converting) + file);
-        std::string bitmap = file.substr(0, file.size() - 3) + "BMP";
-        if (!host_.converters.convertJpeg(file, bitmap)) {
-            host_.view.showMessage("Couldn't convert the picture " + file + ".",
-                                   MessageIcon::Error);
+        Placed placed =
+            placeConverted(file.substr(0, file.size() - 3) + "BMP", [&](const std::string& bitmap) {
+                if (host_.converters.convertJpeg(file, bitmap))
+                    return true;
+                host_.view.showMessage("Couldn't convert the picture " + file + ".",
+                                       MessageIcon::Error);
+                return false;
+            });
+        if (placed == Placed::Failed)
             return false;
-        }
-        log_.recordFile(bitmap);
-        steps.removeFile(file);
+        if (placed == Placed::Done)
+            steps.removeFile(file);
         showProgress(kDecodedShare, kConvertedShare, i + 1, jpegFiles_.size());
     }
     return true;
@@ -640,16 +688,18 @@ bool InstallRun::writeUninstaller() {
     const bool update = settings.options & kOptionUpdate;
     if (!(settings.options & kOptionCreateUninstaller) && !update)
         return true;
-    // An update has no log of its own: its records go into the product's when it
-    // completes.
+    std::string path = uninstallerFile();
+    // An update, and a reinstall over an installed uninstaller, merge their records
+    // into its log when they complete, so that an abort before then still undoes
+    // all of it; whether the log can take them is known now. A log carried out
+    // already is replaced below.
+    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
+        LogContext merged = log_;
+        return mergedLog(path, merged).has_value();
+    }
+    // An update that finds no uninstaller writes none.
     if (update)
         return true;
-    std::string path = uninstallerFile();
-    // A log carried out already is replaced below.
-    if (host_.files.fileExists(path) && !logCarriedOut(path)) {
-        mergeLog();
-        return true;
-    }
 
     auto fail = [&] {
         InstallSteps(host_, log_).removeFile(path);
@@ -681,30 +731,45 @@ bool InstallRun::logCarriedOut(const std::string& path) {
     return deletionPendingAtRestart(host_.restart, host_.registry, path);
 }
 
-void InstallRun::complete() {
+bool InstallRun::complete() {
     completed_ = true;
-    mergeLog();
+    return mergeLog();
 }
 
-void InstallRun::mergeLog() {
-    if ((package_.script.settings.options & kOptionUpdate) && !completed_)
-        return;
+bool InstallRun::mergeLog() {
+    // Only a log this run wrote takes its records before it completes.
+    if (!log_.uninstallerWritten && !completed_)
+        return true;
     std::string path = uninstallerFile();
     // Without an uninstaller there is nothing for its shortcut to point to, and
     // an uninstaller waiting for the restart to delete itself has done its work:
     // what its log lists is gone, and would be counted down or deleted twice.
     if (!host_.files.fileExists(path) || logCarriedOut(path))
-        return;
+        return true;
     if ((package_.script.settings.options & kOptionUninstallShortcut) && !uninstallShortcutDone_)
         makeUninstallShortcut();
-    std::optional<std::string> file = host_.files.readFile(path);
-    if (!file)
-        return;
     LogContext merged = log_;
-    std::optional<std::string> bytes = mergeIntoUninstaller(*file, merged, draw_);
-    // An old log the uninstaller could not read is left untouched, the records kept.
-    if (bytes && host_.files.writeFile(path, *bytes))
-        log_ = std::move(merged);
+    std::optional<std::string> bytes = mergedLog(path, merged);
+    if (!bytes)
+        return false;
+    if (!host_.files.writeFile(path, *bytes)) {
+        host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
+        return false;
+    }
+    log_ = std::move(merged);
+    return true;
+}
+
+// An uninstaller whose log cannot be read could never remove what this run did:
+// the run fails, its records kept for the rollback, and the old log is left
+// untouched.
+std::optional<std::string> InstallRun::mergedLog(const std::string& path, LogContext& merged) {
+    std::optional<std::string> file = host_.files.readFile(path);
+    std::optional<std::string> bytes =
+        file ? mergeIntoUninstaller(*file, merged, draw_) : std::nullopt;
+    if (!bytes)
+        host_.view.showMessage(text(LanguageEntry::UninstallerFailed), MessageIcon::Error);
+    return bytes;
 }
 
 void InstallRun::cancelDeletionAtRestart(const std::string& path) {

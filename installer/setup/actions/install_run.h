@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -76,12 +78,15 @@ public:
 
     // After each plug-in stage that follows the installation: the uninstall
     // shortcut if it is still to be made, then the records gathered since the
-    // last write merged into the installed uninstaller's log. An update keeps its
-    // records until it completes, so that an abort still undoes all of it.
-    void mergeLog();
-    // The installation completed, its last stage too: the last merge (an
-    // update's only one).
-    void complete();
+    // last write merged into the installed uninstaller's log. A log this run did
+    // not write (an update's, a reinstall's) takes the records only when the run
+    // completes, so that an abort still undoes all of it.
+    // False, the user told, when the log cannot be read or rewritten: the run
+    // must then be rolled back, or it could never be removed.
+    bool mergeLog();
+    // The installation completed, its last stage too: the last merge (the only
+    // one into a log this run did not write). False as for mergeLog.
+    bool complete();
 
     // The installed uninstaller's path.
     std::string uninstallerFile() const;
@@ -97,6 +102,13 @@ private:
     bool selected(const PackagedFile& file) const;
     bool writePrivilegeRefused(const std::string& directory);
     bool overwriteAllowed(const std::string& path, const PackagedFile& file);
+    // A converted file takes its place as a packaged file does: written beside the
+    // target by `convert`, moved in once whole, the file that was there kept for the
+    // rollback and left to the user by the uninstaller. Kept: the file that was
+    // there could not be kept or replaced and stays as it was (the user is told).
+    enum class Placed { Done, Kept, Failed };
+    Placed placeConverted(const std::string& target,
+                          const std::function<bool(const std::string&)>& convert);
     bool decodeMp3Files();
     bool convertJpegFiles();
     bool writeRegistry();
@@ -112,6 +124,9 @@ private:
     void makeShortcuts(InstallResult& result);
     bool makeUninstallShortcut();
     bool writeUninstaller();
+    // The installed uninstaller at `path` with `merged`'s records merged into its
+    // log; nothing, the user told, when its log cannot be read.
+    std::optional<std::string> mergedLog(const std::string& path, LogContext& merged);
     void cancelDeletionAtRestart(const std::string& path);
     // The uninstaller has run (it waits for the restart to delete itself): its
     // log is never merged into.

@@ -52,8 +52,14 @@ void ReplacedFiles::restore(InstallHost& host, bool pendingTargets,
         // The new file may be read-only; the old one brings its own attributes back.
         if (std::optional<std::uint32_t> attributes = host.files.attributes(it->path))
             host.files.setAttributes(it->path, *attributes & ~kAttributeReadOnly);
-        if (!host.files.moveOver(it->copy, it->path))
+        if (!host.files.moveOver(it->copy, it->path)) {
+            // The copy stays where it is (the program keeps its replacement files):
+            // the user can put it back by hand.
+            host.view.showMessage("Couldn't put back " + it->path +
+                                      " - the file that was there is kept as " + it->copy,
+                                  MessageIcon::Warning);
             continue;
+        }
         if (it->attributes)
             host.files.setAttributes(it->path, *it->attributes);
         if (it->kind == KeptAs::MovedAside)

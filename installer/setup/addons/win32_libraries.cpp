@@ -4,8 +4,14 @@ namespace vortix {
 
 bool LoadedLibrary::load(const std::string& fullPath) {
     release();
-    // The full path only: the library is never looked for elsewhere.
-    module_ = LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The full path only: the library is never looked for elsewhere, and the
+    // libraries it imports come from the system folder alone, never from the
+    // temporary folder it was extracted to (where anyone could have put one).
+    module_ = LoadLibraryExA(fullPath.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // A system without these search flags refuses them: its own order, which
+    // leaves out the library's folder, is the next best.
+    if (!module_ && GetLastError() == ERROR_INVALID_PARAMETER)
+        module_ = LoadLibraryExA(fullPath.c_str(), nullptr, 0);
     return module_ != nullptr;
 }
 

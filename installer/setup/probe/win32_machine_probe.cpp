@@ -195,6 +195,15 @@ std::optional<std::uint64_t> freeSpaceOf(const std::string& path) {
     return available.QuadPart;
 }
 
+bool measureDestination(MachineFacts& machine, const std::string& destination) {
+    std::string drive = driveRootOf(destination);
+    std::optional<std::uint64_t> free = freeSpaceOf(destination);
+    bool changed = drive != machine.destinationDrive || free != machine.freeBytes;
+    machine.destinationDrive = drive;
+    machine.freeBytes = free;
+    return changed;
+}
+
 MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirements,
                           const std::string& destination) {
     const std::uint32_t rows = requirements.rows;
@@ -216,10 +225,8 @@ MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirem
         machine.threeDNow = machine.processorVendor == "AuthenticAMD" && hasThreeDNow();
         machine.processorMhz = facts.cpuSpeedMhz();
     }
-    if (rows & kRowDiskSpace) {
-        machine.destinationDrive = driveRootOf(destination);
-        machine.freeBytes = freeSpaceOf(destination);
-    }
+    if (rows & kRowDiskSpace)
+        measureDestination(machine, destination);
     if (rows & kRowDirectX)
         machine.directX = facts.directXVersion();
     if (rows & kRowDisplayMode) {

@@ -22,6 +22,10 @@ namespace vortix {
 // nothing when there is no such drive.
 std::optional<std::uint64_t> freeSpaceOf(const std::string& path);
 
+// The destination's drive and its free bytes, measured again for `destination`;
+// whether they changed.
+bool measureDestination(MachineFacts& machine, const std::string& destination);
+
 // Probes what the rows of `requirements` need (the system version always);
 // `destination` is the installation directory, whose drive's free space counts.
 MachineFacts probeMachine(SystemFacts& facts, const SystemRequirements& requirements,

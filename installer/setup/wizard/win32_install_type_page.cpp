@@ -8,9 +8,9 @@
 namespace vortix {
 
 const fw::CommandEntry<InstallTypePage> InstallTypePage::kCommands[] = {
-    {IDC_TYPE_FIRST, BN_CLICKED, &InstallTypePage::onTypeClicked},
-    {IDC_TYPE_SECOND, BN_CLICKED, &InstallTypePage::onTypeClicked},
-    {IDC_TYPE_THIRD, BN_CLICKED, &InstallTypePage::onTypeClicked},
+    {IDC_TYPE_FIRST, BN_CLICKED, &InstallTypePage::onFirstClicked},
+    {IDC_TYPE_SECOND, BN_CLICKED, &InstallTypePage::onSecondClicked},
+    {IDC_TYPE_THIRD, BN_CLICKED, &InstallTypePage::onThirdClicked},
     {0, 0, nullptr},
 };
 
@@ -36,7 +36,7 @@ bool InstallTypePage::fill(bool) {
     std::size_t chosen = buttonOfInstallType(run_.choices.installType);
     for (std::size_t button = 0; button < kInstallTypeButtons; ++button)
         setChecked(kButtons[button], button == chosen);
-    onTypeClicked();
+    typeChanged();
     return true;
 }
 
@@ -52,7 +52,15 @@ std::uint32_t InstallTypePage::selectedType() const {
     return kTypicalType;
 }
 
-void InstallTypePage::onTypeClicked() {
+void InstallTypePage::choose(std::size_t chosen) {
+    // The clicked button alone is selected, whatever group a package's own page
+    // template puts the buttons in.
+    for (std::size_t button = 0; button < kInstallTypeButtons; ++button)
+        setChecked(kButtons[button], button == chosen);
+    typeChanged();
+}
+
+void InstallTypePage::typeChanged() {
     pages_.setCustomType(selectedType() == kCustomType);
     setItemText(IDOK, entry(run_.lines(), pages_.nextCaption(kInstallTypeStage)));
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,7 +32,12 @@ public:
 
 private:
     bool onNext() override;
-    void onTypeClicked();
+    void onFirstClicked() { choose(0); }
+    void onSecondClicked() { choose(1); }
+    void onThirdClicked() { choose(2); }
+    void choose(std::size_t button);
+    // The Next button's caption follows the type selected.
+    void typeChanged();
 
     PageContext& run_;
     // The run's page set, whose custom type this page's buttons switch for the

@@ -20,8 +20,9 @@ std::string SummaryPage::summary() const {
     facts.typeCaption = installTypeTexts(settings, buttonOfInstallType(chosen.installType),
                                          language.identifier, language.lines)
                             .caption;
-    facts.componentsChosen =
-        componentsChosenOnPages(settings.pages, chosen.installType) && chosen.components;
+    // The components are listed for the custom type only, even where the package
+    // shows its components page for the other types too.
+    facts.componentsChosen = chosen.installType == kCustomType && chosen.components;
     if (facts.componentsChosen)
         facts.components = chosen.components->chosenNames(language.identifier, run_.multilingual());
     facts.requiredBytes = settings.requiredSize;

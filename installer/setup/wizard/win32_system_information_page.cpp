@@ -57,12 +57,16 @@ bool saveNewFile(const std::string& path, const std::string& text) {
 }
 
 bool SystemInformationPage::fill(bool fresh) {
-    if (fresh) {
-        if (!run_.machine)
-            run_.machine = probeMachine(run_.facts, run_.requirements, run_.variables.installDir());
+    // The free space is that of the destination chosen now: coming back to the page
+    // after another one was chosen measures it again.
+    bool remeasured = false;
+    if (!run_.machine)
+        run_.machine = probeMachine(run_.facts, run_.requirements, run_.variables.installDir());
+    else if (run_.requirements.rows & kRowDiskSpace)
+        remeasured = measureDestination(*run_.machine, run_.variables.installDir());
+    if (fresh || remeasured)
         showTable(systemInformationTable(*run_.machine, run_.requirements,
                                          run_.settings().requiredSize, run_.lines()));
-    }
     // The plug-in may add to the page each time it shows. What it throws is its own
     // failure: the page shows as it stands.
     PFN_SystemInformation hook = run_.pieces.plugin().systemInformation;

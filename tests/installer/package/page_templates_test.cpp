@@ -69,6 +69,59 @@ INSTANTIATE_TEST_SUITE_P(Compiled, PageTemplates,
                              return std::string(compiled.param.name);
                          });
 
+// A classic template of static controls with the given ids, each item padded to
+// its 4-byte boundary.
+std::string templateWithControls(const std::vector<std::uint16_t>& ids) {
+    auto put16 = [](std::string& out, std::uint32_t v) {
+        out += static_cast<char>(v & 0xFF);
+        out += static_cast<char>((v >> 8) & 0xFF);
+    };
+    std::string out;
+    put16(out, 0);
+    put16(out, 0x4000);   // WS_CHILD
+    out.append(4, '\0');  // extended style
+    put16(out, static_cast<std::uint32_t>(ids.size()));
+    out.append(8, '\0');  // x, y, width, height
+    out.append(6, '\0');  // no menu, the dialog class, no title
+    for (std::uint16_t id : ids) {
+        put16(out, 0);
+        put16(out, 0x5000);  // WS_CHILD | WS_VISIBLE
+        out.append(4 + 8, '\0');
+        put16(out, id);
+        put16(out, 0xFFFF);
+        put16(out, 0x0082);   // static
+        out.append(4, '\0');  // no title, no creation data
+        out.append(2, '\0');  // to the next item's boundary
+    }
+    return out;
+}
+
+TEST(PageTemplateControls, NextCancelAndASaneNumberOfControls) {
+    struct Case {
+        std::vector<std::uint16_t> ids;
+        const char* problem;  // a piece of the reason, or "" for none
+    };
+    std::vector<std::uint16_t> most(kMaxPageControls, 500), tooMany(kMaxPageControls + 1, 500);
+    most[0] = tooMany[0] = 1;
+    most[1] = tooMany[1] = 2;
+    const Case cases[] = {
+        {{1, 2}, ""},
+        {most, ""},
+        {tooMany, "256 controls, more than the 255"},
+        {{1, 500}, "no Cancel button (control 2)"},
+        {{500, 2}, "no Next button (control 1)"},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = templateWithControls(c.ids);
+        EXPECT_EQ(asPageTemplate(bytes).has_value(), *c.problem == '\0') << c.problem;
+        std::string problem = pageTemplateProblem(bytes);
+        if (*c.problem == '\0')
+            EXPECT_EQ(problem, "");
+        else
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
+}
+
 TEST(PageTemplateList, OneStageFromOneToThirteenPerTemplate) {
     struct Case {
         std::size_t templates;

@@ -245,13 +245,17 @@ public:
     }
     bool mp3SetOutput(const std::string& wavPath) override {
         m_.mp3Calls.push_back("output " + wavPath);
+        output_ = wavPath;
         return true;
     }
     bool mp3Open(const std::string& mp3Path) override {
         m_.mp3Calls.push_back("open " + mp3Path);
         return m_.hasFile(mp3Path);
     }
-    void mp3PlayToEnd() override { m_.mp3Calls.push_back("play"); }
+    void mp3PlayToEnd() override {
+        m_.mp3Calls.push_back("play");
+        m_.files[upperCased(output_)].content = "WAV";
+    }
     void mp3Stop() override { m_.mp3Calls.push_back("stop"); }
     bool convertJpeg(const std::string& jpgPath, const std::string& bmpPath) override {
         if (!m_.jpegWorks || !m_.hasFile(jpgPath))
@@ -262,6 +266,7 @@ public:
 
 private:
     FakeMachine& m_;
+    std::string output_;
 };
 
 class FakeMachine::InstallUser final : public InstallView {

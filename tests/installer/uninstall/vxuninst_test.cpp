@@ -358,7 +358,8 @@ TEST_F(VxuninstWindows, InteractiveRunWithQuestionsAndDetails) {
 
     std::string shared = i.root() + "\\Shared\\";
     EXPECT_TRUE(exists(shared + "missing.dll"));  // No
-    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "missing.dll"), 0u);
+    // Kept, it still counts as used.
+    EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "missing.dll"), 1u);
     EXPECT_FALSE(exists(shared + "one.dll"));            // Yes
     EXPECT_EQ(readAll(shared + "three.dll"), "shared");  // no restore
 }
@@ -384,7 +385,7 @@ TEST_P(VxuninstAnswerForAll, YesToAllAndNoToAll) {
     EXPECT_EQ(!exists(shared + "missing.dll"), removed);
     EXPECT_EQ(!exists(shared + "one.dll"), removed);
     if (!removed) {
-        EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"), 0u);
+        EXPECT_EQ(dwordValue(HKEY_LOCAL_MACHINE, kSharedDlls, shared + "one.dll"), 1u);
     }
 }
 

@@ -141,6 +141,23 @@ TEST(JpegToBmp, DamagedOrForeignBytesFailWithLibjpegsMessage) {
     EXPECT_NE(bmp.message.find("too large"), std::string::npos) << bmp.message;
 }
 
+// Scans that send the same coefficients again cost a pass over the picture each;
+// past the limit the file is refused, however many scans follow.
+TEST(JpegToBmp, ProgressiveFilesAreReadToAtMostTheScanLimit) {
+    auto wave = [](int x, int y, int c) { return (x * 7 + y * 3 + c * 50) % 256; };
+    const std::string plain = testing_support::makeWholeScanJpeg(40, 24, wave);
+    BmpConversion original = jpegToBmp(plain);
+    ASSERT_TRUE(original.ok);
+    // The file has 4 scans; its last one is sent again until the file has exactly
+    // the limit, then one more.
+    BmpConversion atLimit = jpegToBmp(testing_support::repeatScan(plain, 3, kMaxJpegScans - 4));
+    EXPECT_TRUE(atLimit.ok) << atLimit.message;
+    EXPECT_EQ(atLimit.bmp, original.bmp);
+    BmpConversion over = jpegToBmp(testing_support::repeatScan(plain, 3, kMaxJpegScans - 3));
+    EXPECT_FALSE(over.ok);
+    EXPECT_EQ(over.message, "The JPEG file has more than 200 scans.");
+}
+
 TEST(BmpLayout, RefusesFilesWhoseRowsDoNotFit) {
     std::string bmp = jpegToBmp(makeJpeg(5, 3, JpegKind::Rgb, [](int, int, int) { return 9; })).bmp;
     ASSERT_TRUE(readBmpLayout(bmp));

@@ -1129,7 +1129,7 @@ TEST(VxpackDescription, PageTemplatesNeedOneStagePerTemplateAndWholeTemplates) {
         {"dialog_templates = [\"welcome.dlg\"]\nidentifiers = [14]\n", "14 is not a stage"},
         {"dialog_templates = [\"welcome.dlg\", \"welcome.dlg\"]\nidentifiers = [7, 7]\n",
          "stage 7"},
-        {"dialog_templates = [\"notes.dlg\"]\nidentifiers = [2]\n", "is not a dialog template"},
+        {"dialog_templates = [\"notes.dlg\"]\nidentifiers = [2]\n", "cannot be a page: it is not a whole dialog template"},
     };
     for (const auto& r : refused) {
         DescriptionProblem refusal = folder.refusal(pieces(r.lines), false);
@@ -1271,6 +1271,15 @@ TEST(VxpackRequirements, BadValuesAreRefusedNamingTheirKey) {
                                                                    << problem.text();
         EXPECT_GT(problem.line, 9u) << c.body;
     }
+    // More than the package's entry holds: refused at the table's line.
+    std::string oversized;
+    for (int n = 0; n < 700; ++n)
+        oversized += "[[requirements.software]]\nname = \"P" + std::to_string(n) + "\"\nkey = \"" +
+                     std::string(100, 'k') + "\"\n";
+    DescriptionProblem big = folder.refusal(kPageHead + "[requirements]\n" + oversized, false);
+    EXPECT_NE(big.message.find("the system requirements take more than 64 KB"), std::string::npos)
+        << big.message;
+    EXPECT_EQ(big.line, 9u);
     // Requirements a package never shows are refused rather than left unchecked.
     DescriptionProblem noPage = folder.refusal("[requirements]\nmemory_mb = 64\n");
     EXPECT_NE(noPage.message.find("\"system_information\""), std::string::npos) << noPage.text();

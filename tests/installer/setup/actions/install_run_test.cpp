@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "installer/common/shared_counts.h"
 #include "installer/common/uninstall_log.h"
@@ -134,6 +135,15 @@ TEST(InstallRun, LockedFileOn95IsReplacedAtRestartOrAskedAbout) {
     EXPECT_EQ(s.host.file("C:\\App\\app.exe").content, "running");
     EXPECT_TRUE(result.restartNeeded());
     EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\app.exe"});
+    // Complete, the copy kept for a rollback goes: the new data waits in the host's
+    // replacement file, and nothing else is left beside the target or in the
+    // temporary folder.
+    s.originals.discard(s.host.install);
+    std::set<std::string> left;
+    for (const auto& [path, file] : s.host.files)
+        if (path.rfind("C:\\APP\\", 0) == 0 || path.rfind("C:\\TEMP\\", 0) == 0)
+            left.insert(path);
+    EXPECT_EQ(left, (std::set<std::string>{"C:\\APP\\APP.EXE", "C:\\TEMP\\VXW1.TMP"}));
 
     // Handed to the system, or to wininit.ini where the system cannot take it.
     handOverPendingReplacements(s.host.install, result.pendingReplacements);
@@ -187,6 +197,26 @@ TEST(InstallRun, BackupBeforeOverwriting) {
               std::vector<std::string>{"C:\\App\\Backup\\lib.dll\tC:\\App\\lib.dll\t65538\t-1\t"
                                        "30408704\t-2147483647"});
     EXPECT_TRUE(contains(log.directories, "C:\\App\\Backup"));
+}
+
+// A backup that cannot be made (its folder refused) is asked
+// about: Yes skips the file and keeps the one there, No replaces it without one.
+TEST(InstallRun, ABackupThatCannotBeMadeIsAskedAbout) {
+    for (bool skip : {true, false}) {
+        Machine s;
+        s.script.settings.options |= kOptionBackup;
+        s.addFile("C:\\App\\lib.dll");
+        s.host.addFile("C:\\App\\lib.dll", "original");
+        s.host.deniedDirectories.insert("C:\\APP\\BACKUP");
+        s.host.yesNoAnswers = {skip};
+        ASSERT_TRUE(s.run().completed);
+        EXPECT_EQ(s.host.questions,
+                  std::vector<std::string>{"Couldn't make a backup copy of C:\\App\\lib.dll.\n\n"
+                                           "Skip this file and keep the one that is there? (No "
+                                           "replaces it without a backup.)"});
+        EXPECT_EQ(s.host.file("C:\\App\\lib.dll").content, skip ? "original" : "data0");
+        EXPECT_TRUE(s.installedLog().backupLines.empty());
+    }
 }
 
 TEST(InstallRun, TimesAndAttributesKeepTheSystemBit) {
@@ -494,6 +524,31 @@ TEST(InstallRun, ExistingUninstallerGetsTheNewRecordsMergedIn) {
     EXPECT_TRUE(alone.host.shortcuts.empty());
 }
 
+// A log that cannot be read or rewritten could never remove what the run did:
+// the run fails with the records kept for the rollback, the old log untouched.
+TEST(InstallRun, AMergeThatFailsFailsTheRun) {
+    for (const char* how : {"unreadable", "not a log", "cannot be rewritten"}) {
+        SCOPED_TRACE(how);
+        Machine s;
+        LogContext older;
+        older.recordFile("C:\\App\\first.txt");
+        std::string installed = withLog("MZ", older.buildText("Contavo Lite", ""), clockKeyDraw());
+        if (std::string(how) == "not a log")
+            installed = "MZ damaged";
+        s.host.addFile(kUninstaller, installed).unreadable = std::string(how) == "unreadable";
+        s.host.failUninstallerWrite = std::string(how) == "cannot be rewritten";
+        s.addFile("C:\\App\\a.txt");
+        // A log that cannot be read fails the run; one that cannot be rewritten,
+        // its completion.
+        InstallRun install(s.host.install, s.expander, s.log, {s.script, s.files, s.texts},
+                           s.choices, s.originals);
+        EXPECT_FALSE(install.run().completed && install.complete());
+        EXPECT_EQ(s.host.messages, std::vector<std::string>{"[140]"});
+        EXPECT_EQ(s.host.file(kUninstaller).content, installed);
+        EXPECT_EQ(s.log.files(), std::vector<std::string>{"C:\\App\\a.txt"});
+    }
+}
+
 // The uninstaller run from its shortcut deletes itself only at the next restart.
 // A reinstall before then writes a new log in place of the one carried out, so
 // that the next removal counts a shared file down once: here another program's
@@ -533,7 +588,7 @@ TEST(InstallRun, Mp3AndJpegFilesAreConverted) {
     s.addFile("C:\\App\\photo.JPG");
     ASSERT_TRUE(s.run().completed);
     EXPECT_EQ(s.host.mp3Calls,
-              (std::vector<std::string>{"init", "output C:\\App\\tune.wav",
+              (std::vector<std::string>{"init", "output C:\\App\\tune.wav.vxnew0",
                                         "open C:\\App\\tune.mp3", "play", "stop"}));
     EXPECT_FALSE(s.host.hasFile("C:\\App\\tune.mp3"));
     EXPECT_FALSE(s.host.hasFile("C:\\App\\photo.JPG"));
@@ -845,6 +900,7 @@ TEST(InstallRun, AFailureAtAnyCallIsRolledBackToTheMachineAsItWas) {
         for (std::uint32_t options : {kOptionCreateUninstaller, std::uint32_t{0}}) {
             SCOPED_TRACE(options ? "with an uninstaller" : "without one");
             Installation m(options | kOptionBackup);
+            m.host.yesNoAnswers = {false, false};  // a backup that fails: replaced without
             FailingTables failing(m.host.install);
             failing.failAt = failAt;
             InstallResult result = m.runThrough(failing.host());

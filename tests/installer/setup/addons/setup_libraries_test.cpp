@@ -11,6 +11,7 @@
 
 #include "installer/setup/addons/mp3_library.h"
 #include "installer/setup/addons/plugin_library.h"
+#include "installer/setup/addons/win32_libraries.h"
 #include "installer/setup/extract/temporary_files.h"
 #include "installer/setup/extract/win32_system_temporary.h"
 #include "outside/jpeg/vxjpeg.h"
@@ -254,4 +255,16 @@ TEST(SystemTemporaryFiles, NamedInTheSystemsTemporaryDirectory) {
         EXPECT_TRUE(exists(made));
     }
     EXPECT_FALSE(exists(made));
+}
+
+// An add-on library extracted to the temporary folder comes from there alone: a
+// library it imports, planted beside it, is not loaded, and neither is it.
+TEST(AddOnLibraries, ADependencyPlantedBesideOneIsNotLoaded) {
+    TempDir dir;
+    ASSERT_TRUE(CopyFileA(windowsPath(PLANT_DLL).c_str(), dir.file("vxplant.dll").c_str(), TRUE));
+    ASSERT_TRUE(
+        CopyFileA(windowsPath(PLANT_USER_DLL).c_str(), dir.file("vxplantuser.dll").c_str(), TRUE));
+    vortix::LoadedLibrary library;
+    EXPECT_FALSE(library.load(dir.file("vxplantuser.dll")));
+    EXPECT_EQ(GetModuleHandleA("vxplant.dll"), nullptr);
 }

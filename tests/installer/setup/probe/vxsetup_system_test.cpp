@@ -61,7 +61,8 @@ protected:
     }
 
     Package make(const std::string& name, const std::string& requirements,
-                 const std::string& pieces = "") {
+                 const std::string& pieces = "",
+                 const std::string& pages = R"("system_information")") {
         PackageMaker maker(name);
         maker.file("read.txt", "system");
         return maker.build(R"(
@@ -69,7 +70,7 @@ protected:
 product = "VxSystem"
 window_title = "VxSystem"
 install_dir = '<ProgramFiles>\VxSystem'
-pages = ["system_information"]
+pages = [)" + pages + R"(]
 
 [requirements]
 )" + requirements + R"(
@@ -179,6 +180,39 @@ key = 'VxSystemTest\Missing'
     EXPECT_EQ(User::rows(page, kSystemList), rows);
     EXPECT_FALSE(exists(dir));
     installFrom(setup, page, true);
+}
+
+// The free space is that of the destination chosen: back on the page after
+// another drive was chosen, the row shows that drive.
+TEST_F(VxsetupSystem, TheFreeSpaceFollowsTheChosenDestination) {
+    constexpr int kFolder = 35;
+    Package package = make("system-destination", R"(rows = ["disk_space"])", "",
+                           R"("system_information", "destination", "summary")");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
+    auto freeSpace = [](HWND page) {
+        std::vector<std::string> rows = User::rows(page, kSystemList);
+        return rows.size() > 1 ? columnsOf(rows[1]) : std::vector<std::string>();
+    };
+    HWND system = waitForPage(kProduct);
+    ASSERT_NE(system, nullptr);
+    ASSERT_GE(freeSpace(system).size(), 2u);
+    EXPECT_EQ(freeSpace(system)[1].rfind("C:\\ ", 0), 0u) << freeSpace(system)[1];
+    User::press(system, IDOK);
+    HWND destination = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (destination = waitForPage(kProduct)) != system; }));
+    SetDlgItemTextA(destination, kFolder, "Z:\\tmp\\VxSystem");
+    User::press(destination, IDOK);
+    HWND summary = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (summary = waitForPage(kProduct)) != destination; }));
+    User::press(summary, kBack);
+    ASSERT_TRUE(waitUntil([&] { return waitForPage(kProduct) == destination; }));
+    User::press(destination, kBack);
+    ASSERT_TRUE(waitUntil([&] { return waitForPage(kProduct) == system; }));
+    EXPECT_TRUE(waitUntil([&] {
+        std::vector<std::string> row = freeSpace(system);
+        return row.size() > 1 && row[1].rfind("Z:\\ ", 0) == 0;
+    })) << freeSpace(system)[1];
 }
 
 TEST_F(VxsetupSystem, SaveTwiceMakesTwoFilesWithTheTableInColumns) {

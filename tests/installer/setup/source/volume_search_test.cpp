@@ -176,6 +176,22 @@ TEST_F(VolumeSearch, RefusedFoldersAreToldWhyAndTheShownFolderIsTriedFirstAfterw
     EXPECT_EQ(user.asked.size(), 1u);
 }
 
+// Two folders with unusable volumes: the prompt starts in the first one tried,
+// with what was wrong there.
+TEST_F(VolumeSearch, ThePromptStartsWithTheFirstFolderThatHadAnUnusableVolume) {
+    disks.put(kProgram, 1, volume(1));
+    disks.put("D:\\shown", 2, volume(2));
+    disks.put("D:\\shown", 3, volume(3).substr(0, 50));
+    disks.put(kProgram, 3, volume(3, 0x5a5a));
+    disks.put("D:\\right", 3, volume(3));
+    user.folders = {"D:\\shown", "D:\\right"};
+    finder.checkUpFront(3);
+    ASSERT_EQ(user.asked.size(), 2u);
+    EXPECT_EQ(user.asked[1].number, 3);
+    EXPECT_EQ(user.asked[1].folder, "D:\\shown");
+    EXPECT_EQ(user.asked[1].before, VolumeVerdict::Incomplete);
+}
+
 TEST_F(VolumeSearch, CancelEndsTheSearch) {
     disks.put(kProgram, 1, volume(1));
     user.folders = {"D:\\empty"};

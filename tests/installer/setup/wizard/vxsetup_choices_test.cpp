@@ -179,19 +179,26 @@ type_mask = 3
         waitUntil([&] { return (page = waitForPage("VxChoices")) != from; });
         return page;
     }
+    // The one type button selected; -1 when none or more than one is.
     static int checkedType(HWND page) {
+        int checked = -1;
         for (int i = 0; i < 3; ++i)
             if (SendMessageA(GetDlgItem(page, kTypeButtons[i]), BM_GETCHECK, 0, 0) == BST_CHECKED)
-                return i;
-        return -1;
+                checked = checked == -1 ? i : 3;
+        return checked == 3 ? -1 : checked;
     }
-    // What a click on an option button does: it alone is checked, and the page hears
-    // of it.
-    static void chooseType(HWND page, int button) {
-        for (int i = 0; i < 3; ++i)
-            SendMessageA(GetDlgItem(page, kTypeButtons[i]), BM_SETCHECK,
-                         i == button ? BST_CHECKED : BST_UNCHECKED, 0);
-        User::press(page, kTypeButtons[button]);
+    // A click on an option button, as the mouse makes it; waits until it alone is
+    // selected.
+    static bool chooseType(HWND page, int button) {
+        PostMessageA(GetDlgItem(page, kTypeButtons[button]), BM_CLICK, 0, 0);
+        return waitUntil([&] { return checkedType(page) == button; }, std::chrono::seconds(10));
+    }
+    // The up arrow on the option button `from`: the one above is selected alone.
+    static bool arrowUp(HWND page, int from) {
+        HWND button = GetDlgItem(page, kTypeButtons[from]);
+        PostMessageA(button, WM_KEYDOWN, VK_UP, 0);
+        PostMessageA(button, WM_KEYUP, VK_UP, 0);
+        return waitUntil([&] { return checkedType(page) == from - 1; }, std::chrono::seconds(10));
     }
 
     void uninstallAndCheckGone() {
@@ -223,9 +230,10 @@ TEST_F(VxsetupChoices, TypicalTakesBothTypeMasksMinimalTheFirstOnly) {
         // The last page before the installation, unless the custom type brings
         // the components page.
         EXPECT_EQ(User::text(page, IDOK), "&Install");
-        chooseType(page, 2);
+        ASSERT_TRUE(chooseType(page, 2));
         EXPECT_TRUE(waitUntil([&] { return User::text(page, IDOK) == "&Next >"; }));
-        chooseType(page, type);
+        // Minimal by the keyboard, typical by the mouse.
+        ASSERT_TRUE(type == 1 ? arrowUp(page, 2) : chooseType(page, type));
         EXPECT_TRUE(waitUntil([&] { return User::text(page, IDOK) == "&Install"; }));
         User::press(page, IDOK);
         EXPECT_EQ(setup.wait(), 1u);
@@ -243,7 +251,7 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     Started setup = launch("\"" + package.setup + "\"", package.directory);
     HWND typePage = waitForPage("VxChoices");
     ASSERT_NE(typePage, nullptr);
-    chooseType(typePage, 2);
+    ASSERT_TRUE(chooseType(typePage, 2));
     User::press(typePage, IDOK);
 
     HWND components = nextPage(typePage);
@@ -288,7 +296,7 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     ASSERT_EQ(nextPage(summary), components);
     User::press(components, kBack);
     ASSERT_EQ(nextPage(components), typePage);
-    chooseType(typePage, 0);
+    ASSERT_TRUE(chooseType(typePage, 0));
     User::press(typePage, IDOK);
     ASSERT_EQ(nextPage(typePage), summary);
     EXPECT_NE(User::text(summary, kSummary).find("Type:\r\nTypical\r\n\r\n"), std::string::npos)
@@ -298,7 +306,7 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     ASSERT_EQ(nextPage(summary), typePage);
 
     // The custom type once more: the choices made before, then the installation.
-    chooseType(typePage, 2);
+    ASSERT_TRUE(chooseType(typePage, 2));
     User::press(typePage, IDOK);
     ASSERT_EQ(nextPage(typePage), components);
     EXPECT_EQ(tree.states(), (std::vector<int>{kFixed, kUnticked, kTicked}));
@@ -308,6 +316,40 @@ TEST_F(VxsetupChoices, CustomChoicesStayAcrossBackAndPickTheFiles) {
     EXPECT_EQ(setup.wait(), 1u);
     // Every file of the chosen components, whatever its type mask.
     EXPECT_EQ(installed(), (std::vector<std::string>{"core", "core-extra", "extras"}));
+    uninstallAndCheckGone();
+}
+
+// The package's own components page follows every type; the summary lists the
+// components for the custom type only.
+TEST_F(VxsetupChoices, TheSummaryListsComponentsForTheCustomTypeOnly) {
+    Package package = make("choices-summary", R"("install_type", "components", "summary")");
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    HWND typePage = waitForPage("VxChoices");
+    ASSERT_NE(typePage, nullptr);
+    User::press(typePage, IDOK);
+    HWND components = nextPage(typePage);
+    ASSERT_NE(components, nullptr);
+    User::press(components, IDOK);
+    HWND summary = nextPage(components);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_NE(User::text(summary, kSummary).find("Type:\r\nTypical\r\n\r\n"), std::string::npos)
+        << User::text(summary, kSummary);
+    EXPECT_EQ(User::text(summary, kSummary).find("Components:"), std::string::npos);
+    User::press(summary, kBack);
+    ASSERT_EQ(nextPage(summary), components);
+    User::press(components, kBack);
+    ASSERT_EQ(nextPage(components), typePage);
+    ASSERT_TRUE(chooseType(typePage, 2));
+    User::press(typePage, IDOK);
+    ASSERT_EQ(nextPage(typePage), components);
+    User::press(components, IDOK);
+    ASSERT_EQ(nextPage(components), summary);
+    EXPECT_NE(User::text(summary, kSummary)
+                  .find("Type:\r\nCustom\r\nComponents:\r\n\tCore\r\n\tHelp\r\n\r\n"),
+              std::string::npos)
+        << User::text(summary, kSummary);
+    User::press(summary, IDOK);
+    EXPECT_EQ(setup.wait(), 1u);
     uninstallAndCheckGone();
 }
 

@@ -143,6 +143,13 @@ TEST_F(Components, TickingCarriesToChildrenAndParentsFixedOnesStay) {
         EXPECT_EQ(choices.selected(), c.chosen) << c.what;
         EXPECT_EQ(choices.state(0), ComponentState::Fixed) << c.what;
     }
+    // A fixed child stays fixed and chosen when its parent is unticked.
+    tree[0].children[1].children[0].flags = kComponentFixed;
+    ComponentChoices fixedChild(tree);
+    fixedChild.choose(2, true);
+    fixedChild.choose(2, false);
+    EXPECT_EQ(fixedChild.state(3), ComponentState::Fixed);
+    EXPECT_EQ(fixedChild.selected(), (std::vector<bool>{true, true, false, true, true}));
 }
 
 TEST_F(Components, EarlierChoicesOutliveTheDefaults) {
