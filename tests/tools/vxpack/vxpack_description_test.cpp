@@ -1129,7 +1129,8 @@ TEST(VxpackDescription, PageTemplatesNeedOneStagePerTemplateAndWholeTemplates) {
         {"dialog_templates = [\"welcome.dlg\"]\nidentifiers = [14]\n", "14 is not a stage"},
         {"dialog_templates = [\"welcome.dlg\", \"welcome.dlg\"]\nidentifiers = [7, 7]\n",
          "stage 7"},
-        {"dialog_templates = [\"notes.dlg\"]\nidentifiers = [2]\n", "cannot be a page: it is not a whole dialog template"},
+        {"dialog_templates = [\"notes.dlg\"]\nidentifiers = [2]\n",
+         "cannot be a page: it is not a whole dialog template"},
     };
     for (const auto& r : refused) {
         DescriptionProblem refusal = folder.refusal(pieces(r.lines), false);
