@@ -11,21 +11,14 @@
 #include "addressbook/transfer/table_import.h"
 #include "addressbook/transfer/vcard.h"
 #include "tests/support/allocation_meter.h"
+#include "tests/support/hostile_cards.h"
 
 using namespace ctlite;
 using namespace ctlite::transfer;
 
 namespace {
 
-// One card whose middle is `piece` repeated to about `bytes` octets, between
-// `before` and `after`.
-std::string cardAround(std::size_t bytes, const std::string& before, const std::string& piece,
-                       const std::string& after) {
-    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n" + before;
-    while (card.size() < bytes)
-        card += piece;
-    return card + after + "\r\nEND:VCARD\r\n";
-}
+using testing_support::cardAround;
 
 template <typename Import>
 void measure(benchmark::State& state, const std::string& file, Import import) {

@@ -10,25 +10,20 @@
 #include "addressbook/transfer/table_import.h"
 #include "addressbook/transfer/vcard.h"
 #include "tests/support/allocation_meter.h"
+#include "tests/support/hostile_cards.h"
 
 using namespace ctlite;
 using namespace ctlite::transfer;
 
 namespace {
 
+using testing_support::cardAround;
+
 struct Shape {
     const char* name;
     std::function<std::string(std::size_t)> file;  // about that many bytes
     bool vcard;
 };
-
-std::string cardAround(std::size_t bytes, const std::string& before, const std::string& piece,
-                       const std::string& after) {
-    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n" + before;
-    while (card.size() < bytes)
-        card += piece;
-    return card + after + "\r\nEND:VCARD\r\n";
-}
 
 void PrintTo(const Shape& shape, std::ostream* out) {
     *out << shape.name;
