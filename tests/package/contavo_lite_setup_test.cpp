@@ -164,3 +164,33 @@ TEST(ContavoLiteSetup, AFailureAtEachStepLeavesTheMachineAsItWas) {
         }
     }
 }
+
+// Every page of the package as a user meets it, Next after Next with what each page
+// offers, the finish page's box to start the program left unticked; then the same
+// package again over the installed product, which is removed first.
+TEST(ContavoLiteSetup, EveryPageWalkedThroughThenInstalledAgainOverIt) {
+    constexpr int kStartProgram = 46;
+    Started setup = launch("\"" + kPackages + "\\ContavoLiteSetup.exe\"", kPackages);
+    EndsWithTheTest ending{setup};
+    HWND page = nullptr;
+    for (const char* heading : {"Language", "Welcome", "Licence Agreement", "Destination Folder",
+                                "Program Folder", "Ready to Install", "Setup Complete"}) {
+        page = nextPage(kProduct, page);
+        ASSERT_NE(page, nullptr) << heading;
+        EXPECT_EQ(User::text(page, kHeading), heading);
+        if (GetDlgItem(page, kStartProgram)) {
+            EXPECT_EQ(SendDlgItemMessageA(page, kStartProgram, BM_GETCHECK, 0, 0), BST_CHECKED);
+            SendDlgItemMessageA(page, kStartProgram, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+        User::press(page, IDOK);
+    }
+    EXPECT_EQ(setup.wait(), 1u);
+    EXPECT_TRUE(exists(programFiles() + "\\Contavo Lite\\ctlite.exe"));
+
+    // Silent, the offer to remove the installed product is taken.
+    EXPECT_EQ(runSetup(packageFile("ContavoLiteSetup.exe")), 1u);
+    EXPECT_EQ(listValue("DisplayVersion"), "1.0");
+    EXPECT_EQ(uninstall(kProduct), 1u);
+    simulateRestart();
+    EXPECT_FALSE(exists(programFiles() + "\\Contavo Lite"));
+}
