@@ -43,18 +43,16 @@ protected:
             GTEST_SKIP() << "no SMTP server (ctlite_mail_peer.sh starts one)";
         port_ = port;
         folder_ = folder;
+        auto person = [](const char* first, const char* last, const char* email) {
+            return makeEntry({{ctlite::Field::FirstName, first},
+                              {ctlite::Field::LastName, last},
+                              {ctlite::Field::EmailAddress, email}});
+        };
         ctlite::AddressBook book;
-        auto& list = book.group(0).entries();
-        list.insert(1, makeEntry({{ctlite::Field::FirstName, "Ann"},
-                                  {ctlite::Field::LastName, "Smith"},
-                                  {ctlite::Field::EmailAddress, "ann@example.com"}}));
-        list.insert(
-            1, makeEntry({{ctlite::Field::FirstName, "bob"}, {ctlite::Field::LastName, "Adams"}}));
-        list.insert(1, makeEntry({{ctlite::Field::FirstName, "Cy"},
-                                  {ctlite::Field::LastName, "Miller"},
-                                  {ctlite::Field::CompanyName, "Acme"},
-                                  {ctlite::Field::EmailAddress, "cy@example.com"}}));
-        book.addGroup("Friends");
+        for (const auto& entry :
+             {person("Ann", "Smith", "ann@example.com"), person("bob", "Adams", ""),
+              person("Cy", "Miller", "cy@example.com")})
+            book.group(0).entries().insert(1, entry);
         s.writeBook(book);
         setString("User Name", "Me Myself");
         setString("Email", "me@example.com");
@@ -89,9 +87,7 @@ protected:
     // Answers the message box of this caption, and gives its text.
     std::string answerBox(const char* caption) {
         HWND box = s.user().waitFor(caption, 60, 0xFFFF);
-        if (!box)
-            return "(no box " + std::string(caption) + ")";
-        std::string text = User::messageText(box);
+        std::string text = box ? User::messageText(box) : "(no box)";
         User::answer(box, IDOK);
         return text;
     }
@@ -108,18 +104,16 @@ protected:
         EXPECT_EQ(User::text(dialog, IDC_COMPOSE_ATTACHED), path);
     }
 
-    std::string serverFile(const std::string& name) const { return folder_ + "\\" + name; }
     // The messages the server has stored since the last look, as Python's email
     // package read them: envelope recipients, To names, subject, text, file names.
     nlohmann::json received() {
         nlohmann::json out = nlohmann::json::array();
         for (;; ++seen_) {
-            std::ifstream in(serverFile(std::to_string(seen_) + ".json"));
+            std::ifstream in(folder_ + "\\" + std::to_string(seen_) + ".json");
             if (!in)
                 return out;
             nlohmann::json j = nlohmann::json::parse(in);
-            EXPECT_TRUE(j["date_ok"] && j["has_message_id"] && j["mail_from"] == "me@example.com")
-                << j.dump();
+            EXPECT_EQ(j["mail_from"], "me@example.com");
             nlohmann::json names = nlohmann::json::array();
             for (const auto& to : j["to"])
                 names.push_back(to[0]);
@@ -166,17 +160,20 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
              return c;
          },
          R"([[["ann@example.com"], ["Ann Smith"], "Hello", "Line one\n.dot line\n\n\n-- \nMe\n", []]])"},
-        {"\"&Add\" twice (once without an address), a copy to myself, \"No Subject\"",
+        {"\"&Add\" of lines listed by last name (one without an address), a copy to myself, "
+         "\"No Subject\"",
          [&] {
              select("Ann Smith");
              HWND c = compose();
-             select("Cy Miller");
+             Session::command(window, ID_SORT_LAST);
+             Session::waitForLines(window, {"Adams, bob", "Miller, Cy", "Smith, Ann"});
+             select("Miller, Cy");
              User::press(c, IDC_COMPOSE_ADD);
              EXPECT_TRUE(waitUntil([&] {
                  return User::text(c, IDC_COMPOSE_TO) ==
-                        "Ann Smith <ann@example.com>, Cy Miller <cy@example.com>";
+                        "Ann Smith <ann@example.com>, \"Miller, Cy\" <cy@example.com>";
              })) << User::text(c, IDC_COMPOSE_TO);
-             select("bob Adams");
+             select("Adams, bob");
              User::press(c, IDC_COMPOSE_ADD);
              EXPECT_EQ(answerBox("Oops..."), "Email address is not found");
              SendDlgItemMessageA(c, IDC_COMPOSE_SIGNATURE, BM_SETCHECK, BST_UNCHECKED, 0);
@@ -187,22 +184,11 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
              return c;
          },
          R"([[["ann@example.com", "cy@example.com", "me@example.com"],
-               ["Ann Smith", "Cy Miller", "Me Myself"], "No Subject", "Two\n", []]])"},
-        {"\"&Add\" of a line listed by last name, with its comma",
-         [&] {
-             Session::command(window, ID_SORT_LAST);
-             Session::waitForLines(window, {"Adams, bob", "Miller, Cy", "Smith, Ann"});
-             HWND c = compose();
-             EXPECT_EQ(User::text(c, IDC_COMPOSE_TO), "");
-             select("Smith, Ann");
-             User::press(c, IDC_COMPOSE_ADD);
-             type(c, IDC_COMPOSE_SUBJECT, "Listed");
-             return c;
-         },
-         R"([[["ann@example.com"], ["Smith, Ann"], "Listed", "\n\n\n-- \nMe\n", []]])"},
+               ["Ann Smith", "Miller, Cy", "Me Myself"], "No Subject", "Two\n", []]])"},
         {"to all at once (bob has no address), with a copy to myself",
          [&] {
-             HWND c = compose();
+             HWND c = compose();  // bob, selected last, has no address
+             EXPECT_EQ(User::text(c, IDC_COMPOSE_TO), "");
              tick(c, IDC_COMPOSE_ALL_AT_ONCE);
              EXPECT_TRUE(waitUntil([&] {
                  return !IsWindowEnabled(GetDlgItem(c, IDC_COMPOSE_TO)) &&
@@ -266,7 +252,7 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
         });
         EXPECT_EQ(got, expected) << got.dump();
     }
-    std::string attached = readAll(folder_ + "\\7.0.bin");
+    std::string attached = readAll(folder_ + "\\6.0.bin");
     EXPECT_TRUE(attached == reportBytes) << attached.size() << " bytes";
 
     // A large attachment: the bar moves, Cancel stops the send, nothing is delivered,
@@ -279,21 +265,19 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
     User::press(c, IDOK);
     HWND sending = s.user().waitFor("Send to Ann Smith <ann@example.com>", 30, IDC_SEND_BAR);
     ASSERT_NE(sending, nullptr);
-    std::string status;
     EXPECT_TRUE(waitUntil(
         [&] {
-            status = User::text(sending, IDC_SEND_STATUS);
             return SendDlgItemMessageA(sending, IDC_SEND_BAR, PBM_GETPOS, 0, 0) > 0 &&
-                   status.rfind("Sending Attachments: ", 0) == 0;
+                   User::text(sending, IDC_SEND_STATUS).rfind("Sending Attachments: ", 0) == 0;
         },
         std::chrono::seconds(60)))
-        << status;
+        << User::text(sending, IDC_SEND_STATUS);
     User::press(sending, IDC_SEND_CANCEL);
     EXPECT_EQ(answerBox("ctlite"), "The process is canceled by user.");
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(c); }));
-    // Nine connections for the table, the tenth cancelled.
-    const std::string closedLog = serverFile("closed.log");
-    EXPECT_TRUE(waitUntil([&] { return readAll(closedLog).size() == 10 * 7; }))
+    // Eight connections for the table, the ninth cancelled.
+    const std::string closedLog = folder_ + "\\closed.log";
+    EXPECT_TRUE(waitUntil([&] { return readAll(closedLog).size() == 9 * 7; }))
         << readAll(closedLog).size() / 7 << " connections closed";
     EXPECT_TRUE(received().empty());
 
