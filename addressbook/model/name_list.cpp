@@ -80,38 +80,58 @@ constexpr std::array<Letters, 256> makeLetterTable() {
     return table;
 }
 
-constexpr auto kLetters = makeLetterTable();
+// Each byte's weight in the first part of a key, one or two bytes (for Æ, Œ, ß):
+// the signs and blanks in their own order from 1, then the digits, then the
+// letters; 0 for hyphens and apostrophes, which are left out.
+struct Weights {
+    unsigned char first = 0, second = 0;
+};
+
+constexpr std::array<Weights, 256> makeWeights() {
+    const std::array<Letters, 256> letters = makeLetterTable();
+    std::array<Weights, 256> weights{};
+    int next = 1;
+    for (int c = 1; c < 256; ++c)
+        if (!letters[c].first && c != '-' && c != '\'')
+            weights[c] = {static_cast<unsigned char>(next++)};
+    auto weight = [&](char letter) {
+        return static_cast<unsigned char>(letter <= '9' ? next + (letter - '0')
+                                                        : next + 10 + (letter - 'A'));
+    };
+    for (int c = 1; c < 256; ++c)
+        if (letters[c].first)
+            weights[c] = {weight(letters[c].first), letters[c].second
+                                                        ? weight(letters[c].second)
+                                                        : static_cast<unsigned char>(0)};
+    return weights;
+}
+
+constexpr auto kWeights = makeWeights();
 
 // A line's place while sorting: its key's bytes in one buffer for all lines, and
-// the first eight of them as one number, which decides most comparisons alone.
+// the first sixteen of them as two numbers, which decide most comparisons alone.
 struct SortSlot {
-    std::uint64_t head;
+    std::uint64_t high, low;
     std::size_t from, size;
     std::uint32_t line;
 };
 
-std::uint64_t headOf(std::string_view key) {
-    std::uint64_t head = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        head = head << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-    return head;
+std::uint64_t eightBytes(std::string_view key, std::size_t from) {
+    std::uint64_t bytes = 0;
+    for (std::size_t i = from; i < from + 8; ++i)
+        bytes = bytes << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return bytes;
 }
 
 }  // namespace
 
 void appendListOrderKey(std::string& key, std::string_view text) {
-    // The letters first; a sign or blank as 0x01 and itself, ahead of every letter
-    // and digit.
     for (char c : text) {
-        Letters letters = kLetters[static_cast<unsigned char>(c)];
-        if (letters.first) {
-            key += letters.first;
-            if (letters.second)
-                key += letters.second;
-        } else if (c != '-' && c != '\'') {
-            key += '\x01';
-            key += c;
-        }
+        Weights w = kWeights[static_cast<unsigned char>(c)];
+        if (w.first)
+            key += static_cast<char>(w.first);
+        if (w.second)
+            key += static_cast<char>(w.second);
     }
     // Alike so far: by the text folded to upper case, a hyphen or an apostrophe
     // after every letter in its place.
@@ -143,13 +163,15 @@ NameList::NameList(const GroupList& list, SortMode mode) {
         std::size_t from = keys.size();
         appendListOrderKey(keys, unsorted.back().text);
         std::string_view made(keys.data() + from, keys.size() - from);
-        slots.push_back(
-            {headOf(made), from, made.size(), static_cast<std::uint32_t>(slots.size())});
+        slots.push_back({eightBytes(made, 0), eightBytes(made, 8), from, made.size(),
+                         static_cast<std::uint32_t>(slots.size())});
     }
     std::string_view all(keys);
     std::sort(slots.begin(), slots.end(), [&](const SortSlot& a, const SortSlot& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
+        if (a.high != b.high)
+            return a.high < b.high;
+        if (a.low != b.low)
+            return a.low < b.low;
         int c = all.substr(a.from, a.size).compare(all.substr(b.from, b.size));
         return c != 0 ? c < 0 : a.line < b.line;  // lines are made in the group's order
     });
