@@ -49,19 +49,14 @@ void MainWindow::updateCaptions() {
 }
 
 int MainWindow::selectedEntryIndex(std::string* lineText) const {
-    HWND list = item(IDC_NAME_LIST);
-    LRESULT line = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (line == LB_ERR)
+    // The list shows names_'s lines as they are: its line is theirs.
+    LRESULT line = sendItem(IDC_NAME_LIST, LB_GETCURSEL);
+    if (line < 0 || static_cast<std::size_t>(line) >= names_.size())
         return kNoEntry;
-    if (lineText) {
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
-        std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(text.find('\0'));
-        *lineText = text;
-    }
-    return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0));
+    const NameLine& shown = names_.lines()[static_cast<std::size_t>(line)];
+    if (lineText)
+        *lineText = shown.text;
+    return shown.index;
 }
 
 void MainWindow::onQuickSearch() {
