@@ -122,7 +122,8 @@ INT_PTR MainWindow::onStaticColour(WPARAM wParam, LPARAM) {
 INT_PTR MainWindow::onDrawItem(WPARAM control, LPARAM lParam) {
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (control == IDC_NAME_LIST)
-        drawNameLine(item, entryIcon_);
+        drawNameLine(item, entryIcon_,
+                     item.itemID < names_.size() ? names_.lines()[item.itemID].text : "");
     else if (control == IDC_GROUP)
         drawGroupLine(item, groupIcon_);
     else
