@@ -13,7 +13,6 @@ namespace {
 
 // Commands whose windows come with later versions: shown, but not yet usable.
 constexpr int kNotYetAvailable[] = {
-    IDC_CALL,
     IDC_EMAIL,
 };
 
