@@ -13,7 +13,9 @@
 //   device BEARER MEDIA FEATURES   one line device and its capabilities, in order
 //   address FEATURES               address 0's features (default 0x2, make-call)
 //   states S@MS,S/MODE@MS,...      the call states after lineMakeCall, each MS after
-//                                  the one before; MODE goes with a disconnect
+//                                  the one before; MODE goes with a disconnect. The
+//                                  Nth call of the process takes the Nth "states"
+//                                  (the last one for the calls after it)
 //   fail NAME=RESULT               every call of NAME returns RESULT
 //   fillnothing NAME,NAME          those return 0 and write none of their results
 // Each call of lineDrop sends the call to idle; lineDeallocateCall, lineClose and
@@ -22,6 +24,7 @@
 // (after windows.h)
 #include <tapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -52,7 +55,7 @@ struct Step {
 struct Script {
     std::vector<Device> devices;
     DWORD addressFeatures = LINEADDRFEATURE_MAKECALL;
-    std::vector<Step> steps;
+    std::vector<std::vector<Step>> sequences;
     std::map<std::string, LONG> failures;
     std::string fillNothing;
 };
@@ -82,6 +85,7 @@ Script readScript() {
         } else if (verb == "states") {
             std::stringstream steps(a);
             std::string step;
+            script.sequences.emplace_back();
             while (std::getline(steps, step, ',')) {
                 Step s;
                 std::size_t at = step.find('@'), slash = step.find('/');
@@ -90,7 +94,7 @@ Script readScript() {
                     s.mode = number(step.substr(slash + 1, at - slash - 1));
                 if (at != std::string::npos)
                     s.delay = number(step.substr(at + 1));
-                script.steps.push_back(s);
+                script.sequences.back().push_back(s);
             }
         } else if (verb == "fail") {
             std::size_t equals = a.find('=');
@@ -108,6 +112,7 @@ struct Calls {
     LINECALLBACK callback = nullptr;
     HWND window = nullptr;
     DWORD nextCall = kFirstCall;
+    std::size_t callsMade = 0;  // in this process, whatever the initialisations
     DWORD nextRequest = 1;
     std::map<DWORD, DWORD> callLine;   // call -> line
     std::map<DWORD, DWORD> callState;  // call -> last state sent
@@ -283,7 +288,9 @@ LONG WINAPI lineMakeCall(HLINE line, LPHCALL call, LPCSTR address, DWORD country
     DWORD request = calls.nextRequest++;
     schedule({made, 0, 0, LINE_REPLY, request}, 0);
     DWORD at = 0;
-    for (const Step& step : calls.script.steps) {
+    const auto& sequences = calls.script.sequences;
+    std::size_t which = std::min(calls.callsMade++, sequences.size() - 1);
+    for (const Step& step : sequences.empty() ? std::vector<Step>() : sequences[which]) {
         at += step.delay;
         schedule({made, step.state, step.mode, LINE_CALLSTATE, 0}, at);
     }
