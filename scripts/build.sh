@@ -14,8 +14,9 @@ LAUNCH=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B build/native -G Ninja -DCONTAVO_WERROR="$WERROR" "${LAUNCH[@]}" >/dev/null
 cmake --build build/native -j "$JOBS"
 
+# The Windows tree also makes Contavo Lite's setup program, with the native vxpack.
 cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DCONTAVO_WERROR="$WERROR" "${LAUNCH[@]}" >/dev/null
+  -DCONTAVO_VXPACK="$PWD/build/native/tools/vxpack/vxpack" -DCONTAVO_WERROR="$WERROR" "${LAUNCH[@]}" >/dev/null
 cmake --build build/windows -j "$JOBS"
 
 # Make the Wine prefix once, before anything runs in it.

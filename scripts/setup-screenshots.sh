@@ -5,8 +5,11 @@
 # listed in tools/screenshots/setup_pages.txt, one picture a page, taken with
 # `import` as scripts/screenshots.sh takes the address book's.
 #
-#   scripts/setup-screenshots.sh [--docs] [--no-build] [OUTPUT-FOLDER]
+#   scripts/setup-screenshots.sh [--docs] [--no-build] [--product] [OUTPUT-FOLDER]
 #
+# --product walks Contavo Lite's own setup program instead, as the build made it
+# (build/windows/package/ContavoLiteSetup.exe), by tools/screenshots/product_pages.txt;
+# its pictures go to docs/product-NAME.png with --docs.
 # The pictures go to OUTPUT-FOLDER (build/setup-shots/pages by default) as
 # NN-NAME.png; --docs also copies the pages the table marks to docs/setup-NAME.png.
 # --no-build takes the programs as built (the test `setup_page_screenshots` runs it
@@ -19,18 +22,27 @@ cd "$(dirname "$0")/.."
 
 docs=no
 build_first=yes
-while [ "${1:-}" = --docs ] || [ "${1:-}" = --no-build ]; do
+product=no
+while [ "${1:-}" = --docs ] || [ "${1:-}" = --no-build ] || [ "${1:-}" = --product ]; do
   [ "$1" = --docs ] && docs=yes
   [ "$1" = --no-build ] && build_first=no
+  [ "$1" = --product ] && product=yes
   shift
 done
 work="$PWD/build/setup-shots"
 out="${1:-$work/pages}"
 table="$PWD/tools/screenshots/setup_pages.txt"
+docs_prefix=setup
 build=build/windows
+if [ "$product" = yes ]; then
+  table="$PWD/tools/screenshots/product_pages.txt"
+  docs_prefix=product
+  out="${1:-$work/product}"
+fi
 if [ "$build_first" = yes ]; then
   cmake --build build/native --target vxpack >/dev/null
   cmake --build "$build" --target vxsetup vxuninst setup_tour >/dev/null
+  [ "$product" = no ] || cmake --build "$build" --target contavo_lite_setup >/dev/null
 fi
 export WINEPREFIX="$PWD/$build/wineprefix"
 wine_run="$PWD/$build/wine-run.sh"
@@ -133,8 +145,13 @@ TOML
     printf '[[files]]\nsource = "part%s.dat"\ntarget = '"'"'<InstallDir>\\part%s.dat'"'"'\nstorage = "stored"\n' "$n" "$n"
   done
 } >"$package/setup.toml"
-build/native/tools/vxpack/vxpack "$package/setup.toml" --stub "$build/installer/setup/vxsetup.exe" \
-  -o "$package/setup.exe" >/dev/null
+setup="$package/setup.exe"
+if [ "$product" = yes ]; then
+  setup="$PWD/$build/package/ContavoLiteSetup.exe"
+else
+  build/native/tools/vxpack/vxpack "$package/setup.toml" --stub "$build/installer/setup/vxsetup.exe" \
+    -o "$setup" >/dev/null
+fi
 
 to_windows() { echo "Z:${1//\//\\}"; }
 wineserver -k 2>/dev/null || true
@@ -157,14 +174,14 @@ scripts/with-display.sh bash -c '
   wait $tour
   wineserver -k || true
 ' _ "$wine_run" "$(to_windows "$PWD/$build/tools/screenshots/setup_tour.exe")" \
-  "$(to_windows "$package/setup.exe")" "$(to_windows "$table")" "$(to_windows "$work/exchange")" \
+  "$(to_windows "$setup")" "$(to_windows "$table")" "$(to_windows "$work/exchange")" \
   "$names" "$work/exchange" "$out"
 # The run installed the package: it is taken away again.
 "$wine_run" "C:\\windows\\Contavo Lite Uninstaller.exe" /SILENT >/dev/null 2>&1 || true
 
 if [ "$docs" = yes ]; then
   grep -v '^#' "$table" | awk 'NF && $3 == "yes" { print $1 }' | while read -r name; do
-    cp "$out"/*-"$name".png "docs/setup-$name.png"
+    cp "$out"/*-"$name".png "docs/$docs_prefix-$name.png"
   done
 fi
 ls "$out"

@@ -56,11 +56,16 @@ int openWebAddress(HWND owner, const char* text) {
 const fw::CommandEntry<AboutBox> AboutBox::kCommands[] = {
     {IDOK, BN_CLICKED, &AboutBox::onOk},
     {IDCANCEL, BN_CLICKED, &AboutBox::onOk},
+    {IDC_ABOUT_EMAIL, BN_CLICKED, &AboutBox::onFeedback},
     {0, 0, nullptr},
 };
 
-void AboutBox::run(HWND owner) {
-    runModal(IDD_ABOUT, owner);
+bool AboutBox::run(HWND owner) {
+    return runModal(IDD_ABOUT, owner) == IDC_ABOUT_EMAIL;
+}
+
+void AboutBox::onFeedback() {
+    end(IDC_ABOUT_EMAIL);
 }
 
 BOOL AboutBox::onInit() {

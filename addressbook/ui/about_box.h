@@ -1,4 +1,5 @@
-// The About box: the program's name and the maker's web address.
+// The About box: the program's name, the maker's web address, and the way to write
+// to the maker.
 #pragma once
 
 #include "framework/dialog.h"
@@ -9,11 +10,14 @@ class AboutBox : public fw::DialogImpl<AboutBox> {
 public:
     static const fw::CommandEntry<AboutBox> kCommands[];
 
-    void run(HWND owner);
+    // True when the box was closed to write to the maker ("&Email me bugs or
+    // suggestions...").
+    bool run(HWND owner);
 
 private:
     BOOL onInit() override;
     void onOk() { end(IDOK); }
+    void onFeedback();
 };
 
 // Opens a web or mail address (openableAddress): the shell first, else the ".htm"

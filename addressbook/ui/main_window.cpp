@@ -48,6 +48,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_GROUP_RENAME, 0, &MainWindow::onRenameGroup},
     {ID_GROUP_SWAP, 0, &MainWindow::onSwapEntries},
     {IDC_FIND, BN_CLICKED, &MainWindow::onFind},
+    {IDC_EMAIL, BN_CLICKED, &MainWindow::onEmail},
     {IDC_PRINT, BN_CLICKED, &MainWindow::onPrintButton},
     {ID_FILE_PRINT_SELECTED, 0, &MainWindow::onPrintSelected},
     {ID_PRINT_ALL_FIRST, 0, &MainWindow::onPrintAllFirst},
@@ -292,7 +293,8 @@ INT_PTR MainWindow::ignoreOtherCommands(WPARAM command, LPARAM) {
 // ---- help
 
 void MainWindow::onAbout() {
-    AboutBox().run(handle());
+    if (AboutBox().run(handle()))
+        openCompose(ComposeDialog::Mode::Feedback);
 }
 
 INT_PTR MainWindow::onSysCommand(WPARAM command, LPARAM) {

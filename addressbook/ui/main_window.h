@@ -9,6 +9,7 @@
 //   main_window_tray.cpp     hiding in the notification area and coming back
 //   main_window_display.cpp  the display card beside the name list
 //   main_window_transfer.cpp Import and Export
+//   main_window_mail.cpp     the compose window, normal and to the maker
 #pragma once
 
 #include <memory>
@@ -21,6 +22,7 @@
 #include "addressbook/model/name_list.h"
 #include "addressbook/shell/single_instance.h"
 #include "addressbook/shell/tray_icon.h"
+#include "addressbook/ui/compose_dialog.h"
 #include "addressbook/ui/display_colours.h"
 #include "addressbook/ui/display_window.h"
 #include "addressbook/ui/search_dialog.h"
@@ -183,6 +185,10 @@ private:
     void onFind();
     void showFound(const FindResult& result);
 
+    // ---- e-mail (main_window_mail.cpp)
+    void onEmail();
+    void openCompose(ComposeDialog::Mode mode);
+
     // ---- printing (main_window_print.cpp)
     void onPrintButton();
     void onPrintSelected();
@@ -218,7 +224,8 @@ private:
     bool displayPlacedFromProfile_ = false;
     bool fatal_ = false;
     bool closedEarly_ = false;
-    std::unique_ptr<SearchDialog> search_;  // kept after closing until the next Find
+    std::unique_ptr<SearchDialog> search_;    // kept after closing until the next Find
+    std::unique_ptr<ComposeDialog> compose_;  // the same, until the next Email
 };
 
 }  // namespace ctlite

@@ -218,6 +218,30 @@
 #define IDC_SETTINGS_REMOVE_SHORTCUT 1123
 #define IDC_SETTINGS_PREVIEW 1128
 
+// The compose window ("Contavo Lite Email"), its attachments ("Add files") and the
+// "Sending..." window. The tips of "&Add" and "A&ttachments..." are the strings of
+// the same numbers as the buttons.
+#define IDD_COMPOSE 135
+#define IDC_COMPOSE_FROM 1023
+#define IDC_COMPOSE_TO 1024
+#define IDC_COMPOSE_SUBJECT 1025
+#define IDC_COMPOSE_BODY 1026
+#define IDC_COMPOSE_ADD 1049
+#define IDC_COMPOSE_ATTACHMENTS 1052
+#define IDC_COMPOSE_ATTACHED 1056
+#define IDC_COMPOSE_SIGNATURE 1091
+#define IDC_COMPOSE_COPY_SELF 1121
+#define IDC_COMPOSE_ALL_AT_ONCE 1131
+#define IDC_COMPOSE_ONE_BY_ONE 1132
+#define IDD_ATTACHMENTS 164
+#define IDC_ATTACH_LIST 1053
+#define IDC_ATTACH_ADD 1054
+#define IDC_ATTACH_REMOVE 1055
+#define IDD_SEND_PROGRESS 144
+#define IDC_SEND_BAR 1037
+#define IDC_SEND_STATUS 1038
+#define IDC_SEND_CANCEL 1098
+
 // Make a call
 #define IDD_DIAL 136
 #define IDC_DIAL_TO 1036

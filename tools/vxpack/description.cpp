@@ -27,6 +27,7 @@
 #include <tuple>
 #include <utility>
 
+#include "installer/common/uninstaller_name.h"
 #include "installer/package/package_format.h"
 #include "installer/package/page_templates.h"
 #include "installer/package/system_requirements.h"
@@ -1135,6 +1136,56 @@ void readItems(Reader& reader, Table& top, const char* key, const char* what,
     forEachTable(reader, top, key, what, [&](Table& t) { out.push_back(read(reader, t)); });
 }
 
+// The product's line in the system's list of installed programs ("Apps & features",
+// "Add or Remove Programs"): the values Windows reads under the Uninstall key, written
+// as ordinary registry items, so that the run logs them and the uninstaller takes them
+// away with the product.
+void addUninstallEntry(Reader& reader, const toml::value& v, std::uint64_t installedBytes,
+                       PackageContents& out) {
+    Table t(reader, v, "[package.uninstall_entry]");
+    const PackageSettings& s = out.script.settings;
+    if (!(s.options & (kOptionCreateUninstaller | kOptionUpdate)))
+        reader.refuse(v,
+                      "an entry in the list of installed programs needs the uninstaller "
+                      "(create_uninstaller = true)");
+    const std::string uninstaller = "\"" + uninstallerPath("<WindowsDir>", s.productName) + "\"";
+    auto text = [](std::string name, std::string data) {
+        RegistryItemValue value;
+        value.name = std::move(name);
+        value.data = std::move(data);
+        return value;
+    };
+    auto dword = [&](std::string name, std::uint64_t data) {
+        RegistryItemValue value = text(std::move(name), std::to_string(data));
+        value.type = kRegDword;
+        return value;
+    };
+    RegistryItemKey key;
+    key.name = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+               uninstallerStem(s.productName);
+    key.values = {
+        text("DisplayName", t.text("name", s.productName)),
+        text("DisplayVersion", t.requiredText("version")),
+        text("Publisher", t.text("publisher")),
+        text("DisplayIcon", t.text("icon")),
+        text("InstallLocation", "<InstallDir>"),
+        text("UninstallString", uninstaller),
+        text("QuietUninstallString", uninstaller + " /SILENT"),
+        // The uninstaller has no repair or change mode to offer.
+        dword("NoModify", 1),
+        dword("NoRepair", 1),
+        dword("EstimatedSize",
+              std::min<std::uint64_t>((installedBytes + 1023) / 1024, 0xFFFFFFFFu)),
+    };
+    t.finish();
+    // Empty texts are left out rather than shown as blank columns.
+    key.values.erase(
+        std::remove_if(key.values.begin(), key.values.end(),
+                       [](const RegistryItemValue& value) { return value.data.empty(); }),
+        key.values.end());
+    out.script.registry[2].subkeys.push_back(std::move(key));  // HKEY_LOCAL_MACHINE
+}
+
 void readDescription(Reader& reader, const toml::value& root, PackageContents& out) {
     Table top(reader, root, "the description");
     Table package(reader, top.require("package"), "[package]");
@@ -1144,6 +1195,7 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         if (reader.flag(*multilingual))
             out.script.settings.options |= kOptionMultilingual;
     }
+    const toml::value* uninstallEntry = package.get("uninstall_entry");
     package.finish();
     readLanguages(reader, top, defaultLanguage, out);
     if (!package.has("multilingual") && out.languages.size() > 1)
@@ -1208,6 +1260,8 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         fill(c, next);
     if (!package.has("required_size"))
         script.settings.requiredSize = total;
+    if (uninstallEntry)
+        addUninstallEntry(reader, *uninstallEntry, total, out);
 }
 
 // toml11 parses nested arrays, inline tables and dotted keys by recursion, and a few

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "addressbook/mail/mime_text.h"
+#include "addressbook/mail/send_run.h"
 #include "addressbook/mail/smtp_connection.h"
 #include "tests/support/temp_dir.h"
 
@@ -154,6 +155,21 @@ TEST(Server, HostAloneKeepsPort25) {
         bool ok = parseMailServer(setting, server);
         EXPECT_EQ(ok ? static_cast<int>(server.port) : -1, port) << setting;
         EXPECT_TRUE(!ok || server.host == "mail.example.org") << setting;
+    }
+}
+
+// The From field as the user may leave it: the address is what stands between the
+// angle brackets, or the whole text when there are none.
+TEST(Sender, NameBeforeTheBracketAddressBetweenThem) {
+    const std::pair<std::string, std::pair<std::string, std::string>> cases[] = {
+        {"Me Myself <me@example.com>", {"Me Myself ", "me@example.com"}},
+        {" <me@example.com>", {" ", "me@example.com"}},
+        {"Me <me@example.com> ", {"Me ", "me@example.com"}},
+        {"me@example.com", {"", "me@example.com"}},
+    };
+    for (const auto& [from, expected] : cases) {
+        MailAddress sender = senderOf(from);
+        EXPECT_EQ(std::make_pair(sender.name, sender.address), expected) << from;
     }
 }
 

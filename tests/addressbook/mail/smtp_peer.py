@@ -2,7 +2,8 @@
 """SMTP peers on 127.0.0.1 for the mail client's tests: smtp_peer.py MODE DIR prints
 "PORT PID" once it listens. "store" is aiosmtpd; each message, parsed by the email
 package, goes to DIR/N.json with its attachments in DIR/N.K.bin. The other modes
-script faults and log what the client sent to DIR/received.txt. Every closed
+script faults and log what the client sent to DIR/received.txt; "sink" takes
+messages as fast as it can read them and keeps nothing (for timings). Every closed
 connection adds a line to DIR/closed.log."""
 import asyncio
 import email
@@ -122,4 +123,39 @@ def scripted():
         closed()
 
 
-store() if mode == "store" else scripted()
+def sink():
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(5)
+    print(listener.getsockname()[1], os.getpid(), flush=True)
+    replies = {b"HELO": b"250 hello\r\n", b"EHLO": b"250 hello\r\n", b"MAIL": b"250 ok\r\n",
+               b"RCPT": b"250 ok\r\n", b"DATA": b"354 go on\r\n", b"QUIT": b"221 bye\r\n"}
+    while True:
+        peer, _ = listener.accept()
+        peer.sendall(b"220 ready\r\n")
+        pending, in_data = b"", False
+        while True:
+            got = peer.recv(1 << 20)
+            if not got:
+                break
+            pending += got
+            if in_data:
+                # Only the end matters; four bytes are kept in case it spans two reads.
+                if b"\r\n.\r\n" not in pending:
+                    pending = pending[-4:]
+                    continue
+                pending = pending.split(b"\r\n.\r\n", 1)[1]
+                in_data = False
+                peer.sendall(b"250 ok\r\n")
+            while b"\r\n" in pending and not in_data:
+                line, pending = pending.split(b"\r\n", 1)
+                verb = line[:4].upper()
+                peer.sendall(replies.get(verb, b"500 what\r\n"))
+                in_data = verb == b"DATA"
+                if in_data:
+                    pending = b"\r\n" + pending  # the end may follow at once
+        peer.close()
+        closed()
+
+
+{"store": store, "sink": sink}.get(mode, scripted)()

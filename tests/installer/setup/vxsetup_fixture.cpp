@@ -222,4 +222,10 @@ HWND waitForPage(const std::string& title) {
     return page;
 }
 
+HWND nextPage(const std::string& title, HWND current) {
+    HWND page = nullptr;
+    waitUntil([&] { return (page = waitForPage(title)) != current && page != nullptr; });
+    return page;
+}
+
 }  // namespace vxsetup_testing

@@ -76,5 +76,7 @@ HWND findSetupWindow(const std::string& title);
 // The wizard page that setup window shows (the others are hidden), other than the
 // progress page, which asks nothing.
 HWND waitForPage(const std::string& title);
+// The page after `current` once Next or Back has been pressed on it.
+HWND nextPage(const std::string& title, HWND current);
 
 }  // namespace vxsetup_testing

@@ -41,7 +41,7 @@ TOML
 "$wine_run" ./setup.exe /SILENT
 [ $? -eq 1 ] || fail "setup did not end with 1"
 
-prefix=$(dirname "$wine_run")/wineprefix
+prefix=${CONTAVO_WINEPREFIX:-$(dirname "$wine_run")/wineprefix}
 programs=$(find "$prefix/drive_c/users" -type d -path "*Start Menu/Programs/VxLink" | head -1)
 [ -n "$programs" ] || fail "no program folder"
 info=$(lnkinfo "$programs/Read Me.lnk") || fail "lnkinfo cannot read the shortcut"

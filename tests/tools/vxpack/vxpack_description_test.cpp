@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "installer/package/package_reader.h"
@@ -418,6 +419,7 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
         {"[colours]\nback = 1\n", 10, "unknown key \"colours\" in the description"},
         {"[package.update]\nfrom = 2.0\n", 11, "expected a string"},
         {"[package.update]\nto = \"2.0\"\n", 10, "needs [package.marker]"},
+        {"[package.uninstall_entry]\npublisher = \"Contavo\"\n", 10, "\"version\" is missing"},
         {"[package.marker]\nroot = \"HKLM\"\nkey = \"k\"\n[package.update]\nfrom = \"1.0\"\n"
          "to = \"2.0\"\n",
          13, "\"from\" needs the [package.marker] value"},
@@ -512,6 +514,38 @@ TEST(VxpackDescription, MistakesAreRefusedWithTheirLine) {
     DescriptionProblem noLanguage =
         folder.refusal("[package]\nproduct = \"P\"\ncreate_uninstaller = false\n", false);
     EXPECT_NE(noLanguage.message.find("[[languages]]"), std::string::npos);
+}
+
+TEST(VxpackDescription, TheUninstallEntryIsAnOrdinaryRegistryKey) {
+    Folder folder;
+    PackageContents out;
+    DescriptionProblem problem;
+    ASSERT_TRUE(
+        folder.parse("[package.uninstall_entry]\nversion = \"1.0\"\npublisher = \"\"\n"
+                     "[[files]]\nsource = \"payload/ctlite.exe\"\ntarget = \"x\"\n",
+                     out, problem))
+        << problem.text();
+    const RegistryItemKey& key = out.script.registry[2].subkeys.at(0);  // HKLM
+    EXPECT_EQ(key.name, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Contavo Lite");
+    std::map<std::string, std::string> values;
+    for (const RegistryItemValue& value : key.values)
+        values[value.name] = value.data;
+    const std::string uninstaller = "\"<WindowsDir>\\Contavo Lite Uninstaller.exe\"";
+    EXPECT_EQ(values, (std::map<std::string, std::string>{
+                          {"DisplayName", "Contavo Lite"},
+                          {"DisplayVersion", "1.0"},
+                          {"InstallLocation", "<InstallDir>"},
+                          {"UninstallString", uninstaller},
+                          {"QuietUninstallString", uninstaller + " /SILENT"},
+                          {"NoModify", "1"},
+                          {"NoRepair", "1"},
+                          {"EstimatedSize", "3"},  // 3,000 bytes, rounded up
+                      }));
+    DescriptionProblem without = folder.refusal(
+        "[package]\nproduct = \"P\"\ncreate_uninstaller = false\n[package.uninstall_entry]\n"
+        "version = \"1\"\n[[languages]]\nname = \"E\"\nfile = \"english.txt\"\n",
+        false);
+    EXPECT_NE(without.message.find("needs the uninstaller"), std::string::npos) << without.text();
 }
 
 TEST(VxpackDescription, VolumeSizesAreZeroOrAtLeastAFewKilobytes) {

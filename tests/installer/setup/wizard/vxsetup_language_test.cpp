@@ -26,13 +26,6 @@ void pick(HWND page, int id, int row) {
     PostMessageA(page, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-// The page after `current` once Next or Back has been pressed on it.
-HWND nextPage(const std::string& title, HWND current) {
-    HWND page = nullptr;
-    waitUntil([&] { return (page = waitForPage(title)) != current && page != nullptr; });
-    return page;
-}
-
 // The progress page (it has the status line and no heading).
 HWND progressPage(HWND window) {
     HWND page = nullptr;
