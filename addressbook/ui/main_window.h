@@ -119,6 +119,7 @@ private:
     void onEdit();
     void onDelete();
     void onPost();
+    void onCall();
     void onSortFirst() { setSortMode(SortMode::FirstName); }
     void onSortLast() { setSortMode(SortMode::LastName); }
     void onSortCompany() { setSortMode(SortMode::Company); }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "addressbook/contracts/poster_arguments.h"
+#include "addressbook/phone/dial_dialog.h"
 #include "addressbook/ui/entry_editor.h"
 #include "addressbook/ui/name_list_controls.h"
 #include "addressbook/ui/resource.h"
@@ -122,6 +123,26 @@ void MainWindow::onDelete() {
         fillNameList();
     }
     updateCaptions();
+}
+
+// ---- the dialer
+
+void MainWindow::onCall() {
+    int index = selectedEntryIndex();
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const Entry& entry = book_.workingEntry();
+    bool none = true;
+    for (Field field : {Field::HomePhone, Field::WorkPhone, Field::MobilePhone, Field::PagerNumber})
+        none = none && entry.get(field).empty();
+    if (none) {
+        fw::messageBox(handle(), "Phone number is not found", "Oops...",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    DialDialog(entry, book_.labels(), profile_).run(handle());
 }
 
 // ---- the poster program

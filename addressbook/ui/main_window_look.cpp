@@ -9,14 +9,6 @@
 #include "addressbook/ui/small_controls.h"
 
 namespace ctlite {
-namespace {
-
-// Commands whose windows come with later versions: shown, but not yet usable.
-constexpr int kNotYetAvailable[] = {
-    IDC_CALL,
-};
-
-}  // namespace
 
 void MainWindow::setUpButtons() {
     HINSTANCE instance = fw::resourceInstance();
@@ -64,12 +56,6 @@ void MainWindow::setUpButtons() {
         HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
         setItemIcon(control, static_cast<HICON>(image));
         addTip(control, tip);
-    }
-    HMENU menu = GetMenu(handle());
-    for (int id : kNotYetAvailable) {
-        if (HWND control = item(id))
-            EnableWindow(control, FALSE);
-        EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
