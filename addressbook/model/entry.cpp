@@ -1,26 +1,109 @@
 #include "addressbook/model/entry.h"
 
+#include <atomic>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "addressbook/model/search_pattern.h"
 #include "addressbook/model/text.h"
 
 namespace ctlite {
 
+// A chunk of EntryBlocks: its holder count, then the blocks.
+struct Entry::Chunk {
+    // The entries with a block here, plus one while EntryBlocks still carves from it.
+    std::atomic<std::size_t> holders{1};
+
+    char* blocks() { return reinterpret_cast<char*>(this + 1); }
+
+    static Chunk* make(std::size_t capacity) {
+        return new (::operator new(sizeof(Chunk) + capacity)) Chunk;
+    }
+    void drop() noexcept {
+        if (holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            this->~Chunk();
+            ::operator delete(this);
+        }
+    }
+};
+
 Entry::Entry(const Entry& other) {
     if (other.block_) {
         std::size_t size = other.blockSize();
-        block_.reset(new char[size]);
-        std::memcpy(block_.get(), other.block_.get(), size);
+        block_ = newOwnBlock(size);
+        std::memcpy(block_, other.block_, size);
     }
 }
 
 Entry& Entry::operator=(const Entry& other) {
     if (this != &other) {
         Entry copy(other);
-        block_ = std::move(copy.block_);
+        *this = std::move(copy);
     }
     return *this;
+}
+
+Entry& Entry::operator=(Entry&& other) noexcept {
+    if (this != &other) {
+        release();
+        block_ = other.block_;
+        other.block_ = nullptr;
+    }
+    return *this;
+}
+
+void Entry::release() noexcept {
+    if (!block_)
+        return;
+    Chunk* chunk;
+    std::memcpy(&chunk, block_ - kPrefixSize, sizeof chunk);
+    if (chunk)
+        chunk->drop();
+    else
+        delete[](block_ - kPrefixSize);
+}
+
+char* Entry::newOwnBlock(std::size_t size) {
+    char* raw = new char[kPrefixSize + size];
+    const Chunk* none = nullptr;
+    std::memcpy(raw, &none, sizeof none);
+    return raw + kPrefixSize;
+}
+
+namespace {
+// Blocks come from chunks of this size; a larger block is allocated on its own.
+constexpr std::size_t kChunkCapacity = std::size_t{1} << 20;
+constexpr std::size_t kLargestSharedBlock = kChunkCapacity / 16;
+}  // namespace
+
+EntryBlocks::~EntryBlocks() {
+    dropCurrent();
+}
+
+void EntryBlocks::dropCurrent() noexcept {
+    if (current_)
+        current_->drop();
+    current_ = nullptr;
+    used_ = capacity_ = 0;
+}
+
+char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
+    if (size > kLargestSharedBlock) {
+        entry.block_ = Entry::newOwnBlock(size);
+        return entry.block_;
+    }
+    if (capacity_ - used_ < Entry::kPrefixSize + size) {
+        dropCurrent();
+        current_ = Entry::Chunk::make(kChunkCapacity);
+        capacity_ = kChunkCapacity;
+    }
+    char* at = current_->blocks() + used_;
+    std::memcpy(at, &current_, sizeof current_);
+    entry.block_ = at + Entry::kPrefixSize;
+    current_->holders.fetch_add(1, std::memory_order_relaxed);
+    used_ += Entry::kPrefixSize + size;
+    return entry.block_;
 }
 
 namespace {
@@ -50,31 +133,32 @@ Entry::Entry(const FieldValues& values) {
     }
     if (!anyText)
         return;
-    std::unique_ptr<char[]> block(new char[kHeaderSize + textSize]);
-    char* text = block.get() + kHeaderSize;
+    Entry made;  // frees the block if it stays empty
+    char* block = made.block_ = newOwnBlock(kHeaderSize + textSize);
+    char* text = block + kHeaderSize;
     char* dest = text;
     for (int slot = 0; slot < kFieldCount; ++slot) {
         for (char c : values[static_cast<int>(kRecordOrder[slot])])
             if (!isReservedByte(c))
                 *dest++ = c;
-        storeEnd(block.get(), slot, static_cast<std::uint32_t>(dest - text));
+        storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
         *dest++ = '\0';
     }
     // Text made only of dropped bytes leaves an entry with no text at all.
     if (dest - text > kFieldCount)
-        block_ = std::move(block);
+        std::swap(block_, made.block_);
 }
 
 Entry Entry::fromRecord(std::string_view record,
-                        const std::array<std::uint32_t, kRecordFieldCount>& separators) {
+                        const std::array<std::uint32_t, kRecordFieldCount>& separators,
+                        EntryBlocks& blocks) {
     Entry entry;
     if (record.size() == kRecordFieldCount)
         return entry;  // only separators: no text
     // The record's bytes are the fields in slot order, each followed by one
     // separator: copy them whole, turn the separators into NULs, and add the
     // group name (empty) after them.
-    entry.block_.reset(new char[kHeaderSize + record.size() + 1]);
-    char* block = entry.block_.get();
+    char* block = blocks.allocate(entry, kHeaderSize + record.size() + 1);
     char* text = block + kHeaderSize;
     std::memcpy(text, record.data(), record.size());
     for (int slot = 0; slot < kRecordFieldCount; ++slot) {
@@ -86,12 +170,6 @@ Entry Entry::fromRecord(std::string_view record,
     return entry;
 }
 
-std::uint32_t Entry::endOf(int slot) const {
-    std::uint32_t end;
-    std::memcpy(&end, block_.get() + slot * sizeof(std::uint32_t), sizeof end);
-    return end;
-}
-
 std::size_t Entry::blockSize() const {
     return kHeaderSize + endOf(kFieldCount - 1) + 1;
 }
@@ -101,7 +179,7 @@ std::string_view Entry::get(Field field) const {
         return {};
     int slot = kSlotOf[static_cast<int>(field)];
     std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
-    return {block_.get() + kHeaderSize + begin, endOf(slot) - begin};
+    return {block_ + kHeaderSize + begin, endOf(slot) - begin};
 }
 
 const char* Entry::c_str(Field field) const {
@@ -117,7 +195,19 @@ void Entry::set(Field field, std::string_view text) {
     values[static_cast<int>(field)] = text;
     // Built before the old block goes: `text` may point into it.
     Entry rebuilt(values);
-    block_ = std::move(rebuilt.block_);
+    *this = std::move(rebuilt);
+}
+
+void Entry::copyRecord(char* out, const std::array<char, kRecordFieldCount>& separators) const {
+    if (!block_) {
+        std::memcpy(out, separators.data(), kRecordFieldCount);
+        return;
+    }
+    std::uint32_t ends[kRecordFieldCount];
+    std::memcpy(ends, block_, sizeof ends);
+    std::memcpy(out, block_ + kHeaderSize, ends[kRecordFieldCount - 1] + 1);
+    for (int slot = 0; slot < kRecordFieldCount; ++slot)
+        out[ends[slot]] = separators[slot];
 }
 
 bool Entry::isPlaceholder() const {
@@ -191,7 +281,7 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
     // NUL no match can take in: the record's fields up to the state, then from the
     // zip code to the note (the picture lies between them).
     static_assert(kRecordOrder[11] == Field::Picture && kRecordOrder[17] == Field::GroupName);
-    const char* text = block_.get() + kHeaderSize;
+    const char* text = block_ + kHeaderSize;
     std::uint32_t beforePicture = endOf(10), afterPicture = endOf(11) + 1;
     return pattern.foundIn({text, beforePicture}) ||
            pattern.foundIn({text + afterPicture, endOf(16) - afterPicture});
@@ -201,7 +291,7 @@ bool operator==(const Entry& a, const Entry& b) {
     if (!a.block_ || !b.block_)
         return !a.block_ && !b.block_;
     std::size_t size = a.blockSize();
-    return size == b.blockSize() && std::memcmp(a.block_.get(), b.block_.get(), size) == 0;
+    return size == b.blockSize() && std::memcmp(a.block_, b.block_, size) == 0;
 }
 
 }  // namespace ctlite
