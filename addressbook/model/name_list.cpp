@@ -1,7 +1,7 @@
 #include "addressbook/model/name_list.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
 
 #include "addressbook/model/text.h"
 
@@ -34,34 +34,88 @@ std::string listCaption(const GroupList& list, SortMode mode) {
     return caption;
 }
 
+namespace {
+
+// lineText(), appended to `out`.
+void appendLineText(std::string& out, const Entry& entry, SortMode mode) {
+    switch (mode) {
+        case SortMode::LastName: {
+            std::string_view last = entry.get(Field::LastName);
+            if (!last.empty())
+                out.append(last).append(", ");
+            out.append(entry.get(Field::FirstName));
+            return;
+        }
+        case SortMode::FirstName:
+            out.append(entry.get(Field::FirstName)).append(" ").append(entry.get(Field::LastName));
+            return;
+        case SortMode::Company: out.append(entry.get(Field::CompanyName)); return;
+    }
+}
+
+// A line while the lines are sorted: the first sixteen bytes of its key as two
+// numbers, so that most comparisons need nothing else.
+struct SortItem {
+    std::uint64_t head[2];
+    std::size_t start;  // of its text and key
+    std::size_t size;
+    int index;
+};
+
+std::uint64_t bigEndian(std::string_view key, std::size_t from) {
+    std::uint64_t word = 0;
+    for (std::size_t i = from; i < from + 8; ++i)
+        word = word << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+    return word;
+}
+
+}  // namespace
+
 NameList::NameList(const GroupList& list, SortMode mode) {
     if (list.count() == 0) {
         lines_.push_back({std::string(kPlaceholderText), kNoEntry});
-        keys_.push_back(foldedUpper(kPlaceholderText));
+        keyText_ = foldedUpper(kPlaceholderText);
+        keys_.push_back({0, keyText_.size()});
         return;
     }
-    std::vector<NameLine> unsorted;
-    std::vector<std::string> keys;
-    unsorted.reserve(static_cast<std::size_t>(list.count()));
-    keys.reserve(static_cast<std::size_t>(list.count()));
+    // Every line's text back to back, then the same folded (keyText_): folding
+    // keeps the length, so a line's key lies where its text does.
+    std::string texts;
+    std::vector<SortItem> order;
+    order.reserve(static_cast<std::size_t>(list.count()));
     for (int position = 1; position <= list.count(); ++position) {
         const Entry& entry = *list.find(position);
         if (!isListed(entry, mode))
             continue;
-        unsorted.push_back({lineText(entry, mode), position - 1});
-        keys.push_back(foldedUpper(unsorted.back().text));
+        std::size_t start = texts.size();
+        appendLineText(texts, entry, mode);
+        order.push_back({{0, 0}, start, texts.size() - start, position - 1});
     }
-    std::vector<std::size_t> order(unsorted.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        int c = keys[a].compare(keys[b]);
-        return c != 0 ? c < 0 : unsorted[a].index < unsorted[b].index;
+    keyText_.reserve(texts.size());
+    appendFoldedUpper(keyText_, texts);
+    auto keyOf = [&](const SortItem& item) {
+        return std::string_view(keyText_).substr(item.start, item.size);
+    };
+    for (SortItem& item : order) {
+        std::string_view key = keyOf(item);
+        item.head[0] = bigEndian(key, 0);
+        item.head[1] = bigEndian(key, 8);
+    }
+    // Keys hold no NUL, so a key padded with NULs comes before every longer key
+    // that begins with it, as it should.
+    std::sort(order.begin(), order.end(), [&](const SortItem& a, const SortItem& b) {
+        if (a.head[0] != b.head[0])
+            return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1])
+            return a.head[1] < b.head[1];
+        int c = keyOf(a).compare(keyOf(b));
+        return c != 0 ? c < 0 : a.index < b.index;
     });
     lines_.reserve(order.size());
     keys_.reserve(order.size());
-    for (std::size_t i : order) {
-        lines_.push_back(std::move(unsorted[i]));
-        keys_.push_back(std::move(keys[i]));
+    for (const SortItem& item : order) {
+        lines_.push_back({texts.substr(item.start, item.size), item.index});
+        keys_.push_back({item.start, item.size});
     }
 }
 
@@ -69,10 +123,17 @@ std::optional<std::size_t> NameList::firstLineStartingWith(std::string_view text
     std::string prefix = foldedUpper(text);
     // Lines are ordered by their folded text, so all lines with the prefix sit
     // together, starting at the first line not below it.
-    auto at = std::lower_bound(keys_.begin(), keys_.end(), prefix);
-    if (at == keys_.end() || at->compare(0, prefix.size(), prefix) != 0)
+    std::size_t low = 0, high = lines_.size();
+    while (low < high) {
+        std::size_t mid = low + (high - low) / 2;
+        if (key(mid) < prefix)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    if (low == lines_.size() || key(low).substr(0, prefix.size()) != prefix)
         return std::nullopt;
-    return static_cast<std::size_t>(at - keys_.begin());
+    return low;
 }
 
 QuickSearch NameList::quickSearch(std::string_view text) const {

@@ -55,8 +55,18 @@ public:
     std::optional<std::size_t> lineOfEntry(int index) const;
 
 private:
+    std::string_view key(std::size_t line) const {
+        return std::string_view(keyText_).substr(keys_[line].start, keys_[line].size);
+    }
+
     std::vector<NameLine> lines_;
-    std::vector<std::string> keys_;  // each line folded to upper case, in the same order
+    // Each line's text folded to upper case, where it lies in keyText_, in line order.
+    struct KeyPlace {
+        std::size_t start;
+        std::size_t size;
+    };
+    std::vector<KeyPlace> keys_;
+    std::string keyText_;
 };
 
 }  // namespace ctlite
