@@ -108,16 +108,6 @@ char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
 
 namespace {
 
-constexpr std::array<std::uint8_t, kFieldCount> makeSlots() {
-    std::array<std::uint8_t, kFieldCount> slots{};
-    for (int i = 0; i < kFieldCount; ++i)
-        slots[static_cast<int>(kRecordOrder[i])] = static_cast<std::uint8_t>(i);
-    return slots;
-}
-
-// Where each field sits in an entry's block.
-constexpr std::array<std::uint8_t, kFieldCount> kSlotOf = makeSlots();
-
 void storeEnd(char* block, int slot, std::uint32_t end) {
     std::memcpy(block + slot * sizeof(std::uint32_t), &end, sizeof end);
 }
@@ -172,14 +162,6 @@ Entry Entry::fromRecord(std::string_view record,
 
 std::size_t Entry::blockSize() const {
     return kHeaderSize + endOf(kFieldCount - 1) + 1;
-}
-
-std::string_view Entry::get(Field field) const {
-    if (!block_)
-        return {};
-    int slot = kSlotOf[static_cast<int>(field)];
-    std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
-    return {block_ + kHeaderSize + begin, endOf(slot) - begin};
 }
 
 const char* Entry::c_str(Field field) const {
@@ -266,25 +248,27 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
     };
     if (!block_)
         return false;
-    if (pattern.mayCrossFields()) {
-        std::string& text = pattern.scratch();
-        text.clear();
-        for (Field f : kSearched) {
-            if (f != kSearched[0])
-                text.push_back(' ');
-            text.append(get(f));
-        }
-        return pattern.foundIn(text);
-    }
-    // A pattern without blanks or control bytes cannot match across two fields, so
-    // the fields can be searched where they lie, in record order, each ended by a
-    // NUL no match can take in: the record's fields up to the state, then from the
-    // zip code to the note (the picture lies between them).
+    // The fields where they lie, in record order, each ended by a NUL no match can
+    // take in: the record's fields up to the state, then from the zip code to the
+    // note (the picture lies between them).
     static_assert(kRecordOrder[11] == Field::Picture && kRecordOrder[17] == Field::GroupName);
     const char* text = block_ + kHeaderSize;
     std::uint32_t beforePicture = endOf(10), afterPicture = endOf(11) + 1;
-    return pattern.foundIn({text, beforePicture}) ||
-           pattern.foundIn({text + afterPicture, endOf(16) - afterPicture});
+    std::string_view untilPicture(text, beforePicture);
+    std::string_view afterIt(text + afterPicture, endOf(16) - afterPicture);
+    if (!pattern.mayCrossFields())
+        return pattern.foundIn(untilPicture) || pattern.foundIn(afterIt);
+    // The picture may hold the word too: then the joined fields decide.
+    if (!pattern.longestWordFoundIn({text, endOf(16)}))
+        return false;
+    std::string& joined = pattern.scratch();
+    joined.clear();
+    for (Field f : kSearched) {
+        if (f != kSearched[0])
+            joined.push_back(' ');
+        joined.append(get(f));
+    }
+    return pattern.foundIn(joined);
 }
 
 bool operator==(const Entry& a, const Entry& b) {

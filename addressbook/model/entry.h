@@ -44,6 +44,14 @@ inline constexpr std::array<Field, kFieldCount> kRecordOrder = {
     Field::ZipCode,       Field::Country,     Field::EmailAddress, Field::Homepage,
     Field::Note,          Field::GroupName,
 };
+constexpr std::array<std::uint8_t, kFieldCount> makeRecordSlots() {
+    std::array<std::uint8_t, kFieldCount> slots{};
+    for (int i = 0; i < kFieldCount; ++i)
+        slots[static_cast<int>(kRecordOrder[i])] = static_cast<std::uint8_t>(i);
+    return slots;
+}
+// Where each field comes in record order: kRecordOrder[kRecordSlot[f]] == f.
+inline constexpr std::array<std::uint8_t, kFieldCount> kRecordSlot = makeRecordSlots();
 // The fields a record holds: all but the group name.
 inline constexpr int kRecordFieldCount = kFieldCount - 1;
 
@@ -88,7 +96,13 @@ public:
     }
     bool isEmpty() const { return !block_; }
 
-    std::string_view get(Field field) const;
+    std::string_view get(Field field) const {
+        if (!block_)
+            return {};
+        int slot = kRecordSlot[static_cast<int>(field)];
+        std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
+        return {block_ + kHeaderSize + begin, endOf(slot) - begin};
+    }
     // The same text, NUL-terminated, for system calls.
     const char* c_str(Field field) const;
     void set(Field field, std::string_view text);
