@@ -1,5 +1,6 @@
 #include "addressbook/model/entry.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <new>
@@ -72,7 +73,9 @@ char* Entry::newOwnBlock(std::size_t size) {
 }
 
 namespace {
-// Blocks come from chunks of this size; a larger block is allocated on its own.
+// Chunks start at the first size and double up to the second; a block larger
+// than the last is allocated on its own.
+constexpr std::size_t kFirstChunkCapacity = std::size_t{16} << 10;
 constexpr std::size_t kChunkCapacity = std::size_t{1} << 20;
 constexpr std::size_t kLargestSharedBlock = kChunkCapacity / 16;
 }  // namespace
@@ -88,6 +91,28 @@ void EntryBlocks::dropCurrent() noexcept {
     used_ = capacity_ = 0;
 }
 
+namespace {
+
+// Whether `text` may hold a reserved byte: true for any byte below 0x19, which
+// takes in every reserved byte, eight bytes at a look.
+bool mayHoldReservedBytes(std::string_view text) {
+    static_assert(isReservedByte(0x18) && !isReservedByte(0x19));
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word - kOnes * 0x19) & ~word & kHighs)
+            return true;
+    }
+    for (; at < text.size(); ++at)
+        if (static_cast<unsigned char>(text[at]) < 0x19)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
     if (size > kLargestSharedBlock) {
         entry.block_ = Entry::newOwnBlock(size);
@@ -95,8 +120,10 @@ char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
     }
     if (capacity_ - used_ < Entry::kPrefixSize + size) {
         dropCurrent();
-        current_ = Entry::Chunk::make(kChunkCapacity);
-        capacity_ = kChunkCapacity;
+        nextCapacity_ =
+            nextCapacity_ == 0 ? kFirstChunkCapacity : std::min(2 * nextCapacity_, kChunkCapacity);
+        capacity_ = std::max(nextCapacity_, Entry::kPrefixSize + size);
+        current_ = Entry::Chunk::make(capacity_);
     }
     char* at = current_->blocks() + used_;
     std::memcpy(at, &current_, sizeof current_);
@@ -115,6 +142,14 @@ void storeEnd(char* block, int slot, std::uint32_t end) {
 }  // namespace
 
 Entry::Entry(const FieldValues& values) {
+    fill(values, nullptr);
+}
+
+Entry::Entry(const FieldValues& values, EntryBlocks& blocks) {
+    fill(values, &blocks);
+}
+
+void Entry::fill(const FieldValues& values, EntryBlocks* blocks) {
     std::size_t textSize = 0;
     bool anyText = false;
     for (std::string_view v : values) {
@@ -123,14 +158,22 @@ Entry::Entry(const FieldValues& values) {
     }
     if (!anyText)
         return;
-    Entry made;  // frees the block if it stays empty
-    char* block = made.block_ = newOwnBlock(kHeaderSize + textSize);
+    Entry made;  // gives the block back if it stays empty
+    std::size_t size = kHeaderSize + textSize;
+    char* block = blocks ? blocks->allocate(made, size) : (made.block_ = newOwnBlock(size));
     char* text = block + kHeaderSize;
     char* dest = text;
     for (int slot = 0; slot < kFieldCount; ++slot) {
-        for (char c : values[static_cast<int>(kRecordOrder[slot])])
-            if (!isReservedByte(c))
-                *dest++ = c;
+        std::string_view value = values[static_cast<int>(kRecordOrder[slot])];
+        if (!mayHoldReservedBytes(value)) {
+            if (!value.empty())
+                std::memcpy(dest, value.data(), value.size());
+            dest += value.size();
+        } else {
+            for (char c : value)
+                if (!isReservedByte(c))
+                    *dest++ = c;
+        }
         storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
         *dest++ = '\0';
     }

@@ -82,6 +82,8 @@ public:
 
     // All eighteen values at once; the fastest way to build an entry.
     explicit Entry(const FieldValues& values);
+    // The same with the block carved from `blocks`, for many entries made at once.
+    Entry(const FieldValues& values, EntryBlocks& blocks);
     // The entry held by one record of the data file: `record` is the record's bytes,
     // `separators` the offsets in it of the byte after each of its seventeen fields
     // (sub-separators and terminators, the last one ending the record). The reader
@@ -147,6 +149,7 @@ private:
     // A block is preceded by the chunk that holds it, or null when it is the entry's own.
     static constexpr std::size_t kPrefixSize = sizeof(Chunk*);
     static char* newOwnBlock(std::size_t size);
+    void fill(const FieldValues& values, EntryBlocks* blocks);
 
     char* block_ = nullptr;
 };
@@ -171,6 +174,7 @@ private:
     Entry::Chunk* current_ = nullptr;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
+    std::size_t nextCapacity_ = 0;  // chunks grow, so that a small book takes little
 };
 
 // The literal first name of the placeholder entry.

@@ -201,12 +201,31 @@ int TableReader::recordCount() const {
     return static_cast<int>(starts_.size());
 }
 
-bool TableReader::Pass::next(std::vector<std::string>& values, std::size_t keep) {
+bool TableReader::Pass::next(std::vector<std::string_view>& values, std::size_t keep) {
+    const std::string& text = reader_.text_;
     at_ = reader_.skipBlankLines(at_);
-    if (at_ >= reader_.text_.size())
+    if (at_ >= text.size())
         return false;
+    // As readRecord, each value as a view.
     std::size_t count = 0;
-    at_ = reader_.readRecord(at_, &values, count, keep);
+    for (;;) {
+        if (count < keep) {
+            if (count == values.size())
+                values.emplace_back();
+            if (count == rewritten_.size())
+                rewritten_.emplace_back();
+            at_ = reader_.readValueView(at_, values[count], rewritten_[count]);
+        } else {
+            at_ = reader_.readValue(at_, nullptr);
+        }
+        ++count;
+        if (at_ >= text.size())
+            break;
+        if (text[at_] == '\n') {
+            ++at_;
+            break;
+        }
+    }
     values.resize(std::min(count, keep));
     return true;
 }
@@ -236,6 +255,41 @@ std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* va
         if (text_[at] == '\n')
             return at + 1;
     }
+}
+
+std::size_t TableReader::readValueView(std::size_t at, std::string_view& value,
+                                       std::string& scratch) const {
+    const char delimiter = format_ == TableFormat::Csv ? ',' : '\t';
+    const std::size_t end = text_.size();
+    std::size_t from = at, stop;
+    if (format_ == TableFormat::Csv && at < end && text_[at] == '"') {
+        // In quotes, ended by the closing quote and the delimiter or the line end.
+        from = at + 1;
+        // Values are short: a plain loop is quicker here than a library search.
+        const char* q = text_.data() + from;
+        const char* last = text_.data() + end;
+        while (q < last && *q != '"')
+            ++q;
+        stop = q < last ? static_cast<std::size_t>(q - text_.data()) : std::string::npos;
+        std::size_t after = stop + 1;
+        if (stop == std::string::npos ||
+            (after < end && text_[after] != delimiter && text_[after] != '\n')) {
+            scratch.clear();  // a doubled quote, text after the quotes, or no closing quote
+            std::size_t next = readValue(at, &scratch);
+            value = scratch;
+            return next;
+        }
+        value = std::string_view(text_).substr(from, stop - from);
+        return after < end && text_[after] == delimiter ? after + 1 : after;
+    }
+    const char* begin = text_.data();
+    const char* p = begin + at;
+    const char* last = begin + end;
+    while (p < last && *p != delimiter && *p != '\n')
+        ++p;
+    stop = static_cast<std::size_t>(p - begin);
+    value = std::string_view(text_).substr(from, stop - from);
+    return stop < end && text_[stop] == delimiter ? stop + 1 : stop;
 }
 
 std::size_t TableReader::readValue(std::size_t at, std::string* value) const {
