@@ -73,10 +73,10 @@ char* Entry::newOwnBlock(std::size_t size) {
 }
 
 namespace {
-// Chunks start at the first size and double up to the second; a block larger
-// than the last is allocated on its own.
-constexpr std::size_t kFirstChunkCapacity = std::size_t{16} << 10;
-constexpr std::size_t kChunkCapacity = std::size_t{1} << 20;
+// Chunks start at the first size and double up to the second, so that a small
+// book takes little; a block larger than a sixteenth of that is allocated on its own.
+constexpr std::size_t kFirstChunkCapacity = std::size_t{4} << 10;
+constexpr std::size_t kChunkCapacity = std::size_t{32} << 10;
 constexpr std::size_t kLargestSharedBlock = kChunkCapacity / 16;
 }  // namespace
 
