@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -13,16 +14,20 @@ namespace ctlite {
 
 // A chunk of EntryBlocks: its holder count, then the blocks.
 struct Entry::Chunk {
-    // The entries with a block here, plus one while EntryBlocks still carves from it.
-    std::atomic<std::size_t> holders{1};
+    // While EntryBlocks carves from the chunk, the count starts from kCarving
+    // rather than counting each block handed out; when it is done, the blocks it
+    // handed out take that place in one step (EntryBlocks::dropCurrent).
+    static constexpr std::size_t kCarving = SIZE_MAX / 2;
+    // The entries with a block here.
+    std::atomic<std::size_t> holders{kCarving};
 
     char* blocks() { return reinterpret_cast<char*>(this + 1); }
 
     static Chunk* make(std::size_t capacity) {
         return new (::operator new(sizeof(Chunk) + capacity)) Chunk;
     }
-    void drop() noexcept {
-        if (holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    void drop(std::size_t holdersGone = 1) noexcept {
+        if (holders.fetch_sub(holdersGone, std::memory_order_acq_rel) == holdersGone) {
             this->~Chunk();
             ::operator delete(this);
         }
@@ -86,9 +91,9 @@ EntryBlocks::~EntryBlocks() {
 
 void EntryBlocks::dropCurrent() noexcept {
     if (current_)
-        current_->drop();
+        current_->drop(Entry::Chunk::kCarving - handedOut_);
     current_ = nullptr;
-    used_ = capacity_ = 0;
+    used_ = capacity_ = handedOut_ = 0;
 }
 
 namespace {
@@ -128,7 +133,7 @@ char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
     char* at = current_->blocks() + used_;
     std::memcpy(at, &current_, sizeof current_);
     entry.block_ = at + Entry::kPrefixSize;
-    current_->holders.fetch_add(1, std::memory_order_relaxed);
+    ++handedOut_;
     used_ += Entry::kPrefixSize + size;
     return entry.block_;
 }

@@ -174,6 +174,7 @@ private:
     Entry::Chunk* current_ = nullptr;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
+    std::size_t handedOut_ = 0;     // blocks of the current chunk
     std::size_t nextCapacity_ = 0;  // chunks grow, so that a small book takes little
 };
 
