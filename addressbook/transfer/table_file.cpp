@@ -74,6 +74,24 @@ void appendTabValue(std::string& out, std::string_view value) {
     }
 }
 
+// The first byte from `p` on that is `a` or `b`, or `last`; eight bytes at a look.
+inline const char* findEither(const char* p, const char* last, char a, char b) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t wordA = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t wordB = kOnes * static_cast<unsigned char>(b);
+    for (; last - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        // A zero byte in either for each byte that is `a` or `b`.
+        std::uint64_t xa = word ^ wordA, xb = word ^ wordB;
+        if (((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs))
+            break;
+    }
+    while (p < last && *p != a && *p != b)
+        ++p;
+    return p;
+}
+
 }  // namespace
 
 bool holdsOnlyThePlaceholder(const GroupList& list) {
@@ -265,11 +283,8 @@ std::size_t TableReader::readValueView(std::size_t at, std::string_view& value,
     if (format_ == TableFormat::Csv && at < end && text_[at] == '"') {
         // In quotes, ended by the closing quote and the delimiter or the line end.
         from = at + 1;
-        // Values are short: a plain loop is quicker here than a library search.
-        const char* q = text_.data() + from;
+        const char* q = findEither(text_.data() + from, text_.data() + end, '"', '"');
         const char* last = text_.data() + end;
-        while (q < last && *q != '"')
-            ++q;
         stop = q < last ? static_cast<std::size_t>(q - text_.data()) : std::string::npos;
         std::size_t after = stop + 1;
         if (stop == std::string::npos ||
@@ -283,10 +298,7 @@ std::size_t TableReader::readValueView(std::size_t at, std::string_view& value,
         return after < end && text_[after] == delimiter ? after + 1 : after;
     }
     const char* begin = text_.data();
-    const char* p = begin + at;
-    const char* last = begin + end;
-    while (p < last && *p != delimiter && *p != '\n')
-        ++p;
+    const char* p = findEither(begin + at, begin + end, delimiter, '\n');
     stop = static_cast<std::size_t>(p - begin);
     value = std::string_view(text_).substr(from, stop - from);
     return stop < end && text_[stop] == delimiter ? stop + 1 : stop;
