@@ -11,6 +11,7 @@
 #include "addressbook/transfer/table_file.h"
 #include "addressbook/transfer/table_import.h"
 #include "addressbook/transfer/vcard.h"
+#include "bench/warm_memory.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -125,4 +126,12 @@ BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSameEntries)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    bench_support::keepFreedMemory();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
