@@ -201,7 +201,7 @@ void ComposeDialog::onOneByOne() {
 bool ComposeDialog::sendTo(const std::string& to) {
     std::string subject = subject_.empty() ? std::string("No Subject") : subject_;
     std::string body = withSignature_ ? body_ + "\n\n\n" + signature_ : body_;
-    SendRequest request{server_, from_, to, subject, body, attachments_};
+    SendRequest request{server_, from_, to, subject, body, attachments_, 25, {}};
     return SendProgressDialog(std::move(request)).run(handle());
 }
 
