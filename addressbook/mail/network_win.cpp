@@ -87,20 +87,7 @@ private:
     bool started_ = false;
 };
 
-// Until Schannel is wired in, no handshake succeeds.
-class NoSecureChannels final : public SecureChannels {
-public:
-    Outcome secure(std::unique_ptr<StreamSocket>, const std::string&) override {
-        return {nullptr, Failure::Handshake, "This system offers no secure connections."};
-    }
-};
-
 }  // namespace
-
-SecureChannels& systemSecureChannels() {
-    static NoSecureChannels channels;
-    return channels;
-}
 
 // Windows Sockets is started with the first use here and kept for the program's
 // life (a second start by the program itself only raises the count).
