@@ -330,6 +330,18 @@ TEST_F(Conversation, EhloRefusedFallsBackToHeloAndNeverSignsInWithoutStartTls) {
     EXPECT_TRUE(channels_.hosts.empty());
 }
 
+// A reply that arrived with STARTTLS's, before the handshake, is not the server's
+// over TLS: the EHLO after the handshake reads the server's real answer.
+TEST_F(Conversation, RepliesSentBeforeTheHandshakeAreDropped) {
+    startPeer("inject");
+    EXPECT_TRUE(smtp_.connect("127.0.0.1", peer_->port, kStartTls)) << smtp_.lastReply();
+    smtp_.disconnect();
+    ASSERT_TRUE(waitFor([&] { return !closedLog().empty(); }));
+    std::string received = readBytes(dir_.file("received.txt"));
+    EXPECT_NE(received.find("STARTTLS\r\nEHLO "), std::string::npos) << received;
+    EXPECT_NE(received.find("AUTH PLAIN "), std::string::npos) << received;
+}
+
 struct FaultCase {
     const char* mode;
     bool connects;

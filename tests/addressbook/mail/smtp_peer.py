@@ -18,13 +18,13 @@ import email.utils
 import json
 import os
 import socket
+import logging
 import ssl
-import warnings
 import sys
 import threading
 
 mode, folder = sys.argv[1], sys.argv[2]
-warnings.simplefilter("ignore", DeprecationWarning)  # aiosmtpd's own login_data
+logging.getLogger("mail.log").setLevel(logging.ERROR)  # aiosmtpd's own notes on login_data
 
 
 def closed():
@@ -63,6 +63,9 @@ def store():
                 record["login"] = session.auth_data.login.decode() if session.authenticated \
                     else None
                 record["secured"] = session.ssl is not None or getattr(session, "secured", False)
+                extra = session.ssl if isinstance(session.ssl, dict) else {}
+                tls = extra.get("ssl_object") or getattr(session, "ssl_object", None)
+                record["tls"] = tls.version() if tls else None
             for k, part in enumerate(message.iter_attachments()):
                 with open(os.path.join(folder, "%d.%d.bin" % (n, k)), "wb") as out:
                     out.write(part.get_payload(decode=True))
@@ -98,7 +101,8 @@ def store():
     class FromTheStart(Recorded):
         def connection_made(self, transport):
             super().connection_made(transport)
-            self.session.secured = transport.get_extra_info("sslcontext") is not None
+            self.session.ssl_object = transport.get_extra_info("ssl_object")
+            self.session.secured = self.session.ssl_object is not None
 
     def maker(cls, tls=None):
         options = {"data_size_limit": None}
@@ -140,6 +144,9 @@ def scripted():
                 "long-line": b"220 " + b"x" * 5000 + b"\r\n"}.get(mode, b"220 ready\r\n")
     if mode == "multiline":
         replies[b"HELO"] = b"250-hello\r\n250-more\r\n250 done\r\n"
+    if mode == "inject":  # a reply slipped in behind STARTTLS's, before the handshake
+        replies.update({b"EHLO": b"250-hello\r\n250-STARTTLS\r\n250 AUTH PLAIN\r\n",
+                        b"STAR": b"220 go ahead\r\n554 injected\r\n", b"AUTH": b"235 ok\r\n"})
     while True:
         peer, _ = listener.accept()
         record = open(os.path.join(folder, "received.txt"), "ab")
