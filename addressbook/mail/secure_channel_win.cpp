@@ -189,6 +189,8 @@ SecureChannels::Outcome SchannelStream::handshake(const std::string& host) {
     SCHANNEL_CRED wanted{};
     wanted.dwVersion = SCHANNEL_CRED_VERSION;
     wanted.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
+    // TLS 1.0 and 1.1 are retired (RFC 8996): every provider speaks 1.2.
+    wanted.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT;
     SECURITY_STATUS status =
         AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND,
                                   nullptr, &wanted, nullptr, nullptr, &credentials_, nullptr);
