@@ -11,6 +11,7 @@
 #include "addressbook/model/data_format.h"
 #include "addressbook/model/find_next.h"
 #include "addressbook/model/name_list.h"
+#include "bench/warm_memory.h"
 #include "tests/support/book_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -188,4 +189,12 @@ BENCHMARK(BM_QuickSearchKeystroke)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindNextAllFieldsNoMatch) SIZES;
 BENCHMARK(BM_GroupListGetEveryPosition) SIZES;
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    bench_support::keepFreedMemory();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -133,6 +133,22 @@ bool pumpWaitingMessages() {
     return false;
 }
 
+bool dispatchFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        int quitCode = 0;
+        if (takeWaiting(quitCode)) {
+            PostQuitMessage(quitCode);
+            return false;
+        }
+        DWORD spent = GetTickCount() - start;
+        if (spent >= milliseconds)
+            return true;
+        MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds - spent, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
 DWORD waitDispatching(HANDLE object, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     bool quit = false;

@@ -42,6 +42,11 @@ bool runMessageLoopUntil(const std::function<bool()>& done);
 // among them (it is posted again for the loop outside).
 bool pumpWaitingMessages();
 
+// Handles the messages that arrive for `milliseconds` (by the tick count), asleep
+// while none is waiting, then returns: false when WM_QUIT came, which is posted
+// again for the loop outside and ends the wait at once.
+bool dispatchFor(DWORD milliseconds);
+
 // Waits for `object` (a process, an event...) while the program's windows keep
 // working; the wait's result: WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED. A
 // WM_QUIT that arrives meanwhile is posted again and the wait goes on.

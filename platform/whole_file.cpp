@@ -1,6 +1,7 @@
 #include "platform/whole_file.h"
 
 #include <cstring>
+#include <new>
 
 namespace platform {
 
@@ -40,8 +41,10 @@ ReadOutcome readWholeFile(FileSystem& fs, const std::string& path, std::size_t m
     return ReadOutcome::Ok;
 }
 
-WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::string_view bytes,
-                             std::string& temporary) {
+namespace {
+
+WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path,
+                             const ContentsWriter& contents, std::string& temporary) {
     std::unique_ptr<File> file;
     // A write killed part-way leaves its temporary file behind; the next write
     // takes the next free name rather than touching it.
@@ -56,8 +59,15 @@ WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::strin
     if (!file)
         return WriteOutcome::NoTemporaryName;
     // The old file's rights before any of its new bytes: a private book stays private.
-    bool written =
-        fs.copyAccess(path, temporary) && file->write(bytes.data(), bytes.size()) && file->sync();
+    bool written;
+    try {
+        written = fs.copyAccess(path, temporary) && contents(*file) && file->sync();
+    } catch (const std::bad_alloc&) {
+        file->close();
+        file.reset();
+        fs.remove(temporary);
+        throw;
+    }
     bool closed = file->close();
     file.reset();
     if (written && closed)
@@ -66,9 +76,25 @@ WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::strin
     return WriteOutcome::WriteFailed;
 }
 
+ContentsWriter bytesWriter(std::string_view bytes) {
+    return [bytes](File& file) { return file.write(bytes.data(), bytes.size()); };
+}
+
+}  // namespace
+
+WriteOutcome writeFileBeside(FileSystem& fs, const std::string& path, std::string_view bytes,
+                             std::string& temporary) {
+    return writeFileBeside(fs, path, bytesWriter(bytes), temporary);
+}
+
 WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+    return replaceWholeFileWith(fs, path, bytesWriter(bytes));
+}
+
+WriteOutcome replaceWholeFileWith(FileSystem& fs, const std::string& path,
+                                  const ContentsWriter& contents) {
     std::string temporary;
-    WriteOutcome outcome = writeFileBeside(fs, path, bytes, temporary);
+    WriteOutcome outcome = writeFileBeside(fs, path, contents, temporary);
     if (outcome != WriteOutcome::Ok)
         return outcome;
     if (!fs.replace(temporary, path)) {

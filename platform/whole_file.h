@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,15 @@ inline constexpr int kTemporaryNames = 1000;
 // deleted and `path` is untouched. An existing file is never reused as the
 // temporary one.
 WriteOutcome replaceWholeFile(FileSystem& fs, const std::string& path, std::string_view bytes);
+
+// Writes a file's new contents into `file` piece by piece, so that a large file
+// need not be made in memory first; false when a write failed. Running out of
+// memory may throw std::bad_alloc: the new file is then removed.
+using ContentsWriter = std::function<bool(File& file)>;
+
+// replaceWholeFile with the contents written by `contents`.
+WriteOutcome replaceWholeFileWith(FileSystem& fs, const std::string& path,
+                                  const ContentsWriter& contents);
 
 // The first half of replaceWholeFile, for files that must take their places together:
 // writes `bytes` to a new file beside `path`, named in `temporary`, and brings it to

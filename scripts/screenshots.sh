@@ -3,8 +3,9 @@
 # and with the display card and a photo, in the dark colours (the defaults) and a
 # light scheme (docs/display-card-dark.png, docs/display-card-light.png), and the Group Editor
 # and Search dialogs and the Settings window opened from the keyboard (docs/group-editor.png,
-# docs/search.png, docs/settings.png), and the compose window with a message to the
-# selected entry (docs/compose.png). The photo is drawn
+# docs/search.png, docs/settings.png), the compose window with a message to the
+# selected entry (docs/compose.png) and "Make a call" for it (docs/make-a-call.png).
+# The photo is drawn
 # here (ImageMagick); the book is written by tools/screenshots/card_demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -98,6 +99,22 @@ scripts/with-display.sh bash -c '
   import -window root -crop 720x520+0+0 "$5/compose.png"
   wineserver -k
 ' _ "$demo" "$wine_run" "$program" "$PWD/$build/tools/screenshots/card_demo.exe" "$PWD/docs"
+# "Make a call" for the selected entry (Alt+C).
+wineserver -k 2>/dev/null || true
+scripts/with-display.sh bash -c '
+  cd "$1" && "$2" explorer /desktop=ContavoLite,720x520 "$3" &
+  for _ in $(seq 60); do
+    sleep 0.5
+    xdotool search --name "^Contavo Lite - " >/dev/null 2>&1 && break
+  done
+  sleep 1
+  "$2" explorer /desktop=ContavoLite,720x520 "$4" select
+  sleep 1
+  xdotool windowactivate --sync "$(xdotool search --name "^Contavo Lite - " | head -1)" 2>/dev/null || true
+  xdotool key --clearmodifiers alt+c; sleep 1.5
+  import -window root -crop 720x520+0+0 "$5/make-a-call.png"
+  wineserver -k
+' _ "$demo" "$wine_run" "$program" "$PWD/$build/tools/screenshots/card_demo.exe" "$PWD/docs"
 "$wine_run" reg delete "$key" /f >/dev/null 2>&1 || true
 "$wine_run" reg delete "$fonts" /v Arial /f >/dev/null 2>&1 || true
-echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png docs/group-editor.png docs/search.png docs/settings.png docs/compose.png"
+echo "docs/main-window.png docs/display-card-dark.png docs/display-card-light.png docs/group-editor.png docs/search.png docs/settings.png docs/compose.png docs/make-a-call.png"

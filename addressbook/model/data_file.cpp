@@ -24,16 +24,24 @@ Outcome DataFile::checkWritable() {
     return std::nullopt;
 }
 
-Outcome DataFile::replaceContents(std::string_view bytes) {
-    if (bytes.size() > dataformat::kMaxFileSize)
-        return failures::kTooLargeToSave;
-    switch (platform::replaceWholeFile(fs_, path_, bytes)) {
+namespace {
+
+Outcome outcomeOf(WriteOutcome written) {
+    switch (written) {
         case WriteOutcome::Ok: return std::nullopt;
         case WriteOutcome::CannotCreate: return failures::kReadingFileFailed;
         case WriteOutcome::NoTemporaryName: return failures::kNoTemporaryName;
         case WriteOutcome::WriteFailed: return failures::kWritingFileFailed;
     }
     return failures::kWritingFileFailed;
+}
+
+}  // namespace
+
+Outcome DataFile::replaceContents(std::string_view bytes) {
+    if (bytes.size() > dataformat::kMaxFileSize)
+        return failures::kTooLargeToSave;
+    return outcomeOf(platform::replaceWholeFile(fs_, path_, bytes));
 }
 
 Outcome DataFile::save(const AddressBook& book) {
@@ -44,7 +52,10 @@ Outcome DataFile::save(const AddressBook& book) {
     if (dataformat::fileImageSize(book) > dataformat::kMaxFileSize)
         return failures::kTooLargeToSave;
     try {
-        return replaceContents(dataformat::fileImage(book));
+        // Written in pieces: saving needs no second copy of the book in memory.
+        return outcomeOf(platform::replaceWholeFileWith(fs_, path_, [&](platform::File& file) {
+            return dataformat::writeFileImage(file, book);
+        }));
     } catch (const std::bad_alloc&) {
         return failures::kNoMemoryToSave;
     }

@@ -134,7 +134,7 @@ private:
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
         if (readSoundRecord(separators))
-            return Entry::fromRecord(text_.substr(start, pos_ - start), separators);
+            return Entry::fromRecord(text_.substr(start, pos_ - start), separators, blocks_);
         pos_ = start;
         return readDamagedRecord();
     }
@@ -248,6 +248,7 @@ private:
     std::string_view text_;
     ProblemList& problems_;
     ControlScanner controls_;
+    EntryBlocks blocks_;
     std::size_t allowance_;
     std::size_t controlsAt_ = SIZE_MAX;  // where the scanner stands after a sound record
     std::size_t pos_ = 0;
@@ -265,16 +266,63 @@ struct ByteCounter {
     void append(std::string_view text) { size += text.size(); }
 };
 
-template <typename Out>
-void writeRecord(Out& out, const Entry& entry) {
-    for (const Chunk& chunk : kChunks) {
-        for (int f = 0; f < chunk.fieldCount; ++f) {
-            if (f > 0)
-                out.push_back(kSubSeparator);
-            out.append(entry.get(chunk.field(f)));
-        }
-        out.push_back(chunk.terminator);
+// An entry keeps its stored fields in record order, each followed by one byte:
+// a record is those bytes with the separators put in.
+void writeRecord(ByteCounter& out, const Entry& entry) {
+    out.size += entry.recordSize();
+}
+
+void writeRecord(std::string& out, const Entry& entry) {
+    std::size_t at = out.size();
+    out.resize(at + entry.recordSize());
+    entry.copyRecord(out.data() + at, kSeparatorSequence);
+}
+
+// Collects what the writer appends and hands it to a file a buffer at a time.
+class FileOut {
+public:
+    explicit FileOut(platform::File& file) : file_(file), buffer_(kBufferSize) {}
+
+    void push_back(char c) { *room(1) = c; }
+    void append(std::string_view text) {
+        if (!text.empty())
+            std::memcpy(room(text.size()), text.data(), text.size());
     }
+    // `size` bytes to fill at the end of what is collected.
+    char* room(std::size_t size) {
+        if (buffer_.size() - used_ < size) {
+            flush();
+            if (buffer_.size() < size)
+                buffer_.resize(size);  // a record larger than the buffer
+        }
+        char* at = buffer_.data() + used_;
+        used_ += size;
+        return at;
+    }
+    bool finish() {
+        flush();
+        return written_;
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 256 * 1024;
+
+    void flush() {
+        // After a failed write the rest is collected and dropped: the file is lost anyway.
+        if (used_ > 0 && written_)
+            written_ = file_.write(buffer_.data(), used_);
+        used_ = 0;
+    }
+
+    platform::File& file_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    bool written_ = true;
+};
+
+void writeRecord(FileOut& out, const Entry& entry) {
+    std::size_t size = entry.recordSize();
+    entry.copyRecord(out.room(size), kSeparatorSequence);
 }
 
 template <typename Out>
@@ -341,6 +389,13 @@ std::string fileImage(const AddressBook& book) {
     writeGroupSection(out, book);
     writeTrailer(out, book);
     return out;
+}
+
+bool writeFileImage(platform::File& file, const AddressBook& book) {
+    FileOut out(file);
+    writeGroupSection(out, book);
+    writeTrailer(out, book);
+    return out.finish();
 }
 
 std::string newFileImage() {

@@ -25,6 +25,7 @@
 
 #include "addressbook/model/address_book.h"
 #include "addressbook/model/problems.h"
+#include "platform/file_system.h"
 
 namespace ctlite::dataformat {
 
@@ -95,6 +96,9 @@ std::size_t recordSize(const Entry& entry);
 std::size_t fileImageSize(const AddressBook& book);
 // Group section and trailer: the whole file.
 std::string fileImage(const AddressBook& book);
+// The same bytes written to `file` in pieces, through a buffer of a fixed size
+// rather than a copy of the whole file; false when a write failed.
+bool writeFileImage(platform::File& file, const AddressBook& book);
 // The 53-byte file of a new book: a "{ EMPTY }" record, 0x07, the same record again.
 std::string newFileImage();
 // One group header (group 3 onward) with its blank record, as "Add a Group" appends it.

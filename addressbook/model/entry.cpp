@@ -1,39 +1,144 @@
 #include "addressbook/model/entry.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "addressbook/model/search_pattern.h"
 #include "addressbook/model/text.h"
 
 namespace ctlite {
 
+// A chunk of EntryBlocks: its holder count, then the blocks.
+struct Entry::Chunk {
+    // While EntryBlocks carves from the chunk, the count starts from kCarving
+    // rather than counting each block handed out; when it is done, the blocks it
+    // handed out take that place in one step (EntryBlocks::dropCurrent).
+    static constexpr std::size_t kCarving = SIZE_MAX / 2;
+    // The entries with a block here.
+    std::atomic<std::size_t> holders{kCarving};
+
+    char* blocks() { return reinterpret_cast<char*>(this + 1); }
+
+    static Chunk* make(std::size_t capacity) {
+        return new (::operator new(sizeof(Chunk) + capacity)) Chunk;
+    }
+    void drop(std::size_t holdersGone = 1) noexcept {
+        if (holders.fetch_sub(holdersGone, std::memory_order_acq_rel) == holdersGone) {
+            this->~Chunk();
+            ::operator delete(this);
+        }
+    }
+};
+
 Entry::Entry(const Entry& other) {
     if (other.block_) {
         std::size_t size = other.blockSize();
-        block_.reset(new char[size]);
-        std::memcpy(block_.get(), other.block_.get(), size);
+        block_ = newOwnBlock(size);
+        std::memcpy(block_, other.block_, size);
     }
 }
 
 Entry& Entry::operator=(const Entry& other) {
     if (this != &other) {
         Entry copy(other);
-        block_ = std::move(copy.block_);
+        *this = std::move(copy);
     }
     return *this;
 }
 
-namespace {
-
-constexpr std::array<std::uint8_t, kFieldCount> makeSlots() {
-    std::array<std::uint8_t, kFieldCount> slots{};
-    for (int i = 0; i < kFieldCount; ++i)
-        slots[static_cast<int>(kRecordOrder[i])] = static_cast<std::uint8_t>(i);
-    return slots;
+Entry& Entry::operator=(Entry&& other) noexcept {
+    if (this != &other) {
+        release();
+        block_ = other.block_;
+        other.block_ = nullptr;
+    }
+    return *this;
 }
 
-// Where each field sits in an entry's block.
-constexpr std::array<std::uint8_t, kFieldCount> kSlotOf = makeSlots();
+void Entry::release() noexcept {
+    if (!block_)
+        return;
+    Chunk* chunk;
+    std::memcpy(&chunk, block_ - kPrefixSize, sizeof chunk);
+    if (chunk)
+        chunk->drop();
+    else
+        delete[](block_ - kPrefixSize);
+}
+
+char* Entry::newOwnBlock(std::size_t size) {
+    char* raw = new char[kPrefixSize + size];
+    const Chunk* none = nullptr;
+    std::memcpy(raw, &none, sizeof none);
+    return raw + kPrefixSize;
+}
+
+namespace {
+// Chunks start at the first size and double up to the second, so that a small
+// book takes little; a block larger than a sixteenth of that is allocated on its own.
+constexpr std::size_t kFirstChunkCapacity = std::size_t{4} << 10;
+constexpr std::size_t kChunkCapacity = std::size_t{32} << 10;
+constexpr std::size_t kLargestSharedBlock = kChunkCapacity / 16;
+}  // namespace
+
+EntryBlocks::~EntryBlocks() {
+    dropCurrent();
+}
+
+void EntryBlocks::dropCurrent() noexcept {
+    if (current_)
+        current_->drop(Entry::Chunk::kCarving - handedOut_);
+    current_ = nullptr;
+    used_ = capacity_ = handedOut_ = 0;
+}
+
+namespace {
+
+// Whether `text` may hold a reserved byte: true for any byte below 0x19, which
+// takes in every reserved byte, eight bytes at a look.
+bool mayHoldReservedBytes(std::string_view text) {
+    static_assert(isReservedByte(0x18) && !isReservedByte(0x19));
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if ((word - kOnes * 0x19) & ~word & kHighs)
+            return true;
+    }
+    for (; at < text.size(); ++at)
+        if (static_cast<unsigned char>(text[at]) < 0x19)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
+    if (size > kLargestSharedBlock) {
+        entry.block_ = Entry::newOwnBlock(size);
+        return entry.block_;
+    }
+    if (capacity_ - used_ < Entry::kPrefixSize + size) {
+        dropCurrent();
+        nextCapacity_ =
+            nextCapacity_ == 0 ? kFirstChunkCapacity : std::min(2 * nextCapacity_, kChunkCapacity);
+        capacity_ = std::max(nextCapacity_, Entry::kPrefixSize + size);
+        current_ = Entry::Chunk::make(capacity_);
+    }
+    char* at = current_->blocks() + used_;
+    std::memcpy(at, &current_, sizeof current_);
+    entry.block_ = at + Entry::kPrefixSize;
+    ++handedOut_;
+    used_ += Entry::kPrefixSize + size;
+    return entry.block_;
+}
+
+namespace {
 
 void storeEnd(char* block, int slot, std::uint32_t end) {
     std::memcpy(block + slot * sizeof(std::uint32_t), &end, sizeof end);
@@ -42,6 +147,14 @@ void storeEnd(char* block, int slot, std::uint32_t end) {
 }  // namespace
 
 Entry::Entry(const FieldValues& values) {
+    fill(values, nullptr);
+}
+
+Entry::Entry(const FieldValues& values, EntryBlocks& blocks) {
+    fill(values, &blocks);
+}
+
+void Entry::fill(const FieldValues& values, EntryBlocks* blocks) {
     std::size_t textSize = 0;
     bool anyText = false;
     for (std::string_view v : values) {
@@ -50,31 +163,40 @@ Entry::Entry(const FieldValues& values) {
     }
     if (!anyText)
         return;
-    std::unique_ptr<char[]> block(new char[kHeaderSize + textSize]);
-    char* text = block.get() + kHeaderSize;
+    Entry made;  // gives the block back if it stays empty
+    std::size_t size = kHeaderSize + textSize;
+    char* block = blocks ? blocks->allocate(made, size) : (made.block_ = newOwnBlock(size));
+    char* text = block + kHeaderSize;
     char* dest = text;
     for (int slot = 0; slot < kFieldCount; ++slot) {
-        for (char c : values[static_cast<int>(kRecordOrder[slot])])
-            if (!isReservedByte(c))
-                *dest++ = c;
-        storeEnd(block.get(), slot, static_cast<std::uint32_t>(dest - text));
+        std::string_view value = values[static_cast<int>(kRecordOrder[slot])];
+        if (!mayHoldReservedBytes(value)) {
+            if (!value.empty())
+                std::memcpy(dest, value.data(), value.size());
+            dest += value.size();
+        } else {
+            for (char c : value)
+                if (!isReservedByte(c))
+                    *dest++ = c;
+        }
+        storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
         *dest++ = '\0';
     }
     // Text made only of dropped bytes leaves an entry with no text at all.
     if (dest - text > kFieldCount)
-        block_ = std::move(block);
+        std::swap(block_, made.block_);
 }
 
 Entry Entry::fromRecord(std::string_view record,
-                        const std::array<std::uint32_t, kRecordFieldCount>& separators) {
+                        const std::array<std::uint32_t, kRecordFieldCount>& separators,
+                        EntryBlocks& blocks) {
     Entry entry;
     if (record.size() == kRecordFieldCount)
         return entry;  // only separators: no text
     // The record's bytes are the fields in slot order, each followed by one
     // separator: copy them whole, turn the separators into NULs, and add the
     // group name (empty) after them.
-    entry.block_.reset(new char[kHeaderSize + record.size() + 1]);
-    char* block = entry.block_.get();
+    char* block = blocks.allocate(entry, kHeaderSize + record.size() + 1);
     char* text = block + kHeaderSize;
     std::memcpy(text, record.data(), record.size());
     for (int slot = 0; slot < kRecordFieldCount; ++slot) {
@@ -86,22 +208,8 @@ Entry Entry::fromRecord(std::string_view record,
     return entry;
 }
 
-std::uint32_t Entry::endOf(int slot) const {
-    std::uint32_t end;
-    std::memcpy(&end, block_.get() + slot * sizeof(std::uint32_t), sizeof end);
-    return end;
-}
-
 std::size_t Entry::blockSize() const {
     return kHeaderSize + endOf(kFieldCount - 1) + 1;
-}
-
-std::string_view Entry::get(Field field) const {
-    if (!block_)
-        return {};
-    int slot = kSlotOf[static_cast<int>(field)];
-    std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
-    return {block_.get() + kHeaderSize + begin, endOf(slot) - begin};
 }
 
 const char* Entry::c_str(Field field) const {
@@ -117,7 +225,19 @@ void Entry::set(Field field, std::string_view text) {
     values[static_cast<int>(field)] = text;
     // Built before the old block goes: `text` may point into it.
     Entry rebuilt(values);
-    block_ = std::move(rebuilt.block_);
+    *this = std::move(rebuilt);
+}
+
+void Entry::copyRecord(char* out, const std::array<char, kRecordFieldCount>& separators) const {
+    if (!block_) {
+        std::memcpy(out, separators.data(), kRecordFieldCount);
+        return;
+    }
+    std::uint32_t ends[kRecordFieldCount];
+    std::memcpy(ends, block_, sizeof ends);
+    std::memcpy(out, block_ + kHeaderSize, ends[kRecordFieldCount - 1] + 1);
+    for (int slot = 0; slot < kRecordFieldCount; ++slot)
+        out[ends[slot]] = separators[slot];
 }
 
 bool Entry::isPlaceholder() const {
@@ -176,32 +296,34 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
     };
     if (!block_)
         return false;
-    if (pattern.mayCrossFields()) {
-        std::string& text = pattern.scratch();
-        text.clear();
-        for (Field f : kSearched) {
-            if (f != kSearched[0])
-                text.push_back(' ');
-            text.append(get(f));
-        }
-        return pattern.foundIn(text);
-    }
-    // A pattern without blanks or control bytes cannot match across two fields, so
-    // the fields can be searched where they lie, in record order, each ended by a
-    // NUL no match can take in: the record's fields up to the state, then from the
-    // zip code to the note (the picture lies between them).
+    // The fields where they lie, in record order, each ended by a NUL no match can
+    // take in: the record's fields up to the state, then from the zip code to the
+    // note (the picture lies between them).
     static_assert(kRecordOrder[11] == Field::Picture && kRecordOrder[17] == Field::GroupName);
-    const char* text = block_.get() + kHeaderSize;
+    const char* text = block_ + kHeaderSize;
     std::uint32_t beforePicture = endOf(10), afterPicture = endOf(11) + 1;
-    return pattern.foundIn({text, beforePicture}) ||
-           pattern.foundIn({text + afterPicture, endOf(16) - afterPicture});
+    std::string_view untilPicture(text, beforePicture);
+    std::string_view afterIt(text + afterPicture, endOf(16) - afterPicture);
+    if (!pattern.mayCrossFields())
+        return pattern.foundIn(untilPicture) || pattern.foundIn(afterIt);
+    // The picture may hold the word too: then the joined fields decide.
+    if (!pattern.longestWordFoundIn({text, endOf(16)}))
+        return false;
+    std::string& joined = pattern.scratch();
+    joined.clear();
+    for (Field f : kSearched) {
+        if (f != kSearched[0])
+            joined.push_back(' ');
+        joined.append(get(f));
+    }
+    return pattern.foundIn(joined);
 }
 
 bool operator==(const Entry& a, const Entry& b) {
     if (!a.block_ || !b.block_)
         return !a.block_ && !b.block_;
     std::size_t size = a.blockSize();
-    return size == b.blockSize() && std::memcmp(a.block_.get(), b.block_.get(), size) == 0;
+    return size == b.blockSize() && std::memcmp(a.block_, b.block_, size) == 0;
 }
 
 }  // namespace ctlite

@@ -3,7 +3,7 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -44,6 +44,14 @@ inline constexpr std::array<Field, kFieldCount> kRecordOrder = {
     Field::ZipCode,       Field::Country,     Field::EmailAddress, Field::Homepage,
     Field::Note,          Field::GroupName,
 };
+constexpr std::array<std::uint8_t, kFieldCount> makeRecordSlots() {
+    std::array<std::uint8_t, kFieldCount> slots{};
+    for (int i = 0; i < kFieldCount; ++i)
+        slots[static_cast<int>(kRecordOrder[i])] = static_cast<std::uint8_t>(i);
+    return slots;
+}
+// Where each field comes in record order: kRecordOrder[kRecordSlot[f]] == f.
+inline constexpr std::array<std::uint8_t, kFieldCount> kRecordSlot = makeRecordSlots();
 // The fields a record holds: all but the group name.
 inline constexpr int kRecordFieldCount = kFieldCount - 1;
 
@@ -51,10 +59,14 @@ inline constexpr int kRecordFieldCount = kFieldCount - 1;
 enum class SearchMode { Names = 0, AllFields = 1, Company = 2 };
 
 class SearchPattern;
+class EntryBlocks;
 
 // All eighteen texts live in one block: the end offset of each field, then the
 // texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text
 // holds no block, so copying an entry costs one allocation and an empty one costs none.
+// The entries read from one file share a few large chunks of memory instead (see
+// EntryBlocks); an entry's block stays where it is while the entry is moved, and
+// an edited or copied entry gets a block of its own.
 //
 // Text that reaches an entry never holds a byte the data file reserves (see
 // isReservedByte): such bytes are dropped on the way in, so what is saved always
@@ -64,22 +76,35 @@ public:
     Entry() = default;
     Entry(const Entry& other);
     Entry& operator=(const Entry& other);
-    Entry(Entry&&) noexcept = default;
-    Entry& operator=(Entry&&) noexcept = default;
+    Entry(Entry&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+    Entry& operator=(Entry&& other) noexcept;
+    ~Entry() { release(); }
 
     // All eighteen values at once; the fastest way to build an entry.
     explicit Entry(const FieldValues& values);
+    // The same with the block carved from `blocks`, for many entries made at once.
+    Entry(const FieldValues& values, EntryBlocks& blocks);
     // The entry held by one record of the data file: `record` is the record's bytes,
     // `separators` the offsets in it of the byte after each of its seventeen fields
     // (sub-separators and terminators, the last one ending the record). The reader
-    // has checked that no field holds a reserved byte.
+    // has checked that no field holds a reserved byte. The block is carved from `blocks`.
     static Entry fromRecord(std::string_view record,
-                            const std::array<std::uint32_t, kRecordFieldCount>& separators);
+                            const std::array<std::uint32_t, kRecordFieldCount>& separators,
+                            EntryBlocks& blocks);
 
-    void clear() { block_.reset(); }
+    void clear() {
+        release();
+        block_ = nullptr;
+    }
     bool isEmpty() const { return !block_; }
 
-    std::string_view get(Field field) const;
+    std::string_view get(Field field) const {
+        if (!block_)
+            return {};
+        int slot = kRecordSlot[static_cast<int>(field)];
+        std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
+        return {block_ + kHeaderSize + begin, endOf(slot) - begin};
+    }
     // The same text, NUL-terminated, for system calls.
     const char* c_str(Field field) const;
     void set(Field field, std::string_view text);
@@ -96,15 +121,61 @@ public:
 
     bool matches(SearchMode mode, SearchPattern& pattern) const;
 
+    // What a data-file record holds: the seventeen stored fields in record order,
+    // each followed by one byte (a NUL here, the record's separator in the file).
+    std::size_t recordSize() const {
+        return block_ ? endOf(kRecordFieldCount - 1) + 1 : kRecordFieldCount;
+    }
+    // Copies recordSize() bytes to `out` with `separators` in place of the NULs.
+    void copyRecord(char* out, const std::array<char, kRecordFieldCount>& separators) const;
+
     friend bool operator==(const Entry& a, const Entry& b);
     friend bool operator!=(const Entry& a, const Entry& b) { return !(a == b); }
 
 private:
     static constexpr std::size_t kHeaderSize = sizeof(std::uint32_t) * kFieldCount;
-    std::uint32_t endOf(int slot) const;
+    // Where the text of a slot ends, counted from the start of the texts.
+    std::uint32_t endOf(int slot) const {
+        std::uint32_t end;
+        std::memcpy(&end, block_ + slot * sizeof(std::uint32_t), sizeof end);
+        return end;
+    }
     std::size_t blockSize() const;
 
-    std::unique_ptr<char[]> block_;
+    struct Chunk;
+    friend class EntryBlocks;
+    void release() noexcept;
+
+    // A block is preceded by the chunk that holds it, or null when it is the entry's own.
+    static constexpr std::size_t kPrefixSize = sizeof(Chunk*);
+    static char* newOwnBlock(std::size_t size);
+    void fill(const FieldValues& values, EntryBlocks* blocks);
+
+    char* block_ = nullptr;
+};
+
+// Hands out entry blocks from large chunks, for a reader that makes many entries at
+// once: one allocation per chunk rather than per entry. Each chunk counts the
+// entries whose blocks it holds and is freed with the last of them, wherever the
+// entries went in the meantime.
+class EntryBlocks {
+public:
+    EntryBlocks() = default;
+    EntryBlocks(const EntryBlocks&) = delete;
+    EntryBlocks& operator=(const EntryBlocks&) = delete;
+    ~EntryBlocks();
+
+private:
+    friend class Entry;
+    // A block of `size` bytes for `entry`, which must hold none.
+    char* allocate(Entry& entry, std::size_t size);
+    void dropCurrent() noexcept;
+
+    Entry::Chunk* current_ = nullptr;
+    std::size_t used_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t handedOut_ = 0;     // blocks of the current chunk
+    std::size_t nextCapacity_ = 0;  // chunks grow, so that a small book takes little
 };
 
 // The literal first name of the placeholder entry.

@@ -26,6 +26,12 @@ std::string lineText(const Entry& entry, SortMode mode);
 // the group counts, listed or not; a group whose only entry is the placeholder is empty.
 std::string listCaption(const GroupList& list, SortMode mode);
 
+// The alphabetical order of a sorted list box, byte by byte: case ignored, accented
+// letters among the plain ones (É with E, Æ as AE), hyphens and apostrophes left
+// out and every other sign and blank ahead of digits and letters; texts alike in
+// all that go by their text folded to upper case, hyphens and apostrophes last.
+void appendListOrderKey(std::string& key, std::string_view text);
+
 struct NameLine {
     std::string text;
     // The entry's 0-based index in its group (position - 1); kNoEntry for the
@@ -41,13 +47,14 @@ struct QuickSearch {
 
 class NameList {
 public:
-    // The lines of `list` in `mode`, in alphabetical order without regard to case.
+    // The lines of `list` in `mode`, in the order of listOrderKey(); lines of the
+    // same key keep the group's order.
     NameList(const GroupList& list, SortMode mode);
 
     const std::vector<NameLine>& lines() const { return lines_; }
     std::size_t size() const { return lines_.size(); }
 
-    // The first line that begins with `text`, without regard to case.
+    // The first line from the top that begins with `text`, without regard to case.
     std::optional<std::size_t> firstLineStartingWith(std::string_view text) const;
     // What typing `text` into the quick-search box does to the selection.
     QuickSearch quickSearch(std::string_view text) const;
@@ -56,7 +63,6 @@ public:
 
 private:
     std::vector<NameLine> lines_;
-    std::vector<std::string> keys_;  // each line folded to upper case, in the same order
 };
 
 }  // namespace ctlite

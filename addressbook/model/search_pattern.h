@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,22 +14,35 @@ class SearchPattern {
 public:
     explicit SearchPattern(std::string_view text);
 
-    const std::string& folded() const { return folded_; }
-    bool empty() const { return folded_.empty(); }
+    const std::string& folded() const { return whole_.folded; }
+    bool empty() const { return whole_.folded.empty(); }
     // True when the pattern occurs in `text` (an empty pattern occurs everywhere).
     // The text is folded on the fly: nothing is copied.
-    bool foundIn(std::string_view text) const;
+    bool foundIn(std::string_view text) const { return whole_.foundIn(text); }
     // Whether a match could take in the blank that joins two fields, or a byte
     // that no field holds: then the fields must be searched joined, not one by one.
     bool mayCrossFields() const { return mayCrossFields_; }
+    // The longest part of the pattern without a blank occurs in `text`. Fields are
+    // joined by blanks, so a match across fields holds that part inside one field:
+    // fields without it anywhere cannot match, joined or not.
+    bool longestWordFoundIn(std::string_view text) const { return word_.foundIn(text); }
     // A buffer the match tests reuse, so that searching allocates nothing per entry.
     std::string& scratch() { return scratch_; }
 
 private:
-    std::string folded_;
-    // Boyer-Moore-Horspool: how far the pattern may move on, by the folded byte
-    // under its last position.
-    std::array<std::size_t, 256> shift_;
+    // Boyer-Moore-Horspool over folded text.
+    struct Needle {
+        explicit Needle(std::string foldedText);
+        bool foundIn(std::string_view text) const;
+
+        std::string folded;
+        // How far the needle may move on, by the byte under its last position
+        // (the distance is the folded byte's; at most 255, which is always safe).
+        std::array<std::uint8_t, 256> shift;
+    };
+
+    Needle whole_;
+    Needle word_;
     bool mayCrossFields_ = false;
     std::string scratch_;
 };

@@ -2,13 +2,34 @@
 // case folding to upper case, and the bytes the data file reserves for its own use.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace ctlite {
 
+constexpr std::array<unsigned char, 256> makeUpperTable() {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(c);
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = static_cast<unsigned char>(c - 0x20);
+    // Windows-1252: š œ ž ÿ and the Latin-1 small letters except ÷.
+    table[0x9A] = 0x8A;
+    table[0x9C] = 0x8C;
+    table[0x9E] = 0x8E;
+    table[0xFF] = 0x9F;
+    for (int c = 0xE0; c <= 0xFE; ++c)
+        if (c != 0xF7)
+            table[c] = static_cast<unsigned char>(c - 0x20);
+    return table;
+}
+inline constexpr std::array<unsigned char, 256> kUpperCase = makeUpperTable();
+
 // Upper case of one byte of Windows-1252 text (letters with accents included).
-char foldUpper(char c);
+inline char foldUpper(char c) {
+    return static_cast<char>(kUpperCase[static_cast<unsigned char>(c)]);
+}
 void appendFoldedUpper(std::string& out, std::string_view text);
 std::string foldedUpper(std::string_view text);
 

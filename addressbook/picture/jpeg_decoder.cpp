@@ -51,8 +51,25 @@ void watchScans(j_common_ptr common) {
 
 // Between setjmp and any longjmp only C data and objects made before the jump
 // point live, so jumping back skips no destructor.
+bool fits(const jpeg_decompress_struct& cinfo, PictureRoom room) {
+    return (room.width <= 0 || cinfo.output_width <= static_cast<JDIMENSION>(room.width)) &&
+           (room.height <= 0 || cinfo.output_height <= static_cast<JDIMENSION>(room.height));
+}
+
+// The largest of libjpeg's scales N/8 at which the picture fits the room. Scaling
+// in the inverse transform leaves out the work for the pixels it does not make.
+void scaleToFit(jpeg_decompress_struct& cinfo, PictureRoom room) {
+    cinfo.scale_num = 8;
+    cinfo.scale_denom = 8;
+    jpeg_calc_output_dimensions(&cinfo);
+    while (!fits(cinfo, room) && cinfo.scale_num > 1) {
+        --cinfo.scale_num;
+        jpeg_calc_output_dimensions(&cinfo);
+    }
+}
+
 bool decode(jpeg_decompress_struct& cinfo, ErrorJump& errors, std::string_view file,
-            Picture& picture) {
+            PictureRoom room, Picture& picture) {
     if (setjmp(errors.back))
         return false;
     jpeg_create_decompress(&cinfo);
@@ -73,6 +90,7 @@ bool decode(jpeg_decompress_struct& cinfo, ErrorJump& errors, std::string_view f
         cinfo.quantize_colors = TRUE;
         cinfo.desired_number_of_colors = kColours;
     }
+    scaleToFit(cinfo, room);
     jpeg_start_decompress(&cinfo);
 
     const std::uint32_t width = cinfo.output_width, height = cinfo.output_height;
@@ -112,7 +130,7 @@ bool decode(jpeg_decompress_struct& cinfo, ErrorJump& errors, std::string_view f
 
 }  // namespace
 
-std::optional<Picture> decodeJpeg(std::string_view file) {
+std::optional<Picture> decodeJpeg(std::string_view file, PictureRoom room) {
     if (file.empty() || file.size() > kMaxPictureFileBytes)
         return std::nullopt;
     jpeg_decompress_struct cinfo{};
@@ -123,7 +141,7 @@ std::optional<Picture> decodeJpeg(std::string_view file) {
     Picture picture;
     bool ok = false;
     try {
-        ok = decode(cinfo, errors, file, picture);
+        ok = decode(cinfo, errors, file, room, picture);
     } catch (const std::bad_alloc&) {
         ok = false;
     }

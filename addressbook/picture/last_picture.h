@@ -1,5 +1,6 @@
-// The photo decoded last, kept with its file's path, size and time of writing, so
-// that coming back to its entry decodes nothing while the file stays the same. A file
+// The photo decoded last, kept with its file's path, size and time of writing and
+// the room it was decoded for, so that coming back to its entry decodes nothing
+// while the file and the card's size stay the same. A file
 // that gave no picture is kept too: a damaged or hostile file can take long to find
 // out about, and it is found out once, not again at every selection.
 #pragma once
@@ -20,16 +21,17 @@ struct FileStamp {
 
 class LastPicture {
 public:
-    // The picture of the file at `path`, whose size and time of writing are `stamp`:
-    // what `decode` made of it last time when it is the file asked for last, else
-    // what `decode` makes of it now. Null when the file gives no picture.
-    std::shared_ptr<const Picture> get(const std::string& path, FileStamp stamp,
+    // The picture of the file at `path`, whose size and time of writing are `stamp`,
+    // for `room`: what `decode` made of it last time when it is what was asked for
+    // last, else what `decode` makes of it now. Null when the file gives no picture.
+    std::shared_ptr<const Picture> get(const std::string& path, FileStamp stamp, PictureRoom room,
                                        const std::function<std::optional<Picture>()>& decode);
 
 private:
     bool known_ = false;
     std::string path_;
     FileStamp stamp_;
+    PictureRoom room_;
     std::shared_ptr<const Picture> picture_;
 };
 

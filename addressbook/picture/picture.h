@@ -51,14 +51,23 @@ PictureKind pictureKind(std::string_view path);
 // Nothing when the file is not one, or is shorter than its headers say.
 std::optional<Picture> readBmp(std::string_view file);
 
-// A JPEG file as an 8-bit bottom-up bitmap: greyscale pictures with 256 greys,
-// colour pictures reduced to 128 colours by libjpeg's own quantiser. Nothing when
-// libjpeg refuses the file, it ends early, it is in printing inks (CMYK), the
-// picture is too large, it has more than kMaxJpegScans scans, or its scans refine
-// coefficients out of order.
-std::optional<Picture> decodeJpeg(std::string_view file);
+// The room a picture is shown in, in pixels; 0 and 0 for no limit.
+struct PictureRoom {
+    std::int32_t width = 0, height = 0;
+    bool operator==(const PictureRoom& o) const { return width == o.width && height == o.height; }
+};
 
-// Either reader, by kind.
-std::optional<Picture> decodePicture(PictureKind kind, std::string_view file);
+// A JPEG file as an 8-bit bottom-up bitmap: greyscale pictures with 256 greys,
+// colour pictures reduced to 128 colours by libjpeg's own quantiser. A picture
+// larger than `room` is decoded at the largest of libjpeg's scales (7/8 down to
+// 1/8) at which it fits, or at 1/8; none is enlarged. Nothing when libjpeg refuses
+// the file, it ends early, it is in printing inks (CMYK), the picture is too
+// large, it has more than kMaxJpegScans scans, or its scans refine coefficients
+// out of order.
+std::optional<Picture> decodeJpeg(std::string_view file, PictureRoom room = {});
+
+// Either reader, by kind; `room` is for a JPEG (bitmaps are read as they are).
+std::optional<Picture> decodePicture(PictureKind kind, std::string_view file,
+                                     PictureRoom room = {});
 
 }  // namespace ctlite

@@ -32,10 +32,10 @@ PictureKind pictureKind(std::string_view path) {
     return PictureKind::None;
 }
 
-std::optional<Picture> decodePicture(PictureKind kind, std::string_view file) {
+std::optional<Picture> decodePicture(PictureKind kind, std::string_view file, PictureRoom room) {
     switch (kind) {
         case PictureKind::Bitmap: return readBmp(file);
-        case PictureKind::Jpeg: return decodeJpeg(file);
+        case PictureKind::Jpeg: return decodeJpeg(file, room);
         case PictureKind::None: break;
     }
     return std::nullopt;

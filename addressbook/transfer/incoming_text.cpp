@@ -180,14 +180,35 @@ std::string storedValue(std::string_view value, Encoding encoding, Field field,
     return stored;
 }
 
+namespace {
+
+// A value stored as it stands: no line feed, and nothing to decode.
+bool needsNoChange(std::string_view value, Encoding encoding) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    // Bytes above 0x7F count only in UTF-8.
+    const std::uint64_t high = encoding == Encoding::Utf8 ? kHighs : 0;
+    std::size_t at = 0;
+    for (; at + 8 <= value.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, value.data() + at, sizeof word);
+        std::uint64_t lineFeeds = word ^ (kOnes * '\n');  // a zero byte for each line feed
+        if ((word & high) || ((lineFeeds - kOnes) & ~lineFeeds & kHighs))
+            return false;
+    }
+    for (; at < value.size(); ++at) {
+        auto c = static_cast<unsigned char>(value[at]);
+        if (c == '\n' || (c >= 0x80 && encoding == Encoding::Utf8))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string_view storedValue(std::string_view value, Encoding encoding, Field field,
                              ValueCounts& counts, std::string& scratch) {
-    bool plain = value.size() <= kMaxImportedValue || field == Field::Note;
-    for (std::size_t i = 0; plain && i < value.size(); ++i) {
-        auto c = static_cast<unsigned char>(value[i]);
-        plain = c != '\n' && (c < 0x80 || encoding == Encoding::Windows1252);
-    }
-    if (plain)
+    if ((value.size() <= kMaxImportedValue || field == Field::Note) &&
+        needsNoChange(value, encoding))
         return value;
     scratch = storedValue(value, encoding, field, counts);
     return scratch;

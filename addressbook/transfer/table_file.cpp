@@ -74,6 +74,24 @@ void appendTabValue(std::string& out, std::string_view value) {
     }
 }
 
+// The first byte from `p` on that is `a` or `b`, or `last`; eight bytes at a look.
+inline const char* findEither(const char* p, const char* last, char a, char b) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t wordA = kOnes * static_cast<unsigned char>(a);
+    const std::uint64_t wordB = kOnes * static_cast<unsigned char>(b);
+    for (; last - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        // A zero byte in either for each byte that is `a` or `b`.
+        std::uint64_t xa = word ^ wordA, xb = word ^ wordB;
+        if (((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs))
+            break;
+    }
+    while (p < last && *p != a && *p != b)
+        ++p;
+    return p;
+}
+
 }  // namespace
 
 bool holdsOnlyThePlaceholder(const GroupList& list) {
@@ -201,12 +219,31 @@ int TableReader::recordCount() const {
     return static_cast<int>(starts_.size());
 }
 
-bool TableReader::Pass::next(std::vector<std::string>& values, std::size_t keep) {
+bool TableReader::Pass::next(std::vector<std::string_view>& values, std::size_t keep) {
+    const std::string& text = reader_.text_;
     at_ = reader_.skipBlankLines(at_);
-    if (at_ >= reader_.text_.size())
+    if (at_ >= text.size())
         return false;
+    // As readRecord, each value as a view.
     std::size_t count = 0;
-    at_ = reader_.readRecord(at_, &values, count, keep);
+    for (;;) {
+        if (count < keep) {
+            if (count == values.size())
+                values.emplace_back();
+            if (count == rewritten_.size())
+                rewritten_.emplace_back();
+            at_ = reader_.readValueView(at_, values[count], rewritten_[count]);
+        } else {
+            at_ = reader_.readValue(at_, nullptr);
+        }
+        ++count;
+        if (at_ >= text.size())
+            break;
+        if (text[at_] == '\n') {
+            ++at_;
+            break;
+        }
+    }
     values.resize(std::min(count, keep));
     return true;
 }
@@ -236,6 +273,35 @@ std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* va
         if (text_[at] == '\n')
             return at + 1;
     }
+}
+
+std::size_t TableReader::readValueView(std::size_t at, std::string_view& value,
+                                       std::string& scratch) const {
+    const char delimiter = format_ == TableFormat::Csv ? ',' : '\t';
+    const std::size_t end = text_.size();
+    std::size_t from = at, stop;
+    if (format_ == TableFormat::Csv && at < end && text_[at] == '"') {
+        // In quotes, ended by the closing quote and the delimiter or the line end.
+        from = at + 1;
+        const char* q = findEither(text_.data() + from, text_.data() + end, '"', '"');
+        const char* last = text_.data() + end;
+        stop = q < last ? static_cast<std::size_t>(q - text_.data()) : std::string::npos;
+        std::size_t after = stop + 1;
+        if (stop == std::string::npos ||
+            (after < end && text_[after] != delimiter && text_[after] != '\n')) {
+            scratch.clear();  // a doubled quote, text after the quotes, or no closing quote
+            std::size_t next = readValue(at, &scratch);
+            value = scratch;
+            return next;
+        }
+        value = std::string_view(text_).substr(from, stop - from);
+        return after < end && text_[after] == delimiter ? after + 1 : after;
+    }
+    const char* begin = text_.data();
+    const char* p = findEither(begin + at, begin + end, delimiter, '\n');
+    stop = static_cast<std::size_t>(p - begin);
+    value = std::string_view(text_).substr(from, stop - from);
+    return stop < end && text_[stop] == delimiter ? stop + 1 : stop;
 }
 
 std::size_t TableReader::readValue(std::size_t at, std::string* value) const {

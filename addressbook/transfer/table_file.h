@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,18 +74,23 @@ public:
 
     // Reads the records in file order, one pass, without finding them first: the
     // first into `values`, then each next one; false after the last. Values past
-    // the first `keep` of a record are read over, not kept.
+    // the first `keep` of a record are read over, not kept. The values stay valid
+    // until the next call: most are the file's own text, the others are kept here.
     class Pass {
     public:
         explicit Pass(const TableReader& reader) : reader_(reader) {}
-        bool next(std::vector<std::string>& values, std::size_t keep = SIZE_MAX);
+        bool next(std::vector<std::string_view>& values, std::size_t keep = SIZE_MAX);
 
     private:
         const TableReader& reader_;
         std::size_t at_ = 0;
+        std::deque<std::string> rewritten_;  // by position in the record (doubled quotes...)
     };
 
 private:
+    // readValue without a copy where the value is a stretch of the text as it
+    // stands; otherwise the value is read into `scratch`.
+    std::size_t readValueView(std::size_t at, std::string_view& value, std::string& scratch) const;
     // Reads one record starting at `at` into `values` (when given; at most `keep`
     // of them), counting the values; returns the offset after the record.
     std::size_t readRecord(std::size_t at, std::vector<std::string>* values, std::size_t& count,

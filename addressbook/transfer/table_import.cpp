@@ -60,34 +60,34 @@ bool ImportMapping::assign(int index, std::optional<Field> field) {
     return true;
 }
 
-Entry entryFromValues(const std::vector<std::string>& values, const ImportMapping& mapping,
-                      Encoding encoding, ValueCounts& counts) {
+Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
+                      Encoding encoding, ValueCounts& counts, EntryMaking& making) {
     FieldValues fields{};
-    std::array<std::string, kFieldCount> texts;
     int n = std::min(static_cast<int>(values.size()), mapping.valueCount());
     for (int i = 0; i < n; ++i) {
         std::optional<Field> field = mapping.target(i);
         if (!field || values[static_cast<std::size_t>(i)].empty())
             continue;
         auto slot = static_cast<std::size_t>(*field);
-        fields[slot] =
-            storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts, texts[slot]);
+        fields[slot] = storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts,
+                                   making.rewritten[slot]);
     }
-    return Entry(fields);
+    return Entry(fields, making.blocks);
 }
 
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,
                           Encoding encoding, GroupList& into, bool headerLine) {
     ImportSummary summary;
     PlaceholderReplacement placeholder(into);
-    std::vector<std::string> values;
+    std::vector<std::string_view> values;
+    EntryMaking making;
     TableReader::Pass pass(reader);
     const auto mapped = static_cast<std::size_t>(mapping.valueCount());
     if (headerLine)
         pass.next(values, 0);
     while (pass.next(values, mapped)) {
         ++summary.records;
-        Entry entry = entryFromValues(values, mapping, encoding, summary.values);
+        Entry entry = entryFromValues(values, mapping, encoding, summary.values, making);
         if (entry.isEmpty()) {
             ++summary.blank;
             continue;

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "addressbook/ui/about_box.h"
 #include "addressbook/ui/entry_form.h"
 #include "addressbook/ui/menu_states.h"
@@ -212,12 +214,18 @@ void DisplayWindow::loadPicture() {
         (static_cast<std::uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow,
         (static_cast<std::uint64_t>(file.ftLastWriteTime.dwHighDateTime) << 32) |
             file.ftLastWriteTime.dwLowDateTime};
-    picture_ = lastPicture_.get(path, stamp, [&]() -> std::optional<Picture> {
+    // A photo larger than the card is decoded at a size the card can show: from
+    // where the library put the picture last to the card's right and bottom edges.
+    RECT client{};
+    GetClientRect(handle(), &client);
+    const PictureRoom room{std::max<LONG>(client.right - pictureAt_.x, 1),
+                           std::max<LONG>(client.bottom - pictureAt_.y, 1)};
+    picture_ = lastPicture_.get(path, stamp, room, [&]() -> std::optional<Picture> {
         platform::FileBytes bytes;
         if (platform::readWholeFile(platform::systemFileSystem(), path, kMaxPictureFileBytes,
                                     bytes) != platform::ReadOutcome::Ok)
             return std::nullopt;
-        return decodePicture(pictureKind_, bytes.view());
+        return decodePicture(pictureKind_, bytes.view(), room);
     });
     if (!picture_ || picture_->palette.empty())
         return;
@@ -310,6 +318,7 @@ INT_PTR DisplayWindow::onPaint(WPARAM, LPARAM) {
     hotspots_[Homepage] = result.homepage;
     creator_ = result.creator ? result.creator : "";
     comments_ = result.comments ? result.comments : "";
+    pictureAt_ = {result.pictureLeft, result.pictureTop};
     if (picture_)
         drawPicture(dc, result.pictureLeft, result.pictureTop);
 

@@ -97,6 +97,7 @@ private:
     std::shared_ptr<const Picture> picture_;
     HPALETTE palette_ = nullptr;
     LastPicture lastPicture_;
+    POINT pictureAt_ = {};  // where the library put the picture at the last paint
 
     RECT hotspots_[kHotspotCount] = {};
     std::string creator_, comments_;

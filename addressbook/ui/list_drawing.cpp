@@ -53,9 +53,8 @@ void drawLine(const DRAWITEMSTRUCT& item, HBITMAP icon, int textOffset, const st
 
 }  // namespace
 
-void drawNameLine(const DRAWITEMSTRUCT& item, HBITMAP entryIcon) {
-    drawLine(item, entryIcon, 16, lineText(item, LB_GETTEXTLEN, LB_GETTEXT),
-             GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255));
+void drawNameLine(const DRAWITEMSTRUCT& item, HBITMAP entryIcon, const std::string& text) {
+    drawLine(item, entryIcon, 16, text, GetSysColor(COLOR_HIGHLIGHT), RGB(255, 255, 255));
 }
 
 void drawGroupLine(const DRAWITEMSTRUCT& item, HBITMAP groupIcon) {

@@ -56,6 +56,7 @@ const fw::CommandEntry<MainWindow> MainWindow::kCommands[] = {
     {ID_PRINT_ALL_COMPANY, 0, &MainWindow::onPrintAllCompany},
     {ID_OPTIONS_PASSWORD, 0, &MainWindow::onPasswordSetup},
     {ID_ENTRY_POST, 0, &MainWindow::onPost},
+    {IDC_CALL, BN_CLICKED, &MainWindow::onCall},
     {ID_HELP_MANUAL, 0, &MainWindow::onManual},
     {ID_HELP_ABOUT, 0, &MainWindow::onAbout},
     {ID_TRY_DOWNLOAD, 0, &MainWindow::onDownload},

@@ -115,12 +115,11 @@ private:
     int selectedEntryIndex(std::string* lineText = nullptr) const;
     void onQuickSearch();
     void onQuickSearchFocus();
-    // The list box's line that shows names_'s line `line`, or -1.
-    LRESULT listLineOf(std::size_t line) const;
     void onAdd();
     void onEdit();
     void onDelete();
     void onPost();
+    void onCall();
     void onSortFirst() { setSortMode(SortMode::FirstName); }
     void onSortLast() { setSortMode(SortMode::LastName); }
     void onSortCompany() { setSortMode(SortMode::Company); }

@@ -97,7 +97,7 @@ void MainWindow::storeDisplayPlacement() {
 void MainWindow::setUpCustomControls() {
     for (int caption : {IDC_GROUP_LABEL, IDC_QUICK_SEARCH_LABEL, IDC_LIST_CAPTION})
         attachCaptionLabel(item(caption), GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_BTNFACE));
-    attachNameList(item(IDC_NAME_LIST));
+    attachNameList(item(IDC_NAME_LIST), names_);
     attachRepeatButton(item(IDC_NEXT), item(IDC_NAME_LIST), kStepNext);
     attachRepeatButton(item(IDC_BACK), item(IDC_NAME_LIST), kStepPrevious);
 }

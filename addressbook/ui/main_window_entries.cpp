@@ -3,7 +3,9 @@
 #include <shellapi.h>
 
 #include "addressbook/contracts/poster_arguments.h"
+#include "addressbook/phone/dial_dialog.h"
 #include "addressbook/ui/entry_editor.h"
+#include "addressbook/ui/name_list_controls.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
 
@@ -35,22 +37,10 @@ void MainWindow::setSortMode(SortMode mode) {
 }
 
 void MainWindow::fillNameList() {
-    HWND list = item(IDC_NAME_LIST);
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    // Lines go in already in order, which keeps a sorted list box fast.
+    // The list box shows the lines in their own order.
     names_ = NameList(book_.currentGroup().entries(), sortMode_);
-    SendMessageA(list, LB_INITSTORAGE, names_.size(), names_.size() * 24);
-    for (const NameLine& line : names_.lines()) {
-        LRESULT at =
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.text.c_str()));
-        if (at >= 0)
-            SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at),
-                         static_cast<LPARAM>(line.index));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    showNameLines(item(IDC_NAME_LIST));
     SetCursor(previous);
     hideDisplay();  // no line is selected now: the card would show a stale entry
 }
@@ -60,19 +50,14 @@ void MainWindow::updateCaptions() {
 }
 
 int MainWindow::selectedEntryIndex(std::string* lineText) const {
-    HWND list = item(IDC_NAME_LIST);
-    LRESULT line = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (line == LB_ERR)
+    // The list shows names_'s lines as they are: its line is theirs.
+    LRESULT line = sendItem(IDC_NAME_LIST, LB_GETCURSEL);
+    if (line < 0 || static_cast<std::size_t>(line) >= names_.size())
         return kNoEntry;
-    if (lineText) {
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(line), 0);
-        std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(line),
-                     reinterpret_cast<LPARAM>(text.data()));
-        text.resize(text.find('\0'));
-        *lineText = text;
-    }
-    return static_cast<int>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0));
+    const NameLine& shown = names_.lines()[static_cast<std::size_t>(line)];
+    if (lineText)
+        *lineText = shown.text;
+    return shown.index;
 }
 
 void MainWindow::onQuickSearch() {
@@ -83,21 +68,8 @@ void MainWindow::onQuickSearch() {
         return;
     // A selection set from here sends the list no notification: the card is shown
     // as for a click.
-    sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(listLineOf(search.line)));
+    sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(search.line));
     onNameSelected();
-}
-
-LRESULT MainWindow::listLineOf(std::size_t line) const {
-    // The list box keeps the model's order unless its own sorting disagrees.
-    auto index = static_cast<LRESULT>(names_.lines().at(line).index);
-    LRESULT count = sendItem(IDC_NAME_LIST, LB_GETCOUNT);
-    auto at = static_cast<LRESULT>(line);
-    if (at < count && sendItem(IDC_NAME_LIST, LB_GETITEMDATA, static_cast<WPARAM>(at)) == index)
-        return at;
-    for (LRESULT i = 0; i < count; ++i)
-        if (sendItem(IDC_NAME_LIST, LB_GETITEMDATA, static_cast<WPARAM>(i)) == index)
-            return i;
-    return -1;
 }
 
 void MainWindow::onQuickSearchFocus() {
@@ -151,6 +123,26 @@ void MainWindow::onDelete() {
         fillNameList();
     }
     updateCaptions();
+}
+
+// ---- the dialer
+
+void MainWindow::onCall() {
+    int index = selectedEntryIndex();
+    if (index == kNoEntry || !book_.currentGroup().entries().get(index + 1, book_.workingEntry())) {
+        fw::messageBox(handle(), "You must select a name", "Opps...", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const Entry& entry = book_.workingEntry();
+    bool none = true;
+    for (Field field : {Field::HomePhone, Field::WorkPhone, Field::MobilePhone, Field::PagerNumber})
+        none = none && entry.get(field).empty();
+    if (none) {
+        fw::messageBox(handle(), "Phone number is not found", "Oops...",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    DialDialog(entry, book_.labels(), profile_).run(handle());
 }
 
 // ---- the poster program

@@ -9,14 +9,6 @@
 #include "addressbook/ui/small_controls.h"
 
 namespace ctlite {
-namespace {
-
-// Commands whose windows come with later versions: shown, but not yet usable.
-constexpr int kNotYetAvailable[] = {
-    IDC_CALL,
-};
-
-}  // namespace
 
 void MainWindow::setUpButtons() {
     HINSTANCE instance = fw::resourceInstance();
@@ -64,12 +56,6 @@ void MainWindow::setUpButtons() {
         HANDLE image = LoadImageA(instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, 16, 16, 0);
         setItemIcon(control, static_cast<HICON>(image));
         addTip(control, tip);
-    }
-    HMENU menu = GetMenu(handle());
-    for (int id : kNotYetAvailable) {
-        if (HWND control = item(id))
-            EnableWindow(control, FALSE);
-        EnableMenuItem(menu, id, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -122,7 +108,8 @@ INT_PTR MainWindow::onStaticColour(WPARAM wParam, LPARAM) {
 INT_PTR MainWindow::onDrawItem(WPARAM control, LPARAM lParam) {
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (control == IDC_NAME_LIST)
-        drawNameLine(item, entryIcon_);
+        drawNameLine(item, entryIcon_,
+                     item.itemID < names_.size() ? names_.lines()[item.itemID].text : "");
     else if (control == IDC_GROUP)
         drawGroupLine(item, groupIcon_);
     else

@@ -110,8 +110,7 @@ void MainWindow::printAll(SortMode key) {
     fillNameList();
     updateCaptions();
     const GroupList& list = book_.currentGroup().entries();
-    // In the order the user sees: the list box sorts by its own rules (accented
-    // letters among the plain ones), so its lines are read back rather than sorted again.
+    // In the order the user sees: the list's own lines, read back.
     std::vector<int> lineEntries;
     LRESULT lines = sendItem(IDC_NAME_LIST, LB_GETCOUNT);
     lineEntries.reserve(static_cast<std::size_t>(lines > 0 ? lines : 0));

@@ -33,14 +33,9 @@ void MainWindow::showFound(const FindResult& result) {
     fillNameList();
     updateCaptions();
     // The result's own line: with several entries of the same text, the one found.
-    HWND list = item(IDC_NAME_LIST);
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT line = 0; line < count; ++line) {
-        if (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(line), 0) == result.index) {
-            SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
-            onNameSelected();
-            return;
-        }
+    if (std::optional<std::size_t> line = names_.lineOfEntry(result.index)) {
+        sendItem(IDC_NAME_LIST, LB_SETCURSEL, static_cast<WPARAM>(*line));
+        onNameSelected();
     }
 }
 

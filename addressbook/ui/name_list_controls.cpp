@@ -1,5 +1,8 @@
 #include "addressbook/ui/name_list_controls.h"
 
+#include <string>
+
+#include "addressbook/model/text.h"
 #include "addressbook/ui/menu_states.h"
 #include "addressbook/ui/resource.h"
 #include "framework/control.h"
@@ -38,12 +41,84 @@ void step(HWND list, LPARAM direction) {
     }
 }
 
-// The name list: a standard list box with the menu, the keys and the steps.
-class NameList : public fw::ControlImpl<NameList> {
+std::wstring wide(const std::string& text) {
+    std::wstring out(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                     out.data(), static_cast<int>(out.size()));
+    out.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return out;
+}
+
+// The name list: a standard list box with the menu, the keys and the steps. The
+// list box holds only a count of lines (an owner-data list): their texts and
+// entries are the main window's lines, answered here.
+class NameListControl : public fw::ControlImpl<NameListControl> {
 public:
-    static const fw::MessageEntry<NameList> kMessages[];
+    static const fw::MessageEntry<NameListControl> kMessages[];
+
+    explicit NameListControl(const NameList& lines) : lines_(lines) {}
+
+    bool attachTo(HWND list) {
+        if (!attach(list))
+            return false;
+        // The list box reads its style once, when it is made, so it stays an
+        // owner-data list; the style now says it has strings, so that callers
+        // in other processes are given room for the texts answered here.
+        SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LBS_HASSTRINGS);
+        return true;
+    }
+    void show() {
+        SendMessageW(handle(), LB_RESETCONTENT, 0, 0);
+        SendMessageW(handle(), LB_SETCOUNT, lines_.size(), 0);
+    }
 
 private:
+    const NameLine* line(WPARAM at) const {
+        return at < lines_.size() ? &lines_.lines()[at] : nullptr;
+    }
+    INT_PTR onGetTextLength(WPARAM at, LPARAM) {
+        const NameLine* shown = line(at);
+        return shown ? static_cast<INT_PTR>(wide(shown->text).size()) : LB_ERR;
+    }
+    INT_PTR onGetText(WPARAM at, LPARAM buffer) {
+        const NameLine* shown = line(at);
+        if (!shown || !buffer)
+            return LB_ERR;
+        std::wstring text = wide(shown->text);
+        auto* out = reinterpret_cast<wchar_t*>(buffer);
+        text.copy(out, text.size());
+        out[text.size()] = L'\0';
+        return static_cast<INT_PTR>(text.size());
+    }
+    INT_PTR onGetItemData(WPARAM at, LPARAM) {
+        const NameLine* shown = line(at);
+        return shown ? shown->index : LB_ERR;
+    }
+    INT_PTR onChar(WPARAM typed, LPARAM) {
+        // As a list box of strings does: the next line after the caret (round to
+        // the top) that begins with the typed letter.
+        char letter = 0;
+        auto unit = static_cast<wchar_t>(typed);
+        if (typed < 0x20 ||
+            WideCharToMultiByte(CP_ACP, 0, &unit, 1, &letter, 1, nullptr, nullptr) != 1)
+            return 0;
+        std::size_t count = lines_.size();
+        LRESULT caret = SendMessageW(handle(), LB_GETCARETINDEX, 0, 0);
+        std::size_t from = caret >= 0 ? static_cast<std::size_t>(caret) + 1 : 0;
+        for (std::size_t step = 0; step < count; ++step) {
+            std::size_t at = (from + step) % count;
+            const std::string& text = lines_.lines()[at].text;
+            if (!text.empty() && foldUpper(text[0]) == foldUpper(letter)) {
+                SendMessageW(handle(), LB_SETCURSEL, at, 0);
+                SendMessageW(GetParent(handle()), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(handle()), LBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(handle()));
+                break;
+            }
+        }
+        return 0;
+    }
+
     INT_PTR onRightButtonDown(WPARAM, LPARAM at) {
         // The selection stays as it is.
         showListMenu(handle(), at);
@@ -73,13 +148,19 @@ private:
         return 0;
     }
     void onDetached() override { delete this; }
+
+    const NameList& lines_;
 };
 
-const fw::MessageEntry<NameList> NameList::kMessages[] = {
-    {WM_RBUTTONDOWN, &NameList::onRightButtonDown},
-    {WM_GETDLGCODE, &NameList::onGetDialogCode},
-    {WM_KEYDOWN, &NameList::onKeyDown},
-    {kStepMessage, &NameList::onStep},
+const fw::MessageEntry<NameListControl> NameListControl::kMessages[] = {
+    {WM_RBUTTONDOWN, &NameListControl::onRightButtonDown},
+    {WM_GETDLGCODE, &NameListControl::onGetDialogCode},
+    {WM_KEYDOWN, &NameListControl::onKeyDown},
+    {WM_CHAR, &NameListControl::onChar},
+    {LB_GETTEXTLEN, &NameListControl::onGetTextLength},
+    {LB_GETTEXT, &NameListControl::onGetText},
+    {LB_GETITEMDATA, &NameListControl::onGetItemData},
+    {kStepMessage, &NameListControl::onStep},
     {0, nullptr},
 };
 
@@ -126,10 +207,15 @@ const fw::MessageEntry<RepeatButton> RepeatButton::kMessages[] = {
 
 }  // namespace
 
-void attachNameList(HWND list) {
-    auto* control = new NameList;
-    if (!control->attach(list))
+void attachNameList(HWND list, const NameList& lines) {
+    auto* control = new NameListControl(lines);
+    if (!control->attachTo(list))
         delete control;
+}
+
+void showNameLines(HWND list) {
+    if (auto* control = fw::Control::of<NameListControl>(list))
+        control->show();
 }
 
 void attachRepeatButton(HWND button, HWND target, LPARAM direction) {

@@ -6,11 +6,16 @@
 // - the arrow buttons send that message while they are held, faster and faster,
 //   until the button is let go or loses the mouse to another window.
 // Both are framework controls over the standard ones (fw::ControlImpl, bound
-// through GWLP_USERDATA: the name list takes every line of the book through
-// its procedure); their commands go to the main window.
+// through GWLP_USERDATA: every message of the list passes its procedure, and a
+// window property would cost a trip to the server each time); their commands go
+// to the main window. The list box itself holds no lines: it shows the main
+// window's NameList, in its order, and answers their texts and entries
+// (LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA) and the typed first letter from it.
 #pragma once
 
 #include <windows.h>
+
+#include "addressbook/model/name_list.h"
 
 namespace ctlite {
 
@@ -24,7 +29,11 @@ inline DWORD repeatDelay(int n) {
     return n < 10 ? 100 : n < 20 ? 75 : n < 30 ? 50 : 25;
 }
 
-void attachNameList(HWND list);
+// `list` is an owner-drawn, owner-data list box (LBS_OWNERDRAWFIXED | LBS_NODATA);
+// `lines` outlives it.
+void attachNameList(HWND list, const NameList& lines);
+// Shows the lines as they are now, none selected.
+void showNameLines(HWND list);
 void attachRepeatButton(HWND button, HWND target, LPARAM direction);
 
 }  // namespace ctlite

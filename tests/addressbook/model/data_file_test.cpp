@@ -211,7 +211,9 @@ TEST(DataFile, InterruptedWritesLeaveTheOldFileByteIdentical) {
     AddressBook oldBook = testing_support::randomBook(11, 4, 30);
     ASSERT_FALSE(DataFile(system(), path).save(oldBook));
     const std::string oldBytes = readBytes(path);
-    AddressBook newBook = testing_support::randomBook(12, 3, 30);
+    // Large enough to be written in several pieces, so that a write fails between them too.
+    AddressBook newBook = testing_support::generatedBook(4000, 3);
+    ASSERT_GT(dataformat::fileImageSize(newBook), 2u << 18);
 
     using Operation = std::function<Outcome(DataFile&)>;
     const std::vector<std::pair<const char*, Operation>> operations = {

@@ -226,3 +226,34 @@ TEST(DataFormat, RandomBooksRoundTripByteForByte) {
         }
     }
 }
+
+// The entries of one file share their memory: each must stay whole wherever it
+// goes and whatever becomes of the others and of the book that read them.
+TEST(DataFormat, EntriesReadFromAFileKeepTheirTextWhereverTheyGo) {
+    const AddressBook book = testing_support::generatedBook(20000, 1);  // several chunks
+    const GroupList& original = book.group(0).entries();
+    const int n = original.count();
+    GroupList kept;
+    Entry copy;
+    {
+        AddressBook loaded = loadImage(fileImage(book));
+        kept = std::move(loaded.group(0).entries());
+        ASSERT_TRUE(kept.get(1, copy));
+    }
+    kept.insert(1, copy);  // moves every entry along
+    ASSERT_TRUE(kept.remove(1));
+    Entry edited = *kept.find(2);
+    edited.set(Field::City, "Oslo");
+    ASSERT_TRUE(kept.remove(2));
+    ASSERT_TRUE(kept.insert(2, edited));
+    for (int p = 1; p <= n; ++p) {
+        Entry want = *original.find(n + 1 - p);  // loading reverses the list
+        if (p == 2)
+            want.set(Field::City, "Oslo");
+        ASSERT_EQ(*kept.find(p), want) << "position " << p;
+    }
+    EXPECT_EQ(copy, *original.find(n));
+    while (kept.count() > 1)
+        kept.remove(1);
+    EXPECT_EQ(*kept.find(1), *original.find(1));
+}

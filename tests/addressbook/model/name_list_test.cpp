@@ -119,6 +119,19 @@ TEST(NameList, QuickSearch) {
         gap.insert(1, makeEntry({{Field::LastName, n}}));
     EXPECT_EQ(NameList(gap, SortMode::LastName).quickSearch("b").action,
               QuickSearch::Action::KeepSelection);
+    // Accented names sort among the plain ones but begin with their own letter.
+    GroupList accents;
+    for (const char* n : {"Emma", "\xC9mond", "Eagle",
+                          "\xC9"
+                          "dith"})
+        accents.insert(1, makeEntry({{Field::LastName, n}}));
+    NameList a(accents, SortMode::LastName);
+    EXPECT_EQ(texts(a), (std::vector<std::string>{"Eagle, ",
+                                                  "\xC9"
+                                                  "dith, ",
+                                                  "Emma, ", "\xC9mond, "}));
+    EXPECT_EQ(a.lines()[a.quickSearch("em").line].text, "Emma, ");
+    EXPECT_EQ(a.lines()[a.quickSearch("\xE9m").line].text, "\xC9mond, ");
 }
 
 TEST(NameList, LineOfEntry) {

@@ -304,6 +304,38 @@ TEST(DecodeJpeg, ScansOutOfProgressionOrderGiveNoPicture) {
     EXPECT_FALSE(decodeJpeg(testing_support::repeatScan(good, 0, 1)));
 }
 
+// A picture larger than its room comes at the largest scale N/8 that fits, the
+// right way up: the top row of the file is the last row stored.
+TEST(DecodeJpeg, ALargePictureIsDecodedAtTheScaleThatFitsItsRoom) {
+    for (auto kind : {testing_support::JpegKind::Rgb, testing_support::JpegKind::Gray}) {
+        const std::string photo = testing_support::makeJpeg(
+            1250, 800, kind, [](int, int y, int) { return y < 400 ? 255 : 0; });
+        const struct {
+            PictureRoom room;
+            std::int32_t width, height;
+        } cases[] = {
+            {{0, 0}, 1250, 800},    {{1250, 800}, 1250, 800}, {{1249, 800}, 1094, 700},
+            {{700, 700}, 625, 400}, {{0, 400}, 625, 400},     {{100, 50}, 157, 100},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.room.width << " x " << c.room.height);
+            std::optional<Picture> p = decodeJpeg(photo, c.room);
+            ASSERT_TRUE(p);
+            EXPECT_EQ(p->width, c.width);
+            EXPECT_EQ(p->height, c.height);
+            EXPECT_EQ(signed32(p->info, 4), c.width);
+            EXPECT_EQ(signed32(p->info, 8), c.height);
+            const std::size_t stride = (static_cast<std::size_t>(c.width) + 3) & ~std::size_t{3};
+            ASSERT_EQ(p->bits.size(), stride * static_cast<std::size_t>(c.height));
+            const Rgb bottom = p->palette.at(static_cast<unsigned char>(p->bits.front()));
+            const Rgb top = p->palette.at(static_cast<unsigned char>(
+                p->bits[stride * static_cast<std::size_t>(c.height - 1)]));
+            EXPECT_LT(bottom.green, 64);
+            EXPECT_GT(top.green, 192);
+        }
+    }
+}
+
 TEST(DecodePicture, GoesByKind) {
     EXPECT_TRUE(decodePicture(PictureKind::Bitmap, makeBmp({})));
     EXPECT_FALSE(decodePicture(PictureKind::Jpeg, makeBmp({})));
@@ -321,12 +353,12 @@ TEST(LastPicture, AFileThatFailedIsNotDecodedAgainUntilItChanges) {
         ++decodes;
         return decodeJpeg(hostile);
     };
-    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
-    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, {}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 7}, {}, decodeHostile));
     EXPECT_EQ(decodes, 1);
     // Written again, or another file of the same path and size.
-    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 8}, decodeHostile));
-    EXPECT_FALSE(last.get("bad.jpg", {hostile.size() + 1, 8}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size(), 8}, {}, decodeHostile));
+    EXPECT_FALSE(last.get("bad.jpg", {hostile.size() + 1, 8}, {}, decodeHostile));
     EXPECT_EQ(decodes, 3);
 }
 
@@ -337,11 +369,14 @@ TEST(LastPicture, KeepsOnlyTheFileAskedForLast) {
         ++decodes;
         return decodePicture(PictureKind::Jpeg, fixture("grey.jpg"));
     };
-    const std::shared_ptr<const Picture> first = last.get("a.jpg", {10, 1}, decodeGrey);
+    const std::shared_ptr<const Picture> first = last.get("a.jpg", {10, 1}, {}, decodeGrey);
     ASSERT_TRUE(first);
-    EXPECT_EQ(last.get("a.jpg", {10, 1}, decodeGrey), first);
+    EXPECT_EQ(last.get("a.jpg", {10, 1}, {}, decodeGrey), first);
     EXPECT_EQ(decodes, 1);
-    EXPECT_TRUE(last.get("b.jpg", {10, 1}, decodeGrey));
-    EXPECT_TRUE(last.get("a.jpg", {10, 1}, decodeGrey));
+    EXPECT_TRUE(last.get("b.jpg", {10, 1}, {}, decodeGrey));
+    EXPECT_TRUE(last.get("a.jpg", {10, 1}, {}, decodeGrey));
     EXPECT_EQ(decodes, 3);
+    // The same file for a card of another size.
+    EXPECT_TRUE(last.get("a.jpg", {10, 1}, {300, 200}, decodeGrey));
+    EXPECT_EQ(decodes, 4);
 }

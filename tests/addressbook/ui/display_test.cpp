@@ -563,6 +563,31 @@ TEST_F(NameListControls, DeleteAndEnterKeysAndTheContextMenu) {
     EXPECT_EQ(run.wait(), 0u);
 }
 
+// A typed letter selects the next line after the caret that begins with it, round
+// to the top, and shows its card, as in a list box of strings.
+TEST_F(NameListControls, ATypedLetterSelectsTheNextLineBeginningWithIt) {
+    ASSERT_NE(start(bookWith({{{Field::FirstName, "Cy"}},
+                              {{Field::FirstName, "bo"}},
+                              {{Field::FirstName, "Bea"}},
+                              {{Field::FirstName, "Al"}}})),
+              nullptr);
+    HWND list = GetDlgItem(window, IDC_NAME_LIST);
+    const struct {
+        char typed;
+        int line;
+        const char* card;
+    } keys[] = {{'b', 1, "Bea "}, {'B', 2, "bo "}, {'b', 1, "Bea "},
+                {'c', 3, "Cy "},  {'z', 3, "Cy "}, {'a', 0, "Al "}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.typed);
+        PostMessageA(list, WM_CHAR, static_cast<WPARAM>(k.typed), 0);
+        EXPECT_TRUE(waitUntil([&] { return cardText() == k.card; }));
+        EXPECT_EQ(selectedLine(window), k.line);
+    }
+    User::press(window, IDOK);
+    EXPECT_EQ(run.wait(), 0u);
+}
+
 TEST_F(NameListControls, FieldLabelEditorDefaultOkAndCancel) {
     using ctlite::FieldLabels;
     using ctlite::Label;
