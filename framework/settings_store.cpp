@@ -72,4 +72,30 @@ bool UserRegistryKey::setString(const char* name, const std::string& value) cons
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
+std::optional<std::string> UserRegistryKey::findBinary(const char* name) const {
+    if (!key_)
+        return std::nullopt;
+    for (;;) {
+        DWORD size = 0, type = 0;
+        if (RegQueryValueExA(key_, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_BINARY)
+            return std::nullopt;
+        std::string bytes(size, '\0');
+        LONG read = RegQueryValueExA(key_, name, nullptr, &type,
+                                     reinterpret_cast<BYTE*>(bytes.data()), &size);
+        if (read == ERROR_MORE_DATA)
+            continue;
+        if (read != ERROR_SUCCESS || type != REG_BINARY)
+            return std::nullopt;
+        bytes.resize(size);
+        return bytes;
+    }
+}
+
+bool UserRegistryKey::setBinary(const char* name, const std::string& bytes) const {
+    return key_ &&
+           RegSetValueExA(key_, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
 }  // namespace fw

@@ -41,6 +41,9 @@ public:
     // The same, empty when the value is not there.
     std::string getString(const char* name) const { return findString(name).value_or(""); }
     bool setString(const char* name, const std::string& value) const;
+    // The bytes of a binary value; nothing when it is not there or not binary.
+    std::optional<std::string> findBinary(const char* name) const;
+    bool setBinary(const char* name, const std::string& bytes) const;
 
 private:
     HKEY key_ = nullptr;

@@ -1,5 +1,7 @@
 // Any bytes as a server's replies, arriving in pieces the input chooses: reading
 // never crashes or hangs, and each reply's code is the one its last line starts with.
+// An odd first byte greets with EHLO, asks for STARTTLS (through a channel that
+// passes the bytes on) and signs in, so the server's extensions are read too.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +48,13 @@ private:
     std::string_view bytes_;
 };
 
+class PassOn final : public SecureChannels {
+public:
+    Outcome secure(std::unique_ptr<StreamSocket> plain, const std::string&) override {
+        return {std::move(plain), Failure::None, {}};
+    }
+};
+
 class Quiet final : public MailNotices {
 public:
     void show(const std::string&) override {}
@@ -56,10 +65,14 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScriptedNetwork network(std::string_view(reinterpret_cast<const char*>(data), size));
     Quiet quiet;
-    SmtpConnection smtp(quiet, network);
+    PassOn channels;
+    SmtpConnection smtp(quiet, network, channels);
     smtp.setGreetingPause(0);
     smtp.setReplyTimeout(0);
-    if (!smtp.connect("fuzz", 25))
+    MailAccount account;
+    if (size > 0 && (data[0] & 1))
+        account = {MailSecurity::StartTls, "me", "pw"};
+    if (!smtp.connect("fuzz", 25, account))
         return 0;
     for (int i = 0; i < 64; ++i) {
         smtp.readReply(250);

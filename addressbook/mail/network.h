@@ -34,7 +34,26 @@ public:
     virtual std::string localHostName() = 0;
 };
 
+// The TLS layer put over a connected stream: the handshake to a named host, the
+// server's certificate checked against the system's trust and that name, then the
+// same stream interface carrying encrypted records.
+class SecureChannels {
+public:
+    virtual ~SecureChannels() = default;
+
+    enum class Failure { None, Handshake, Certificate };
+    struct Outcome {
+        std::unique_ptr<StreamSocket> stream;  // null when the channel was not made
+        Failure failure = Failure::None;
+        std::string reason;  // why, in words the user can act on
+    };
+    // Takes `plain` over; a certificate that does not pass is refused, never accepted.
+    virtual Outcome secure(std::unique_ptr<StreamSocket> plain, const std::string& host) = 0;
+};
+
 // The running system's sockets.
 Network& systemNetwork();
+// The running system's TLS (Windows: Schannel); elsewhere every handshake fails.
+SecureChannels& systemSecureChannels();
 
 }  // namespace ctlite

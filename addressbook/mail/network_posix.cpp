@@ -82,7 +82,20 @@ public:
     }
 };
 
+// The program runs on Windows only; natively the conversation's tests bring their own.
+class NoSecureChannels final : public SecureChannels {
+public:
+    Outcome secure(std::unique_ptr<StreamSocket>, const std::string&) override {
+        return {nullptr, Failure::Handshake, "This system offers no secure connections."};
+    }
+};
+
 }  // namespace
+
+SecureChannels& systemSecureChannels() {
+    static NoSecureChannels channels;
+    return channels;
+}
 
 Network& systemNetwork() {
     static PosixNetwork network;

@@ -19,7 +19,41 @@ constexpr char kCannotConnect[] =
     "Internet.\n2. SMTP address is incorrect.\n3. Timeout when connecting to SMTP.\n\nPlease "
     "try again.";
 
+constexpr char kCheckSettings[] = "Check the server's settings in Options->Settings.";
+
 }  // namespace
+
+std::string connectFailureMessage(ConnectFailure failure, const std::string& reason) {
+    switch (failure) {
+        case ConnectFailure::None:
+        case ConnectFailure::Unreachable: return kCannotConnect;
+        case ConnectFailure::SignInNeedsSecurity:
+            return "The password is sent only over a secure connection; nothing was sent.\n\n"
+                   "Choose STARTTLS or TLS from the start in Options->Settings.";
+        case ConnectFailure::NoStartTls:
+            return "The SMTP server does not offer STARTTLS.\n\nChoose \"TLS from the start\" or "
+                   "another port in Options->Settings, and try again.";
+        case ConnectFailure::StartTlsRefused:
+            return "The SMTP server refused to secure the connection:\n\n" + reason +
+                   "\n\nPlease try again.";
+        case ConnectFailure::Handshake:
+            return "Cannot make a secure connection to the SMTP server.\nPossible reasons:\n\n"
+                   "1. The server does not speak TLS on this port.\n2. The security chosen in "
+                   "Options->Settings is not the server's.\n\n" +
+                   reason;
+        case ConnectFailure::Certificate:
+            return "The SMTP server's certificate was refused; nothing was sent.\n\n" + reason +
+                   "\n\n" + kCheckSettings;
+        case ConnectFailure::NoSignInMethod:
+            return "The SMTP server offers no sign-in this program knows (AUTH PLAIN or AUTH "
+                   "LOGIN).\n\n" +
+                   std::string(kCheckSettings);
+        case ConnectFailure::SignInRefused:
+            return "The SMTP server refused the sign-in:\n\n" + reason +
+                   "\n\nCheck the user name and password in Options->Settings.";
+    }
+    return kCannotConnect;
+}
 
 MailAddress senderOf(std::string_view from) {
     MailAddress sender;
@@ -35,8 +69,9 @@ MailAddress senderOf(std::string_view from) {
     return sender;
 }
 
-bool runSend(const SendRequest& request, SendWindow& window, Network& network) {
-    SmtpConnection connection(window, network);
+bool runSend(const SendRequest& request, SendWindow& window, Network& network,
+             SecureChannels& channels) {
+    SmtpConnection connection(window, network, channels);
     MailMessage message;
     message.from = senderOf(request.from);
     message.parseRecipients(request.to);
@@ -58,8 +93,13 @@ bool runSend(const SendRequest& request, SendWindow& window, Network& network) {
 
     window.setStatus("Status: Connecting to " + request.server + "...");
     MailServer server;
-    if (!parseMailServer(request.server, server) || !connection.connect(server.host, server.port)) {
+    if (!parseMailServer(request.server, server, request.port)) {
         window.show(kCannotConnect);
+        return false;
+    }
+    if (!connection.connect(server.host, server.port, request.account,
+                            [&](const std::string& status) { window.setStatus(status); })) {
+        window.show(connectFailureMessage(connection.failure(), connection.failureReason()));
         return false;
     }
     window.stepProgress();

@@ -3,6 +3,7 @@
 // of the program's window runs it, and so can a test without windows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ struct SendRequest {
     std::string subject;
     std::string body;
     std::vector<std::string> attachments;  // full paths, in order
+    std::uint16_t port = 25;               // the port setting; a ":port" in `server` wins
+    MailAccount account;                   // security and sign-in
 };
 
 // The "Sending..." window as the send sees it: its progress bar, its status line,
@@ -43,6 +46,10 @@ MailAddress senderOf(std::string_view from);
 // Loads the attachments, connects, sends and says goodbye, telling the window each
 // step and showing each failure in it. True when the message was accepted or the
 // user cancelled; the connection is closed when this returns.
-bool runSend(const SendRequest& request, SendWindow& window, Network& network = systemNetwork());
+bool runSend(const SendRequest& request, SendWindow& window, Network& network = systemNetwork(),
+             SecureChannels& channels = systemSecureChannels());
+
+// The message shown when `connect` fails for `failure`, with the reason behind it.
+std::string connectFailureMessage(ConnectFailure failure, const std::string& reason);
 
 }  // namespace ctlite

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "addressbook/mail/mime_text.h"
+#include "platform/windows1252.h"
 
 namespace ctlite {
 namespace {
@@ -18,29 +19,46 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Base64 on one line, as AUTH takes it.
+std::string base64(std::string_view bytes) {
+    std::string text = base64Lines(bytes);
+    std::string out;
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            out += c;
+    return out;
+}
+
+constexpr char kSecuring[] = "Status: Securing the connection...";
+constexpr char kSigningIn[] = "Status: Signing in...";
+
 }  // namespace
 
-bool parseMailServer(std::string_view setting, MailServer& out) {
+bool parseMailServer(std::string_view setting, MailServer& out, std::uint16_t port) {
     std::size_t colon = setting.rfind(':');
     out.host = std::string(setting.substr(0, colon));
-    out.port = 25;
+    out.port = port ? port : 25;
     if (colon == std::string_view::npos)
         return true;
     std::string_view digits = setting.substr(colon + 1);
-    unsigned long port = 0;
+    unsigned long written = 0;
     for (char c : digits) {
-        if (!isDigit(c) || port > 65535)
+        if (!isDigit(c) || written > 65535)
             return false;
-        port = port * 10 + static_cast<unsigned long>(c - '0');
+        written = written * 10 + static_cast<unsigned long>(c - '0');
     }
-    if (digits.empty() || port == 0 || port > 65535)
+    if (digits.empty() || written == 0 || written > 65535)
         return false;
-    out.port = static_cast<std::uint16_t>(port);
+    out.port = static_cast<std::uint16_t>(written);
     return true;
 }
 
-SmtpConnection::SmtpConnection(MailNotices& notices, Network& network)
-    : notices_(notices), network_(network) {}
+SmtpConnection::SmtpConnection(MailNotices& notices, Network& network, SecureChannels& channels)
+    : notices_(notices), network_(network), channels_(channels) {}
 
 SmtpConnection::~SmtpConnection() {
     if (connected_)
@@ -51,26 +69,162 @@ SmtpConnection::~SmtpConnection() {
 void SmtpConnection::close() {
     socket_.reset();
     connected_ = false;
+    secured_ = false;
     pending_.clear();
 }
 
-bool SmtpConnection::connect(const std::string& host, std::uint16_t port) {
+bool SmtpConnection::fail(ConnectFailure why, std::string reason) {
+    failure_ = why;
+    failureReason_ = std::move(reason);
+    if (connected_)
+        disconnect();
     close();
+    return false;
+}
+
+bool SmtpConnection::connect(const std::string& host, std::uint16_t port,
+                             const MailAccount& account, const ConnectSteps& steps) {
+    close();
+    failure_ = ConnectFailure::Unreachable;
+    failureReason_.clear();
+    extensions_.clear();
+    auto step = [&](const char* status) {
+        if (steps)
+            steps(status);
+    };
+    // A password goes over TLS or not at all: refused before a byte is sent.
+    if (!account.user.empty() && account.security == MailSecurity::None)
+        return fail(ConnectFailure::SignInNeedsSecurity);
     socket_ = network_.connect(host, port);
     if (!socket_)
         return false;
+    if (account.security == MailSecurity::TlsFromStart) {
+        step(kSecuring);
+        if (!secure(host))
+            return false;
+    }
     connected_ = true;
     if (greetingPauseMs_ > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(greetingPauseMs_));
-    if (!readReply(220)) {
-        disconnect();
-        return false;
+    if (!readReply(220) || !greet(account.extended()))
+        return fail(ConnectFailure::Unreachable);
+    if (account.security == MailSecurity::StartTls) {
+        if (!offers("STARTTLS"))
+            return fail(ConnectFailure::NoStartTls);
+        step(kSecuring);
+        if (!sendCommand("STARTTLS\r\n"))
+            return fail(ConnectFailure::Unreachable);
+        if (!readReply(220))
+            return fail(
+                lastReplyCode_ ? ConnectFailure::StartTlsRefused : ConnectFailure::Unreachable,
+                lastReply_);
+        // What the server offered before TLS counts for nothing after it.
+        extensions_.clear();
+        if (!secure(host))
+            return false;
+        if (!greet(true))
+            return fail(ConnectFailure::Unreachable);
     }
-    if (!sendCommand("HELO " + network_.localHostName() + "\r\n") || !readReply(250)) {
-        disconnect();
-        return false;
+    if (!account.user.empty()) {
+        step(kSigningIn);
+        if (!signIn(account))
+            return false;
     }
+    failure_ = ConnectFailure::None;
     return true;
+}
+
+bool SmtpConnection::greet(bool extended) {
+    const std::string name = network_.localHostName();
+    if (extended) {
+        if (!sendCommand("EHLO " + name + "\r\n"))
+            return false;
+        if (readReply(250)) {
+            // Each line after the first names one extension: "AUTH PLAIN LOGIN", "STARTTLS".
+            std::size_t at = lastReply_.find("\r\n");
+            while (at != std::string::npos) {
+                std::size_t next = lastReply_.find("\r\n", at + 2);
+                std::string line = lastReply_.substr(
+                    at + 2, next == std::string::npos ? std::string::npos : next - at - 2);
+                std::string keywords = line.size() > 4 ? line.substr(4) : std::string();
+                for (char& c : keywords)
+                    c = upper(c);
+                extensions_.push_back(keywords);
+                at = next;
+            }
+            return true;
+        }
+        // A server that answered but does not know EHLO is asked the old way.
+        if (!socket_ || lastReplyCode_ == 0)
+            return false;
+    }
+    return sendCommand("HELO " + name + "\r\n") && readReply(250);
+}
+
+bool SmtpConnection::offers(std::string_view keyword) const {
+    for (const std::string& line : extensions_)
+        if (line.compare(0, keyword.size(), keyword) == 0 &&
+            (line.size() == keyword.size() || line[keyword.size()] == ' '))
+            return true;
+    return false;
+}
+
+// "AUTH PLAIN LOGIN", or the older "AUTH=PLAIN LOGIN" some servers still send.
+bool SmtpConnection::offersSignIn(std::string_view mechanism) const {
+    for (const std::string& line : extensions_) {
+        if (line.compare(0, 5, "AUTH ") != 0 && line.compare(0, 5, "AUTH=") != 0)
+            continue;
+        std::size_t at = 5;
+        while (at < line.size()) {
+            std::size_t end = line.find(' ', at);
+            if (end == std::string::npos)
+                end = line.size();
+            if (std::string_view(line).substr(at, end - at) == mechanism)
+                return true;
+            at = end + 1;
+        }
+    }
+    return false;
+}
+
+bool SmtpConnection::secure(const std::string& host) {
+    // Bytes that came before the handshake were not protected by it: they go.
+    pending_.clear();
+    SecureChannels::Outcome outcome = channels_.secure(std::move(socket_), host);
+    if (!outcome.stream) {
+        connected_ = false;  // the stream is gone: nothing more is said on it
+        return fail(outcome.failure == SecureChannels::Failure::Certificate
+                        ? ConnectFailure::Certificate
+                        : ConnectFailure::Handshake,
+                    outcome.reason);
+    }
+    socket_ = std::move(outcome.stream);
+    secured_ = true;
+    return true;
+}
+
+// The name and password go as UTF-8, as RFC 4616 asks; plain ASCII is unchanged.
+bool SmtpConnection::signIn(const MailAccount& account) {
+    if (!secured_)
+        return fail(ConnectFailure::SignInNeedsSecurity);
+    const std::string user = platform::utf8FromCp1252(account.user);
+    const std::string password = platform::utf8FromCp1252(account.password);
+    bool sent = false;
+    if (offersSignIn("PLAIN")) {
+        sent = sendCommand("AUTH PLAIN " + base64(std::string(1, '\0') + user + '\0' + password) +
+                           "\r\n") &&
+               readReply(235);
+    } else if (offersSignIn("LOGIN")) {
+        sent = sendCommand("AUTH LOGIN\r\n") && readReply(334) &&
+               sendCommand(base64(user) + "\r\n") && readReply(334) &&
+               sendCommand(base64(password) + "\r\n") && readReply(235);
+    } else {
+        return fail(ConnectFailure::NoSignInMethod);
+    }
+    if (sent)
+        return true;
+    return fail(lastReplyCode_ ? ConnectFailure::SignInRefused : ConnectFailure::Unreachable,
+                lastReply_);
 }
 
 bool SmtpConnection::disconnect() {

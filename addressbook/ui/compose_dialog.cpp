@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "addressbook/ui/compose_rules.h"
+#include "addressbook/ui/registry_settings.h"
 #include "addressbook/ui/resource.h"
 #include "addressbook/ui/send_progress_dialog.h"
 #include "framework/application.h"
@@ -90,12 +91,17 @@ const fw::DataEntry<ComposeDialog> ComposeDialog::kData[] = {
 };
 
 bool ComposeDialog::open() {
-    // The settings as they are now: the server, the user and the signature.
-    fw::UserRegistryKey settings("SOFTWARE\\Contavo Lite");
-    userName_ = settings.getString("User Name");
-    server_ = settings.getString("SMTP");
-    userAddress_ = settings.getString("Email");
-    signature_ = settings.getString("Signature");
+    // The settings as they are now: the server and how it is reached, the user and
+    // the signature.
+    SettingsValues settings;
+    readSettings(RegistrySettings(), settings);
+    userName_ = settings.userName;
+    server_ = settings.smtpServer;
+    port_ = static_cast<std::uint16_t>(settings.smtpPort);
+    account_ = {static_cast<MailSecurity>(settings.smtpSecurity), settings.smtpUser,
+                settings.smtpPassword};
+    userAddress_ = settings.email;
+    signature_ = settings.signature;
     from_ = userName_ + " <" + userAddress_ + ">";
     if (mode_ == Mode::Normal) {
         std::string_view address = opener_.entry.get(Field::EmailAddress);
@@ -201,7 +207,7 @@ void ComposeDialog::onOneByOne() {
 bool ComposeDialog::sendTo(const std::string& to) {
     std::string subject = subject_.empty() ? std::string("No Subject") : subject_;
     std::string body = withSignature_ ? body_ + "\n\n\n" + signature_ : body_;
-    SendRequest request{server_, from_, to, subject, body, attachments_};
+    SendRequest request{server_, from_, to, subject, body, attachments_, port_, account_};
     return SendProgressDialog(std::move(request)).run(handle());
 }
 

@@ -4,10 +4,12 @@
 // "To All" boxes the whole group); in feedback mode it writes to the maker.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "addressbook/mail/smtp_connection.h"
 #include "addressbook/model/address_book.h"
 #include "framework/dialog.h"
 
@@ -79,6 +81,8 @@ private:
     Mode mode_;
     Opener opener_;
     std::string server_, signature_, userName_, userAddress_;
+    std::uint16_t port_ = 25;
+    MailAccount account_;
     std::string from_, to_, subject_, body_;
     bool withSignature_ = true, copyToSelf_ = false, allAtOnce_ = false, oneByOne_ = false;
     std::vector<std::string> attachments_;

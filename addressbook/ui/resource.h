@@ -217,6 +217,11 @@
 #define IDC_SETTINGS_MAKE_SHORTCUT 1122
 #define IDC_SETTINGS_REMOVE_SHORTCUT 1123
 #define IDC_SETTINGS_PREVIEW 1128
+// The server's port, security and sign-in, below the server.
+#define IDC_SETTINGS_PORT 1140
+#define IDC_SETTINGS_SECURITY 1141
+#define IDC_SETTINGS_SMTP_USER 1142
+#define IDC_SETTINGS_SMTP_PASSWORD 1143
 
 // The compose window ("Contavo Lite Email"), its attachments ("Add files") and the
 // "Sending..." window. The tips of "&Add" and "A&ttachments..." are the strings of

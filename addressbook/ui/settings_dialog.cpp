@@ -7,40 +7,16 @@
 
 #include "addressbook/shell/shell_shortcut.h"
 #include "addressbook/ui/colour_picker.h"
+#include "addressbook/ui/registry_settings.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
-#include "framework/settings_store.h"
 
 namespace ctlite {
 namespace {
 
-constexpr char kKeyPath[] = "SOFTWARE\\Contavo Lite";
 constexpr char kShortcutName[] = "\\Contavo Lite.lnk";
-
-// The program's key as the settings see it.
-class RegistrySettings : public SettingsKey {
-public:
-    RegistrySettings() : key_(kKeyPath) {}
-    bool opened() const override { return key_.opened(); }
-    std::optional<std::uint32_t> number(const char* name) const override {
-        std::optional<DWORD> value = key_.getDword(name);
-        if (!value)
-            return std::nullopt;
-        return static_cast<std::uint32_t>(*value);
-    }
-    std::optional<std::string> text(const char* name) const override {
-        return key_.findString(name);
-    }
-    bool setNumber(const char* name, std::uint32_t value) override {
-        return key_.setDword(name, value);
-    }
-    bool setText(const char* name, const std::string& value) override {
-        return key_.setString(name, value);
-    }
-
-private:
-    fw::UserRegistryKey key_;
-};
+// In the order of the stored "SMTP Security" values.
+constexpr const char* kSecurityChoices[] = {"None", "STARTTLS", "TLS from the start"};
 
 // The user's Start-up folder + the shortcut's name; empty when the shell has no such folder.
 std::string shortcutPath() {
@@ -79,6 +55,7 @@ int CALLBACK addTrueTypeFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD typ
 
 const fw::CommandEntry<SettingsDialog> SettingsDialog::kCommands[] = {
     {IDC_SETTINGS_FONT, CBN_SELCHANGE, &SettingsDialog::onFontChanged},
+    {IDC_SETTINGS_SECURITY, CBN_SELCHANGE, &SettingsDialog::onSecurityChanged},
     {IDC_SETTINGS_DEFAULT, BN_CLICKED, &SettingsDialog::onDefault},
     {IDC_SETTINGS_MAKE_SHORTCUT, BN_CLICKED, &SettingsDialog::onMakeShortcut},
     {IDC_SETTINGS_REMOVE_SHORTCUT, BN_CLICKED, &SettingsDialog::onRemoveShortcut},
@@ -97,6 +74,9 @@ const fw::DataEntry<SettingsDialog> SettingsDialog::kData[] = {
     {IDC_SETTINGS_USER_NAME, fw::DataKind::Text, &SettingsDialog::userName},
     {IDC_SETTINGS_EMAIL, fw::DataKind::Text, &SettingsDialog::email},
     {IDC_SETTINGS_SMTP, fw::DataKind::Text, &SettingsDialog::smtpServer},
+    {IDC_SETTINGS_PORT, fw::DataKind::Integer, &SettingsDialog::smtpPort},
+    {IDC_SETTINGS_SMTP_USER, fw::DataKind::Text, &SettingsDialog::smtpUser},
+    {IDC_SETTINGS_SMTP_PASSWORD, fw::DataKind::Text, &SettingsDialog::smtpPassword},
     {IDC_SETTINGS_SIGNATURE, fw::DataKind::Text, &SettingsDialog::signature},
     {IDC_SETTINGS_MINIMIZE, fw::DataKind::Check, &SettingsDialog::startMinimised},
     {0, fw::DataKind::End},
@@ -112,6 +92,9 @@ BOOL SettingsDialog::onInit() {
     attachColourPicker(item(IDC_SETTINGS_BACKGROUND), colours.background);
     attachColourPicker(item(IDC_SETTINGS_TEXT_COLOUR), colours.text);
     attachColourPicker(item(IDC_SETTINGS_LINK_COLOUR), colours.link);
+    for (const char* choice : kSecurityChoices)
+        sendItem(IDC_SETTINGS_SECURITY, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
+    sendItem(IDC_SETTINGS_SECURITY, CB_SETCURSEL, static_cast<WPARAM>(smtpSecurity));
     fillFontBox();
     std::string face = faceToSelect(fontFace);
     sendItem(IDC_SETTINGS_FONT, CB_SELECTSTRING, static_cast<WPARAM>(-1),
@@ -189,6 +172,18 @@ void SettingsDialog::onFontChanged() {
     InvalidateRect(handle(), &area, TRUE);
 }
 
+// A port the user left at the usual one follows the security; one typed stays.
+void SettingsDialog::onSecurityChanged() {
+    int chosen = static_cast<int>(sendItem(IDC_SETTINGS_SECURITY, CB_GETCURSEL));
+    BOOL isNumber = FALSE;
+    UINT port = GetDlgItemInt(handle(), IDC_SETTINGS_PORT, &isNumber, FALSE);
+    if (chosen < 0 || !isNumber)
+        return;
+    for (int security = 0; security < 3; ++security)
+        if (static_cast<int>(port) == usualPort(security))
+            SetDlgItemInt(handle(), IDC_SETTINGS_PORT, static_cast<UINT>(usualPort(chosen)), FALSE);
+}
+
 void SettingsDialog::onDefault() {
     const DisplayColours scheme;
     setPickerColour(item(IDC_SETTINGS_TEXT_COLOUR), scheme.text);
@@ -222,13 +217,24 @@ void SettingsDialog::onRemoveShortcut() {
 }
 
 void SettingsDialog::onOk() {
-    saveData();
+    bool portRead = saveData();
     if (!acceptableEmail(email)) {
         fw::messageBox(handle(), "You entered invalid Email address", "Oops...",
                        MB_OK | MB_ICONEXCLAMATION);
         SetFocus(item(IDC_SETTINGS_EMAIL));
         return;
     }
+    if (!portRead || smtpPort < 1 || smtpPort > 65535) {
+        fw::messageBox(handle(),
+                       "Enter the SMTP server's port, a number from 1 to 65535 (25, 587 for "
+                       "STARTTLS, 465 for TLS from the start).",
+                       "Oops...", MB_OK | MB_ICONEXCLAMATION);
+        SetFocus(item(IDC_SETTINGS_PORT));
+        return;
+    }
+    smtpSecurity = static_cast<int>(sendItem(IDC_SETTINGS_SECURITY, CB_GETCURSEL));
+    if (smtpSecurity < 0)
+        smtpSecurity = 0;
     fontFace = chosenFace();
     colours = {pickerColour(item(IDC_SETTINGS_BACKGROUND)),
                pickerColour(item(IDC_SETTINGS_TEXT_COLOUR)),

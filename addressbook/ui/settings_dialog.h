@@ -1,4 +1,5 @@
-// "Settings": the e-mail identity and server, the signature, starting in the tray,
+// "Settings": the e-mail identity and server (with its port, security and sign-in,
+// the password shown masked), the signature, starting in the tray,
 // the display card's three colours and font with a preview, and the start-up
 // shortcut. OK checks the address, stores everything under the program's key and
 // hands the colours and the font face to the main window; Cancel changes nothing.
@@ -31,6 +32,7 @@ private:
     RECT previewArea() const;
     INT_PTR onPaint(WPARAM, LPARAM);
     void onFontChanged();
+    void onSecurityChanged();
     void onDefault();
     void onMakeShortcut();
     void onRemoveShortcut();

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -143,16 +144,18 @@ TEST(Attachment, TooLargeOrMissingFileIsRefusedWithAMessage) {
     EXPECT_EQ(attachment.loadFile(dir.file("missing.bin")), AttachmentLoad::CannotOpen);
 }
 
-TEST(Server, HostAloneKeepsPort25) {
-    const std::pair<const char*, int> cases[] = {
-        {"mail.example.org", 25},     {"mail.example.org:2525", 2525},
-        {"mail.example.org:1", 1},    {"mail.example.org:", -1},
-        {"mail.example.org:0", -1},   {"mail.example.org:65536", -1},
-        {"mail.example.org:x25", -1},
+// The port setting counts for a host alone; a ":port" written in the server wins.
+TEST(Server, HostAloneTakesThePortSettingAWrittenPortWins) {
+    const std::tuple<const char*, std::uint16_t, int> cases[] = {
+        {"mail.example.org", 25, 25},       {"mail.example.org:2525", 25, 2525},
+        {"mail.example.org:1", 25, 1},      {"mail.example.org:", 25, -1},
+        {"mail.example.org:0", 25, -1},     {"mail.example.org:65536", 25, -1},
+        {"mail.example.org:x25", 25, -1},   {"mail.example.org", 587, 587},
+        {"mail.example.org:465", 587, 465},
     };
-    for (const auto& [setting, port] : cases) {
+    for (const auto& [setting, portSetting, port] : cases) {
         MailServer server;
-        bool ok = parseMailServer(setting, server);
+        bool ok = parseMailServer(setting, server, portSetting);
         EXPECT_EQ(ok ? static_cast<int>(server.port) : -1, port) << setting;
         EXPECT_TRUE(!ok || server.host == "mail.example.org") << setting;
     }

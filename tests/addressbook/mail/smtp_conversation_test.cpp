@@ -90,6 +90,32 @@ public:
     std::string lastStatus;
 };
 
+// TLS as the conversation sees it, without the encryption: the plain stream goes on
+// as it was (the "auth" peers' STARTTLS carries on in plain text too), or the
+// handshake fails as told.
+class StandInChannels : public SecureChannels {
+public:
+    Outcome secure(std::unique_ptr<StreamSocket> plain, const std::string& host) override {
+        hosts.push_back(host);
+        if (failure != Failure::None)
+            return {nullptr, failure, "The certificate is not trusted."};
+        return {std::move(plain), Failure::None, {}};
+    }
+    Failure failure = Failure::None;
+    std::vector<std::string> hosts;
+};
+
+// Counts the connections asked for.
+class CountingNetwork : public Network {
+public:
+    std::unique_ptr<StreamSocket> connect(const std::string& host, std::uint16_t port) override {
+        ++connections;
+        return systemNetwork().connect(host, port);
+    }
+    std::string localHostName() override { return systemNetwork().localHostName(); }
+    int connections = 0;
+};
+
 class Conversation : public testing::Test {
 protected:
     void startPeer(const std::string& mode) {
@@ -121,7 +147,9 @@ protected:
     TempDir dir_;
     std::unique_ptr<Peer> peer_;
     Notices notices_;
-    SmtpConnection smtp_{notices_};
+    CountingNetwork network_;
+    StandInChannels channels_;
+    SmtpConnection smtp_{notices_, network_, channels_};
 };
 
 struct DeliveryCase {
@@ -207,6 +235,111 @@ TEST_F(Conversation, CancelDuringTheLastChunkDeliversNothingAndSucceeds) {
     EXPECT_FALSE(smtp_.connected());
     ASSERT_TRUE(waitFor([&] { return !closedLog().empty(); }));
     EXPECT_FALSE(exists(dir_.file("0.json")));
+}
+
+struct SignInCase {
+    const char* name;
+    const char* mode;
+    MailAccount account;
+    SecureChannels::Failure channel;
+    ConnectFailure failure;
+    const char* reason;  // how failureReason() starts
+    const char* login;   // the sign-in the server took with the message; "" for none
+};
+
+class SignIn : public Conversation, public testing::WithParamInterface<SignInCase> {};
+
+TEST_P(SignIn, OnlyOverTlsAndAsTheServerOffers) {
+    const SignInCase& c = GetParam();
+    startPeer(c.mode);
+    channels_.failure = c.channel;
+    std::vector<std::string> steps;
+    bool connected = smtp_.connect("127.0.0.1", peer_->port, c.account,
+                                   [&](const std::string& status) { steps.push_back(status); });
+    EXPECT_EQ(smtp_.failure(), c.failure);
+    EXPECT_EQ(smtp_.failureReason().rfind(c.reason, 0), 0u) << smtp_.failureReason();
+    if (c.failure == ConnectFailure::SignInNeedsSecurity)
+        EXPECT_EQ(network_.connections, 0);
+    else
+        EXPECT_EQ(channels_.hosts, std::vector<std::string>{"127.0.0.1"});
+    if (!connected) {
+        EXPECT_FALSE(smtp_.connected());
+        return;
+    }
+    EXPECT_EQ(steps.front(), "Status: Securing the connection...");
+    EXPECT_EQ(steps.size(), c.account.user.empty() ? 1u : 2u);
+    MailMessage m = message("Text\n");
+    ASSERT_TRUE(smtp_.sendMail(m, nullptr));
+    EXPECT_TRUE(smtp_.disconnect());
+    nlohmann::json got = delivered(0);
+    EXPECT_TRUE(got["secured"].get<bool>());
+    EXPECT_EQ(got["login"].is_null() ? "" : got["login"].get<std::string>(), c.login);
+}
+
+const MailAccount kStartTls{MailSecurity::StartTls, "me", "s3cret"};
+constexpr auto kTrusted = SecureChannels::Failure::None;
+
+INSTANTIATE_TEST_SUITE_P(
+    Peers, SignIn,
+    testing::Values(
+        SignInCase{"Plain", "auth", kStartTls, kTrusted, ConnectFailure::None, "", "me"},
+        SignInCase{"Login", "auth-login", kStartTls, kTrusted, ConnectFailure::None, "", "me"},
+        SignInCase{"SecuredWithoutSignIn",
+                   "auth",
+                   {MailSecurity::StartTls, "", ""},
+                   kTrusted,
+                   ConnectFailure::None,
+                   "",
+                   ""},
+        SignInCase{"WrongPassword",
+                   "auth",
+                   {MailSecurity::StartTls, "me", "guess"},
+                   kTrusted,
+                   ConnectFailure::SignInRefused,
+                   "535",
+                   ""},
+        SignInCase{"WrongPasswordByLogin",
+                   "auth-login",
+                   {MailSecurity::StartTls, "me", "guess"},
+                   kTrusted,
+                   ConnectFailure::SignInRefused,
+                   "535",
+                   ""},
+        SignInCase{"CertificateRefused", "auth", kStartTls, SecureChannels::Failure::Certificate,
+                   ConnectFailure::Certificate, "The certificate is not trusted.", ""},
+        SignInCase{"NeverWithoutTls",
+                   "auth",
+                   {MailSecurity::None, "me", "s3cret"},
+                   kTrusted,
+                   ConnectFailure::SignInNeedsSecurity,
+                   "",
+                   ""}),
+    [](const testing::TestParamInfo<SignInCase>& p) { return p.param.name; });
+
+// A server that refuses EHLO is asked with HELO, and then offers no STARTTLS: the
+// client goes no further, and nothing of the sign-in is sent.
+TEST_F(Conversation, EhloRefusedFallsBackToHeloAndNeverSignsInWithoutStartTls) {
+    startPeer("no-ehlo");
+    smtp_.setReplyTimeout(5000);
+    EXPECT_FALSE(smtp_.connect("127.0.0.1", peer_->port, kStartTls));
+    EXPECT_EQ(smtp_.failure(), ConnectFailure::NoStartTls);
+    ASSERT_TRUE(waitFor([&] { return !closedLog().empty(); }));
+    std::string received = readBytes(dir_.file("received.txt"));
+    std::string host = systemNetwork().localHostName();
+    EXPECT_EQ(received, "EHLO " + host + "\r\nHELO " + host + "\r\nQUIT\r\n");
+    EXPECT_TRUE(channels_.hosts.empty());
+}
+
+// A reply that arrived with STARTTLS's, before the handshake, is not the server's
+// over TLS: the EHLO after the handshake reads the server's real answer.
+TEST_F(Conversation, RepliesSentBeforeTheHandshakeAreDropped) {
+    startPeer("inject");
+    EXPECT_TRUE(smtp_.connect("127.0.0.1", peer_->port, kStartTls)) << smtp_.lastReply();
+    smtp_.disconnect();
+    ASSERT_TRUE(waitFor([&] { return !closedLog().empty(); }));
+    std::string received = readBytes(dir_.file("received.txt"));
+    EXPECT_NE(received.find("STARTTLS\r\nEHLO "), std::string::npos) << received;
+    EXPECT_NE(received.find("AUTH PLAIN "), std::string::npos) << received;
 }
 
 struct FaultCase {

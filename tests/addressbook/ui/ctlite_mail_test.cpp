@@ -1,18 +1,23 @@
 // ctlite under Wine, as a user writes e-mail: the compose window and "Sending..."
 // against aiosmtpd on loopback, whose messages, parsed by Python's email package,
-// are read back. ctlite_mail_peer.sh starts the server and names its port and
-// folder (CTLITE_SMTP_PORT, CTLITE_SMTP_DIR); without them the test is skipped.
+// are read back. ctlite_mail_peer.sh starts the servers and names their ports and
+// folders (CTLITE_SMTP_PORT, CTLITE_SMTP_DIR; CTLITE_TLS_PORTS, CTLITE_TLS_DIR for
+// the ones asking for TLS and a sign-in); without them the tests are skipped.
 #include <windows.h>
 // (after windows.h)
 #include <commctrl.h>
+#include <dpapi.h>
 #include <shellapi.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,6 +38,62 @@ void setString(const char* name, const std::string& value) {
                    static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
 }
+
+void setDword(const char* name, DWORD value) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+// The password as an administrator presets it: CryptProtectData of its UTF-16 text.
+void setPassword(const std::wstring& password) {
+    DATA_BLOB in{static_cast<DWORD>(password.size() * 2),
+                 reinterpret_cast<BYTE*>(const_cast<wchar_t*>(password.data()))};
+    DATA_BLOB out{};
+    ASSERT_TRUE(CryptProtectData(&in, nullptr, nullptr, nullptr, nullptr, 0, &out));
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExA(key, "SMTP Password", 0, REG_BINARY, out.pbData, out.cbData);
+    RegCloseKey(key);
+    LocalFree(out.pbData);
+}
+
+// A certificate made trusted for the current user (its Root store) while the object
+// lives. Wine keeps the store in the registry only when it is committed, and a
+// process reads its roots once, at its first chain: so before ctlite's first send.
+class TrustedRoot {
+public:
+    explicit TrustedRoot(const std::string& pem) {
+        DWORD size = 0;
+        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                             nullptr);
+        std::string der(size, '\0');
+        CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                             reinterpret_cast<BYTE*>(der.data()), &size, nullptr, nullptr);
+        store_ =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "Root");
+        if (store_)
+            CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING,
+                                             reinterpret_cast<const BYTE*>(der.data()), size,
+                                             CERT_STORE_ADD_REPLACE_EXISTING, &added_);
+        if (added_ && !CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr))
+            ADD_FAILURE() << "the Root store kept nothing";
+    }
+    ~TrustedRoot() {
+        if (added_)
+            CertDeleteCertificateFromStore(added_);  // frees the context too
+        if (store_) {
+            CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+            CertCloseStore(store_, 0);
+        }
+    }
+    bool added() const { return added_ != nullptr; }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    PCCERT_CONTEXT added_ = nullptr;
+};
 
 class Mail : public Ctlite {
 protected:
@@ -125,6 +186,85 @@ protected:
     std::string port_, folder_;
     int seen_ = 0;
 };
+
+// Submission as providers ask for it: STARTTLS or TLS from the start, and a sign-in,
+// with a certificate the prefix trusts; refusals shown with their reasons.
+TEST_F(Mail, SecureSubmissionSignsInOverTlsAndRefusalsAreShown) {
+    const char* ports = std::getenv("CTLITE_TLS_PORTS");
+    const char* tlsFolder = std::getenv("CTLITE_TLS_DIR");
+    if (!ports || !tlsFolder)
+        GTEST_SKIP() << "no TLS server (ctlite_mail_peer.sh starts one)";
+    folder_ = tlsFolder;
+    int starttls = 0, fromStart = 0, untrusted = 0;
+    std::istringstream(ports) >> starttls >> fromStart >> untrusted;
+    TrustedRoot root(readAll(folder_ + "\\trusted.pem"));
+    ASSERT_TRUE(root.added());
+    setString("SMTP", "localhost");
+    setString("SMTP User", "me");
+
+    const std::string refusedSignIn =
+        "The SMTP server refused the sign-in:\n\n535 5.7.8 Authentication credentials "
+        "invalid\n\nCheck the user name and password in Options->Settings.";
+    const std::string refusedCertificate =
+        "The SMTP server's certificate was refused; nothing was sent.\n\nThe certificate "
+        "\"localhost\" is not issued by an authority this computer trusts.\n\nCheck the "
+        "server's settings in Options->Settings.";
+    const struct {
+        const char* what;
+        int port;
+        DWORD security;
+        const wchar_t* password;
+        std::string refusal;  // empty: delivered
+    } cases[] = {
+        {"STARTTLS", starttls, 1, L"s3cret", ""},
+        {"TLS from the start", fromStart, 2, L"s3cret", ""},
+        {"a wrong password", starttls, 1, L"guess", refusedSignIn},
+        {"a certificate nobody trusts", untrusted, 1, L"s3cret", refusedCertificate},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        setDword("SMTP Port", static_cast<DWORD>(c.port));
+        setDword("SMTP Security", c.security);
+        setPassword(c.password);
+        select("Ann Smith");
+        HWND dialog = compose();
+        ASSERT_NE(dialog, nullptr);
+        type(dialog, IDC_COMPOSE_SUBJECT, c.what);
+        User::press(dialog, IDOK);
+        if (!c.refusal.empty()) {
+            EXPECT_EQ(answerBox("ctlite"), c.refusal);
+            // "Sending..." ends with Cancel; the compose window stays as it was.
+            EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }));
+            EXPECT_EQ(User::text(dialog, IDC_COMPOSE_SUBJECT), c.what);
+            User::answer(dialog, IDCANCEL);
+            EXPECT_TRUE(received().empty());
+            continue;
+        }
+        // Either the window closes, or a box tells what went wrong.
+        HWND box = nullptr;
+        EXPECT_TRUE(waitUntil(
+            [&] { return !IsWindow(dialog) || (box = s.user().waitFor("ctlite", 0, 0xFFFF)); },
+            std::chrono::seconds(60)));
+        if (box) {
+            ADD_FAILURE() << User::messageText(box);
+            User::answer(box, IDOK);
+            User::answer(dialog, IDCANCEL);
+            continue;
+        }
+        nlohmann::json got;
+        EXPECT_TRUE(waitUntil([&] {
+            std::ifstream in(folder_ + "\\" + std::to_string(seen_) + ".json");
+            return in && (got = nlohmann::json::parse(in), true);
+        }));
+        ++seen_;
+        EXPECT_EQ(got["subject"], c.what);
+        EXPECT_EQ(got["rcpt_tos"], nlohmann::json({"ann@example.com"}));
+        EXPECT_EQ(got["login"], "me");
+        EXPECT_TRUE(got["secured"].get<bool>());
+        std::cout << c.what << ": " << got["tls"] << "\n";
+    }
+    exitNormally(window);
+}
 
 TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
     // No server set: the message, and no window.

@@ -2,6 +2,7 @@
 // stores, the card's new look after OK, and the start-up shortcut.
 #include <windows.h>
 // (after windows.h)
+#include <dpapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -27,6 +28,17 @@ std::string stringValue(const char* name) {
     DWORD size = sizeof text;
     RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
+}
+
+// A binary value of the program's key as it is stored; empty when it is not binary.
+std::string binaryValue(const char* name) {
+    std::string bytes(4096, '\0');
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (RegGetValueA(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_BINARY, nullptr, bytes.data(),
+                     &size) != ERROR_SUCCESS)
+        return {};
+    bytes.resize(size);
+    return bytes;
 }
 
 COLORREF onScreen(POINT at) {
@@ -168,6 +180,62 @@ TEST_F(Settings, ShowTheDefaultsKeepALongSignatureAndRepaintTheCardAfterOk) {
     EXPECT_EQ(User::text(dialog, IDC_SETTINGS_SIGNATURE), signature);
     User::answer(dialog, IDOK);
     EXPECT_EQ(stringValue("Signature"), signature);
+    exitNormally(window);
+}
+
+// Below the server: its port (following the security while it is a usual one), the
+// security and the sign-in; the password shown masked and stored only encrypted.
+TEST_F(Settings, TheServersPortSecurityAndSignInAreKeptThePasswordEncrypted) {
+    ASSERT_NE(start(), nullptr);
+    HWND dialog = open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_PORT), "25");
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_SECURITY), "None");
+    EXPECT_NE(
+        GetWindowLongA(GetDlgItem(dialog, IDC_SETTINGS_SMTP_PASSWORD), GWL_STYLE) & ES_PASSWORD, 0);
+    SendDlgItemMessageA(dialog, IDC_SETTINGS_SECURITY, CB_SETCURSEL, 1, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_SECURITY, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_SETTINGS_SECURITY)));
+    EXPECT_TRUE(waitUntil([&] { return User::text(dialog, IDC_SETTINGS_PORT) == "587"; }));
+
+    SetDlgItemTextA(dialog, IDC_SETTINGS_PORT, "0");
+    User::press(dialog, IDOK);
+    HWND box = s.user().waitFor("Oops...", 20, 0xFFFF);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "Enter the SMTP server's port, a number from 1 to 65535 (25, 587 for STARTTLS, 465 "
+              "for TLS from the start).");
+    User::answer(box, IDOK);
+    EXPECT_TRUE(IsWindow(dialog));
+
+    const std::string password = "s3cr\xe9t";
+    SetDlgItemTextA(dialog, IDC_SETTINGS_PORT, "2587");
+    SetDlgItemTextA(dialog, IDC_SETTINGS_SMTP_USER, "me");
+    SetDlgItemTextA(dialog, IDC_SETTINGS_SMTP_PASSWORD, password.c_str());
+    User::answer(dialog, IDOK);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, kKey, "SMTP Port"), 2587u);
+    EXPECT_EQ(dwordValue(HKEY_CURRENT_USER, kKey, "SMTP Security"), 1u);
+    EXPECT_EQ(stringValue("SMTP User"), "me");
+    // Neither the 8-bit nor the UTF-16 text is in the stored bytes; the user gets it back.
+    std::string stored = binaryValue("SMTP Password");
+    const std::wstring wide = L"s3cr\u00e9t";
+    const std::string wideBytes(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    EXPECT_EQ(stored.find(password), std::string::npos);
+    EXPECT_EQ(stored.find(wideBytes.substr(0, 8)), std::string::npos);
+    DATA_BLOB in{static_cast<DWORD>(stored.size()), reinterpret_cast<BYTE*>(stored.data())};
+    DATA_BLOB out{};
+    ASSERT_TRUE(CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, 0, &out));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.pbData), out.cbData), wideBytes);
+    LocalFree(out.pbData);
+
+    dialog = open();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_PORT), "2587");
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_SECURITY), "STARTTLS");
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_SMTP_USER), "me");
+    EXPECT_EQ(User::text(dialog, IDC_SETTINGS_SMTP_PASSWORD), password);
+    User::answer(dialog, IDCANCEL);
     exitNormally(window);
 }
 

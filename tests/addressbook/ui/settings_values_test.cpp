@@ -10,10 +10,16 @@ using ctlite::SettingsValues;
 
 namespace {
 
+// What setSecret stored, apart from plain texts.
+struct Secret {
+    std::string text;
+    bool operator==(const Secret& other) const { return text == other.text; }
+};
+
 // A key in memory that keeps each value with its type; a closed key refuses all.
 class MemoryKey : public ctlite::SettingsKey {
 public:
-    using Value = std::variant<std::uint32_t, std::string>;
+    using Value = std::variant<std::uint32_t, std::string, Secret>;
     bool open = true;
     std::map<std::string, Value> values;
 
@@ -26,6 +32,13 @@ public:
     }
     bool setNumber(const char* name, std::uint32_t value) override { return set(name, value); }
     bool setText(const char* name, const std::string& value) override { return set(name, value); }
+    std::optional<std::string> secret(const char* name) const override {
+        std::optional<Secret> kept = get<Secret>(name);
+        return kept ? std::optional<std::string>(kept->text) : std::nullopt;
+    }
+    bool setSecret(const char* name, const std::string& value) override {
+        return set(name, Secret{value});
+    }
 
 private:
     template <class T>
@@ -80,7 +93,11 @@ TEST(SettingsValues, WritesEachValueWithItsTypeAndVersionAndReadsThemBack) {
                            std::string(300, 's'),
                            true,
                            {0x102030, 0x405060, 0x708090},
-                           "Tahoma"};
+                           "Tahoma",
+                           587,
+                           1,
+                           "ann",
+                           "pa\xdfword"};
     MemoryKey key;
     ASSERT_TRUE(writeSettings(key, written));
     const std::map<std::string, MemoryKey::Value> expected = {
@@ -94,15 +111,41 @@ TEST(SettingsValues, WritesEachValueWithItsTypeAndVersionAndReadsThemBack) {
         {"Color_Text", 0x405060u},
         {"Color_Link", 0x708090u},
         {"Version", 352u},
+        {"SMTP Port", 587u},
+        {"SMTP Security", 1u},
+        {"SMTP User", std::string("ann")},
+        {"SMTP Password", Secret{"pa\xdfword"}},
     };
     EXPECT_EQ(key.values, expected);
     SettingsValues back;
     readSettings(key, back);
     EXPECT_EQ(back.signature, written.signature);
     EXPECT_TRUE(back.startMinimised);
+    EXPECT_EQ(std::tuple(back.smtpPort, back.smtpSecurity, back.smtpUser, back.smtpPassword),
+              std::tuple(587, 1, std::string("ann"), std::string("pa\xdfword")));
 
     key.open = false;
     EXPECT_FALSE(writeSettings(key, written));
+}
+
+// Without the new values, or with ones out of range, the server is reached as always.
+TEST(SettingsValues, PortAndSecurityOutOfRangeCountAsNotSet) {
+    const struct {
+        std::map<std::string, MemoryKey::Value> stored;
+        int port, security;
+    } cases[] = {
+        {{}, 25, 0},
+        {{{"SMTP Port", 465u}, {"SMTP Security", 2u}}, 465, 2},
+        {{{"SMTP Port", 0u}, {"SMTP Security", 3u}}, 25, 0},
+        {{{"SMTP Port", 65536u}}, 25, 0},
+    };
+    for (const auto& c : cases) {
+        MemoryKey key;
+        key.values = c.stored;
+        SettingsValues values;
+        readSettings(key, values);
+        EXPECT_EQ(std::pair(values.smtpPort, values.smtpSecurity), std::pair(c.port, c.security));
+    }
 }
 
 TEST(SettingsValues, AnAddressNeedsAnAtSignUnlessEmpty) {
