@@ -1,13 +1,13 @@
 #include "addressbook/cleanup/settings_cleanup.h"
 
+#include <vector>
+
 #include "addressbook/contracts/settings_places.h"
 
 namespace ctlite {
 namespace {
 
 constexpr int kGoOnWithTheRemoval = 1;
-
-}  // namespace
 
 std::string cleanupQuestion(const std::string& programFolder) {
     return "Do you also want to remove Contavo Lite's own settings: the window place, the sort "
@@ -22,6 +22,8 @@ std::string cleanupFailureText(const std::vector<std::string>& failed) {
         text += "\n" + item;
     return text;
 }
+
+}  // namespace
 
 int runSettingsCleanup(CleanupSystem& system) {
     if (system.silentRun())

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace ctlite {
 
@@ -31,10 +30,6 @@ public:
     // A key of HKEY_CURRENT_USER with everything below it.
     virtual Removal removeUserKey(const std::string& path) = 0;
 };
-
-std::string cleanupQuestion(const std::string& programFolder);
-// The text shown when some settings could not be removed; `failed` names each.
-std::string cleanupFailureText(const std::vector<std::string>& failed);
 
 // Asks, removes what the user chose and reports what could not be removed. Always
 // 1: an exit code of 0 would stop the removal, and the answer here is only about

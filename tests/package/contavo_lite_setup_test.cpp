@@ -141,32 +141,16 @@ struct TheUsersOwn {
 };
 const std::vector<bool> kAllKept = {true, true, true}, kAllRemoved = {false, false, false};
 
-// A visible window of any process with this caption and a message box's text;
-// the uninstaller and its clean-up program are processes of their own.
-HWND waitForBox(const std::string& caption) {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            found = nullptr;
-            while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
-                if (IsWindowVisible(found) && GetDlgItem(found, 0xFFFF))
-                    return true;
-            return false;
-        },
-        std::chrono::seconds(60));
-    return found;
-}
-
 // An interactive removal under way, from the uninstaller's confirmation to its
 // closed window: Yes to the removal, `cleanupAnswer` to the clean-up question,
 // whose text is checked.
 void answerTheRemoval(int cleanupAnswer) {
-    HWND confirmation = waitForBox("Vortix Uninstaller");
+    HWND confirmation = waitForAnyWindow("Vortix Uninstaller", 0xFFFF);
     ASSERT_NE(confirmation, nullptr);
     DWORD uninstaller = 0;
     GetWindowThreadProcessId(confirmation, &uninstaller);
     User::answer(confirmation, IDYES);
-    HWND question = waitForBox("Remove Contavo Lite");
+    HWND question = waitForAnyWindow("Remove Contavo Lite", 0xFFFF);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(User::messageText(question),
               "Do you also want to remove Contavo Lite's own settings: the window place, the sort "

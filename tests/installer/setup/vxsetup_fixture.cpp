@@ -196,6 +196,20 @@ void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::st
     EXPECT_TRUE(unexpected.empty()) << text;
 }
 
+HWND waitForAnyWindow(const std::string& caption, int control) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            found = nullptr;
+            while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
+                if (IsWindowVisible(found) && GetDlgItem(found, control))
+                    return true;
+            return false;
+        },
+        std::chrono::seconds(60));
+    return found;
+}
+
 HWND findSetupWindow(const std::string& title) {
     HWND window = nullptr;
     while ((window = FindWindowExA(nullptr, window, "VortixInstaller", nullptr))) {
