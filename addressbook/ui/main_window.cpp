@@ -1,5 +1,6 @@
 #include "addressbook/ui/main_window.h"
 
+#include "addressbook/contracts/settings_places.h"
 #include "addressbook/ui/about_box.h"
 #include "addressbook/ui/resource.h"
 #include "framework/application.h"
@@ -97,9 +98,7 @@ const fw::TimerEntry<MainWindow> MainWindow::kTimers[] = {
 };
 
 MainWindow::MainWindow()
-    : profile_("ctlite.INI", kProduct),
-      registry_("SOFTWARE\\Contavo Lite"),
-      instance_(ID_TRAY_SHOW) {}
+    : profile_(kProfileFile, kProduct), registry_(kSettingsKeyPath), instance_(ID_TRAY_SHOW) {}
 
 MainWindow::~MainWindow() {
     if (icon_)

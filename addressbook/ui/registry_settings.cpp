@@ -6,10 +6,10 @@
 
 #include <cstring>
 
+#include "addressbook/contracts/settings_places.h"
+
 namespace ctlite {
 namespace {
-
-constexpr char kKeyPath[] = "SOFTWARE\\Contavo Lite";
 
 // The program's 8-bit text as UTF-16 bytes, and back.
 std::string utf16Bytes(const std::string& text) {
@@ -49,7 +49,7 @@ std::string takeBlob(DATA_BLOB& made) {
 
 }  // namespace
 
-RegistrySettings::RegistrySettings() : key_(kKeyPath) {}
+RegistrySettings::RegistrySettings() : key_(kSettingsKeyPath) {}
 
 std::optional<std::uint32_t> RegistrySettings::number(const char* name) const {
     std::optional<DWORD> value = key_.getDword(name);

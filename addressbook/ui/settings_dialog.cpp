@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "addressbook/contracts/settings_places.h"
 #include "addressbook/shell/shell_shortcut.h"
 #include "addressbook/ui/colour_picker.h"
 #include "addressbook/ui/registry_settings.h"
@@ -14,7 +15,6 @@
 namespace ctlite {
 namespace {
 
-constexpr char kShortcutName[] = "\\Contavo Lite.lnk";
 // In the order of the stored "SMTP Security" values.
 constexpr const char* kSecurityChoices[] = {"None", "STARTTLS", "TLS from the start"};
 
@@ -23,7 +23,7 @@ std::string shortcutPath() {
     char folder[MAX_PATH] = "";
     if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE) || !folder[0])
         return {};
-    return std::string(folder) + kShortcutName;
+    return std::string(folder) + "\\" + kStartupShortcut;
 }
 
 // The program's own file, whatever folder it was started from.

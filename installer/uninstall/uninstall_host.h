@@ -36,7 +36,9 @@ public:
     // False when a mutex of that name exists already (another run is going on).
     virtual bool takeMutex(const std::string& name) = 0;
     // Runs a program with no arguments and waits for it; nothing when it cannot start.
-    virtual std::optional<std::uint32_t> runAndWait(const std::string& program) = 0;
+    // In a silent run the program finds VXUNINST_SILENT=1 in its environment (and
+    // otherwise no such variable), so that it asks nothing either.
+    virtual std::optional<std::uint32_t> runAndWait(const std::string& program, bool silentRun) = 0;
 };
 
 class UninstallFiles {

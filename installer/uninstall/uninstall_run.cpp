@@ -125,7 +125,8 @@ public:
                                                      " from your system, do you want to continue?"))
             return 0;
         if (log_.runsPreUninstallProgram()) {
-            std::optional<std::uint32_t> code = host_.program.runAndWait(log_.preUninstallProgram);
+            std::optional<std::uint32_t> code =
+                host_.program.runAndWait(log_.preUninstallProgram, options_.silent);
             if (code && *code == 0)
                 return 0;  // the program said no
         }

@@ -4,6 +4,7 @@
 
 #include "framework/message_loop.h"
 #include "installer/common/win32_system_libraries.h"
+#include "installer/uninstall/child_environment.h"
 #include "installer/uninstall/resource.h"
 
 namespace vortix {
@@ -36,6 +37,18 @@ bool readFile(const std::string& path, std::string& bytes) {
     }
     CloseHandle(file);
     return ok;
+}
+
+std::string ownEnvironmentBlock() {
+    char* strings = GetEnvironmentStringsA();
+    if (!strings)
+        return std::string(2, '\0');
+    std::size_t size = 0;
+    while (strings[size] != '\0' || strings[size + 1] != '\0')
+        ++size;
+    std::string block(strings, size + 2);
+    FreeEnvironmentStringsA(strings);
+    return block;
 }
 
 }  // namespace
@@ -76,14 +89,15 @@ bool Win32Host::takeMutex(const std::string& name) {
     return true;
 }
 
-std::optional<std::uint32_t> Win32Host::runAndWait(const std::string& program) {
+std::optional<std::uint32_t> Win32Host::runAndWait(const std::string& program, bool silentRun) {
+    std::string environment = preUninstallEnvironment(ownEnvironmentBlock(), silentRun);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::vector<char> commandLine(program.begin(), program.end());
     commandLine.push_back('\0');
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        environment.data(), nullptr, &startup, &process))
         return std::nullopt;
     CloseHandle(process.hThread);
     // Keep window messages flowing while the program runs.

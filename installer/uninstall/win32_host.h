@@ -24,7 +24,7 @@ public:
     bool readOwnFile(std::string& bytes) override;
     std::string ownPath() override;
     bool takeMutex(const std::string& name) override;
-    std::optional<std::uint32_t> runAndWait(const std::string& program) override;
+    std::optional<std::uint32_t> runAndWait(const std::string& program, bool silentRun) override;
 
     RemoveResult deleteFile(const std::string& path) override;
     RemoveResult removeDirectory(const std::string& path) override;

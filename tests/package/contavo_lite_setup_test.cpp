@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <prsht.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,7 @@ std::string listValue(const char* name) {
 
 // What Wine's own list of installed programs shows, one "key|||name" line each.
 std::string winesProgramList() {
+    CreateDirectoryA(kWork.c_str(), nullptr);  // the first test may be the first to use it
     std::string out = kWork + "\\uninstaller-list.txt";
     launch("cmd.exe /c uninstaller.exe --list > \"" + out + "\"").wait();
     return readAll(out);
@@ -91,15 +93,94 @@ void addAnEntryFromTheShortcut() {
     EXPECT_EQ(program.wait(), 0u);
 }
 
-// What stays after the removal, each the user's own (the pictures name paths in
-// capitals): the book in the program's folder, which therefore stays too, and the
-// settings the program itself wrote.
+// What stays after a silent removal, each the user's own (the pictures name paths
+// in capitals): the book in the program's folder, which therefore stays too, and the
+// settings the program itself made, which only an interactive removal offers to take.
 const std::vector<std::string> kTheUsersOwn = {
     "PROGRAM FILES\\CONTAVO LITE\\ directory",  // the folder, kept for the book
     "PROGRAM FILES\\CONTAVO LITE\\DATA.DAT",    // the address book
     "C:\\WINDOWS\\CTLITE.INI",                  // window place and the program's settings
     "HKCU\\SOFTWARE\\CONTAVO LITE",             // the same in the registry
+    "\\STARTUP\\CONTAVO LITE.LNK",              // the Settings window's start-up shortcut
 };
+
+// The book and the settings a user's Contavo Lite has: each file and key the
+// program makes while it is used.
+struct TheUsersOwn {
+    const std::string folder = programFiles() + "\\Contavo Lite";
+    const std::string book = folder + "\\data.dat";
+    const std::string profile = windowsDirectory() + "\\ctlite.INI";
+    const char* const key = "Software\\Contavo Lite";
+    const std::string startupShortcut = startupFolder() + "\\Contavo Lite.lnk";
+
+    static std::string startupFolder() {
+        char folder[MAX_PATH] = "";
+        SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, TRUE);
+        return folder;
+    }
+    // What a while of use leaves (the shortcut as the Settings window would make it).
+    void make() const {
+        writeAll(book, "the user's book");
+        WritePrivateProfileStringA("Contavo Lite", "width", "464", profile.c_str());
+        setValue(HKEY_CURRENT_USER, key, "Version", 352);
+        makeStartupShortcut();
+    }
+    void makeStartupShortcut() const { writeAll(startupShortcut, "shortcut"); }
+    // Which of the settings are there: the profile, the key, the shortcut.
+    std::vector<bool> settings() const {
+        return {exists(profile), keyExists(HKEY_CURRENT_USER, key), exists(startupShortcut)};
+    }
+    // The next test starts from a machine that never had the product.
+    void forget() const {
+        DeleteFileA(book.c_str());
+        RemoveDirectoryA(folder.c_str());
+        DeleteFileA(profile.c_str());
+        SHDeleteKeyA(HKEY_CURRENT_USER, key);
+        DeleteFileA(startupShortcut.c_str());
+    }
+};
+const std::vector<bool> kAllKept = {true, true, true}, kAllRemoved = {false, false, false};
+
+// An interactive removal under way, from the uninstaller's confirmation to its
+// closed window: Yes to the removal, `cleanupAnswer` to the clean-up question,
+// whose text is checked.
+void answerTheRemoval(int cleanupAnswer) {
+    HWND confirmation = waitForAnyWindow("Vortix Uninstaller", 0xFFFF);
+    ASSERT_NE(confirmation, nullptr);
+    DWORD uninstaller = 0;
+    GetWindowThreadProcessId(confirmation, &uninstaller);
+    User::answer(confirmation, IDYES);
+    HWND question = waitForAnyWindow("Remove Contavo Lite", 0xFFFF);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(User::messageText(question),
+              "Do you also want to remove Contavo Lite's own settings: the window place, the sort "
+              "order and colours, and the e-mail server and sign-in (password included)?\n\n"
+              "Your address book is not removed: data.dat stays where it is, in " +
+                  programFiles() + "\\Contavo Lite.");
+    User::answer(question, cleanupAnswer);
+    HWND progress = User(uninstaller).waitFor("Vortix Uninstaller", 60, 1016);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_TRUE(User::waitEnabled(progress, 1017, 60)) << "the removal did not finish";
+    User::answer(progress, 1017);  // Close
+}
+
+// Every page as a user meets it, Next after Next with what each page offers, the
+// finish page's box to start the program left unticked.
+void walkEveryPage() {
+    constexpr int kStartProgram = 46;
+    HWND page = nullptr;
+    for (const char* heading : {"Language", "Welcome", "Licence Agreement", "Destination Folder",
+                                "Program Folder", "Ready to Install", "Setup Complete"}) {
+        page = nextPage(kProduct, page);
+        ASSERT_NE(page, nullptr) << heading;
+        EXPECT_EQ(User::text(page, kHeading), heading);
+        if (GetDlgItem(page, kStartProgram)) {
+            EXPECT_EQ(SendDlgItemMessageA(page, kStartProgram, BM_GETCHECK, 0, 0), BST_CHECKED);
+            SendDlgItemMessageA(page, kStartProgram, BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+        User::press(page, IDOK);
+    }
+}
 
 }  // namespace
 
@@ -116,19 +197,22 @@ TEST(ContavoLiteSetup, InstallUseUpdateAndRemoveLeaveOnlyWhatTheUserMade) {
     EXPECT_EQ(listValue("QuietUninstallString"), uninstaller + " /SILENT");
     EXPECT_NE(winesProgramList().find("|||Contavo Lite"), std::string::npos);
     addAnEntryFromTheShortcut();
+    TheUsersOwn own;
+    own.makeStartupShortcut();
+    ASSERT_EQ(own.settings(), kAllKept);
 
     EXPECT_EQ(runSetup(packageFile("ContavoLiteUpdate-1.1.exe")), 1u);
     EXPECT_EQ(text("Software\\Contavo Lite", "Version"), "1.1");
     EXPECT_EQ(listValue("DisplayVersion"), "1.1");
 
+    // Silent: the clean-up program asks nothing (a question would hold the run up).
     EXPECT_EQ(uninstall(kProduct), 1u);
     simulateRestart();
     EXPECT_EQ(winesProgramList().find("Contavo Lite"), std::string::npos);
-    EXPECT_TRUE(exists(programFiles() + "\\Contavo Lite\\data.dat"));
+    EXPECT_TRUE(exists(own.book));
+    EXPECT_EQ(own.settings(), kAllKept);
     expectNoDifferences(before, kTheUsersOwn);
-    // The next test starts from a machine without the product.
-    DeleteFileA((programFiles() + "\\Contavo Lite\\data.dat").c_str());
-    RemoveDirectoryA((programFiles() + "\\Contavo Lite").c_str());
+    own.forget();
 }
 
 // The product's package built again on the test build of the setup program, which
@@ -165,32 +249,41 @@ TEST(ContavoLiteSetup, AFailureAtEachStepLeavesTheMachineAsItWas) {
     }
 }
 
-// Every page of the package as a user meets it, Next after Next with what each page
-// offers, the finish page's box to start the program left unticked; then the same
-// package again over the installed product, which is removed first.
+// Every page of the package as a user meets it; then, the product used, the same
+// package again over it, whose offer to remove it first is taken and the settings
+// kept; then the removal from the installed uninstaller with the settings.
 TEST(ContavoLiteSetup, EveryPageWalkedThroughThenInstalledAgainOverIt) {
-    constexpr int kStartProgram = 46;
     Started setup = launch("\"" + kPackages + "\\ContavoLiteSetup.exe\"", kPackages);
     EndsWithTheTest ending{setup};
-    HWND page = nullptr;
-    for (const char* heading : {"Language", "Welcome", "Licence Agreement", "Destination Folder",
-                                "Program Folder", "Ready to Install", "Setup Complete"}) {
-        page = nextPage(kProduct, page);
-        ASSERT_NE(page, nullptr) << heading;
-        EXPECT_EQ(User::text(page, kHeading), heading);
-        if (GetDlgItem(page, kStartProgram)) {
-            EXPECT_EQ(SendDlgItemMessageA(page, kStartProgram, BM_GETCHECK, 0, 0), BST_CHECKED);
-            SendDlgItemMessageA(page, kStartProgram, BM_SETCHECK, BST_UNCHECKED, 0);
-        }
-        User::press(page, IDOK);
-    }
+    walkEveryPage();
     EXPECT_EQ(setup.wait(), 1u);
     EXPECT_TRUE(exists(programFiles() + "\\Contavo Lite\\ctlite.exe"));
+    TheUsersOwn own;
+    own.make();
 
-    // Silent, the offer to remove the installed product is taken.
-    EXPECT_EQ(runSetup(packageFile("ContavoLiteSetup.exe")), 1u);
-    EXPECT_EQ(listValue("DisplayVersion"), "1.0");
-    EXPECT_EQ(uninstall(kProduct), 1u);
+    Started again = launch("\"" + kPackages + "\\ContavoLiteSetup.exe\"", kPackages);
+    EndsWithTheTest endingAgain{again};
+    HWND offer = User(again.process.dwProcessId).waitFor("Contavo Lite Setup", 60, 0xFFFF);
+    ASSERT_NE(offer, nullptr);
+    EXPECT_EQ(User::messageText(offer).rfind("Contavo Lite is already installed", 0), 0u);
+    User::answer(offer, IDYES);
+    answerTheRemoval(IDNO);
+    walkEveryPage();
+    EXPECT_EQ(again.wait(), 1u);
+    EXPECT_TRUE(exists(programFiles() + "\\Contavo Lite\\ctlite.exe"));
+    EXPECT_EQ(readAll(own.book), "the user's book");
+    EXPECT_EQ(own.settings(), kAllKept);
+    simulateRestart();  // the new uninstaller is not taken with the old one
+
+    // A silent run's word inherited by the uninstaller does not silence the question.
+    SetEnvironmentVariableA("VXUNINST_SILENT", "1");
+    Started removal = launch("\"" + installedUninstaller(kProduct) + "\"", windowsDirectory());
+    SetEnvironmentVariableA("VXUNINST_SILENT", nullptr);
+    answerTheRemoval(IDYES);
+    EXPECT_EQ(removal.wait(), 1u);
     simulateRestart();
-    EXPECT_FALSE(exists(programFiles() + "\\Contavo Lite"));
+    EXPECT_FALSE(exists(programFiles() + "\\Contavo Lite\\ctlite.exe"));
+    EXPECT_EQ(readAll(own.book), "the user's book");
+    EXPECT_EQ(own.settings(), kAllRemoved);
+    own.forget();
 }

@@ -19,8 +19,8 @@ public:
     }
     std::string ownPath() override { return system_.ownPath(); }
     bool takeMutex(const std::string& name) override { return system_.takeMutex(name); }
-    std::optional<std::uint32_t> runAndWait(const std::string& program) override {
-        return system_.runAndWait(program);
+    std::optional<std::uint32_t> runAndWait(const std::string& program, bool silentRun) override {
+        return system_.runAndWait(program, silentRun);
     }
 
 private:

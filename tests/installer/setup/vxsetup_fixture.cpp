@@ -52,7 +52,8 @@ std::string programFiles() {
 // Changes of the prefix that no installation makes and that Wine makes by itself
 // while programs start, each left out of the comparison.
 const std::vector<std::string> kNotCompared = {
-    // Wine's own per-run bookkeeping of windows, fonts and devices.
+    // Wine's own per-run bookkeeping of windows, fonts and devices (a printer's status
+    // follows the print queue the machine shares).
     "HKCU\\Software\\Wine",
     "HKLM\\Software\\Wine",
     "HKLM\\System\\CurrentControlSet\\Control\\Class",
@@ -63,6 +64,7 @@ const std::vector<std::string> kNotCompared = {
     "HKLM\\System\\CurrentControlSet\\Hardware Profiles",
     "HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses",
     "HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent",
+    "HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers",
     "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
     "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
@@ -192,6 +194,20 @@ void expectNoDifferences(const PrefixSnapshot& before, const std::vector<std::st
     for (const std::string& line : unexpected)
         text += line + "\n";
     EXPECT_TRUE(unexpected.empty()) << text;
+}
+
+HWND waitForAnyWindow(const std::string& caption, int control) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            found = nullptr;
+            while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
+                if (IsWindowVisible(found) && GetDlgItem(found, control))
+                    return true;
+            return false;
+        },
+        std::chrono::seconds(60));
+    return found;
 }
 
 HWND findSetupWindow(const std::string& title) {

@@ -68,6 +68,11 @@ struct EndsWithTheTest {
     }
 };
 
+// A visible window of any process with this caption and control, waiting for it:
+// the uninstaller the setup program starts, and the programs that one starts, are
+// processes of their own.
+HWND waitForAnyWindow(const std::string& caption, int control);
+
 // The controls every wizard page has.
 constexpr int kBack = 3, kHeading = 31, kDocument = 33, kProgressBar = 40;
 // The setup program's main window whose title holds `title` (the package's own

@@ -16,22 +16,6 @@ namespace {
 
 const char* const kProductKey = "Software\\VxPrev";
 
-// A visible window of any process with this caption (and control); the
-// uninstaller the setup program starts is a process of its own.
-HWND waitForAnyWindow(const std::string& caption, int control) {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            found = nullptr;
-            while ((found = FindWindowExA(nullptr, found, nullptr, caption.c_str())))
-                if (IsWindowVisible(found) && GetDlgItem(found, control))
-                    return true;
-            return false;
-        },
-        std::chrono::seconds(60));
-    return found;
-}
-
 // The product (version 1.0, a shared file, its version in the marker) and its
 // updates, each a package folder of its own.
 class PreviousInstallation : public testing::Test {

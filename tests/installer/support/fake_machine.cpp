@@ -339,8 +339,9 @@ public:
     }
     std::string ownPath() override { return m_.ownPath; }
     bool takeMutex(const std::string& name) override { return m_.mutexes.insert(name).second; }
-    std::optional<std::uint32_t> runAndWait(const std::string& program) override {
+    std::optional<std::uint32_t> runAndWait(const std::string& program, bool silentRun) override {
         m_.programsRun.push_back(program);
+        m_.programsRunSilently.push_back(silentRun);
         return m_.preUninstallExit;
     }
 

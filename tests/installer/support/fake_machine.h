@@ -90,6 +90,7 @@ public:
     std::set<std::string> mutexes;
     std::optional<std::uint32_t> preUninstallExit;  // nothing: cannot start
     std::vector<std::string> programsRun;
+    std::vector<bool> programsRunSilently;  // what each was told about the run
     // Uninstallers the setup program started; each runs on this machine with the
     // log in its file.
     std::vector<std::string> uninstallersRun;

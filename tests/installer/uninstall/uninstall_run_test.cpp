@@ -6,6 +6,7 @@
 
 #include "installer/common/log_context.h"
 #include "installer/common/shared_counts.h"
+#include "installer/uninstall/child_environment.h"
 #include "tests/installer/support/fake_machine.h"
 
 using namespace vortix;
@@ -301,10 +302,32 @@ TEST(UninstallRun, PreUninstallProgramThatAgreesOrCannotStart) {
         i.host.preUninstallExit = code;
         EXPECT_EQ(i.run("/SILENT /NOREMOVE", "C:\\App\\ask.exe"), 1);
         EXPECT_FALSE(i.host.hasFile("C:\\App\\app.exe"));
+        EXPECT_EQ(i.host.programsRunSilently, std::vector<bool>{true});
     }
     Installation none;
     none.run();
     EXPECT_TRUE(none.host.programsRun.empty());
+}
+
+TEST(UninstallRun, PreUninstallProgramsEnvironment) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string own;
+        bool silent;
+        std::string given;
+    } cases[] = {
+        // Put in its place by name, after the per-drive strings.
+        {"=C:=C:\\\0PATH=C:\\W\0WINDIR=C:\\W\0\0"s, true,
+         "=C:=C:\\\0PATH=C:\\W\0VXUNINST_SILENT=1\0WINDIR=C:\\W\0\0"s},
+        {"\0\0"s, true, "VXUNINST_SILENT=1\0\0"s},
+        // One inherited is never passed on: replaced, or left out of an interactive run.
+        {"vxuninst_silent=0\0Z=2\0\0"s, true, "VXUNINST_SILENT=1\0Z=2\0\0"s},
+        {"A=1\0VXUNINST_SILENT=1\0\0"s, false, "A=1\0\0"s},
+        {"VXUNINST_SILENT=1\0\0"s, false, "\0\0"s},
+        {"VXUNINST_SILENTLY=x\0\0"s, false, "VXUNINST_SILENTLY=x\0\0"s},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(preUninstallEnvironment(c.own, c.silent), c.given) << c.own;
 }
 
 TEST(UninstallRun, RegistryWalkOnDeniedAndMissingKeys) {

@@ -1,0 +1,14 @@
+// Where Contavo Lite keeps its own settings, which its clean-up program
+// (addressbook/cleanup) removes when the user asks at the product's removal.
+#pragma once
+
+namespace ctlite {
+
+// The private profile, in the Windows folder.
+inline constexpr char kProfileFile[] = "ctlite.INI";
+// Below HKEY_CURRENT_USER.
+inline constexpr char kSettingsKeyPath[] = "SOFTWARE\\Contavo Lite";
+// The start-up shortcut the Settings window makes, in the user's Start-up folder.
+inline constexpr char kStartupShortcut[] = "Contavo Lite.lnk";
+
+}  // namespace ctlite
