@@ -96,28 +96,6 @@ void EntryBlocks::dropCurrent() noexcept {
     used_ = capacity_ = handedOut_ = 0;
 }
 
-namespace {
-
-// Whether `text` may hold a reserved byte: true for any byte below 0x19, which
-// takes in every reserved byte, eight bytes at a look.
-bool mayHoldReservedBytes(std::string_view text) {
-    static_assert(isReservedByte(0x18) && !isReservedByte(0x19));
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, sizeof word);
-        if ((word - kOnes * 0x19) & ~word & kHighs)
-            return true;
-    }
-    for (; at < text.size(); ++at)
-        if (static_cast<unsigned char>(text[at]) < 0x19)
-            return true;
-    return false;
-}
-
-}  // namespace
-
 char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
     if (size > kLargestSharedBlock) {
         entry.block_ = Entry::newOwnBlock(size);
@@ -167,20 +145,32 @@ void Entry::fill(const FieldValues& values, EntryBlocks* blocks) {
     std::size_t size = kHeaderSize + textSize;
     char* block = blocks ? blocks->allocate(made, size) : (made.block_ = newOwnBlock(size));
     char* text = block + kHeaderSize;
+    // Copied as they stand and looked over once, whole: values seldom hold a
+    // reserved byte, and most are short, so a look at each would cost more in
+    // starting and ending it than in looking. A blank stands in for each NUL
+    // until the look is done.
     char* dest = text;
     for (int slot = 0; slot < kFieldCount; ++slot) {
         std::string_view value = values[static_cast<int>(kRecordOrder[slot])];
-        if (!mayHoldReservedBytes(value)) {
-            if (!value.empty())
-                std::memcpy(dest, value.data(), value.size());
-            dest += value.size();
-        } else {
-            for (char c : value)
+        if (!value.empty())
+            std::memcpy(dest, value.data(), value.size());
+        dest += value.size();
+        storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
+        *dest++ = ' ';
+    }
+    if (!hasReservedBytes({text, static_cast<std::size_t>(dest - text)})) {
+        for (int slot = 0; slot < kFieldCount; ++slot)
+            text[made.endOf(slot)] = '\0';
+    } else {
+        // Again, leaving them out: the values are where they were.
+        dest = text;
+        for (int slot = 0; slot < kFieldCount; ++slot) {
+            for (char c : values[static_cast<int>(kRecordOrder[slot])])
                 if (!isReservedByte(c))
                     *dest++ = c;
+            storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
+            *dest++ = '\0';
         }
-        storeEnd(block, slot, static_cast<std::uint32_t>(dest - text));
-        *dest++ = '\0';
     }
     // Text made only of dropped bytes leaves an entry with no text at all.
     if (dest - text > kFieldCount)

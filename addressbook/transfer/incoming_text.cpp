@@ -180,10 +180,7 @@ std::string storedValue(std::string_view value, Encoding encoding, Field field,
     return stored;
 }
 
-namespace {
-
-// A value stored as it stands: no line feed, and nothing to decode.
-bool needsNoChange(std::string_view value, Encoding encoding) {
+bool storedAsItStands(std::string_view value, Encoding encoding) {
     constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
     // Bytes above 0x7F count only in UTF-8.
     const std::uint64_t high = encoding == Encoding::Utf8 ? kHighs : 0;
@@ -203,12 +200,10 @@ bool needsNoChange(std::string_view value, Encoding encoding) {
     return true;
 }
 
-}  // namespace
-
 std::string_view storedValue(std::string_view value, Encoding encoding, Field field,
                              ValueCounts& counts, std::string& scratch) {
     if ((value.size() <= kMaxImportedValue || field == Field::Note) &&
-        needsNoChange(value, encoding))
+        storedAsItStands(value, encoding))
         return value;
     scratch = storedValue(value, encoding, field, counts);
     return scratch;

@@ -47,6 +47,10 @@ struct ValueCounts {
 // that is not part of valid UTF-8, becomes "?". Returns how many did.
 std::size_t windows1252FromUtf8(std::string_view utf8, std::string& out);
 
+// Whether text is stored as it stands (but for its length): it holds no line feed,
+// and nothing to decode. Also true of every piece of such text.
+bool storedAsItStands(std::string_view text, Encoding encoding);
+
 // `value` as `field` stores it: decoded, with line breaks as CR LF, cut to
 // kMaxImportedValue unless it is the note.
 std::string storedValue(std::string_view value, Encoding encoding, Field field,

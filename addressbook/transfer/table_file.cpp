@@ -84,8 +84,12 @@ inline const char* findEither(const char* p, const char* last, char a, char b) {
         std::memcpy(&word, p, sizeof word);
         // A zero byte in either for each byte that is `a` or `b`.
         std::uint64_t xa = word ^ wordA, xb = word ^ wordB;
-        if (((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs))
-            break;
+        if (std::uint64_t found = ((xa - kOnes) & ~xa & kHighs) | ((xb - kOnes) & ~xb & kHighs)) {
+            // The lowest mark is exact (a borrow runs only towards later bytes), and
+            // the first byte is the lowest: the byte itself, with no walk to it.
+            static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+            return p + __builtin_ctzll(found) / 8;
+        }
     }
     while (p < last && *p != a && *p != b)
         ++p;
@@ -224,28 +228,42 @@ bool TableReader::Pass::next(std::vector<std::string_view>& values, std::size_t 
     at_ = reader_.skipBlankLines(at_);
     if (at_ >= text.size())
         return false;
+    recordStart_ = at_;
     // As readRecord, each value as a view.
     std::size_t count = 0;
     for (;;) {
         if (count < keep) {
             if (count == values.size())
                 values.emplace_back();
-            if (count == rewritten_.size())
-                rewritten_.emplace_back();
-            at_ = reader_.readValueView(at_, values[count], rewritten_[count]);
+            std::size_t next;
+            if (!reader_.viewValue(at_, values[count], next)) {
+                while (rewritten_.size() <= count)
+                    rewritten_.emplace_back();
+                std::string& rewritten = rewritten_[count];
+                rewritten.clear();
+                next = reader_.readValue(at_, &rewritten);
+                values[count] = rewritten;
+            }
+            at_ = next;
         } else {
             at_ = reader_.readValue(at_, nullptr);
         }
         ++count;
-        if (at_ >= text.size())
+        if (at_ >= text.size()) {
+            recordEnd_ = text.size();
             break;
+        }
         if (text[at_] == '\n') {
-            ++at_;
+            recordEnd_ = at_++;
             break;
         }
     }
     values.resize(std::min(count, keep));
     return true;
+}
+
+std::string_view TableReader::Pass::recordText() const {
+    return std::string_view(reader_.text_).substr(recordStart_, recordEnd_ - recordStart_);
 }
 
 void TableReader::record(int index, std::vector<std::string>& values) const {
@@ -275,33 +293,28 @@ std::size_t TableReader::readRecord(std::size_t at, std::vector<std::string>* va
     }
 }
 
-std::size_t TableReader::readValueView(std::size_t at, std::string_view& value,
-                                       std::string& scratch) const {
+bool TableReader::viewValue(std::size_t at, std::string_view& value, std::size_t& next) const {
     const char delimiter = format_ == TableFormat::Csv ? ',' : '\t';
-    const std::size_t end = text_.size();
-    std::size_t from = at, stop;
-    if (format_ == TableFormat::Csv && at < end && text_[at] == '"') {
-        // In quotes, ended by the closing quote and the delimiter or the line end.
-        from = at + 1;
-        const char* q = findEither(text_.data() + from, text_.data() + end, '"', '"');
-        const char* last = text_.data() + end;
-        stop = q < last ? static_cast<std::size_t>(q - text_.data()) : std::string::npos;
-        std::size_t after = stop + 1;
-        if (stop == std::string::npos ||
-            (after < end && text_[after] != delimiter && text_[after] != '\n')) {
-            scratch.clear();  // a doubled quote, text after the quotes, or no closing quote
-            std::size_t next = readValue(at, &scratch);
-            value = scratch;
-            return next;
-        }
-        value = std::string_view(text_).substr(from, stop - from);
-        return after < end && text_[after] == delimiter ? after + 1 : after;
-    }
     const char* begin = text_.data();
-    const char* p = findEither(begin + at, begin + end, delimiter, '\n');
-    stop = static_cast<std::size_t>(p - begin);
-    value = std::string_view(text_).substr(from, stop - from);
-    return stop < end && text_[stop] == delimiter ? stop + 1 : stop;
+    const char* last = begin + text_.size();
+    const char* from = begin + at;
+    const char* stop;
+    if (format_ == TableFormat::Csv && from < last && *from == '"') {
+        // In quotes, ended by the closing quote and the delimiter or the line end.
+        ++from;
+        stop = findEither(from, last, '"', '"');
+        const char* after = stop + 1;
+        if (stop == last || (after < last && *after != delimiter && *after != '\n'))
+            return false;  // no closing quote, a doubled quote, or text after the quotes
+        next = static_cast<std::size_t>((after < last && *after == delimiter ? after + 1 : after) -
+                                        begin);
+    } else {
+        stop = findEither(from, last, delimiter, '\n');
+        next =
+            static_cast<std::size_t>((stop < last && *stop == delimiter ? stop + 1 : stop) - begin);
+    }
+    value = std::string_view(from, static_cast<std::size_t>(stop - from));
+    return true;
 }
 
 std::size_t TableReader::readValue(std::size_t at, std::string* value) const {

@@ -80,17 +80,22 @@ public:
     public:
         explicit Pass(const TableReader& reader) : reader_(reader) {}
         bool next(std::vector<std::string_view>& values, std::size_t keep = SIZE_MAX);
+        // The text the last record was read from, without its line end: each of its
+        // values is a piece of it, or a piece with quotes taken out.
+        std::string_view recordText() const;
 
     private:
         const TableReader& reader_;
         std::size_t at_ = 0;
+        std::size_t recordStart_ = 0, recordEnd_ = 0;
         std::deque<std::string> rewritten_;  // by position in the record (doubled quotes...)
     };
 
 private:
-    // readValue without a copy where the value is a stretch of the text as it
-    // stands; otherwise the value is read into `scratch`.
-    std::size_t readValueView(std::size_t at, std::string_view& value, std::string& scratch) const;
+    // The value at `at` as the stretch of the text it is, and in `next` the offset
+    // readValue returns; false, with nothing read, for a value that is not such a
+    // stretch (doubled quotes, text after the closing quote, no closing quote).
+    bool viewValue(std::size_t at, std::string_view& value, std::size_t& next) const;
     // Reads one record starting at `at` into `values` (when given; at most `keep`
     // of them), counting the values; returns the offset after the record.
     std::size_t readRecord(std::size_t at, std::vector<std::string>* values, std::size_t& count,

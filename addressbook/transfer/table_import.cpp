@@ -61,16 +61,20 @@ bool ImportMapping::assign(int index, std::optional<Field> field) {
 }
 
 Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
-                      Encoding encoding, ValueCounts& counts, EntryMaking& making) {
+                      Encoding encoding, ValueCounts& counts, EntryMaking& making,
+                      bool asTheyStand) {
     FieldValues fields{};
     int n = std::min(static_cast<int>(values.size()), mapping.valueCount());
     for (int i = 0; i < n; ++i) {
         std::optional<Field> field = mapping.target(i);
-        if (!field || values[static_cast<std::size_t>(i)].empty())
+        std::string_view value = values[static_cast<std::size_t>(i)];
+        if (!field || value.empty())
             continue;
         auto slot = static_cast<std::size_t>(*field);
-        fields[slot] = storedValue(values[static_cast<std::size_t>(i)], encoding, *field, counts,
-                                   making.rewritten[slot]);
+        if (asTheyStand && (value.size() <= kMaxImportedValue || *field == Field::Note))
+            fields[slot] = value;
+        else
+            fields[slot] = storedValue(value, encoding, *field, counts, making.rewritten[slot]);
     }
     return Entry(fields, making.blocks);
 }
@@ -87,7 +91,10 @@ ImportSummary importTable(const TableReader& reader, const ImportMapping& mappin
         pass.next(values, 0);
     while (pass.next(values, mapped)) {
         ++summary.records;
-        Entry entry = entryFromValues(values, mapping, encoding, summary.values, making);
+        // One look at the whole record rather than one at each value.
+        bool asTheyStand = storedAsItStands(pass.recordText(), encoding);
+        Entry entry =
+            entryFromValues(values, mapping, encoding, summary.values, making, asTheyStand);
         if (entry.isEmpty()) {
             ++summary.blank;
             continue;

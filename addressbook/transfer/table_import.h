@@ -67,8 +67,11 @@ struct EntryMaking {
 };
 
 // The entry a record's values make; values past the mapping are dropped.
+// `asTheyStand`: the caller has found the values stored as they stand but for
+// their length (storedAsItStands of the text they come from).
 Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
-                      Encoding encoding, ValueCounts& counts, EntryMaking& making);
+                      Encoding encoding, ValueCounts& counts, EntryMaking& making,
+                      bool asTheyStand = false);
 
 // Every record of the file as an entry at the front of `into` (so the group lists
 // them in the reverse of file order, before the entries it held). A record that

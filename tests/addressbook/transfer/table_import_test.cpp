@@ -103,6 +103,24 @@ TEST(TableImport, RecordsWithoutTextAddNothingAndExtraValuesAreDropped) {
     EXPECT_EQ(into.find(1)->get(Field::FirstName), "x");
 }
 
+// Records of plain text are taken as they stand, all values at once; the length
+// rules still hold for them, and a record with a line break goes value by value.
+TEST(TableImport, PlainRecordsStillCutLongValuesAndKeepTheNoteWhole) {
+    const std::string longText = repeated("x", 300);
+    TableReader reader("\"" + longText + "\",\"" + longText + "\"\n\"two\nlines\",\"b\"\n",
+                       TableFormat::Csv);
+    ImportMapping mapping(2);
+    mapping.assign(0, Field::CompanyName);
+    mapping.assign(1, Field::Note);
+    GroupList into;
+    ImportSummary summary = importTable(reader, mapping, Encoding::Utf8, into);
+    ASSERT_EQ(summary.entries, 2u);
+    EXPECT_EQ(summary.values.valuesCut, 1u);
+    EXPECT_EQ(into.find(2)->get(Field::CompanyName), repeated("x", 254));
+    EXPECT_EQ(into.find(2)->get(Field::Note), longText);
+    EXPECT_EQ(into.find(1)->get(Field::CompanyName), "two\r\nlines");
+}
+
 TEST(TableImport, ExportThenImportGivesTheSameEntries) {
     std::uint32_t seed = 7;
     GroupList original;
