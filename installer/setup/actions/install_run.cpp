@@ -332,22 +332,17 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         writeTo =
             besideName(path, [this](const std::string& n) { return host_.files.fileExists(n); });
     PartialFile partial(host_, writeTo);
-    bool written = file.dataSize == 0 && file.storage != FileStorage::External
-                       ? host_.files.writeFile(writeTo, std::string())
-                       : host_.files.writeFileData(index, file, writeTo);
-    if (written) {
-        if (file.created.set || file.lastWritten.set)
-            host_.files.setTimes(
-                writeTo,
-                file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
-                file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
-                                     : std::nullopt);
-        host_.files.setAttributes(
-            writeTo,
-            (oldAttributes & kAttributeSystem) |
-                (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive)));
-        written = atRestart || host_.files.moveOver(writeTo, path);
-    }
+    NewFileMarks stamp;
+    if (file.created.set)
+        stamp.created = file.created.value;
+    if (file.lastWritten.set)
+        stamp.lastWritten = file.lastWritten.value;
+    stamp.attributes =
+        (oldAttributes & kAttributeSystem) |
+        (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive));
+    // A replacement at the restart stays where it is written until then.
+    bool written =
+        host_.files.placeFileData(index, file, writeTo, atRestart ? std::string() : path, stamp);
     if (!written) {
         if (!aside.empty())
             host_.files.moveFile(aside, path);  // back in its place rather than lost at the restart
