@@ -324,11 +324,13 @@ bool Win32InstallHost::placeFileData(std::size_t fileIndex, const PackagedFile& 
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    bool ok = file.dataSize == 0 || writeThrough(handle, fileIndex, file, beside);
-    if (ok) {
-        stampThrough(setInformation, handle, stamp);
-        ok = target.empty() || renameThrough(setInformation, handle, target);
+    if (file.dataSize != 0 && !writeThrough(handle, fileIndex, file, beside)) {
+        CloseHandle(handle);
+        DeleteFileA(beside.c_str());  // never a cut-off file left while the user is told
+        return false;
     }
+    stampThrough(setInformation, handle, stamp);
+    bool ok = target.empty() || renameThrough(setInformation, handle, target);
     return CloseHandle(handle) && ok;
 }
 
