@@ -217,6 +217,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
 
     std::string directory = directoryOf(path);
     if (!readyDirectories_.count(directory)) {
+        const bool wasThere = host_.files.directoryExists(directory);
         if (directory.size() >= 4 && (!steps.createDirectories(directory, false) ||
                                       !host_.files.directoryExists(directory))) {
             host_.view.showMessage("Failure while trying to install file " + path,
@@ -232,6 +233,8 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             return FileOutcome::Fatal;
         }
         readyDirectories_.insert(directory);
+        if (!wasThere)
+            madeDirectories_.insert(directory);
     }
     if (file.storage == FileStorage::External && !host_.files.externalFileExists(index, file)) {
         host_.view.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
@@ -328,9 +331,15 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // The data goes to a new file beside the target and takes the target's place
     // only when it is whole: a damaged member, a full disk or a volume that cannot
     // be read leaves the file that was there as it was.
+    // In a directory this run made, a file by the name beside the target can only be
+    // a part file of this run's, which may go: the name is taken without a look
+    // (under Wine each look for a name that is not there reads the whole directory).
     if (!atRestart)
-        writeTo =
-            besideName(path, [this](const std::string& n) { return host_.files.fileExists(n); });
+        writeTo = madeDirectories_.count(directory)
+                      ? path + ".vxnew0"
+                      : besideName(path, [this](const std::string& n) {
+                            return host_.files.fileExists(n);
+                        });
     PartialFile partial(host_, writeTo);
     NewFileMarks stamp;
     if (file.created.set)
