@@ -1,6 +1,7 @@
 #include "installer/setup/actions/install_run.h"
 
 #include "installer/common/local_path.h"
+#include "installer/common/text_fold.h"
 
 #include <algorithm>
 #include <new>
@@ -241,7 +242,10 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
                                MessageIcon::Error);
         return FileOutcome::Skipped;
     }
-    const bool existed = host_.files.fileExists(path);
+    // In a directory this run made, only what it put there can be there.
+    const bool madeHere = madeDirectories_.count(directory) != 0;
+    const bool existed = madeHere ? placedInMadeDirectories_.count(upperCased(path)) != 0
+                                  : host_.files.fileExists(path);
     const bool shared = file.options & kFileShared;
     if (shared)
         steps.countSharedFile(path, existed);
@@ -335,11 +339,9 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // a part file of this run's, which may go: the name is taken without a look
     // (under Wine each look for a name that is not there reads the whole directory).
     if (!atRestart)
-        writeTo = madeDirectories_.count(directory)
-                      ? path + ".vxnew0"
-                      : besideName(path, [this](const std::string& n) {
-                            return host_.files.fileExists(n);
-                        });
+        writeTo = madeHere ? path + ".vxnew0" : besideName(path, [this](const std::string& n) {
+            return host_.files.fileExists(n);
+        });
     PartialFile partial(host_, writeTo);
     NewFileMarks stamp;
     if (file.created.set)
@@ -360,6 +362,8 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         return skipUnwritten(path, existed);
     }
     partial.release();
+    if (madeHere && !atRestart)
+        placedInMadeDirectories_.insert(upperCased(path));
 
     // A file that was there before is the user's; the uninstaller leaves it.
     if (!shared && !(file.options & kFileNoLog) && (!existed || atRestart))
