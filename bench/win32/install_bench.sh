@@ -53,14 +53,30 @@ SectionEnd
 NSI
 makensis -V1 bench.nsi
 
-run() {  # seconds taken by one silent run of "$@" under Wine
-  local start end
-  start=$(date +%s.%N)
-  "$build/wine-run.sh" "$@" >/dev/null 2>&1 || true
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc
+# The prefix's Wine server, whose processor time counts too: every file operation is a
+# request to it. Its working folder is named after the prefix's device and inode.
+server_key=$(printf 'server-%x-%x' $(stat -c '%d %i' "$build/wineprefix"))
+server_ticks() {
+  local p
+  for p in $(pgrep wineserver); do
+    if readlink "/proc/$p/cwd" | grep -q "$server_key"; then
+      awk '{print $14 + $15}' "/proc/$p/stat"
+      return
+    fi
+  done
+  echo 0
 }
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+run() {  # one silent run of "$@" under Wine: "wall-seconds cpu-seconds"
+  local start end before after
+  before=$(server_ticks)
+  start=$(date +%s.%N)
+  /usr/bin/time -f "%U %S" -o "$work/time" "$build/wine-run.sh" "$@" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  after=$(server_ticks)
+  echo "$(echo "$end - $start" | bc) $(tail -1 "$work/time" |
+    awk -v s=$((after - before)) -v hz="$(getconf CLK_TCK)" '{print $1 + $2 + s / hz}')"
+}
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 "$build/wine-run.sh" cmd /c exit  # the Wine server is up before the first timing
 ours=() theirs=() copies=()
@@ -75,10 +91,21 @@ for ((r = 1; r <= rounds; r++)); do
   start=$(date +%s.%N); cp -r files "$work/copy"; end=$(date +%s.%N); rm -rf "$work/copy"
   copies+=("$(echo "$end - $start" | bc)")
 done
-o=$(printf '%s\n' "${ours[@]}" | median)
-n=$(printf '%s\n' "${theirs[@]}" | median)
+column() { local k=$1; shift; printf '%s\n' "$@" | awk -v k="$k" '{print $k}'; }
+# Each round pairs one run of each, so that a busy machine slows both alike: the
+# median of the rounds' ratios, by wall-clock time and by processor time (the
+# program's and the Wine server's, which other work on the machine hardly moves).
+ratios() {
+  local k=$1
+  paste <(column "$k" "${ours[@]}") <(column "$k" "${theirs[@]}") |
+    awk '{printf "%.3f\n", $1 / $2}' | median
+}
+o=$(column 1 "${ours[@]}" | median)
+n=$(column 1 "${theirs[@]}" | median)
+oc=$(column 2 "${ours[@]}" | median)
+nc=$(column 2 "${theirs[@]}" | median)
 c=$(printf '%s\n' "${copies[@]}" | median)
-echo "vxsetup /SILENT: ${ours[*]} -> median $o s"
-echo "NSIS /S:         ${theirs[*]} -> median $n s"
+echo "vxsetup /SILENT: $(column 1 "${ours[@]}" | xargs) -> median $o s, processor $oc s"
+echo "NSIS /S:         $(column 1 "${theirs[@]}" | xargs) -> median $n s, processor $nc s"
 echo "cp -r:           median $c s"
-echo "ratio vxsetup / NSIS: $(echo "scale=2; $o / $n" | bc)"
+echo "ratio vxsetup / NSIS (median of the rounds): $(ratios 1) wall-clock, $(ratios 2) processor"

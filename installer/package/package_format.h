@@ -16,6 +16,9 @@
 //   end block           L bytes, a sealed block the engine does not use
 //   L                   u32 little-endian (0xFFFFFFFF stands for 0), at most 1000
 //
+// Everything from the script block to the end of the program file (the TOC, T, the
+// end block and L included) is covered by the check value in the TOC.
+//
 // Every offset in the TOC is an offset in the package's byte stream: the program
 // file first, then the further volumes ("Vortix Installer package #1", #2, ...)
 // one after the other. The volume table says where each of them ends. The TOC,
@@ -67,6 +70,9 @@ inline constexpr std::uint32_t kSelfOffset = 228;
 // The mark every further volume of this build ends with (high and low word); 0 in
 // a package whose volumes carry none.
 inline constexpr std::uint32_t kVolumeMarkHigh = 232, kVolumeMarkLow = 236;
+// The package's check value (package_check.h): CRC-32 of the program file from the
+// script block to the file's end, this word counted as zero.
+inline constexpr std::uint32_t kPackageCheck = 240;
 }  // namespace toc
 
 // Each further volume ends with 8 bytes after its share of the stream: the volume

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "installer/common/sealed_block.h"
+#include "installer/package/package_check.h"
 #include "installer/package/script_codec.h"
 
 namespace vortix {
@@ -68,6 +69,11 @@ OpenedPackage openPackage(PackageStream& stream) {
     // version before any of it is read.
     if (opened.toc.word(toc::kFormatVersion) > kPackageFormatVersion) {
         opened.failure = PackageFailure::NewerFormat;
+        return opened;
+    }
+    // Nothing of the package is believed before all of it is found as it was built.
+    if (!packageCheckHolds(stream, opened.toc)) {
+        opened.failure = PackageFailure::Damaged;
         return opened;
     }
     opened.failure = PackageFailure::Unreadable;

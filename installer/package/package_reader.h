@@ -18,6 +18,8 @@ enum class PackageFailure {
     SizeMismatch,  // the end length, the TOC length or the TOC's own offset do not fit
     Unreadable,    // the script block cannot be read, opened or parsed
     NewerFormat,   // made for a later engine: its format version is past kPackageFormatVersion
+    Damaged,       // its bytes do not give the check value it carries (package_check.h):
+                   // changed since it was built, or built before the value existed
 };
 
 struct OpenedPackage {
@@ -26,7 +28,8 @@ struct OpenedPackage {
     Script script;
 };
 
-// Reads the end of the program file, the TOC, the volume table and the script.
+// Reads the end of the program file and the TOC, checks the whole package in the
+// program file against its check value, then reads the volume table and the script.
 OpenedPackage openPackage(PackageStream& stream);
 
 // A piece the TOC points at: offset and length in the stream.

@@ -5,6 +5,7 @@
 
 #include "installer/common/sealed_block.h"
 #include "installer/package/gzip_member.h"
+#include "installer/package/package_check.h"
 #include "installer/package/package_format.h"
 #include "installer/package/script_codec.h"
 #include "platform/whole_file.h"
@@ -268,6 +269,8 @@ BuiltPackage build(std::string_view stub, const PackageContents& c) {
     putLittleWord(tailBytes, static_cast<std::uint32_t>(endBlock.size()));
     layout.append(tailBytes);
     built.program = std::move(layout.bytes());
+    // Last, once every byte it covers is in place.
+    stampPackageCheck(built.program, layout.toc);
     return built;
 }
 

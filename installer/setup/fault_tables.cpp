@@ -69,6 +69,16 @@ bool FaultyFiles::writeFileData(std::size_t fileIndex, const PackagedFile& file,
     return inner_.writeFileData(fileIndex, file, path);
 }
 
+bool FaultyFiles::placeFileData(std::size_t fileIndex, const PackagedFile& file,
+                                const std::string& beside, const std::string& target,
+                                const NewFileMarks& stamp) {
+    // A failure on the way is made by the single calls the system's shortcut skips.
+    if (plan_.fileFails(beside) || plan_.directoryRefusesWrites(directoryOf(beside)) ||
+        (!target.empty() && inUse(target)))
+        return InstallFiles::placeFileData(fileIndex, file, beside, target, stamp);
+    return inner_.placeFileData(fileIndex, file, beside, target, stamp);
+}
+
 bool FaultyShell::writeProfileString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& value) {
     if (plan_.fileFails(file))

@@ -56,6 +56,8 @@ public:
     }
     bool writeFileData(std::size_t fileIndex, const PackagedFile& file,
                        const std::string& path) override;
+    bool placeFileData(std::size_t fileIndex, const PackagedFile& file, const std::string& beside,
+                       const std::string& target, const NewFileMarks& stamp) override;
 
 private:
     bool inUse(const std::string& path) const;

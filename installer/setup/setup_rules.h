@@ -37,6 +37,12 @@ inline constexpr std::string_view kSizeMismatchText =
     "File size mismatch: This file is corrupted; If you downloaded this file from the "
     "internet, try downloading it again";
 inline constexpr std::string_view kCannotReadTocText = "Couldn't read TOC. Aborting.";
+// The package does not give its check value: changed since it was built, or built
+// by another version of the package builder.
+inline constexpr std::string_view kDamagedPackageText =
+    "This setup program is damaged, or its package was made by another build of Vortix "
+    "Installer: its contents do not match their check value, and nothing has been installed. If "
+    "you downloaded this file from the internet, try downloading it again.";
 // A wizard page (built in, or the package's own template) could not be made.
 inline constexpr std::string_view kLoadTemplateFailedText = "Load template failed";
 // The package's system requirements cannot be read: the package is damaged.

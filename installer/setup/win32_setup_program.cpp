@@ -186,6 +186,10 @@ bool SetupProgram::readPackage() {
     package_ = openPackage(*stream_);
     if (package_.failure == PackageFailure::SizeMismatch)
         messages_.error(kSizeMismatchText);
+    if (package_.failure == PackageFailure::Damaged) {
+        messages_.error(kDamagedPackageText);
+        refusalShown_ = true;
+    }
     if (package_.failure == PackageFailure::NewerFormat) {
         messages_.error(
             formatText(kNewerFormatText, {std::to_string(package_.toc.word(toc::kFormatVersion)),

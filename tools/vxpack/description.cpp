@@ -45,6 +45,8 @@ namespace fs = std::filesystem;
 using namespace vxpack;
 
 constexpr std::uint64_t kSecondsFrom1601To1970 = 11644473600ull;
+// A component's size, given or added up.
+constexpr std::uint64_t kLargestSize = UINT64_MAX >> 1;
 // A description of tens of thousands of files is a few MiB; the parser holds many
 // times the text's size, so a larger one (or an endless device) is refused unread.
 constexpr std::size_t kMaxDescription = 8u << 20;
@@ -437,7 +439,7 @@ Component readComponent(Reader& reader, Table& t, ComponentIndex& index, std::ui
             c.further[i] =
                 static_cast<std::uint32_t>(reader.number(further->as_array()[i], 0, 0xFFFFFFFFu));
     }
-    c.size = t.number("size", 0, UINT64_MAX >> 1, 0);
+    c.size = t.number("size", 0, kLargestSize, 0);
     return c;
 }
 
@@ -1237,7 +1239,9 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
     });
     top.finish();
 
-    // Sizes not given: what the files of a component (and of its children) take.
+    // Sizes not given: what the files of a component take and the sizes of its
+    // children as they stand, given ones too. The setup program counts a
+    // component's own share as its size less its children's.
     std::vector<std::uint64_t> own(componentCount, 0);
     std::uint64_t total = 0;
     for (const auto& file : out.files) {
@@ -1250,10 +1254,10 @@ void readDescription(Reader& reader, const toml::value& root, PackageContents& o
         std::size_t mine = i++;
         std::uint64_t sum = own[mine];
         for (Component& child : c.children)
-            sum += fill(child, i);
+            sum = std::min(sum + fill(child, i), kLargestSize);  // each at most kLargestSize
         if (!components.sizeGiven[mine])
             c.size = sum;
-        return sum;
+        return c.size;
     };
     std::size_t next = 0;
     for (Component& c : script.components)

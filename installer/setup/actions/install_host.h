@@ -55,6 +55,12 @@ struct ShortcutSpec {
 
 enum class MessageIcon { Error, Warning, Information };
 
+// What a new file is given before it takes its target's place.
+struct NewFileMarks {
+    std::optional<std::uint64_t> created, lastWritten;  // nothing: the system's time
+    std::uint32_t attributes = 0;                       // 0: a plain file
+};
+
 // Files and directories, the program's own clock and file, and the package's
 // file data.
 class InstallFiles {
@@ -106,6 +112,14 @@ public:
     // to `path`, replacing it.
     virtual bool writeFileData(std::size_t fileIndex, const PackagedFile& file,
                                const std::string& path) = 0;
+    // Writes the file's data (nothing for a file without any) to the new file
+    // `beside`, gives it `stamp` and, when `target` is not empty, moves it over the
+    // target. False when a step fails; `beside` is then the caller's to remove. The
+    // system does it all through one handle; this composition of the calls above
+    // serves every table without that shortcut.
+    virtual bool placeFileData(std::size_t fileIndex, const PackagedFile& file,
+                               const std::string& beside, const std::string& target,
+                               const NewFileMarks& stamp);
 };
 
 // Profiles (INI files), shortcuts, the shell and self-registering libraries.

@@ -1,6 +1,7 @@
 #include "installer/setup/actions/install_run.h"
 
 #include "installer/common/local_path.h"
+#include "installer/common/text_fold.h"
 
 #include <algorithm>
 #include <new>
@@ -217,6 +218,7 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
 
     std::string directory = directoryOf(path);
     if (!readyDirectories_.count(directory)) {
+        const bool wasThere = host_.files.directoryExists(directory);
         if (directory.size() >= 4 && (!steps.createDirectories(directory, false) ||
                                       !host_.files.directoryExists(directory))) {
             host_.view.showMessage("Failure while trying to install file " + path,
@@ -232,13 +234,18 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
             return FileOutcome::Fatal;
         }
         readyDirectories_.insert(directory);
+        if (!wasThere)
+            madeDirectories_.insert(directory);
     }
     if (file.storage == FileStorage::External && !host_.files.externalFileExists(index, file)) {
         host_.view.showMessage("Couldn't read " + fileNameOf(path) + " - skipping file",
                                MessageIcon::Error);
         return FileOutcome::Skipped;
     }
-    const bool existed = host_.files.fileExists(path);
+    // In a directory this run made, only what it put there can be there.
+    const bool madeHere = madeDirectories_.count(directory) != 0;
+    const bool existed = madeHere ? placedInMadeDirectories_.count(upperCased(path)) != 0
+                                  : host_.files.fileExists(path);
     const bool shared = file.options & kFileShared;
     if (shared)
         steps.countSharedFile(path, existed);
@@ -328,26 +335,25 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // The data goes to a new file beside the target and takes the target's place
     // only when it is whole: a damaged member, a full disk or a volume that cannot
     // be read leaves the file that was there as it was.
+    // In a directory this run made, a file by the name beside the target can only be
+    // a part file of this run's, which may go: the name is taken without a look
+    // (under Wine each look for a name that is not there reads the whole directory).
     if (!atRestart)
-        writeTo =
-            besideName(path, [this](const std::string& n) { return host_.files.fileExists(n); });
+        writeTo = madeHere ? path + ".vxnew0" : besideName(path, [this](const std::string& n) {
+            return host_.files.fileExists(n);
+        });
     PartialFile partial(host_, writeTo);
-    bool written = file.dataSize == 0 && file.storage != FileStorage::External
-                       ? host_.files.writeFile(writeTo, std::string())
-                       : host_.files.writeFileData(index, file, writeTo);
-    if (written) {
-        if (file.created.set || file.lastWritten.set)
-            host_.files.setTimes(
-                writeTo,
-                file.created.set ? std::optional<std::uint64_t>(file.created.value) : std::nullopt,
-                file.lastWritten.set ? std::optional<std::uint64_t>(file.lastWritten.value)
-                                     : std::nullopt);
-        host_.files.setAttributes(
-            writeTo,
-            (oldAttributes & kAttributeSystem) |
-                (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive)));
-        written = atRestart || host_.files.moveOver(writeTo, path);
-    }
+    NewFileMarks stamp;
+    if (file.created.set)
+        stamp.created = file.created.value;
+    if (file.lastWritten.set)
+        stamp.lastWritten = file.lastWritten.value;
+    stamp.attributes =
+        (oldAttributes & kAttributeSystem) |
+        (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive));
+    // A replacement at the restart stays where it is written until then.
+    bool written =
+        host_.files.placeFileData(index, file, writeTo, atRestart ? std::string() : path, stamp);
     if (!written) {
         if (!aside.empty())
             host_.files.moveFile(aside, path);  // back in its place rather than lost at the restart
@@ -356,6 +362,8 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         return skipUnwritten(path, existed);
     }
     partial.release();
+    if (madeHere && !atRestart)
+        placedInMadeDirectories_.insert(upperCased(path));
 
     // A file that was there before is the user's; the uninstaller leaves it.
     if (!shared && !(file.options & kFileNoLog) && (!existed || atRestart))

@@ -153,6 +153,9 @@ private:
     // Directories already made (or found) and found writable in this run: many files
     // share a few directories, and each is walked and tested once.
     std::unordered_set<std::string> readyDirectories_;
+    // The directories this run made: what lies in them is this run's own, the files
+    // it placed there (upper-cased) and nothing else.
+    std::unordered_set<std::string> madeDirectories_, placedInMadeDirectories_;
     std::size_t keysTotal_ = 0, keysDone_ = 0;
     std::uint64_t bytesTotal_ = 0, bytesDone_ = 0;
     int registryFailures_ = 0;

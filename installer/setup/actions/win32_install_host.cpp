@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "framework/message_loop.h"
@@ -236,7 +237,60 @@ private:
     HANDLE file_;
 };
 
+// SetFileInformationByHandle, where the system has one (from Vista): looked up
+// rather than imported, so that the program still starts on the systems without.
+using SetInformation = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+SetInformation setInformationByHandle() {
+    static const SetInformation found = []() -> SetInformation {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        return kernel ? reinterpret_cast<SetInformation>(reinterpret_cast<void*>(
+                            GetProcAddress(kernel, "SetFileInformationByHandle")))
+                      : nullptr;
+    }();
+    return found;
+}
+
+bool stampThrough(SetInformation setInformation, HANDLE file, const NewFileMarks& stamp) {
+    FILE_BASIC_INFO basic{};
+    // Times left 0 stay as they are.
+    basic.CreationTime.QuadPart = static_cast<LONGLONG>(stamp.created.value_or(0));
+    basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(stamp.lastWritten.value_or(0));
+    basic.FileAttributes = stamp.attributes ? stamp.attributes : FILE_ATTRIBUTE_NORMAL;
+    return setInformation(file, FileBasicInfo, &basic, sizeof basic) != 0;
+}
+
+// Renames the file open as `file` over `target`, replacing it in one step.
+bool renameThrough(SetInformation setInformation, HANDLE file, const std::string& target) {
+    std::wstring name = wide(target);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    return setInformation(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
+}
+
 }  // namespace
+
+bool Win32InstallHost::writeThrough(HANDLE target, std::size_t fileIndex, const PackagedFile& file,
+                                    const std::string& path) {
+    HandleSink sink(target);
+    std::string message;
+    try {
+        return writeEntry(
+            sources_.stream, sources_.fileData[fileIndex],
+            file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed, sink,
+            message);
+    } catch (...) {
+        // The installation is given up while the data is read (the user cancelled the
+        // prompt for a volume): the cut-off file goes before the rollback runs.
+        CloseHandle(target);
+        DeleteFileA(path.c_str());
+        throw;
+    }
+}
 
 bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& file,
                                      const std::string& path) {
@@ -249,25 +303,35 @@ bool Win32InstallHost::writeFileData(std::size_t fileIndex, const PackagedFile& 
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (target == INVALID_HANDLE_VALUE)
         return false;
-    HandleSink sink(target);
-    std::string message;
-    bool ok = false;
-    try {
-        ok = writeEntry(
-            sources_.stream, sources_.fileData[fileIndex],
-            file.storage == FileStorage::Stored ? EntryKind::Stored : EntryKind::Compressed, sink,
-            message);
-    } catch (...) {
-        // The installation is given up while the data is read (the user cancelled the
-        // prompt for a volume): the cut-off file goes before the rollback runs.
-        CloseHandle(target);
-        DeleteFileA(path.c_str());
-        throw;
-    }
+    bool ok = writeThrough(target, fileIndex, file, path);
     ok = CloseHandle(target) && ok;
     if (!ok)
         DeleteFileA(path.c_str());  // never a cut-off file under the target's name
     return ok;
+}
+
+bool Win32InstallHost::placeFileData(std::size_t fileIndex, const PackagedFile& file,
+                                     const std::string& beside, const std::string& target,
+                                     const NewFileMarks& stamp) {
+    SetInformation setInformation = setInformationByHandle();
+    if (!setInformation || file.storage == FileStorage::External)
+        return InstallFiles::placeFileData(fileIndex, file, beside, target, stamp);
+    if (file.dataSize != 0 && fileIndex >= sources_.fileData.size())
+        return false;
+    // One handle writes the data, stamps the file and renames it over the target:
+    // under Wine every further open by name is a round trip to its server.
+    HANDLE handle = CreateFileA(beside.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    if (file.dataSize != 0 && !writeThrough(handle, fileIndex, file, beside)) {
+        CloseHandle(handle);
+        DeleteFileA(beside.c_str());  // never a cut-off file left while the user is told
+        return false;
+    }
+    stampThrough(setInformation, handle, stamp);
+    bool ok = target.empty() || renameThrough(setInformation, handle, target);
+    return CloseHandle(handle) && ok;
 }
 
 bool Win32InstallHost::writeProfileString(const std::string& file, const std::string& section,

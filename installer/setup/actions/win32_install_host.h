@@ -74,6 +74,8 @@ public:
     bool externalFileExists(std::size_t fileIndex, const PackagedFile& file) override;
     bool writeFileData(std::size_t fileIndex, const PackagedFile& file,
                        const std::string& path) override;
+    bool placeFileData(std::size_t fileIndex, const PackagedFile& file, const std::string& beside,
+                       const std::string& target, const NewFileMarks& stamp) override;
 
     bool writeProfileString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value) override;
@@ -97,6 +99,10 @@ public:
     void setProgress(int percent) override;
 
 private:
+    // Writes the packaged data through the open handle of `path`.
+    bool writeThrough(HANDLE target, std::size_t fileIndex, const PackagedFile& file,
+                      const std::string& path);
+
     InstallSources sources_;
     SetupMessages& messages_;
     ProgressView* view_;

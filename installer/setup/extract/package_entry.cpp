@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace vortix {
 namespace {
@@ -14,6 +15,34 @@ namespace {
 // Big enough that the system and zlib's fast loop see long runs, small enough
 // to be two allocations whatever the entry.
 constexpr std::size_t kBufferSize = 256 * 1024;
+
+// The buffers of the entries before, kept for the next: a run decompresses a
+// thousand small files, and fresh memory for each costs a page fault per page
+// it touches.
+std::vector<std::unique_ptr<unsigned char[]>>& spareBuffers() {
+    thread_local std::vector<std::unique_ptr<unsigned char[]>> spare;
+    return spare;
+}
+
+struct ReturnToSpares {
+    void operator()(unsigned char* buffer) const {
+        std::vector<std::unique_ptr<unsigned char[]>>& spare = spareBuffers();
+        if (spare.size() < 2)
+            spare.emplace_back(buffer);
+        else
+            delete[] buffer;
+    }
+};
+using Buffer = std::unique_ptr<unsigned char[], ReturnToSpares>;
+
+Buffer takeBuffer() {
+    std::vector<std::unique_ptr<unsigned char[]>>& spare = spareBuffers();
+    if (spare.empty())
+        return Buffer(new unsigned char[kBufferSize]);
+    Buffer buffer(spare.back().release());
+    spare.pop_back();
+    return buffer;
+}
 
 // A failure with its message; caught once in decompressEntry.
 struct EntryError {
@@ -51,7 +80,7 @@ std::uint64_t le64(const unsigned char* p) {
 // The entry's bytes through one fixed buffer.
 class Input {
 public:
-    explicit Input(ByteSource& source) : source_(source), buffer_(new unsigned char[kBufferSize]) {}
+    explicit Input(ByteSource& source) : source_(source), buffer_(takeBuffer()) {}
 
     const unsigned char* data() const { return buffer_.get() + pos_; }
     std::size_t available() const { return end_ - pos_; }
@@ -91,14 +120,14 @@ public:
 
 private:
     ByteSource& source_;
-    std::unique_ptr<unsigned char[]> buffer_;
+    Buffer buffer_;
     std::size_t pos_ = 0, end_ = 0;
 };
 
 // The original bytes on their way to the sink, with their CRC-32 and length.
 class Output {
 public:
-    explicit Output(ByteSink& sink) : sink_(sink), buffer_(new unsigned char[kBufferSize]) {}
+    explicit Output(ByteSink& sink) : sink_(sink), buffer_(takeBuffer()) {}
 
     void startMember() {
         crc_ = crc32(0, nullptr, 0);
@@ -140,7 +169,7 @@ private:
     }
 
     ByteSink& sink_;
-    std::unique_ptr<unsigned char[]> buffer_;
+    Buffer buffer_;
     std::size_t held_ = 0;
     uLong crc_ = 0;
     std::uint64_t length_ = 0, total_ = 0;

@@ -168,7 +168,8 @@ void diskRow(TableBuilder& t, const MachineFacts& m, const SystemRequirements& r
     std::string machine = m.destinationDrive + (m.destinationDrive.empty() ? "" : " ") +
                           (m.freeBytes ? sizeText(*m.freeBytes) : t.notFound());
     bool met = m.freeBytes ? *m.freeBytes >= needed : needed == 0;
-    t.row(LanguageEntry::FreeDiskSpace, machine, needed == 0 ? t.none() : sizeText(needed), met);
+    t.row(LanguageEntry::FreeDiskSpace, machine, needed == 0 ? t.none() : requiredSizeText(needed),
+          met);
 }
 
 std::string directXText(std::uint32_t major, std::uint32_t minor) {

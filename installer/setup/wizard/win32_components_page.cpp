@@ -223,7 +223,7 @@ void ComponentsPage::showDescription(HTREEITEM item) {
 
 void ComponentsPage::showSpace() {
     setItemText(IDC_COMPONENT_SPACE, entry(run_.lines(), LanguageEntry::ComponentsSpaceLabel) +
-                                         " " + sizeText(choices_->requiredBytes()));
+                                         " " + requiredSizeText(choices_->requiredBytes()));
 }
 
 }  // namespace vortix

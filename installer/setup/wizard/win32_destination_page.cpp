@@ -34,7 +34,7 @@ void DestinationPage::showSpace() {
     const std::vector<std::string>& lines = run_.lines();
     std::optional<std::uint64_t> free = freeSpaceOf(typedText(IDC_FOLDER));
     std::string text = entry(lines, LanguageEntry::SpaceRequiredLabel) + " " +
-                       sizeText(run_.settings().requiredSize) + "\r\n" +
+                       requiredSizeText(run_.settings().requiredSize) + "\r\n" +
                        entry(lines, LanguageEntry::SpaceAvailableLabel) + " " +
                        (free ? sizeText(*free) : std::string("-"));
     setItemText(IDC_SPACE, text);

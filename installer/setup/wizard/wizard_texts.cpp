@@ -18,6 +18,10 @@ std::string sizeText(std::uint64_t bytes) {
     return std::to_string(whole) + "," + std::to_string(remainder * 10 / 1024) + " " + kUnits[unit];
 }
 
+std::string requiredSizeText(std::uint64_t bytes) {
+    return sizeText(bytes > 0 && bytes < 1024 ? 1024 : bytes);
+}
+
 std::string languageSection(std::string_view text, std::uint32_t languageId, bool multilingual,
                             SectionStart start) {
     if (!multilingual)
@@ -52,7 +56,7 @@ std::string summaryText(const SummaryLabels& labels, const SummaryFacts& facts) 
         }
         text += "\r\n";
     }
-    text += labels.requiredSpace + " " + sizeText(facts.requiredBytes) + "\r\n";
+    text += labels.requiredSpace + " " + requiredSizeText(facts.requiredBytes) + "\r\n";
     text += labels.availableSpace + " " + sizeText(facts.freeBytes);
     text += "\r\n\r\n" + labels.destination + "\r\n" + facts.destination + "\r\n\r\n" +
             labels.programFolder + "\r\n" + facts.programFolder;

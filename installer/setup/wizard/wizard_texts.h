@@ -14,6 +14,9 @@ namespace vortix {
 // "%d KB" below 1 MB (rounded down); above, "%d,%d MB", "GB" or "TB" in the
 // largest unit whose whole part stays below 1024, with the tenth after the comma.
 std::string sizeText(std::uint64_t bytes);
+// The space an installation needs, as sizeText shows it, except that a need under
+// 1 KB shows as "1 KB": files that take room never read as needing none.
+std::string requiredSizeText(std::uint64_t bytes);
 
 // How a section's start is found after its opening tag: every CR and LF that
 // follow it skipped (names and descriptions), or one line end only (the licence

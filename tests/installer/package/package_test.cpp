@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "installer/package/gzip_member.h"
+#include "installer/package/package_check.h"
 #include "installer/package/package_reader.h"
 #include "installer/package/package_writer.h"
 #include "installer/package/script_codec.h"
@@ -333,19 +334,98 @@ TEST(PackageTest, DamagedEndsAreRefused) {
         moved[pointerAt] = static_cast<char>(moved[pointerAt] + delta);
         EXPECT_EQ(openPackage(*memoryStream(moved)).failure, PackageFailure::SizeMismatch) << delta;
     }
-    // A script block that no longer opens.
+    // A script block that no longer opens: refused by the check value, and by the
+    // script's own seal where the check value was made to fit.
     std::string spoiled = good;
     spoiled[kStub.size() + 5] ^= 0x40;
-    EXPECT_EQ(openPackage(*memoryStream(spoiled)).failure, PackageFailure::Unreadable);
+    EXPECT_EQ(openPackage(*memoryStream(spoiled)).failure, PackageFailure::Damaged);
+    Toc goodToc = openPackage(*memoryStream(good)).toc;
+    std::string resealed = spoiled;
+    stampPackageCheck(resealed, goodToc);
+    EXPECT_EQ(openPackage(*memoryStream(resealed)).failure, PackageFailure::Unreadable);
     // A package of a later format is refused by its version, even with a script this
     // reader could not open; one of this format reads.
-    std::size_t tocAt = openPackage(*memoryStream(good)).toc.word(toc::kSelfOffset);
+    std::size_t tocAt = goodToc.word(toc::kSelfOffset);
     std::string later = spoiled;
     later[tocAt + toc::kFormatVersion + 3] = static_cast<char>(kPackageFormatVersion + 1);
     EXPECT_EQ(openPackage(*memoryStream(later)).failure, PackageFailure::NewerFormat);
     later = good;
     later[tocAt + toc::kFormatVersion + 3] = static_cast<char>(kPackageFormatVersion);
     EXPECT_EQ(openPackage(*memoryStream(later)).failure, PackageFailure::None);
+}
+
+// The sample with the pieces a damaged byte would otherwise change silently: system
+// requirements and a page template.
+class PackageCheckTest : public testing::Test {
+protected:
+    void SetUp() override {
+        sample_ = buildSample();
+        PackageContents& c = sample_->contents;
+        c.requirements = SystemRequirements{};
+        c.requirements->windows98 = true;
+        c.requirements->memoryMb = 16;
+        writeBytes(sample_->dir.file("page.dlg"), std::string(64, '\x11'));
+        c.dialogTemplates = {sample_->dir.file("page.dlg")};
+        c.identifiers = {2};
+        sample_->package = buildPackage(kStub, c);
+        ASSERT_EQ(sample_->package.error, "");
+        good_ = sample_->package.program;
+        opened_ = openPackage(*memoryStream(good_));
+        ASSERT_EQ(opened_.failure, PackageFailure::None);
+    }
+
+    std::uint32_t word(std::uint32_t at) const { return opened_.toc.word(at); }
+
+    std::unique_ptr<Built> sample_;
+    std::string good_;
+    OpenedPackage opened_;
+};
+
+TEST_F(PackageCheckTest, EverySingleByteChangeIsRefused) {
+    auto stream = memoryStream(good_);
+    auto templates =
+        readPieceList(*stream, opened_.toc, toc::kTemplateCount, toc::kTemplateOffset, false);
+    ASSERT_TRUE(templates && templates->size() == 1);
+    FileRecordCursor cursor(*stream, opened_.toc);
+    PackagedFile record;
+    Extent firstData;
+    ASSERT_TRUE(cursor.next(record, firstData));
+    const std::size_t tocAt = word(toc::kSelfOffset);
+    const std::size_t endLength = good_.size() - tocAt - kTocSize - 8;
+    struct Place {
+        const char* name;
+        std::size_t at;
+        PackageFailure failure;
+    };
+    const Place places[] = {
+        {"the script block", word(toc::kScriptOffset) + 20, PackageFailure::Damaged},
+        {"the default language set", word(toc::kLanguageOffset) + 12, PackageFailure::Damaged},
+        {"the requirements entry", word(toc::kRequirementsOffset) + 3, PackageFailure::Damaged},
+        {"a page template", (*templates)[0].extent.offset + 30, PackageFailure::Damaged},
+        {"a file's record", firstData.offset - 2, PackageFailure::Damaged},
+        {"a file's data", firstData.offset + firstData.length / 2, PackageFailure::Damaged},
+        {"a TOC word", tocAt + toc::kInstalledKilobytes + 3, PackageFailure::Damaged},
+        {"the check value", tocAt + toc::kPackageCheck + 1, PackageFailure::Damaged},
+        {"the trailer's TOC offset", tocAt + kTocSize, PackageFailure::SizeMismatch},
+        {"the end block", tocAt + kTocSize + 4 + endLength / 2, PackageFailure::Damaged},
+        {"the end block's length", good_.size() - 4, PackageFailure::SizeMismatch},
+        {"the program's last byte before the trailer", tocAt - 1, PackageFailure::Damaged},
+    };
+    for (const Place& place : places) {
+        for (unsigned char flip : {0x01, 0x80}) {
+            std::string changed = good_;
+            changed[place.at] = static_cast<char>(changed[place.at] ^ flip);
+            EXPECT_EQ(openPackage(*memoryStream(changed)).failure, place.failure)
+                << place.name << " ^ " << int{flip};
+        }
+    }
+}
+
+TEST_F(PackageCheckTest, APackageWithoutACheckValueIsRefused) {
+    // As every package built before the value existed: the word is 0.
+    std::string old = good_;
+    old.replace(word(toc::kSelfOffset) + toc::kPackageCheck, 4, std::string(4, '\0'));
+    EXPECT_EQ(openPackage(*memoryStream(old)).failure, PackageFailure::Damaged);
 }
 
 TEST(PackageTest, LiesInTheTocFailCleanly) {

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "installer/package/package_check.h"
+#include "installer/package/package_reader.h"
+#include "platform/memory_file.h"
+
 namespace vxsetup_testing {
 
 const std::string kWork = windowsPath(VXSETUP_WORK);
@@ -114,6 +118,14 @@ DWORD runSetup(const Package& package, const std::string& arguments, const std::
 }
 
 // The uninstaller an installation of `product` put in the Windows directory.
+void writeResealed(const std::string& path, std::string bytes) {
+    vortix::PackageStream stream(std::make_unique<platform::MemoryFile>(bytes), nullptr);
+    vortix::OpenedPackage opened = vortix::openPackage(stream);
+    ASSERT_EQ(opened.failure, vortix::PackageFailure::Damaged);
+    vortix::stampPackageCheck(bytes, opened.toc);
+    writeAll(path, bytes);
+}
+
 std::string installedUninstaller(const std::string& product) {
     return windowsDirectory() + "\\" + product + " Uninstaller.exe";
 }

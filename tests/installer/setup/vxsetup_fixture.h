@@ -44,6 +44,11 @@ private:
     Package package_;
 };
 
+// Writes `bytes` as the setup program `path` with the package's check value made to
+// fit them: a package damaged where its check cannot see it (as a faulty builder
+// would make it), for the defences behind the check.
+void writeResealed(const std::string& path, std::string bytes);
+
 DWORD runSetup(const Package& package, const std::string& arguments = "/SILENT",
                const std::string& faults = "");
 // The uninstaller an installation of `product` put in the Windows directory.

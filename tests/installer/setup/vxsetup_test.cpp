@@ -681,13 +681,16 @@ TEST(Vxsetup, DamagedMemberOverAnExistingFileKeepsItAndSaysSo) {
 [package]
 product = "VxDamaged"
 install_dir = '<ProgramFiles>\VxDamaged'
+volume_size = 65536
 
 [[files]]
 source = "data.bin"
 target = '<InstallDir>\data.bin'
 )");
-    // The file's data is the last compressed member of the package.
-    patchFile(package.setup, [](std::string& bytes) {
+    // The file's data lies in a further volume, which the program file's check value
+    // does not cover (a volume carries its build's mark only): a byte changed there
+    // is found when the member is decompressed.
+    patchFile(package.directory + "\\Vortix Installer package #1", [](std::string& bytes) {
         std::size_t member = bytes.rfind(std::string("\x1f\x8b\x08", 3));
         ASSERT_NE(member, std::string::npos);
         bytes[member + 2000] ^= 0x5A;
@@ -701,18 +704,61 @@ target = '<InstallDir>\data.bin'
     EXPECT_EQ(User::messageText(box), "Couldn't write " + dir +
                                           "\\data.bin - the file that was there is kept, "
                                           "skipping file");
+    // The cut-off file is gone by the time the user is told (the run may end there).
+    auto expectNoPartFile = [&] {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((dir + "\\*.vxnew*").c_str(), &found);
+        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a part file was left: " << found.cFileName;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    };
+    expectNoPartFile();
     User::answer(box, IDOK);
     EXPECT_EQ(setup.wait(), 1u);
     EXPECT_EQ(readAll(dir + "\\data.bin"), "the user's data");
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((dir + "\\*.vxnew*").c_str(), &found);
-    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a part file was left: " << found.cFileName;
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
+    expectNoPartFile();
     EXPECT_EQ(uninstall("VxDamaged"), 1u);
     simulateRestart();
     EXPECT_EQ(readAll(dir + "\\data.bin"), "the user's data");
     deleteAll({dir + "\\data.bin"}, {dir});
+}
+
+TEST(Vxsetup, ADamagedPackageIsRefusedBeforeAnythingIsShownOrWritten) {
+    PackageMaker maker("refused");
+    maker.file("a.txt", std::string(5000, 'a'));
+    Package package = maker.build(R"(
+[package]
+product = "VxRefused"
+install_dir = '<ProgramFiles>\VxRefused'
+
+[[files]]
+source = "a.txt"
+target = '<InstallDir>\a.txt'
+)");
+    // One byte of the file's data, which lies in the program file.
+    patchFile(package.setup, [](std::string& bytes) {
+        std::size_t member = bytes.rfind(std::string("\x1f\x8b\x08", 3));
+        ASSERT_NE(member, std::string::npos);
+        bytes[member + 12] ^= 0x01;
+    });
+    std::string dir = programFiles() + "\\VxRefused";
+    Started setup = launch("\"" + package.setup + "\"", package.directory);
+    EndsWithTheTest ending{setup};
+    User user(setup.process.dwProcessId);
+    HWND box = user.waitFor("Vortix Installer");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(User::messageText(box),
+              "This setup program is damaged, or its package was made by another build of "
+              "Vortix Installer: its contents do not match their check value, and nothing has "
+              "been installed. If you downloaded this file from the internet, try downloading "
+              "it again.");
+    EXPECT_EQ(findSetupWindow("VxRefused"), nullptr);
+    User::answer(box, IDOK);
+    EXPECT_EQ(setup.wait(), 0u);
+    // Silent: nothing shown, the same end.
+    EXPECT_EQ(runSetup(package), 0u);
+    EXPECT_FALSE(exists(dir));
+    EXPECT_FALSE(exists(installedUninstaller("VxRefused")));
 }
 
 namespace {

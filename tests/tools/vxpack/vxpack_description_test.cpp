@@ -190,6 +190,7 @@ fixed = true
 id = "help"
 name = "Help"
 selected = true
+size = 2000
 [[components]]
 id = "extras"
 name = "Extras"
@@ -326,15 +327,16 @@ TEST_F(FullExample, UserVariables) {
 }
 
 TEST_F(FullExample, ComponentsAndTheirSizes) {
-    // Components: numbered depth first; sizes not given add up their files.
+    // Components: numbered depth first; sizes not given add up their files and their
+    // children's sizes, given ones too (the help's 2000, not its file's 500).
     ASSERT_EQ(c.script.components.size(), 2u);
     const Component& program = c.script.components[0];
     EXPECT_EQ(program.name,
               "<LangID=1033>Program</LangID=1033><LangID=1031>Programm</LangID=1031>");
     EXPECT_EQ(program.flags, kComponentFixed);
-    EXPECT_EQ(program.size, 3500u);
+    EXPECT_EQ(program.size, 5000u);
     EXPECT_EQ(program.children[0].flags, kComponentSelected);
-    EXPECT_EQ(program.children[0].size, 500u);
+    EXPECT_EQ(program.children[0].size, 2000u);
     EXPECT_EQ(c.script.components[1].size, 99u);
 }
 

@@ -90,6 +90,18 @@ TEST(InstallRun, VersionQuestionYesKeepsTheFile) {
     EXPECT_EQ(s.host.questions[0], "[113]\r\n[117]\r\n[114]\r\n[27] Helper\r\n[53]: 7");
 }
 
+// In a directory the run makes, what it placed there is all there is: a target
+// written twice is found the second time, its first copy kept, and logged once.
+TEST(InstallRun, ATargetWrittenTwiceInADirectoryTheRunMakesIsFoundTheSecondTime) {
+    Machine s;
+    s.addFile("C:\\App\\New\\a.txt");
+    s.addFile("C:\\App\\New\\a.txt");
+    ASSERT_TRUE(s.run().completed);
+    EXPECT_EQ(s.host.file("C:\\App\\New\\a.txt").content, "data1");
+    EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\New\\a.txt"});
+    EXPECT_EQ(s.originals.kept().size(), 1u);
+}
+
 TEST(InstallRun, LockedFileOnNtIsMovedAsideAndDeletedAtRestart) {
     Machine s;
     s.addFile("C:\\App\\app.exe");

@@ -312,7 +312,7 @@ memory_mb = 64
     std::size_t at = bytes.find("memory_mb=64");
     ASSERT_NE(at, std::string::npos);
     bytes.replace(at, 12, "memory_mb=6x");
-    writeAll(package.setup, bytes);
+    writeResealed(package.setup, bytes);
 
     Started setup = launch("\"" + package.setup + "\"", package.directory);
     EndsWithTheTest ending{setup};

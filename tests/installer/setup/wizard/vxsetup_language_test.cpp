@@ -340,7 +340,7 @@ TEST_F(VxsetupLanguages, ASetThatCannotBeLoadedIsSaidAndThePageStays) {
     ASSERT_NE(german.name, std::string::npos);
     ASSERT_LT(german.texts + german.textLength, bytes.size());
     bytes[german.texts + german.textLength / 2] ^= 0x55;
-    writeAll(package.setup, bytes);
+    writeResealed(package.setup, bytes);
 
     Started setup = launch("\"" + package.setup + "\"", package.directory);
     EndsWithTheTest ending{setup};
@@ -371,7 +371,7 @@ TEST_F(VxsetupLanguages, ALanguageListThatCannotBeReadEndsTheRun) {
     ASSERT_NE(german.name, std::string::npos);
     ASSERT_GE(german.name, 4u);
     bytes.replace(german.name - 4, 4, std::string("\x00\x01\x00\x00", 4));
-    writeAll(package.setup, bytes);
+    writeResealed(package.setup, bytes);
 
     Started setup = launch("\"" + package.setup + "\"", package.directory);
     EndsWithTheTest ending{setup};

@@ -34,6 +34,19 @@ TEST(SizeText, EachUnitAndItsBoundary) {
         EXPECT_EQ(sizeText(bytes), text) << bytes;
 }
 
+TEST(SizeText, ASpaceNeededUnder1KbShowsAsOneKbFreeSpaceStillRoundsDown) {
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, "0 KB"}, {1, "1 KB"}, {1023, "1 KB"}, {1024, "1 KB"}, {1536 * 1024, "1,5 MB"}};
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(requiredSizeText(bytes), text) << bytes;
+    SummaryFacts facts;
+    facts.requiredBytes = 500;
+    facts.freeBytes = 500;
+    EXPECT_NE(summaryText(SummaryLabels{"", "", "", "Required:", "Available:", "", ""}, facts)
+                  .find("Required: 1 KB\r\nAvailable: 0 KB"),
+              std::string::npos);
+}
+
 TEST(TypedText, LosesOnlyTheSpacesAroundIt) {
     const std::pair<const char*, const char*> cases[] = {
         {"", ""}, {"   ", ""}, {"  C:\\Program Files  ", "C:\\Program Files"}, {"a", "a"}};
