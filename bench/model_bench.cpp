@@ -189,12 +189,4 @@ BENCHMARK(BM_QuickSearchKeystroke)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FindNextAllFieldsNoMatch) SIZES;
 BENCHMARK(BM_GroupListGetEveryPosition) SIZES;
 
-int main(int argc, char** argv) {
-    bench_support::keepFreedMemory();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN_KEEPING_FREED_MEMORY()

@@ -126,12 +126,4 @@ BENCHMARK(BM_ExportVCard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadSameEntries)->Unit(benchmark::kMillisecond);
-int main(int argc, char** argv) {
-    bench_support::keepFreedMemory();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN_KEEPING_FREED_MEMORY()

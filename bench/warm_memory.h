@@ -7,6 +7,7 @@
 // copy under farm-bench).
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <malloc.h>
 
 namespace bench_support {
@@ -17,3 +18,15 @@ inline void keepFreedMemory() {
 }
 
 }  // namespace bench_support
+
+// The benchmark program's main, with freed memory kept from the start.
+#define BENCHMARK_MAIN_KEEPING_FREED_MEMORY()                   \
+    int main(int argc, char** argv) {                           \
+        bench_support::keepFreedMemory();                       \
+        benchmark::Initialize(&argc, argv);                     \
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) \
+            return 1;                                           \
+        benchmark::RunSpecifiedBenchmarks();                    \
+        benchmark::Shutdown();                                  \
+        return 0;                                               \
+    }
