@@ -25,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     vortix::PackageStream stream(std::make_unique<platform::MemoryFile>(program), opener);
     vortix::OpenedPackage opened = vortix::openPackage(stream);
-    if (opened.failure == vortix::PackageFailure::Damaged) {
-        // Past the check value, as a package built with these bytes would be: the
-        // readers behind it see the input too.
-        vortix::stampPackageCheck(program, opened.toc);
+    // Past the check value, as a package built with these bytes would be: the readers
+    // behind it see the input too.
+    if (opened.failure == vortix::PackageFailure::Damaged &&
+        vortix::stampPackageCheck(program, opened.toc)) {
         stream = vortix::PackageStream(std::make_unique<platform::MemoryFile>(program), opener);
         opened = vortix::openPackage(stream);
     }

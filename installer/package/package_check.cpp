@@ -25,6 +25,13 @@ std::uint64_t checkWordOffset(const Toc& toc) {
     return std::uint64_t{toc.word(toc::kSelfOffset)} + toc::kPackageCheck;
 }
 
+// Whether the span the value covers, and its word, lie in a program file of `size`
+// bytes as the TOC places them.
+bool coveredSpanFits(const Toc& toc, std::uint64_t size) {
+    const std::uint64_t start = toc.word(toc::kScriptOffset);
+    return start != 0 && start <= toc.word(toc::kSelfOffset) && checkWordOffset(toc) + 4 <= size;
+}
+
 }  // namespace
 
 std::uint32_t continuePackageCheck(std::uint32_t crc, std::string_view bytes, std::uint64_t offset,
@@ -47,7 +54,7 @@ bool packageCheckHolds(PackageStream& stream, const Toc& toc) {
     const std::uint64_t start = toc.word(toc::kScriptOffset);
     const std::uint64_t end = stream.programSize();
     const std::uint64_t checkWordAt = checkWordOffset(toc);
-    if (start == 0 || start > toc.word(toc::kSelfOffset) || checkWordAt + 4 > end)
+    if (!coveredSpanFits(toc, end))
         return false;
     constexpr std::size_t kChunk = std::size_t{1} << 20;
     std::vector<char> buffer(
@@ -63,7 +70,9 @@ bool packageCheckHolds(PackageStream& stream, const Toc& toc) {
     return crc == toc.word(toc::kPackageCheck);
 }
 
-void stampPackageCheck(std::string& program, const Toc& toc) {
+bool stampPackageCheck(std::string& program, const Toc& toc) {
+    if (!coveredSpanFits(toc, program.size()))
+        return false;
     const std::uint64_t start = toc.word(toc::kScriptOffset);
     const std::uint64_t checkWordAt = checkWordOffset(toc);
     std::uint32_t crc = continuePackageCheck(
@@ -71,6 +80,7 @@ void stampPackageCheck(std::string& program, const Toc& toc) {
     for (int i = 0; i < 4; ++i)
         program[static_cast<std::size_t>(checkWordAt) + i] =
             static_cast<char>(crc >> (24 - 8 * i) & 0xFF);
+    return true;
 }
 
 }  // namespace vortix

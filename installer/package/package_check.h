@@ -26,7 +26,8 @@ std::uint32_t continuePackageCheck(std::uint32_t crc, std::string_view bytes, st
 bool packageCheckHolds(PackageStream& stream, const Toc& toc);
 
 // Writes the check value into a built program file whose TOC is `toc` (its
-// script offset and its own offset set).
-void stampPackageCheck(std::string& program, const Toc& toc);
+// script offset and its own offset set); false, changing nothing, when the TOC
+// places the covered span or the check word outside `program`.
+bool stampPackageCheck(std::string& program, const Toc& toc);
 
 }  // namespace vortix

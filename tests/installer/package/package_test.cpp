@@ -428,6 +428,17 @@ TEST_F(PackageCheckTest, APackageWithoutACheckValueIsRefused) {
     EXPECT_EQ(openPackage(*memoryStream(old)).failure, PackageFailure::Damaged);
 }
 
+TEST_F(PackageCheckTest, ASpanTheTocPlacesOutsideTheFileIsNeitherCheckedNorStamped) {
+    for (std::uint32_t scriptAt : {0u, word(toc::kSelfOffset) + 1, 0x4D5A5034u}) {
+        Toc toc = opened_.toc;
+        toc.set(toc::kScriptOffset, scriptAt);
+        std::string program = good_;
+        EXPECT_FALSE(stampPackageCheck(program, toc)) << scriptAt;
+        EXPECT_EQ(program, good_) << scriptAt;
+        EXPECT_FALSE(packageCheckHolds(*memoryStream(good_), toc)) << scriptAt;
+    }
+}
+
 TEST(PackageTest, LiesInTheTocFailCleanly) {
     auto b = buildSample();
     auto stream = memoryStream(b->package.program);
