@@ -9,6 +9,7 @@
 #include <string>
 
 #include "addressbook/cleanup/settings_cleanup.h"
+#include "addressbook/contracts/settings_places.h"
 
 namespace {
 
@@ -47,6 +48,17 @@ public:
         if (SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE))
             places.startupFolder = folder;
         return places;
+    }
+    bool programRunning() override {
+        HANDLE mark = OpenMutexA(SYNCHRONIZE, FALSE, ctlite::kInstanceMutex);
+        if (!mark)
+            return false;
+        CloseHandle(mark);
+        return true;
+    }
+    bool askRetryCancel(const std::string& text) override {
+        return MessageBoxA(nullptr, text.c_str(), kCaption,
+                           MB_RETRYCANCEL | MB_ICONEXCLAMATION | MB_SETFOREGROUND) == IDRETRY;
     }
     bool askYesNo(const std::string& text) override {
         // No is the default: the settings stay unless the user picks Yes.

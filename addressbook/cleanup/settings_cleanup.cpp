@@ -7,7 +7,11 @@
 namespace ctlite {
 namespace {
 
-constexpr int kGoOnWithTheRemoval = 1;
+constexpr int kGoOnWithTheRemoval = 1, kStopTheRemoval = 0;
+
+constexpr char kCloseTheProgramText[] =
+    "Contavo Lite is running. Close it (File, Exit), then choose Retry.\n\n"
+    "Cancel stops the removal: nothing is removed.";
 
 std::string cleanupQuestion(const std::string& programFolder) {
     return "Do you also want to remove Contavo Lite's own settings: the window place, the sort "
@@ -28,6 +32,9 @@ std::string cleanupFailureText(const std::vector<std::string>& failed) {
 int runSettingsCleanup(CleanupSystem& system) {
     if (system.silentRun())
         return kGoOnWithTheRemoval;
+    while (system.programRunning())
+        if (!system.askRetryCancel(kCloseTheProgramText))
+            return kStopTheRemoval;
     CleanupPlaces places = system.places();
     if (!system.askYesNo(cleanupQuestion(places.programFolder)))
         return kGoOnWithTheRemoval;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "addressbook/contracts/settings_places.h"
 #include "framework/application.h"
 
 namespace ctlite {
@@ -13,7 +14,7 @@ HANDLE sharedMemory = nullptr;
 }  // namespace
 
 CSingleInstance::CSingleInstance(UINT showCommand) : showCommand_(showCommand) {
-    namedMutex_ = CreateMutexA(nullptr, FALSE, "ZQ_Instance_Checker_Mutex");
+    namedMutex_ = CreateMutexA(nullptr, FALSE, kInstanceMutex);
     memoryMutex_ = CreateMutexA(nullptr, FALSE, nullptr);
     // Held from here until the window is published (or this copy gives up), so
     // that a copy started in between finds the handle in place.

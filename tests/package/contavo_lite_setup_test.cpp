@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "addressbook/ui/resource.h"
 #include "tests/installer/setup/vxsetup_fixture.h"
 
@@ -143,13 +145,23 @@ const std::vector<bool> kAllKept = {true, true, true}, kAllRemoved = {false, fal
 
 // An interactive removal under way, from the uninstaller's confirmation to its
 // closed window: Yes to the removal, `cleanupAnswer` to the clean-up question,
-// whose text is checked.
-void answerTheRemoval(int cleanupAnswer) {
+// whose text is checked. With `closeTheProgram`, Contavo Lite is running: the
+// clean-up asks to close it first, which `closeTheProgram` does before Retry.
+void answerTheRemoval(int cleanupAnswer, const std::function<void()>& closeTheProgram = {}) {
     HWND confirmation = waitForAnyWindow("Vortix Uninstaller", 0xFFFF);
     ASSERT_NE(confirmation, nullptr);
     DWORD uninstaller = 0;
     GetWindowThreadProcessId(confirmation, &uninstaller);
     User::answer(confirmation, IDYES);
+    if (closeTheProgram) {
+        HWND running = waitForAnyWindow("Remove Contavo Lite", 0xFFFF);
+        ASSERT_NE(running, nullptr);
+        EXPECT_EQ(User::messageText(running),
+                  "Contavo Lite is running. Close it (File, Exit), then choose Retry.\n\n"
+                  "Cancel stops the removal: nothing is removed.");
+        closeTheProgram();
+        User::answer(running, IDRETRY);
+    }
     HWND question = waitForAnyWindow("Remove Contavo Lite", 0xFFFF);
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(User::messageText(question),
@@ -275,11 +287,25 @@ TEST(ContavoLiteSetup, EveryPageWalkedThroughThenInstalledAgainOverIt) {
     EXPECT_EQ(own.settings(), kAllKept);
     simulateRestart();  // the new uninstaller is not taken with the old one
 
+    // Contavo Lite running (on a book of its own elsewhere) when the removal starts.
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    const std::string elsewhere = std::string(temp) + "ctlite-running";
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    Started program = launch("\"" + programFiles() + "\\Contavo Lite\\ctlite.exe\"", elsewhere);
+    HWND window =
+        User(program.process.dwProcessId).waitFor("Contavo Lite - " + elsewhere + "\\data.dat");
+    ASSERT_NE(window, nullptr);
     // A silent run's word inherited by the uninstaller does not silence the question.
     SetEnvironmentVariableA("VXUNINST_SILENT", "1");
     Started removal = launch("\"" + installedUninstaller(kProduct) + "\"", windowsDirectory());
     SetEnvironmentVariableA("VXUNINST_SILENT", nullptr);
-    answerTheRemoval(IDYES);
+    answerTheRemoval(IDYES, [&] {
+        User::press(window, IDOK);  // Exit
+        EXPECT_EQ(program.wait(), 0u);
+    });
+    DeleteFileA((elsewhere + "\\data.dat").c_str());
+    RemoveDirectoryA(elsewhere.c_str());
     EXPECT_EQ(removal.wait(), 1u);
     simulateRestart();
     EXPECT_FALSE(exists(programFiles() + "\\Contavo Lite\\ctlite.exe"));
