@@ -338,7 +338,12 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
     // In a directory this run made, a file by the name beside the target can only be
     // a part file of this run's, which may go: the name is taken without a look
     // (under Wine each look for a name that is not there reads the whole directory).
-    if (!atRestart)
+    // A target this run has not placed there yet protects nothing, so its data goes
+    // straight to it, saving the move; a part of it goes as a part file would.
+    const bool straight = madeHere && !existed && !atRestart;
+    if (straight)
+        writeTo = path;
+    else if (!atRestart)
         writeTo = madeHere ? path + ".vxnew0" : besideName(path, [this](const std::string& n) {
             return host_.files.fileExists(n);
         });
@@ -352,8 +357,8 @@ InstallRun::FileOutcome InstallRun::installFile(std::size_t index, InstallResult
         (oldAttributes & kAttributeSystem) |
         (file.attributes & (kAttributeReadOnly | kAttributeHidden | kAttributeArchive));
     // A replacement at the restart stays where it is written until then.
-    bool written =
-        host_.files.placeFileData(index, file, writeTo, atRestart ? std::string() : path, stamp);
+    bool written = host_.files.placeFileData(index, file, writeTo,
+                                             atRestart || straight ? std::string() : path, stamp);
     if (!written) {
         if (!aside.empty())
             host_.files.moveFile(aside, path);  // back in its place rather than lost at the restart

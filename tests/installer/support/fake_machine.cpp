@@ -155,6 +155,7 @@ public:
         FakeFile moved = it->second;
         m_.files.erase(it);
         m_.files[upperCased(to)] = moved;
+        ++m_.movesOver;
         return true;
     }
 

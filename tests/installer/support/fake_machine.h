@@ -72,6 +72,7 @@ public:
     // Calls of createNewFile so far (the write-privilege test makes one per directory).
     int newFileCalls = 0;
     int replacementFiles = 0;
+    int movesOver = 0;  // new data moved over its target from beside it
     bool failUninstallerWrite = false;
     std::string uninstallerTarget;  // writes to this path fail when failUninstallerWrite
 

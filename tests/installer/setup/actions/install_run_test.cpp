@@ -90,8 +90,9 @@ TEST(InstallRun, VersionQuestionYesKeepsTheFile) {
     EXPECT_EQ(s.host.questions[0], "[113]\r\n[117]\r\n[114]\r\n[27] Helper\r\n[53]: 7");
 }
 
-// In a directory the run makes, what it placed there is all there is: a target
-// written twice is found the second time, its first copy kept, and logged once.
+// In a directory the run makes, what it placed there is all there is: a new target
+// is written straight, and one written twice is found the second time, its first
+// copy kept while the second goes beside it and over it, and logged once.
 TEST(InstallRun, ATargetWrittenTwiceInADirectoryTheRunMakesIsFoundTheSecondTime) {
     Machine s;
     s.addFile("C:\\App\\New\\a.txt");
@@ -100,6 +101,7 @@ TEST(InstallRun, ATargetWrittenTwiceInADirectoryTheRunMakesIsFoundTheSecondTime)
     EXPECT_EQ(s.host.file("C:\\App\\New\\a.txt").content, "data1");
     EXPECT_EQ(s.installedLog().files, std::vector<std::string>{"C:\\App\\New\\a.txt"});
     EXPECT_EQ(s.originals.kept().size(), 1u);
+    EXPECT_EQ(s.host.movesOver, 1);
 }
 
 TEST(InstallRun, LockedFileOnNtIsMovedAsideAndDeletedAtRestart) {
