@@ -202,11 +202,8 @@ TEST_F(Ctlite, PostStartsThePosterWithTheEntrysValues) {
     // Without the poster program.
     SendDlgItemMessageA(window, IDC_NAME_LIST, LB_SETCURSEL, 2, 0);  // "Cy Miller"
     Session::command(window, ID_ENTRY_POST);
-    HWND box = s.user().waitFor("Contavo Lite Poster", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("Contavo Lite Poster"),
               "Contavo Lite Poster is not found.\nPlease make sure you installed it.");
-    User::answer(box, IDOK);
     // With a stand-in that writes down its arguments.
     ASSERT_TRUE(CopyFileA(windowsPath(RECORD_ARGUMENTS_EXE).c_str(),
                           (folder + "\\ctlitepost.exe").c_str(), FALSE));

@@ -75,11 +75,8 @@ TEST_F(CtliteThreePeople, FileOpenOfAMissingFileStaysOnTheBook) {
     std::string missing = s.dataPath() + "-missing.dat";
     Session::command(window, ID_FILE_OPEN);
     chooseFile(s, "Open", missing);
-    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("Error"),
               missing + " does not exist. The address book on screen stays open.");
-    User::answer(box, IDOK);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(Session::lines(window).size(), 3u);
     exitNormally(window);
@@ -148,10 +145,7 @@ TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
     setReadOnly(s, true);
     // Add a Group shows the save's own message.
     Session::command(window, ID_GROUP_ADD);
-    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), kReadOnlyMessage);
-    User::answer(box, IDOK);
+    EXPECT_EQ(s.user().answerBox("Error"), kReadOnlyMessage);
     // File Open: asked whether to go on without saving; No stays on the book.
     std::string other = s.dataPath() + "-other.dat";
     ctlite::AddressBook two;
@@ -162,28 +156,20 @@ TEST_F(CtliteThreePeople, AReadOnlyBookNeverTrapsTheUser) {
                                  "without saving it?";
     Session::command(window, ID_FILE_OPEN);
     chooseFile(s, "Open", other);
-    box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), question);
-    User::answer(box, IDNO);
+    EXPECT_EQ(s.user().answerBox("Error", IDNO), question);
     EXPECT_EQ(Session::lines(window).size(), 3u);
     // A file that cannot be read is reported, and the book stays.
     HANDLE held = CreateFileA(other.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Session::command(window, ID_FILE_OPEN);
     chooseFile(s, "Open", other);
-    box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("Error"),
               other + " could not be read. The address book on screen stays open.");
-    User::answer(box, IDOK);
     CloseHandle(held);
     EXPECT_EQ(Session::lines(window).size(), 3u);
     // Yes opens the other book.
     Session::command(window, ID_FILE_OPEN);
     chooseFile(s, "Open", other);
-    box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    User::answer(box, IDYES);
+    EXPECT_EQ(s.user().answerBox("Error", IDYES), question);
     Session::waitForLines(window, {"Zoe "});
     EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"Zoe "}));
     exitNormally(window);
@@ -195,9 +181,6 @@ TEST_F(Ctlite, ADataFileThatCannotBeMadeShowsTheLoadsOwnMessage) {
     // Nothing can be made in the kernel's process folder, whoever asks.
     Started run = launch("\"" + windowsPath(CTLITE_EXE) + "\"", "Z:\\proc");
     User user(run.process.dwProcessId);
-    HWND box = user.waitFor("Fatal Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "Fatal error executing the program : can't open file");
-    User::answer(box, IDOK);
+    EXPECT_EQ(user.answerBox("Fatal Error"), "Fatal error executing the program : can't open file");
     EXPECT_EQ(run.wait(20000), static_cast<DWORD>(-1));
 }

@@ -145,13 +145,6 @@ protected:
     static void type(HWND dialog, int id, const std::string& text) {
         SetDlgItemTextA(dialog, id, text.c_str());
     }
-    // Answers the message box of this caption, and gives its text.
-    std::string answerBox(const char* caption) {
-        HWND box = s.user().waitFor(caption, 60, 0xFFFF);
-        std::string text = box ? User::messageText(box) : "(no box)";
-        User::answer(box, IDOK);
-        return text;
-    }
 
     // Chooses a file in "Add files", as the only attachment.
     void attach(HWND dialog, const std::string& path) {
@@ -232,7 +225,7 @@ TEST_F(Mail, SecureSubmissionSignsInOverTlsAndRefusalsAreShown) {
         type(dialog, IDC_COMPOSE_SUBJECT, c.what);
         User::press(dialog, IDOK);
         if (!c.refusal.empty()) {
-            EXPECT_EQ(answerBox("ctlite"), c.refusal);
+            EXPECT_EQ(s.user().answerBox("ctlite", IDOK, 60), c.refusal);
             // "Sending..." ends with Cancel; the compose window stays as it was.
             EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(dialog) != FALSE; }));
             EXPECT_EQ(User::text(dialog, IDC_COMPOSE_SUBJECT), c.what);
@@ -269,7 +262,7 @@ TEST_F(Mail, SecureSubmissionSignsInOverTlsAndRefusalsAreShown) {
 TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
     // No server set: the message, and no window.
     User::press(window, IDC_EMAIL);
-    EXPECT_EQ(answerBox("SMTP address not found"),
+    EXPECT_EQ(s.user().answerBox("SMTP address not found", IDOK, 60),
               "Pleaes enter your SMTP address in Options->Settings before you can send email.");
     setString("SMTP", "127.0.0.1:" + port_);
 
@@ -315,7 +308,7 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
              })) << User::text(c, IDC_COMPOSE_TO);
              select("Adams, bob");
              User::press(c, IDC_COMPOSE_ADD);
-             EXPECT_EQ(answerBox("Oops..."), "Email address is not found");
+             EXPECT_EQ(s.user().answerBox("Oops...", IDOK, 60), "Email address is not found");
              SendDlgItemMessageA(c, IDC_COMPOSE_SIGNATURE, BM_SETCHECK, BST_UNCHECKED, 0);
              tick(c, IDC_COMPOSE_COPY_SELF);
              type(c, IDC_COMPOSE_SUBJECT, "x");
@@ -413,7 +406,7 @@ TEST_F(Mail, ComposeAndSendAsAUserWouldAndTheServerGetsEachMessage) {
         std::chrono::seconds(60)))
         << User::text(sending, IDC_SEND_STATUS);
     User::press(sending, IDC_SEND_CANCEL);
-    EXPECT_EQ(answerBox("ctlite"), "The process is canceled by user.");
+    EXPECT_EQ(s.user().answerBox("ctlite", IDOK, 60), "The process is canceled by user.");
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(c); }));
     // Eight connections for the table, the ninth cancelled.
     const std::string closedLog = folder_ + "\\closed.log";

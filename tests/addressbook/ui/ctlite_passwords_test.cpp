@@ -37,10 +37,7 @@ TEST_F(Ctlite, ThreeWrongPasswordsEndTheProgramAndChangeNothing) {
     EXPECT_EQ(User::text(prompt, IDC_PASSWORD_TEXT), kIncorrect);
     enterPassword(s, prompt, "nope");
     enterPassword(s, prompt, "still no");
-    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "Wrong password. Access denied.");
-    User::answer(box, IDOK);
+    EXPECT_EQ(s.user().answerBox("ctlite"), "Wrong password. Access denied.");
     EXPECT_EQ(s.wait(), 0u);
     EXPECT_EQ(readAll(s.dataPath()), before);
     EXPECT_EQ(GetPrivateProfileIntA("Contavo Lite", "SelectedGroup", 99, "ctlite.INI"), 99u);
@@ -69,11 +66,8 @@ TEST_F(CtliteThreePeople, PasswordSetupSetsAndRemovesTheProtection) {
     SetDlgItemTextA(setup, IDC_NEW_PASSWORD, "abc");
     SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "abd");
     User::press(setup, IDOK);
-    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("ctlite"),
               "The new and confirmed password don't match.\n\nPlease try again.");
-    User::answer(box, IDOK);
     SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "abc");
     User::answer(setup, IDOK);
     exitNormally(window);
@@ -90,10 +84,7 @@ TEST_F(CtliteThreePeople, PasswordSetupSetsAndRemovesTheProtection) {
     ASSERT_NE(setup, nullptr);
     SetDlgItemTextA(setup, IDC_OLD_PASSWORD, "wrong");
     User::press(setup, IDOK);
-    box = s.user().waitFor("ctlite", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "You entered wrong old password.");
-    User::answer(box, IDOK);
+    EXPECT_EQ(s.user().answerBox("ctlite"), "You entered wrong old password.");
     SetDlgItemTextA(setup, IDC_OLD_PASSWORD, "abc");
     User::answer(setup, IDOK);
     exitNormally(window);
@@ -115,12 +106,9 @@ TEST_F(Ctlite, LongPasswordsControlBytesAndGroupNamesStopAtTheEdit) {
     SetDlgItemTextA(setup, IDC_NEW_PASSWORD, "tab\there");
     SetDlgItemTextA(setup, IDC_CONFIRM_PASSWORD, "tab\there");
     User::press(setup, IDOK);
-    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("ctlite"),
               "A password can hold at most 49 characters and no control characters.\n\nPlease "
               "try again.");
-    User::answer(box, IDOK);
     User::answer(setup, IDCANCEL);
     Session::command(window, ID_GROUP_RENAME);
     HWND name = s.user().waitFor("Add/Modify Group");

@@ -97,12 +97,9 @@ TEST_F(CtliteThreePeople, TheSessionEndSavesAtTheQuestionAndMayBeStopped) {
     };
     setReadOnly(s, true);
     auto refused = askToEnd();
-    HWND box = s.user().waitFor("Error", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("Error", IDNO),
               std::string(kReadOnlyMessage) +
                   "\n\nEnd the Windows session without saving the address book?");
-    User::answer(box, IDNO);
     EXPECT_EQ(refused.get(), FALSE);
     setReadOnly(s, false);
     std::remove(s.dataPath().c_str());

@@ -147,10 +147,7 @@ TEST_F(Settings, ShowTheDefaultsKeepALongSignatureAndRepaintTheCardAfterOk) {
     SetDlgItemTextA(dialog, IDC_SETTINGS_SIGNATURE, signature.c_str());
     SetDlgItemTextA(dialog, IDC_SETTINGS_EMAIL, "ann.example.com");
     User::press(dialog, IDOK);
-    HWND box = s.user().waitFor("Oops...", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "You entered invalid Email address");
-    User::answer(box, IDOK);
+    EXPECT_EQ(s.user().answerBox("Oops..."), "You entered invalid Email address");
     EXPECT_TRUE(IsWindow(dialog));
 
     // A new background, and OK: stored, and the card shows it at once.
@@ -200,12 +197,9 @@ TEST_F(Settings, TheServersPortSecurityAndSignInAreKeptThePasswordEncrypted) {
 
     SetDlgItemTextA(dialog, IDC_SETTINGS_PORT, "0");
     User::press(dialog, IDOK);
-    HWND box = s.user().waitFor("Oops...", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box),
+    EXPECT_EQ(s.user().answerBox("Oops..."),
               "Enter the SMTP server's port, a number from 1 to 65535 (25, 587 for STARTTLS, 465 "
               "for TLS from the start).");
-    User::answer(box, IDOK);
     EXPECT_TRUE(IsWindow(dialog));
 
     const std::string password = "s3cr\xe9t";
@@ -262,10 +256,7 @@ TEST_F(Settings, TheShortcutStartsTheProgramInItsOwnFolderAndASecondRemovalFails
     User::press(dialog, IDC_SETTINGS_REMOVE_SHORTCUT);
     EXPECT_TRUE(waitUntil([&] { return !exists(link); }));
     User::press(dialog, IDC_SETTINGS_REMOVE_SHORTCUT);
-    HWND box = s.user().waitFor("ctlite", 20, 0xFFFF);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(User::messageText(box), "Delete fail");
-    User::answer(box, IDOK);
+    EXPECT_EQ(s.user().answerBox("ctlite"), "Delete fail");
     User::answer(dialog, IDCANCEL);
     exitNormally(window);
 }

@@ -32,10 +32,7 @@ TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
     std::string base = s.dataPath() + "-export";
     Session::command(window, ID_FILE_EXPORT);
     chooseFileOfType(s, "Export", 0, base);  // CSV; ".csv" is added
-    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
-    ASSERT_NE(done, nullptr);
-    EXPECT_EQ(User::messageText(done), "Export Complete");
-    User::answer(done, IDOK);
+    EXPECT_EQ(s.user().answerBox("Export"), "Export Complete");
     ctlite::AddressBook onDisk = load(s.dataPath());
     EXPECT_EQ(readAll(base + ".csv"),
               ctlite::transfer::writeTable(onDisk.group(0).entries(),
@@ -43,9 +40,7 @@ TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
 
     Session::command(window, ID_FILE_EXPORT);
     chooseFileOfType(s, "Export", 3, base);  // vCard
-    done = s.user().waitFor("Export", 20, 0xFFFF);
-    ASSERT_NE(done, nullptr);
-    User::answer(done, IDOK);
+    EXPECT_EQ(s.user().answerBox("Export"), "Export Complete");
     EXPECT_EQ(readAll(base + ".vcf"),
               ctlite::transfer::writeVCards(onDisk.group(0).entries(), "Personal"));
 
@@ -53,11 +48,8 @@ TEST_F(CtliteThreePeople, ExportWritesTheGroupInStoredOrderAndSaysSo) {
     std::string nowhere = s.dataPath() + "-missing-folder\\list.txt";
     Session::command(window, ID_FILE_EXPORT);
     chooseFileOfType(s, "Export", 1, nowhere);
-    HWND failed = s.user().waitFor("Export", 20, 0xFFFF);
-    ASSERT_NE(failed, nullptr);
-    EXPECT_EQ(User::messageText(failed),
+    EXPECT_EQ(s.user().answerBox("Export"),
               "The file could not be written:\n" + nowhere + "\nNothing was exported.");
-    User::answer(failed, IDOK);
     exitNormally(window);
     DeleteFileA((base + ".csv").c_str());
     DeleteFileA((base + ".vcf").c_str());
@@ -117,20 +109,14 @@ TEST_F(CtliteThreePeople, ImportMapsPagesRefusesAUsedFieldAndFillsANewGroup) {
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_IMPORT_FIELDS, CBN_KILLFOCUS),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_IMPORT_FIELDS)));  // left there
-    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
-    ASSERT_NE(used, nullptr);
-    EXPECT_EQ(User::messageText(used), "This field <First Name:> has been used");
-    User::answer(used, IDOK);
+    EXPECT_EQ(s.user().answerBox("Opps..."), "This field <First Name:> has been used");
     pick(dialog, IDC_IMPORT_FIELDS, 4, true);  // Work:
     waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[1] == "Work:"; });
     EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
               (std::vector<std::string>{"First Name:", "Work:"}));
 
     spin(dialog, false);  // before the first record
-    HWND end = s.user().waitFor("Opps", 20, 0xFFFF);
-    ASSERT_NE(end, nullptr);
-    EXPECT_EQ(User::messageText(end), "You have reached the end of the list");
-    User::answer(end, IDOK);
+    EXPECT_EQ(s.user().answerBox("Opps"), "You have reached the end of the list");
     spin(dialog, true);
     waitUntil([&] { return User::text(dialog, IDC_IMPORT_RECORD) == "List# 2"; });
     EXPECT_EQ(User::text(dialog, IDC_IMPORT_RECORD), "List# 2");
@@ -212,10 +198,7 @@ TEST_F(CtliteThreePeople, ArrowKeysPassUsedFieldsAndOnlyTheFinalChoiceIsRefused)
     // Up once, onto Last Name, and OK: that choice is final and refused; the dialog stays.
     PostMessageA(fields, WM_KEYDOWN, VK_UP, 0);
     User::press(dialog, IDOK);
-    HWND used = s.user().waitFor("Opps...", 20, 0xFFFF);
-    ASSERT_NE(used, nullptr);
-    EXPECT_EQ(User::messageText(used), "This field <Last Name:> has been used");
-    User::answer(used, IDOK);
+    EXPECT_EQ(s.user().answerBox("Opps..."), "This field <Last Name:> has been used");
     EXPECT_TRUE(IsWindow(dialog));
     EXPECT_EQ(Session::rows(dialog, IDC_IMPORT_MAP),
               (std::vector<std::string>{"Last Name:", "Company Name:"}));
@@ -260,11 +243,8 @@ TEST_F(CtliteThreePeople, AnImportThatAddsNothingSaysWhyAndSkippedRecordsAreCoun
     HWND dialog = importUpToMapping(s, window, file, 1);
     ASSERT_NE(dialog, nullptr);
     User::answer(dialog, IDOK);
-    HWND told = s.user().waitFor("Import", 20, 0xFFFF);
-    ASSERT_NE(told, nullptr);
-    EXPECT_EQ(User::messageText(told),
+    EXPECT_EQ(s.user().answerBox("Import"),
               "No entry was imported: 3 records had no text in the chosen fields.");
-    User::answer(told, IDOK);
     EXPECT_EQ(Session::lines(window), (std::vector<std::string>{"{ EMPTY } "}));
 
     // The first value as the first name: the second record has none and is skipped.
@@ -274,13 +254,10 @@ TEST_F(CtliteThreePeople, AnImportThatAddsNothingSaysWhyAndSkippedRecordsAreCoun
     pick(dialog, IDC_IMPORT_FIELDS, 0, true);
     waitUntil([&] { return Session::rows(dialog, IDC_IMPORT_MAP)[0] == "First Name:"; });
     User::answer(dialog, IDOK);
-    told = s.user().waitFor("Import", 20, 0xFFFF);
-    ASSERT_NE(told, nullptr);
-    EXPECT_EQ(User::messageText(told),
+    EXPECT_EQ(s.user().answerBox("Import"),
               "2 entries imported.\n1 record had no text in the chosen fields and was skipped.\n"
               "1 values held characters this program cannot show; 1 characters were replaced by "
               "\"?\".");
-    User::answer(told, IDOK);
     Session::waitForLines(window, {"A? ", "C "});
     exitNormally(window);
     DeleteFileA(file.c_str());
@@ -326,10 +303,7 @@ TEST_F(CtliteThreePeople, VCardsImportWithoutMappingAndOneEntryExportsAsACard) {
     std::string card = s.dataPath() + "-eva.vcf";
     Session::command(window, ID_ENTRY_EXPORT_VCARD);
     chooseFile(s, "Export", card);
-    HWND done = s.user().waitFor("Export", 20, 0xFFFF);
-    ASSERT_NE(done, nullptr);
-    EXPECT_EQ(User::messageText(done), "Export Complete");
-    User::answer(done, IDOK);
+    EXPECT_EQ(s.user().answerBox("Export"), "Export Complete");
     EXPECT_EQ(readAll(card),
               "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Ott;Eva;;;\r\nFN:Eva Ott\r\nTEL;TYPE=CELL:123\r\n"
               "CATEGORIES:Business\r\nEND:VCARD\r\n");

@@ -64,6 +64,17 @@ public:
         return search.found;
     }
 
+    // Waits for a message box of this caption, answers it with `button` and gives its
+    // text ("(no box)" when none came).
+    std::string answerBox(const std::string& caption, int button = IDOK, int seconds = 20) {
+        HWND box = waitFor(caption, seconds, 0xFFFF);
+        if (!box)
+            return "(no box)";
+        std::string shown = messageText(box);
+        answer(box, button);
+        return shown;
+    }
+
     static std::string text(HWND window, int id) {
         char buffer[4096] = "";
         GetDlgItemTextA(window, id, buffer, sizeof buffer);
