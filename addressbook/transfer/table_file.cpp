@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "addressbook/transfer/incoming_text.h"
 
 namespace ctlite::transfer {
@@ -97,6 +101,61 @@ inline const char* findEither(const char* p, const char* last, char a, char b) {
 }
 
 }  // namespace
+
+// The double quotes of a text, found 64 bytes at a look and handed out in order.
+class QuoteScanner {
+public:
+    explicit QuoteScanner(std::string_view text) : text_(text) {}
+
+    // Moves to `from`: pop() then hands out the first quote at or after it.
+    void seek(std::size_t from) {
+        std::size_t block = from / 64;
+        if (block != block_)
+            load(block);
+        mask_ = blockMask_ & (~std::uint64_t{0} << (from % 64));
+    }
+    // The next quote, or the text's size when there is none.
+    std::size_t pop() {
+        while (mask_ == 0) {
+            if ((block_ + 1) * 64 >= text_.size())
+                return text_.size();
+            load(block_ + 1);
+            mask_ = blockMask_;
+        }
+        std::size_t at = block_ * 64 + static_cast<std::size_t>(__builtin_ctzll(mask_));
+        mask_ &= mask_ - 1;
+        return at;
+    }
+
+private:
+    void load(std::size_t block) {
+        block_ = block;
+        const char* p = text_.data() + block * 64;
+        std::size_t n =
+            std::min<std::size_t>(text_.size() - std::min(text_.size(), block * 64), 64);
+        blockMask_ = 0;
+#if defined(__SSE2__)
+        if (n == 64) {
+            const __m128i quote = _mm_set1_epi8('"');
+            for (int i = 0; i < 4; ++i) {
+                __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+                blockMask_ |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                                  _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))))
+                              << (16 * i);
+            }
+            return;
+        }
+#endif
+        for (std::size_t i = 0; i < n; ++i)
+            if (p[i] == '"')
+                blockMask_ |= std::uint64_t{1} << i;
+    }
+
+    std::string_view text_;
+    std::size_t block_ = SIZE_MAX;
+    std::uint64_t blockMask_ = 0;  // the quotes of the current block
+    std::uint64_t mask_ = 0;       // those not yet handed out
+};
 
 bool holdsOnlyThePlaceholder(const GroupList& list) {
     return list.count() == 1 && *list.find(1) == EntryPlaceholder();
@@ -228,6 +287,8 @@ bool TableReader::Pass::next(std::vector<std::string_view>& values, std::size_t 
     at_ = reader_.skipBlankLines(at_);
     if (at_ >= text.size())
         return false;
+    if (reader_.format_ == TableFormat::Csv && readQuotedRecord(values, keep))
+        return true;
     recordStart_ = at_;
     // As readRecord, each value as a view.
     std::size_t count = 0;
@@ -258,6 +319,50 @@ bool TableReader::Pass::next(std::vector<std::string_view>& values, std::size_t 
             break;
         }
     }
+    values.resize(std::min(count, keep));
+    return true;
+}
+
+TableReader::Pass::Pass(const TableReader& reader) : reader_(reader) {}
+TableReader::Pass::~Pass() = default;
+
+bool TableReader::Pass::readQuotedRecord(std::vector<std::string_view>& values, std::size_t keep) {
+    const std::string& text = reader_.text_;
+    const std::size_t size = text.size();
+    std::size_t p = at_;
+    if (text[p] != '"')
+        return false;
+    if (!quotes_)
+        quotes_ = std::make_unique<QuoteScanner>(text);
+    QuoteScanner& quotes = *quotes_;
+    if (quotesAt_ != p)
+        quotes.seek(p);
+    quotesAt_ = SIZE_MAX;
+    std::size_t count = 0;
+    for (;;) {
+        // p is on the value's opening quote: the quote after it closes the value.
+        if (quotes.pop() != p)
+            return false;
+        std::size_t close = quotes.pop();
+        if (close == size)
+            return false;  // never closed
+        if (count < keep) {
+            if (count == values.size())
+                values.emplace_back();
+            values[count] = std::string_view(text.data() + p + 1, close - p - 1);
+        }
+        ++count;
+        p = close + 1;
+        if (p == size || text[p] == '\n')
+            break;
+        if (text[p] != ',' || p + 1 == size || text[p + 1] != '"')
+            return false;  // a doubled quote, text after the closing one, or an unquoted value
+        ++p;
+    }
+    recordStart_ = at_;
+    recordEnd_ = p;
+    at_ = p == size ? p : p + 1;
+    quotesAt_ = at_;  // the scanner is there already: the next record needs no seek
     values.resize(std::min(count, keep));
     return true;
 }

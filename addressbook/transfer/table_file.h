@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,8 @@
 #include "addressbook/model/group_list.h"
 
 namespace ctlite::transfer {
+
+class QuoteScanner;
 
 enum class TableFormat { Csv, Tab };
 
@@ -78,14 +81,21 @@ public:
     // until the next call: most are the file's own text, the others are kept here.
     class Pass {
     public:
-        explicit Pass(const TableReader& reader) : reader_(reader) {}
+        explicit Pass(const TableReader& reader);
+        ~Pass();
         bool next(std::vector<std::string_view>& values, std::size_t keep = SIZE_MAX);
         // The text the last record was read from, without its line end: each of its
         // values is a piece of it, or a piece with quotes taken out.
         std::string_view recordText() const;
 
     private:
+        // The usual CSV record, read in one tight pass: every value in quotes with
+        // no quote inside. False, with nothing read, for any other record.
+        bool readQuotedRecord(std::vector<std::string_view>& values, std::size_t keep);
+
         const TableReader& reader_;
+        std::unique_ptr<QuoteScanner> quotes_;  // made at the first quoted record
+        std::size_t quotesAt_ = SIZE_MAX;       // where it stands after a quoted record
         std::size_t at_ = 0;
         std::size_t recordStart_ = 0, recordEnd_ = 0;
         std::deque<std::string> rewritten_;  // by position in the record (doubled quotes...)

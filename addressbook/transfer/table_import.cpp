@@ -24,6 +24,40 @@ std::optional<Label> labelOf(Field field) {
     }
 }
 
+// What making entries from the records of one file, through one mapping, reuses
+// from one record to the next: the memory their blocks are carved from, the
+// values of the entry being made, and room for values that change on their way in.
+struct EntryMaking {
+    EntryBlocks blocks;
+    FieldValues fields{};
+    std::array<std::string, kFieldCount> rewritten;
+};
+
+// The entry a record's values make; values past the mapping are dropped.
+// `asTheyStand`: the caller has found the values stored as they stand but for
+// their length (storedAsItStands of the text they come from).
+Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
+                      Encoding encoding, ValueCounts& counts, EntryMaking& making,
+                      bool asTheyStand) {
+    // Every mapped field is set (a value the record lacks is empty); the others
+    // stay empty from the start.
+    FieldValues& fields = making.fields;
+    for (int i = 0; i < mapping.valueCount(); ++i) {
+        std::optional<Field> field = mapping.target(i);
+        if (!field)
+            continue;
+        auto slot = static_cast<std::size_t>(*field);
+        auto at = static_cast<std::size_t>(i);
+        std::string_view value = at < values.size() ? values[at] : std::string_view();
+        if (value.empty() ||
+            (asTheyStand && (value.size() <= kMaxImportedValue || *field == Field::Note)))
+            fields[slot] = value;
+        else
+            fields[slot] = storedValue(value, encoding, *field, counts, making.rewritten[slot]);
+    }
+    return Entry(fields, making.blocks);
+}
+
 }  // namespace
 
 std::string mappingText(Field field, const FieldLabels& labels) {
@@ -58,25 +92,6 @@ bool ImportMapping::assign(int index, std::optional<Field> field) {
     }
     targets_.at(static_cast<std::size_t>(index)) = field;
     return true;
-}
-
-Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
-                      Encoding encoding, ValueCounts& counts, EntryMaking& making,
-                      bool asTheyStand) {
-    FieldValues fields{};
-    int n = std::min(static_cast<int>(values.size()), mapping.valueCount());
-    for (int i = 0; i < n; ++i) {
-        std::optional<Field> field = mapping.target(i);
-        std::string_view value = values[static_cast<std::size_t>(i)];
-        if (!field || value.empty())
-            continue;
-        auto slot = static_cast<std::size_t>(*field);
-        if (asTheyStand && (value.size() <= kMaxImportedValue || *field == Field::Note))
-            fields[slot] = value;
-        else
-            fields[slot] = storedValue(value, encoding, *field, counts, making.rewritten[slot]);
-    }
-    return Entry(fields, making.blocks);
 }
 
 ImportSummary importTable(const TableReader& reader, const ImportMapping& mapping,

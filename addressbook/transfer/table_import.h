@@ -59,20 +59,6 @@ struct ImportSummary {
     std::size_t picturesNotKept = 0;  // photos of another kind than JPEG or BMP, or not written
 };
 
-// What making entries reuses from one record to the next: the memory their blocks
-// are carved from, and room for values that change on their way in.
-struct EntryMaking {
-    EntryBlocks blocks;
-    std::array<std::string, kFieldCount> rewritten;
-};
-
-// The entry a record's values make; values past the mapping are dropped.
-// `asTheyStand`: the caller has found the values stored as they stand but for
-// their length (storedAsItStands of the text they come from).
-Entry entryFromValues(const std::vector<std::string_view>& values, const ImportMapping& mapping,
-                      Encoding encoding, ValueCounts& counts, EntryMaking& making,
-                      bool asTheyStand = false);
-
 // Every record of the file as an entry at the front of `into` (so the group lists
 // them in the reverse of file order, before the entries it held). A record that
 // gives no text adds nothing. With `headerLine` the first record holds column
