@@ -1,7 +1,6 @@
 #include "tests/support/win32/driver.h"
 
 #include <fstream>
-#include <iterator>
 
 namespace testing_support {
 
@@ -14,8 +13,20 @@ std::string windowsPath(std::string unixPath) {
 }
 
 std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    // Shared for deletion too: a program that has just moved a file into place may
+    // still hold it open for that move (Wine does), and a plain open would fail.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string bytes;
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char buffer[65536];
+    DWORD got;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
 }
 
 void writeAll(const std::string& path, const std::string& bytes) {
