@@ -41,14 +41,17 @@ std::string describe(const char* what, std::size_t offset) {
 }
 
 // Reads the group section in one pass over the file: records, group marks and
-// group headers, up to the first 0x0E (the trailer) or the end of the file.
+// group headers, up to the first 0x0E (the trailer) or the end of the file. The
+// entries of sound records keep their texts in the file's bytes.
 class SectionReader {
 public:
-    SectionReader(std::string_view file, ProblemList& problems)
-        : text_(file),
+    SectionReader(std::shared_ptr<char[]> file, std::size_t size, ProblemList& problems)
+        : bytes_(file.get()),
+          text_(bytes_, size),
           problems_(problems),
-          controls_(file),
-          allowance_(damageAllowance(file.size())) {}
+          controls_(text_),
+          blocks_(std::move(file)),
+          allowance_(damageAllowance(size)) {}
 
     GroupSection read() {
         GroupSection section;
@@ -134,7 +137,7 @@ private:
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
         if (readSoundRecord(separators))
-            return Entry::fromRecord(text_.substr(start, pos_ - start), separators, blocks_);
+            return Entry::fromRecord(bytes_ + start, pos_ - start, separators, blocks_);
         pos_ = start;
         return readDamagedRecord();
     }
@@ -245,6 +248,7 @@ private:
         allowance_ -= cost;
     }
 
+    char* bytes_;
     std::string_view text_;
     ProblemList& problems_;
     ControlScanner controls_;
@@ -425,7 +429,15 @@ std::size_t trailerStart(std::string_view file) {
 }
 
 GroupSection readGroupSection(std::string_view file, ProblemList& problems) {
-    return SectionReader(file, problems).read();
+    std::shared_ptr<char[]> copy(new char[file.size()]);
+    if (!file.empty())
+        std::memcpy(copy.get(), file.data(), file.size());
+    return readGroupSection(std::move(copy), file.size(), problems);
+}
+
+GroupSection readGroupSection(std::shared_ptr<char[]> file, std::size_t size,
+                              ProblemList& problems) {
+    return SectionReader(std::move(file), size, problems).read();
 }
 
 Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& problems) {
