@@ -35,7 +35,7 @@ public:
     // the scanner moves past it.
     std::size_t pop() {
         while (mask_ == 0) {
-            if ((block_ + 1) * 64 >= text_.size())
+            if (atLastBlock())
                 return text_.size();
             load(block_ + 1);
             mask_ = blockMask_;
@@ -51,7 +51,26 @@ public:
         return pop();
     }
 
+    // Hands out the rest of the current block at once: appends the positions of its
+    // control bytes not yet handed out to `out` (room for 64) and moves on to the
+    // next block. Returns the new end of `out`.
+    std::size_t* popBlock(std::size_t* out) {
+        std::size_t base = block_ * 64;
+        for (std::uint64_t m = mask_; m != 0; m &= m - 1)
+            *out++ = base + static_cast<unsigned>(__builtin_ctzll(m));
+        mask_ = 0;
+        if (!atLastBlock()) {
+            load(block_ + 1);
+            mask_ = blockMask_;
+        }
+        return out;
+    }
+    // True when every control byte has been handed out.
+    bool done() const { return mask_ == 0 && atLastBlock(); }
+
 private:
+    bool atLastBlock() const { return (block_ + 1) * 64 >= text_.size(); }
+
     void load(std::size_t block) {
         block_ = block;
         const char* p = text_.data() + block * 64;
@@ -74,15 +93,15 @@ private:
     static std::uint64_t fullBlock(const char* p) {
 #if defined(__SSE2__)
         const __m128i limit = _mm_set1_epi8(0x1F);
-        const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+        const __m128i four = _mm_set1_epi8(4), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
         std::uint64_t mask = 0;
         for (int i = 0; i < 4; ++i) {
             __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
             // b < 0x20 exactly when min(b, 0x1F) == b, comparing without sign.
             __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
-            __m128i text =
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+            // Tab (0x09) and carriage return (0x0D) are the bytes b with b | 4 == 0x0D.
+            __m128i text = _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(bytes, four), cr),
+                                        _mm_cmpeq_epi8(bytes, lf));
             below = _mm_andnot_si128(text, below);
             mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(below)))
                     << (16 * i);

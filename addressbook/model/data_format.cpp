@@ -50,6 +50,7 @@ public:
           text_(bytes_, size),
           problems_(problems),
           controls_(text_),
+          ahead_(text_),
           blocks_(std::move(file)),
           allowance_(damageAllowance(size)) {}
 
@@ -136,10 +137,52 @@ private:
     Entry nextRecord() {
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
-        if (readSoundRecord(separators))
+        if (takeSoundRecord(separators) || readSoundRecord(separators))
             return Entry::fromRecord(bytes_ + start, pos_ - start, separators, blocks_);
         pos_ = start;
         return readDamagedRecord();
+    }
+
+    // Takes a record whose seventeen separators are its first seventeen control
+    // bytes, which most are, from the list made ahead: one look at all seventeen.
+    // False (and pos_ unchanged) for anything else.
+    bool takeSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
+        if (pos_ >= listedTo_) {  // past all that is listed: list from here
+            ahead_.seek(pos_);
+            listFirst_ = listEnd_ = 0;
+            listedTo_ = pos_;
+        }
+        // Those the careful readers passed over are dropped.
+        while (listFirst_ < listEnd_ && listed_[listFirst_] < pos_)
+            ++listFirst_;
+        if (listEnd_ - listFirst_ < kRecordFieldCount)
+            listControls();
+        if (listEnd_ - listFirst_ < kRecordFieldCount)
+            return false;
+        const std::size_t* at = listed_ + listFirst_;
+        unsigned mismatch = 0;
+        for (int i = 0; i < kRecordFieldCount; ++i)
+            mismatch |= static_cast<unsigned char>(text_[at[i]] ^ kSeparatorSequence[i]);
+        if (mismatch != 0)
+            return false;
+        for (int i = 0; i < kRecordFieldCount; ++i)
+            separators[i] = static_cast<std::uint32_t>(at[i] - pos_);
+        pos_ = at[kRecordFieldCount - 1] + 1;
+        listFirst_ += kRecordFieldCount;
+        return true;
+    }
+
+    // Lists control positions ahead until the list is full or the text ends; those
+    // not yet taken move to the front first.
+    void listControls() {
+        std::size_t left = listEnd_ - listFirst_;
+        std::memmove(listed_, listed_ + listFirst_, left * sizeof *listed_);
+        listFirst_ = 0;
+        listEnd_ = left;
+        while (listEnd_ + 64 <= kListCapacity && !ahead_.done()) {
+            listEnd_ = static_cast<std::size_t>(ahead_.popBlock(listed_ + listEnd_) - listed_);
+            listedTo_ = (listedTo_ / 64 + 1) * 64;
+        }
     }
 
     // Takes a record whose seventeen separators come in their order with no other
@@ -252,6 +295,14 @@ private:
     std::string_view text_;
     ProblemList& problems_;
     ControlScanner controls_;
+    // The control bytes ahead of the reader, listed many blocks at a time: the
+    // list holds every one from pos_ up to listedTo_ (and some before pos_ that the
+    // careful readers went past). Each block is listed at most once.
+    static constexpr std::size_t kListCapacity = 1024;
+    ControlScanner ahead_;
+    std::size_t listed_[kListCapacity];
+    std::size_t listFirst_ = 0, listEnd_ = 0;
+    std::size_t listedTo_ = 0;
     EntryBlocks blocks_;
     std::size_t allowance_;
     std::size_t controlsAt_ = SIZE_MAX;  // where the scanner stands after a sound record

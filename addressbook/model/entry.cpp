@@ -101,9 +101,10 @@ void EntryBlocks::dropCurrent() noexcept {
     used_ = capacity_ = handedOut_ = 0;
 }
 
-char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
+char* EntryBlocks::allocate(Entry& entry, std::size_t size, std::uintptr_t tag) {
     if (size > kLargestSharedBlock) {
         entry.block_ = Entry::newOwnBlock(size);
+        entry.setPrefix(nullptr, tag);
         return entry.block_;
     }
     if (capacity_ - used_ < Entry::kPrefixSize + size) {
@@ -113,9 +114,8 @@ char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
         capacity_ = std::max(nextCapacity_, Entry::kPrefixSize + size);
         current_ = Entry::Chunk::make(capacity_, text_);
     }
-    char* at = current_->blocks() + used_;
-    std::memcpy(at, &current_, sizeof current_);
-    entry.block_ = at + Entry::kPrefixSize;
+    entry.block_ = current_->blocks() + used_ + Entry::kPrefixSize;
+    entry.setPrefix(current_, tag);
     ++handedOut_;
     used_ += Entry::kPrefixSize + size;
     return entry.block_;
@@ -191,15 +191,13 @@ Entry Entry::fromRecord(char* record, std::size_t size,
     // The record's bytes are the fields in slot order, each followed by one
     // separator: with the separators turned into NULs they are the entry's texts
     // but the group name, which is empty and starts where the record ends.
-    char* block = blocks.allocate(entry, kHeaderSize + sizeof record);
-    for (int slot = 0; slot < kRecordFieldCount; ++slot) {
-        record[separators[slot]] = '\0';
-        storeEnd(block, slot, separators[slot]);
-    }
+    char* block = blocks.allocate(entry, kHeaderSize + sizeof record, kTextsElsewhere);
+    static_assert(sizeof separators == kRecordFieldCount * sizeof(std::uint32_t));
+    std::memcpy(block, separators.data(), sizeof separators);
     storeEnd(block, kRecordFieldCount, static_cast<std::uint32_t>(size));
+    for (std::uint32_t end : separators)
+        record[end] = '\0';
     std::memcpy(block + kHeaderSize, &record, sizeof record);
-    std::uintptr_t tagged = entry.prefix() | kTextsElsewhere;
-    std::memcpy(block - kPrefixSize, &tagged, sizeof tagged);
     return entry;
 }
 

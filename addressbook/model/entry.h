@@ -167,6 +167,10 @@ private:
         std::memcpy(&prefix, block_ - kPrefixSize, sizeof prefix);
         return prefix;
     }
+    void setPrefix(const Chunk* chunk, std::uintptr_t tag) {
+        std::uintptr_t prefix = reinterpret_cast<std::uintptr_t>(chunk) | tag;
+        std::memcpy(block_ - kPrefixSize, &prefix, sizeof prefix);
+    }
     static char* newOwnBlock(std::size_t size);
     void fill(const FieldValues& values, EntryBlocks* blocks);
 
@@ -188,8 +192,9 @@ public:
 
 private:
     friend class Entry;
-    // A block of `size` bytes for `entry`, which must hold none.
-    char* allocate(Entry& entry, std::size_t size);
+    // A block of `size` bytes for `entry`, which must hold none; `tag` goes with
+    // the chunk before it (Entry::kTextsElsewhere).
+    char* allocate(Entry& entry, std::size_t size, std::uintptr_t tag = 0);
     void dropCurrent() noexcept;
 
     std::shared_ptr<char[]> text_;
