@@ -147,6 +147,8 @@ private:
     // bytes, which most are, from the list made ahead: one look at all seventeen.
     // False (and pos_ unchanged) for anything else.
     bool takeSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
+        if (text_.size() > UINT32_MAX)
+            return false;         // positions are listed in 32 bits
         if (pos_ >= listedTo_) {  // past all that is listed: list from here
             ahead_.seek(pos_);
             listFirst_ = listEnd_ = 0;
@@ -159,14 +161,15 @@ private:
             listControls();
         if (listEnd_ - listFirst_ < kRecordFieldCount)
             return false;
-        const std::size_t* at = listed_ + listFirst_;
+        const std::uint32_t* at = listed_ + listFirst_;
         unsigned mismatch = 0;
         for (int i = 0; i < kRecordFieldCount; ++i)
             mismatch |= static_cast<unsigned char>(text_[at[i]] ^ kSeparatorSequence[i]);
         if (mismatch != 0)
             return false;
+        auto start = static_cast<std::uint32_t>(pos_);
         for (int i = 0; i < kRecordFieldCount; ++i)
-            separators[i] = static_cast<std::uint32_t>(at[i] - pos_);
+            separators[i] = at[i] - start;
         pos_ = at[kRecordFieldCount - 1] + 1;
         listFirst_ += kRecordFieldCount;
         return true;
@@ -300,7 +303,7 @@ private:
     // careful readers went past). Each block is listed at most once.
     static constexpr std::size_t kListCapacity = 1024;
     ControlScanner ahead_;
-    std::size_t listed_[kListCapacity];
+    std::uint32_t listed_[kListCapacity];
     std::size_t listFirst_ = 0, listEnd_ = 0;
     std::size_t listedTo_ = 0;
     EntryBlocks blocks_;
