@@ -63,11 +63,13 @@ class SearchPattern;
 class EntryBlocks;
 
 // All eighteen texts live in one block: the end offset of each field, then the
-// texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text
-// holds no block, so copying an entry costs one allocation and an empty one costs none. The entries
-// read from one file share a few large chunks of memory instead (see EntryBlocks), and their texts
-// stay in the file's bytes; an entry's block stays where it is while the entry is
-// moved, and an edited or copied entry gets a block of its own.
+// texts back to back in record order (kRecordOrder), each followed by a NUL. An
+// entry with no text holds no block, so copying an entry costs one allocation and
+// an empty one costs none. The entries read from one file share a few large chunks
+// of memory instead (see EntryBlocks), and their texts stay in the file's bytes:
+// their blocks hold a pointer to them in place of the texts. An entry's block stays
+// where it is while the entry is moved, and an edited or copied entry gets a block
+// of its own.
 //
 // Text that reaches an entry never holds a byte the data file reserves (see
 // isReservedByte): such bytes are dropped on the way in, so what is saved always
