@@ -132,8 +132,9 @@ private:
             problems_.add(blankAt, describe("blank record among the entries of group 1", blankAt));
     }
 
-    // One record: a sound one in a single pass and copy, anything else through
-    // the careful reader below.
+    // One record: a sound one from the list of control bytes ahead, or in one pass
+    // of its own when a field holds control bytes too; anything else through the
+    // careful reader below. A sound record's entry keeps its texts where they are.
     Entry nextRecord() {
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
