@@ -19,6 +19,11 @@ public:
     std::string_view view() const { return {data_.get(), size_}; }
     std::size_t size() const { return size_; }
     std::string str() const { return std::string(view()); }
+    // Hands the bytes over, leaving this empty.
+    std::unique_ptr<char[]> take() {
+        size_ = 0;
+        return std::move(data_);
+    }
 
 private:
     friend ReadOutcome readWholeFile(FileSystem&, const std::string&, std::size_t, FileBytes&);

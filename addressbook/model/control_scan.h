@@ -3,6 +3,7 @@
 // data file reserves is among them, so the reader only ever stops at these.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,7 +36,7 @@ public:
     // the scanner moves past it.
     std::size_t pop() {
         while (mask_ == 0) {
-            if ((block_ + 1) * 64 >= text_.size())
+            if (atLastBlock())
                 return text_.size();
             load(block_ + 1);
             mask_ = blockMask_;
@@ -51,12 +52,34 @@ public:
         return pop();
     }
 
+    // Hands out the rest of the current block at once: appends the positions of its
+    // control bytes not yet handed out to `out` (room for 64) and moves on to the
+    // next block. Returns the new end of `out`. For texts below 4 GB.
+    std::uint32_t* popBlock(std::uint32_t* out) {
+        auto base = static_cast<std::uint32_t>(block_ * 64);
+        for (std::uint64_t m = mask_; m != 0; m &= m - 1)
+            *out++ = base + static_cast<std::uint32_t>(__builtin_ctzll(m));
+        mask_ = 0;
+        if (!atLastBlock()) {
+            load(block_ + 1);
+            mask_ = blockMask_;
+        }
+        return out;
+    }
+    // True when every control byte has been handed out.
+    bool done() const { return mask_ == 0 && atLastBlock(); }
+
 private:
+    bool atLastBlock() const { return (block_ + 1) * 64 >= text_.size(); }
+
     void load(std::size_t block) {
         block_ = block;
         const char* p = text_.data() + block * 64;
         std::size_t n = block * 64 < text_.size() ? text_.size() - block * 64 : 0;
         if (n >= 64) {
+            // A file just read is seldom still in the cache: ask for the bytes
+            // a little ahead, so that they are there when the scan gets there.
+            __builtin_prefetch(text_.data() + std::min(block * 64 + 2048, text_.size() - 1));
             blockMask_ = fullBlock(p);
             return;
         }
@@ -74,15 +97,15 @@ private:
     static std::uint64_t fullBlock(const char* p) {
 #if defined(__SSE2__)
         const __m128i limit = _mm_set1_epi8(0x1F);
-        const __m128i tab = _mm_set1_epi8('\t'), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+        const __m128i four = _mm_set1_epi8(4), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
         std::uint64_t mask = 0;
         for (int i = 0; i < 4; ++i) {
             __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
             // b < 0x20 exactly when min(b, 0x1F) == b, comparing without sign.
             __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
-            __m128i text =
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, tab),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+            // Tab (0x09) and carriage return (0x0D) are the bytes b with b | 4 == 0x0D.
+            __m128i text = _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(bytes, four), cr),
+                                        _mm_cmpeq_epi8(bytes, lf));
             below = _mm_andnot_si128(text, below);
             mask |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(below)))
                     << (16 * i);

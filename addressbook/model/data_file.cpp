@@ -94,8 +94,9 @@ LoadResult DataFile::load(AddressBook& book, bool justCreated) {
         case ReadOutcome::ReadFailed: result.failure = failures::kMissingFile; return result;
     }
     try {
+        std::size_t size = image.size();
         std::vector<Group> groups =
-            dataformat::readGroupSection(image.view(), result.problems).groups;
+            dataformat::readGroupSection(image.take(), size, result.problems).groups;
         if (justCreated)
             groups[1].entries() = GroupList();
         book.replaceGroups(std::move(groups));

@@ -41,14 +41,18 @@ std::string describe(const char* what, std::size_t offset) {
 }
 
 // Reads the group section in one pass over the file: records, group marks and
-// group headers, up to the first 0x0E (the trailer) or the end of the file.
+// group headers, up to the first 0x0E (the trailer) or the end of the file. The
+// entries of sound records keep their texts in the file's bytes.
 class SectionReader {
 public:
-    SectionReader(std::string_view file, ProblemList& problems)
-        : text_(file),
+    SectionReader(std::shared_ptr<char[]> file, std::size_t size, ProblemList& problems)
+        : bytes_(file.get()),
+          text_(bytes_, size),
           problems_(problems),
-          controls_(file),
-          allowance_(damageAllowance(file.size())) {}
+          controls_(text_),
+          ahead_(text_),
+          blocks_(std::move(file)),
+          allowance_(damageAllowance(size)) {}
 
     GroupSection read() {
         GroupSection section;
@@ -128,15 +132,61 @@ private:
             problems_.add(blankAt, describe("blank record among the entries of group 1", blankAt));
     }
 
-    // One record: a sound one in a single pass and copy, anything else through
-    // the careful reader below.
+    // One record: a sound one from the list of control bytes ahead, or in one pass
+    // of its own when a field holds control bytes too; anything else through the
+    // careful reader below. A sound record's entry keeps its texts where they are.
     Entry nextRecord() {
         std::size_t start = pos_;
         std::array<std::uint32_t, kRecordFieldCount> separators;
-        if (readSoundRecord(separators))
-            return Entry::fromRecord(text_.substr(start, pos_ - start), separators, blocks_);
+        if (takeSoundRecord(separators) || readSoundRecord(separators))
+            return Entry::fromRecord(bytes_ + start, pos_ - start, separators, blocks_);
         pos_ = start;
         return readDamagedRecord();
+    }
+
+    // Takes a record whose seventeen separators are its first seventeen control
+    // bytes, which most are, from the list made ahead: one look at all seventeen.
+    // False (and pos_ unchanged) for anything else.
+    bool takeSoundRecord(std::array<std::uint32_t, kRecordFieldCount>& separators) {
+        if (text_.size() > UINT32_MAX)
+            return false;         // positions are listed in 32 bits
+        if (pos_ >= listedTo_) {  // past all that is listed: list from here
+            ahead_.seek(pos_);
+            listFirst_ = listEnd_ = 0;
+            listedTo_ = pos_;
+        }
+        // Those the careful readers passed over are dropped.
+        while (listFirst_ < listEnd_ && listed_[listFirst_] < pos_)
+            ++listFirst_;
+        if (listEnd_ - listFirst_ < kRecordFieldCount)
+            listControls();
+        if (listEnd_ - listFirst_ < kRecordFieldCount)
+            return false;
+        const std::uint32_t* at = listed_ + listFirst_;
+        unsigned mismatch = 0;
+        for (int i = 0; i < kRecordFieldCount; ++i)
+            mismatch |= static_cast<unsigned char>(text_[at[i]] ^ kSeparatorSequence[i]);
+        if (mismatch != 0)
+            return false;
+        auto start = static_cast<std::uint32_t>(pos_);
+        for (int i = 0; i < kRecordFieldCount; ++i)
+            separators[i] = at[i] - start;
+        pos_ = at[kRecordFieldCount - 1] + 1;
+        listFirst_ += kRecordFieldCount;
+        return true;
+    }
+
+    // Lists control positions ahead until the list is full or the text ends; those
+    // not yet taken move to the front first.
+    void listControls() {
+        std::size_t left = listEnd_ - listFirst_;
+        std::memmove(listed_, listed_ + listFirst_, left * sizeof *listed_);
+        listFirst_ = 0;
+        listEnd_ = left;
+        while (listEnd_ + 64 <= kListCapacity && !ahead_.done()) {
+            listEnd_ = static_cast<std::size_t>(ahead_.popBlock(listed_ + listEnd_) - listed_);
+            listedTo_ = (listedTo_ / 64 + 1) * 64;
+        }
     }
 
     // Takes a record whose seventeen separators come in their order with no other
@@ -245,9 +295,18 @@ private:
         allowance_ -= cost;
     }
 
+    char* bytes_;
     std::string_view text_;
     ProblemList& problems_;
     ControlScanner controls_;
+    // The control bytes ahead of the reader, listed many blocks at a time: the
+    // list holds every one from pos_ up to listedTo_ (and some before pos_ that the
+    // careful readers went past). Each block is listed at most once.
+    static constexpr std::size_t kListCapacity = 1024;
+    ControlScanner ahead_;
+    std::uint32_t listed_[kListCapacity];
+    std::size_t listFirst_ = 0, listEnd_ = 0;
+    std::size_t listedTo_ = 0;
     EntryBlocks blocks_;
     std::size_t allowance_;
     std::size_t controlsAt_ = SIZE_MAX;  // where the scanner stands after a sound record
@@ -425,7 +484,15 @@ std::size_t trailerStart(std::string_view file) {
 }
 
 GroupSection readGroupSection(std::string_view file, ProblemList& problems) {
-    return SectionReader(file, problems).read();
+    std::shared_ptr<char[]> copy(new char[file.size()]);
+    if (!file.empty())
+        std::memcpy(copy.get(), file.data(), file.size());
+    return readGroupSection(std::move(copy), file.size(), problems);
+}
+
+GroupSection readGroupSection(std::shared_ptr<char[]> file, std::size_t size,
+                              ProblemList& problems) {
+    return SectionReader(std::move(file), size, problems).read();
 }
 
 Trailer readTrailer(std::string_view file, std::size_t start, ProblemList& problems) {

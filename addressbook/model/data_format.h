@@ -19,6 +19,7 @@
 #include <array>
 #include <cstddef>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -136,6 +137,11 @@ struct GroupSection {
 // later groups. Throws TooDamaged past the damage allowance and std::bad_alloc when
 // memory runs out.
 GroupSection readGroupSection(std::string_view file, ProblemList& problems);
+// The same on `size` bytes the entries may keep: the texts of sound records stay
+// where they are, their separators turned into NULs, and the bytes are freed with
+// the last entry that holds some of them.
+GroupSection readGroupSection(std::shared_ptr<char[]> file, std::size_t size,
+                              ProblemList& problems);
 
 struct Trailer {
     std::string scrambledPassword;

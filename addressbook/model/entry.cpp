@@ -12,7 +12,8 @@
 
 namespace ctlite {
 
-// A chunk of EntryBlocks: its holder count, then the blocks.
+// A chunk of EntryBlocks: its holder count and the file bytes its entries' texts
+// may lie in, then the blocks.
 struct Entry::Chunk {
     // While EntryBlocks carves from the chunk, the count starts from kCarving
     // rather than counting each block handed out; when it is done, the blocks it
@@ -20,11 +21,14 @@ struct Entry::Chunk {
     static constexpr std::size_t kCarving = SIZE_MAX / 2;
     // The entries with a block here.
     std::atomic<std::size_t> holders{kCarving};
+    std::shared_ptr<char[]> text;
 
     char* blocks() { return reinterpret_cast<char*>(this + 1); }
 
-    static Chunk* make(std::size_t capacity) {
-        return new (::operator new(sizeof(Chunk) + capacity)) Chunk;
+    static Chunk* make(std::size_t capacity, const std::shared_ptr<char[]>& text) {
+        Chunk* chunk = new (::operator new(sizeof(Chunk) + capacity)) Chunk;
+        chunk->text = text;
+        return chunk;
     }
     void drop(std::size_t holdersGone = 1) noexcept {
         if (holders.fetch_sub(holdersGone, std::memory_order_acq_rel) == holdersGone) {
@@ -36,9 +40,11 @@ struct Entry::Chunk {
 
 Entry::Entry(const Entry& other) {
     if (other.block_) {
-        std::size_t size = other.blockSize();
-        block_ = newOwnBlock(size);
-        std::memcpy(block_, other.block_, size);
+        std::size_t size = other.textSize();
+        block_ = newOwnBlock(kHeaderSize + size + 1);
+        std::memcpy(block_, other.block_, kHeaderSize);
+        std::memcpy(block_ + kHeaderSize, other.texts(), size);
+        block_[kHeaderSize + size] = '\0';
     }
 }
 
@@ -62,8 +68,7 @@ Entry& Entry::operator=(Entry&& other) noexcept {
 void Entry::release() noexcept {
     if (!block_)
         return;
-    Chunk* chunk;
-    std::memcpy(&chunk, block_ - kPrefixSize, sizeof chunk);
+    auto* chunk = reinterpret_cast<Chunk*>(prefix() & ~kTextsElsewhere);
     if (chunk)
         chunk->drop();
     else
@@ -96,9 +101,10 @@ void EntryBlocks::dropCurrent() noexcept {
     used_ = capacity_ = handedOut_ = 0;
 }
 
-char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
+char* EntryBlocks::allocate(Entry& entry, std::size_t size, std::uintptr_t tag) {
     if (size > kLargestSharedBlock) {
         entry.block_ = Entry::newOwnBlock(size);
+        entry.setPrefix(nullptr, tag);
         return entry.block_;
     }
     if (capacity_ - used_ < Entry::kPrefixSize + size) {
@@ -106,11 +112,10 @@ char* EntryBlocks::allocate(Entry& entry, std::size_t size) {
         nextCapacity_ =
             nextCapacity_ == 0 ? kFirstChunkCapacity : std::min(2 * nextCapacity_, kChunkCapacity);
         capacity_ = std::max(nextCapacity_, Entry::kPrefixSize + size);
-        current_ = Entry::Chunk::make(capacity_);
+        current_ = Entry::Chunk::make(capacity_, text_);
     }
-    char* at = current_->blocks() + used_;
-    std::memcpy(at, &current_, sizeof current_);
-    entry.block_ = at + Entry::kPrefixSize;
+    entry.block_ = current_->blocks() + used_ + Entry::kPrefixSize;
+    entry.setPrefix(current_, tag);
     ++handedOut_;
     used_ += Entry::kPrefixSize + size;
     return entry.block_;
@@ -177,35 +182,29 @@ void Entry::fill(const FieldValues& values, EntryBlocks* blocks) {
         std::swap(block_, made.block_);
 }
 
-Entry Entry::fromRecord(std::string_view record,
+Entry Entry::fromRecord(char* record, std::size_t size,
                         const std::array<std::uint32_t, kRecordFieldCount>& separators,
                         EntryBlocks& blocks) {
     Entry entry;
-    if (record.size() == kRecordFieldCount)
+    if (size == kRecordFieldCount)
         return entry;  // only separators: no text
     // The record's bytes are the fields in slot order, each followed by one
-    // separator: copy them whole, turn the separators into NULs, and add the
-    // group name (empty) after them.
-    char* block = blocks.allocate(entry, kHeaderSize + record.size() + 1);
-    char* text = block + kHeaderSize;
-    std::memcpy(text, record.data(), record.size());
-    for (int slot = 0; slot < kRecordFieldCount; ++slot) {
-        text[separators[slot]] = '\0';
-        storeEnd(block, slot, separators[slot]);
-    }
-    text[record.size()] = '\0';
-    storeEnd(block, kRecordFieldCount, static_cast<std::uint32_t>(record.size()));
+    // separator: with the separators turned into NULs they are the entry's texts
+    // but the group name, which is empty and starts where the record ends.
+    char* block = blocks.allocate(entry, kHeaderSize + sizeof record, kTextsElsewhere);
+    static_assert(sizeof separators == kRecordFieldCount * sizeof(std::uint32_t));
+    std::memcpy(block, separators.data(), sizeof separators);
+    storeEnd(block, kRecordFieldCount, static_cast<std::uint32_t>(size));
+    for (std::uint32_t end : separators)
+        record[end] = '\0';
+    std::memcpy(block + kHeaderSize, &record, sizeof record);
     return entry;
 }
 
-std::size_t Entry::blockSize() const {
-    return kHeaderSize + endOf(kFieldCount - 1) + 1;
-}
-
 const char* Entry::c_str(Field field) const {
-    if (!block_)
-        return "";
-    return get(field).data();
+    // An empty text may have no NUL of its own (the group name of a record's entry).
+    std::string_view text = get(field);
+    return text.empty() ? "" : text.data();
 }
 
 void Entry::set(Field field, std::string_view text) {
@@ -225,7 +224,7 @@ void Entry::copyRecord(char* out, const std::array<char, kRecordFieldCount>& sep
     }
     std::uint32_t ends[kRecordFieldCount];
     std::memcpy(ends, block_, sizeof ends);
-    std::memcpy(out, block_ + kHeaderSize, ends[kRecordFieldCount - 1] + 1);
+    std::memcpy(out, texts(), ends[kRecordFieldCount - 1] + 1);
     for (int slot = 0; slot < kRecordFieldCount; ++slot)
         out[ends[slot]] = separators[slot];
 }
@@ -290,7 +289,7 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
     // take in: the record's fields up to the state, then from the zip code to the
     // note (the picture lies between them).
     static_assert(kRecordOrder[11] == Field::Picture && kRecordOrder[17] == Field::GroupName);
-    const char* text = block_ + kHeaderSize;
+    const char* text = texts();
     std::uint32_t beforePicture = endOf(10), afterPicture = endOf(11) + 1;
     std::string_view untilPicture(text, beforePicture);
     std::string_view afterIt(text + afterPicture, endOf(16) - afterPicture);
@@ -312,8 +311,9 @@ bool Entry::matches(SearchMode mode, SearchPattern& pattern) const {
 bool operator==(const Entry& a, const Entry& b) {
     if (!a.block_ || !b.block_)
         return !a.block_ && !b.block_;
-    std::size_t size = a.blockSize();
-    return size == b.blockSize() && std::memcmp(a.block_, b.block_, size) == 0;
+    // Equal ends put the NULs in the same places: the texts then compare whole.
+    return std::memcmp(a.block_, b.block_, Entry::kHeaderSize) == 0 &&
+           std::memcmp(a.texts(), b.texts(), a.textSize()) == 0;
 }
 
 }  // namespace ctlite

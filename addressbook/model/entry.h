@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -62,11 +63,13 @@ class SearchPattern;
 class EntryBlocks;
 
 // All eighteen texts live in one block: the end offset of each field, then the
-// texts back to back in record order (kRecordOrder), each followed by a NUL. An entry with no text
-// holds no block, so copying an entry costs one allocation and an empty one costs none.
-// The entries read from one file share a few large chunks of memory instead (see
-// EntryBlocks); an entry's block stays where it is while the entry is moved, and
-// an edited or copied entry gets a block of its own.
+// texts back to back in record order (kRecordOrder), each followed by a NUL. An
+// entry with no text holds no block, so copying an entry costs one allocation and
+// an empty one costs none. The entries read from one file share a few large chunks
+// of memory instead (see EntryBlocks), and their texts stay in the file's bytes:
+// their blocks hold a pointer to them in place of the texts. An entry's block stays
+// where it is while the entry is moved, and an edited or copied entry gets a block
+// of its own.
 //
 // Text that reaches an entry never holds a byte the data file reserves (see
 // isReservedByte): such bytes are dropped on the way in, so what is saved always
@@ -84,11 +87,13 @@ public:
     explicit Entry(const FieldValues& values);
     // The same with the block carved from `blocks`, for many entries made at once.
     Entry(const FieldValues& values, EntryBlocks& blocks);
-    // The entry held by one record of the data file: `record` is the record's bytes,
-    // `separators` the offsets in it of the byte after each of its seventeen fields
-    // (sub-separators and terminators, the last one ending the record). The reader
-    // has checked that no field holds a reserved byte. The block is carved from `blocks`.
-    static Entry fromRecord(std::string_view record,
+    // The entry held by one record of the data file: `record` is the record's
+    // `size` bytes inside the text `blocks` keeps, `separators` the offsets in it of
+    // the byte after each of its seventeen fields (sub-separators and terminators,
+    // the last one ending the record). The reader has checked that no field holds a
+    // reserved byte. The texts stay where they are, the separators turned into NULs;
+    // the block is carved from `blocks`.
+    static Entry fromRecord(char* record, std::size_t size,
                             const std::array<std::uint32_t, kRecordFieldCount>& separators,
                             EntryBlocks& blocks);
 
@@ -103,7 +108,7 @@ public:
             return {};
         int slot = kRecordSlot[static_cast<int>(field)];
         std::uint32_t begin = slot == 0 ? 0 : endOf(slot - 1) + 1;
-        return {block_ + kHeaderSize + begin, endOf(slot) - begin};
+        return {texts() + begin, endOf(slot) - begin};
     }
     // The same text, NUL-terminated, for system calls.
     const char* c_str(Field field) const;
@@ -140,14 +145,34 @@ private:
         std::memcpy(&end, block_ + slot * sizeof(std::uint32_t), sizeof end);
         return end;
     }
-    std::size_t blockSize() const;
+    // The texts: right after the header, or where the pointer there says.
+    const char* texts() const {
+        if (!(prefix() & kTextsElsewhere))
+            return block_ + kHeaderSize;
+        const char* at;
+        std::memcpy(&at, block_ + kHeaderSize, sizeof at);
+        return at;
+    }
+    // The texts up to the last one's NUL, which for texts in a file is not there.
+    std::size_t textSize() const { return endOf(kFieldCount - 1); }
 
     struct Chunk;
     friend class EntryBlocks;
     void release() noexcept;
 
-    // A block is preceded by the chunk that holds it, or null when it is the entry's own.
-    static constexpr std::size_t kPrefixSize = sizeof(Chunk*);
+    // A block is preceded by the chunk that holds it, or null when it is the entry's
+    // own; with the lowest bit set, its texts lie elsewhere (Entry::fromRecord).
+    static constexpr std::size_t kPrefixSize = sizeof(std::uintptr_t);
+    static constexpr std::uintptr_t kTextsElsewhere = 1;
+    std::uintptr_t prefix() const {
+        std::uintptr_t prefix;
+        std::memcpy(&prefix, block_ - kPrefixSize, sizeof prefix);
+        return prefix;
+    }
+    void setPrefix(const Chunk* chunk, std::uintptr_t tag) {
+        std::uintptr_t prefix = reinterpret_cast<std::uintptr_t>(chunk) | tag;
+        std::memcpy(block_ - kPrefixSize, &prefix, sizeof prefix);
+    }
     static char* newOwnBlock(std::size_t size);
     void fill(const FieldValues& values, EntryBlocks* blocks);
 
@@ -157,20 +182,24 @@ private:
 // Hands out entry blocks from large chunks, for a reader that makes many entries at
 // once: one allocation per chunk rather than per entry. Each chunk counts the
 // entries whose blocks it holds and is freed with the last of them, wherever the
-// entries went in the meantime.
+// entries went in the meantime. Made with the bytes of a file, each chunk keeps
+// them too, for the entries whose texts stay there (Entry::fromRecord).
 class EntryBlocks {
 public:
     EntryBlocks() = default;
+    explicit EntryBlocks(std::shared_ptr<char[]> text) : text_(std::move(text)) {}
     EntryBlocks(const EntryBlocks&) = delete;
     EntryBlocks& operator=(const EntryBlocks&) = delete;
     ~EntryBlocks();
 
 private:
     friend class Entry;
-    // A block of `size` bytes for `entry`, which must hold none.
-    char* allocate(Entry& entry, std::size_t size);
+    // A block of `size` bytes for `entry`, which must hold none; `tag` goes with
+    // the chunk before it (Entry::kTextsElsewhere).
+    char* allocate(Entry& entry, std::size_t size, std::uintptr_t tag = 0);
     void dropCurrent() noexcept;
 
+    std::shared_ptr<char[]> text_;
     Entry::Chunk* current_ = nullptr;
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
