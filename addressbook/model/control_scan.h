@@ -1,6 +1,8 @@
-// Finds the control bytes of a text, 64 bytes at a time: the bytes below 0x20 other
-// than tab, line feed and carriage return, which text often holds. Every byte the
-// data file reserves is among them, so the reader only ever stops at these.
+// Finds the bytes of one kind in a text, 64 bytes at a time, and hands out their
+// positions in order. ControlScanner finds the control bytes: the bytes below 0x20
+// other than tab, line feed and carriage return, which text often holds. Every byte
+// the data file reserves is among them, so the data file's reader only ever stops
+// at these.
 #pragma once
 
 #include <algorithm>
@@ -15,11 +17,14 @@
 
 namespace ctlite {
 
-class ControlScanner {
+// `Kind` says which bytes: Kind::is(c) for one byte, Kind::block(p) for the 64 from
+// `p` on as a mask (bit i for byte i).
+template <typename Kind>
+class ByteScanner {
 public:
-    explicit ControlScanner(std::string_view text) : text_(text) {}
+    explicit ByteScanner(std::string_view text) : text_(text) {}
 
-    // Moves to `from`: pop() then hands out the first control byte at or after it.
+    // Moves to `from`: pop() then hands out the first such byte at or after it.
     void seek(std::size_t from) {
         if (from >= text_.size()) {
             load(text_.size() / 64);
@@ -32,7 +37,7 @@ public:
         mask_ = blockMask_ & (~std::uint64_t{0} << (from % 64));
     }
 
-    // The position of the next control byte, or the text's size when there is none;
+    // The position of the next such byte, or the text's size when there is none;
     // the scanner moves past it.
     std::size_t pop() {
         while (mask_ == 0) {
@@ -46,14 +51,14 @@ public:
         return at;
     }
 
-    // The first control byte at or after `from`, or the text's size.
+    // The first such byte at or after `from`, or the text's size.
     std::size_t next(std::size_t from) {
         seek(from);
         return pop();
     }
 
     // Hands out the rest of the current block at once: appends the positions of its
-    // control bytes not yet handed out to `out` (room for 64) and moves on to the
+    // bytes not yet handed out to `out` (room for 64) and moves on to the
     // next block. Returns the new end of `out`. For texts below 4 GB.
     std::uint32_t* popBlock(std::uint32_t* out) {
         auto base = static_cast<std::uint32_t>(block_ * 64);
@@ -66,7 +71,7 @@ public:
         }
         return out;
     }
-    // True when every control byte has been handed out.
+    // True when every such byte has been handed out.
     bool done() const { return mask_ == 0 && atLastBlock(); }
 
 private:
@@ -80,21 +85,28 @@ private:
             // A file just read is seldom still in the cache: ask for the bytes
             // a little ahead, so that they are there when the scan gets there.
             __builtin_prefetch(text_.data() + std::min(block * 64 + 2048, text_.size() - 1));
-            blockMask_ = fullBlock(p);
+            blockMask_ = Kind::block(p);
             return;
         }
         blockMask_ = 0;
         for (std::size_t i = 0; i < n; ++i)
-            if (isControl(p[i]))
+            if (Kind::is(p[i]))
                 blockMask_ |= std::uint64_t{1} << i;
     }
 
-    static bool isControl(char c) {
+    std::string_view text_;
+    std::size_t block_ = SIZE_MAX;
+    std::uint64_t blockMask_ = 0;  // such bytes of the current block
+    std::uint64_t mask_ = 0;       // those not yet handed out
+};
+
+struct ControlBytes {
+    static bool is(char c) {
         auto b = static_cast<unsigned char>(c);
         return b < 0x20 && b != '\t' && b != '\n' && b != '\r';
     }
 
-    static std::uint64_t fullBlock(const char* p) {
+    static std::uint64_t block(const char* p) {
 #if defined(__SSE2__)
         const __m128i limit = _mm_set1_epi8(0x1F);
         const __m128i four = _mm_set1_epi8(4), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
@@ -127,17 +139,14 @@ private:
         // Tab, line feed and carriage return are text; drop them one by one (rare).
         for (std::uint64_t m = mask; m; m &= m - 1) {
             int i = __builtin_ctzll(m);
-            if (!isControl(p[i]))
+            if (!is(p[i]))
                 mask &= ~(std::uint64_t{1} << i);
         }
         return mask;
 #endif
     }
-
-    std::string_view text_;
-    std::size_t block_ = SIZE_MAX;
-    std::uint64_t blockMask_ = 0;  // control bytes of the current block
-    std::uint64_t mask_ = 0;       // those not yet handed out
 };
+
+using ControlScanner = ByteScanner<ControlBytes>;
 
 }  // namespace ctlite

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "addressbook/model/control_scan.h"
 #include "addressbook/transfer/incoming_text.h"
 
 namespace ctlite::transfer {
@@ -102,59 +103,31 @@ inline const char* findEither(const char* p, const char* last, char a, char b) {
 
 }  // namespace
 
-// The double quotes of a text, found 64 bytes at a look and handed out in order.
-class QuoteScanner {
-public:
-    explicit QuoteScanner(std::string_view text) : text_(text) {}
-
-    // Moves to `from`: pop() then hands out the first quote at or after it.
-    void seek(std::size_t from) {
-        std::size_t block = from / 64;
-        if (block != block_)
-            load(block);
-        mask_ = blockMask_ & (~std::uint64_t{0} << (from % 64));
-    }
-    // The next quote, or the text's size when there is none.
-    std::size_t pop() {
-        while (mask_ == 0) {
-            if ((block_ + 1) * 64 >= text_.size())
-                return text_.size();
-            load(block_ + 1);
-            mask_ = blockMask_;
-        }
-        std::size_t at = block_ * 64 + static_cast<std::size_t>(__builtin_ctzll(mask_));
-        mask_ &= mask_ - 1;
-        return at;
-    }
-
-private:
-    void load(std::size_t block) {
-        block_ = block;
-        const char* p = text_.data() + block * 64;
-        std::size_t n =
-            std::min<std::size_t>(text_.size() - std::min(text_.size(), block * 64), 64);
-        blockMask_ = 0;
+struct QuoteBytes {
+    static bool is(char c) { return c == '"'; }
+    static std::uint64_t block(const char* p) {
+        std::uint64_t mask = 0;
 #if defined(__SSE2__)
-        if (n == 64) {
-            const __m128i quote = _mm_set1_epi8('"');
-            for (int i = 0; i < 4; ++i) {
-                __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-                blockMask_ |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                                  _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))))
-                              << (16 * i);
-            }
-            return;
+        const __m128i quote = _mm_set1_epi8('"');
+        for (int i = 0; i < 4; ++i) {
+            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+            mask |= static_cast<std::uint64_t>(
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, quote))))
+                    << (16 * i);
         }
+#else
+        for (int i = 0; i < 64; ++i)
+            if (is(p[i]))
+                mask |= std::uint64_t{1} << i;
 #endif
-        for (std::size_t i = 0; i < n; ++i)
-            if (p[i] == '"')
-                blockMask_ |= std::uint64_t{1} << i;
+        return mask;
     }
+};
 
-    std::string_view text_;
-    std::size_t block_ = SIZE_MAX;
-    std::uint64_t blockMask_ = 0;  // the quotes of the current block
-    std::uint64_t mask_ = 0;       // those not yet handed out
+// The double quotes of a text, handed out in order.
+class QuoteScanner : public ByteScanner<QuoteBytes> {
+public:
+    using ByteScanner::ByteScanner;
 };
 
 bool holdsOnlyThePlaceholder(const GroupList& list) {
