@@ -58,6 +58,22 @@ TEST(Entry, ReservedBytesNeverReachAnEntry) {
     EXPECT_EQ(e.get(Field::City), "\tZ\xFCrich\x7F");
 }
 
+// The look for reserved bytes takes many bytes at a time: one is found wherever it lies.
+TEST(Entry, AReservedByteIsFoundAnywhereInALongText) {
+    for (std::size_t at = 0; at < 40; ++at)
+        for (char reserved : {'\0', '\x01', '\x05', '\x18'}) {
+            std::string text(40, 'x');
+            text[at] = reserved;
+            EXPECT_TRUE(hasReservedBytes(text)) << at;
+        }
+    std::string kept(40, 'x');
+    kept[5] = '\x19';
+    kept[17] = '\t';
+    kept[30] = '\n';
+    kept[33] = '\r';
+    EXPECT_FALSE(hasReservedBytes(kept));
+}
+
 TEST(Entry, DisplayNames) {
     Entry e = makeEntry({{Field::FirstName, "Ann"}, {Field::LastName, "Smith"}});
     EXPECT_EQ(e.lastNameDisplay(), "Smith, Ann");

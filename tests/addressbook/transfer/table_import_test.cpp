@@ -256,6 +256,23 @@ TEST(IncomingText, Utf8FilesAreConvertedAndWhatTheCodePageLacksIsCounted) {
     }
 }
 
+// The looks over whole records take many bytes at a time: what they look for is
+// found wherever it lies in a long text.
+TEST(IncomingText, WhatDecidesAnEncodingOrAChangeIsFoundAnywhereInALongText) {
+    for (std::size_t at = 0; at < 70; ++at) {
+        std::string text(72, 'a');
+        text[at] = '\n';
+        EXPECT_FALSE(storedAsItStands(text, Encoding::Windows1252)) << at;
+        text[at] = '\xE9';
+        EXPECT_TRUE(storedAsItStands(text, Encoding::Windows1252)) << at;
+        EXPECT_FALSE(storedAsItStands(text, Encoding::Utf8)) << at;
+        EXPECT_EQ(detectEncoding(text), Encoding::Windows1252) << at;
+        text[at] = '\xC3';
+        text[at + 1] = '\xA9';  // a valid UTF-8 sequence
+        EXPECT_EQ(detectEncoding(text), Encoding::Utf8) << at;
+    }
+}
+
 // A UTF-8 file with one byte outside UTF-8 keeps its names; the byte is counted.
 TEST(TableImport, AStrayByteInAUtf8FileIsReplacedAndCountedNotTheWholeFile) {
     std::string file = "Zo\xC3\xAB,Lee\nAnn,M\xFCller\n";
