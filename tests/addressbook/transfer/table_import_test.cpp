@@ -17,6 +17,17 @@ std::string repeated(const std::string& text, int times) {
     return out;
 }
 
+// The CSV file imported into `into`, value i of each record going to fields[i].
+ImportSummary importAs(std::string_view file, std::initializer_list<Field> fields,
+                       Encoding encoding, GroupList& into) {
+    TableReader reader(file, TableFormat::Csv);
+    ImportMapping mapping(static_cast<int>(fields.size()));
+    int value = 0;
+    for (Field field : fields)
+        mapping.assign(value++, field);
+    return importTable(reader, mapping, encoding, into);
+}
+
 }  // namespace
 
 TEST(ImportMapping, AFieldTakesOneValueAndAValueMayChangeItsField) {
@@ -70,32 +81,25 @@ TEST(TableImport, RecordsGoToTheFrontInReverseFileOrderBeforeWhatTheGroupHeld) {
 }
 
 TEST(TableImport, AnImportThatAddsNothingKeepsAnEmptyGroupsPlaceholder) {
-    TableReader reader("A,1\n,2\n", TableFormat::Csv);
-    ImportMapping mapping(2);
-    mapping.assign(0, Field::FirstName);
     GroupList group;
     group.insert(1, EntryPlaceholder());
-    ImportSummary summary = importTable(reader, mapping, Encoding::Windows1252, group);
+    ImportSummary summary = importAs("A,1\n,2\n", {Field::FirstName}, Encoding::Windows1252, group);
     EXPECT_EQ(summary.entries, 1u);
     ASSERT_EQ(group.count(), 1);
     EXPECT_EQ(group.find(1)->get(Field::FirstName), "A");
 
-    TableReader unmapped("A,1\n", TableFormat::Csv);
     GroupList empty;
     empty.insert(1, EntryPlaceholder());
-    summary = importTable(unmapped, ImportMapping(2), Encoding::Windows1252, empty);
+    summary = importAs("A,1\n", {}, Encoding::Windows1252, empty);
     EXPECT_EQ(summary.entries, 0u);
     ASSERT_EQ(empty.count(), 1);
     EXPECT_TRUE(empty.find(1)->isPlaceholder());
 }
 
 TEST(TableImport, RecordsWithoutTextAddNothingAndExtraValuesAreDropped) {
-    TableReader reader("a,b,c,d\n,,\nx\n", TableFormat::Csv);
-    ImportMapping mapping(2);
-    mapping.assign(0, Field::FirstName);
-    mapping.assign(1, Field::LastName);
     GroupList into;
-    ImportSummary summary = importTable(reader, mapping, Encoding::Windows1252, into);
+    ImportSummary summary = importAs("a,b,c,d\n,,\nx\n", {Field::FirstName, Field::LastName},
+                                     Encoding::Windows1252, into);
     EXPECT_EQ(summary.records, 3u);
     EXPECT_EQ(summary.entries, 2u);
     EXPECT_EQ(summary.blank, 1u);
@@ -107,13 +111,10 @@ TEST(TableImport, RecordsWithoutTextAddNothingAndExtraValuesAreDropped) {
 // rules still hold for them, and a record with a line break goes value by value.
 TEST(TableImport, PlainRecordsStillCutLongValuesAndKeepTheNoteWhole) {
     const std::string longText = repeated("x", 300);
-    TableReader reader("\"" + longText + "\",\"" + longText + "\"\n\"two\nlines\",\"b\"\n",
-                       TableFormat::Csv);
-    ImportMapping mapping(2);
-    mapping.assign(0, Field::CompanyName);
-    mapping.assign(1, Field::Note);
     GroupList into;
-    ImportSummary summary = importTable(reader, mapping, Encoding::Utf8, into);
+    ImportSummary summary =
+        importAs("\"" + longText + "\",\"" + longText + "\"\n\"two\nlines\",\"b\"\n",
+                 {Field::CompanyName, Field::Note}, Encoding::Utf8, into);
     ASSERT_EQ(summary.entries, 2u);
     EXPECT_EQ(summary.values.valuesCut, 1u);
     EXPECT_EQ(into.find(2)->get(Field::CompanyName), repeated("x", 254));
@@ -276,12 +277,9 @@ TEST(IncomingText, WhatDecidesAnEncodingOrAChangeIsFoundAnywhereInALongText) {
 // A UTF-8 file with one byte outside UTF-8 keeps its names; the byte is counted.
 TEST(TableImport, AStrayByteInAUtf8FileIsReplacedAndCountedNotTheWholeFile) {
     std::string file = "Zo\xC3\xAB,Lee\nAnn,M\xFCller\n";
-    TableReader reader(file, TableFormat::Csv);
-    ImportMapping mapping(2);
-    mapping.assign(0, Field::FirstName);
-    mapping.assign(1, Field::LastName);
     GroupList into;
-    ImportSummary summary = importTable(reader, mapping, detectEncoding(file), into);
+    ImportSummary summary =
+        importAs(file, {Field::FirstName, Field::LastName}, detectEncoding(file), into);
     ASSERT_EQ(into.count(), 2);
     EXPECT_EQ(into.find(2)->get(Field::FirstName), "Zo\xEB");
     EXPECT_EQ(into.find(1)->get(Field::LastName), "M?ller");
